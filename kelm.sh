@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# KELM's one entry point for building, running and testing on Debian.
+#   ./kelm.sh run [project-file]   install what is missing, build, start KELM
+#   ./kelm.sh test [--asan|--tsan] install what is missing, build, run every test
+#   ./kelm.sh fuzz [seconds]       build the fuzz targets with clang and run each for a while
+#   ./kelm.sh bench                build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools
+          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth xdotool)
+JOBS=${KELM_JOBS:-2}
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "kelm.sh: installing ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# configure DIR [cmake options...]
+configure() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DKELM_WERROR=ON "$@" >/dev/null
+}
+
+build() {
+  cmake --build "$1" -j "$JOBS"
+}
+
+run_tests() {
+  local dir=$1
+  (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS" --timeout 600)
+}
+
+cmd=${1:-run}
+shift || true
+case "$cmd" in
+  run)
+    install_packages
+    configure build
+    build build
+    project=${1:-examples/simple/geom.cod}
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+      echo "kelm.sh: no display. Run it under a virtual one:  xvfb-run -s '-screen 0 1920x1080x24' ./kelm.sh run"
+      echo "         or without any window system:       QT_QPA_PLATFORM=offscreen build/bin/kelm $project"
+      exit 1
+    fi
+    exec build/bin/kelm "$project"
+    ;;
+  test)
+    install_packages
+    case "${1:-}" in
+      --asan) configure build-asan -DKELM_ASAN=ON -DKELM_BENCH=OFF; build build-asan
+              ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan ;;
+      --tsan) configure build-tsan -DKELM_TSAN=ON -DKELM_BENCH=OFF; build build-tsan
+              TSAN_OPTIONS=halt_on_error=1 run_tests build-tsan ;;
+      "")     configure build; build build; run_tests build ;;
+      *)      echo "kelm.sh: unknown test option $1" >&2; exit 2 ;;
+    esac
+    ;;
+  fuzz)
+    install_packages
+    seconds=${1:-30}
+    CC=clang CXX=clang++ configure build-fuzz -DKELM_FUZZ=ON -DKELM_TESTS=OFF -DKELM_BENCH=OFF
+    build build-fuzz
+    for target in build-fuzz/bin/fuzz_*; do
+      [ -x "$target" ] || continue
+      name=$(basename "$target")
+      corpus=build-fuzz/corpus/$name
+      mkdir -p "$corpus"
+      seeds=fuzz/seeds/${name#fuzz_}
+      echo "kelm.sh: fuzzing $name for ${seconds}s"
+      "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) 2>&1 | tail -n 12
+    done
+    ;;
+  bench)
+    install_packages
+    configure build-bench -DCMAKE_BUILD_TYPE=Release -DKELM_TESTS=OFF
+    build build-bench
+    for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
+    ;;
+  *)
+    echo "usage: ./kelm.sh run [project-file] | test [--asan|--tsan] | fuzz [seconds] | bench" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,23 @@
+#pragma once
+// Start-up of the window layer: the frame, the "Output" window, the program thread.
+
+#include <string>
+
+namespace kelm::window {
+
+using MainProgram = void (*)();
+
+// Creates the frame with its default menu bar, status bar and "Output" window, starts the
+// program thread (one step below normal priority, floating-point traps on) that calls
+// mainProgram once, and runs the message loop on the calling thread. Returns the exit code.
+int runWindowLayer(int argc, char** argv, MainProgram mainProgram);
+
+// Command-line argument i as the program was started (0: the program's own path);
+// false when there is no such argument.
+bool commandArgument(int index, std::string& value);
+
+// The program's file name without directory and extension: the frame's first title and the
+// caption of the About box and the end-of-program question.
+std::string programName();
+
+}  // namespace kelm::window

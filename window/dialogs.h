@@ -1,0 +1,32 @@
+#pragma once
+// Common dialogs, the help viewer, the text editor and the dialog library.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kelm::window {
+
+// "Select KELM project": a file chooser with the "geom.cod" and "All files" filters, an
+// existing file required, and a Help button showing helpFile while the dialog stays open.
+// fileName is the blank-padded file-name field: it proposes the last choice and receives the
+// new one. keepCurrentDirectory leaves the process's current directory alone while browsing.
+// Returns false on Cancel.
+bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
+                       std::string_view helpFile);
+
+// Shows the help file at its contents in the layer's help viewer.
+void showHelpContents(std::string_view helpFile);
+
+// Starts the user's text editor on path without waiting and without a shell: the program
+// named by KELM_EDITOR, else the desktop's default opener. False when none could be started.
+bool startEditor(const std::string& path);
+
+// Dialog library: dialogs built from a resource number and addressed by a handle.
+int loadDialog(int resource);  // handle, or -1 for an unknown resource
+int setControlText(int dialog, int control, std::string_view text);  // 1 on success
+int getControlText(int dialog, int control, std::span<char> text);   // blank-padded; 1 on success
+int runDialogModal(int dialog);  // identifier of the closing button (1 OK, 2 Cancel), -1 failure
+int releaseDialog(int dialog);
+
+}  // namespace kelm::window

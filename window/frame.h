@@ -1,0 +1,67 @@
+#pragma once
+// Frame, child windows bound to units, active window, status bar and window placement.
+// Every function may be called from the program thread or from a callback on the message thread.
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace kelm::window {
+
+using WindowHandle = std::intptr_t;  // -1: the unit has no window; 0: the layer is not running
+
+// The unit value that stands for the frame window (0x80000000 as a 32-bit integer).
+inline constexpr std::int32_t kFrameUnit = INT32_MIN;
+inline constexpr std::int32_t kOutputUnit = 0;
+
+WindowHandle windowHandle(std::int32_t unit);
+
+// 1 when the unit's window exists and is not closed, else 0. Per thread; no change of z-order.
+int setActiveWindow(std::int32_t unit);
+std::int32_t getActiveWindow();
+// 0, or -1 when the unit has no window: makes it active, brings it to the front with focus.
+int focusWindow(std::int32_t unit);
+
+// A 16-bit field of -1 asks the layer to choose; 0 and values below -1 are invalid.
+struct WindowConfig {
+  std::int16_t width = -1;  // pixels
+  std::int16_t height = -1;
+  std::int16_t textColumns = -1;
+  std::int16_t textRows = -1;
+  std::int16_t colourCount = -1;
+  std::int32_t fontSize = -1;
+  char title[80] = {};
+  std::int16_t bitsPerPixel = -1;
+  std::int16_t reserved[4] = {};
+};
+int getWindowConfig(WindowConfig& config);        // of the active window; 1 on success
+int setWindowConfig(const WindowConfig& config);  // 1 on success; invalid values refused
+int clearScreen(std::int32_t area);               // 0: the whole window
+
+// Mouse event bits.
+enum MouseEvent : std::int32_t {
+  kLeftDown = 1, kLeftUp = 2, kLeftDoubleClick = 4,
+  kRightDown = 8, kRightUp = 16, kRightDoubleClick = 32, kMouseMove = 64,
+};
+using MouseCallback = void (*)(std::int32_t* unit, std::int32_t* event, std::int32_t* keyState,
+                               std::int32_t* x, std::int32_t* y);
+// 0: nothing was registered before for these bits, 1: replaced, -1: no bit, -2: no window.
+int registerMouseCallback(std::int32_t unit, std::int32_t eventBits, MouseCallback callback);
+
+// Run-state messages: 5 is the Running message ("Running", "Paused", "Finished" built in).
+inline constexpr int kRunningMessage = 5;
+int setStatusMessage(std::string_view text, int messageNumber);
+
+// Platform-style operations on handles.
+enum class ShowCommand { normal, minimize, maximize, restore };
+enum class ZOrder { top, bottom };
+struct Rect {
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+void setWindowTitle(WindowHandle window, std::string_view title);
+void setWindowPlacement(WindowHandle window, int x, int y, int width, int height, ZOrder order,
+                        bool activate);
+void showWindow(WindowHandle window, ShowCommand command);
+Rect clientRect(WindowHandle window);  // of the frame: the area that holds the children
+
+}  // namespace kelm::window
