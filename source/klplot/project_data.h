@@ -1,0 +1,63 @@
+#pragma once
+// The one store of a loaded project. Readers fill it, the display driver derives the extents,
+// views and printed pages only read it (phaseZ excepted). Lengths in mm after the division by
+// meshScale; single precision where the files hold single, double for trajectories and extents.
+
+#include <atomic>
+#include <cstdint>
+
+#include "source/klplot/fixed_array.h"
+
+namespace kelm::klplot {
+
+inline constexpr int kMaxGeomPoints = 20000;
+inline constexpr int kMaxGeomSegments = 12;
+inline constexpr int kMaxTrajectories = 1000;
+inline constexpr int kMaxTrajPoints = 300;
+inline constexpr int kMaxMagSamples = 1000;
+inline constexpr int kMaxPotLines = 100;
+inline constexpr int kMaxPotPoints = 30000;
+
+struct ProjectData {
+  // Geometry (geom.dat).
+  float meshScale = 1.0f;
+  std::int32_t geomHeaderA = 0, geomHeaderB = 0;
+  Array1<std::int32_t, kMaxGeomPoints> geomCode;
+  Array1<float, kMaxGeomPoints> geomR, geomZ;
+  std::int32_t geomSegCount = 0;
+  Array1<std::int32_t, kMaxGeomSegments> geomSegFirst, geomSegLast;
+  std::int32_t geomLoaded = 0;
+
+  // Trajectories (klplt.res).
+  std::int32_t resultIteration = 0;
+  std::int32_t trajCount = 0;
+  Array1<double, kMaxTrajectories> trajCurrent;
+  double totalCurrent = 0.0;
+  Array1<float, kMaxTrajectories> cathodeDensity;
+  Array2<double, kMaxTrajectories, kMaxTrajPoints> trajR, trajZ;
+  Array1<std::int32_t, kMaxTrajectories> trajNext;  // points are 1 .. trajNext(i) - 1
+  Array1<float, kMaxTrajectories> cathodeR;
+  std::int32_t resultLoaded = 0;
+
+  // Field tables (mag.dat, pot.dat).
+  std::int32_t magCount = 0;
+  Array1<float, kMaxMagSamples> magZ, magB;
+  std::int32_t potLineCount = 0;
+  Array1<float, kMaxPotLines> potValue;
+  Array1<std::int32_t, kMaxPotLines> potPointCount;
+  Array1<std::int32_t, kMaxPotLines + 1> potFirst;
+  Array1<float, kMaxPotPoints> potZ, potR;
+
+  // Extents derived after loading; phaseZ also changed by the Z-coordinate handling.
+  double rAxisMin = 0.0, rAxisMax = 200.0;
+  double zAxisMin = 0.0, zAxisMax = 500.0;
+  float zAxisMinF = 0.0f, zAxisMaxF = 500.0f;
+  float zTickStep = 100.0f;
+  // Written by the Z-coordinate dialog and the mouse on the message thread while views read it.
+  std::atomic<float> phaseZ{250.0f};
+};
+
+// The global store, living for the whole run (about 10 MB, so never on a stack).
+extern ProjectData& projectData;
+
+}  // namespace kelm::klplot

@@ -1,0 +1,3 @@
+list(APPEND KELM_VIEW_SOURCES
+  klplot/view_windows.cpp
+)

@@ -1,0 +1,23 @@
+#pragma once
+// The four view windows of a loaded project: opened and drawn at each load, kept up to date
+// while the display driver idles, closed when it leaves. Program thread, except the markers,
+// which the Z-coordinate dialog also moves on the message thread.
+
+#include <cstdint>
+
+namespace kelm::klplot {
+
+inline constexpr int kPhasePlaneUnit = 11;
+inline constexpr int kBeamUnit = 12;
+inline constexpr int kCathodeUnit = 13;
+inline constexpr int kFieldUnit = 14;
+
+void openViewWindows();
+void serveViewRequests();
+void closeViewWindows();
+
+// which: 0 the "Beam" window, 1 the "Magnetic field" window; both act on the active window.
+void drawZMarker(std::int32_t x, int which);
+void eraseZMarker(int which);
+
+}  // namespace kelm::klplot
