@@ -1,0 +1,23 @@
+#include "runtime/process_paths.h"
+
+#include <unistd.h>
+
+#include <climits>
+
+namespace kelm {
+
+std::string executableDirectory() {
+  char buffer[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (length <= 0) return {};
+  std::string path(buffer, static_cast<std::size_t>(length));
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string currentDirectory() {
+  char buffer[PATH_MAX];
+  return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+}  // namespace kelm

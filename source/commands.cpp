@@ -1,0 +1,69 @@
+#include "source/commands.h"
+
+#include <string>
+
+#include "records/formatted.h"
+#include "runtime/process_paths.h"
+#include "source/main_program.h"
+#include "source/request_flags.h"
+#include "window/dialogs.h"
+#include "window/menus.h"
+
+namespace kelm {
+namespace {
+
+constexpr int kWindowMenu = 4;
+constexpr int kBeamToggleItem = 10;
+constexpr int kPotentialToggleItem = 11;
+
+void notAvailableYet(const char* what) {
+  window::showMessageBox("KELM", std::string(what) + " is not available in this version yet.",
+                         window::BoxIcon::information);
+}
+
+void toggle(std::atomic<int>& shown, int item, const char* hideText, const char* showText) {
+  shown.store(1 - shown.load());
+  window::setMenuItemText(kWindowMenu, item, shown.load() == 1 ? hideText : showText);
+  beamRedrawRequested.store(1);
+}
+
+void editProjectFile(const char* fileName) {
+  const std::string path = currentDirectory() + "/" + fileName;
+  if (!window::startEditor(path))
+    records::print("No text editor could be started for " + path + " (set KELM_EDITOR)");
+}
+
+}  // namespace
+
+void printGeometryCommand(std::int32_t*) { notAvailableYet("Printing of the geometry page"); }
+void printFieldCommand(std::int32_t*) { notAvailableYet("Printing of the magnetic field page"); }
+void printPhasePlaneCommand(std::int32_t*) { notAvailableYet("Printing of the phase plane page"); }
+void printCathodeCommand(std::int32_t*) {
+  notAvailableYet("Printing of the cathode current density page");
+}
+void batchModeCommand(std::int32_t*) { notAvailableYet("Batch mode"); }
+
+void beamToggleCommand(std::int32_t*) {
+  toggle(beamShown, kBeamToggleItem, "Hide beam", "Show beam");
+}
+
+void potentialToggleCommand(std::int32_t*) {
+  toggle(potentialShown, kPotentialToggleItem, "Hide potential", "Show potential");
+}
+
+void editGeometryCommand(std::int32_t*) { editProjectFile("geom.cod"); }
+void editInputCommand(std::int32_t*) { editProjectFile("klinput.dat"); }
+
+void buildNetCommand(std::int32_t*) {
+  buildNetRequested.store(1);
+  leaveRequested.store(1);
+}
+
+void solveCommand(std::int32_t*) {
+  solveRequested.store(1);
+  leaveRequested.store(1);
+}
+
+void helpContentsCommand(std::int32_t*) { window::showHelpContents(helpFilePath()); }
+
+}  // namespace kelm

@@ -1,0 +1,66 @@
+#include "source/main_program.h"
+
+#include <string>
+
+#include "runtime/process_paths.h"
+#include "source/kelm/klmaindemo.h"
+#include "source/klplot/klplotdemo.h"
+#include "source/menu_bar.h"
+#include "source/project_selection.h"
+#include "source/request_flags.h"
+#include "source/startup_paths.h"
+#include "window/app.h"
+#include "window/frame.h"
+#include "window/menus.h"
+
+namespace kelm {
+namespace {
+
+std::string helpFile;
+
+constexpr char kAboutText[] =
+    "KELMDEMO\n"
+    "Electron gun simulation viewer\n"
+    "Help: KELM.HLP beside the program";
+
+// Serves at most one long request per return of the display driver; a request that is not
+// served now waits for the next return.
+void serveOneRequest() {
+  if (solveRequested.load() == 1) {
+    runSolve();
+    solveRequested.store(0);
+  } else if (buildNetRequested.load() == 1) {
+    buildNetRequested.store(0);
+    runBuildNet();
+  }
+}
+
+}  // namespace
+
+const std::string& helpFilePath() { return helpFile; }
+
+void mainProgram() {
+  window::setWindowTitle(window::windowHandle(window::kOutputUnit), "Output");
+  window::setAboutText(kAboutText);
+
+  solveRequested.store(0);
+  buildNetRequested.store(0);
+  batchRequested.store(0);
+  std::string argument0;
+  window::commandArgument(0, argument0);
+  helpFile = helpFilePathFor(argument0, executableDirectory());
+
+  buildMenuBar();
+  greyBusyCommands();
+
+  std::string argument1;
+  window::commandArgument(1, argument1);
+  if (!selectStartupProject(argument1)) return;
+
+  for (;;) {
+    klplot::loadAndDisplay();
+    serveOneRequest();
+  }
+}
+
+}  // namespace kelm

@@ -1,0 +1,13 @@
+#pragma once
+// The program's entry routine, run once on the program thread by the window layer.
+
+#include <string>
+
+namespace kelm {
+
+void mainProgram();
+
+// The help file beside the program, computed once at start-up.
+const std::string& helpFilePath();
+
+}  // namespace kelm

@@ -1,0 +1,54 @@
+#include "source/project_selection.h"
+
+#include <unistd.h>
+
+#include <string>
+
+#include "records/formatted.h"
+#include "runtime/fixed_text.h"
+#include "source/main_program.h"
+#include "source/request_flags.h"
+#include "source/startup_paths.h"
+#include "window/dialogs.h"
+
+namespace kelm {
+namespace {
+
+// The file-name fields of the two dialogs: the start-up one, and the menu command's, which
+// proposes the last choice the next time.
+FixedText<kMaxPathLength + 1> startupFileName;
+FixedText<kMaxPathLength + 1> loadCommandFileName;
+
+}  // namespace
+
+bool enterProjectDirectoryOf(std::string_view chosenFile) {
+  const std::string directory = projectDirectoryOf(chosenFile);
+  return directory.empty() || ::chdir(directory.c_str()) == 0;
+}
+
+bool selectStartupProject(std::string_view argument1) {
+  if (argument1.size() > kMaxPathLength) {
+    records::print("Project path too long, choose the project in the dialog:");
+    records::print(argument1.substr(0, kMaxPathLength));
+    argument1 = {};
+  }
+  std::string chosen(argument1);
+  for (;;) {
+    if (chosen.empty()) {
+      if (!window::chooseProjectFile(startupFileName.span(), false, helpFilePath())) return false;
+      chosen = startupFileName.trimmed();
+    }
+    if (enterProjectDirectoryOf(chosen)) return true;
+    chosen.clear();  // a directory that cannot be entered brings the dialog back, silently
+  }
+}
+
+void loadProjectCommand(std::int32_t*) {
+  if (!window::chooseProjectFile(loadCommandFileName.span(), true, helpFilePath())) return;
+  // The directory changes before the driver is asked to leave, so that it reloads the new
+  // project and never the old one. A failed change reloads the current project.
+  enterProjectDirectoryOf(loadCommandFileName.trimmed());
+  leaveRequested.store(1);
+}
+
+}  // namespace kelm

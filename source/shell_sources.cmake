@@ -1,0 +1,9 @@
+list(APPEND KELM_SHELL_SOURCES
+  commands.cpp
+  main_program.cpp
+  menu_bar.cpp
+  project_selection.cpp
+  startup_paths.cpp
+  z_coordinate.cpp
+  kelm/klmaindemo.cpp
+)

@@ -1,0 +1,138 @@
+#include "source/z_coordinate.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "records/formatted.h"
+#include "runtime/fixed_text.h"
+#include "source/klplot/display_state.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/resource.h"
+#include "source/klplot/view_windows.h"
+#include "source/request_flags.h"
+#include "window/dialogs.h"
+#include "window/frame.h"
+
+namespace kelm {
+namespace {
+
+using klplot::displayState;
+using klplot::projectData;
+
+// The two edit buffers keep their texts between uses of the dialog.
+FixedText<80> zText;
+FixedText<80> divisionsText;
+std::int32_t zDragActive = 0;
+
+std::int32_t truncatedColumn(double column) {
+  if (!std::isfinite(column)) return 0;
+  constexpr double kLimit = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::clamp(column, -kLimit, kLimit));
+}
+
+double plotWidth() { return static_cast<double>(displayState.width() - 16); }
+
+// A ratio of two spans; an empty span maps everything onto its start instead of dividing by 0.
+double fraction(double offset, double span) { return span != 0.0 ? offset / span : 0.0; }
+
+// List-directed text with its leading blanks moved to the end, as the edit shows it.
+template <class T>
+void showListDirected(FixedText<80>& buffer, T value, int dialog, int control) {
+  records::writeListInternal(buffer.span(), value);
+  buffer.assign(trimLeft(buffer.view()));
+  window::setControlText(dialog, control, buffer.trimmed());
+}
+
+void moveMarkersTo(float z) {
+  window::setActiveWindow(klplot::kBeamUnit);
+  std::int32_t x = beamColumnOf(z);
+  klplot::eraseZMarker(0);
+  klplot::drawZMarker(x, 0);
+  displayState.markerXBeam.store(x);
+
+  window::setActiveWindow(klplot::kFieldUnit);
+  x = fieldColumnOf(z);
+  klplot::eraseZMarker(1);
+  klplot::drawZMarker(x, 1);
+  phasePlaneRequested.store(1);
+  displayState.markerXField.store(x);
+}
+
+}  // namespace
+
+std::int32_t beamColumnOf(double z) {
+  const double start = displayState.zWindowStart.load();
+  const double fL = displayState.fL.load(), fR = displayState.fR.load();
+  return truncatedColumn((fraction(z - start, projectData.zAxisMax - start) * (fR - fL) + fL) *
+                         plotWidth());
+}
+
+std::int32_t fieldColumnOf(double z) {
+  const double zMin = projectData.zAxisMinF, zMax = projectData.zAxisMaxF;
+  const double gL = displayState.gL.load(), gR = displayState.gR.load();
+  return truncatedColumn((fraction(z - zMin, zMax - zMin) * (gR - gL) + gL) * plotWidth());
+}
+
+void zCoordinateCommand(std::int32_t* state) {
+  const int dialog = window::loadDialog(resource::kZCoordinateDialog);
+  if (dialog < 0) {
+    *state = dialog;
+    return;
+  }
+  showListDirected(zText, projectData.phaseZ.load(), dialog, resource::kZValueEdit);
+  showListDirected(divisionsText, displayState.densityDivisionsUsed.load(), dialog,
+                   resource::kDivisionsEdit);
+  const int result = window::runDialogModal(dialog);
+  window::getControlText(dialog, resource::kZValueEdit, zText.span());
+  window::getControlText(dialog, resource::kDivisionsEdit, divisionsText.span());
+  *state = window::releaseDialog(dialog);
+  if (result != resource::kOk) return;
+
+  float z = 0.0f;
+  if (records::readListInternal(zText.view(), z) == 0 && std::isfinite(z)) {
+    projectData.phaseZ.store(z);
+    moveMarkersTo(z);
+  }
+  std::int32_t divisions = 0;
+  if (records::readListInternal(divisionsText.view(), divisions) == 0) {
+    displayState.densityDivisionsUsed.store(divisions);
+    displayState.densityDivisions.store(std::clamp(divisions, 1, 100));
+  }
+}
+
+void zMouseHandler(std::int32_t* unit, std::int32_t* event, std::int32_t*, std::int32_t* x,
+                   std::int32_t*) {
+  if (*event == window::kLeftUp) {
+    zDragActive = 0;
+    return;
+  }
+  if (*event == window::kLeftDown) zDragActive = 1;
+  if (zDragActive != 1) return;
+
+  markerRedrawRequested.store(1);
+  displayState.markerXBeam.store(*x);
+  displayState.markerXField.store(*x);
+  const double u = fraction(*x, plotWidth());
+  // Each step is rounded to single precision on its way, as the stored position is.
+  if (*unit == klplot::kBeamUnit) {
+    const double start = displayState.zWindowStart.load();
+    const float fL = displayState.fL.load(), fR = displayState.fR.load();
+    float z = static_cast<float>(u - fL);
+    z = static_cast<float>(fraction(z, fR - fL));
+    z = static_cast<float>(start + z * (projectData.zAxisMax - start));
+    projectData.phaseZ.store(z);
+    displayState.markerXField.store(fieldColumnOf(z));
+  } else {
+    const float gL = displayState.gL.load(), gR = displayState.gR.load();
+    const double zMin = projectData.zAxisMinF, zMax = projectData.zAxisMaxF;
+    float ratio = static_cast<float>(u - gL);
+    ratio = static_cast<float>(fraction(ratio, gR - gL));
+    const double z = zMin + ratio * (zMax - zMin);
+    projectData.phaseZ.store(static_cast<float>(z));
+    displayState.markerXBeam.store(beamColumnOf(z));
+  }
+  phasePlaneRequested.store(1);
+}
+
+}  // namespace kelm
