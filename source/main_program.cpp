@@ -5,6 +5,7 @@
 #include "runtime/process_paths.h"
 #include "source/kelm/klmaindemo.h"
 #include "source/klplot/klplotdemo.h"
+#include "source/klplot/resource.h"
 #include "source/menu_bar.h"
 #include "source/project_selection.h"
 #include "source/request_flags.h"
@@ -50,6 +51,7 @@ void mainProgram() {
   window::commandArgument(0, argument0);
   helpFile = helpFilePathFor(argument0, executableDirectory());
 
+  resource::registerDialogs();
   buildMenuBar();
   greyBusyCommands();
 

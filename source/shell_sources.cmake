@@ -5,5 +5,6 @@ list(APPEND KELM_SHELL_SOURCES
   project_selection.cpp
   startup_paths.cpp
   z_coordinate.cpp
+  klplot/resource.cpp
   kelm/klmaindemo.cpp
 )

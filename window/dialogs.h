@@ -22,7 +22,24 @@ void showHelpContents(std::string_view helpFile);
 // named by KELM_EDITOR, else the desktop's default opener. False when none could be started.
 bool startEditor(const std::string& path);
 
-// Dialog library: dialogs built from a resource number and addressed by a handle.
+// Dialog library: dialogs built from a template registered under a resource number and
+// addressed by a handle. Positions and sizes are in dialog units (a quarter of the average
+// character width across, an eighth of the character height down).
+enum class ControlKind { staticText, edit, defaultButton, button };
+struct ControlTemplate {
+  int id;  // -1 for controls the program never addresses
+  ControlKind kind;
+  const char* text;
+  int x, y, width, height;
+};
+struct DialogTemplate {
+  int resource;
+  const char* caption;
+  int width, height;
+  std::span<const ControlTemplate> controls;  // must outlive the registration
+};
+void registerDialogTemplate(const DialogTemplate& dialog);
+
 int loadDialog(int resource);  // handle, or -1 for an unknown resource
 int setControlText(int dialog, int control, std::string_view text);  // 1 on success
 int getControlText(int dialog, int control, std::span<char> text);   // blank-padded; 1 on success

@@ -12,4 +12,7 @@ inline constexpr int kProjectListDialog = 103;
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
 
+// Hands the dialog templates to the window layer's dialog library; once, at start-up.
+void registerDialogs();
+
 }  // namespace kelm::resource

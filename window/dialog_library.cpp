@@ -1,0 +1,127 @@
+// Modal dialogs built from the program's templates. They live on the message thread: the
+// program shows them from menu callbacks, which run there.
+#include <QApplication>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+
+#include <map>
+#include <memory>
+
+#include "runtime/text.h"
+#include "window/dialogs.h"
+
+namespace kelm::window {
+namespace {
+
+std::map<int, DialogTemplate>& templates() {
+  static std::map<int, DialogTemplate> registered;
+  return registered;
+}
+
+struct LoadedDialog {
+  std::unique_ptr<QDialog> dialog;
+  std::map<int, QWidget*> controls;
+};
+
+std::map<int, LoadedDialog>& loadedDialogs() {
+  static std::map<int, LoadedDialog> loaded;
+  return loaded;
+}
+int nextHandle = 1;
+
+bool onMessageThread() {
+  return qApp != nullptr && QThread::currentThread() == qApp->thread();
+}
+
+LoadedDialog* find(int handle) {
+  auto it = loadedDialogs().find(handle);
+  return it == loadedDialogs().end() ? nullptr : &it->second;
+}
+
+QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
+  switch (c.kind) {
+    case ControlKind::staticText:
+      return new QLabel(QString::fromLatin1(c.text), &dialog);
+    case ControlKind::edit:
+      return new QLineEdit(&dialog);
+    case ControlKind::defaultButton:
+    case ControlKind::button: {
+      auto* button = new QPushButton(QString::fromLatin1(c.text), &dialog);
+      button->setDefault(c.kind == ControlKind::defaultButton);
+      button->setAutoDefault(c.kind == ControlKind::defaultButton);
+      const int id = c.id;
+      QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, id] { dialog.done(id); });
+      return button;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void registerDialogTemplate(const DialogTemplate& dialog) { templates()[dialog.resource] = dialog; }
+
+int loadDialog(int resource) {
+  const auto it = templates().find(resource);
+  if (it == templates().end() || !onMessageThread()) return -1;
+  const DialogTemplate& t = it->second;
+
+  LoadedDialog loaded;
+  loaded.dialog = std::make_unique<QDialog>(QApplication::activeWindow());
+  QDialog& dialog = *loaded.dialog;
+  dialog.setWindowTitle(QString::fromLatin1(t.caption));
+  const QFontMetrics metrics(dialog.font());
+  const double unitX = metrics.averageCharWidth() / 4.0, unitY = metrics.height() / 8.0;
+  auto px = [](double units, double scale) { return static_cast<int>(units * scale); };
+  dialog.setFixedSize(px(t.width, unitX), px(t.height, unitY));
+  for (const ControlTemplate& c : t.controls) {
+    QWidget* control = makeControl(c, dialog);
+    control->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), px(c.height, unitY));
+    if (c.id >= 0) {
+      control->setObjectName(QString::number(c.id));
+      loaded.controls[c.id] = control;
+    }
+  }
+  const int handle = nextHandle++;
+  loadedDialogs()[handle] = std::move(loaded);
+  return handle;
+}
+
+int setControlText(int dialog, int control, std::string_view text) {
+  LoadedDialog* d = find(dialog);
+  if (!d || !d->controls.count(control)) return 0;
+  const QString value = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  QWidget* widget = d->controls[control];
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->setText(value);
+  else if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(value);
+  else if (auto* button = qobject_cast<QPushButton*>(widget)) button->setText(value);
+  return 1;
+}
+
+int getControlText(int dialog, int control, std::span<char> text) {
+  LoadedDialog* d = find(dialog);
+  if (!d || !d->controls.count(control)) return 0;
+  QString value;
+  QWidget* widget = d->controls[control];
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) value = edit->text();
+  else if (auto* label = qobject_cast<QLabel*>(widget)) value = label->text();
+  const QByteArray bytes = value.toLatin1();
+  assignPadded(text, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  return 1;
+}
+
+int runDialogModal(int dialog) {
+  LoadedDialog* d = find(dialog);
+  if (!d || !onMessageThread()) return -1;
+  const int result = d->dialog->exec();
+  // Closing the window or pressing Escape is a Cancel.
+  return result == QDialog::Rejected ? 2 : result;
+}
+
+int releaseDialog(int dialog) { return loadedDialogs().erase(dialog) == 1 ? 1 : 0; }
+
+}  // namespace kelm::window
