@@ -24,8 +24,9 @@ constexpr char kAboutText[] =
     "Electron gun simulation viewer\n"
     "Help: KELM.HLP beside the program";
 
-// Serves at most one long request per return of the display driver; a request that is not
-// served now waits for the next return.
+}  // namespace
+
+// A request that is not served now waits for the next return of the display driver.
 void serveOneRequest() {
   if (solveRequested.load() == 1) {
     runSolve();
@@ -35,8 +36,6 @@ void serveOneRequest() {
     runBuildNet();
   }
 }
-
-}  // namespace
 
 const std::string& helpFilePath() { return helpFile; }
 

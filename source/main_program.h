@@ -7,6 +7,9 @@ namespace kelm {
 
 void mainProgram();
 
+// Serves at most one long request (Solve, then Build net) after the display driver returned.
+void serveOneRequest();
+
 // The help file beside the program, computed once at start-up.
 const std::string& helpFilePath();
 

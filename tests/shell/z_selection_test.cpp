@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "source/klplot/display_state.h"
+#include "source/klplot/project_data.h"
+#include "source/request_flags.h"
+#include "source/z_coordinate.h"
+#include "window/frame.h"
+
+namespace kelm {
+namespace {
+
+using klplot::displayState;
+using klplot::projectData;
+
+// A 1016-pixel wide screen gives a plot width of 1000 pixels: columns are easy to check.
+class ZSelection : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    displayState.screenRect = {0, 0, 1016, 800};
+    displayState.zWindowStart.store(0.0);
+    displayState.fL.store(0.05f);
+    displayState.fR.store(0.95f);
+    displayState.gL.store(0.1f);
+    displayState.gR.store(0.9f);
+    projectData.zAxisMin = 0.0;
+    projectData.zAxisMax = 100.0;
+    projectData.zAxisMinF = 0.0f;
+    projectData.zAxisMaxF = 100.0f;
+    markerRedrawRequested.store(0);
+    phasePlaneRequested.store(0);
+  }
+  void press(std::int32_t unit, std::int32_t x, std::int32_t event = window::kLeftDown) {
+    std::int32_t y = 10, keys = 0;
+    zMouseHandler(&unit, &event, &keys, &x, &y);
+  }
+};
+
+TEST_F(ZSelection, ColumnsFollowEachWindowsViewport) {
+  // Beam: (50 / 100 * 0.9 + 0.05) * 1000 = 500; field: (0.5 * 0.8 + 0.1) * 1000 = 500.
+  EXPECT_EQ(beamColumnOf(50.0), 500);
+  EXPECT_EQ(fieldColumnOf(50.0), 500);
+  EXPECT_EQ(beamColumnOf(0.0), 50);
+  EXPECT_EQ(fieldColumnOf(100.0), 900);
+  // Truncation toward zero: 0.05 * 1000 - 0.9 * 10 = 41 for z = -10.
+  EXPECT_EQ(beamColumnOf(-10.0), 41);
+}
+
+TEST_F(ZSelection, ClickInBeamSetsThePlaneAndBothMarkers) {
+  press(12, 500);
+  // u = 0.5, (0.5 - 0.05) / 0.9 * 100 = 50.
+  EXPECT_NEAR(projectData.phaseZ.load(), 50.0f, 1e-4);
+  EXPECT_EQ(displayState.markerXBeam.load(), 500);
+  EXPECT_NEAR(displayState.markerXField.load(), 500, 1);
+  EXPECT_EQ(markerRedrawRequested.load(), 1);
+  EXPECT_EQ(phasePlaneRequested.load(), 1);
+}
+
+TEST_F(ZSelection, ClickAtTheLeftViewportEdgeGivesTheWindowStart) {
+  displayState.zWindowStart.store(-20.0);
+  press(12, 50);
+  EXPECT_NEAR(projectData.phaseZ.load(), -20.0f, 1e-3);
+}
+
+TEST_F(ZSelection, ClickInFieldSetsThePlaneAndTheBeamMarker) {
+  press(14, 300);
+  // u = 0.3, (0.3 - 0.1) / 0.8 * 100 = 25; beam column (0.25 * 0.9 + 0.05) * 1000 = 275.
+  EXPECT_NEAR(projectData.phaseZ.load(), 25.0f, 1e-4);
+  EXPECT_EQ(displayState.markerXField.load(), 300);
+  EXPECT_NEAR(displayState.markerXBeam.load(), 275, 1);
+}
+
+TEST_F(ZSelection, ReleaseAloneChangesNothing) {
+  projectData.phaseZ.store(7.0f);
+  press(12, 500, window::kLeftUp);
+  EXPECT_EQ(projectData.phaseZ.load(), 7.0f);
+  EXPECT_EQ(phasePlaneRequested.load(), 0);
+}
+
+TEST_F(ZSelection, DegenerateScreenNeverDivides) {
+  displayState.screenRect = {0, 0, 16, 16};
+  press(12, 5);
+  EXPECT_TRUE(std::isfinite(projectData.phaseZ.load()));
+}
+
+}  // namespace
+}  // namespace kelm
