@@ -1,3 +1,8 @@
 list(APPEND KELM_VIEW_SOURCES
+  klplot/display_state.cpp
+  klplot/plot_mapping.cpp
+  klplot/nice_step.cpp
+  klplot/tick_label_format.cpp
+  klplot/tick_label.cpp
   klplot/view_windows.cpp
 )
