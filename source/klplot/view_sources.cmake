@@ -4,6 +4,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/nice_step.cpp
   klplot/tick_label_format.cpp
   klplot/tick_label.cpp
+  klplot/beam_figures.cpp
   klplot/view_layout.cpp
   klplot/z_marker.cpp
   klplot/screen_canvas.cpp
