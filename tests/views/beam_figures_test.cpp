@@ -1,4 +1,5 @@
 #include "source/klplot/beam_figures.h"
+#include "source/klplot/density_histogram.h"
 
 #include "runtime/fp_traps.h"
 
@@ -87,6 +88,60 @@ TEST(BeamFigures, UndefinedFiguresShowZero) {
     EXPECT_EQ(c.emittance, 0.0) << k.what;
     for (int i = 1; i <= c.count; ++i) EXPECT_TRUE(std::isfinite(c.slope(i))) << k.what;
   }
+}
+
+}  // namespace
+}  // namespace kelm::klplot
+
+namespace kelm::klplot {
+namespace {
+
+struct HistogramInput {
+  Array1<float, kMaxTrajectories> r, current;
+};
+
+TEST(DensityHistogram, BinCountFollowsSpacing) {
+  HistogramInput in;
+  in.r(1) = 1.9f;
+  in.current(1) = 1.0f;
+  struct Case {
+    int requested, bins, used;
+  } cases[] = {{50, 10, 10}, {5, 5, 0}, {1, 10, 10}, {500, 10, 10}};
+  for (const Case& c : cases) {
+    DensityHistogram out;
+    densityHistogram(1, in.r, in.current, 0.2, c.requested, out);
+    EXPECT_EQ(out.bins, c.bins) << c.requested;
+    EXPECT_EQ(out.divisionsUsed, c.used) << c.requested;
+    EXPECT_NEAR(out.rMax, 2.0, 1e-6);
+  }
+}
+
+TEST(DensityHistogram, SharesBeyondTheLastBinAreCountedInIt) {
+  // Spacing 4, crossings at 0 and 10 mm, 1 A each: rmax 12, 3 bins. The outer crossing's
+  // upper share lands two bins past the last; all of it must end in bin 3.
+  HistogramInput in;
+  in.r(2) = 10.0f;
+  in.current(1) = in.current(2) = 1.0f;
+  DensityHistogram out;
+  densityHistogram(2, in.r, in.current, 4.0, 10, out);
+  ASSERT_EQ(out.bins, 3);
+  const double inversePi = 0.31830989161357204;
+  EXPECT_NEAR(out.density(1), 0.0, 1e-12);
+  EXPECT_NEAR(out.density(2), 9.0 / (3 * 144.0) * inversePi, 1e-9);
+  EXPECT_NEAR(out.density(3), 9.0 / (5 * 144.0) * inversePi, 1e-9);
+}
+
+TEST(DensityHistogram, NoSpacingOneBinPerCrossingAndBoundaryGoesUp) {
+  HistogramInput in;
+  in.r(1) = 0.5f;  // exactly on the boundary of bins 1 and 2 for 2 bins over 1 mm
+  in.r(2) = 1.0f;  // the outermost falls into bin 3 and is folded into bin 2
+  in.current(1) = 2.0f;
+  in.current(2) = 1.0f;
+  DensityHistogram out;
+  densityHistogram(2, in.r, in.current, 0.0, 2, out);
+  ASSERT_EQ(out.bins, 2);
+  EXPECT_NEAR(out.density(1), 0.0, 1e-12);
+  EXPECT_NEAR(out.density(2), 3.0 * 4.0 / 3.0 * 0.31830989161357204, 1e-9);
 }
 
 }  // namespace
