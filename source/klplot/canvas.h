@@ -1,0 +1,28 @@
+#pragma once
+// The pixel operations the views draw with. The screen forwards to the window layer; tests
+// record the calls so that geometry and labels can be checked exactly.
+
+#include <cstdint>
+#include <string_view>
+
+namespace kelm::klplot {
+
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+  virtual std::int32_t setDrawColor(std::int32_t rgb) = 0;
+  virtual void moveTo(std::int16_t x, std::int16_t y) = 0;
+  virtual void lineTo(std::int16_t x, std::int16_t y) = 0;
+  virtual void drawRectangle(int fillMode, std::int16_t x1, std::int16_t y1, std::int16_t x2,
+                             std::int16_t y2) = 0;
+  virtual void setPixel(std::int16_t x, std::int16_t y) = 0;
+  virtual std::int32_t getPixelColor(std::int16_t x, std::int16_t y) = 0;
+  virtual std::int32_t setPixelColor(std::int16_t x, std::int16_t y, std::int32_t rgb) = 0;
+  virtual void drawText(std::string_view text) = 0;
+  virtual std::int32_t windowHeight() const = 0;
+};
+
+// Draws on the active child window of the calling thread.
+Canvas& screenCanvas();
+
+}  // namespace kelm::klplot

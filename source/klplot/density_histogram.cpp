@@ -1,0 +1,56 @@
+#include "source/klplot/density_histogram.h"
+
+#include <cmath>
+
+namespace kelm::klplot {
+namespace {
+
+// A share that a wide spacing pushes past the last bin is counted in it, never lost and
+// never stored outside the bins.
+void addShare(DensityHistogram& out, long bin, double amount) {
+  if (bin < 1) bin = 1;
+  if (bin > out.bins + 1) bin = out.bins + 1;
+  out.density(bin) += amount;
+}
+
+}  // namespace
+
+void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
+                      const Array1<float, kMaxTrajectories>& current, double h,
+                      std::int32_t divisions, DensityHistogram& out) {
+  if (n > kMaxTrajectories) n = kMaxTrajectories;
+  out.bins = divisions <= 1 ? 10 : (divisions >= 100 ? 100 : divisions);
+  out.divisionsUsed = 0;
+  out.rMax = 0.0;
+  for (int c = 1; c <= n; ++c)
+    if (r(c) > out.rMax) out.rMax = r(c);
+  for (int m = 1; m <= kMaxDensityBins; ++m) out.density(m) = 0.0;
+  if (out.rMax <= 0.0) out.rMax = 1.0;
+  out.rMax += 0.5 * h;
+
+  if (h > 0.0) {
+    const double k = std::ceil(out.rMax / h);
+    if (out.bins >= k) out.bins = out.divisionsUsed = static_cast<int>(k);
+  }
+  for (int c = 1; c <= n; ++c) {
+    const double t = out.bins * double(r(c)) / out.rMax + 1.0;
+    if (h > 0.0) {
+      const long kh = static_cast<long>(std::trunc(t + 0.5 * h));
+      const long kl = static_cast<long>(std::trunc(t - 0.5 * h));
+      if (kh > 1 && kl != kh) {
+        addShare(out, kh - 1, current(c) * ((kh - t) / h + 0.5));
+        addShare(out, kh, current(c) * ((t - kh) / h + 0.5));
+      } else {
+        addShare(out, kh, current(c));
+      }
+    } else {
+      addShare(out, static_cast<long>(std::trunc(out.bins * double(r(c)) / out.rMax)) + 1, current(c));
+    }
+  }
+  out.density(out.bins) += out.density(out.bins + 1);
+  out.density(out.bins + 1) = 0.0;
+  const double scale = double(out.bins) * out.bins / (out.rMax * out.rMax) * 0.31830989161357204;
+  for (int m = 1; m <= out.bins; ++m) out.density(m) = out.density(m) * scale / (2 * m - 1);
+}
+
+}  // namespace kelm::klplot

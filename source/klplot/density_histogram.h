@@ -1,0 +1,25 @@
+#pragma once
+// Current density over the radius in annular bins, from the plane crossings.
+
+#include <cstdint>
+
+#include "source/klplot/fixed_array.h"
+#include "source/klplot/project_data.h"
+
+namespace kelm::klplot {
+
+inline constexpr int kMaxDensityBins = 101;
+
+struct DensityHistogram {
+  int bins = 10;
+  double rMax = 1.0;
+  Array1<double, kMaxDensityBins> density;  // A/mm^2, bins 1 .. bins
+  std::int32_t divisionsUsed = 0;           // 0: the request was kept
+};
+
+// spacing: distance of the first two start radii; 0 gives one crossing per bin.
+void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
+                      const Array1<float, kMaxTrajectories>& current, double spacing,
+                      std::int32_t divisions, DensityHistogram& out);
+
+}  // namespace kelm::klplot

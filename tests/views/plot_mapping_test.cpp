@@ -1,0 +1,123 @@
+#include "source/klplot/plot_mapping.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "recording_canvas.h"
+
+namespace kelm::klplot {
+namespace {
+
+using Log = std::vector<std::string>;
+
+void unitMapping(int w, int h) {
+  setDeviceSize(w, h);
+  setViewport(0, 0, 1, 0, 1);
+  setWindow(1, 0.0, 1.0, 0.0, 1.0);
+  setViewport(1, 0.0, 1.0, 0.0, 1.0);
+}
+
+TEST(PixelConversion, TruncatesTowardZeroAndSaturates) {
+  struct Case {
+    double in;
+    int out;
+  } cases[] = {
+      {499.99, 499},   {-0.5, 0},        {-1.7, -1},        {32767.0, 32767},
+      {40000.0, 32767}, {1e12, 32767},  {-40000.0, -32768}, {-1e12, -32768},
+      {std::numeric_limits<double>::infinity(), 32767},
+  };
+  for (const Case& c : cases) EXPECT_EQ(toPixel(c.in), c.out) << c.in;
+}
+
+TEST(PlotMapping, MapsEdgesByTruncation) {
+  unitMapping(500, 300);
+  EXPECT_EQ(mapPoint(0.999, 0.5).x, 499);
+  EXPECT_EQ(mapPoint(1.0, 0.5).x, 500);
+  EXPECT_EQ(mapPoint(0.5, 1.0).y, 0);
+  EXPECT_EQ(mapPoint(0.5, 0.0).y, 300);
+  // A point far outside the window must not wrap to the other side of the surface.
+  EXPECT_EQ(mapPoint(1000.0, 0.5).x, 32767);
+  EXPECT_EQ(mapPoint(0.5, 1000.0).y, -32768);
+}
+
+TEST(PlotMapping, ViewportFractionsAndWindowOffsets) {
+  setDeviceSize(1000, 500);
+  setWindow(1, 100.0, 300.0, -10.0, 10.0);
+  setViewport(1, 0.1, 0.9, 0.2, 1.0);
+  // fx = 50/200*0.8+0.1 = 0.3 -> 300; fy = 10/20*0.8+0.2 = 0.6 -> (0.4)*500 = 200 (single
+  // precision fractions land just around the whole value, so allow the truncated neighbour).
+  const Pixel p = mapPoint(150.0, 0.0);
+  EXPECT_NEAR(p.x, 300, 1);
+  EXPECT_NEAR(p.y, 200, 1);
+  const Pixel corner = mapPoint(100.0, -10.0);
+  EXPECT_EQ(corner.x, 100);
+  // vy1 held as 0.2f is a hair above 0.2, so (1 - fy) * 500 falls just short of 400.
+  EXPECT_EQ(corner.y, 399);
+}
+
+TEST(PlotMapping, WindowSetWithoutViewportStaysRaw) {
+  setDeviceSize(500, 500);
+  setViewport(0, 0.2, 0.8, 0.2, 0.8);
+  setWindow(1, 0.0, 1.0, 0.0, 1.0);
+  EXPECT_EQ(plotMapping.vx1, 0.0f);
+  EXPECT_EQ(plotMapping.vx2, 1.0f);
+  const Pixel p = mapPoint(7.9, -3.9);
+  EXPECT_EQ(p.x, 7);
+  EXPECT_EQ(p.y, -3);
+}
+
+TEST(PlotPrimitives, PolylineMovesThenLines) {
+  unitMapping(100, 100);
+  const float x[3] = {0.0f, 0.5f, 1.0f}, y[3] = {0.0f, 0.5f, 1.0f};
+  struct Case {
+    int n;
+    Log expected;
+  } cases[] = {
+      {3, {"move 0,100", "line 50,50", "line 100,0"}},
+      {1, {"move 0,100"}},
+      {0, {"move 0,100"}},
+      {-4, {"move 0,100"}},
+  };
+  for (const Case& c : cases) {
+    testing::RecordingCanvas canvas;
+    polyline(canvas, c.n, x, y);
+    EXPECT_EQ(canvas.log, c.expected) << c.n;
+  }
+}
+
+TEST(PlotPrimitives, DotsMappedAndRaw) {
+  const float x[2] = {0.0f, 0.5f}, y[2] = {1.0f, 0.5f};
+  testing::RecordingCanvas mappedCanvas;
+  unitMapping(100, 100);
+  dots(mappedCanvas, 2, x, y);
+  EXPECT_EQ(mappedCanvas.log, (Log{"rect 3 -1,-1 1,1", "rect 3 49,49 51,51"}));
+
+  testing::RecordingCanvas rawCanvas;
+  setViewport(0, 0, 1, 0, 1);
+  const float rx[2] = {3.7f, 10.0f}, ry[2] = {4.2f, 20.0f};
+  dots(rawCanvas, 2, rx, ry);
+  EXPECT_EQ(rawCanvas.log, (Log{"pixel 3,4", "pixel 10,20"}));
+
+  testing::RecordingCanvas none;
+  dots(none, 0, rx, ry);
+  EXPECT_TRUE(none.log.empty());
+}
+
+TEST(PlotPrimitives, RectangleOutlineAndText) {
+  unitMapping(200, 100);
+  testing::RecordingCanvas canvas;
+  rectangleOutline(canvas, 0.0, 0.5, 0.0, 1.0);
+  textAtPoint(canvas, 0.5, 0.0, "Z(mm)", 13);
+  EXPECT_EQ(canvas.log, (Log{"move 0,100", "line 100,100", "line 100,0", "line 0,0",
+                             "line 0,100", "move 100,87", "text 'Z(mm)'"}));
+
+  setViewport(0, 0, 1, 0, 1);
+  testing::RecordingCanvas raw;
+  textAtPoint(raw, 12.9, 40.2, "R", 13);
+  EXPECT_EQ(raw.log, (Log{"move 12,40", "text 'R'"}));
+}
+
+}  // namespace
+}  // namespace kelm::klplot
