@@ -13,17 +13,17 @@ inline constexpr int kMaxUnit = 32767;
 
 // Keyword values are compared without regard to case; an empty view means "not given".
 struct OpenOptions {
-  std::string_view file;      // "USER" (any case) makes a window unit
-  std::string_view status;    // OLD, NEW, SCRATCH, REPLACE, UNKNOWN
-  std::string_view form;      // FORMATTED, UNFORMATTED, BINARY
-  std::string_view action;    // READ, WRITE, READWRITE; not given: read-write, then read, then write
-  std::string_view title;     // caption of a window unit
-  std::string_view access;    // SEQUENTIAL, DIRECT, APPEND
-  std::string_view blank;     // NULL, ZERO
-  std::string_view position;  // ASIS, REWIND, APPEND
-  std::string_view delim;     // NONE, APOSTROPHE, QUOTE
-  std::string_view pad;       // YES, NO
-  std::string_view share;     // DENYNONE, COMPAT, DENYRD, DENYWR, DENYRW
+  std::string_view file = {};      // "USER" (any case) makes a window unit
+  std::string_view status = {};    // OLD, NEW, SCRATCH, REPLACE, UNKNOWN
+  std::string_view form = {};      // FORMATTED, UNFORMATTED, BINARY
+  std::string_view action = {};    // READ, WRITE, READWRITE; not given: read-write, then read, then write
+  std::string_view title = {};     // caption of a window unit
+  std::string_view access = {};    // SEQUENTIAL, DIRECT, APPEND
+  std::string_view blank = {};     // NULL, ZERO
+  std::string_view position = {};  // ASIS, REWIND, APPEND
+  std::string_view delim = {};     // NONE, APOSTROPHE, QUOTE
+  std::string_view pad = {};       // YES, NO
+  std::string_view share = {};     // DENYNONE, COMPAT, DENYRD, DENYWR, DENYRW
   int recordLength = -1;      // -1: not given
   int blockSize = -1;         // -1: not given
 };

@@ -1,0 +1,50 @@
+#pragma once
+// A buffered POSIX file for sequential transfer; no line-end translation of any kind.
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace kelm::records {
+
+class FileStream {
+ public:
+  FileStream() = default;
+  ~FileStream();
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
+
+  // flags and mode as for open(2); false when the file cannot be opened.
+  bool open(const std::string& path, int flags, int mode = 0666);
+  // A nameless temporary file that disappears when closed.
+  bool openScratch();
+  bool isOpen() const { return fd_ >= 0; }
+  bool seekToEnd();
+  // Flushes and releases the file; false when pending output could not be written.
+  bool close();
+
+  static constexpr int kEnd = -1;
+  static constexpr int kError = -2;
+  // The next byte (0..255), kEnd or kError.
+  int readByte();
+  int peekByte();
+  // Up to count bytes; fewer only at the end of the file. kError on a failed read.
+  long readBytes(void* into, std::size_t count);
+  // One record ended by CR, LF or CR LF (not stored). 0, -1 at end of file, or kError.
+  int readLine(std::string& record);
+
+  bool write(const void* bytes, std::size_t count);
+  bool flush();
+
+ private:
+  bool fill();
+  bool leaveReading();
+
+  int fd_ = -1;
+  std::array<unsigned char, 65536> buffer_{};
+  std::size_t readPos_ = 0;
+  std::size_t readEnd_ = 0;
+  std::size_t writeEnd_ = 0;
+};
+
+}  // namespace kelm::records

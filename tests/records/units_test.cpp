@@ -1,0 +1,86 @@
+// Opening and closing disk units: keywords, statuses and the files they may touch.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "records/formatted.h"
+#include "records/units.h"
+#include "temp_directory.h"
+
+namespace kelm::records {
+namespace {
+
+class Units : public ::testing::Test {
+ protected:
+  void TearDown() override { closeUnit(20); }
+  testing::TempDirectory dir;
+};
+
+TEST_F(Units, ProjectFileOpensWithTheKeywordsTheReadersPass) {
+  testing::TempDirectory::writeFile("geom.dat", "line one\r\nline two\rline three");
+  ASSERT_EQ(openUnit(20, {.file = "geom.dat", .status = "OLD", .form = "formatted"}), 0);
+  EXPECT_TRUE(isUnitOpen(20));
+  std::array<char, 10> text{};
+  for (const char* expected : {"line", "line", "line"}) {
+    ASSERT_EQ(readList(20, std::span<char>(text)), 0);
+    EXPECT_EQ(trimRight(std::string_view(text.data(), text.size())), expected);
+  }
+  EXPECT_EQ(readList(20, std::span<char>(text)), kEndOfFile);
+  EXPECT_EQ(closeUnit(20, "keep"), 0);
+  EXPECT_FALSE(isUnitOpen(20));
+  EXPECT_TRUE(std::filesystem::exists("geom.dat"));
+}
+
+TEST_F(Units, ReadOnlyFilesOpenWithoutAnAction) {
+  testing::TempDirectory::writeFile("geom.dat", "x\n");
+  ::chmod("geom.dat", 0444);
+  EXPECT_EQ(openUnit(20, {.file = "geom.dat", .status = "old"}), 0);
+  EXPECT_EQ(closeUnit(20), 0);
+}
+
+TEST_F(Units, FailedOpensLeaveTheUnitFreeAndCreateNothing) {
+  EXPECT_GT(openUnit(20, {.file = "geom.dat", .status = "OLD"}), 0);
+  EXPECT_FALSE(isUnitOpen(20));
+  EXPECT_GT(openUnit(20, {.file = "geom.dat", .status = "UNKNOWN", .action = "READ"}), 0);
+  EXPECT_FALSE(std::filesystem::exists("geom.dat"));
+  EXPECT_GT(openUnit(20, {.file = "geom.dat", .status = "ANCIENT"}), 0);
+  EXPECT_GT(openUnit(20, {.file = "geom.dat", .form = "text"}), 0);
+  EXPECT_GT(openUnit(20, {.file = "geom.dat", .share = "everyone"}), 0);
+  EXPECT_GT(openUnit(32768, {.file = "geom.dat"}), 0);
+  EXPECT_GT(openUnit(0, {.file = "geom.dat"}), 0);
+  EXPECT_FALSE(std::filesystem::exists("geom.dat"));
+  std::int32_t value = 0;
+  EXPECT_GT(readList(20, value), 0);
+  EXPECT_GT(readList(-40000, value), 0);
+}
+
+TEST_F(Units, StatusesCreateReplaceAndDelete) {
+  ASSERT_EQ(openUnit(20, {.file = "out.txt", .status = "NEW", .action = "write"}), 0);
+  ASSERT_EQ(write(20, "(I3,F6.2)", 42, 1.5f), 0);
+  EXPECT_GT(readList(20, *std::make_unique<std::int32_t>()), 0);  // written only
+  ASSERT_EQ(closeUnit(20), 0);
+  EXPECT_EQ(testing::TempDirectory::readFile("out.txt"), " 42  1.50\n");
+  EXPECT_GT(openUnit(20, {.file = "out.txt", .status = "NEW"}), 0);
+
+  ASSERT_EQ(openUnit(20, {.file = "out.txt", .status = "REPLACE"}), 0);
+  ASSERT_EQ(closeUnit(20), 0);
+  EXPECT_EQ(testing::TempDirectory::readFile("out.txt"), "");
+
+  ASSERT_EQ(openUnit(20, {.file = "out.txt", .status = "OLD", .action = "READ"}), 0);
+  EXPECT_GT(write(20, "(I3)", 1), 0);  // opened for reading only
+  EXPECT_GT(closeUnit(20, "discard"), 0);
+  ASSERT_EQ(closeUnit(20, "Delete"), 0);
+  EXPECT_FALSE(std::filesystem::exists("out.txt"));
+}
+
+TEST_F(Units, ScratchUnitsLeaveNoFileBehind) {
+  ASSERT_EQ(openUnit(20, {.status = "SCRATCH"}), 0);
+  EXPECT_EQ(write(20, "(I3)", 5), 0);
+  EXPECT_EQ(closeUnit(20), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+}  // namespace
+}  // namespace kelm::records
