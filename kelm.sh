@@ -31,7 +31,7 @@ configure() {
 }
 
 build() {
-  cmake --build "$1" -j "$JOBS"
+  cmake --build "$1" -j "$JOBS" "${@:2}"
 }
 
 run_tests() {
@@ -69,7 +69,7 @@ case "$cmd" in
     install_packages
     seconds=${1:-30}
     CC=clang CXX=clang++ configure build-fuzz -DKELM_FUZZ=ON -DKELM_TESTS=OFF -DKELM_BENCH=OFF
-    build build-fuzz
+    build build-fuzz --target fuzz_all
     for target in build-fuzz/bin/fuzz_*; do
       [ -x "$target" ] || continue
       name=$(basename "$target")

@@ -1,6 +1,8 @@
 #include "records/edit_output.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -16,8 +18,20 @@ struct Decimal {
   int exponent = 0;
 };
 
-// A double has at most 767 significant decimal digits, so this expansion is exact: rounding
-// is then decided on the true value and not on a library's half-to-even choice.
+// Significant digits enough to write magnitude exactly: m * 2^e with m odd has -e digits after
+// the point when e < 0, plus the integer digits.
+int exactPrecision(double magnitude) {
+  int k = 0;
+  const double fraction = std::frexp(magnitude, &k);
+  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+  int e = k - 53;
+  if (mantissa != 0) e += std::countr_zero(mantissa);
+  const int integerDigits = k > 0 ? k * 30103 / 100000 + 1 : 0;
+  return std::min(766, (e < 0 ? -e : 0) + integerDigits + 1);
+}
+
+// The expansion is exact, so rounding is decided on the true value and not on a library's
+// half-to-even choice.
 Decimal exactDecimal(double value) {
   Decimal result;
   result.negative = std::signbit(value);
@@ -25,7 +39,7 @@ Decimal exactDecimal(double value) {
   if (magnitude == 0.0) return result;
   std::array<char, 800> text{};
   const auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), magnitude,
-                                       std::chars_format::scientific, 766);
+                                       std::chars_format::scientific, exactPrecision(magnitude));
   if (ec != std::errc()) return result;
   const std::string_view written(text.data(), static_cast<std::size_t>(end - text.data()));
   const std::size_t e = written.find('e');

@@ -12,7 +12,7 @@ namespace {
 
 template <class Value>
 std::string edited(std::string_view format, Value value) {
-  std::array<char, 32> record{};
+  std::array<char, 40> record{};
   const int status = writeInternal(record, format, value);
   EXPECT_EQ(status, 0) << format;
   return std::string(trimRight(std::string_view(record.data(), record.size())));
@@ -65,6 +65,10 @@ TEST(EditOutput, RoundsHalfAwayFromZeroOnTheExactBinaryValue) {
   EXPECT_EQ(edited("(F3.0)", 3.5), " 4.");
   EXPECT_EQ(edited("(F4.2)", 0.145), " .14");
   EXPECT_EQ(edited("(F5.3)", 1.0005f), "1.000");  // the float lies below 1.0005
+  // 2^-20 = 9.5367431640625E-07 ties at its fourteenth digit; the smallest double is far down.
+  EXPECT_EQ(edited("(E20.13)", 0x1p-20), "  .9536743164063E-06");
+  EXPECT_EQ(edited("(E10.3)", 0x1p-1074), "  .494-323");
+  EXPECT_EQ(edited("(F24.1)", 0x1p70), "1180591620717411303424.0");
 }
 
 TEST(EditOutput, GeneralKeepsItsFourTrailingBlanks) {
