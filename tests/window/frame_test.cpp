@@ -1,0 +1,188 @@
+// The frame with its child windows, headless: units, the active window, mouse callbacks,
+// menu dispatch and the "Output" window fed from another thread.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "records/formatted.h"
+#include "records/units.h"
+#include "window/child_window.h"
+#include "window/frame.h"
+#include "window/frame_window.h"
+#include "window/layer.h"
+#include "window/menus.h"
+#include "window/output_window.h"
+
+namespace kelm::window {
+namespace {
+
+const std::filesystem::path logPath =
+    std::filesystem::temp_directory_path() / ("kelm-window-test-" + std::to_string(::getpid()) + ".log");
+
+template <class Condition>
+bool processEventsUntil(Condition done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done() && std::chrono::steady_clock::now() < deadline) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return done();
+}
+
+class Frame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    createLayerWindows();
+    layer().frame->show();
+  }
+  void TearDown() override {
+    for (int unit : {11, 12}) records::closeUnit(unit);
+    destroyLayerWindows();
+  }
+  static ChildWindow* child(int unit) { return findUnitWindow(unit).child; }
+  static void click(QWidget* widget, QEvent::Type type, QPoint at) {
+    QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+  }
+};
+
+TEST_F(Frame, WindowUnitsComeAndGoWithTheirWindows) {
+  ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
+  const WindowHandle handle = windowHandle(12);
+  EXPECT_NE(handle, -1);
+  EXPECT_NE(windowHandle(kFrameUnit), handle);
+  EXPECT_EQ(findUnitWindow(12).frame->windowTitle(), "Beam");
+  EXPECT_EQ(setActiveWindow(12), 1);
+  EXPECT_EQ(getActiveWindow(), 12);
+  ASSERT_EQ(records::closeUnit(12), 0);
+  EXPECT_EQ(windowHandle(12), -1);
+  EXPECT_EQ(setActiveWindow(12), 0);
+  EXPECT_EQ(getActiveWindow(), kOutputUnit);  // the closed window is no longer a target
+  EXPECT_EQ(focusWindow(12), -1);
+  EXPECT_EQ(registerMouseCallback(12, kLeftDown, nullptr), -2);
+}
+
+TEST_F(Frame, ConfigurationRefusesInvalidFieldsAndResizesTheImage) {
+  ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
+  ASSERT_EQ(setActiveWindow(12), 1);
+  WindowConfig config;
+  config.width = 300;
+  config.height = 0;
+  EXPECT_EQ(setWindowConfig(config), 0);
+  config.height = -1;
+  config.textRows = -5;
+  EXPECT_EQ(setWindowConfig(config), 0);
+  config.textRows = -1;
+  config.height = 200;
+  EXPECT_EQ(setWindowConfig(config), 1);
+  WindowConfig read;
+  ASSERT_EQ(getWindowConfig(read), 1);
+  EXPECT_EQ(read.width, 300);
+  EXPECT_EQ(read.height, 200);
+  EXPECT_STREQ(read.title, "Beam");
+}
+
+std::atomic<int> mouseCalls{0};
+std::int32_t lastX = -1, lastY = -1, lastUnit = -1;
+bool calledOnGuiThread = false;
+void recordClick(std::int32_t* unit, std::int32_t*, std::int32_t*, std::int32_t* x, std::int32_t* y) {
+  ++mouseCalls;
+  lastUnit = *unit;
+  lastX = *x;
+  lastY = *y;
+  calledOnGuiThread = QThread::currentThread() == qApp->thread() && getActiveWindow() == *unit;
+}
+
+TEST_F(Frame, TheFirstClickOnlyActivatesAndPauseHoldsCallbacks) {
+  ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
+  ASSERT_EQ(records::openUnit(11, {.file = "USER", .title = "Phase plane"}), 0);
+  EXPECT_EQ(registerMouseCallback(12, 0, recordClick), -1);
+  EXPECT_EQ(registerMouseCallback(12, kLeftDown | kLeftUp, recordClick), 0);
+  EXPECT_EQ(registerMouseCallback(12, kLeftDown, recordClick), 1);
+  layer().frame->mdiArea()->setActiveSubWindow(findUnitWindow(11).frame);
+  mouseCalls = 0;
+
+  click(child(12), QEvent::MouseButtonPress, {40, 30});
+  click(child(12), QEvent::MouseButtonRelease, {40, 30});
+  EXPECT_EQ(mouseCalls, 0);
+  EXPECT_EQ(layer().frame->mdiArea()->activeSubWindow(), findUnitWindow(12).frame);
+
+  click(child(12), QEvent::MouseButtonPress, {40, 30});
+  EXPECT_EQ(mouseCalls, 1);
+  EXPECT_EQ(lastUnit, 12);
+  EXPECT_EQ(lastX, 40);
+  EXPECT_EQ(lastY, 30);
+  EXPECT_TRUE(calledOnGuiThread);
+
+  layer().runState = kPaused;
+  click(child(12), QEvent::MouseButtonPress, {5, 5});
+  EXPECT_EQ(mouseCalls, 1);
+  layer().runState = kRunning;
+}
+
+std::atomic<int> menuCalls{0};
+void countMenuCall(std::int32_t*) { ++menuCalls; }
+
+TEST_F(Frame, ProgramItemsRunOnTheMessageThreadExceptWhilePaused) {
+  ASSERT_EQ(appendMenuItem(7, kEnabled, "&Run", doNothing), 1);
+  ASSERT_EQ(appendMenuItem(7, kEnabled, "&Solve", countMenuCall), 1);
+  const int id = layer().menus.entries()[6].items[0].id;
+  menuCalls = 0;
+  layer().frame->runCommand(id);
+  EXPECT_EQ(menuCalls, 1);
+  layer().runState = kPaused;
+  layer().frame->runCommand(id);
+  EXPECT_EQ(menuCalls, 1);
+  layer().runState = kRunning;
+  EXPECT_EQ(setAboutText(std::string(512, 'a')), 0);
+  EXPECT_EQ(setAboutText(std::string(513, 'a')), -1);
+  EXPECT_EQ(layer().aboutText.size(), 512u);
+}
+
+TEST_F(Frame, StatusShowsTheReplacedRunningMessage) {
+  EXPECT_EQ(setStatusMessage("Idle", kRunningMessage), 1);
+  EXPECT_EQ(setStatusMessage("Other", 3), 0);
+  const auto labels = layer().frame->statusBar()->findChildren<QLabel*>();
+  ASSERT_FALSE(labels.isEmpty());
+  EXPECT_EQ(labels.first()->text(), "Idle");
+  setStatusMessage("Running", kRunningMessage);
+}
+
+TEST_F(Frame, OutputReceivesRecordsFromTheProgramThreadInOrder) {
+  std::thread program([] {
+    for (int i = 1; i <= 200; ++i) records::print("line", static_cast<std::int32_t>(i));
+  });
+  const bool arrived = processEventsUntil([] { return layer().output->blockCount() >= 200; });
+  program.join();
+  ASSERT_TRUE(arrived);
+  const QString text = layer().output->toPlainText();
+  EXPECT_TRUE(text.endsWith(" line 199\n line 200")) << text.right(40).toStdString();
+  std::ifstream log(logPath);
+  std::string first;
+  std::getline(log, first);
+  EXPECT_EQ(first, " line 1");
+}
+
+}  // namespace
+}  // namespace kelm::window
+
+int main(int argc, char** argv) {
+  setenv("KELM_LOG", kelm::window::logPath.c_str(), 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  const int result = RUN_ALL_TESTS();
+  std::filesystem::remove(kelm::window::logPath);
+  return result;
+}

@@ -1,0 +1,78 @@
+#include "window/app.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "records/status.h"
+#include "records/window_port.h"
+#include "runtime/fp_traps.h"
+#include "window/frame_window.h"
+#include "window/gui_thread.h"
+#include "window/layer.h"
+#include "window/message_boxes.h"
+
+namespace kelm::window {
+
+namespace {
+
+void reportFloatingPointFault(const char* what) {
+  records::windowPort().runtimeError(200, std::string("run-time error 200: ") + what);
+}
+
+void programFinished() {
+  Layer& l = layer();
+  l.runState = kFinished;
+  l.menus.greyProgramItems();
+  l.frame->renderMenus();
+  l.frame->showRunState();
+  if (askEndOfProgram(0)) l.frame->close();
+}
+
+void runProgramThread(MainProgram mainProgram) {
+  // One step below the message thread, so that the windows stay responsive while it computes.
+  const auto thread = static_cast<id_t>(::syscall(SYS_gettid));
+  errno = 0;
+  const int current = ::getpriority(PRIO_PROCESS, thread);
+  if (errno == 0) ::setpriority(PRIO_PROCESS, thread, current + 1);
+  enableFloatingPointTraps(reportFloatingPointFault);
+  mainProgram();
+  postToGui(programFinished);
+}
+
+}  // namespace
+
+int runWindowLayer(int argc, char** argv, MainProgram mainProgram) {
+  Layer& l = layer();
+  for (int i = 0; i < argc; ++i) l.arguments.emplace_back(argv[i]);
+  l.programName = argc > 0 ? std::filesystem::path(argv[0]).stem().string() : "kelm";
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromStdString(l.programName));
+  createLayerWindows();
+  l.frame->show();
+
+  std::thread(runProgramThread, mainProgram).detach();
+  const int code = QApplication::exec();
+  // The program thread may be blocked or asleep; ending the process does not wait for it.
+  std::fflush(nullptr);
+  std::_Exit(code);
+}
+
+bool commandArgument(int index, std::string& value) {
+  const auto& arguments = layer().arguments;
+  if (index < 0 || static_cast<std::size_t>(index) >= arguments.size()) return false;
+  value = arguments[static_cast<std::size_t>(index)];
+  return true;
+}
+
+std::string programName() { return layer().programName; }
+
+}  // namespace kelm::window

@@ -1,0 +1,106 @@
+#include "window/child_window.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "runtime/fp_traps.h"
+#include "window/layer.h"
+
+namespace kelm::window {
+
+ChildWindow::ChildWindow(int unit, QSize imageSize) : unit_(unit) {
+  surface_.image = QImage(imageSize, QImage::Format_RGB32);
+  surface_.image.fill(Qt::white);
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Drawing threads only flag the window; one queued repaint serves any number of operations.
+  surface_.changed = [this] {
+    if (!repaintPending_.exchange(true)) {
+      FloatingPointTrapsSuspended untrapped;
+      // With this as the context the call is dropped if the window is gone by then.
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            repaintPending_ = false;
+            update();
+          },
+          Qt::QueuedConnection);
+    }
+  };
+}
+
+void ChildWindow::appendRecord(const QString& record) {
+  records_.push_back(record);
+  update();
+}
+
+void ChildWindow::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  painter.fillRect(event->rect(), Qt::white);
+  {
+    std::lock_guard guard(surface_.lock);
+    painter.drawImage(event->rect().topLeft(), surface_.image, event->rect());
+  }
+  if (records_.empty()) return;
+  painter.setFont(QFont("Monospace"));
+  const int lineHeight = painter.fontMetrics().height();
+  int y = painter.fontMetrics().ascent();
+  for (const QString& record : records_) {
+    painter.drawText(0, y, record);
+    y += lineHeight;
+  }
+}
+
+bool ChildWindow::isActiveChild() const {
+  const UnitWindow entry = findUnitWindow(unit_);
+  return entry.frame && entry.frame->mdiArea() &&
+         entry.frame->mdiArea()->activeSubWindow() == entry.frame;
+}
+
+void ChildWindow::deliver(QMouseEvent* event, std::int32_t bits) {
+  if ((bits & (kLeftDown | kRightDown)) != 0 && !isActiveChild()) {
+    // The first click into an inactive window only activates it, release included.
+    if (const UnitWindow entry = findUnitWindow(unit_); entry.frame) {
+      entry.frame->mdiArea()->setActiveSubWindow(entry.frame);
+    }
+    swallowRelease_ = true;
+    return;
+  }
+  if ((bits & (kLeftUp | kRightUp)) != 0 && swallowRelease_) {
+    swallowRelease_ = false;
+    return;
+  }
+  if (layer().runState.load() == kPaused) return;
+  std::int32_t keyState = static_cast<std::int32_t>(event->buttons()) |
+                          (static_cast<std::int32_t>(event->modifiers()) >> 20);
+  std::int32_t x = static_cast<std::int32_t>(event->position().x());
+  std::int32_t y = static_cast<std::int32_t>(event->position().y());
+  for (int slot = 0; slot < 7; ++slot) {
+    std::int32_t bit = 1 << slot;
+    if ((bits & bit) == 0 || mouseCallbacks[static_cast<std::size_t>(slot)] == nullptr) continue;
+    setActiveWindow(unit_);
+    std::int32_t unit = unit_;
+    mouseCallbacks[static_cast<std::size_t>(slot)](&unit, &bit, &keyState, &x, &y);
+  }
+}
+
+void ChildWindow::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) deliver(event, kLeftDown);
+  else if (event->button() == Qt::RightButton) deliver(event, kRightDown);
+}
+
+void ChildWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) deliver(event, kLeftUp);
+  else if (event->button() == Qt::RightButton) deliver(event, kRightUp);
+}
+
+void ChildWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) deliver(event, kLeftDoubleClick);
+  else if (event->button() == Qt::RightButton) deliver(event, kRightDoubleClick);
+}
+
+void ChildWindow::mouseMoveEvent(QMouseEvent* event) { deliver(event, kMouseMove); }
+
+}  // namespace kelm::window

@@ -1,0 +1,46 @@
+#pragma once
+// A view window bound to a unit: its off-screen image painted as it is, and its mouse events
+// passed to the program's callbacks. Internal to window/.
+
+#include <QWidget>
+
+#include <array>
+#include <atomic>
+#include <vector>
+
+#include "window/frame.h"
+#include "window/surface.h"
+
+namespace kelm::window {
+
+class ChildWindow : public QWidget {
+ public:
+  ChildWindow(int unit, QSize imageSize);
+
+  int unit() const { return unit_; }
+  Surface& surface() { return surface_; }
+  // Text records written to the unit, shown over the graphics from the top.
+  void appendRecord(const QString& record);
+
+  // Callbacks by event bit (bit 1 in slot 0 ... bit 64 in slot 6).
+  std::array<MouseCallback, 7> mouseCallbacks{};
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  void deliver(QMouseEvent* event, std::int32_t bits);
+  bool isActiveChild() const;
+
+  int unit_;
+  Surface surface_;
+  std::atomic<bool> repaintPending_{false};
+  std::vector<QString> records_;
+  bool swallowRelease_ = false;
+};
+
+}  // namespace kelm::window

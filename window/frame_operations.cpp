@@ -1,0 +1,224 @@
+// The frame.h operations: handles, the per-thread active window, configuration, mouse
+// registration, status messages and placement.
+#include <QMdiArea>
+#include <QPainter>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cstring>
+
+#include "window/child_window.h"
+#include "window/frame.h"
+#include "window/frame_window.h"
+#include "window/gui_thread.h"
+#include "window/layer.h"
+#include "window/output_window.h"
+#include "window/unit_port.h"
+
+namespace kelm::window {
+
+namespace {
+
+thread_local std::int32_t activeUnit = kOutputUnit;
+
+QWidget* widgetOf(WindowHandle handle) {
+  Layer& l = layer();
+  if (l.frame == nullptr || handle == 0 || handle == -1) return nullptr;
+  if (handle == reinterpret_cast<WindowHandle>(l.frame)) return l.frame;
+  std::lock_guard guard(l.lock);
+  for (const auto& [unit, entry] : l.windows) {
+    if (reinterpret_cast<WindowHandle>(entry.frame.data()) == handle) return entry.frame;
+  }
+  return nullptr;
+}
+
+bool validConfigField(int value) { return value == -1 || value > 0; }
+
+}  // namespace
+
+void forgetActiveWindow(int unit) {
+  if (activeUnit == unit) {
+    activeUnit = kOutputUnit;
+    makeSurfaceActive(nullptr);
+  }
+}
+
+WindowHandle windowHandle(std::int32_t unit) {
+  Layer& l = layer();
+  if (l.frame == nullptr) return 0;
+  if (unit == kFrameUnit) return reinterpret_cast<WindowHandle>(l.frame);
+  const UnitWindow entry = findUnitWindow(unit);
+  return entry.frame ? reinterpret_cast<WindowHandle>(entry.frame.data()) : -1;
+}
+
+int setActiveWindow(std::int32_t unit) {
+  const UnitWindow entry = findUnitWindow(unit);
+  if (!entry.frame) return 0;
+  activeUnit = unit;
+  makeSurfaceActive(entry.child != nullptr ? &entry.child->surface() : nullptr);
+  return 1;
+}
+
+std::int32_t getActiveWindow() { return activeUnit; }
+
+int focusWindow(std::int32_t unit) {
+  if (setActiveWindow(unit) != 1) return -1;
+  runOnGui([unit] {
+    const UnitWindow entry = findUnitWindow(unit);
+    if (!entry.frame) return;
+    entry.frame->showNormal();
+    layer().frame->mdiArea()->setActiveSubWindow(entry.frame);
+    entry.frame->raise();
+    entry.frame->widget()->setFocus();
+  });
+  return 0;
+}
+
+int getWindowConfig(WindowConfig& config) {
+  const UnitWindow entry = findUnitWindow(activeUnit);
+  if (!entry.frame) return 0;
+  config = WindowConfig{};
+  QSize size;
+  if (entry.child != nullptr) {
+    std::lock_guard guard(entry.child->surface().lock);
+    size = entry.child->surface().image.size();
+  } else {
+    runOnGui([&] { size = entry.frame->widget()->size(); });
+  }
+  config.width = static_cast<std::int16_t>(std::min(size.width(), 32767));
+  config.height = static_cast<std::int16_t>(std::min(size.height(), 32767));
+  config.textColumns = static_cast<std::int16_t>(std::max(1, size.width() / 8));
+  config.textRows = static_cast<std::int16_t>(std::max(1, size.height() / 16));
+  config.colourCount = 256;  // the classic value for "more colours than a palette holds"
+  config.fontSize = 0x0008000C;
+  config.bitsPerPixel = 24;
+  config.reserved[0] = -1;
+  QString title;
+  runOnGui([&] { title = entry.frame->windowTitle(); });
+  const QByteArray latin = title.toLatin1();
+  std::memcpy(config.title, latin.constData(), std::min<std::size_t>(latin.size(), sizeof config.title - 1));
+  return 1;
+}
+
+int setWindowConfig(const WindowConfig& config) {
+  for (int field : {int{config.width}, int{config.height}, int{config.textColumns},
+                    int{config.textRows}, int{config.colourCount}, int{config.bitsPerPixel}}) {
+    if (!validConfigField(field)) return 0;
+  }
+  if (!validConfigField(config.fontSize)) return 0;
+  const UnitWindow entry = findUnitWindow(activeUnit);
+  if (!entry.frame) return 0;
+  if (entry.child != nullptr && (config.width > 0 || config.height > 0)) {
+    Surface& surface = entry.child->surface();
+    {
+      std::lock_guard guard(surface.lock);
+      const QSize size(config.width > 0 ? config.width : surface.image.width(),
+                       config.height > 0 ? config.height : surface.image.height());
+      QImage resized(size, QImage::Format_RGB32);
+      resized.fill(Qt::white);
+      QPainter(&resized).drawImage(0, 0, surface.image);
+      surface.image = std::move(resized);
+    }
+    surface.notifyChanged();
+  }
+  const std::size_t length = strnlen(config.title, sizeof config.title);
+  if (length > 0) {
+    const QString title = QString::fromLatin1(config.title, static_cast<qsizetype>(length)).trimmed();
+    runOnGui([&] { entry.frame->setWindowTitle(title); });
+  }
+  return 1;
+}
+
+int clearScreen(std::int32_t) {
+  const UnitWindow entry = findUnitWindow(activeUnit);
+  if (!entry.frame) return 0;
+  if (entry.child == nullptr) {
+    runOnGui([] {
+      if (layer().output != nullptr) layer().output->clear();
+    });
+    return 1;
+  }
+  Surface& surface = entry.child->surface();
+  {
+    std::lock_guard guard(surface.lock);
+    const std::int32_t rgb = surface.backgroundColor;
+    surface.image.fill(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
+  }
+  surface.notifyChanged();
+  return 1;
+}
+
+int registerMouseCallback(std::int32_t unit, std::int32_t eventBits, MouseCallback callback) {
+  if ((eventBits & 0x7F) == 0) return -1;
+  int result = -2;
+  runOnGui([&] {
+    ChildWindow* child = findUnitWindow(unit).child;
+    if (child == nullptr) return;
+    result = 0;
+    for (std::size_t slot = 0; slot < 7; ++slot) {
+      if ((eventBits & (1 << slot)) == 0) continue;
+      if (child->mouseCallbacks[slot] != nullptr) result = 1;
+      child->mouseCallbacks[slot] = callback;
+    }
+  });
+  return result;
+}
+
+int setStatusMessage(std::string_view text, int messageNumber) {
+  if (messageNumber != kRunningMessage) return 0;
+  {
+    std::lock_guard guard(layer().lock);
+    layer().stateMessages[kRunning] = std::string(text);
+  }
+  runOnGui([] {
+    if (layer().frame != nullptr) layer().frame->showRunState();
+  });
+  return 1;
+}
+
+void setWindowTitle(WindowHandle window, std::string_view title) {
+  const QString text = QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
+  runOnGui([&] {
+    if (QWidget* widget = widgetOf(window)) widget->setWindowTitle(text);
+  });
+}
+
+void setWindowPlacement(WindowHandle window, int x, int y, int width, int height, ZOrder order,
+                        bool activate) {
+  runOnGui([&] {
+    QWidget* widget = widgetOf(window);
+    if (widget == nullptr) return;
+    widget->setGeometry(x, y, std::max(width, 1), std::max(height, 1));
+    if (order == ZOrder::top) widget->raise();
+    else widget->lower();
+    if (activate) widget->activateWindow();
+  });
+}
+
+void showWindow(WindowHandle window, ShowCommand command) {
+  runOnGui([&] {
+    QWidget* widget = widgetOf(window);
+    if (widget == nullptr) return;
+    switch (command) {
+      case ShowCommand::normal:
+      case ShowCommand::restore: widget->showNormal(); break;
+      case ShowCommand::minimize: widget->showMinimized(); break;
+      case ShowCommand::maximize: widget->showMaximized(); break;
+    }
+  });
+}
+
+Rect clientRect(WindowHandle window) {
+  Rect rect;
+  runOnGui([&] {
+    QWidget* widget = widgetOf(window);
+    if (widget == nullptr) return;
+    const QWidget* area = widget == layer().frame ? layer().frame->mdiArea()->viewport()
+                                                  : static_cast<QMdiSubWindow*>(widget)->widget();
+    rect.right = area->width();
+    rect.bottom = area->height();
+  });
+  return rect;
+}
+
+}  // namespace kelm::window

@@ -1,0 +1,39 @@
+#pragma once
+// The frame: MDI area, menu bar rendered from the layer's menu model, status bar with the run
+// state, and the built-in commands. Internal to window/.
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPointer>
+
+namespace kelm::window {
+
+class FrameWindow : public QMainWindow {
+ public:
+  FrameWindow();
+
+  QMdiArea* mdiArea() const { return mdi_; }
+  // Rebuilds the menu bar from the model; safe from inside a menu's own callback.
+  void renderMenus();
+  void showRunState();
+  // A menu command: built-ins 1000..1025, else a program item (nothing while Paused).
+  void runCommand(int id);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+
+  QMdiArea* mdi_;
+  QLabel* status_;
+  QPointer<QObject> menuOwner_;
+};
+
+// Creates the frame and the "Output" window and registers the layer's window port. Called
+// once the application object exists; tests call it too.
+void createLayerWindows();
+// Removes them again (tests).
+void destroyLayerWindows();
+
+}  // namespace kelm::window

@@ -1,0 +1,53 @@
+#pragma once
+// The window layer's own state, shared by its files. Internal to window/.
+
+#include <QMdiSubWindow>
+#include <QPointer>
+
+#include <array>
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "window/menu_model.h"
+
+namespace kelm::window {
+
+class ChildWindow;
+class FrameWindow;
+class OutputWindow;
+
+enum RunState : int { kRunning = 0, kPaused = 1, kFinished = 2 };
+
+// One window bound to a unit; child is null for the "Output" window.
+struct UnitWindow {
+  QPointer<QMdiSubWindow> frame;
+  ChildWindow* child = nullptr;
+};
+
+struct Layer {
+  FrameWindow* frame = nullptr;
+  OutputWindow* output = nullptr;
+  MenuBarModel menus;  // message thread only
+
+  std::mutex lock;  // guards windows and stateMessages
+  std::map<int, UnitWindow> windows;
+  std::array<std::string, 3> stateMessages = {"Running", "Paused", "Finished"};
+
+  std::atomic<int> runState{kRunning};
+  std::string programName;
+  std::vector<std::string> arguments;
+  std::string aboutText;
+};
+
+Layer& layer();
+
+// The window of a unit, or an empty entry (lock taken inside).
+UnitWindow findUnitWindow(int unit);
+
+// Shows the layer's own failure box (codes 4, 5, 6).
+void reportLayerError(int code);
+
+}  // namespace kelm::window

@@ -1,0 +1,102 @@
+// The project file chooser, the help viewer and the user's text editor.
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include <cstdlib>
+
+#include "runtime/fp_traps.h"
+#include "runtime/text.h"
+#include "window/dialogs.h"
+#include "window/frame_window.h"
+#include "window/gui_thread.h"
+#include "window/layer.h"
+
+namespace kelm::window {
+
+namespace {
+
+QPointer<QTextBrowser> helpViewer;
+
+void openHelpViewer(const QString& helpFile) {
+  if (!QFileInfo::exists(helpFile)) {
+    QMessageBox::warning(layer().frame, QString::fromStdString(layer().programName),
+                         "The help file " + helpFile + " was not found.");
+    return;
+  }
+  if (!helpViewer) {
+    helpViewer = new QTextBrowser();
+    helpViewer->setAttribute(Qt::WA_DeleteOnClose);
+    helpViewer->resize(720, 560);
+  }
+  helpViewer->setWindowTitle(QString::fromStdString(layer().programName) + " Help");
+  helpViewer->setSource(QUrl::fromLocalFile(helpFile));
+  helpViewer->show();
+  helpViewer->raise();
+  helpViewer->activateWindow();
+}
+
+}  // namespace
+
+bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
+                       std::string_view helpFile) {
+  // QFileDialog browses without changing the process's directory, so keepCurrentDirectory
+  // needs nothing further.
+  (void)keepCurrentDirectory;
+  const std::string_view proposed = trimRight(std::string_view(fileName.data(), fileName.size()));
+  const QString proposal = QString::fromLocal8Bit(proposed.data(), static_cast<qsizetype>(proposed.size()));
+  const QString help = QString::fromLocal8Bit(helpFile.data(), static_cast<qsizetype>(helpFile.size()));
+  bool chosen = false;
+  runOnGui([&] {
+    QFileDialog dialog(layer().frame, "Select KELM project");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({"geom.cod (geom.cod)", "All files (*)"});
+    if (!proposal.isEmpty()) dialog.selectFile(proposal);
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+      QPushButton* helpButton = buttons->addButton(QDialogButtonBox::Help);
+      QObject::connect(helpButton, &QPushButton::clicked, &dialog, [help] { openHelpViewer(help); });
+    }
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+      const QByteArray path = dialog.selectedFiles().first().toLocal8Bit();
+      // A path cut to fit would name another file; ask again instead.
+      if (static_cast<std::size_t>(path.size()) > fileName.size()) {
+        QMessageBox::warning(&dialog, "Select KELM project",
+                             QString("The path is %1 characters long; at most %2 are allowed. "
+                                     "Choose a project with a shorter path.")
+                                 .arg(path.size())
+                                 .arg(fileName.size()));
+        continue;
+      }
+      assignPadded(fileName, std::string_view(path.constData(), static_cast<std::size_t>(path.size())));
+      chosen = true;
+      break;
+    }
+  });
+  return chosen;
+}
+
+void showHelpContents(std::string_view helpFile) {
+  const QString help = QString::fromLocal8Bit(helpFile.data(), static_cast<qsizetype>(helpFile.size()));
+  runOnGui([&] { openHelpViewer(help); });
+}
+
+bool startEditor(const std::string& path) {
+  FloatingPointTrapsSuspended untrapped;
+  const char* configured = std::getenv("KELM_EDITOR");
+  QString program = configured != nullptr && *configured != '\0' ? QString::fromLocal8Bit(configured)
+                                                                  : QStringLiteral("xdg-open");
+  if (QStandardPaths::findExecutable(program).isEmpty() && !QFileInfo(program).isExecutable()) {
+    return false;
+  }
+  // One argument, no shell: the path reaches the editor exactly as it is.
+  return QProcess::startDetached(program, {QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()))});
+}
+
+}  // namespace kelm::window
