@@ -1,0 +1,4 @@
+list(APPEND KELM_WINDOW_GRAPHICS_SOURCES
+  graphics.cpp
+  fonts.cpp
+)
