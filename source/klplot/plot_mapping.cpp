@@ -45,6 +45,7 @@ void setViewport(int flag, double vx1, double vx2, double vy1, double vy2) {
 }
 
 void polyline(Canvas& c, int n, const float* x, const float* y) {
+  if (n < 1) return;
   const Pixel first = mapPoint(x[0], y[0]);
   c.moveTo(first.x, first.y);
   for (int i = 1; i < n; ++i) {
@@ -63,6 +64,12 @@ void dots(Canvas& c, int n, const float* x, const float* y) {
       c.setPixel(p.x, p.y);
     }
   }
+}
+
+void line(Canvas& c, double x1, double y1, double x2, double y2) {
+  const Pixel a = mapPoint(x1, y1), b = mapPoint(x2, y2);
+  c.moveTo(a.x, a.y);
+  c.lineTo(b.x, b.y);
 }
 
 void rectangleOutline(Canvas& c, double x1, double x2, double y1, double y2) {

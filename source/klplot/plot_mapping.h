@@ -34,6 +34,7 @@ void setViewport(int flag, double vx1, double vx2, double vy1, double vy2);
 // Arrays are indexed from 1 by the callers: x[0] here is their x(1).
 void polyline(Canvas& c, int n, const float* x, const float* y);
 void dots(Canvas& c, int n, const float* x, const float* y);
+void line(Canvas& c, double x1, double y1, double x2, double y2);
 void rectangleOutline(Canvas& c, double x1, double x2, double y1, double y2);
 void textAtPoint(Canvas& c, double x, double y, std::string_view text, std::int32_t textHeight);
 

@@ -10,5 +10,10 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/view_layout.cpp
   klplot/z_marker.cpp
   klplot/screen_canvas.cpp
+  klplot/panel_axes.cpp
+  klplot/cathode_view.cpp
+  klplot/geometry_view.cpp
+  klplot/field_view.cpp
+  klplot/phase_plane_view.cpp
   klplot/view_windows.cpp
 )

@@ -1,0 +1,18 @@
+#include "source/klplot/cathode_view.h"
+
+#include "source/klplot/panel_axes.h"
+#include "source/klplot/plot_mapping.h"
+
+namespace kelm::klplot {
+
+void drawCathodeView(const ViewContext& v, const ProjectData& data) {
+  setWindow(0, 0.0, 0.0, 0.0, 0.0);
+  textAtPoint(v.canvas, v.W * 0.14285714285714285, v.H * 0.1,
+              "Current density on cathode (A/mm**2)", v.textHeight);
+  int n = data.trajCount;
+  if (n < 0) n = 0;
+  if (n > kMaxTrajectories) n = kMaxTrajectories;
+  scatterPanel(v, n, data.cathodeR.from(1), data.cathodeDensity.from(1));
+}
+
+}  // namespace kelm::klplot
