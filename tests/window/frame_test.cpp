@@ -180,6 +180,7 @@ TEST_F(Frame, OutputReceivesRecordsFromTheProgramThreadInOrder) {
 
 int main(int argc, char** argv) {
   setenv("KELM_LOG", kelm::window::logPath.c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // test discovery runs without a display too
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
