@@ -71,7 +71,7 @@ class FormatParser {
     const char quote = next();
     edit.kind = EditKind::kLiteral;
     for (;;) {
-      if (atEnd()) return false;
+      if (pos_ >= text_.size()) return false;  // no closing apostrophe
       const char c = next();
       if (c == quote) {
         if (peek() != quote) return true;

@@ -82,6 +82,7 @@ TEST(EditOutput, IntegersLiteralsAndRunTimeWidths) {
   EXPECT_EQ(edited("(I4,'K')", 12345), "****K");
   EXPECT_EQ(edited("(I4,'K')", -999), "-999K");
   EXPECT_EQ(edited("(I3)", -100), "***");
+  EXPECT_EQ(edited("('N = ',I3,' K ')", 7), "N =   7 K");  // blanks in literals are text
   EXPECT_EQ(edited("('t''Arial''h',I2,'''b')", 16), "t'Arial'h16'b");
 
   std::array<char, 6> record{};

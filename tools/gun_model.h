@@ -1,0 +1,35 @@
+#pragma once
+// A small axisymmetric gun on a mesh: electrodes, the potential between them by successive
+// over-relaxation, electron paths through that potential. Mesh units throughout.
+
+#include <vector>
+
+namespace kelm::tools {
+
+struct OutlinePoint {
+  int code, ir, iz;
+  double dr, dz;
+};
+
+struct Path {
+  double current;  // A
+  double density;  // A per square mesh unit at the start
+  std::vector<double> r, z;
+};
+
+struct GunModel {
+  static constexpr int kRadialNodes = 41, kAxialNodes = 121;
+  double anodeVolts = 10000.0;
+  std::vector<OutlinePoint> cathodeAndFocus, anode;
+  std::vector<double> potential;  // [iz * kRadialNodes + ir]
+  std::vector<bool> fixed;
+
+  double at(int ir, int iz) const { return potential[static_cast<std::size_t>(iz * kRadialNodes + ir)]; }
+  double interpolated(double r, double z) const;
+};
+
+GunModel buildGun();
+void solveLaplace(GunModel& gun, int sweeps);
+std::vector<Path> tracePaths(const GunModel& gun, int count);
+
+}  // namespace kelm::tools
