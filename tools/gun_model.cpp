@@ -77,7 +77,7 @@ void solveLaplace(GunModel& gun, int sweeps) {
 std::vector<Path> tracePaths(const GunModel& gun, int count) {
   // Child's law for the cathode-anode gap sets a uniform emission density.
   const double gap = kAnodeZ - kCathodeZ;
-  const double density = 2.33e-6 * std::pow(gun.anodeVolts, 1.5) / (gap * gap) * 1e-3;
+  const double density = 2.33e-6 * std::pow(gun.anodeVolts, 1.5) / (gap * gap);
   std::vector<Path> paths;
   for (int k = 0; k < count; ++k) {
     Path path;

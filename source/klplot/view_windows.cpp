@@ -1,19 +1,150 @@
-// The z-markers of the "Beam" and "Magnetic field" windows. Opening, serving and closing the
-// windows follow once the frame layer lands.
+// The four view windows of a loaded project: opened, drawn, kept up to date, closed.
 #include "source/klplot/view_windows.h"
 
+#include <algorithm>
+
+#include "records/units.h"
+#include "runtime/text.h"
+#include "source/klplot/cathode_view.h"
+#include "source/klplot/display_state.h"
+#include "source/klplot/field_view.h"
+#include "source/klplot/font_spec.h"
+#include "source/klplot/geometry_view.h"
+#include "source/klplot/phase_plane_view.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
+#include "source/klplot/view_layout.h"
 #include "source/klplot/z_marker.h"
+#include "source/request_flags.h"
+#include "source/z_coordinate.h"
+#include "window/frame.h"
+#include "window/graphics.h"
 
 namespace kelm::klplot {
 namespace {
+
 MarkerSave markerSaves[2];
 
 MarkerSave* saveFor(int which) { return which == 0 || which == 1 ? &markerSaves[which] : nullptr; }
+
+ViewContext context() {
+  return ViewContext{screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
+}
+
+struct WindowSpec {
+  int unit;
+  const char* title;
+  int width, height;
+};
+
+// Opens the unit's window with its configuration, colours and font; the window becomes active.
+void openViewWindow(const WindowSpec& spec) {
+  (void)records::openUnit(spec.unit, {.file = "USER", .title = spec.title});
+  window::setActiveWindow(spec.unit);
+  window::WindowConfig config;
+  config.width = static_cast<std::int16_t>(std::clamp(spec.width, 1, 32767));
+  config.height = static_cast<std::int16_t>(std::clamp(spec.height, 1, 32767));
+  assignPadded(std::span<char>(config.title, sizeof config.title - 1), spec.title);
+  window::setWindowConfig(config);
+  window::setBackgroundColor(window::kWhite);
+  window::setDrawColor(window::kBlack);
+  window::registerFonts();
+  window::selectFont(displayState.fontSpec.view());
+}
+
+void place(int unit, int x, int y, int width, int height, window::ZOrder order) {
+  window::setWindowPlacement(window::windowHandle(unit), x, y, width, height, order, false);
+}
+
+void drawBeam() {
+  window::clearScreen(0);
+  drawGeometryView(context(), projectData,
+                   GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
+  drawZMarker(displayState.markerXBeam.load(), 0);
+}
+
+void drawPhasePlane() {
+  window::setActiveWindow(kPhasePlaneUnit);
+  window::clearScreen(0);
+  const float z = projectData.phaseZ.load();
+  const std::int32_t fewer = drawPhasePlaneView(
+      context(), projectData, PhasePlaneInput{z, fieldAt(z), displayState.densityDivisions.load()});
+  displayState.densityDivisionsUsed.store(fewer != 0 ? fewer : displayState.densityDivisions.load());
+  phasePlaneRequested.store(0);
+}
+
 }  // namespace
 
-void openViewWindows() {}
-void serveViewRequests() {}
-void closeViewWindows() {}
+void openViewWindows() {
+  const window::WindowHandle frame = window::windowHandle(window::kFrameUnit);
+  window::showWindow(frame, window::ShowCommand::maximize);
+  window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::minimize);
+  const window::Rect client = window::clientRect(frame);
+  displayState.screenRect = ScreenRect{client.left, client.top, client.right, client.bottom - 16};
+  setViewFont(displayState);
+  const int w = displayState.width(), h = displayState.height();
+  ProjectData& d = projectData;
+
+  openViewWindow({kBeamUnit, "Beam", w - 8, h / 2 - 26});
+  place(kBeamUnit, 0, 0, w, h / 2, window::ZOrder::top);
+  window::clearScreen(0);
+  drawGeometryView(context(), d, GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
+  d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
+  displayState.markerXBeam.store(beamColumnOf(d.phaseZ.load()));
+  drawZMarker(displayState.markerXBeam.load(), 0);
+  window::registerMouseCallback(kBeamUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
+
+  openViewWindow({kCathodeUnit, "Cathode", w / 2, h / 2});
+  window::clearScreen(0);
+  place(kCathodeUnit, w / 4, h / 4, w / 2, h / 2, window::ZOrder::bottom);
+  for (int i = 1; i <= d.trajCount && i <= kMaxTrajectories; ++i) d.cathodeR(i) = static_cast<float>(d.trajR(i, 1));
+  drawCathodeView(context(), d);
+
+  openViewWindow({kFieldUnit, "Magnetic field", w - 8, h / 2 - 26});
+  place(kFieldUnit, 0, 0, w, h / 2, window::ZOrder::top);
+  window::clearScreen(0);
+  drawFieldView(context(), d);
+  displayState.markerXField.store(fieldColumnOf(d.phaseZ.load()));
+  drawZMarker(displayState.markerXField.load(), 1);
+  window::showWindow(window::windowHandle(kFieldUnit), window::ShowCommand::minimize);
+  window::registerMouseCallback(kFieldUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
+
+  openViewWindow({kPhasePlaneUnit, "Phase plane", w - 8, h / 2 - 26});
+  window::clearScreen(0);
+  place(kPhasePlaneUnit, 0, h / 2, w, h / 2, window::ZOrder::top);
+  window::focusWindow(kBeamUnit);
+}
+
+void serveViewRequests() {
+  if (beamRedrawRequested.load() != 0) {
+    const std::int32_t active = window::getActiveWindow();
+    window::setActiveWindow(kBeamUnit);
+    drawBeam();
+    window::setActiveWindow(active);
+    beamRedrawRequested.store(0);
+  }
+  if (phasePlaneRequested.load() != 0 && markerRedrawRequested.load() == 0) {
+    const std::int32_t active = window::getActiveWindow();
+    drawPhasePlane();
+    window::setActiveWindow(active);
+  }
+  if (markerRedrawRequested.load() != 0) {
+    const std::int32_t active = window::getActiveWindow();
+    window::setActiveWindow(kFieldUnit);
+    eraseZMarker(1);
+    drawZMarker(displayState.markerXField.load(), 1);
+    window::setActiveWindow(kBeamUnit);
+    eraseZMarker(0);
+    drawZMarker(displayState.markerXBeam.load(), 0);
+    window::setActiveWindow(active);
+    markerRedrawRequested.store(0);
+  }
+}
+
+void closeViewWindows() {
+  for (int unit : {kPhasePlaneUnit, kBeamUnit, kCathodeUnit, kFieldUnit}) records::closeUnit(unit);
+  window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::restore);
+}
 
 void drawZMarker(std::int32_t x, int which) {
   if (MarkerSave* save = saveFor(which)) drawMarkerLine(screenCanvas(), *save, x);
