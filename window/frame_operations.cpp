@@ -2,6 +2,7 @@
 // registration, status messages and placement.
 #include <QMdiArea>
 #include <QPainter>
+#include <QScreen>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -203,7 +204,11 @@ void showWindow(WindowHandle window, ShowCommand command) {
       case ShowCommand::normal:
       case ShowCommand::restore: widget->showNormal(); break;
       case ShowCommand::minimize: widget->showMinimized(); break;
-      case ShowCommand::maximize: widget->showMaximized(); break;
+      case ShowCommand::maximize:
+        // Without a window manager (a bare X server) maximising would change nothing.
+        if (widget->isWindow() && widget->screen() != nullptr) widget->setGeometry(widget->screen()->availableGeometry());
+        widget->showMaximized();
+        break;
     }
   });
 }
