@@ -1,0 +1,162 @@
+// The project readers on hand-written files: their one Output line each and what they store.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "records/unformatted.h"
+#include "records/units.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
+#include "tests/records/temp_directory.h"
+#include "tests/shell/recording_port.h"
+
+namespace kelm::klplot {
+namespace {
+
+class Readers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ProjectData& d = projectData;
+    d.geomLoaded = 0;
+    d.geomSegFirst(1) = 1;
+    d.geomSegCount = 0;
+    d.meshScale = 1.0f;
+    d.trajCount = 0;
+    d.resultLoaded = 0;
+  }
+  static void write(const std::string& name, const std::string& text) { testing::TempDirectory::writeFile(name, text); }
+  static std::string pointLine(int code, int ir, int iz, const char* dr, const char* dz) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%5d%5d%5d     %10s%10s", code, ir, iz, dr, dz);
+    return line;
+  }
+  testing::TempDirectory dir;
+  testing::RecordingPort port;
+};
+
+constexpr char kHeader[] = "NR =    41 NZ =   121 SCALE=10.0000\n";
+
+TEST_F(Readers, GeometrySegmentsOffsetsAndScale) {
+  std::string file = kHeader;
+  file += pointLine(0, 10, 20, ".5", ".5") + "\n";      // halfway along both offsets
+  file += pointLine(700, 20, 20, "2.0", ".3") + "\n";   // radial offset disregarded
+  file += pointLine(1, 20, 30, ".3", "2.0") + "\n";     // axial offset disregarded
+  file += pointLine(750, 0, 0, "0", "0") + "\n";        // separator
+  file += pointLine(800, 40, 40, "0", "0") + "\n";
+  file += pointLine(801, 0, 0, "0", "0") + "\n";        // end of the list
+  write("geom.dat", file);
+  loadGeometry();
+  const ProjectData& d = projectData;
+  EXPECT_EQ(port.lines, std::vector<std::string>{" File GEOM.DAT loaded"});
+  EXPECT_EQ(d.geomLoaded, 1);
+  ASSERT_EQ(d.geomSegCount, 2);
+  EXPECT_EQ(d.geomSegLast(1), 3);
+  EXPECT_EQ(d.geomSegFirst(2), 4);
+  EXPECT_EQ(d.geomSegLast(2), 4);
+  EXPECT_FLOAT_EQ(d.geomR(1), 1.025f);  // (10 + 10.5) / 2 / 10
+  EXPECT_FLOAT_EQ(d.geomZ(1), 2.025f);
+  EXPECT_FLOAT_EQ(d.geomR(2), 2.0f);
+  EXPECT_FLOAT_EQ(d.geomZ(2), 2.03f);
+  EXPECT_FLOAT_EQ(d.geomR(3), 2.03f);
+  EXPECT_EQ(d.geomCode(4), 800);
+}
+
+TEST_F(Readers, GeometryDamageLeavesNoOutline) {
+  write("geom.dat", std::string(kHeader) + pointLine(0, 1, 1, "0", "0") + "\n");  // no end line
+  loadGeometry();
+  EXPECT_EQ(projectData.geomSegCount, 0);
+  EXPECT_EQ(projectData.geomLoaded, 0);
+  write("geom.dat", "NR =    41 NZ =   121 SCALE=       \n" + pointLine(999, 0, 0, "0", "0") + "\n");
+  loadGeometry();
+  EXPECT_EQ(projectData.meshScale, 1.0f);  // a zero scale would divide every coordinate by 0
+  std::string many = kHeader;
+  for (int i = 0; i <= kMaxGeomPoints; ++i) many += pointLine(0, 1, 1, "0", "0") + "\n";
+  write("geom.dat", many + pointLine(999, 0, 0, "0", "0") + "\n");
+  loadGeometry();
+  EXPECT_EQ(projectData.geomSegCount, 0);
+  EXPECT_EQ(port.lines, std::vector<std::string>(3, " File GEOM.DAT damaged"));
+  std::remove("geom.dat");
+  loadGeometry();
+  EXPECT_EQ(port.lines.back(), " File GEOM.DAT not found");
+}
+
+void writeResult(const std::function<void()>& records) {
+  ASSERT_EQ(records::openUnit(21, {.file = "klplt.res", .status = "REPLACE", .form = "unformatted"}), 0);
+  records();
+  records::closeUnit(21);
+}
+
+TEST_F(Readers, ResultTrajectoriesInterleaveAndBadIndicesAreDamage) {
+  projectData.meshScale = 10.0f;
+  writeResult([] {
+    (void)records::writeUnformatted(21, std::int32_t{7});
+    (void)records::writeUnformatted(21, std::int32_t{2});
+    (void)records::writeUnformatted(21, std::int32_t{2}, 20.0, 30.0, 1.0, 0.5);
+    (void)records::writeUnformatted(21, std::int32_t{1}, 10.0, 30.0, 1.0, 0.25);
+    (void)records::writeUnformatted(21, std::int32_t{1}, 11.0, 40.0);
+    (void)records::writeUnformatted(21, std::int32_t{2}, 21.0, 40.0);
+    (void)records::writeUnformatted(21, std::int32_t{1}, 12.0, 50.0);
+    (void)records::writeUnformatted(21, std::int32_t{0}, 0.0, 0.0);
+  });
+  loadResult();
+  const ProjectData& d = projectData;
+  EXPECT_EQ(port.lines.back(), " File KLPLT.RES loaded");
+  EXPECT_EQ(d.trajCount, 2);
+  EXPECT_EQ(d.trajNext(1), 4);
+  EXPECT_EQ(d.trajNext(2), 3);
+  EXPECT_DOUBLE_EQ(d.trajR(1, 3), 1.2);
+  EXPECT_DOUBLE_EQ(d.trajR(2, 1), 2.0);
+  EXPECT_DOUBLE_EQ(d.totalCurrent, 0.75);
+  EXPECT_NEAR(d.cathodeDensity(1), 15.915494f, 1e-5);  // 1.0 x 10 x 10 / (2 pi)
+
+  writeResult([] {
+    (void)records::writeUnformatted(21, std::int32_t{7});
+    (void)records::writeUnformatted(21, std::int32_t{1});
+    (void)records::writeUnformatted(21, std::int32_t{1}, 1.0, 1.0, 1.0, 1.0);
+    (void)records::writeUnformatted(21, std::int32_t{5000}, 1.0, 1.0);  // no such trajectory
+  });
+  projectData.resultLoaded = 0;  // the driver's reset before each load
+  loadResult();
+  EXPECT_EQ(port.lines.back(), " File KLPLT.RES damaged");
+  EXPECT_EQ(projectData.resultLoaded, 0);
+
+  // A file failing on its first records must not show the last project's beam current.
+  writeResult([] { (void)records::writeUnformatted(21, std::int32_t{7}); });
+  loadResult();
+  EXPECT_EQ(projectData.totalCurrent, 0.0);
+  writeResult([] {
+    (void)records::writeUnformatted(21, std::int32_t{7});
+    (void)records::writeUnformatted(21, std::int32_t{1001});
+  });
+  loadResult();
+  EXPECT_EQ(port.lines.back(), " File KLPLT.RES damaged");
+}
+
+TEST_F(Readers, FieldFilesAndInterpolation) {
+  write("mag.dat", "N=      2\nZ=    .0000E+00 B=    .0000E+00\nZ=    .1000E+02 B=    .1000E+03\n");
+  write("pot.dat", "LINES=   1\nV=       1000.000 N=    3\n Z 1.0 2.0\n 3.0\n R 4.0, 5.0 6.0\n");
+  projectData.meshScale = 1.0f;
+  loadFieldFiles();
+  EXPECT_EQ(port.lines, (std::vector<std::string>{" File MAG.DAT loaded", " File POT.DAT loaded"}));
+  EXPECT_DOUBLE_EQ(fieldAt(5.0f), 50.0);
+  EXPECT_DOUBLE_EQ(fieldAt(10.0f), 100.0);
+  EXPECT_DOUBLE_EQ(fieldAt(10.5f), 0.0);
+  EXPECT_DOUBLE_EQ(fieldAt(-1.0f), 0.0);
+  EXPECT_EQ(projectData.potLineCount, 1);
+  EXPECT_EQ(projectData.potZ(3), 3.0f);
+  EXPECT_EQ(projectData.potR(3), 6.0f);
+
+  for (const char* bad : {"LINES=   1\nV=       1000.000 N=   -2\n Z\n R\n",
+                          "LINES= 101\n",
+                          "LINES=   1\nV=       1000.000 N=30001\n"}) {
+    write("pot.dat", bad);
+    loadFieldFiles();
+    EXPECT_EQ(port.lines.back(), " File POT.DAT damaged") << bad;
+    EXPECT_EQ(projectData.potLineCount, 0);
+  }
+}
+
+}  // namespace
+}  // namespace kelm::klplot
