@@ -166,14 +166,24 @@ struct FormattedTransfer::State {
 
   // ---- formatted items ---------------------------------------------------------------
 
+  // The descriptor and width for an item, nullptr after a failure; I takes integers only.
+  const EditDescriptor* dataEditFor(bool integerItem, int& w) {
+    const EditDescriptor* data = nextDataEdit();
+    if (data == nullptr) return nullptr;
+    w = widthOf(*data);
+    if (failed()) return nullptr;
+    if ((data->kind == EditKind::kInteger) != integerItem) {
+      fail(kItemTypeMismatch);
+      return nullptr;
+    }
+    return data;
+  }
+
   template <class Value>
   void readNumber(Value& value) {
-    const EditDescriptor* data = nextDataEdit();
+    int w = 0;
+    const EditDescriptor* data = dataEditFor(std::is_integral_v<Value>, w);
     if (data == nullptr) return;
-    const int w = widthOf(*data);
-    if (failed()) return;
-    const bool integerEdit = data->kind == EditKind::kInteger;
-    if (integerEdit != std::is_integral_v<Value>) return fail(kItemTypeMismatch);
     const std::string_view field = takeField(w);
     if (failed()) return;
     int result;
@@ -184,12 +194,9 @@ struct FormattedTransfer::State {
 
   template <class Value>
   void writeNumber(Value value) {
-    const EditDescriptor* data = nextDataEdit();
+    int w = 0;
+    const EditDescriptor* data = dataEditFor(std::is_integral_v<Value>, w);
     if (data == nullptr) return;
-    const int w = widthOf(*data);
-    if (failed()) return;
-    const bool integerEdit = data->kind == EditKind::kInteger;
-    if (integerEdit != std::is_integral_v<Value>) return fail(kItemTypeMismatch);
     const double real = static_cast<double>(value);
     switch (data->kind) {
       case EditKind::kInteger: editInteger(line, static_cast<std::int64_t>(value), w); break;
