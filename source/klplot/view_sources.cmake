@@ -6,7 +6,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/tick_label.cpp
   klplot/beam_figures.cpp
   klplot/density_histogram.cpp
-  klplot/font_spec.cpp
+  klplot/view_font.cpp
   klplot/view_layout.cpp
   klplot/z_marker.cpp
   klplot/screen_canvas.cpp

@@ -8,7 +8,7 @@
 #include "source/klplot/cathode_view.h"
 #include "source/klplot/display_state.h"
 #include "source/klplot/field_view.h"
-#include "source/klplot/font_spec.h"
+#include "source/klplot/view_font.h"
 #include "source/klplot/geometry_view.h"
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/project_data.h"
@@ -31,20 +31,20 @@ ViewContext context() {
   return ViewContext{screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
 }
 
-struct WindowSpec {
+struct ViewWindowLayout {
   int unit;
   const char* title;
   int width, height;
 };
 
 // Opens the unit's window with its configuration, colours and font; the window becomes active.
-void openViewWindow(const WindowSpec& spec) {
-  (void)records::openUnit(spec.unit, {.file = "USER", .title = spec.title});
-  window::setActiveWindow(spec.unit);
+void openViewWindow(const ViewWindowLayout& layout) {
+  (void)records::openUnit(layout.unit, {.file = "USER", .title = layout.title});
+  window::setActiveWindow(layout.unit);
   window::WindowConfig config;
-  config.width = static_cast<std::int16_t>(std::clamp(spec.width, 1, 32767));
-  config.height = static_cast<std::int16_t>(std::clamp(spec.height, 1, 32767));
-  assignPadded(std::span<char>(config.title, sizeof config.title - 1), spec.title);
+  config.width = static_cast<std::int16_t>(std::clamp(layout.width, 1, 32767));
+  config.height = static_cast<std::int16_t>(std::clamp(layout.height, 1, 32767));
+  assignPadded(std::span<char>(config.title, sizeof config.title - 1), layout.title);
   window::setWindowConfig(config);
   window::setBackgroundColor(window::kWhite);
   window::setDrawColor(window::kBlack);

@@ -1,4 +1,4 @@
-#include "source/klplot/font_spec.h"
+#include "source/klplot/view_font.h"
 
 #include "records/formatted.h"
 #include "source/klplot/view_layout.h"
