@@ -1,0 +1,46 @@
+// The editor gets the project file as exactly one argument, never through a shell.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "window/dialogs.h"
+
+namespace kelm::window {
+namespace {
+
+TEST(Editor, AwkwardPathsArriveAsOneArgumentAndNothingElseRuns) {
+  const auto dir = std::filesystem::temp_directory_path() / ("kelm-editor-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const auto script = dir / "editor.sh";
+  const auto record = dir / "argv";
+  const auto witness = dir / "ran";
+  std::ofstream(script) << "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" << record.string() << ".tmp'\nmv '"
+                        << record.string() << ".tmp' '" << record.string() << "'\n";
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  setenv("KELM_EDITOR", script.c_str(), 1);
+
+  const std::string path = "/tmp/my project/it's \"geom\"; touch " + witness.string() + " $(touch " +
+                           witness.string() + ")\nnext/geom.cod";
+  ASSERT_TRUE(startEditor(path));
+  for (int i = 0; i < 200 && !std::filesystem::exists(record); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  std::ifstream in(record);
+  const std::string seen((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(seen, "1|" + path);
+  EXPECT_FALSE(std::filesystem::exists(witness));
+
+  setenv("KELM_EDITOR", (dir / "no-such-editor").c_str(), 1);
+  EXPECT_FALSE(startEditor("/tmp/geom.cod"));
+  unsetenv("KELM_EDITOR");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kelm::window
