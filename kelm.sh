@@ -73,9 +73,10 @@ case "$cmd" in
     for target in build-fuzz/bin/fuzz_*; do
       [ -x "$target" ] || continue
       name=$(basename "$target")
-      corpus=build-fuzz/corpus/$name
+      # absolute: a target may change directory before it opens its corpus
+      corpus=$PWD/build-fuzz/corpus/$name
       mkdir -p "$corpus"
-      seeds=fuzz/seeds/${name#fuzz_}
+      seeds=$PWD/fuzz/seeds/${name#fuzz_}
       echo "kelm.sh: fuzzing $name for ${seconds}s"
       "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) 2>&1 | tail -n 12
     done
