@@ -27,55 +27,46 @@ int checkedUnit(const UnitGuard& guard, bool reading) {
 
 }  // namespace
 
-struct UnformattedRead::State {
-  std::optional<UnitGuard> guard;
-  FileStream* file = nullptr;
-  int status = 0;
-  bool ended = false;
-  int leading = -1;  // leading byte of the open block, -1 when none is open
-  std::size_t left = 0;
+// A byte of the file, or false with the status set: physical end is end of file.
+bool UnformattedRead::State::byte(int& value) {
+  value = file->readByte();
+  if (value >= 0) return true;
+  status = value == FileStream::kEnd ? kEndOfFile : kFileReadFailed;
+  return false;
+}
 
-  // A byte of the file, or false with the status set: physical end is end of file.
-  bool byte(int& value) {
-    value = file->readByte();
-    if (value >= 0) return true;
-    status = value == FileStream::kEnd ? kEndOfFile : kFileReadFailed;
+bool UnformattedRead::State::openBlock() {
+  int length;
+  if (!byte(length)) return false;
+  if (length == kEndMark) {
+    status = kEndOfFile;
     return false;
   }
-
-  bool openBlock() {
-    int length;
-    if (!byte(length)) return false;
-    if (length == kEndMark) {
-      status = kEndOfFile;
-      return false;
-    }
-    if (length > kContinued) {
-      status = kBadBlockLength;
-      return false;
-    }
-    leading = length;
-    left = length == kContinued ? kBlockBytes : static_cast<std::size_t>(length);
-    return true;
+  if (length > kContinued) {
+    status = kBadBlockLength;
+    return false;
   }
+  leading = length;
+  left = length == kContinued ? kBlockBytes : static_cast<std::size_t>(length);
+  return true;
+}
 
-  // Reads the trailing byte of the used-up block; true while the record goes on.
-  bool closeBlock(bool& recordGoesOn) {
-    int trailing;
-    if (!byte(trailing)) return false;
-    if (trailing != leading) {
-      status = kBadBlockLength;
-      return false;
-    }
-    recordGoesOn = leading == kContinued;
-    leading = -2;  // record ended, or the next block opens on demand
-    if (recordGoesOn) leading = -1;
-    return true;
+// Reads the trailing byte of the used-up block; true while the record goes on.
+bool UnformattedRead::State::closeBlock(bool& recordGoesOn) {
+  int trailing;
+  if (!byte(trailing)) return false;
+  if (trailing != leading) {
+    status = kBadBlockLength;
+    return false;
   }
-};
+  recordGoesOn = leading == kContinued;
+  leading = -2;  // record ended, or the next block opens on demand
+  if (recordGoesOn) leading = -1;
+  return true;
+}
 
-UnformattedRead::UnformattedRead(int unit) : state_(std::make_unique<State>()) {
-  State& s = *state_;
+UnformattedRead::UnformattedRead(int unit) {
+  State& s = state_;
   s.guard.emplace(unit);
   s.status = checkedUnit(*s.guard, true);
   if (s.status != 0) return;
@@ -92,7 +83,7 @@ UnformattedRead::UnformattedRead(int unit) : state_(std::make_unique<State>()) {
 UnformattedRead::~UnformattedRead() { end(); }
 
 void UnformattedRead::readItem(void* address, std::size_t byteCount) {
-  State& s = *state_;
+  State& s = state_;
   if (s.status != 0 || s.ended) return;
   auto* to = static_cast<unsigned char*>(address);
   while (byteCount > 0) {
@@ -119,7 +110,7 @@ void UnformattedRead::readItem(void* address, std::size_t byteCount) {
 }
 
 int UnformattedRead::end() {
-  State& s = *state_;
+  State& s = state_;
   if (s.ended) return s.status;
   s.ended = true;
   // Skip the rest of the record so that the next statement starts at a leading byte.

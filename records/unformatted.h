@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "records/status.h"
+#include "records/unit_table.h"
 
 namespace kelm::records {
 
@@ -22,10 +24,22 @@ class UnformattedRead {
   // Skips the rest of the record. 0, -1 at end of file, or a positive error number. Idempotent.
   int end();  // endUnformattedRead
 
-  struct State;
+  // Held in place rather than on the heap: klplt.res is hundreds of thousands of statements.
+  struct State {
+    std::optional<UnitGuard> guard;
+    FileStream* file = nullptr;
+    int status = 0;
+    bool ended = false;
+    int leading = -1;  // leading byte of the open block, -1 when none is open
+    std::size_t left = 0;
+
+    bool byte(int& value);
+    bool openBlock();
+    bool closeBlock(bool& recordGoesOn);
+  };
 
  private:
-  std::unique_ptr<State> state_;
+  State state_;
 };
 
 class UnformattedWrite {
