@@ -47,14 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const char* name : kFiles) std::remove(name);
   const char* target = kFiles[size > 0 ? data[0] % 4 : 0];
   writeFile(target, size > 0 ? data + 1 : data, size > 0 ? size - 1 : 0);
-  d.geomLoaded = 0;
-  d.geomSegFirst(1) = 1;
-  d.geomSegCount = 0;
-  d.rAxisMax = 200.0;
-  d.meshScale = 1.0f;
+  resetOutlineForLoad(d);
   loadGeometry();
   loadFieldFiles();
-  d.trajCount = 0;
+  resetResultForLoad(d);
   loadResult();
   deriveExtents();
   if (!(d.zAxisMin < d.zAxisMax) || !(d.rAxisMin < d.rAxisMax) || !std::isfinite(d.zAxisMax)) std::abort();

@@ -20,15 +20,6 @@ namespace {
 
 constexpr auto kIdlePass = std::chrono::milliseconds(50);
 
-void resetForLoad(ProjectData& d) {
-  d.geomLoaded = 0;
-  d.geomSegFirst(1) = 1;
-  d.geomSegCount = 0;
-  d.rAxisMin = 0.0;
-  d.rAxisMax = 200.0;
-  d.meshScale = 1.0f;
-}
-
 }  // namespace
 
 void loadAndDisplay() {
@@ -38,12 +29,10 @@ void loadAndDisplay() {
   records::print("Loading project from ", projectDir);
   window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELMDEMO: " + projectDir);
 
-  resetForLoad(d);
+  resetOutlineForLoad(d);
   loadGeometry();
   loadFieldFiles();
-  d.resultLoaded = 0;
-  d.resultIteration = 0;
-  d.trajCount = 0;
+  resetResultForLoad(d);
   loadResult();
   deriveExtents();
 

@@ -60,4 +60,9 @@ struct ProjectData {
 // The global store, living for the whole run (about 10 MB, so never on a stack).
 extern ProjectData& projectData;
 
+// What the display driver clears before the readers run: the outline and the plot's radial
+// range before geom.dat, the result counts before klplt.res.
+void resetOutlineForLoad(ProjectData& d);
+void resetResultForLoad(ProjectData& d);
+
 }  // namespace kelm::klplot

@@ -18,13 +18,8 @@ namespace {
 class Readers : public ::testing::Test {
  protected:
   void SetUp() override {
-    ProjectData& d = projectData;
-    d.geomLoaded = 0;
-    d.geomSegFirst(1) = 1;
-    d.geomSegCount = 0;
-    d.meshScale = 1.0f;
-    d.trajCount = 0;
-    d.resultLoaded = 0;
+    resetOutlineForLoad(projectData);
+    resetResultForLoad(projectData);
   }
   static void write(const std::string& name, const std::string& text) { testing::TempDirectory::writeFile(name, text); }
   static std::string pointLine(int code, int ir, int iz, const char* dr, const char* dz) {
