@@ -74,7 +74,7 @@ void solveLaplace(GunModel& gun, int sweeps) {
   }
 }
 
-std::vector<Path> tracePaths(const GunModel& gun, int count) {
+std::vector<Path> tracePaths(const GunModel& gun, int count, int sampleEvery) {
   // Child's law for the cathode-anode gap sets a uniform emission density.
   const double gap = kAnodeZ - kCathodeZ;
   const double density = 2.33e-6 * std::pow(gun.anodeVolts, 1.5) / (gap * gap);
@@ -95,7 +95,7 @@ std::vector<Path> tracePaths(const GunModel& gun, int count) {
       vz += step * ez * 1e-4;
       r = std::fabs(r + step * vr);
       z += step * vz;
-      if (n % 40 == 0) {
+      if (n % sampleEvery == 0) {
         path.r.push_back(r);
         path.z.push_back(z);
       }

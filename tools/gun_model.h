@@ -30,6 +30,7 @@ struct GunModel {
 
 GunModel buildGun();
 void solveLaplace(GunModel& gun, int sweeps);
-std::vector<Path> tracePaths(const GunModel& gun, int count);
+// A point is kept every sampleEvery steps, at most 299 points a path.
+std::vector<Path> tracePaths(const GunModel& gun, int count, int sampleEvery);
 
 }  // namespace kelm::tools

@@ -1,4 +1,6 @@
-// kelm_make_examples DIR: writes a complete example project (all six files) into DIR.
+// kelm_make_examples [DIR]: writes the example projects (all six files each) under DIR,
+// "examples" by default: simple/, full/ (every store filled to about its capacity) and
+// damaged/*, copies of the simple one with one file broken the way a crashed solver leaves it.
 #include <unistd.h>
 
 #include <cmath>
@@ -17,6 +19,23 @@ using kelm::tools::GunModel;
 
 namespace {
 
+enum class Damage { kNone, kGeometryScale, kResultIndex, kPotentialLines };
+
+struct Shape {
+  int paths;             // trajectories
+  int sampleEvery;       // integration steps between stored path points
+  int outlinePieces;     // points per mesh step along the electrode outline
+  int magSamples;
+  int potLevels;
+  int potRadialSamples;  // 0: one point per mesh radius
+  Damage damage = Damage::kNone;
+};
+
+constexpr Shape kSimple{.paths = 12, .sampleEvery = 40, .outlinePieces = 1, .magSamples = 121,
+                        .potLevels = 9, .potRadialSamples = 0};
+constexpr Shape kFull{.paths = 1000, .sampleEvery = 9, .outlinePieces = 350, .magSamples = 1000,
+                      .potLevels = 100, .potRadialSamples = 300};
+
 constexpr float kMeshScale = 2.0f;  // mesh units per millimetre
 
 bool create(int unit, const char* name, const char* form = "formatted") {
@@ -25,30 +44,58 @@ bool create(int unit, const char* name, const char* form = "formatted") {
   return false;
 }
 
-void writeGeometry(const GunModel& gun) {
-  if (!create(20, "geom.dat")) return;
-  (void)records::write(20, "('NR = ',I5,' NZ = ',I5,' SCALE=',F7.4)", std::int32_t{GunModel::kRadialNodes},
-                       std::int32_t{GunModel::kAxialNodes}, kMeshScale);
-  auto points = [](const std::vector<tools::OutlinePoint>& list) {
-    for (const auto& p : list) {
-      (void)records::write(20, "(3I5,5X,2F10.5)", std::int32_t{p.code}, std::int32_t{p.ir}, std::int32_t{p.iz}, p.dr, p.dz);
+void writePoint(int code, int ir, int iz, double dr, double dz) {
+  (void)records::write(20, "(3I5,5X,2F10.5)", std::int32_t{code}, std::int32_t{ir}, std::int32_t{iz}, dr, dz);
+}
+
+// A point between mesh nodes: the reader takes a lone offset whole and two offsets halved.
+void writeOffMeshPoint(int code, double r, double z) {
+  r = std::round(r * 2000.0) / 2000.0;  // offsets exact in five decimals
+  z = std::round(z * 2000.0) / 2000.0;
+  const long ir = std::lround(r), iz = std::lround(z);
+  const double fr = r - ir, fz = z - iz;
+  const int nr = static_cast<int>(ir), nz = static_cast<int>(iz);
+  if (fr == 0.0) writePoint(code, nr, nz, 0.0, fz);
+  else if (fz == 0.0) writePoint(code, nr, nz, fr, 0.0);
+  else writePoint(code, nr, nz, 2.0 * fr, 2.0 * fz);
+}
+
+double pointR(const tools::OutlinePoint& p) { return p.ir + p.dr; }
+double pointZ(const tools::OutlinePoint& p) { return p.iz + p.dz; }
+
+void writeOutline(const std::vector<tools::OutlinePoint>& list, int pieces) {
+  for (std::size_t k = 0; k < list.size(); ++k) {
+    const auto& p = list[k];
+    writePoint(p.code, p.ir, p.iz, p.dr, p.dz);
+    if (k + 1 == list.size()) break;
+    const auto& q = list[k + 1];
+    for (int j = 1; j < pieces; ++j) {
+      const double t = static_cast<double>(j) / pieces;
+      writeOffMeshPoint(p.code, pointR(p) + t * (pointR(q) - pointR(p)), pointZ(p) + t * (pointZ(q) - pointZ(p)));
     }
-  };
-  points(gun.cathodeAndFocus);
-  (void)records::write(20, "(3I5,5X,2F10.5)", std::int32_t{701}, std::int32_t{0}, std::int32_t{0}, 0.0, 0.0);
-  points(gun.anode);
-  (void)records::write(20, "(3I5,5X,2F10.5)", std::int32_t{999}, std::int32_t{0}, std::int32_t{0}, 0.0, 0.0);
+  }
+}
+
+void writeGeometry(const GunModel& gun, const Shape& shape) {
+  if (!create(20, "geom.dat")) return;
+  const float scale = shape.damage == Damage::kGeometryScale ? 0.0f : kMeshScale;
+  (void)records::write(20, "('NR = ',I5,' NZ = ',I5,' SCALE=',F7.4)", std::int32_t{GunModel::kRadialNodes},
+                       std::int32_t{GunModel::kAxialNodes}, scale);
+  writeOutline(gun.cathodeAndFocus, shape.outlinePieces);
+  writePoint(701, 0, 0, 0.0, 0.0);
+  writeOutline(gun.anode, shape.outlinePieces);
+  writePoint(999, 0, 0, 0.0, 0.0);
   records::closeUnit(20);
 }
 
-void writeMagneticField() {
+void writeMagneticField(const Shape& shape) {
   if (!create(22, "mag.dat")) return;
-  // On-axis field of a solenoid from z = 80 to 160 mm with a 30 mm radius, 1200 gauss inside.
-  constexpr int kSamples = 121;
-  (void)records::write(22, "('N= ',I6)", std::int32_t{kSamples});
-  for (int k = 0; k < kSamples; ++k) {
-    const double z = k * 0.5;
-    const double a = 30.0 / 2.0, z1 = 40.0, z2 = 60.0;
+  // On-axis field of a solenoid from z = 40 to 60 mm with a 15 mm radius, 1200 gauss inside.
+  (void)records::write(22, "('N= ',I6)", std::int32_t{shape.magSamples});
+  const double length = 60.0;
+  for (int k = 0; k < shape.magSamples; ++k) {
+    const double z = k * length / (shape.magSamples - 1);
+    const double a = 15.0, z1 = 40.0, z2 = 60.0;
     const double b = 600.0 * ((z - z1) / std::hypot(z - z1, a) - (z - z2) / std::hypot(z - z2, a));
     (void)records::write(22, "('Z= ',E12.4,' B= ',E12.4)", static_cast<float>(z), static_cast<float>(b));
   }
@@ -62,20 +109,24 @@ void writeList(const char* word, const std::vector<float>& values) {
   (void)list.end();
 }
 
-void writeEquipotentials(const GunModel& gun) {
+void writeEquipotentials(const GunModel& gun, const Shape& shape) {
   if (!create(23, "pot.dat")) return;
-  constexpr int kLevels = 9;
-  (void)records::write(23, "('LINES=',I4)", std::int32_t{kLevels});
-  for (int level = 1; level <= kLevels; ++level) {
-    const double volts = gun.anodeVolts * level / (kLevels + 1);
+  const int levels = shape.potLevels;
+  const int declared = shape.damage == Damage::kPotentialLines ? 101 : levels;
+  (void)records::write(23, "('LINES=',I4)", std::int32_t{declared});
+  const int radii = shape.potRadialSamples > 0 ? shape.potRadialSamples : GunModel::kRadialNodes - 1;
+  const double radialStep = (GunModel::kRadialNodes - 1.0) / radii;
+  for (int level = 1; level <= levels; ++level) {
+    const double volts = gun.anodeVolts * level / (levels + 1);
     // Where the potential first rises through the level along z, for each radius.
     std::vector<float> zs, rs;
-    for (int ir = 0; ir < GunModel::kRadialNodes - 1; ++ir) {
-      for (int iz = 10; iz < 70; ++iz) {
-        const double v0 = gun.at(ir, iz), v1 = gun.at(ir, iz + 1);
+    for (int k = 0; k < radii; ++k) {
+      const double r = k * radialStep;
+      for (double z = 10.0; z < 70.0; z += 1.0) {
+        const double v0 = gun.interpolated(r, z), v1 = gun.interpolated(r, z + 1.0);
         if (v0 < volts && v1 >= volts) {
-          zs.push_back(static_cast<float>(iz + (volts - v0) / (v1 - v0)));
-          rs.push_back(static_cast<float>(ir));
+          zs.push_back(static_cast<float>(z + (volts - v0) / (v1 - v0)));
+          rs.push_back(static_cast<float>(r));
           break;
         }
       }
@@ -87,9 +138,9 @@ void writeEquipotentials(const GunModel& gun) {
   records::closeUnit(23);
 }
 
-void writeResult(const GunModel& gun) {
+void writeResult(const GunModel& gun, const Shape& shape) {
   if (!create(21, "klplt.res", "unformatted")) return;
-  const auto paths = tools::tracePaths(gun, 12);
+  const auto paths = tools::tracePaths(gun, shape.paths, shape.sampleEvery);
   (void)records::writeUnformatted(21, std::int32_t{25});
   (void)records::writeUnformatted(21, static_cast<std::int32_t>(paths.size()));
   for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -103,6 +154,10 @@ void writeResult(const GunModel& gun) {
         (void)records::writeUnformatted(21, static_cast<std::int32_t>(i + 1), paths[i].r[n], paths[i].z[n]);
       }
     }
+    // A record of a trajectory the file never announced.
+    if (n == 20 && shape.damage == Damage::kResultIndex) {
+      (void)records::writeUnformatted(21, std::int32_t{1001}, 1.0, 1.0);
+    }
   }
   (void)records::writeUnformatted(21, std::int32_t{0}, 0.0, 0.0);
   records::closeUnit(21);
@@ -113,30 +168,43 @@ void writeText(const char* name, const char* text) {
   std::ofstream(name) << text;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::filesystem::path target = argc > 1 ? argv[1] : "examples/simple";
-  std::filesystem::create_directories(target);
-  std::filesystem::current_path(target);
-  GunModel gun = tools::buildGun();
-  tools::solveLaplace(gun, 600);
-  writeGeometry(gun);
-  writeMagneticField();
-  writeEquipotentials(gun);
-  writeResult(gun);
+void writeProject(const std::filesystem::path& dir, const GunModel& gun, const Shape& shape) {
+  const auto home = std::filesystem::current_path();
+  std::filesystem::create_directories(dir);
+  std::filesystem::current_path(dir);
+  writeGeometry(gun, shape);
+  writeMagneticField(shape);
+  writeEquipotentials(gun, shape);
+  writeResult(gun, shape);
   writeText("geom.cod",
             "* Example gun: flat cathode, 45 degree focusing electrode, anode with aperture\n"
             "MESH  NR=41  NZ=121  SCALE=2.0\n"
             "ELECTRODE 1  V=0      LINE 0 10  8 10  22 24\n"
             "ELECTRODE 2  V=10000  LINE 6 70  40 70\n"
             "END\n");
-  writeText("klinput.dat",
-            "* Solver input for the example gun\n"
-            "ITERATIONS   25\n"
-            "TRAJECTORIES 12\n"
-            "EMISSION     CHILD\n"
-            "MAGFIELD     mag.dat\n");
+  writeText("klinput.dat", ("* Solver input for the example gun\n"
+                            "ITERATIONS   25\n"
+                            "TRAJECTORIES " + std::to_string(shape.paths) + "\n"
+                            "EMISSION     CHILD\n"
+                            "MAGFIELD     mag.dat\n").c_str());
   std::printf("kelm_make_examples: wrote %s\n", std::filesystem::current_path().c_str());
+  std::filesystem::current_path(home);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::filesystem::path root = argc > 1 ? argv[1] : "examples";
+  GunModel gun = tools::buildGun();
+  tools::solveLaplace(gun, 600);
+  writeProject(root / "simple", gun, kSimple);
+  writeProject(root / "full", gun, kFull);
+  Shape broken = kSimple;
+  for (auto [name, damage] : {std::pair{"geom-scale-zero", Damage::kGeometryScale},
+                              std::pair{"result-unknown-trajectory", Damage::kResultIndex},
+                              std::pair{"pot-too-many-lines", Damage::kPotentialLines}}) {
+    broken.damage = damage;
+    writeProject(root / "damaged" / name, gun, broken);
+  }
   return 0;
 }

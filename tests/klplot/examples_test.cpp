@@ -1,0 +1,102 @@
+// The example projects that ship with KELM: each loads with its lines in the driver's order,
+// the full one fills the stores without overflowing them, and each damaged one reports its
+// broken file while the rest of the project is still shown.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
+#include "tests/shell/recording_port.h"
+
+namespace kelm::klplot {
+namespace {
+
+class Examples : public ::testing::Test {
+ protected:
+  void TearDown() override { std::filesystem::current_path(home_); }
+
+  // The readers in the driver's order, on a store reset as the driver resets it.
+  std::vector<std::string> load(const char* project) {
+    std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / project);
+    resetOutlineForLoad(projectData);
+    resetResultForLoad(projectData);
+    port_.lines.clear();
+    loadGeometry();
+    loadFieldFiles();
+    loadResult();
+    deriveExtents();
+    return port_.lines;
+  }
+
+  static int outlinePoints() {
+    const ProjectData& d = projectData;
+    return d.geomSegCount == 0 ? 0 : d.geomSegLast(d.geomSegCount) - d.geomSegFirst(1) + 1;
+  }
+
+  static int potentialPoints() {
+    const ProjectData& d = projectData;
+    return d.potFirst(d.potLineCount + 1) - 1;
+  }
+
+  testing::RecordingPort port_;
+  std::filesystem::path home_ = std::filesystem::current_path();
+};
+
+const std::vector<std::string> kAllLoaded{" File GEOM.DAT loaded", " File MAG.DAT loaded", " File POT.DAT loaded",
+                                          " File KLPLT.RES loaded"};
+
+TEST_F(Examples, SimpleAndFullShowTheSameGunAtTheirSizes) {
+  EXPECT_EQ(load("simple"), kAllLoaded);
+  const ProjectData& d = projectData;
+  EXPECT_EQ(d.geomSegCount, 2);
+  EXPECT_EQ(outlinePoints(), 58);
+  EXPECT_EQ(d.trajCount, 12);
+  EXPECT_EQ(d.magCount, 121);
+  EXPECT_EQ(d.potLineCount, 9);
+  const double zMin = d.zAxisMin, zMax = d.zAxisMax, rMax = d.rAxisMax;
+  // 41 x 121 nodes at two nodes per millimetre.
+  EXPECT_LE(zMax, 60.0);
+  EXPECT_GT(zMax, 30.0);
+
+  EXPECT_EQ(load("full"), kAllLoaded);
+  EXPECT_EQ(outlinePoints(), 19602);
+  EXPECT_EQ(d.trajCount, kMaxTrajectories);
+  EXPECT_EQ(d.magCount, kMaxMagSamples);
+  EXPECT_EQ(d.potLineCount, kMaxPotLines);
+  EXPECT_GT(potentialPoints(), 25000);
+  EXPECT_LE(potentialPoints(), kMaxPotPoints);
+  int longest = 0;
+  for (int i = 1; i <= d.trajCount; ++i) longest = std::max(longest, d.trajNext(i) - 1);
+  EXPECT_EQ(longest, 299);
+  // The finer outline runs through the same electrodes, so the plot keeps its ranges.
+  EXPECT_EQ(d.zAxisMin, zMin);
+  EXPECT_EQ(d.zAxisMax, zMax);
+  EXPECT_EQ(d.rAxisMax, rMax);
+}
+
+TEST_F(Examples, EachDamagedFileIsReportedAndTheRestStillLoads) {
+  EXPECT_EQ(load("damaged/geom-scale-zero"),
+            (std::vector<std::string>{" File GEOM.DAT damaged", " File MAG.DAT loaded", " File POT.DAT loaded",
+                                      " File KLPLT.RES loaded"}));
+  EXPECT_EQ(outlinePoints(), 0);
+  EXPECT_EQ(projectData.trajCount, 12);
+  EXPECT_LT(projectData.zAxisMin, projectData.zAxisMax);
+
+  EXPECT_EQ(load("damaged/pot-too-many-lines"),
+            (std::vector<std::string>{" File GEOM.DAT loaded", " File MAG.DAT loaded", " File POT.DAT damaged",
+                                      " File KLPLT.RES loaded"}));
+  EXPECT_EQ(projectData.potLineCount, 0);
+  EXPECT_EQ(outlinePoints(), 58);
+
+  EXPECT_EQ(load("damaged/result-unknown-trajectory"),
+            (std::vector<std::string>{" File GEOM.DAT loaded", " File MAG.DAT loaded", " File POT.DAT loaded",
+                                      " File KLPLT.RES damaged"}));
+  EXPECT_EQ(projectData.resultLoaded, 0);
+  EXPECT_EQ(projectData.potLineCount, 9);
+}
+
+}  // namespace
+}  // namespace kelm::klplot
