@@ -1,0 +1,72 @@
+// Reading the full example project into the store, the extents derived from it and the
+// axial field looked up along the beam.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "records/window_port.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
+
+namespace kelm::klplot {
+namespace {
+
+// The readers' lines would otherwise go to the terminal between the figures.
+class QuietPort final : public records::WindowPort {
+ public:
+  bool openWindow(int, std::string_view) override { return true; }
+  void closeWindow(int) override {}
+  void writeRecord(int, std::string_view) override {}
+  [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
+};
+
+const std::filesystem::path kFull = std::filesystem::path(KELM_EXAMPLES_DIR) / "full";
+
+void loadAll() {
+  resetOutlineForLoad(projectData);
+  loadGeometry();
+  loadFieldFiles();
+  resetResultForLoad(projectData);
+  loadResult();
+}
+
+void BM_ReadFullProject(benchmark::State& state) {
+  std::filesystem::current_path(kFull);
+  std::uintmax_t bytes = 0;
+  for (const char* name : {"geom.dat", "mag.dat", "pot.dat", "klplt.res"}) bytes += std::filesystem::file_size(name);
+  for (auto _ : state) loadAll();
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_ReadFullProject)->Unit(benchmark::kMillisecond);
+
+void BM_DeriveExtents(benchmark::State& state) {
+  std::filesystem::current_path(kFull);
+  loadAll();
+  for (auto _ : state) deriveExtents();
+  benchmark::DoNotOptimize(projectData.zAxisMax);
+}
+BENCHMARK(BM_DeriveExtents);
+
+void BM_FieldAtThousandSamples(benchmark::State& state) {
+  std::filesystem::current_path(kFull);
+  loadAll();
+  for (auto _ : state) {
+    double sum = 0.0;
+    for (int k = 0; k < 1000; ++k) sum += fieldAt(static_cast<float>(k * 0.06));
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_FieldAtThousandSamples);
+
+}  // namespace
+}  // namespace kelm::klplot
+
+int main(int argc, char** argv) {
+  static kelm::klplot::QuietPort port;
+  kelm::records::setWindowPort(&port);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,118 @@
+// The four views of the full example project drawn into their windows' images on a
+// 1920x1080 screen, headless: each view's drawing, the first viewing as a whole, and what the
+// images and the store keep resident.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "source/klplot/cathode_view.h"
+#include "source/klplot/display_state.h"
+#include "source/klplot/field_view.h"
+#include "source/klplot/geometry_view.h"
+#include "source/klplot/phase_plane_view.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
+#include "source/klplot/view_windows.h"
+#include "window/frame.h"
+#include "window/frame_window.h"
+#include "window/layer.h"
+#include "window/graphics.h"
+
+namespace kelm::klplot {
+namespace {
+
+double residentMegabytes() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+double residentBeforeViews = 0.0;  // the program with its store loaded, before any view window
+
+ViewContext context() {
+  return ViewContext{screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
+}
+
+void drawInto(int unit, void (*draw)()) {
+  window::setActiveWindow(unit);
+  window::clearScreen(0);
+  draw();
+  QCoreApplication::processEvents();  // the paint of the finished image, as on screen
+}
+
+void BM_Beam(benchmark::State& state) {
+  for (auto _ : state) drawInto(kBeamUnit, [] { drawGeometryView(context(), projectData, GeometryToggles{}); });
+}
+void BM_Cathode(benchmark::State& state) {
+  for (auto _ : state) drawInto(kCathodeUnit, [] { drawCathodeView(context(), projectData); });
+}
+void BM_MagneticField(benchmark::State& state) {
+  for (auto _ : state) drawInto(kFieldUnit, [] { drawFieldView(context(), projectData); });
+}
+void BM_PhasePlane(benchmark::State& state) {
+  float z = 5.0f;
+  for (auto _ : state) {
+    // A new plane each time, so the crossing search runs in full.
+    z = z < 50.0f ? z + 0.7f : 5.0f;
+    projectData.phaseZ.store(z);
+    drawInto(kPhasePlaneUnit, [] {
+      const float plane = projectData.phaseZ.load();
+      (void)drawPhasePlaneView(context(), projectData, PhasePlaneInput{plane, fieldAt(plane), 10});
+    });
+  }
+}
+
+// Opening the four windows and the first drawing of each, then taking them down again.
+void BM_FirstViewing(benchmark::State& state) {
+  for (auto _ : state) {
+    closeViewWindows();
+    openViewWindows();
+    QCoreApplication::processEvents();
+  }
+  state.counters["resident_MB"] = residentMegabytes();
+  state.counters["views_MB"] = residentMegabytes() - residentBeforeViews;
+  state.counters["store_MB"] = static_cast<double>(sizeof(ProjectData)) / 1048576.0;
+}
+
+BENCHMARK(BM_FirstViewing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Beam)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cathode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MagneticField)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PhasePlane)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kelm::klplot
+
+int main(int argc, char** argv) {
+  // One 1920x1080 offscreen screen, the size the targets are stated for.
+  const auto config = std::filesystem::temp_directory_path() / "kelm-bench-screen.json";
+  std::ofstream(config) << R"({"screens":[{"name":"bench","x":0,"y":0,"width":1920,"height":1080,)"
+                           R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})";
+  const std::string platform = "offscreen:configfile=" + config.string();
+  setenv("QT_QPA_PLATFORM", platform.c_str(), 0);
+  QApplication app(argc, argv);
+  kelm::window::createLayerWindows();
+  kelm::window::layer().frame->show();
+  std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / "full");
+  kelm::klplot::resetOutlineForLoad(kelm::klplot::projectData);
+  kelm::klplot::loadGeometry();
+  kelm::klplot::loadFieldFiles();
+  kelm::klplot::resetResultForLoad(kelm::klplot::projectData);
+  kelm::klplot::loadResult();
+  kelm::klplot::deriveExtents();
+  kelm::klplot::residentBeforeViews = kelm::klplot::residentMegabytes();
+  kelm::klplot::openViewWindows();
+  std::printf("screen %dx%d\n", kelm::klplot::displayState.width(), kelm::klplot::displayState.height());
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  kelm::klplot::closeViewWindows();
+  kelm::window::destroyLayerWindows();
+  return 0;
+}
