@@ -2,9 +2,6 @@
 // start-up, while idle and while busy, and the toggles relabelling their items.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -90,10 +87,3 @@ TEST_F(MenuBar, TogglesRelabelTheirItemsAndAskForOneRedrawEach) {
 
 }  // namespace
 }  // namespace kelm
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // test discovery runs without a display too
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
