@@ -60,7 +60,7 @@ case "$cmd" in
       --asan) configure build-asan -DKELM_ASAN=ON -DKELM_BENCH=OFF; build build-asan
               ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan ;;
       --tsan) configure build-tsan -DKELM_TSAN=ON -DKELM_BENCH=OFF; build build-tsan
-              TSAN_OPTIONS=halt_on_error=1 run_tests build-tsan ;;
+              TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan_suppressions.txt" run_tests build-tsan ;;
       "")     configure build; build build; run_tests build ;;
       *)      echo "kelm.sh: unknown test option $1" >&2; exit 2 ;;
     esac

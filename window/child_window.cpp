@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "runtime/fp_traps.h"
+#include "window/gui_thread.h"
 #include "window/layer.h"
 
 namespace kelm::window {
@@ -18,15 +18,10 @@ ChildWindow::ChildWindow(int unit, QSize imageSize) : unit_(unit) {
   // Drawing threads only flag the window; one queued repaint serves any number of operations.
   surface_.changed = [this] {
     if (!repaintPending_.exchange(true)) {
-      FloatingPointTrapsSuspended untrapped;
-      // With this as the context the call is dropped if the window is gone by then.
-      QMetaObject::invokeMethod(
-          this,
-          [this] {
-            repaintPending_ = false;
-            update();
-          },
-          Qt::QueuedConnection);
+      postToGui(this, [this] {
+        repaintPending_ = false;
+        update();
+      });
     }
   };
 }

@@ -3,6 +3,8 @@
 
 #include <functional>
 
+class QObject;
+
 namespace kelm::window {
 
 bool onGuiThread();
@@ -12,5 +14,7 @@ bool onGuiThread();
 bool runOnGui(const std::function<void()>& task);
 // Queues task for the GUI thread without waiting; tasks from one thread keep their order.
 void postToGui(std::function<void()> task);
+// The same for a task of context, dropped if context is gone before it runs.
+void postToGui(QObject* context, std::function<void()> task);
 
 }  // namespace kelm::window

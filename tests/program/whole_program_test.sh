@@ -31,7 +31,7 @@ wait_for_line() {  # text, seconds
     grep -qF -- "$1" "$log" 2>/dev/null && return 0
     sleep 0.1
   done
-  fail "no line \"$1\" within $2 s"
+  fail "no line \"$1\" within $2 s; the program said: $(tail -n 40 "$work/stdout" 2>/dev/null)"
 }
 
 pixel() {  # x y -> "r,g,b"
