@@ -22,26 +22,18 @@ class QuietPort final : public records::WindowPort {
 
 const std::filesystem::path kFull = std::filesystem::path(KELM_EXAMPLES_DIR) / "full";
 
-void loadAll() {
-  resetOutlineForLoad(projectData);
-  loadGeometry();
-  loadFieldFiles();
-  resetResultForLoad(projectData);
-  loadResult();
-}
-
 void BM_ReadFullProject(benchmark::State& state) {
   std::filesystem::current_path(kFull);
   std::uintmax_t bytes = 0;
   for (const char* name : {"geom.dat", "mag.dat", "pot.dat", "klplt.res"}) bytes += std::filesystem::file_size(name);
-  for (auto _ : state) loadAll();
+  for (auto _ : state) loadProjectFiles();
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_ReadFullProject)->Unit(benchmark::kMillisecond);
 
 void BM_DeriveExtents(benchmark::State& state) {
   std::filesystem::current_path(kFull);
-  loadAll();
+  loadProjectFiles();
   for (auto _ : state) deriveExtents();
   benchmark::DoNotOptimize(projectData.zAxisMax);
 }
@@ -49,7 +41,7 @@ BENCHMARK(BM_DeriveExtents);
 
 void BM_FieldAtThousandSamples(benchmark::State& state) {
   std::filesystem::current_path(kFull);
-  loadAll();
+  loadProjectFiles();
   for (auto _ : state) {
     double sum = 0.0;
     for (int k = 0; k < 1000; ++k) sum += fieldAt(static_cast<float>(k * 0.06));

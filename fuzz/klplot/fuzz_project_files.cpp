@@ -47,12 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const char* name : kFiles) std::remove(name);
   const char* target = kFiles[size > 0 ? data[0] % 4 : 0];
   writeFile(target, size > 0 ? data + 1 : data, size > 0 ? size - 1 : 0);
-  resetOutlineForLoad(d);
-  loadGeometry();
-  loadFieldFiles();
-  resetResultForLoad(d);
-  loadResult();
-  deriveExtents();
+  loadProjectFiles();
   if (!(d.zAxisMin < d.zAxisMax) || !(d.rAxisMin < d.rAxisMax) || !std::isfinite(d.zAxisMax)) std::abort();
   (void)fieldAt(static_cast<float>(d.zAxisMin));
   return 0;

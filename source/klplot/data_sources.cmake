@@ -4,5 +4,6 @@ list(APPEND KELM_DATA_SOURCES
   klplot/field_files.cpp
   klplot/result_reader.cpp
   klplot/extents.cpp
+  klplot/project_loading.cpp
   klplot/klplotdemo.cpp
 )

@@ -7,7 +7,6 @@
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
-#include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_windows.h"
 #include "source/menu_bar.h"
@@ -23,18 +22,12 @@ constexpr auto kIdlePass = std::chrono::milliseconds(50);
 }  // namespace
 
 void loadAndDisplay() {
-  ProjectData& d = projectData;
   window::setStatusMessage("Running", window::kRunningMessage);
   const std::string projectDir(trimRight(currentDirectory()));
   records::print("Loading project from ", projectDir);
   window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELMDEMO: " + projectDir);
 
-  resetOutlineForLoad(d);
-  loadGeometry();
-  loadFieldFiles();
-  resetResultForLoad(d);
-  loadResult();
-  deriveExtents();
+  loadProjectFiles();
 
   openViewWindows();
   phasePlaneRequested = 1;

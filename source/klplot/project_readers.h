@@ -14,4 +14,8 @@ double fieldAt(float z);
 // The radial and axial plot ranges and the axial tick step from the outline.
 void deriveExtents();
 
+// A whole load as the display driver makes it: the resets, the readers in their order and the
+// extents derived from what they read.
+void loadProjectFiles();
+
 }  // namespace kelm::klplot

@@ -18,16 +18,10 @@ class Examples : public ::testing::Test {
  protected:
   void TearDown() override { std::filesystem::current_path(home_); }
 
-  // The readers in the driver's order, on a store reset as the driver resets it.
   std::vector<std::string> load(const char* project) {
     std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / project);
-    resetOutlineForLoad(projectData);
-    resetResultForLoad(projectData);
     port_.lines.clear();
-    loadGeometry();
-    loadFieldFiles();
-    loadResult();
-    deriveExtents();
+    loadProjectFiles();
     return port_.lines;
   }
 
