@@ -8,6 +8,7 @@ namespace kelm::tools {
 namespace {
 
 constexpr int kCathodeZ = 10, kCathodeRadius = 8, kAnodeZ = 70, kAnodeHole = 6;
+constexpr double kMagneticFocusing = 1e-7;  // tuned for a second waist inside the coil
 
 void fix(GunModel& gun, int ir, int iz, double volts) {
   const auto i = static_cast<std::size_t>(iz * GunModel::kRadialNodes + ir);
@@ -24,6 +25,11 @@ double GunModel::interpolated(double r, double z) const {
   const double fr = r - ir, fz = z - iz;
   return (1 - fr) * (1 - fz) * at(ir, iz) + fr * (1 - fz) * at(ir + 1, iz) +
          (1 - fr) * fz * at(ir, iz + 1) + fr * fz * at(ir + 1, iz + 1);
+}
+
+double solenoidField(double z) {
+  const double a = 15.0, z1 = 40.0, z2 = 60.0;
+  return 600.0 * ((z - z1) / std::hypot(z - z1, a) - (z - z2) / std::hypot(z - z2, a));
 }
 
 GunModel buildGun() {
@@ -91,10 +97,16 @@ std::vector<Path> tracePaths(const GunModel& gun, int count, int sampleEvery) {
     for (int n = 0; n < 20000 && path.r.size() < 299 && z < GunModel::kAxialNodes - 2; ++n) {
       const double er = (gun.interpolated(r + 0.5, z) - gun.interpolated(std::max(r - 0.5, 0.0), z));
       const double ez = (gun.interpolated(r, z + 0.5) - gun.interpolated(r, z - 0.5));
-      vr += step * er * 1e-4;
+      // The solenoid focuses in proportion to B squared and the radius (Busch's theorem).
+      const double b = solenoidField(z / GunModel::kMeshUnitsPerMillimetre);
+      vr += step * (er * 1e-4 - kMagneticFocusing * b * b * r);
       vz += step * ez * 1e-4;
-      r = std::fabs(r + step * vr);
+      r += step * vr;
       z += step * vz;
+      if (r < 0.0) {  // through the axis: the path goes on mirrored into r >= 0
+        r = -r;
+        vr = -vr;
+      }
       if (n % sampleEvery == 0) {
         path.r.push_back(r);
         path.z.push_back(z);

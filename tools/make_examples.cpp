@@ -36,7 +36,7 @@ constexpr Shape kSimple{.paths = 12, .sampleEvery = 40, .outlinePieces = 1, .mag
 constexpr Shape kFull{.paths = 1000, .sampleEvery = 9, .outlinePieces = 350, .magSamples = 1000,
                       .potLevels = 100, .potRadialSamples = 300};
 
-constexpr float kMeshScale = 2.0f;  // mesh units per millimetre
+constexpr float kMeshScale = static_cast<float>(GunModel::kMeshUnitsPerMillimetre);
 
 bool create(int unit, const char* name, const char* form = "formatted") {
   if (records::openUnit(unit, {.file = name, .status = "REPLACE", .form = form, .action = "write"}) == 0) return true;
@@ -90,14 +90,12 @@ void writeGeometry(const GunModel& gun, const Shape& shape) {
 
 void writeMagneticField(const Shape& shape) {
   if (!create(22, "mag.dat")) return;
-  // On-axis field of a solenoid from z = 40 to 60 mm with a 15 mm radius, 1200 gauss inside.
   (void)records::write(22, "('N= ',I6)", std::int32_t{shape.magSamples});
   const double length = 60.0;
   for (int k = 0; k < shape.magSamples; ++k) {
     const double z = k * length / (shape.magSamples - 1);
-    const double a = 15.0, z1 = 40.0, z2 = 60.0;
-    const double b = 600.0 * ((z - z1) / std::hypot(z - z1, a) - (z - z2) / std::hypot(z - z2, a));
-    (void)records::write(22, "('Z= ',E12.4,' B= ',E12.4)", static_cast<float>(z), static_cast<float>(b));
+    (void)records::write(22, "('Z= ',E12.4,' B= ',E12.4)", static_cast<float>(z),
+                         static_cast<float>(tools::solenoidField(z)));
   }
   records::closeUnit(22);
 }
