@@ -50,8 +50,12 @@ GunModel buildGun() {
     gun.anode.push_back({2, ir, kAnodeZ, 0.0, 0.0});
     fix(gun, ir, kAnodeZ, gun.anodeVolts);
   }
-  // Beyond the anode everything is at anode potential; behind the cathode at cathode potential.
-  for (int iz = kAnodeZ + 1; iz < GunModel::kAxialNodes; ++iz) fix(gun, GunModel::kRadialNodes - 1, iz, gun.anodeVolts);
+  // Beyond the anode the outer wall of the mesh is at anode potential: the drift tube, which
+  // the outline follows to the end of the mesh. Behind the cathode all is at cathode potential.
+  for (int iz = kAnodeZ + 1; iz < GunModel::kAxialNodes; ++iz) {
+    gun.anode.push_back({2, GunModel::kRadialNodes - 1, iz, 0.0, 0.0});
+    fix(gun, GunModel::kRadialNodes - 1, iz, gun.anodeVolts);
+  }
   for (int iz = 0; iz < kCathodeZ; ++iz)
     for (int ir = 0; ir < GunModel::kRadialNodes; ++ir) fix(gun, ir, iz, 0.0);
   return gun;

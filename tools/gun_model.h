@@ -29,8 +29,8 @@ struct GunModel {
   double interpolated(double r, double z) const;
 };
 
-// On-axis field of the focusing solenoid in gauss, z in millimetres: 1200 G inside a coil
-// from 40 to 60 mm of 15 mm radius.
+// On-axis field of the focusing solenoid in gauss, z in millimetres: a coil from 40 to 60 mm
+// of 15 mm radius, about 670 G at its centre.
 double solenoidField(double z);
 
 GunModel buildGun();

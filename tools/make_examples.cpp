@@ -33,7 +33,7 @@ struct Shape {
 
 constexpr Shape kSimple{.paths = 12, .sampleEvery = 40, .outlinePieces = 1, .magSamples = 121,
                         .potLevels = 9, .potRadialSamples = 0};
-constexpr Shape kFull{.paths = 1000, .sampleEvery = 9, .outlinePieces = 350, .magSamples = 1000,
+constexpr Shape kFull{.paths = 1000, .sampleEvery = 9, .outlinePieces = 188, .magSamples = 1000,
                       .potLevels = 100, .potRadialSamples = 300};
 
 constexpr float kMeshScale = static_cast<float>(GunModel::kMeshUnitsPerMillimetre);
@@ -178,7 +178,7 @@ void writeProject(const std::filesystem::path& dir, const GunModel& gun, const S
             "* Example gun: flat cathode, 45 degree focusing electrode, anode with aperture\n"
             "MESH  NR=41  NZ=121  SCALE=2.0\n"
             "ELECTRODE 1  V=0      LINE 0 10  8 10  22 24\n"
-            "ELECTRODE 2  V=10000  LINE 6 70  40 70\n"
+            "ELECTRODE 2  V=10000  LINE 6 70  40 70  40 120\n"
             "END\n");
   writeText("klinput.dat", ("* Solver input for the example gun\n"
                             "ITERATIONS   25\n"

@@ -46,7 +46,7 @@ TEST_F(Examples, SimpleAndFullShowTheSameGunAtTheirSizes) {
   EXPECT_EQ(load("simple"), kAllLoaded);
   const ProjectData& d = projectData;
   EXPECT_EQ(d.geomSegCount, 2);
-  EXPECT_EQ(outlinePoints(), 58);
+  EXPECT_EQ(outlinePoints(), 108);
   EXPECT_EQ(d.trajCount, 12);
   EXPECT_EQ(d.magCount, 121);
   EXPECT_EQ(d.potLineCount, 9);
@@ -56,7 +56,7 @@ TEST_F(Examples, SimpleAndFullShowTheSameGunAtTheirSizes) {
   EXPECT_GT(zMax, 30.0);
 
   EXPECT_EQ(load("full"), kAllLoaded);
-  EXPECT_EQ(outlinePoints(), 19602);
+  EXPECT_EQ(outlinePoints(), 19930);
   EXPECT_EQ(d.trajCount, kMaxTrajectories);
   EXPECT_EQ(d.magCount, kMaxMagSamples);
   EXPECT_EQ(d.potLineCount, kMaxPotLines);
@@ -83,7 +83,7 @@ TEST_F(Examples, EachDamagedFileIsReportedAndTheRestStillLoads) {
             (std::vector<std::string>{" File GEOM.DAT loaded", " File MAG.DAT loaded", " File POT.DAT damaged",
                                       " File KLPLT.RES loaded"}));
   EXPECT_EQ(projectData.potLineCount, 0);
-  EXPECT_EQ(outlinePoints(), 58);
+  EXPECT_EQ(outlinePoints(), 108);
 
   EXPECT_EQ(load("damaged/result-unknown-trajectory"),
             (std::vector<std::string>{" File GEOM.DAT loaded", " File MAG.DAT loaded", " File POT.DAT loaded",
