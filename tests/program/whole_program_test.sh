@@ -6,40 +6,8 @@ set -euo pipefail
 kelm=$1
 project=$2
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; [ -f "$work/log" ] && sed 's/^/  log: /' "$work/log" >&2; exit 1; }
-
-width=1600 height=1000
-display=":$((200 + $$ % 500))"
-Xvfb "$display" -screen 0 ${width}x${height}x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-
-log=$work/log
-KELM_LOG=$log QT_QPA_PLATFORM=xcb "$kelm" "$project" >"$work/stdout" 2>&1 &
-pids+=($!)
-
-wait_for_line() {  # text, seconds
-  for _ in $(seq $(( $2 * 10 ))); do
-    grep -qF -- "$1" "$log" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "no line \"$1\" within $2 s; the program said: $(tail -n 40 "$work/stdout" 2>/dev/null)"
-}
-
-pixel() {  # x y -> "r,g,b"
-  import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
-}
-region_sum() {  # x y w h -> checksum of the pixels
-  import -window root -crop "${3}x${4}+$1+$2" -depth 8 rgb:- | md5sum | cut -d' ' -f1
-}
+source "$(dirname "$0")/xvfb_session.sh"
+start_kelm "$project"
 
 wait_for_line "File KLPLT.RES loaded" 30
 sleep 2  # the driver draws the phase plane in its first idle pass

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# KELM started without a project: cancelling "Select KELM project" ends the main program, and
+# the frame asks whether to close. No (the default) keeps the frame with its menus working;
+# Yes closes it and ends the process.
+set -euo pipefail
+kelm=$(realpath "$1")
+
+source "$(dirname "$0")/xvfb_session.sh"
+cd "$work"
+caption=$(basename "$kelm")
+
+cancel_the_start_up_dialog() {
+  dialog=$(xdotool search --sync --name '^Select KELM project$' | head -n 1)
+  [ -n "$dialog" ] || fail "no start-up dialog"
+  frame=$(xdotool search --onlyvisible --name "^$caption\$" | head -n 1)
+  [ -n "$frame" ] || fail "no frame titled $caption"
+  xdotool windowfocus --sync "$dialog" || true
+  xdotool key Escape
+  # The question carries the program's name as the frame does.
+  wait_for_windows "$caption" 2 10
+  question=$(xdotool search --onlyvisible --name "^$caption\$" | grep -vx "$frame")
+  xdotool windowfocus --sync "$question" || true
+}
+
+start_kelm
+cancel_the_start_up_dialog
+xdotool key Return  # No is the default
+wait_for_windows "$caption" 1 5
+sleep 0.5
+kill -0 "$kelm_pid" 2>/dev/null || fail "answering No ended the program"
+# The layer's own commands still work: Help > About opens its box, Return closes it.
+xdotool windowfocus --sync "$frame" || true
+xdotool key --clearmodifiers alt+h
+sleep 0.3
+xdotool key a
+wait_for_windows "$caption" 2 5
+xdotool key Return
+wait_for_windows "$caption" 1 5
+xdotool windowfocus --sync "$frame" || true
+xdotool key --clearmodifiers alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 50); do kill -0 "$kelm_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$kelm_pid" 2>/dev/null && fail "File > Exit did not end the program"
+wait "$kelm_pid" || fail "File > Exit ended the program with a failure"
+
+start_kelm
+cancel_the_start_up_dialog
+xdotool key alt+y
+for _ in $(seq 50); do kill -0 "$kelm_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$kelm_pid" 2>/dev/null && fail "answering Yes left the program running"
+echo "1 passed, 0 failed"

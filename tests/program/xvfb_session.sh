@@ -1,0 +1,51 @@
+# Sourced by the whole-program tests: a virtual display of its own, a work directory, and
+# helpers to wait for KELM and to look at the screen. Everything started is stopped on exit.
+work=$(mktemp -d)
+log=$work/log
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; [ -f "$log" ] && sed 's/^/  log: /' "$log" >&2; exit 1; }
+
+width=1600 height=1000
+display=":$((200 + $$ % 500))"
+Xvfb "$display" -screen 0 ${width}x${height}x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+
+start_kelm() {  # arguments for KELM; its pid ends up in kelm_pid
+  KELM_LOG=$log QT_QPA_PLATFORM=xcb "$kelm" "$@" >"$work/stdout" 2>&1 &
+  kelm_pid=$!
+  pids+=("$kelm_pid")
+}
+
+wait_for_line() {  # text, seconds
+  for _ in $(seq $(( $2 * 10 ))); do
+    grep -qF -- "$1" "$log" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "no line \"$1\" within $2 s; the program said: $(tail -n 40 "$work/stdout" 2>/dev/null)"
+}
+
+windows_named() {  # exact title -> how many windows carry it
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l
+}
+
+wait_for_windows() {  # exact title, count, seconds
+  for _ in $(seq $(( $3 * 10 ))); do
+    [ "$(windows_named "$1")" -eq "$2" ] && return 0
+    sleep 0.1
+  done
+  fail "expected $2 window(s) titled \"$1\" within $3 s, found $(windows_named "$1")"
+}
+
+pixel() {  # x y -> "r,g,b"
+  import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
+}
+region_sum() {  # x y w h -> checksum of the pixels
+  import -window root -crop "${3}x${4}+$1+$2" -depth 8 rgb:- | md5sum | cut -d' ' -f1
+}
