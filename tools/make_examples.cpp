@@ -1,7 +1,6 @@
 // kelm_make_examples [DIR]: writes the example projects (all six files each) under DIR,
 // "examples" by default: simple/, full/ (every store filled to about its capacity) and
 // damaged/*, copies of the simple one with one file broken the way a crashed solver leaves it.
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
