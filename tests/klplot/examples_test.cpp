@@ -9,6 +9,7 @@
 
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
+#include "tests/records/temp_directory.h"
 #include "tests/shell/recording_port.h"
 
 namespace kelm::klplot {
@@ -93,6 +94,20 @@ TEST_F(Examples, EachDamagedFileIsReportedAndTheRestStillLoads) {
                                       " File KLPLT.RES damaged"}));
   EXPECT_EQ(projectData.resultLoaded, 0);
   EXPECT_EQ(projectData.potLineCount, 9);
+}
+
+TEST_F(Examples, ADirectoryWithoutProjectFilesGetsTheDefaultAxes) {
+  testing::TempDirectory empty;
+  port_.lines.clear();
+  loadProjectFiles();
+  EXPECT_EQ(port_.lines, (std::vector<std::string>{" File GEOM.DAT not found", " File MAG.DAT not found",
+                                                   " File POT.DAT not found", " File KLPLT.RES not found"}));
+  const ProjectData& d = projectData;
+  EXPECT_EQ(d.zAxisMin, 0.0);
+  EXPECT_EQ(d.zAxisMax, 500.0);
+  EXPECT_EQ(d.zTickStep, 100.0f);
+  EXPECT_DOUBLE_EQ(d.rAxisMax, 240.0);
+  EXPECT_EQ(d.trajCount, 0);
 }
 
 }  // namespace
