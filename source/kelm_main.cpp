@@ -1,4 +1,8 @@
+#include "source/command_line.h"
 #include "source/main_program.h"
 #include "window/app.h"
 
-int main(int argc, char** argv) { return kelm::window::runWindowLayer(argc, argv, kelm::mainProgram); }
+int main(int argc, char** argv) {
+  if (const auto exitCode = kelm::answerCommandLine(argc, argv)) return *exitCode;
+  return kelm::window::runWindowLayer(argc, argv, kelm::mainProgram);
+}

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
@@ -33,6 +35,10 @@ bool selectStartupProject(std::string_view argument1) {
     argument1 = {};
   }
   std::string chosen(argument1);
+  // A directory named without its trailing separator is the project itself, not a file in
+  // its parent directory.
+  std::error_code error;
+  if (!chosen.empty() && chosen.back() != '/' && std::filesystem::is_directory(chosen, error)) chosen += '/';
   for (;;) {
     if (chosen.empty()) {
       if (!window::chooseProjectFile(startupFileName.span(), false, helpFilePath())) return false;

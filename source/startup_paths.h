@@ -8,9 +8,10 @@ namespace kelm {
 
 inline constexpr char kHelpFileName[] = "KELM.HLP";
 
-// The help file beside the program. A program started by a bare or relative name would find
-// its help file only by chance once a project directory is current, so such names resolve
-// against the directory the executable really lives in.
+// The help file beside the program. The directory the executable really lives in wins over
+// the name it was started by: a bare or relative name would find the help file only by chance
+// once a project directory is current, and an installed program is started through a link
+// in another directory. Argument 0 serves only when that directory is unknown.
 std::string helpFilePathFor(std::string_view argument0, std::string_view executableDirectory);
 
 // The directory to make current for a chosen project file: characters 1..p up to and

@@ -6,10 +6,14 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "records/status.h"
 #include "records/window_port.h"
@@ -51,10 +55,24 @@ void runProgramThread(MainProgram mainProgram) {
 
 int runWindowLayer(int argc, char** argv, MainProgram mainProgram) {
   Layer& l = layer();
-  for (int i = 0; i < argc; ++i) l.arguments.emplace_back(argv[i]);
   l.programName = argc > 0 ? std::filesystem::path(argv[0]).stem().string() : "kelm";
 
-  QApplication app(argc, argv);
+  // Qt takes its own options (-platform, -style, ...) out of what comes before "--"; what
+  // follows "--" is the program's, even a path that looks like one of Qt's options.
+  int toolkitCount = 0;
+  while (toolkitCount < argc && std::string_view(argv[toolkitCount]) != "--") ++toolkitCount;
+  const std::vector<std::string> afterSeparator(argv + std::min(toolkitCount + 1, argc), argv + argc);
+
+  QApplication app(toolkitCount, argv);
+  for (int i = 0; i < toolkitCount; ++i) l.arguments.emplace_back(argv[i]);
+  for (std::size_t i = 1; i < l.arguments.size(); ++i) {
+    if (l.arguments[i].starts_with('-')) {
+      std::fprintf(stderr, "%s: unknown option %s (a project path that begins with \"-\" goes after --)\n",
+                   l.programName.c_str(), l.arguments[i].c_str());
+      return 2;
+    }
+  }
+  l.arguments.insert(l.arguments.end(), afterSeparator.begin(), afterSeparator.end());
   QApplication::setApplicationName(QString::fromStdString(l.programName));
   createLayerWindows();
   l.frame->show();

@@ -9,11 +9,12 @@ using MainProgram = void (*)();
 
 // Creates the frame with its default menu bar, status bar and "Output" window, starts the
 // program thread (one step below normal priority, floating-point traps on) that calls
-// mainProgram once, and runs the message loop on the calling thread. Returns the exit code.
+// mainProgram once, and runs the message loop on the calling thread. Returns the exit code;
+// 2, before any window, for an option before "--" that the toolkit does not know.
 int runWindowLayer(int argc, char** argv, MainProgram mainProgram);
 
-// Command-line argument i as the program was started (0: the program's own path);
-// false when there is no such argument.
+// Command-line argument i as the program was started (0: the program's own path), without
+// the toolkit's own options and the "--" separator; false when there is no such argument.
 bool commandArgument(int index, std::string& value);
 
 // The program's file name without directory and extension: the frame's first title and the

@@ -13,6 +13,8 @@ TEST(HelpFilePath, LiesBesideTheProgram) {
   EXPECT_EQ(helpFilePathFor("build/bin/kelm", "/home/u/kelm/build/bin"),
             "/home/u/kelm/build/bin/KELM.HLP");
   EXPECT_EQ(helpFilePathFor("kelm", "/"), "/KELM.HLP");
+  // Installed, /usr/bin/kelm is a link to the program beside its help file.
+  EXPECT_EQ(helpFilePathFor("/usr/bin/kelm", "/usr/lib/kelm"), "/usr/lib/kelm/KELM.HLP");
   // Without any knowledge of the executable the name stays as the command line gave it.
   EXPECT_EQ(helpFilePathFor("kelm", ""), "KELM.HLP");
   EXPECT_EQ(helpFilePathFor("bin/kelm", ""), "bin/KELM.HLP");
