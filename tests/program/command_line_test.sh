@@ -53,7 +53,7 @@ loads_from() {
   local expected=$1 log
   shift
   log=$work/log.$RANDOM
-  (cd "$work" && KELM_LOG=$log "$kelm" "$@" >/dev/null 2>&1) &
+  (cd "$work" && KELM_LOG=$log exec "$kelm" "$@" >/dev/null 2>&1) &
   pids+=($!)
   for _ in $(seq 100); do
     grep -q "Loading project from" "$log" 2>/dev/null && break
