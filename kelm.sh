@@ -4,11 +4,13 @@
 #   ./kelm.sh test [--asan|--tsan] install what is missing, build, run every test
 #   ./kelm.sh fuzz [seconds]       build the fuzz targets with clang and run each for a while
 #   ./kelm.sh bench                build and run the benchmarks
+#   ./kelm.sh package              build the Debian package build-package/kelm_VERSION_ARCH.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools
-          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth xdotool imagemagick)
+          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth xdotool imagemagick
+          dpkg-dev file lintian desktop-file-utils appstream libglib2.0-bin)
 JOBS=${KELM_JOBS:-2}
 
 install_packages() {
@@ -87,8 +89,19 @@ case "$cmd" in
     build build-bench
     for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
+  package)
+    install_packages
+    # Debian's own hardening flags, as a distribution build would use them.
+    eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+    configure build-package -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="$CXXFLAGS $CPPFLAGS" \
+      -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DKELM_TESTS=OFF -DKELM_BENCH=OFF
+    build build-package
+    rm -f build-package/kelm_*.deb
+    (cd build-package && cpack -G DEB -B "$PWD" >/dev/null)
+    ls build-package/kelm_*.deb
+    ;;
   *)
-    echo "usage: ./kelm.sh run [project-file] | test [--asan|--tsan] | fuzz [seconds] | bench" >&2
+    echo "usage: ./kelm.sh run [project-file] | test [--asan|--tsan] | fuzz [seconds] | bench | package" >&2
     exit 2
     ;;
 esac
