@@ -32,9 +32,12 @@ constexpr char kLayerHelp[] =
     "File: print or save the active window. Edit: copy its text or picture. "
     "State: pause and resume the program. Window: arrange the windows, show or hide the status bar.";
 
+// The viewer is a plain text browser without buttons, so its keys are what there is to tell.
 constexpr char kUsingHelpText[] =
-    "The help viewer shows the program's help file. Follow the links to move between topics; "
-    "use the Back and Forward buttons of the viewer to retrace your steps.";
+    "The help viewer shows the program's help file in a window of its own. Click a link, or "
+    "press Tab to move from link to link and Enter to follow one.\n\n"
+    "Alt+Left goes back to where you were, Alt+Right forward again, Alt+Up to the top.\n"
+    "Ctrl with the mouse wheel makes the text larger or smaller; Ctrl+C copies selected text.";
 
 FrameWindow& frame() { return *layer().frame; }
 
