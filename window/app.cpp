@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +27,8 @@
 namespace kelm::window {
 
 namespace {
+
+constexpr char kDesktopEntryId[] = "org.example.kelm";
 
 void reportFloatingPointFault(const char* what) {
   records::windowPort().runtimeError(200, std::string("run-time error 200: ") + what);
@@ -74,6 +77,9 @@ int runWindowLayer(int argc, char** argv, MainProgram mainProgram) {
   }
   l.arguments.insert(l.arguments.end(), afterSeparator.begin(), afterSeparator.end());
   QApplication::setApplicationName(QString::fromStdString(l.programName));
+  // Lets the desktop match the windows to the installed menu entry and show its icon.
+  QGuiApplication::setDesktopFileName(kDesktopEntryId);
+  QApplication::setWindowIcon(QIcon::fromTheme(kDesktopEntryId));
   createLayerWindows();
   l.frame->show();
 
