@@ -11,14 +11,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "runtime/fp_traps.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_font.h"
 #include "tests/shell/recording_port.h"
 #include "tests/views/loaded_project_views.h"
+#include "tests/views/program_thread.h"
 #include "window/graphics.h"
 #include "window/surface.h"
 
@@ -74,23 +73,18 @@ struct Pictures {
   ViewSurface phasePlane{kWidth - 8, kHeight / 2 - 26};
 };
 
-// Loads and draws on a thread of its own that traps as the program thread does.
 void loadAndDraw(const std::filesystem::path& project, Pictures& p) {
   const auto home = std::filesystem::current_path();
   std::filesystem::current_path(project);
   kelm::testing::RecordingPort port;
-  std::thread([&] {
-    enableFloatingPointTraps([](const char* what) {
-      std::fprintf(stderr, "trapped: %s\n", what);
-      std::abort();
-    });
+  kelm::testing::onProgramThread([&] {
     displayState.screenRect = ScreenRect{0, 0, kWidth, kHeight};
     setViewFont(displayState);
     loadProjectFiles();
     drawLoadedProject(testing::ViewCanvases{p.beam, p.cathode, p.field, p.phasePlane}, kWidth,
                       kHeight, displayState.fontHeight, fieldAt);
     window::makeSurfaceActive(nullptr);
-  }).join();
+  });
   std::filesystem::current_path(home);
 }
 
