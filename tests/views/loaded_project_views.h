@@ -13,6 +13,7 @@
 #include "source/klplot/geometry_view.h"
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/project_data.h"
+#include "source/klplot/single_precision.h"
 #include "source/klplot/view_layout.h"
 #include "source/klplot/z_marker.h"
 
@@ -49,7 +50,7 @@ void drawLoadedProject(const ViewCanvases& c, std::int32_t w, std::int32_t h,
                               displayState.fL.load(), displayState.fR.load(), w));
 
   for (int i = 1; i <= d.trajCount && i <= kMaxTrajectories; ++i)
-    d.cathodeR(i) = static_cast<float>(d.trajR(i, 1));
+    d.cathodeR(i) = saturatedSingle(d.trajR(i, 1));
   drawCathodeView(ViewContext{c.cathode, w, h, textHeight}, d);
 
   drawFieldView(ViewContext{c.field, w, h, textHeight}, d);
@@ -58,6 +59,22 @@ void drawLoadedProject(const ViewCanvases& c, std::int32_t w, std::int32_t h,
                               displayState.gR.load(), w));
 
   drawPhasePlaneAt(c.phasePlane, w, h, textHeight, z, fieldAt);
+}
+
+// Where the Z-coordinate handling can put the plane and its markers after a load: the ends of
+// the z range and any finite number typed into the dialog.
+template <class FieldAt>
+void drawPlaneAcrossTheRange(Canvas& c, std::int32_t w, std::int32_t h, std::int32_t textHeight,
+                             FieldAt fieldAt) {
+  const ProjectData& d = projectData;
+  for (float z : {d.zAxisMinF, d.zAxisMaxF, 0.0f, 1e20f, -1e20f, 3.4028235e38f, -3.4028235e38f}) {
+    MarkerSave save;
+    drawMarkerLine(c, save, markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
+                                         displayState.fL.load(), displayState.fR.load(), w));
+    drawMarkerLine(c, save, markerColumn(z, d.zAxisMinF, d.zAxisMaxF, displayState.gL.load(),
+                                         displayState.gR.load(), w));
+    drawPhasePlaneAt(c, w, h, textHeight, z, fieldAt);
+  }
 }
 
 }  // namespace kelm::klplot::testing
