@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -147,19 +148,26 @@ std::string outlineBeside(const Row& row) {
   return row.outline.empty() ? simpleGeometry() : row.outline;
 }
 
-void writeSeed(const char* dir, int number, const Row& row) {
+// The seed's name: the file and the first words of the class.
+std::string seedName(const Row& row) {
+  std::string name = std::string(row.file) + "-";
+  for (const char* c = row.what; *c != '\0' && *c != ':' && name.size() < 48; ++c)
+    name += std::isalnum(static_cast<unsigned char>(*c)) || *c == '.' ? *c : '-';
+  return name;
+}
+
+void writeSeed(const char* dir, const Row& row) {
   if (row.kind != Kind::kFile) return;
-  std::ofstream seed(std::filesystem::path(dir) / format("class-%02d", number), std::ios::binary);
+  std::ofstream seed(std::filesystem::path(dir) / seedName(row), std::ios::binary);
   seed << "%%" << row.file << "\n" << row.content;
   if (const std::string outline = outlineBeside(row); !outline.empty()) seed << "\n%%geom.dat\n" << outline;
 }
 
 TEST(HostileProjects, EachClassLoadsDrawsAndReportsWithoutATrap) {
   const char* seeds = std::getenv("KELM_WRITE_SEEDS");
-  int number = 0;
   for (const Row& row : rows()) {
     SCOPED_TRACE(std::string(row.file) + ": " + row.what);
-    if (seeds != nullptr) writeSeed(seeds, ++number, row);
+    if (seeds != nullptr) writeSeed(seeds, row);
     kelm::testing::TempDirectory dir;
     if (const std::string outline = outlineBeside(row); !outline.empty())
       kelm::testing::TempDirectory::writeFile("geom.dat", outline);
