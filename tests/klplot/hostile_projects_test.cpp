@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -129,6 +130,9 @@ std::vector<Row> rows() {
       {"start radii 5e29 apart", "klplt.res", Kind::kFile,
        ResultFile().paths({{{0.0, 10.0, 1.0, 0.0, 50.0}}, {{5e29, 10.0, 1.0, 5e29, 50.0}}}).bytes(),
        " File KLPLT.RES loaded"},
+      {"a signalling NaN as a start radius", "klplt.res", Kind::kFile,
+       ResultFile().paths({{{std::bit_cast<double>(0x7FF0000000000001ull), 10.0, 1.0, 1.5, 50.0}}}).bytes(),
+       " File KLPLT.RES damaged"},
       {"a FIFO", "klplt.res", Kind::kFifo, "", " File KLPLT.RES not found"},
   };
 }
