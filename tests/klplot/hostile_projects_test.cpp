@@ -128,7 +128,7 @@ std::vector<Row> rows() {
        ResultFile().paths({{{1.0, 10.0, 1e30, 1.5, 50.0}}, {{2.0, 10.0, -1e30, 2.5, 50.0}}}).bytes(),
        " File KLPLT.RES loaded", geometry("5.0E+04", {{10, 0.0}, {20, 0.0}})},
       {"start radii 5e29 apart", "klplt.res", Kind::kFile,
-       ResultFile().paths({{{0.0, 10.0, 1.0, 0.0, 50.0}}, {{5e29, 10.0, 1.0, 5e29, 50.0}}}).bytes(),
+       ResultFile().paths({{{0.0, -1e3, 1.0, 0.0, 1e3}}, {{5e29, -1e3, 1.0, 5e29, 1e3}}}).bytes(),
        " File KLPLT.RES loaded"},
       {"a signalling NaN as a start radius", "klplt.res", Kind::kFile,
        ResultFile().paths({{{std::bit_cast<double>(0x7FF0000000000001ull), 10.0, 1.0, 1.5, 50.0}}}).bytes(),
