@@ -1,5 +1,6 @@
-// Small projects built to end or hang the program: values at the edges of single precision,
-// ranges that rounding collapses, steps below the spacing of floats, files that are not files.
+// The simple project with one file made to end or hang the program: values at the edges of
+// single precision, ranges that rounding collapses, steps below the spacing of floats, files
+// that are not files.
 // Each is loaded and drawn as a load shows it, then with the plane anywhere the user can put
 // it, all with the program thread's traps on; the "Output" lines say what the user is told.
 // KELM_WRITE_SEEDS=dir also writes each project there as an input of the project fuzz target.
@@ -87,9 +88,17 @@ struct Row {
   std::string outline = {};  // geom.dat beside another file; the simple project's when empty
 };
 
-// The bundled simple project's outline, so that each row changes one file of a real picture.
-std::string simpleGeometry() {
-  return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/simple/geom.dat");
+constexpr const char* kProjectFiles[] = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
+
+// The bundled simple project's files: each row changes one of them, so that the hostile value
+// meets a whole picture.
+std::string simpleFile(std::string_view name) {
+  return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/simple/" + std::string(name));
+}
+
+// The simple outline on a mesh of another scale: every coordinate of the project follows it.
+std::string simpleOutlineScaled(const char* scale) {
+  return simpleFile("geom.dat").replace(28, 7, format("%7s", scale));
 }
 
 std::vector<Row> rows() {
@@ -99,10 +108,9 @@ std::vector<Row> rows() {
        geometry("1.0000", {{0, -0.5}, {0, 0.0}}), " File GEOM.DAT loaded"},
       {"outline near 1e9 with a tick step below the float spacing", "geom.dat", Kind::kFile,
        geometry(".1E-04", {{10000, 0.0}, {10000, 0.0005}}), " File GEOM.DAT loaded"},
-      {"mesh scale 1e-30", "geom.dat", Kind::kFile, geometry("1.0E-30", {{10, 0.0}, {20, 0.0}}),
-       " File GEOM.DAT loaded"},
-      {"mesh scale 3.4e38", "geom.dat", Kind::kFile, geometry("3.4E+38", {{10, 0.0}, {20, 0.0}}),
-       " File GEOM.DAT loaded"},
+      {"mesh scale 1e-30", "geom.dat", Kind::kFile, simpleOutlineScaled("1.0E-30"), " File GEOM.DAT loaded"},
+      {"mesh scale 1e-34", "geom.dat", Kind::kFile, simpleOutlineScaled("1.0E-34"), " File GEOM.DAT loaded"},
+      {"mesh scale 3.4e38", "geom.dat", Kind::kFile, simpleOutlineScaled("3.4E+38"), " File GEOM.DAT loaded"},
       {"a FIFO", "geom.dat", Kind::kFifo, "", " File GEOM.DAT not found"},
       {"a directory", "geom.dat", Kind::kDirectory, "", " File GEOM.DAT not found"},
       {"a link to /dev/zero", "geom.dat", Kind::kZeroDevice, "", " File GEOM.DAT not found"},
@@ -147,9 +155,9 @@ void make(const Row& row) {
   }
 }
 
-std::string outlineBeside(const Row& row) {
-  if (std::string_view(row.file) == "geom.dat") return {};
-  return row.outline.empty() ? simpleGeometry() : row.outline;
+// What stands beside the row's file under this name.
+std::string besideRow(const Row& row, std::string_view name) {
+  return name == "geom.dat" && !row.outline.empty() ? row.outline : simpleFile(name);
 }
 
 // The seed's name: the file and the first words of the class.
@@ -164,7 +172,8 @@ void writeSeed(const char* dir, const Row& row) {
   if (row.kind != Kind::kFile) return;
   std::ofstream seed(std::filesystem::path(dir) / seedName(row), std::ios::binary);
   seed << "%%" << row.file << "\n" << row.content;
-  if (const std::string outline = outlineBeside(row); !outline.empty()) seed << "\n%%geom.dat\n" << outline;
+  for (std::string_view name : kProjectFiles)
+    if (name != row.file) seed << "\n%%" << name << "\n" << besideRow(row, name);
 }
 
 TEST(HostileProjects, EachClassLoadsDrawsAndReportsWithoutATrap) {
@@ -173,8 +182,8 @@ TEST(HostileProjects, EachClassLoadsDrawsAndReportsWithoutATrap) {
     SCOPED_TRACE(std::string(row.file) + ": " + row.what);
     if (seeds != nullptr) writeSeed(seeds, row);
     kelm::testing::TempDirectory dir;
-    if (const std::string outline = outlineBeside(row); !outline.empty())
-      kelm::testing::TempDirectory::writeFile("geom.dat", outline);
+    for (std::string_view name : kProjectFiles)
+      if (name != row.file) kelm::testing::TempDirectory::writeFile(std::string(name), besideRow(row, name));
     make(row);
     kelm::testing::RecordingPort port;
     testing::CountingCanvas canvas;
