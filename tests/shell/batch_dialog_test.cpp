@@ -121,6 +121,10 @@ class BatchDialog : public ::testing::Test {
       testing::TempDirectory::writeFile((root() / file).string(), "");
     }
     fs::create_directory_symlink(root() / "beta", root() / "link");
+    fs::create_directories(root() / "linked");
+    fs::create_symlink(root() / "alpha" / "geom.cod", root() / "linked" / "geom.cod");
+    fs::create_directories(root() / "dangling");
+    fs::create_symlink(root() / "nowhere", root() / "dangling" / "geom.cod");
     previousHome_ = std::getenv("HOME");
     setenv("HOME", root().c_str(), 1);
     projectList(1) = "/earlier";
@@ -144,13 +148,16 @@ TEST_F(BatchDialog, TreeShowsProjectsAtEveryLevelAndEachSubdirectoryOnce) {
     EXPECT_EQ(d.drives()->currentText().toStdString(), root().string());  // it holds the current directory
     EXPECT_EQ(d.drives()->itemText(0), "/");
     // Sorted without regard to case; files are not listed, links to directories are.
-    EXPECT_EQ(d.children({}), (Names{"alpha", "beta", "empty", "fake", "Gamma", "link"}));
+    EXPECT_EQ(d.children({}), (Names{"alpha", "beta", "dangling", "empty", "fake", "Gamma", "link", "linked"}));
     EXPECT_EQ(d.children({"beta"}).size(), 1u);  // the probe that gives it an expand button
     EXPECT_TRUE(d.children({"empty"}).empty());
 
     const qint64 project = d.iconOf({"alpha"}), folder = d.iconOf({"beta"});
     EXPECT_NE(project, folder);
-    EXPECT_EQ(d.iconOf({"fake"}), folder);  // a directory named geom.cod is no project file
+    // Only a file named geom.cod, or a link to one, makes a project.
+    EXPECT_EQ(d.iconOf({"fake"}), folder);
+    EXPECT_EQ(d.iconOf({"dangling"}), folder);
+    EXPECT_EQ(d.iconOf({"linked"}), project);
     d.expand({"beta", "inner", "deeper"});
     EXPECT_EQ(d.children({"beta"}), (Names{"inner", "plain"}));
     EXPECT_EQ(d.iconOf({"beta", "inner"}), project);
