@@ -5,12 +5,9 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QLabel>
 #include <QPlainTextEdit>
-#include <QStatusBar>
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -21,6 +18,7 @@
 #include "source/menu_bar.h"
 #include "source/request_flags.h"
 #include "tests/records/temp_directory.h"
+#include "tests/window/gui_wait.h"
 #include "window/frame_window.h"
 #include "window/layer.h"
 #include "window/output_window.h"
@@ -40,14 +38,8 @@ class CaptionLog : public QObject {
   std::vector<std::string> captions;
 };
 
-template <class Condition>
-bool processEventsUntil(Condition done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!done() && std::chrono::steady_clock::now() < deadline) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return done();
-}
+using testing::processEventsUntil;
+using testing::statusText;
 
 std::string demoWarning(const char* command) {
   return " \n Warning! Demo version\n " + std::string(command) + " command not implemented\n \n";
@@ -80,7 +72,6 @@ TEST(BatchRun, ReportsEachProjectInTurnPassesOverAMissingOneAndShowsTheLast) {
     klplot::loadAndDisplay();
     returned = true;
   });
-  auto statusText = [] { return window::layer().frame->statusBar()->findChildren<QLabel*>().first()->text(); };
   const bool idle = processEventsUntil([&] { return statusText() == "Idle"; });
   leaveRequested.store(1);
   // The driver closes its windows through the GUI thread, so that keeps serving meanwhile.
