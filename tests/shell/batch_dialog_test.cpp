@@ -125,7 +125,8 @@ class BatchDialog : public ::testing::Test {
     fs::create_symlink(root() / "alpha" / "geom.cod", root() / "linked" / "geom.cod");
     fs::create_directories(root() / "dangling");
     fs::create_symlink(root() / "nowhere", root() / "dangling" / "geom.cod");
-    previousHome_ = std::getenv("HOME");
+    const char* home = std::getenv("HOME");
+    previousHome_ = home != nullptr ? home : "/";
     setenv("HOME", root().c_str(), 1);
     projectList(1) = "/earlier";
     projectCount = 1;
