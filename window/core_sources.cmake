@@ -5,6 +5,7 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   menus.cpp
   message_boxes.cpp
   child_window.cpp
+  kept_sub_window.cpp
   output_window.cpp
   frame_window.cpp
   builtin_commands.cpp

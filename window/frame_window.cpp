@@ -7,6 +7,7 @@
 #include <QStatusBar>
 
 #include "window/builtin_commands.h"
+#include "window/kept_sub_window.h"
 #include "window/layer.h"
 #include "window/output_window.h"
 #include "window/unit_port.h"
@@ -81,7 +82,8 @@ void createLayerWindows() {
   Layer& l = layer();
   l.frame = new FrameWindow();
   l.output = new OutputWindow();
-  QMdiSubWindow* sub = l.frame->mdiArea()->addSubWindow(l.output);
+  auto* sub = new KeptSubWindow(l.output);
+  l.frame->mdiArea()->addSubWindow(sub);
   sub->setWindowTitle("Output");
   sub->resize(640, 400);
   sub->show();
