@@ -52,7 +52,8 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
     case ControlKind::button: {
       auto* button = new QPushButton(QString::fromLatin1(c.text), &dialog);
       button->setDefault(c.kind == ControlKind::defaultButton);
-      button->setAutoDefault(c.kind == ControlKind::defaultButton);
+      // Enter on a focused button presses that button, not the default one.
+      button->setAutoDefault(true);
       const int id = c.id;
       QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, id] { dialog.done(id); });
       return button;

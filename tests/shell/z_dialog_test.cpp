@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
 #include <cstring>
+#include <functional>
 
 #include "source/klplot/display_state.h"
 #include "source/klplot/project_data.h"
@@ -26,8 +28,9 @@ struct Shown {
   QString z, divisions;
 };
 
-// Once the dialog is up: notes what its edits show, types the answers and presses button.
-Shown answerDialog(const QString& z, const QString& divisions, const QString& button) {
+// Once the dialog is up: notes what its edits show, types the answers and closes it.
+Shown answerDialog(const QString& z, const QString& divisions,
+                   const std::function<void(QWidget& dialog)>& close) {
   Shown shown;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -38,14 +41,25 @@ Shown answerDialog(const QString& z, const QString& divisions, const QString& bu
     shown = {edits.at(0)->text(), edits.at(1)->text()};
     edits.at(0)->setText(z);
     edits.at(1)->setText(divisions);
-    for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
-      if (b->text() == button) b->click();
-    }
+    close(*dialog);
   });
   poll.start(5);
   std::int32_t state = 0;
   zCoordinateCommand(&state);
   return shown;
+}
+
+QWidget* buttonOf(QWidget& dialog, const QString& text) {
+  for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+    if (b->text() == text) return b;
+  }
+  return nullptr;
+}
+
+Shown answerDialog(const QString& z, const QString& divisions, const QString& button) {
+  return answerDialog(z, divisions, [&](QWidget& dialog) {
+    static_cast<QPushButton*>(buttonOf(dialog, button))->click();
+  });
 }
 
 class ZDialog : public ::testing::Test {
@@ -129,6 +143,24 @@ TEST_F(ZDialog, CancelChangesNothingEvenAfterEditing) {
   EXPECT_EQ(displayState.markerXBeam.load(), -1);
   EXPECT_EQ(phasePlaneRequested.load(), 0);
   EXPECT_EQ(displayState.densityDivisions.load(), 10);
+}
+
+TEST_F(ZDialog, EnterPressesTheFocusedButtonAndOkFromAnEdit) {
+  struct Row {
+    const char* focus;  // a button's text, or "edit"
+    bool applied;
+  };
+  for (const Row& row : {Row{"Cancel", false}, Row{"OK", true}, Row{"edit", true}}) {
+    projectData.phaseZ.store(20.0f);
+    answerDialog("5", "10", [&](QWidget& dialog) {
+      QWidget* target = std::string_view(row.focus) == "edit" ? dialog.findChildren<QLineEdit*>().at(0)
+                                                               : buttonOf(dialog, row.focus);
+      target->setFocus();
+      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(target, &enter);
+    });
+    EXPECT_EQ(projectData.phaseZ.load(), row.applied ? 5.0f : 20.0f) << row.focus;
+  }
 }
 
 }  // namespace
