@@ -47,6 +47,8 @@ class Driver : public ::testing::Test {
     window::layer().frame->show();
     buildMenuBar();
     greyBusyCommands();
+    klplot::displayState.densityDivisions.store(10);
+    klplot::displayState.densityDivisionsUsed.store(10);
     std::filesystem::current_path(project_);
   }
   void TearDown() override {
@@ -90,6 +92,14 @@ TEST_F(Driver, LoadsIdlesAndLeavesWithinAPoll) {
     EXPECT_EQ(image.pixel(column, image.height() / 2), qRgb(0, 0, 0));
   }
 
+  // The first phase plane asks for 10 divisions where the example's spacing allows 6.
+  ASSERT_TRUE(processEventsUntil([] { return klplot::displayState.densityDivisionsUsed.load() == 6; }));
+  // 5 fit: what the dialog shows stays as it was. Leaving once the drawing has begun lets
+  // it finish first.
+  klplot::displayState.densityDivisions.store(5);
+  klplot::displayState.densityDivisionsUsed.store(250);
+  phasePlaneRequested.store(1);
+  ASSERT_TRUE(processEventsUntil([] { return phasePlaneRequested.load() == 0; }));
   leaveRequested.store(1);
   const auto asked = std::chrono::steady_clock::now();
   // The windows close through the GUI thread, so it keeps serving while the driver leaves.
@@ -97,6 +107,7 @@ TEST_F(Driver, LoadsIdlesAndLeavesWithinAPoll) {
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
   program.join();
 
+  EXPECT_EQ(klplot::displayState.densityDivisionsUsed.load(), 250);
   EXPECT_EQ(statusText(), "Running");
   EXPECT_TRUE(solveIsGrey());
   for (int unit : {klplot::kPhasePlaneUnit, klplot::kBeamUnit, klplot::kCathodeUnit, klplot::kFieldUnit}) {
