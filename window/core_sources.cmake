@@ -2,6 +2,7 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   gui_thread.cpp
   layer.cpp
   menu_model.cpp
+  menu_bar_view.cpp
   menus.cpp
   message_boxes.cpp
   child_window.cpp

@@ -14,50 +14,15 @@
 
 namespace kelm::window {
 
-FrameWindow::FrameWindow() : mdi_(new QMdiArea(this)), status_(new QLabel(this)) {
+FrameWindow::FrameWindow()
+    : mdi_(new QMdiArea(this)), status_(new QLabel(this)), menuView_(*menuBar(), [this](int id) { runCommand(id); }) {
   setCentralWidget(mdi_);
   statusBar()->addWidget(status_, 1);
   setWindowTitle(QString::fromStdString(layer().programName));
   resize(1024, 768);
 }
 
-void FrameWindow::renderMenus() {
-  // Menus of the old bar may still be inside the very signal that asked for this redraw.
-  if (menuOwner_) menuOwner_->deleteLater();
-  menuBar()->clear();
-  auto* owner = new QObject(this);
-  menuOwner_ = owner;
-  auto addAction = [this, owner](QWidget* into, const std::string& text, int id, int flags) {
-    auto* action = new QAction(QString::fromStdString(text), owner);
-    action->setEnabled((flags & (kGrayed | kDisabled)) == 0);
-    if ((flags & kChecked) != 0) {
-      action->setCheckable(true);
-      action->setChecked(true);
-    }
-    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
-    into->addAction(action);
-  };
-  for (const MenuEntry& entry : layer().menus.entries()) {
-    if (!entry.dropDown) {
-      addAction(menuBar(), entry.text, entry.id, entry.flags);
-      continue;
-    }
-    auto* menu = new QMenu(QString::fromStdString(entry.text), menuBar());
-    menu->setParent(menuBar());
-    connect(owner, &QObject::destroyed, menu, &QObject::deleteLater);
-    menu->setEnabled((entry.flags & (kGrayed | kDisabled)) == 0);
-    for (const MenuItem& item : entry.items) {
-      // Qt menus have no column break: a separator marks where the next column would start.
-      if (item.startsColumn) menu->addSeparator();
-      if ((item.flags & kSeparator) != 0) {
-        menu->addSeparator();
-        continue;
-      }
-      addAction(menu, item.text, item.id, item.flags);
-    }
-    menuBar()->addMenu(menu);
-  }
-}
+void FrameWindow::renderMenus() { menuView_.show(layer().menus.entries()); }
 
 void FrameWindow::showRunState() {
   std::lock_guard guard(layer().lock);

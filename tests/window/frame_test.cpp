@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -175,6 +177,64 @@ TEST_F(Frame, ProgramItemsRunOnTheMessageThreadExceptWhilePaused) {
   EXPECT_EQ(setAboutText(std::string(512, 'a')), 0);
   EXPECT_EQ(setAboutText(std::string(513, 'a')), -1);
   EXPECT_EQ(layer().aboutText.size(), 512u);
+}
+
+QMenu* shownMenu(const QString& title) {
+  for (QAction* entry : layer().frame->menuBar()->actions()) {
+    if (entry->text() == title) return entry->menu();
+  }
+  return nullptr;
+}
+
+TEST_F(Frame, GreyingAndRelabellingKeepAnOpenMenuOpen) {
+  ASSERT_EQ(appendMenuItem(7, kEnabled, "&Run", doNothing), 1);
+  ASSERT_EQ(appendMenuItem(7, kEnabled, "&Solve", countMenuCall), 1);
+  QPointer<QMenu> run = shownMenu("&Run");
+  ASSERT_NE(run, nullptr);
+  run->popup(QPoint(10, 10));
+  QPointer<QAction> solve = run->actions().value(0);
+  ASSERT_TRUE(processEventsUntil([&] { return run->isVisible(); }));
+
+  EXPECT_EQ(setMenuItemFlags(7, 1, kGrayed), 1);
+  EXPECT_EQ(setMenuItemText(7, 1, "&Solve again"), 1);
+  EXPECT_EQ(setMenuItemFlags(7, 0, kChecked), 1);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_NE(run, nullptr);
+  EXPECT_TRUE(run->isVisible());
+  ASSERT_NE(solve, nullptr);
+  EXPECT_FALSE(solve->isEnabled());
+  EXPECT_EQ(solve->text(), "&Solve again");
+  run->hide();
+
+  // A change of shape builds the bar again; the new menu is complete.
+  EXPECT_EQ(appendMenuItem(7, kEnabled, "&Build net", countMenuCall), 1);
+  QCoreApplication::processEvents();
+  ASSERT_NE(shownMenu("&Run"), nullptr);
+  EXPECT_EQ(shownMenu("&Run")->actions().size(), 2);
+}
+
+TEST_F(Frame, AcceleratorsShownAfterATabAreShortcuts) {
+  layer().frame->runCommand(1008);  // Pause relabels its item to Resume
+  struct Row {
+    const char* menu;
+    const char* item;
+    QKeySequence keys;
+  };
+  for (const Row& row : {Row{"&File", "E&xit\tCtrl+C", QKeySequence(Qt::CTRL | Qt::Key_C)},
+                         Row{"&Edit", "&Copy\tCtrl+Ins", QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+                         Row{"&State", "&Resume\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S)},
+                         Row{"&Edit", "&Paste", QKeySequence()}}) {
+    QMenu* menu = shownMenu(row.menu);
+    ASSERT_NE(menu, nullptr) << row.menu;
+    bool found = false;
+    for (QAction* action : menu->actions()) {
+      if (action->text() != row.item) continue;
+      found = true;
+      EXPECT_EQ(action->shortcut(), row.keys) << row.item;
+    }
+    EXPECT_TRUE(found) << row.item;
+  }
+  layer().frame->runCommand(1008);
 }
 
 TEST_F(Frame, StatusShowsTheReplacedRunningMessage) {
