@@ -4,9 +4,12 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QStatusBar>
+#include <QWindow>
 
 #include "window/builtin_commands.h"
+#include "window/child_window.h"
 #include "window/kept_sub_window.h"
 #include "window/layer.h"
 #include "window/output_window.h"
@@ -20,6 +23,8 @@ FrameWindow::FrameWindow()
   statusBar()->addWidget(status_, 1);
   setWindowTitle(QString::fromStdString(layer().programName));
   resize(1024, 768);
+  winId();  // the native window exists from here on, so presses can be watched on it
+  windowHandle()->installEventFilter(this);
 }
 
 void FrameWindow::renderMenus() { menuView_.show(layer().menus.entries()); }
@@ -36,6 +41,16 @@ void FrameWindow::runCommand(int id) {
   if (callback == nullptr) return;
   std::int32_t state = layer().menus.flagsOf(id);
   callback(&state);
+}
+
+bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Qt activates the sub-window under a press by moving the focus before the press reaches
+  // the child, so whether the child was active is noted here, on the native window, first.
+  if (watched == static_cast<QObject*>(windowHandle()) && event->type() == QEvent::MouseButtonPress) {
+    const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    if (auto* child = dynamic_cast<ChildWindow*>(childAt(at))) child->notePressArriving();
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {

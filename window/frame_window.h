@@ -23,6 +23,7 @@ class FrameWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QMdiArea* mdi_;

@@ -55,16 +55,6 @@ void OutputWindow::appendRecord(const QString& record) {
   verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
-bool OutputWindow::event(QEvent* event) {
-  // The frame's shortcuts (Ctrl+C ends the program, Ctrl+Ins copies) win over the text
-  // edit's own; keys that are no shortcut still reach it.
-  if (event->type() == QEvent::ShortcutOverride) {
-    event->ignore();
-    return true;
-  }
-  return QPlainTextEdit::event(event);
-}
-
 void appendOutputRecord(std::string_view record) {
   outputLog().write(record);
   const QString text = QString::fromLatin1(record.data(), static_cast<qsizetype>(record.size()));

@@ -11,9 +11,6 @@ class OutputWindow : public QPlainTextEdit {
   OutputWindow();
   // Message thread only; records from other threads arrive through appendOutputRecord.
   void appendRecord(const QString& record);
-
- protected:
-  bool event(QEvent* event) override;
 };
 
 // Queues the record for the "Output" window in order, and copies it to KELM_LOG at once.
