@@ -1,0 +1,16 @@
+// Says what the clipboard of the display holds, for the whole-program tests: "image WxH",
+// "text" or "none".
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+  QGuiApplication app(argc, argv);
+  const QClipboard* clipboard = QGuiApplication::clipboard();
+  const QImage image = clipboard->image();
+  if (!image.isNull()) std::printf("image %dx%d\n", image.width(), image.height());
+  else std::printf(clipboard->text().isEmpty() ? "none\n" : "text\n");
+  return 0;
+}
