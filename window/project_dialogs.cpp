@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
+#include <QWindow>
 
 #include <cstdlib>
 
@@ -24,22 +25,36 @@ namespace {
 
 QPointer<QTextBrowser> helpViewer;
 
-void openHelpViewer(const QString& helpFile) {
+// Shows the help; over a modal dialog, the viewer becomes that dialog's transient window so
+// that the dialog does not block it.
+void openHelpViewer(const QString& helpFile, QWidget* modalDialog = nullptr) {
   if (!QFileInfo::exists(helpFile)) {
-    QMessageBox::warning(layer().frame, QString::fromStdString(layer().programName),
+    QMessageBox::warning(modalDialog != nullptr ? modalDialog : layer().frame,
+                         QString::fromStdString(layer().programName),
                          "The help file " + helpFile + " was not found.");
     return;
   }
   if (!helpViewer) {
-    helpViewer = new QTextBrowser();
+    helpViewer = new QTextBrowser(layer().frame);
+    helpViewer->setWindowFlag(Qt::Window);
     helpViewer->setAttribute(Qt::WA_DeleteOnClose);
     helpViewer->resize(720, 560);
   }
   helpViewer->setWindowTitle(QString::fromStdString(layer().programName) + " Help");
   helpViewer->setSource(QUrl::fromLocalFile(helpFile));
+  helpViewer->winId();
+  QWidget* owner = modalDialog != nullptr ? modalDialog : layer().frame;
+  helpViewer->windowHandle()->setTransientParent(owner->window()->windowHandle());
   helpViewer->show();
   helpViewer->raise();
   helpViewer->activateWindow();
+}
+
+// The viewer outlives the dialog it was opened over and goes back to the frame.
+void returnHelpViewerToFrame() {
+  if (helpViewer && helpViewer->windowHandle() != nullptr && layer().frame != nullptr) {
+    helpViewer->windowHandle()->setTransientParent(layer().frame->windowHandle());
+  }
 }
 
 }  // namespace
@@ -61,7 +76,7 @@ bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
     if (!proposal.isEmpty()) dialog.selectFile(proposal);
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
       QPushButton* helpButton = buttons->addButton(QDialogButtonBox::Help);
-      QObject::connect(helpButton, &QPushButton::clicked, &dialog, [help] { openHelpViewer(help); });
+      QObject::connect(helpButton, &QPushButton::clicked, &dialog, [help, &dialog] { openHelpViewer(help, &dialog); });
     }
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
       const QByteArray path = dialog.selectedFiles().first().toLocal8Bit();
@@ -78,6 +93,7 @@ bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
       chosen = true;
       break;
     }
+    returnHelpViewerToFrame();
   });
   return chosen;
 }
