@@ -13,5 +13,6 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   frame_operations.cpp
   unit_port.cpp
   project_dialogs.cpp
+  editor.cpp
   app.cpp
 )

@@ -1,18 +1,13 @@
-// The project file chooser, the help viewer and the user's text editor.
+// The project file chooser and the help viewer.
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QWindow>
 
-#include <cstdlib>
-
-#include "runtime/fp_traps.h"
 #include "runtime/text.h"
 #include "window/dialogs.h"
 #include "window/frame_window.h"
@@ -101,18 +96,6 @@ bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
 void showHelpContents(std::string_view helpFile) {
   const QString help = QString::fromLocal8Bit(helpFile.data(), static_cast<qsizetype>(helpFile.size()));
   runOnGui([&] { openHelpViewer(help); });
-}
-
-bool startEditor(const std::string& path) {
-  FloatingPointTrapsSuspended untrapped;
-  const char* configured = std::getenv("KELM_EDITOR");
-  QString program = configured != nullptr && *configured != '\0' ? QString::fromLocal8Bit(configured)
-                                                                  : QStringLiteral("xdg-open");
-  if (QStandardPaths::findExecutable(program).isEmpty() && !QFileInfo(program).isExecutable()) {
-    return false;
-  }
-  // One argument, no shell: the path reaches the editor exactly as it is.
-  return QProcess::startDetached(program, {QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()))});
 }
 
 }  // namespace kelm::window

@@ -1,4 +1,5 @@
-// The editor gets the project file as exactly one argument, never through a shell.
+// The editor gets the project file as exactly one argument, byte for byte, never through a
+// shell.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -25,8 +26,9 @@ TEST(Editor, AwkwardPathsArriveAsOneArgumentAndNothingElseRuns) {
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   setenv("KELM_EDITOR", script.c_str(), 1);
 
+  // Blanks, quotes, shell syntax, a line break and bytes that are not valid text.
   const std::string path = "/tmp/my project/it's \"geom\"; touch " + witness.string() + " $(touch " +
-                           witness.string() + ")\nnext/geom.cod";
+                           witness.string() + ")\nnext/\xff\xfe\xe9t\xe9/geom.cod";
   ASSERT_TRUE(startEditor(path));
   for (int i = 0; i < 200 && !std::filesystem::exists(record); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(25));

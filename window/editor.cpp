@@ -1,0 +1,39 @@
+// The user's text editor, started on one file without a shell and without waiting for it.
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+#include "window/dialogs.h"
+
+extern char** environ;
+
+namespace kelm::window {
+
+bool startEditor(const std::string& path) {
+  const char* configured = std::getenv("KELM_EDITOR");
+  const std::string program = configured != nullptr && *configured != '\0' ? configured : "xdg-open";
+  // Bytes as they are: a directory name that is not valid text must still name the file.
+  char* arguments[] = {const_cast<char*>(program.c_str()), const_cast<char*>(path.c_str()), nullptr};
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+  pid_t editor = 0;
+  const int failure = posix_spawnp(&editor, program.c_str(), nullptr, &attributes, arguments, environ);
+  posix_spawnattr_destroy(&attributes);
+  if (failure != 0) return false;
+  // Reaped when it ends, so that a closed editor leaves no zombie behind.
+  std::thread([editor] {
+    while (::waitpid(editor, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+  return true;
+}
+
+}  // namespace kelm::window
