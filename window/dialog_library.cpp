@@ -13,6 +13,8 @@
 
 #include "runtime/text.h"
 #include "window/dialogs.h"
+#include "window/frame_window.h"
+#include "window/layer.h"
 
 namespace kelm::window {
 namespace {
@@ -72,7 +74,8 @@ int loadDialog(int resource) {
   const DialogTemplate& t = it->second;
 
   LoadedDialog loaded;
-  loaded.dialog = std::make_unique<QDialog>(QApplication::activeWindow());
+  // Owned by the frame, which lives as long as the layer, never by a window that may close.
+  loaded.dialog = std::make_unique<QDialog>(layer().frame);
   QDialog& dialog = *loaded.dialog;
   dialog.setWindowTitle(QString::fromLatin1(t.caption));
   const QFontMetrics metrics(dialog.font());

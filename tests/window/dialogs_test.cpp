@@ -1,5 +1,4 @@
-// The help viewer opened by the Help button of "Select KELM project" takes keys while the
-// dialog stays open, and belongs to the frame.
+// The layer's dialogs and the help viewer: who owns them, and what a modal dialog leaves usable.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -70,6 +69,26 @@ TEST(HelpViewer, ScrollsAndFollowsLinksWhileTheFileDialogIsOpen) {
   EXPECT_EQ(viewer->parentWidget(), layer().frame);
   destroyLayerWindows();
   EXPECT_EQ(shownViewer(), nullptr);
+}
+
+constexpr ControlTemplate kControls[] = {{1, ControlKind::defaultButton, "OK", 10, 10, 40, 14}};
+constexpr DialogTemplate kTemplate{990, "Owned", 100, 40, kControls};
+
+TEST(DialogLibrary, ADialogOutlivesTheWindowThatWasActiveWhenItWasLoaded) {
+  createLayerWindows();
+  registerDialogTemplate(kTemplate);
+  auto* viewer = new QTextBrowser();
+  viewer->setAttribute(Qt::WA_DeleteOnClose);
+  viewer->show();
+  viewer->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
+  const int dialog = loadDialog(990);
+  ASSERT_GT(dialog, 0);
+  viewer->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(setControlText(dialog, 1, "Fine"), 1);
+  EXPECT_EQ(releaseDialog(dialog), 1);
+  destroyLayerWindows();
 }
 
 }  // namespace
