@@ -2,8 +2,8 @@
 # KELM on a sample project in a virtual display, driven by real clicks and keys as a user
 # would: the first click into an inactive view window only activates it and the second moves
 # the plane; Ctrl+S pauses and resumes, Ctrl+Ins copies the active window; the close button of
-# "Output" only puts it away and Solve (Alt+R S) then reloads the project; Ctrl+C ends the
-# program.
+# "Output" only puts it away and Solve (Alt+R S) then reloads the project; a plane typed as
+# 1e20 into "Z coordinate ..." is survived; Ctrl+C ends the program.
 set -euo pipefail
 kelm=$1
 project=$2
@@ -102,6 +102,19 @@ done
 [ "$(grep -c -F "Loading project from" "$log")" -ge 2 ] || fail "the project was not loaded again after Solve"
 sleep 2
 output_close_button >/dev/null || fail "the Output window did not come back with the reload"
+
+focus_frame
+xdotool key --clearmodifiers alt+w
+sleep 0.3
+xdotool key z
+wait_for_windows "Z coordinate ..." 1 5
+xdotool key ctrl+a
+xdotool type 1e20
+xdotool key Return
+wait_for_windows "Z coordinate ..." 0 5
+sleep 2
+grep -qF "run-time error" "$log" && fail "the plane z = 1e20 ended the program"
+kill -0 "$kelm_pid" 2>/dev/null || fail "the plane z = 1e20 ended the program"
 
 focus_frame
 xdotool key ctrl+c
