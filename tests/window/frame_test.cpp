@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -221,26 +220,6 @@ TEST_F(Frame, GreyingAndRelabellingKeepAnOpenMenuOpen) {
   QCoreApplication::processEvents();
   ASSERT_NE(shownMenu("&Run"), nullptr);
   EXPECT_EQ(shownMenu("&Run")->actions().size(), 2);
-}
-
-// Keys through Qt's shortcut handling, with the "Output" window focused and holding a
-// selection of its own.
-TEST_F(Frame, TheAcceleratorsTheItemsShowAreShortcuts) {
-  layer().frame->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(layer().frame));
-  layer().output->appendRecord(" selected text");
-  layer().output->selectAll();
-  layer().output->setFocus();
-  QApplication::clipboard()->clear();
-
-  QTest::keyClick(layer().output, Qt::Key_S, Qt::ControlModifier);
-  EXPECT_EQ(layer().runState.load(), kPaused);
-  QTest::keyClick(layer().output, Qt::Key_S, Qt::ControlModifier);  // now shown as Resume
-  EXPECT_EQ(layer().runState.load(), kRunning);
-  QTest::keyClick(layer().output, Qt::Key_Insert, Qt::ControlModifier);
-  EXPECT_EQ(QApplication::clipboard()->text(), " selected text");
-  QTest::keyClick(layer().output, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_FALSE(layer().frame->isVisible()) << "Ctrl+C did not end the program";
 }
 
 TEST_F(Frame, StatusShowsTheReplacedRunningMessage) {
