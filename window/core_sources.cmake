@@ -14,5 +14,7 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   unit_port.cpp
   project_dialogs.cpp
   editor.cpp
+  dialog_controls.cpp
+  drives.cpp
   app.cpp
 )
