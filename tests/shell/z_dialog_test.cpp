@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cstring>
 #include <functional>
@@ -16,6 +16,7 @@
 #include "source/klplot/resource.h"
 #include "source/request_flags.h"
 #include "source/z_coordinate.h"
+#include "tests/window/gui_wait.h"
 #include "window/frame_window.h"
 
 namespace kelm {
@@ -32,20 +33,16 @@ struct Shown {
 Shown answerDialog(const QString& z, const QString& divisions,
                    const std::function<void(QWidget& dialog)>& close) {
   Shown shown;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr) return;
-    poll.stop();
-    const auto edits = dialog->findChildren<QLineEdit*>();
-    shown = {edits.at(0)->text(), edits.at(1)->text()};
-    edits.at(0)->setText(z);
-    edits.at(1)->setText(divisions);
-    close(*dialog);
-  });
-  poll.start(5);
   std::int32_t state = 0;
-  zCoordinateCommand(&state);
+  testing::actOnModal<QDialog>(
+      [&](QDialog& dialog) {
+        const auto edits = dialog.findChildren<QLineEdit*>();
+        shown = {edits.at(0)->text(), edits.at(1)->text()};
+        edits.at(0)->setText(z);
+        edits.at(1)->setText(divisions);
+        close(dialog);
+      },
+      [&] { zCoordinateCommand(&state); });
   return shown;
 }
 

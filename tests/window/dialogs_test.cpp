@@ -8,12 +8,12 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 
 #include <array>
 
 #include "window/dialogs.h"
 #include "window/frame_window.h"
+#include "tests/window/gui_wait.h"
 #include "window/layer.h"
 
 namespace kelm::window {
@@ -36,30 +36,26 @@ TEST(HelpViewer, ScrollsAndFollowsLinksWhileTheFileDialogIsOpen) {
   createLayerWindows();
   layer().frame->show();
   Seen seen;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
-    poll.stop();
-    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
-    QTextBrowser* viewer = shownViewer();
-    seen.viewerShown = viewer != nullptr && QTest::qWaitForWindowExposed(viewer);
-    if (seen.viewerShown) {
-      // Keys through the platform's path, where a window that a modal dialog blocks gets none.
-      QTest::keyClick(viewer->windowHandle(), Qt::Key_End);
-      seen.scrolledTo = viewer->verticalScrollBar()->value();
-      QTest::keyClick(viewer->windowHandle(), Qt::Key_Home);
-      QTest::keyClick(viewer->windowHandle(), Qt::Key_Tab);
-      QTest::keyClick(viewer->windowHandle(), Qt::Key_Return);
-      seen.followed = viewer->source().fragment();
-    }
-    dialog->reject();
-  });
-  poll.start(5);
   showHelpContents(KELM_HELP_FILE);  // already open from the Help menu: the dialog blocks it first
   std::array<char, 260> fileName;
   fileName.fill(' ');
-  EXPECT_FALSE(chooseProjectFile(fileName, true, KELM_HELP_FILE));
+  testing::actOnModal<QFileDialog>(
+      [&](QFileDialog& dialog) {
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
+        QTextBrowser* viewer = shownViewer();
+        seen.viewerShown = viewer != nullptr && QTest::qWaitForWindowExposed(viewer);
+        if (seen.viewerShown) {
+          // Keys through the platform's path, where a window that a modal dialog blocks gets none.
+          QTest::keyClick(viewer->windowHandle(), Qt::Key_End);
+          seen.scrolledTo = viewer->verticalScrollBar()->value();
+          QTest::keyClick(viewer->windowHandle(), Qt::Key_Home);
+          QTest::keyClick(viewer->windowHandle(), Qt::Key_Tab);
+          QTest::keyClick(viewer->windowHandle(), Qt::Key_Return);
+          seen.followed = viewer->source().fragment();
+        }
+        dialog.reject();
+      },
+      [&] { EXPECT_FALSE(chooseProjectFile(fileName, true, KELM_HELP_FILE)); });
 
   EXPECT_TRUE(seen.viewerShown);
   EXPECT_GT(seen.scrolledTo, 0) << "End did not scroll the help";
