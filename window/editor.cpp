@@ -2,10 +2,9 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <thread>
+#include <vector>
 
 #include "window/dialogs.h"
 
@@ -13,7 +12,23 @@ extern char** environ;
 
 namespace kelm::window {
 
+namespace {
+
+// Editors started earlier; those that have ended are reaped at the next start, so that closed
+// editors do not pile up as zombies.
+std::vector<pid_t>& startedEditors() {
+  static std::vector<pid_t> started;
+  return started;
+}
+
+void reapEndedEditors() {
+  std::erase_if(startedEditors(), [](pid_t editor) { return ::waitpid(editor, nullptr, WNOHANG) != 0; });
+}
+
+}  // namespace
+
 bool startEditor(const std::string& path) {
+  reapEndedEditors();
   const char* configured = std::getenv("KELM_EDITOR");
   const std::string program = configured != nullptr && *configured != '\0' ? configured : "xdg-open";
   // Bytes as they are: a directory name that is not valid text must still name the file.
@@ -28,11 +43,7 @@ bool startEditor(const std::string& path) {
   const int failure = posix_spawnp(&editor, program.c_str(), nullptr, &attributes, arguments, environ);
   posix_spawnattr_destroy(&attributes);
   if (failure != 0) return false;
-  // Reaped when it ends, so that a closed editor leaves no zombie behind.
-  std::thread([editor] {
-    while (::waitpid(editor, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
+  startedEditors().push_back(editor);
   return true;
 }
 

@@ -18,7 +18,9 @@
 namespace kelm::window {
 
 FrameWindow::FrameWindow()
-    : mdi_(new QMdiArea(this)), status_(new QLabel(this)), menuView_(*menuBar(), [this](int id) { runCommand(id); }) {
+    : mdi_(new QMdiArea(this)),
+      status_(new QLabel(this)),
+      menuView_(*menuBar(), [this](int id) { runCommand(id); }) {
   setCentralWidget(mdi_);
   statusBar()->addWidget(status_, 1);
   setWindowTitle(QString::fromStdString(layer().programName));
