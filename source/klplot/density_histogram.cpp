@@ -5,11 +5,12 @@
 namespace kelm::klplot {
 namespace {
 
-// A share that a wide spacing pushes past the last bin is counted in it, never lost and
-// never stored outside the bins.
-void addShare(DensityHistogram& out, long bin, double amount) {
-  if (bin < 1) bin = 1;
-  if (bin > out.bins + 1) bin = out.bins + 1;
+// A share that a wide spacing pushes past the last bin is never stored outside the bins.
+void addShare(DensityHistogram& out, OuterShares outer, long bin, double amount) {
+  if (bin < 1 || bin > out.bins + 1) {
+    if (outer == OuterShares::kDrop) return;
+    bin = bin < 1 ? 1 : out.bins + 1;
+  }
   out.density(bin) += amount;
 }
 
@@ -17,7 +18,7 @@ void addShare(DensityHistogram& out, long bin, double amount) {
 
 void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
                       const Array1<float, kMaxTrajectories>& current, double h,
-                      std::int32_t divisions, DensityHistogram& out) {
+                      std::int32_t divisions, OuterShares outer, DensityHistogram& out) {
   if (n > kMaxTrajectories) n = kMaxTrajectories;
   out.bins = divisions <= 1 ? 10 : (divisions >= 100 ? 100 : divisions);
   out.divisionsUsed = 0;
@@ -38,13 +39,13 @@ void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
       const long kh = static_cast<long>(std::trunc(t + 0.5 * h));
       const long kl = static_cast<long>(std::trunc(t - 0.5 * h));
       if (kh > 1 && kl != kh) {
-        addShare(out, kh - 1, current(c) * ((kh - t) / h + 0.5));
-        addShare(out, kh, current(c) * ((t - kh) / h + 0.5));
+        addShare(out, outer, kh - 1, current(c) * ((kh - t) / h + 0.5));
+        addShare(out, outer, kh, current(c) * ((t - kh) / h + 0.5));
       } else {
-        addShare(out, kh, current(c));
+        addShare(out, outer, kh, current(c));
       }
     } else {
-      addShare(out, static_cast<long>(std::trunc(out.bins * double(r(c)) / out.rMax)) + 1, current(c));
+      addShare(out, outer, static_cast<long>(std::trunc(out.bins * double(r(c)) / out.rMax)) + 1, current(c));
     }
   }
   out.density(out.bins) += out.density(out.bins + 1);

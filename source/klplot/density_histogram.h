@@ -17,9 +17,13 @@ struct DensityHistogram {
   std::int32_t divisionsUsed = 0;           // 0: the request was kept
 };
 
+// Where a share goes whose bin lies outside 1 .. bins + 1: the screen counts it in the
+// nearest of those bins, the printed page leaves it out.
+enum class OuterShares { kCountInEdgeBin, kDrop };
+
 // spacing: distance of the first two start radii; 0 gives one crossing per bin.
 void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
                       const Array1<float, kMaxTrajectories>& current, double spacing,
-                      std::int32_t divisions, DensityHistogram& out);
+                      std::int32_t divisions, OuterShares outer, DensityHistogram& out);
 
 }  // namespace kelm::klplot

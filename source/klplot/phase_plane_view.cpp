@@ -9,6 +9,7 @@
 #include "source/klplot/density_histogram.h"
 #include "source/klplot/panel_axes.h"
 #include "source/klplot/plot_mapping.h"
+#include "source/klplot/staircase.h"
 
 namespace kelm::klplot {
 namespace {
@@ -35,12 +36,7 @@ void drawHistogram(const ViewContext& v, const DensityHistogram& h) {
   panelAxesForExtents(v, h.rMax, jMin, jMax, kRightPanel);
   Canvas& c = v.canvas;
   const std::int32_t previous = c.setDrawColor(kRed);
-  for (int m = 1; m <= h.bins; ++m) {
-    const double r1 = double(m - 1) / h.bins * h.rMax, r2 = double(m) / h.bins * h.rMax;
-    const double next = m < h.bins ? h.density(m + 1) : 0.0;
-    line(c, r1, h.density(m), r2, h.density(m));
-    line(c, r2, h.density(m), r2, next);
-  }
+  drawStaircase(plotMapping, c, h);
   c.setDrawColor(previous);
 }
 
@@ -69,7 +65,7 @@ std::int32_t drawPhasePlaneView(const ViewContext& v, const ProjectData& data,
       data.trajCount >= 2 ? std::fabs(data.trajR(2, 1) - data.trajR(1, 1)) : 0.0;
   static DensityHistogram histogram;
   densityHistogram(crossings.count, crossings.radius, crossings.current, spacing,
-                   in.densityDivisions, histogram);
+                   in.densityDivisions, OuterShares::kCountInEdgeBin, histogram);
   drawHistogram(v, histogram);
   return histogram.divisionsUsed;
 }

@@ -6,10 +6,12 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/tick_label.cpp
   klplot/beam_figures.cpp
   klplot/density_histogram.cpp
+  klplot/staircase.cpp
   klplot/view_font.cpp
   klplot/view_layout.cpp
   klplot/z_marker.cpp
   klplot/screen_canvas.cpp
+  klplot/panel_scale.cpp
   klplot/panel_axes.cpp
   klplot/cathode_view.cpp
   klplot/geometry_view.cpp
