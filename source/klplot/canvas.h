@@ -30,6 +30,16 @@ class Canvas : public LineCanvas {
   virtual std::int32_t windowHeight() const = 0;
 };
 
+// A printed page: text measured with the printer font's metrics, and a pen whose width the
+// figures change for their data.
+class PageCanvas : public LineCanvas {
+ public:
+  virtual std::int32_t textWidth(std::string_view text) const = 0;  // device units
+  virtual std::int32_t textHeight() const = 0;  // the font's height in device units
+  // Returns the previous width, so that a figure can put it back.
+  virtual std::int32_t setPenWidth(std::int32_t deviceUnits) = 0;
+};
+
 // Draws on the active child window of the calling thread.
 Canvas& screenCanvas();
 

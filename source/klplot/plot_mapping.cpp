@@ -6,6 +6,7 @@
 namespace kelm::klplot {
 
 PlotMapping plotMapping;
+PlotMapping printMapping;
 
 std::int16_t toPixel(double v) {
   constexpr double lo = std::numeric_limits<std::int16_t>::min();
@@ -61,6 +62,14 @@ void PlotMapping::dots(Canvas& c, int n, const float* x, const float* y) const {
   }
 }
 
+void PlotMapping::points(LineCanvas& c, int n, const float* x, const float* y) const {
+  for (int i = 0; i < n; ++i) {
+    const Pixel p = map(x[i], y[i]);
+    c.moveTo(p.x, p.y);
+    c.lineTo(p.x, p.y);
+  }
+}
+
 void PlotMapping::line(LineCanvas& c, double x1, double y1, double x2, double y2) const {
   const Pixel a = map(x1, y1), b = map(x2, y2);
   c.moveTo(a.x, a.y);
@@ -83,6 +92,18 @@ void PlotMapping::textAtPoint(LineCanvas& c, double x, double y, std::string_vie
     c.moveTo(toPixel(x), toPixel(y));
   }
   c.drawText(text);
+}
+
+void PlotMapping::rightAlignedText(PageCanvas& c, double x, double y,
+                                   std::string_view text) const {
+  constexpr std::size_t kLongest = 256;  // a longer label is cut, as the text buffer held
+  const std::size_t first = text.find_first_not_of(std::string_view(" \0", 2));
+  if (first == std::string_view::npos) return;
+  std::string_view rest = text.substr(first, kLongest);
+  rest = rest.substr(0, rest.find_last_not_of(' ') + 1);
+  const Pixel p = map(x, y);
+  c.moveTo(toPixel(double(p.x) - c.textWidth(rest)), toPixel(double(p.y) - c.textHeight()));
+  c.drawText(rest);
 }
 
 }  // namespace kelm::klplot

@@ -1,7 +1,8 @@
 #pragma once
 // Problem coordinates -> window -> viewport -> device units, drawn through a canvas. The same
 // code serves two states: plotMapping for the screen views and printMapping for the printed
-// pages. Each drawing sets device size, window and viewport on its state before it draws.
+// pages. Each drawing sets device size, window and viewport on its state before it draws;
+// the printer's device size is the page square.
 
 #include <cstdint>
 #include <string_view>
@@ -34,13 +35,19 @@ struct PlotMapping {
   // Arrays are indexed from 1 by the callers: x[0] here is their x(1).
   void polyline(LineCanvas& c, int n, const float* x, const float* y) const;
   void dots(Canvas& c, int n, const float* x, const float* y) const;
+  // The printer's marks: a line of no length per point, as wide as the pen.
+  void points(LineCanvas& c, int n, const float* x, const float* y) const;
   void line(LineCanvas& c, double x1, double y1, double x2, double y2) const;
   void rectangleOutline(LineCanvas& c, double x1, double x2, double y1, double y2) const;
   void textAtPoint(LineCanvas& c, double x, double y, std::string_view text,
                    std::int32_t textHeight) const;
+  // Trimmed of leading and trailing blanks and ending at the point, measured by the page's
+  // font; lifted by its height like text at point. Blanks alone draw nothing.
+  void rightAlignedText(PageCanvas& c, double x, double y, std::string_view text) const;
 };
 
-extern PlotMapping plotMapping;
+extern PlotMapping plotMapping;   // the screen views
+extern PlotMapping printMapping;  // the printed pages
 
 // The screen views' shorthands, all on plotMapping.
 inline Pixel mapPoint(double x, double y) { return plotMapping.map(x, y); }

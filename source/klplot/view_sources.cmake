@@ -14,6 +14,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/panel_scale.cpp
   klplot/panel_axes.cpp
   klplot/cathode_view.cpp
+  klplot/section_drawing.cpp
   klplot/geometry_view.cpp
   klplot/field_view.cpp
   klplot/phase_plane_view.cpp
