@@ -17,28 +17,9 @@ using Label = std::array<char, 8>;
 
 std::string_view viewOf(const Label& l) { return {l.data(), l.size()}; }
 
-Label fieldLabel(float b) {
-  Label text;
-  text.fill(' ');
-  if (b > 9999.0f || b < -9999.0f)
-    (void)records::writeInternal(text, "(I4,'K')", std::int32_t(std::trunc(b * 0.001)));
-  else if (b > 10.0f || b < -10.0f)
-    (void)records::writeInternal(text, "(F6.0)", b);
-  else
-    (void)records::writeInternal(text, "(F4.1)", b);
-  return text;
-}
-
 }  // namespace
 
-void drawFieldView(const ViewContext& v, const ProjectData& d) {
-  Canvas& c = v.canvas;
-  setViewDevice(v);
-  displayState.gL.store(0.1f);
-  displayState.gR.store(0.9f);
-  const int n = d.magCount < kMaxMagSamples ? d.magCount : kMaxMagSamples;
-  if (n < 1) return;
-
+FieldAxis fieldAxis(const ProjectData& d, int n) {
   double bMin = d.magB(1), bMax = d.magB(1);
   for (int i = 2; i <= n; ++i) {
     if (!(d.magZ(i) < d.zAxisMaxF)) continue;
@@ -48,8 +29,32 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
   if (bMax - bMin == 0.0) bMax = bMin + 5.5;
   const NiceStep step = niceStep(bMax - bMin, StepVariant::kField);
   const double sB = step.unit * std::pow(10.0, step.exponent);
-  const double b0 = double(std::int64_t(std::floor(bMin / sB))) * sB;
-  const double b1 = double(std::int64_t(std::ceil(bMax / sB))) * sB;
+  return {double(std::int64_t(std::floor(bMin / sB))) * sB,
+          double(std::int64_t(std::ceil(bMax / sB))) * sB, sB};
+}
+
+Label fieldLabel(float b, float kiloBeyond) {
+  Label text;
+  text.fill(' ');
+  if (b > kiloBeyond || b < -kiloBeyond)
+    (void)records::writeInternal(text, "(I4,'K')", std::int32_t(std::trunc(b * 0.001)));
+  else if (b > 10.0f || b < -10.0f)
+    (void)records::writeInternal(text, "(F6.0)", b);
+  else
+    (void)records::writeInternal(text, "(F4.1)", b);
+  return text;
+}
+
+void drawFieldView(const ViewContext& v, const ProjectData& d) {
+  Canvas& c = v.canvas;
+  setViewDevice(v);
+  displayState.gL.store(0.1f);
+  displayState.gR.store(0.9f);
+  const int n = d.magCount < kMaxMagSamples ? d.magCount : kMaxMagSamples;
+  if (n < 1) return;
+
+  const FieldAxis axis = fieldAxis(d, n);
+  const double b0 = axis.low, b1 = axis.high, sB = axis.step;
 
   const float zMin = d.zAxisMinF, zMax = d.zAxisMaxF, zStep = d.zTickStep;
   setWindow(1, zMin, zMax, b0, b1);
@@ -77,7 +82,7 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
     c.setDrawColor(kGrey);
     line(c, zMin, b, zMax, b);
     c.setDrawColor(kBlack);
-    textAtPoint(c, labelX, b, viewOf(fieldLabel(b)), v.textHeight);
+    textAtPoint(c, labelX, b, viewOf(fieldLabel(b, 9999.0f)), v.textHeight);
   }
 
   int i1 = 1;
