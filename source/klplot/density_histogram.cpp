@@ -16,6 +16,10 @@ void addShare(DensityHistogram& out, OuterShares outer, long bin, double amount)
 
 }  // namespace
 
+double startRadiusSpacing(const ProjectData& d) {
+  return d.trajCount >= 2 ? std::fabs(d.trajR(2, 1) - d.trajR(1, 1)) : 0.0;
+}
+
 void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
                       const Array1<float, kMaxTrajectories>& current, double h,
                       std::int32_t divisions, OuterShares outer, DensityHistogram& out) {
@@ -52,6 +56,15 @@ void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
   out.density(out.bins + 1) = 0.0;
   const double scale = double(out.bins) * out.bins / (out.rMax * out.rMax) * 0.31830989161357204;
   for (int m = 1; m <= out.bins; ++m) out.density(m) = out.density(m) * scale / (2 * m - 1);
+}
+
+DensityRange densityRange(const DensityHistogram& h) {
+  DensityRange range{0.0, 0.0};
+  for (int k = 1; k <= h.bins; ++k) {
+    if (h.density(k) > range.high) range.high = h.density(k);
+    if (h.density(k) < range.low) range.low = h.density(k);
+  }
+  return range;
 }
 
 }  // namespace kelm::klplot
