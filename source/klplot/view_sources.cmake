@@ -18,5 +18,10 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/geometry_view.cpp
   klplot/field_view.cpp
   klplot/phase_plane_view.cpp
+  klplot/page_drawing.cpp
+  klplot/printed_geometry_page.cpp
+  klplot/printed_field_page.cpp
+  klplot/printed_figures.cpp
+  klplot/printed_phase_plane_page.cpp
   klplot/view_windows.cpp
 )

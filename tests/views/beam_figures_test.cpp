@@ -2,6 +2,7 @@
 #include "source/klplot/density_histogram.h"
 
 #include "runtime/fp_traps.h"
+#include "tests/views/trajectory_store.h"
 
 #include <gtest/gtest.h>
 
@@ -14,26 +15,8 @@
 namespace kelm::klplot {
 namespace {
 
-struct Point {
-  double z, r;
-};
-
-// The store is large; each test gets a fresh one on the heap.
-std::unique_ptr<ProjectData> withTrajectories(const std::vector<std::vector<Point>>& paths,
-                                              const std::vector<double>& currents) {
-  auto data = std::make_unique<ProjectData>();
-  data->trajCount = int(paths.size());
-  for (int i = 1; i <= data->trajCount; ++i) {
-    const auto& path = paths[std::size_t(i - 1)];
-    for (int p = 1; p <= int(path.size()); ++p) {
-      data->trajZ(i, p) = path[std::size_t(p - 1)].z;
-      data->trajR(i, p) = path[std::size_t(p - 1)].r;
-    }
-    data->trajNext(i) = int(path.size()) + 1;
-    data->trajCurrent(i) = currents[std::size_t(i - 1)];
-  }
-  return data;
-}
+using testing::Point;
+using testing::withTrajectories;
 
 TEST(BeamFigures, TwoCrossingEmittance) {
   // Radii 1 and 2 mm at z = 10, slopes 0.02 and 0.01, 1 A each.
