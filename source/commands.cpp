@@ -35,12 +35,6 @@ void editProjectFile(const char* fileName) {
 
 }  // namespace
 
-void printGeometryCommand(std::int32_t*) { notAvailableYet("Printing of the geometry page"); }
-void printFieldCommand(std::int32_t*) { notAvailableYet("Printing of the magnetic field page"); }
-void printPhasePlaneCommand(std::int32_t*) { notAvailableYet("Printing of the phase plane page"); }
-void printCathodeCommand(std::int32_t*) {
-  notAvailableYet("Printing of the cathode current density page");
-}
 void batchModeCommand(std::int32_t*) { notAvailableYet("Batch mode"); }
 
 void beamToggleCommand(std::int32_t*) {

@@ -19,6 +19,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/field_view.cpp
   klplot/phase_plane_view.cpp
   klplot/page_drawing.cpp
+  klplot/page_square.cpp
   klplot/printed_geometry_page.cpp
   klplot/printed_field_page.cpp
   klplot/printed_figures.cpp
