@@ -1,26 +1,25 @@
 #pragma once
-// Walking an axis tick by tick: first, first + step, ... while the value is at most last,
-// each value held in single precision as the axes keep their ticks.
+// The axis loops that step a single-precision value: t = first, t + step, ... while t <= last.
 
 #include <limits>
 
 namespace kelm::klplot {
 
-// A real axis has a few dozen ticks at most; this many means the data are hostile.
+// A range rounded outward to its step has at most 42 ticks; far more can only come from a step
+// that data made tiny beside the range, and would keep the program thread drawing for minutes.
 inline constexpr int kMaxAxisTicks = 1000;
 
-// Stops early when a step no longer moves the value (it vanishes beside a large one) and
-// before the value would leave single precision.
-template <class Visit>
-void walkTicks(float first, double last, double step, Visit visit) {
-  float value = first;
-  for (int k = 0; k < kMaxAxisTicks && value <= last; ++k) {
-    visit(value);
-    const double next = double(value) + step;
-    if (!(next <= std::numeric_limits<float>::max())) return;
-    const float nextValue = static_cast<float>(next);
-    if (!(nextValue > value)) return;
-    value = nextValue;
+// Calls tick(t) for each value. The sum is formed in double and rounded to single precision,
+// which gives the single-precision sum exactly; the walk stops where that sum no longer grows
+// (the step is below the spacing of floats there) or would not fit a float.
+template <class Tick>
+void walkTicks(float first, double last, double step, Tick tick) {
+  float t = first;
+  for (int n = 0; n < kMaxAxisTicks && t <= last; ++n) {
+    tick(t);
+    const double next = static_cast<double>(t) + step;
+    if (!(next <= std::numeric_limits<float>::max()) || !(static_cast<float>(next) > t)) return;
+    t = static_cast<float>(next);
   }
 }
 
