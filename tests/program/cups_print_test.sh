@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# File > Print Geometry on a real CUPS queue, as a user prints: a scheduler of the test's own
+# with a cups-pdf queue made the default, KELM in a virtual display, Print pressed in the print
+# dialog. The job must complete under the name KELM and its PDF must hold the page's texts.
+# Everything started is stopped again; a scheduler that cannot start fails the test.
+set -euo pipefail
+kelm=$1
+project=$2
+
+source "$(dirname "$0")/xvfb_session.sh"
+
+queue=kelm-test-$$
+cups=$work/cups
+pdf_conf=/etc/cups/cups-pdf-$queue.conf
+cupsd_pid=
+stop_cups() {
+  rm -f "$pdf_conf"
+  if [ -n "$cupsd_pid" ]; then
+    kill "$cupsd_pid" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$cupsd_pid" 2>/dev/null || break; sleep 0.1; done
+  fi
+  cleanup
+}
+trap stop_cups EXIT
+
+cups_fail() { fail "cupsd cannot start: $*"; }
+command -v cupsd >/dev/null || cups_fail "it is not installed (Debian package cups)"
+[ -x /usr/lib/cups/backend/cups-pdf ] || cups_fail "the cups-pdf backend is missing (Debian package printer-driver-cups-pdf)"
+[ "$(id -u)" -eq 0 ] || cups_fail "the cups-pdf backend runs only for a scheduler started as root"
+ppd=$(ls /usr/share/ppd/cups-pdf/CUPS-PDF_*.ppd 2>/dev/null | head -n 1)
+[ -n "$ppd" ] || cups_fail "no cups-pdf PPD under /usr/share/ppd/cups-pdf"
+
+# The scheduler's filters run as lp, so the tree must be open to it.
+chmod 755 "$work"
+mkdir -p "$cups"/{etc/ppd,spool/tmp,cache,state,log,home} "$cups/out"
+chmod 755 "$cups" "$cups"/{etc,spool,cache,state,log}
+chmod 1777 "$cups/spool/tmp" "$cups/out"
+cat >"$cups/etc/cups-files.conf" <<EOF
+SystemGroup root
+ServerRoot $cups/etc
+RequestRoot $cups/spool
+TempDir $cups/spool/tmp
+CacheDir $cups/cache
+StateDir $cups/state
+ErrorLog $cups/log/error_log
+AccessLog $cups/log/access_log
+PageLog $cups/log/page_log
+EOF
+cat >"$cups/etc/cupsd.conf" <<EOF
+LogLevel info
+Listen $cups/cups.sock
+Browsing No
+WebInterface No
+PreserveJobHistory Yes
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateValues none
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+cp /etc/cups/raw.* "$cups/etc/" 2>/dev/null || true
+# cups-pdf reads its settings only from /etc/cups; this file names the test's output folder.
+cat >"$pdf_conf" <<EOF
+Out $cups/out
+AnonDirName $cups/out
+Spool $cups/cups-pdf-spool
+Log $cups/log
+EOF
+
+export CUPS_SERVER=$cups/cups.sock CUPS_SERVERROOT=$cups/etc HOME=$cups/home
+cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" >"$cups/log/cupsd.out" 2>&1 &
+cupsd_pid=$!
+for _ in $(seq 100); do lpstat -r 2>/dev/null | grep -q "is running" && break; sleep 0.1; done
+lpstat -r 2>/dev/null | grep -q "is running" ||
+  cups_fail "$(cat "$cups/log/cupsd.out" "$cups/log/error_log" 2>/dev/null | tail -n 5)"
+# The PostScript that cups-pdf takes keeps the page's text readable when cairo writes it.
+lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$ppd" -o pdftops-renderer-default=pdftocairo 2>/dev/null
+lpoptions -d "$queue" >/dev/null
+[ "$(lpstat -d)" = "system default destination: $queue" ] || fail "the queue is not the default: $(lpstat -d)"
+
+start_kelm "$project"
+wait_for_line "File KLPLT.RES loaded" 30
+sleep 2  # the busy set, with the print commands, is enabled once the driver idles
+
+frame=$(xdotool search --sync --name '^KELMDEMO: ' | head -n 1)
+[ -n "$frame" ] || fail "no frame titled KELMDEMO"
+xdotool windowfocus --sync "$frame" || true
+# File opens on its first item; "Print Geometry" is the fourth.
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key Down Down Down Return
+dialog=$(timeout 20 xdotool search --sync --name '^Print$' | head -n 1) || true
+[ -n "$dialog" ] || fail "File > Print Geometry showed no print dialog"
+xdotool windowfocus --sync "$dialog" || true
+sleep 0.5
+xdotool key Return  # Print, the dialog's default button
+
+completed() { lpstat -W completed -o "$queue" 2>/dev/null | grep -c "^$queue-" || true; }
+for _ in $(seq 600); do [ "$(completed)" -ge 1 ] && break; sleep 0.1; done
+[ "$(completed)" -eq 1 ] ||
+  fail "no completed job on $queue within 60 s: $(lpstat -o 2>&1) $(grep -E '^E ' "$cups/log/error_log" | tail -n 5)"
+
+socket_uri="ipp://$(printf %s "$cups/cups.sock" | sed 's|/|%2F|g')/printers/$queue"
+cat >"$cups/jobs.test" <<'EOF'
+{
+  OPERATION Get-Jobs
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR keyword which-jobs completed
+  ATTR keyword requested-attributes job-name,job-state
+  DISPLAY job-name
+  DISPLAY job-state
+}
+EOF
+jobs=$(ipptool -c "$socket_uri" "$cups/jobs.test" | tail -n +2)
+[ "$jobs" = "KELM,completed" ] || fail "the job is \"$jobs\", not one completed job named KELM"
+
+for _ in $(seq 100); do ls "$cups/out"/*.pdf >/dev/null 2>&1 && break; sleep 0.1; done
+output=$(ls "$cups/out"/*.pdf 2>/dev/null | head -n 1)
+[ -n "$output" ] || fail "cups-pdf wrote no PDF into $cups/out"
+text=$(pdftotext -layout "$output" -)
+for expected in "KELM demo versioin" "kelm-beams.example.org" "iteration N=" "beam current I=" " 60"; do
+  grep -qF -- "$expected" <<<"$text" || fail "the printed PDF lacks \"$expected\": $text"
+done
+pages=$(pdfinfo "$output" | sed -n 's/^Pages: *//p')
+[ "$pages" = 1 ] || fail "the printed PDF has $pages pages"
+echo "1 passed, 0 failed"
