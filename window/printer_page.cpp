@@ -43,8 +43,13 @@ void QtPrinterPage::moveTo(std::int16_t x, std::int16_t y) {
 }
 
 void QtPrinterPage::lineTo(std::int16_t x, std::int16_t y) {
-  if (pending_.isEmpty()) pending_.append(position_);
-  position_ = QPoint(x, y);
+  const QPoint to(x, y);
+  if (pending_.isEmpty()) {
+    pending_.append(position_);
+  } else if (to == position_) {
+    return;  // a step within one device unit adds nothing to a line already drawn
+  }
+  position_ = to;
   pending_.append(position_);
 }
 
