@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "records/window_port.h"
+#include "bench/quiet_port.h"
 #include "source/commands.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
@@ -17,14 +17,6 @@ namespace kelm {
 namespace {
 
 namespace fs = std::filesystem;
-
-class QuietPort final : public records::WindowPort {
- public:
-  bool openWindow(int, std::string_view) override { return true; }
-  void closeWindow(int) override {}
-  void writeRecord(int, std::string_view) override {}
-  [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
-};
 
 void printPage(benchmark::State& state, void (*command)(std::int32_t*), const char* name) {
   const fs::path pdf = fs::temp_directory_path() / (std::string("kelm-bench-") + name + ".pdf");
@@ -50,7 +42,7 @@ BENCHMARK(BM_PrintCathode)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
-  static kelm::QuietPort port;
+  static kelm::bench::QuietPort port;
   kelm::records::setWindowPort(&port);
   std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / "full");
   kelm::klplot::loadProjectFiles();
