@@ -1,6 +1,7 @@
 // The printed figures and the cathode current density page.
 #include "source/klplot/printed_figures.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string_view>
@@ -72,7 +73,7 @@ void printScatterPlot(PageCanvas& c, int n, const float* x, const float* y) {
 void printDensityHistogram(PageCanvas& c, int n, const Array1<float, kMaxTrajectories>& radius,
                            const Array1<float, kMaxTrajectories>& current, double startSpacing,
                            std::int32_t divisions) {
-  static DensityHistogram histogram;  // 800 bytes of bins, off the message thread's stack
+  DensityHistogram histogram;
   densityHistogram(n, radius, current, startSpacing, divisions, OuterShares::kDrop, histogram);
   const DensityRange range = densityRange(histogram);
   const Viewport beside{0.57, 1.02, 0.31, 0.7};
@@ -84,7 +85,7 @@ void printCathodePage(PageCanvas& c, const ProjectData& d) {
   printMapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
   printMapping.setViewport(1, 0.02, 0.52, 0.48, 0.88);
   pageText(c, 0.15, 1.12, "Current density on cathode (A/mm**2)");
-  const int n = d.trajCount < 0 ? 0 : (d.trajCount > kMaxTrajectories ? kMaxTrajectories : d.trajCount);
+  const int n = std::clamp(d.trajCount, 0, kMaxTrajectories);
   printScatterPlot(c, n, d.cathodeR.from(1), d.cathodeDensity.from(1));
 }
 

@@ -9,7 +9,7 @@
 namespace kelm::klplot {
 
 void printPhasePlanePage(PageCanvas& c, const ProjectData& d, const PhasePlaneInput& in) {
-  static Crossings crossings;  // 12 kB, off the message thread's stack
+  Crossings crossings;
   findCrossings(d, in.phaseZ, crossings);
   if (crossings.count == 0) return;
 
