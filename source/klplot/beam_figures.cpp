@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "source/klplot/single_precision.h"
+
 namespace kelm::klplot {
 namespace {
 
@@ -32,15 +34,25 @@ void findCrossings(const ProjectData& data, float phaseZ, Crossings& out) {
     int np = data.trajNext(i) - 1;
     if (np > kMaxTrajPoints) np = kMaxTrajPoints;
     for (int k = 2; k <= np; ++k) {
-      const float z1 = float(data.trajZ(i, k - 1)), z2 = float(data.trajZ(i, k));
-      if ((phaseZ - z1) * (phaseZ - z2) > 0.0f) continue;
-      const float r1 = float(data.trajR(i, k - 1)), r2 = float(data.trajR(i, k));
+      const float z1 = saturatedSingle(data.trajZ(i, k - 1)), z2 = saturatedSingle(data.trajZ(i, k));
+      // In double: the single-precision product overflows for z far from the plane.
+      if ((double(phaseZ) - z1) * (double(phaseZ) - z2) > 0.0) continue;
+      const float r1 = saturatedSingle(data.trajR(i, k - 1)), r2 = saturatedSingle(data.trajR(i, k));
       const int c = ++out.count;
+      // Each step in single precision as the copies are, but formed in double and saturated:
+      // that gives the single-precision result exactly, without overflowing at the edges.
+      const float dr = saturatedSingle(double(r2) - r1);
       // Both points on the plane: the slope is 0/0, shown as 0.
-      out.slope(c) = z2 != z1 ? (r2 - r1) / (z2 - z1) : 0.0f;
-      if (phaseZ == z1) out.radius(c) = r1;
-      else if (phaseZ == z2) out.radius(c) = r2;
-      else out.radius(c) = (z1 - phaseZ) / (z1 - z2) * (r2 - r1) + r1;
+      out.slope(c) = z2 != z1 ? saturatedSingle(dr / double(saturatedSingle(double(z2) - z1))) : 0.0f;
+      if (phaseZ == z1) {
+        out.radius(c) = r1;
+      } else if (phaseZ == z2) {
+        out.radius(c) = r2;
+      } else {
+        const float along = saturatedSingle(double(saturatedSingle(double(z1) - phaseZ)) /
+                                            saturatedSingle(double(z1) - z2));
+        out.radius(c) = saturatedSingle(double(saturatedSingle(double(along) * dr)) + r1);
+      }
       out.current(c) = float(data.trajCurrent(i));
       out.totalCurrent += data.trajCurrent(i);
       if (out.radius(c) > out.rMax) out.rMax = out.radius(c);

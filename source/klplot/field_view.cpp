@@ -1,14 +1,18 @@
 #include "source/klplot/field_view.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "records/formatted.h"
 #include "source/klplot/display_state.h"
 #include "source/klplot/nice_step.h"
 #include "source/klplot/plot_mapping.h"
+#include "source/klplot/single_precision.h"
 #include "source/klplot/tick_label.h"
+#include "source/klplot/tick_walk.h"
 
 namespace kelm::klplot {
 namespace {
@@ -16,6 +20,13 @@ namespace {
 using Label = std::array<char, 8>;
 
 std::string_view viewOf(const Label& l) { return {l.data(), l.size()}; }
+
+// Whole thousands of b; beyond 32 bits the label shows asterisks all the same.
+std::int32_t thousands(float b) {
+  const double k = std::trunc(b * 0.001);
+  constexpr double kLimit = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::clamp(k, -kLimit, kLimit));
+}
 
 }  // namespace
 
@@ -29,15 +40,16 @@ FieldAxis fieldAxis(const ProjectData& d, int n) {
   if (bMax - bMin == 0.0) bMax = bMin + 5.5;
   const NiceStep step = niceStep(bMax - bMin, StepVariant::kField);
   const double sB = step.unit * std::pow(10.0, step.exponent);
-  return {double(std::int64_t(std::floor(bMin / sB))) * sB,
-          double(std::int64_t(std::ceil(bMax / sB))) * sB, sB};
+  // floor and ceiling already give whole numbers: no conversion to an integer, which a field
+  // far above its step would overflow.
+  return {std::floor(bMin / sB) * sB, std::ceil(bMax / sB) * sB, sB};
 }
 
 Label fieldLabel(float b, float kiloBeyond) {
   Label text;
   text.fill(' ');
   if (b > kiloBeyond || b < -kiloBeyond)
-    (void)records::writeInternal(text, "(I4,'K')", std::int32_t(std::trunc(b * 0.001)));
+    (void)records::writeInternal(text, "(I4,'K')", thousands(b));
   else if (b > 10.0f || b < -10.0f)
     (void)records::writeInternal(text, "(F6.0)", b);
   else
@@ -63,7 +75,7 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
 
   const double labelY = b0 - 0.09 * (b1 - b0);
   if (zMin <= zMax && zStep > 0.0f) {
-    for (float z = zMin; z <= zMax; z += zStep) {
+    walkTicks(zMin, zMax, zStep, [&](float z) {
       c.setDrawColor(kGrey);
       line(c, z, b0, z, b1);
       Label text;
@@ -71,19 +83,19 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
       tickLabel(z, text, 6);
       c.setDrawColor(kBlack);
       textAtPoint(c, z - 0.025 * (double(zMax) - zMin), labelY, viewOf(text), v.textHeight);
-    }
+    });
   }
   c.setDrawColor(kBlack);
   textAtPoint(c, double(zMax) + 0.5 * zStep, labelY, "Z(mm)", v.textHeight);
 
   const double labelX = zMin - (double(zMax) - zMin) * 0.06666666666666667;
-  for (float b = float(b0); b <= b1; b = float(double(b) + sB)) {
-    if (b < b0) continue;
+  walkTicks(saturatedSingle(b0), b1, sB, [&](float b) {
+    if (b < b0) return;
     c.setDrawColor(kGrey);
     line(c, zMin, b, zMax, b);
     c.setDrawColor(kBlack);
     textAtPoint(c, labelX, b, viewOf(fieldLabel(b, 9999.0f)), v.textHeight);
-  }
+  });
 
   int i1 = 1;
   while (i1 <= n && !(d.magZ(i1) >= zMin)) ++i1;

@@ -1,5 +1,6 @@
 #include "source/klplot/geometry_view.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -7,7 +8,9 @@
 #include "source/klplot/display_state.h"
 #include "source/klplot/plot_mapping.h"
 #include "source/klplot/section_drawing.h"
+#include "source/klplot/single_precision.h"
 #include "source/klplot/tick_label.h"
+#include "source/klplot/tick_walk.h"
 
 namespace kelm::klplot {
 namespace {
@@ -27,16 +30,22 @@ Frame chooseFrame(const ViewContext& v, const ProjectData& d) {
   const double p = std::pow(10.0, e);
   Frame f{};
   f.L = std::trunc(d.zAxisMin * (1.0 / p)) * p;
-  const std::int32_t a = 90 * (v.H / 2) - 4320;
-  const std::int32_t b = 85 * (v.W - 16);
-  const double q = (double(a) / double(b)) / (2.0 * d.rAxisMax / (d.zAxisMax - f.L));
+  // Truncating a range that lies at or below zero toward zero can put the left edge on or
+  // beyond the right one (outline z within (-1, 0]); the range's own start is the edge then.
+  if (!(f.L < d.zAxisMax)) f.L = d.zAxisMin;
+  // Whole numbers as in 32 bits, formed in double so that no screen size can overflow them.
+  const double a = 90.0 * (v.H / 2) - 4320.0;
+  const double b = 85.0 * (v.W - 16.0);
+  // An outline whose height vanishes beside its length keeps the full width.
+  const double heightPerLength = std::max(2.0 * d.rAxisMax / (d.zAxisMax - f.L), 1e-300);
+  const double q = (b != 0.0 ? a / b : 0.0) / heightPerLength;
   f.fL = 0.05f;
   f.fB = 0.15f;
   if (q >= 1.0) {
     f.fR = 0.95f;
     f.fT = float(0.85 / q + 0.15);
   } else {
-    f.fR = float(0.9 * q + 0.05);
+    f.fR = saturatedSingle(0.9 * q + 0.05);
     f.fT = 1.0f;
   }
   return f;
@@ -44,12 +53,12 @@ Frame chooseFrame(const ViewContext& v, const ProjectData& d) {
 
 void drawZAxis(const ViewContext& v, const ProjectData& d, const Frame& f) {
   Canvas& c = v.canvas;
-  const float y0 = float(-1.15 * d.rAxisMax);
-  const float yT = float(y0 + (d.rAxisMax - d.rAxisMin) * 0.04);
+  const float y0 = saturatedSingle(-1.15 * d.rAxisMax);
+  const float yT = saturatedSingle(y0 + (d.rAxisMax - d.rAxisMin) * 0.04);
   const double a = d.rAxisMax * 0.09;
   double lastLabel = -1.0;
   if (d.zAxisMaxF >= d.zAxisMinF && d.zTickStep > 0.0f) {
-    for (float z = d.zAxisMinF; z <= d.zAxisMaxF; z += d.zTickStep) {
+    walkTicks(d.zAxisMinF, d.zAxisMaxF, d.zTickStep, [&](float z) {
       std::array<char, 5> text;
       text.fill(' ');
       tickLabel(z, text, 5);
@@ -62,7 +71,7 @@ void drawZAxis(const ViewContext& v, const ProjectData& d, const Frame& f) {
       } else {
         line(c, z, y0, z, y0 + (d.rAxisMax - d.rAxisMin) * 0.02);
       }
-    }
+    });
   }
   line(c, d.zAxisMinF, y0, d.zAxisMaxF, y0);
 }

@@ -1,7 +1,10 @@
 #include "source/klplot/plot_mapping.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include "source/klplot/single_precision.h"
 
 namespace kelm::klplot {
 
@@ -17,10 +20,36 @@ std::int16_t toPixel(double v) {
   return static_cast<std::int16_t>(std::trunc(v));
 }
 
+namespace {
+
+// Far beyond any surface, yet small enough that no step of the mapping can overflow: every
+// stored bound is a float and a window at least the smallest float wide.
+constexpr double kFarAway = 1e200;
+
+// Where v lies in [lo, hi], as a fraction of the window; an empty window maps all onto lo.
+double windowFraction(double v, float lo, float hi) {
+  const double span = double(hi) - lo;
+  return span != 0.0 ? (std::clamp(v, -kFarAway, kFarAway) - lo) / span : 0.0;
+}
+
+// Rounding to single precision collapses a range that is narrow beside its distance from zero;
+// it then gets a millionth of its value, at least 1, on either side, so that the mapping never
+// divides by zero.
+void storeRange(float& lo, float& hi, double a, double b) {
+  lo = saturatedSingle(a);
+  hi = saturatedSingle(b);
+  if (lo != hi) return;
+  const double half = std::max(std::fabs(double(lo)) * 1e-6, 1.0);
+  lo = saturatedSingle(double(lo) - half);
+  hi = saturatedSingle(double(hi) + half);
+}
+
+}  // namespace
+
 Pixel PlotMapping::map(double x, double y) const {
   if (!mapped()) return {toPixel(x), toPixel(y)};
-  const double fx = (x - wx1) / (double(wx2) - wx1) * (double(vx2) - vx1) + vx1;
-  const double fy = (y - wy1) / (double(wy2) - wy1) * (double(vy2) - vy1) + vy1;
+  const double fx = windowFraction(x, wx1, wx2) * (double(vx2) - vx1) + vx1;
+  const double fy = windowFraction(y, wy1, wy2) * (double(vy2) - vy1) + vy1;
   return {toPixel(fx * W), toPixel((1.0 - fy) * H)};
 }
 
@@ -31,13 +60,15 @@ void PlotMapping::setDeviceSize(std::int32_t w, std::int32_t h) {
 
 void PlotMapping::setWindow(int flag, double x1, double x2, double y1, double y2) {
   windowFlag = static_cast<std::int16_t>(flag);
-  wx1 = float(x1), wx2 = float(x2), wy1 = float(y1), wy2 = float(y2);
+  storeRange(wx1, wx2, x1, x2);
+  storeRange(wy1, wy2, y1, y2);
   if (viewportFlag == 0) vx1 = 0.0f, vx2 = 1.0f, vy1 = 0.0f, vy2 = 1.0f;
 }
 
 void PlotMapping::setViewport(int flag, double x1, double x2, double y1, double y2) {
   viewportFlag = static_cast<std::int16_t>(flag);
-  vx1 = float(x1), vx2 = float(x2), vy1 = float(y1), vy2 = float(y2);
+  vx1 = saturatedSingle(x1), vx2 = saturatedSingle(x2);
+  vy1 = saturatedSingle(y1), vy2 = saturatedSingle(y2);
 }
 
 void PlotMapping::polyline(LineCanvas& c, int n, const float* x, const float* y) const {
@@ -78,8 +109,10 @@ void PlotMapping::line(LineCanvas& c, double x1, double y1, double x2, double y2
 
 void PlotMapping::rectangleOutline(LineCanvas& c, double x1, double x2, double y1,
                                    double y2) const {
-  const float xs[5] = {float(x1), float(x2), float(x2), float(x1), float(x1)};
-  const float ys[5] = {float(y1), float(y1), float(y2), float(y2), float(y1)};
+  const float left = saturatedSingle(x1), right = saturatedSingle(x2);
+  const float bottom = saturatedSingle(y1), top = saturatedSingle(y2);
+  const float xs[5] = {left, right, right, left, left};
+  const float ys[5] = {bottom, bottom, top, top, bottom};
   polyline(c, 5, xs, ys);
 }
 

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "source/klplot/single_precision.h"
+
 namespace kelm::klplot {
 
 void mirroredLine(const PlotMapping& m, LineCanvas& c, double z1, double r1, double z2,
@@ -43,8 +45,8 @@ void drawTrajectories(const PlotMapping& m, LineCanvas& c, const ProjectData& d)
     if (n > kMaxTrajPoints) n = kMaxTrajPoints;
     if (n < 1) continue;
     for (int p = 1; p <= n; ++p) {
-      z[p - 1] = float(d.trajZ(i, p));
-      r[p - 1] = float(d.trajR(i, p));
+      z[p - 1] = saturatedSingle(d.trajZ(i, p));
+      r[p - 1] = saturatedSingle(d.trajR(i, p));
       rm[p - 1] = -r[p - 1];
     }
     m.polyline(c, n, z.data(), r.data());

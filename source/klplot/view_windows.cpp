@@ -13,6 +13,7 @@
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
+#include "source/klplot/single_precision.h"
 #include "source/klplot/view_layout.h"
 #include "source/klplot/z_marker.h"
 #include "source/request_flags.h"
@@ -97,7 +98,7 @@ void openViewWindows() {
   openViewWindow({kCathodeUnit, "Cathode", w / 2, h / 2});
   window::clearScreen(0);
   place(kCathodeUnit, w / 4, h / 4, w / 2, h / 2, window::ZOrder::bottom);
-  for (int i = 1; i <= d.trajCount && i <= kMaxTrajectories; ++i) d.cathodeR(i) = static_cast<float>(d.trajR(i, 1));
+  for (int i = 1; i <= d.trajCount && i <= kMaxTrajectories; ++i) d.cathodeR(i) = saturatedSingle(d.trajR(i, 1));
   drawCathodeView(context(), d);
 
   openViewWindow({kFieldUnit, "Magnetic field", w - 8, h / 2 - 26});
