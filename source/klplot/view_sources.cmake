@@ -20,6 +20,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/phase_plane_view.cpp
   klplot/page_drawing.cpp
   klplot/page_square.cpp
+  klplot/printed_project.cpp
   klplot/printed_geometry_page.cpp
   klplot/printed_field_page.cpp
   klplot/printed_figures.cpp
