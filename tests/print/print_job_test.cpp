@@ -94,6 +94,30 @@ bool contains(const std::string& text, const std::string& pattern) {
   return QRegularExpression(QString::fromStdString(pattern)).match(QString::fromStdString(text)).hasMatch();
 }
 
+// The words of a page whose boxes overlap another's, as "word/word".
+std::vector<std::string> overlappingWords(const std::string& pdf) {
+  const QString page = QString::fromStdString(run("pdftotext -bbox '" + pdf + "' -"));
+  struct Word {
+    double x1, y1, x2, y2;
+    QString text;
+  };
+  std::vector<Word> words;
+  const QRegularExpression word(
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+  for (const QRegularExpressionMatch& m : word.globalMatch(page))
+    words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                     m.captured(4).toDouble(), m.captured(5)});
+  std::vector<std::string> overlaps;
+  constexpr double kSlack = 0.1;  // points; glyph boxes of neighbours may touch
+  for (std::size_t i = 0; i < words.size(); ++i)
+    for (std::size_t j = i + 1; j < words.size(); ++j) {
+      const Word &a = words[i], &b = words[j];
+      if (a.x1 + kSlack < b.x2 && b.x1 + kSlack < a.x2 && a.y1 + kSlack < b.y2 && b.y1 + kSlack < a.y2)
+        overlaps.push_back((a.text + "/" + b.text).toStdString());
+    }
+  return overlaps;
+}
+
 struct Pixels {
   long black = 0, white = 0, other = 0;
 };
@@ -156,7 +180,7 @@ class PrintedPdf : public ::testing::Test {
   static inline const std::string kPages = KELM_PRINTED_PAGES_DIR;
 };
 
-TEST_F(PrintedPdf, EachPageIsOneBlackPageNamedKelmWithItsTexts) {
+TEST_F(PrintedPdf, EachPageIsOneBlackPageNamedKelmWithItsTextsApart) {
   // The phase plane page shows the figures the screen shows, but for the field's format.
   klplot::testing::RecordingCanvas screen;
   const float z = klplot::projectData.phaseZ.load();
@@ -193,6 +217,7 @@ TEST_F(PrintedPdf, EachPageIsOneBlackPageNamedKelmWithItsTexts) {
     const std::string text = run("pdftotext -layout '" + pdf + "' -");
     for (const std::string& expected : c.texts)
       EXPECT_TRUE(contains(text, expected)) << c.name << ": no " << expected << " in\n" << text;
+    EXPECT_EQ(overlappingWords(pdf), std::vector<std::string>{}) << c.name;
     const Pixels pixels = pixelsOf(pdf);
     EXPECT_GT(pixels.black, 1000) << c.name;
     EXPECT_EQ(pixels.other, 0) << c.name;
