@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # File > Print Geometry on a real CUPS queue, as a user prints: a scheduler of the test's own
 # with a cups-pdf queue made the default, KELM in a virtual display, Print pressed in the print
-# dialog. The job must complete under the name KELM and its PDF must hold the page's texts.
+# dialog; then File > Print Magnetic field with KELM_PRINT_TO naming the queue, without a
+# dialog. Both jobs must complete under the name KELM and their PDFs hold the pages' texts.
 # Everything started is stopped again; a scheduler that cannot start fails the test.
 set -euo pipefail
 kelm=$1
@@ -83,6 +84,23 @@ lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$ppd" -o pdftops-renderer-defau
 lpoptions -d "$queue" >/dev/null
 [ "$(lpstat -d)" = "system default destination: $queue" ] || fail "the queue is not the default: $(lpstat -d)"
 
+completed() { lpstat -W completed -o "$queue" 2>/dev/null | grep -c "^$queue-" || true; }
+# cups-pdf names its file after the job, so each page is read back and removed before the next.
+check_output() {  # texts the page must hold
+  for _ in $(seq 100); do ls "$cups/out"/*.pdf >/dev/null 2>&1 && break; sleep 0.1; done
+  local output
+  output=$(ls "$cups/out"/*.pdf 2>/dev/null | head -n 1)
+  [ -n "$output" ] || fail "cups-pdf wrote no PDF into $cups/out"
+  local pages text
+  pages=$(pdfinfo "$output" | sed -n 's/^Pages: *//p')
+  [ "$pages" = 1 ] || fail "the printed PDF has $pages pages"
+  text=$(pdftotext -layout "$output" -)
+  for expected in "$@"; do
+    grep -qF -- "$expected" <<<"$text" || fail "the printed PDF lacks \"$expected\": $text"
+  done
+  rm -f "$output"
+}
+
 start_kelm "$project"
 wait_for_line "File KLPLT.RES loaded" 30
 sleep 2  # the busy set, with the print commands, is enabled once the driver idles
@@ -100,10 +118,28 @@ xdotool windowfocus --sync "$dialog" || true
 sleep 0.5
 xdotool key Return  # Print, the dialog's default button
 
-completed() { lpstat -W completed -o "$queue" 2>/dev/null | grep -c "^$queue-" || true; }
 for _ in $(seq 600); do [ "$(completed)" -ge 1 ] && break; sleep 0.1; done
 [ "$(completed)" -eq 1 ] ||
   fail "no completed job on $queue within 60 s: $(lpstat -o 2>&1) $(grep -E '^E ' "$cups/log/error_log" | tail -n 5)"
+
+check_output "KELM demo versioin" "kelm-beams.example.org" "iteration N=" "beam current I=" " 60"
+
+# The same queue named by KELM_PRINT_TO: the page goes there without a dialog.
+kill "$kelm_pid"
+: >"$log"
+KELM_PRINT_TO=printer:$queue start_kelm "$project"
+wait_for_line "File KLPLT.RES loaded" 30
+sleep 2
+frame=$(xdotool search --sync --name '^KELMDEMO: ' | head -n 1)
+xdotool windowfocus --sync "$frame" || true
+# "Print Magnetic field" is the fifth item of File.
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key Down Down Down Down Return
+for _ in $(seq 600); do [ "$(completed)" -ge 2 ] && break; sleep 0.1; done
+[ "$(completed)" -eq 2 ] || fail "KELM_PRINT_TO=printer:$queue left no second job: $(lpstat -o 2>&1)"
+[ "$(windows_named Print)" -eq 0 ] || fail "KELM_PRINT_TO=printer:$queue still showed the print dialog"
+check_output "Magnetic field, Gs" "Z(mm)"
 
 socket_uri="ipp://$(printf %s "$cups/cups.sock" | sed 's|/|%2F|g')/printers/$queue"
 cat >"$cups/jobs.test" <<'EOF'
@@ -119,16 +155,7 @@ cat >"$cups/jobs.test" <<'EOF'
   DISPLAY job-state
 }
 EOF
-jobs=$(ipptool -c "$socket_uri" "$cups/jobs.test" | tail -n +2)
-[ "$jobs" = "KELM,completed" ] || fail "the job is \"$jobs\", not one completed job named KELM"
+jobs=$(ipptool -c "$socket_uri" "$cups/jobs.test" | tail -n +2 | tr '\n' ' ')
+[ "$jobs" = "KELM,completed KELM,completed " ] || fail "the jobs are \"$jobs\", not two completed jobs named KELM"
 
-for _ in $(seq 100); do ls "$cups/out"/*.pdf >/dev/null 2>&1 && break; sleep 0.1; done
-output=$(ls "$cups/out"/*.pdf 2>/dev/null | head -n 1)
-[ -n "$output" ] || fail "cups-pdf wrote no PDF into $cups/out"
-text=$(pdftotext -layout "$output" -)
-for expected in "KELM demo versioin" "kelm-beams.example.org" "iteration N=" "beam current I=" " 60"; do
-  grep -qF -- "$expected" <<<"$text" || fail "the printed PDF lacks \"$expected\": $text"
-done
-pages=$(pdfinfo "$output" | sed -n 's/^Pages: *//p')
-[ "$pages" = 1 ] || fail "the printed PDF has $pages pages"
 echo "1 passed, 0 failed"
