@@ -13,5 +13,7 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   project_dialogs.cpp
   printer_page.cpp
   printing.cpp
+  dialog_controls.cpp
+  drives.cpp
   app.cpp
 )
