@@ -18,7 +18,13 @@ stop_cups() {
   rm -f "$pdf_conf"
   if [ -n "$cupsd_pid" ]; then
     kill "$cupsd_pid" 2>/dev/null || true
-    for _ in $(seq 50); do kill -0 "$cupsd_pid" 2>/dev/null || break; sleep 0.1; done
+    # Until it has exited (a zombie, as our child) or five seconds have passed.
+    for _ in $(seq 50); do
+      case "$(awk '{print $3}' "/proc/$cupsd_pid/stat" 2>/dev/null)" in Z | "") break ;; esac
+      sleep 0.1
+    done
+    kill -KILL "$cupsd_pid" 2>/dev/null || true
+    wait "$cupsd_pid" 2>/dev/null || true
   fi
   cleanup
 }
@@ -53,6 +59,7 @@ Listen $cups/cups.sock
 Browsing No
 WebInterface No
 PreserveJobHistory Yes
+PageLogFormat %p %u %j %T %P %C %{job-name}
 <Location />
   Order allow,deny
   Allow all
@@ -84,6 +91,29 @@ lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$ppd" -o pdftops-renderer-defau
 lpoptions -d "$queue" >/dev/null
 [ "$(lpstat -d)" = "system default destination: $queue" ] || fail "the queue is not the default: $(lpstat -d)"
 
+# The scheduler's own record of a finished job: "QUEUE USER ID [TIME] total PAGES NAME".
+logged_job() {  # job id -> its record, waited for briefly
+  local record=
+  for _ in $(seq 50); do
+    record=$(grep -E "^$queue [^ ]+ $1 \[[^]]*\] total " "$cups/log/page_log" 2>/dev/null) && break
+    sleep 0.1
+  done
+  echo "$record"
+}
+check_job() {  # job id
+  local record
+  record=$(logged_job "$1")
+  grep -qE " total 1 KELM$" <<<"$record" ||
+    fail "job $1 is not logged as one page named KELM: \"$record\""
+}
+
+choose_file_item() {  # position in the File menu
+  xdotool windowfocus --sync "$frame" || true
+  xdotool key --clearmodifiers alt+f
+  sleep 0.5
+  for _ in $(seq $(( $1 - 1 ))); do xdotool key Down; done
+  xdotool key Return
+}
 completed() { lpstat -W completed -o "$queue" 2>/dev/null | grep -c "^$queue-" || true; }
 # cups-pdf names its file after the job, so each page is read back and removed before the next.
 check_output() {  # texts the page must hold
@@ -107,12 +137,14 @@ sleep 2  # the busy set, with the print commands, is enabled once the driver idl
 
 frame=$(xdotool search --sync --name '^KELMDEMO: ' | head -n 1)
 [ -n "$frame" ] || fail "no frame titled KELMDEMO"
-xdotool windowfocus --sync "$frame" || true
-# File opens on its first item; "Print Geometry" is the fourth.
-xdotool key --clearmodifiers alt+f
-sleep 0.5
-xdotool key Down Down Down Return
-dialog=$(timeout 20 xdotool search --sync --name '^Print$' | head -n 1) || true
+# File opens on its first item; "Print Geometry" is the fourth. Should the driver not idle yet,
+# the print items are grey and skipped: Escape closes whatever opened and the choice is repeated.
+dialog=
+for _ in 1 2 3; do
+  choose_file_item 4
+  dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Print$' | head -n 1) && break
+  xdotool key Escape
+done
 [ -n "$dialog" ] || fail "File > Print Geometry showed no print dialog"
 xdotool windowfocus --sync "$dialog" || true
 sleep 0.5
@@ -122,6 +154,7 @@ for _ in $(seq 600); do [ "$(completed)" -ge 1 ] && break; sleep 0.1; done
 [ "$(completed)" -eq 1 ] ||
   fail "no completed job on $queue within 60 s: $(lpstat -o 2>&1) $(grep -E '^E ' "$cups/log/error_log" | tail -n 5)"
 
+check_job 1
 check_output "KELM demo versioin" "kelm-beams.example.org" "iteration N=" "beam current I=" " 60"
 
 # The same queue named by KELM_PRINT_TO: the page goes there without a dialog.
@@ -131,31 +164,14 @@ KELM_PRINT_TO=printer:$queue start_kelm "$project"
 wait_for_line "File KLPLT.RES loaded" 30
 sleep 2
 frame=$(xdotool search --sync --name '^KELMDEMO: ' | head -n 1)
-xdotool windowfocus --sync "$frame" || true
-# "Print Magnetic field" is the fifth item of File.
-xdotool key --clearmodifiers alt+f
-sleep 0.5
-xdotool key Down Down Down Down Return
-for _ in $(seq 600); do [ "$(completed)" -ge 2 ] && break; sleep 0.1; done
+for _ in 1 2 3; do
+  choose_file_item 5  # "Print Magnetic field"
+  for _ in $(seq 200); do [ "$(completed)" -ge 2 ] && break 2; sleep 0.1; done
+  xdotool key Escape
+done
 [ "$(completed)" -eq 2 ] || fail "KELM_PRINT_TO=printer:$queue left no second job: $(lpstat -o 2>&1)"
 [ "$(windows_named Print)" -eq 0 ] || fail "KELM_PRINT_TO=printer:$queue still showed the print dialog"
+check_job 2
 check_output "Magnetic field, Gs" "Z(mm)"
-
-socket_uri="ipp://$(printf %s "$cups/cups.sock" | sed 's|/|%2F|g')/printers/$queue"
-cat >"$cups/jobs.test" <<'EOF'
-{
-  OPERATION Get-Jobs
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR keyword which-jobs completed
-  ATTR keyword requested-attributes job-name,job-state
-  DISPLAY job-name
-  DISPLAY job-state
-}
-EOF
-jobs=$(ipptool -c "$socket_uri" "$cups/jobs.test" | tail -n +2 | tr '\n' ' ')
-[ "$jobs" = "KELM,completed KELM,completed " ] || fail "the jobs are \"$jobs\", not two completed jobs named KELM"
 
 echo "1 passed, 0 failed"
