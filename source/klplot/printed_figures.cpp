@@ -20,9 +20,9 @@ struct Viewport {
   double x1, x2, y1, y2;
 };
 
-// The grid and its labels; the data, drawn by drawData with the thick pen, then land in real
-// units. labelOffset places the x labels below the grid, in margins. Without a viewport of
-// its own the frame uses the caller's.
+// The grid and its labels in scaled units, then the data in real units, drawn by drawData with
+// the thick pen. labelOffset says how far below the grid the x labels sit, in margins; without
+// a viewport of its own the frame keeps the caller's.
 void drawFrame(PageCanvas& c, double xmax, double ymin, double ymax, double labelOffset,
                const Viewport* viewport, const std::function<void()>& drawData) {
   PlotMapping& m = printMapping;

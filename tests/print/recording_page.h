@@ -35,14 +35,6 @@ class RecordingPage : public PageCanvas {
       if (s.rfind("text '", 0) == 0) out.push_back(s.substr(6, s.size() - 7));
     return out;
   }
-  // Each text with the position it was drawn at: "x,y text".
-  std::vector<std::string> placedTexts() const {
-    std::vector<std::string> out;
-    for (std::size_t i = 1; i < log.size(); ++i)
-      if (log[i].rfind("text '", 0) == 0)
-        out.push_back(log[i - 1].substr(5) + " " + log[i].substr(6, log[i].size() - 7));
-    return out;
-  }
   int count(std::string_view kind) const {
     int n = 0;
     for (const auto& s : log) n += s.rfind(kind, 0) == 0 ? 1 : 0;
