@@ -28,28 +28,9 @@ std::int32_t thousands(float b) {
   return static_cast<std::int32_t>(std::clamp(k, -kLimit, kLimit));
 }
 
-Label fieldLabel(float b) {
-  Label text;
-  text.fill(' ');
-  if (b > 9999.0f || b < -9999.0f)
-    (void)records::writeInternal(text, "(I4,'K')", thousands(b));
-  else if (b > 10.0f || b < -10.0f)
-    (void)records::writeInternal(text, "(F6.0)", b);
-  else
-    (void)records::writeInternal(text, "(F4.1)", b);
-  return text;
-}
-
 }  // namespace
 
-void drawFieldView(const ViewContext& v, const ProjectData& d) {
-  Canvas& c = v.canvas;
-  setViewDevice(v);
-  displayState.gL.store(0.1f);
-  displayState.gR.store(0.9f);
-  const int n = d.magCount < kMaxMagSamples ? d.magCount : kMaxMagSamples;
-  if (n < 1) return;
-
+FieldAxis fieldAxis(const ProjectData& d, int n) {
   double bMin = d.magB(1), bMax = d.magB(1);
   for (int i = 2; i <= n; ++i) {
     if (!(d.magZ(i) < d.zAxisMaxF)) continue;
@@ -61,8 +42,31 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
   const double sB = step.unit * std::pow(10.0, step.exponent);
   // floor and ceiling already give whole numbers: no conversion to an integer, which a field
   // far above its step would overflow.
-  const double b0 = std::floor(bMin / sB) * sB;
-  const double b1 = std::ceil(bMax / sB) * sB;
+  return {std::floor(bMin / sB) * sB, std::ceil(bMax / sB) * sB, sB};
+}
+
+Label fieldLabel(float b, float kiloBeyond) {
+  Label text;
+  text.fill(' ');
+  if (b > kiloBeyond || b < -kiloBeyond)
+    (void)records::writeInternal(text, "(I4,'K')", thousands(b));
+  else if (b > 10.0f || b < -10.0f)
+    (void)records::writeInternal(text, "(F6.0)", b);
+  else
+    (void)records::writeInternal(text, "(F4.1)", b);
+  return text;
+}
+
+void drawFieldView(const ViewContext& v, const ProjectData& d) {
+  Canvas& c = v.canvas;
+  setViewDevice(v);
+  displayState.gL.store(0.1f);
+  displayState.gR.store(0.9f);
+  const int n = d.magCount < kMaxMagSamples ? d.magCount : kMaxMagSamples;
+  if (n < 1) return;
+
+  const FieldAxis axis = fieldAxis(d, n);
+  const double b0 = axis.low, b1 = axis.high, sB = axis.step;
 
   const float zMin = d.zAxisMinF, zMax = d.zAxisMaxF, zStep = d.zTickStep;
   setWindow(1, zMin, zMax, b0, b1);
@@ -90,7 +94,7 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
     c.setDrawColor(kGrey);
     line(c, zMin, b, zMax, b);
     c.setDrawColor(kBlack);
-    textAtPoint(c, labelX, b, viewOf(fieldLabel(b)), v.textHeight);
+    textAtPoint(c, labelX, b, viewOf(fieldLabel(b, 9999.0f)), v.textHeight);
   });
 
   int i1 = 1;
