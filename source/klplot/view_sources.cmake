@@ -5,6 +5,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/tick_label_format.cpp
   klplot/tick_label.cpp
   klplot/beam_figures.cpp
+  klplot/crossing_sweep.cpp
   klplot/density_histogram.cpp
   klplot/view_font.cpp
   klplot/view_layout.cpp

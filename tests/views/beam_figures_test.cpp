@@ -146,3 +146,79 @@ TEST(DensityHistogram, NoSpacingOneBinPerCrossingAndBoundaryGoesUp) {
 
 }  // namespace
 }  // namespace kelm::klplot
+
+#include "source/klplot/crossing_sweep.h"
+
+namespace kelm::klplot {
+namespace {
+
+void expectSameCrossings(const Crossings& swept, const Crossings& alone, float z) {
+  ASSERT_EQ(swept.count, alone.count) << "z " << z;
+  for (int c = 1; c <= alone.count; ++c) {
+    ASSERT_EQ(swept.trajectory(c), alone.trajectory(c)) << "z " << z << " crossing " << c;
+    ASSERT_EQ(swept.radius(c), alone.radius(c)) << "z " << z << " crossing " << c;
+    ASSERT_EQ(swept.slope(c), alone.slope(c)) << "z " << z << " crossing " << c;
+  }
+  EXPECT_EQ(swept.rMax, alone.rMax) << "z " << z;
+  EXPECT_EQ(swept.totalCurrent, alone.totalCurrent) << "z " << z;
+  EXPECT_EQ(swept.emittance, alone.emittance) << "z " << z;
+}
+
+void expectSweepMatchesEachPlane(const ProjectData& data, const std::vector<float>& planes) {
+  std::vector<std::size_t> visited;
+  auto alone = std::make_unique<Crossings>();
+  sweepCrossings(data, planes, [&](std::size_t j, const Crossings& swept) {
+    visited.push_back(j);
+    findCrossings(data, planes[j], *alone);
+    expectSameCrossings(swept, *alone, planes[j]);
+  });
+  ASSERT_EQ(visited.size(), planes.size());
+  for (std::size_t j = 0; j < visited.size(); ++j) EXPECT_EQ(visited[j], j);
+}
+
+TEST(CrossingSweep, EveryPlaneGetsWhatTheViewFindsAlone) {
+  // Paths that turn back, run backwards, stand still on a plane, start on one, hold one point
+  // only, never reach the planes, or meet one only through rounding.
+  auto data = withTrajectories({{{0, 1}, {10, 2}, {0, 3}, {10, 4}},
+                                {{10, 5}, {5, 4.5}, {5, 4.25}, {2.5, 4}},
+                                {{2.5, 1}, {2.5, 1.5}, {7.5, 2}},
+                                {{5, 0.5}},
+                                {{20, 1}, {30, 2}},
+                                {{-1, 0.1}, {11, 0.3}},
+                                // Below the plane z = 0, yet the test's product underflows to 0.
+                                {{1e-26, 0.2}, {1e-20, 0.3}}},
+                               {0.5, 0.25, 1.0, 2.0, 1.0, 0.125, 0.5});
+  std::vector<float> planes;
+  for (int j = 0; j <= 60; ++j) planes.push_back(float(-2.5 + 0.25 * j));  // 2.5, 5, 7.5 among them
+  expectSweepMatchesEachPlane(*data, planes);
+  expectSweepMatchesEachPlane(*data, {5.0f, 5.0f});  // the same plane twice
+  expectSweepMatchesEachPlane(*data, {});
+}
+
+TEST(CrossingSweep, FullStoreOfWanderingPaths) {
+  auto data = std::make_unique<ProjectData>();
+  data->trajCount = kMaxTrajectories;
+  unsigned seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return double((seed >> 8) % 10000) / 10000.0;
+  };
+  for (int i = 1; i <= kMaxTrajectories; ++i) {
+    double z = next() * 5.0, r = next();
+    for (int p = 1; p <= kMaxTrajPoints; ++p) {
+      data->trajZ(i, p) = z;
+      data->trajR(i, p) = r;
+      z += next() < 0.1 ? -next() : next() * 0.4;  // now and then a step back
+      if (p % 37 == 0) z = std::round(z);            // and some points right on a plane
+      r += (next() - 0.5) * 0.1;
+    }
+    data->trajNext(i) = kMaxTrajPoints + 1;
+    data->trajCurrent(i) = 0.001 * (1 + i % 7);
+  }
+  std::vector<float> planes;
+  for (int j = 0; j < 300; ++j) planes.push_back(float(j * 0.25));
+  expectSweepMatchesEachPlane(*data, planes);
+}
+
+}  // namespace
+}  // namespace kelm::klplot
