@@ -1,24 +1,18 @@
 #include "source/klplot/field_view.h"
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 
 #include "records/formatted.h"
 #include "source/klplot/display_state.h"
-#include "source/klplot/nice_step.h"
 #include "source/klplot/plot_mapping.h"
-#include "source/klplot/tick_label.h"
+#include "source/klplot/z_grid.h"
 
 namespace kelm::klplot {
 namespace {
 
-using Label = std::array<char, 8>;
-
-std::string_view viewOf(const Label& l) { return {l.data(), l.size()}; }
-
-Label fieldLabel(float b) {
-  Label text;
+GridLabel fieldLabel(float b) {
+  GridLabel text;
   text.fill(' ');
   if (b > 9999.0f || b < -9999.0f)
     (void)records::writeInternal(text, "(I4,'K')", std::int32_t(std::trunc(b * 0.001)));
@@ -46,39 +40,17 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
     if (d.magB(i) > bMax) bMax = d.magB(i);
   }
   if (bMax - bMin == 0.0) bMax = bMin + 5.5;
-  const NiceStep step = niceStep(bMax - bMin, StepVariant::kField);
-  const double sB = step.unit * std::pow(10.0, step.exponent);
-  const double b0 = double(std::int64_t(std::floor(bMin / sB))) * sB;
-  const double b1 = double(std::int64_t(std::ceil(bMax / sB))) * sB;
+  const ValueAxis axis = roundedValueAxis(bMin, bMax);
+  const double b0 = axis.y0, b1 = axis.y1;
 
   const float zMin = d.zAxisMinF, zMax = d.zAxisMaxF, zStep = d.zTickStep;
   setWindow(1, zMin, zMax, b0, b1);
   setViewport(1, 0.1, 0.9, 0.15, 0.9);
   textAtPoint(c, double(zMin) + zStep, b1 + (b1 - b0) * 0.02, "Magnetic field, Gs", v.textHeight);
 
-  const double labelY = b0 - 0.09 * (b1 - b0);
-  if (zMin <= zMax && zStep > 0.0f) {
-    for (float z = zMin; z <= zMax; z += zStep) {
-      c.setDrawColor(kGrey);
-      line(c, z, b0, z, b1);
-      Label text;
-      text.fill(' ');
-      tickLabel(z, text, 6);
-      c.setDrawColor(kBlack);
-      textAtPoint(c, z - 0.025 * (double(zMax) - zMin), labelY, viewOf(text), v.textHeight);
-    }
-  }
-  c.setDrawColor(kBlack);
-  textAtPoint(c, double(zMax) + 0.5 * zStep, labelY, "Z(mm)", v.textHeight);
-
-  const double labelX = zMin - (double(zMax) - zMin) * 0.06666666666666667;
-  for (float b = float(b0); b <= b1; b = float(double(b) + sB)) {
-    if (b < b0) continue;
-    c.setDrawColor(kGrey);
-    line(c, zMin, b, zMax, b);
-    c.setDrawColor(kBlack);
-    textAtPoint(c, labelX, b, viewOf(fieldLabel(b)), v.textHeight);
-  }
+  const AxialRange range{zMin, zMax, zStep};
+  drawZGrid(v, range, b0, b1);
+  drawValueGrid(v, range, b0, b1, axis.step, fieldLabel);
 
   int i1 = 1;
   while (i1 <= n && !(d.magZ(i1) >= zMin)) ++i1;

@@ -14,6 +14,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/panel_axes.cpp
   klplot/cathode_view.cpp
   klplot/geometry_view.cpp
+  klplot/z_grid.cpp
   klplot/field_view.cpp
   klplot/phase_plane_view.cpp
   klplot/view_windows.cpp
