@@ -15,4 +15,9 @@ void drawCathodeView(const ViewContext& v, const ProjectData& data) {
   scatterPanel(v, n, data.cathodeR.from(1), data.cathodeDensity.from(1));
 }
 
+void copyCathodeRadii(ProjectData& data) {
+  for (int i = 1; i <= data.trajCount && i <= kMaxTrajectories; ++i)
+    data.cathodeR(i) = static_cast<float>(data.trajR(i, 1));
+}
+
 }  // namespace kelm::klplot
