@@ -12,6 +12,18 @@
 
 namespace kelm::window {
 
+namespace {
+
+// A command-line program's standard error is its user's: Qt's notes about the environment
+// (a missing runtime directory and the like) stay out of it; its real failures do not.
+QtMessageHandler qtDefaultHandler = nullptr;
+
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) qtDefaultHandler(type, context, message);
+}
+
+}  // namespace
+
 struct OffscreenSession::Application {
   Application(int& argc, char** argv) : app(argc, argv) {}
   QGuiApplication app;
@@ -21,6 +33,7 @@ OffscreenSession::OffscreenSession(int& argc, char** argv) {
   if (QCoreApplication::instance() != nullptr) return;
   // Whatever platform the environment names, pictures are drawn without a display.
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qtDefaultHandler = qInstallMessageHandler(quietHandler);
   FloatingPointTrapsSuspended untrapped;
   application_ = std::make_unique<Application>(argc, argv);
 }
@@ -41,7 +54,6 @@ OffscreenPicture::OffscreenPicture(int width, int height, std::string_view vecto
   if (!vectorTitle.empty()) {
     const QString title = QString::fromUtf8(vectorTitle.data(), static_cast<qsizetype>(vectorTitle.size()));
     parts_->vectors = std::make_unique<VectorRecorder>(size, title);
-    parts_->vectors->fill(QRect(QPoint(0, 0), size), qRgb(255, 255, 255));
     parts_->surface.vectors = parts_->vectors.get();
   }
 }

@@ -23,7 +23,7 @@ class OffscreenSession {
 };
 
 // A white picture of width x height pixels. With a vector title, every operation drawn into
-// it is also recorded as a vector drawing of that title.
+// it is also recorded as a vector drawing of that title (which starts blank: clear it first).
 class OffscreenPicture {
  public:
   OffscreenPicture(int width, int height, std::string_view vectorTitle = {});

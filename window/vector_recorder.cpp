@@ -1,5 +1,7 @@
 #include "window/vector_recorder.h"
 
+#include <QFontMetrics>
+
 #include "runtime/fp_traps.h"
 
 namespace kelm::window {
@@ -55,7 +57,20 @@ void VectorRecorder::text(QPoint baseline, const QFont& font, QRgb colour, const
   flushPath();
   painter_.setFont(font);
   painter_.setPen(QColor::fromRgb(colour));
-  painter_.drawText(baseline, text);
+  // Each run of characters is placed on its own, where the raster text puts it: readers of
+  // SVG may collapse the blanks that pad the labels' fixed-width fields.
+  const QFontMetrics metrics(font);
+  for (qsizetype start = 0; start < text.size();) {
+    if (text[start] == ' ') {
+      ++start;
+      continue;
+    }
+    qsizetype end = start;
+    while (end < text.size() && text[end] != ' ') ++end;
+    const int x = baseline.x() + metrics.horizontalAdvance(text.left(start));
+    painter_.drawText(QPoint(x, baseline.y()), text.mid(start, end - start));
+    start = end;
+  }
 }
 
 std::string VectorRecorder::finish() {

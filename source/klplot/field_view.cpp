@@ -40,7 +40,7 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
     if (d.magB(i) > bMax) bMax = d.magB(i);
   }
   if (bMax - bMin == 0.0) bMax = bMin + 5.5;
-  const ValueAxis axis = roundedValueAxis(bMin, bMax);
+  const ValueAxis axis = roundedValueAxis(bMin, bMax, StepVariant::kField);
   const double b0 = axis.y0, b1 = axis.y1;
 
   const float zMin = d.zAxisMinF, zMax = d.zAxisMaxF, zStep = d.zTickStep;

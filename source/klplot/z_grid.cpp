@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "source/klplot/nice_step.h"
 #include "source/klplot/plot_mapping.h"
 #include "source/klplot/tick_label.h"
 
@@ -25,9 +24,11 @@ double wholeSteps(double quotient) {
 
 }  // namespace
 
-ValueAxis roundedValueAxis(double low, double high) {
-  const NiceStep nice = niceStep(high - low, StepVariant::kField);
-  const double step = nice.unit * std::pow(10.0, nice.exponent);
+ValueAxis roundedValueAxis(double low, double high, StepVariant variant) {
+  const NiceStep nice = niceStep(high - low, variant);
+  // The panel variant scales the data by 10^exponent instead of the step.
+  const int exponent = variant == StepVariant::kPanel ? -nice.exponent : nice.exponent;
+  const double step = nice.unit * std::pow(10.0, exponent);
   return {wholeSteps(std::floor(low / step)) * step, wholeSteps(std::ceil(high / step)) * step, step};
 }
 
@@ -51,7 +52,7 @@ void drawZGrid(const ViewContext& v, AxialRange z, double y0, double y1) {
 }
 
 void drawValueGrid(const ViewContext& v, AxialRange z, double y0, double y1, double step,
-                   GridLabel (*labelOf)(float)) {
+                   const std::function<GridLabel(float)>& labelOf) {
   Canvas& c = v.canvas;
   const double labelX = z.zMin - (double(z.zMax) - z.zMin) * 0.06666666666666667;
   int lines = 0;

@@ -4,7 +4,9 @@
 // left. The mapping must already be set to the window (zMin, zMax) by (y0, y1).
 
 #include <array>
+#include <functional>
 
+#include "source/klplot/nice_step.h"
 #include "source/klplot/view_context.h"
 
 namespace kelm::klplot {
@@ -15,11 +17,12 @@ struct AxialRange {
   float zMin, zMax, zStep;
 };
 
-// A value range rounded outward to a nice step (the field variant), as the field view's B axis.
+// A value range rounded outward to a nice step: with the field variant as the field view's B
+// axis; with the panel variant also for spans below 1.
 struct ValueAxis {
   double y0, y1, step;
 };
-ValueAxis roundedValueAxis(double low, double high);
+ValueAxis roundedValueAxis(double low, double high, StepVariant variant);
 
 // Vertical lines at zMin, zMin + zStep, ... (accumulated in single precision) with their tick
 // labels, then "Z(mm)".
@@ -27,6 +30,6 @@ void drawZGrid(const ViewContext& v, AxialRange z, double y0, double y1);
 
 // Horizontal lines at y0, y0 + step, ... up to y1, each with labelOf(value) left of the plot.
 void drawValueGrid(const ViewContext& v, AxialRange z, double y0, double y1, double step,
-                   GridLabel (*labelOf)(float));
+                   const std::function<GridLabel(float)>& labelOf);
 
 }  // namespace kelm::klplot

@@ -1,0 +1,101 @@
+#include "source/export/envelope_view.h"
+
+#include <algorithm>
+#include <array>
+
+#include "records/formatted.h"
+#include "source/klplot/plot_mapping.h"
+#include "source/klplot/single_precision.h"
+#include "source/klplot/z_grid.h"
+
+namespace kelm::exporting {
+namespace {
+
+using klplot::Canvas;
+using klplot::GridLabel;
+using ValueOf = double (*)(const PlaneFigures&);
+
+struct Curve {
+  ValueOf valueOf;
+  std::int32_t colour;
+};
+
+struct Panel {
+  double bottom, top;  // viewport fractions of the device height
+  const char* title;
+  std::array<Curve, 2> curves;
+  int curveCount;
+};
+
+const Panel kPanels[] = {
+    {0.575, 0.95, "Rmax (black) and rms radius (red), mm",
+     {{{[](const PlaneFigures& f) { return double(f.rMax); }, klplot::kBlack},
+       {[](const PlaneFigures& f) { return f.rmsRadius; }, klplot::kRed}}},
+     2},
+    {0.075, 0.45, "90 % emittance, mm*rad",
+     {{{[](const PlaneFigures& f) { return f.emittance.ninety; }, klplot::kBlack}, {}}},
+     1},
+};
+
+// The labels of the views' panels: four decimals, or two significant digits for spans of
+// about 0.001 and less.
+GridLabel panelLabel(float value, double span) {
+  GridLabel text;
+  text.fill(' ');
+  const std::string_view format = klplot::niceStep(span, klplot::StepVariant::kPanel).exponent < 3 ? "(F7.4)" : "(G8.2)";
+  (void)records::writeInternal(text, format, value);
+  return text;
+}
+
+// Runs of consecutive planes that carry current, each drawn as one polyline.
+void drawCurve(Canvas& c, const std::vector<PlaneFigures>& planes, const Curve& curve) {
+  c.setDrawColor(curve.colour);
+  std::vector<float> zs, values;
+  auto flush = [&] {
+    klplot::polyline(c, int(zs.size()), zs.data(), values.data());
+    zs.clear();
+    values.clear();
+  };
+  for (const PlaneFigures& f : planes) {
+    if (!f.shaped) {
+      flush();
+      continue;
+    }
+    zs.push_back(f.z);
+    values.push_back(klplot::saturatedSingle(curve.valueOf(f)));
+  }
+  flush();
+  c.setDrawColor(klplot::kBlack);
+}
+
+void drawPanel(const klplot::ViewContext& v, const klplot::ProjectData& d, const std::vector<PlaneFigures>& planes,
+               const Panel& panel) {
+  // Both ends include 0, as the panels of the phase plane do; an empty panel still gets an axis.
+  double high = 0.0;
+  for (const PlaneFigures& f : planes) {
+    for (int k = 0; k < panel.curveCount && f.shaped; ++k) high = std::max(high, panel.curves[std::size_t(k)].valueOf(f));
+  }
+  if (high == 0.0) high = 1.0;
+  const klplot::ValueAxis axis = klplot::roundedValueAxis(0.0, high, klplot::StepVariant::kPanel);
+  const klplot::AxialRange z{d.zAxisMinF, d.zAxisMaxF, d.zTickStep};
+  klplot::setWindow(1, z.zMin, z.zMax, axis.y0, axis.y1);
+  klplot::setViewport(1, 0.1, 0.9, panel.bottom, panel.top);
+  klplot::textAtPoint(v.canvas, double(z.zMin) + z.zStep, axis.y1 + (axis.y1 - axis.y0) * 0.02, panel.title,
+                      v.textHeight);
+  klplot::drawZGrid(v, z, axis.y0, axis.y1);
+  const double span = axis.y1 - axis.y0;
+  klplot::drawValueGrid(v, z, axis.y0, axis.y1, axis.step, [span](float value) { return panelLabel(value, span); });
+  for (int k = 0; k < panel.curveCount; ++k) drawCurve(v.canvas, planes, panel.curves[std::size_t(k)]);
+}
+
+}  // namespace
+
+PictureSize envelopeSize(int W, int H) { return {W - 8, 2 * (H / 2 - 26)}; }
+
+void drawEnvelopeView(const klplot::ViewContext& v, const klplot::ProjectData& data,
+                      const std::vector<PlaneFigures>& planes) {
+  klplot::setDeviceSize(v.W - 16, 2 * (v.H / 2 - 24));
+  for (const Panel& panel : kPanels) drawPanel(v, data, planes, panel);
+}
+
+}  // namespace kelm::exporting
