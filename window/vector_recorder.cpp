@@ -8,6 +8,8 @@ namespace kelm::window {
 
 namespace {
 
+constexpr int kMaxPathElements = 1000;
+
 QPointF centreOf(QPoint pixel) { return QPointF(pixel.x() + 0.5, pixel.y() + 0.5); }
 
 }  // namespace
@@ -39,7 +41,8 @@ void VectorRecorder::flushPath() {
 
 void VectorRecorder::line(QPoint from, QPoint to, QRgb colour) {
   FloatingPointTrapsSuspended untrapped;
-  if (!path_.isEmpty() && colour != pathColour_) flushPath();
+  // Paths are kept to a size every reader of SVG parses whole.
+  if (!path_.isEmpty() && (colour != pathColour_ || path_.elementCount() >= kMaxPathElements)) flushPath();
   pathColour_ = colour;
   const QPointF start = centreOf(from);
   if (path_.isEmpty() || path_.currentPosition() != start) path_.moveTo(start);

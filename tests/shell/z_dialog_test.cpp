@@ -2,11 +2,6 @@
 // Cancel leave in the shared state for every kind of text typed.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
-
 #include <cstring>
 
 #include "source/klplot/display_state.h"
@@ -14,6 +9,7 @@
 #include "source/klplot/resource.h"
 #include "source/request_flags.h"
 #include "source/z_coordinate.h"
+#include "tests/shell/z_dialog_answer.h"
 #include "window/frame_window.h"
 
 namespace kelm {
@@ -21,32 +17,7 @@ namespace {
 
 using klplot::displayState;
 using klplot::projectData;
-
-struct Shown {
-  QString z, divisions;
-};
-
-// Once the dialog is up: notes what its edits show, types the answers and presses button.
-Shown answerDialog(const QString& z, const QString& divisions, const QString& button) {
-  Shown shown;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr) return;
-    poll.stop();
-    const auto edits = dialog->findChildren<QLineEdit*>();
-    shown = {edits.at(0)->text(), edits.at(1)->text()};
-    edits.at(0)->setText(z);
-    edits.at(1)->setText(divisions);
-    for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
-      if (b->text() == button) b->click();
-    }
-  });
-  poll.start(5);
-  std::int32_t state = 0;
-  zCoordinateCommand(&state);
-  return shown;
-}
+using testing::answerDialog;
 
 class ZDialog : public ::testing::Test {
  protected:
@@ -83,7 +54,7 @@ TEST_F(ZDialog, OkStoresThePlaneTheMarkersAndTheDivisions) {
 TEST_F(ZDialog, EditsShowTheValuesLeftAlignedAndReadThemBackExactly) {
   projectData.phaseZ.store(12.345678f);
   displayState.densityDivisionsUsed.store(7);
-  const Shown shown = answerDialog("", "", "Cancel");
+  const testing::ShownInDialog shown = answerDialog("", "", "Cancel");
   EXPECT_FALSE(shown.z.startsWith(' '));
   EXPECT_EQ(shown.divisions, "7");
   // OK on the texts as shown leaves the plane where it was, to the last bit.
