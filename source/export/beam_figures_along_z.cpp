@@ -30,7 +30,9 @@ double innerEmittance(const klplot::Crossings& c, const klplot::Moments& all) {
   invariant.resize(std::size_t(c.count));
   for (int k = 1; k <= c.count; ++k) {
     const double r = c.radius(k), p = c.slope(k);
-    invariant[std::size_t(k - 1)] = all.spp * r * r - 2.0 * all.srp * r * p + all.srr * p * p;
+    const double j = all.spp * r * r - 2.0 * all.srp * r * p + all.srr * p * p;
+    // Sorting needs an order: a value that is not a number ranks outermost.
+    invariant[std::size_t(k - 1)] = std::isnan(j) ? HUGE_VAL : j;
   }
   std::iota(order.begin(), order.end(), 1);
   std::stable_sort(order.begin(), order.end(),

@@ -32,7 +32,14 @@ std::optional<int> wholeOf(std::string_view text) {
   return value;
 }
 
-std::string quoted(std::string_view value) { return "\"" + std::string(value) + "\""; }
+// Text as typed, with control characters shown as '?' so that a message stays one line.
+std::string printable(std::string_view value) {
+  std::string text;
+  for (char c : value) text += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+  return text;
+}
+
+std::string quoted(std::string_view value) { return "\"" + printable(value) + "\""; }
 
 bool endsIgnoringCase(std::string_view text, std::string_view ending) {
   return text.size() > ending.size() && equalsIgnoringCase(text.substr(text.size() - ending.size()), ending);
@@ -189,7 +196,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     const std::string_view name = argument.substr(0, equals);
     const Parser::Entry* entry = Parser::entryOf(name);
     if (entry == nullptr) {
-      parser.fail("unknown option " + std::string(name));
+      parser.fail("unknown option " + printable(name));
       return result;
     }
     std::string_view value;
