@@ -79,7 +79,8 @@ void drawPanel(const klplot::ViewContext& v, const klplot::ProjectData& d, const
   const klplot::ValueAxis axis = klplot::roundedValueAxis(0.0, high, klplot::StepVariant::kPanel);
   const klplot::AxialRange z{d.zAxisMinF, d.zAxisMaxF, d.zTickStep};
   klplot::setWindow(1, z.zMin, z.zMax, axis.y0, axis.y1);
-  klplot::setViewport(1, 0.1, 0.9, panel.bottom, panel.top);
+  // Narrower than the field view's 0.9, so that "Z(mm)" beyond the right end stays in the picture.
+  klplot::setViewport(1, 0.1, 0.85, panel.bottom, panel.top);
   klplot::textAtPoint(v.canvas, double(z.zMin) + z.zStep, axis.y1 + (axis.y1 - axis.y0) * 0.02, panel.title,
                       v.textHeight);
   klplot::drawZGrid(v, z, axis.y0, axis.y1);
