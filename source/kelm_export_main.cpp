@@ -13,12 +13,17 @@ int main(int argc, char** argv) {
   // Help, version and usage errors are answered before Qt starts, so they need no display.
   const exporting::CommandLine line = exporting::parseCommandLine(argc, argv);
   switch (line.request) {
-    case exporting::Request::kHelp: std::fputs(exporting::helpText().c_str(), stdout); return 0;
-    case exporting::Request::kVersion: std::fputs(exporting::versionText().c_str(), stdout); return 0;
+    case exporting::Request::kHelp:
+      std::fputs(exporting::helpText().c_str(), stdout);
+      return 0;
+    case exporting::Request::kVersion:
+      std::fputs(exporting::versionText().c_str(), stdout);
+      return 0;
     case exporting::Request::kUsageError:
       std::fprintf(stderr, "kelm-export: %s (see kelm-export --help)\n", line.error.c_str());
       return 2;
-    case exporting::Request::kExport: break;
+    case exporting::Request::kExport:
+      break;
   }
   window::OffscreenSession qt(argc, argv);
   int status = 1;

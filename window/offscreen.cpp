@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QGuiApplication>
-
 #include <algorithm>
 #include <cstdlib>
 

@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSvgGenerator>
-
 #include <string>
 
 namespace kelm::window {

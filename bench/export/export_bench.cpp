@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <memory>
 
+#include "records/window_port.h"
 #include "source/export/figure_tables.h"
 #include "source/export/output_file.h"
 #include "source/export/project_export.h"
 #include "source/export/view_pictures.h"
-#include "records/window_port.h"
 #include "source/klplot/project_readers.h"
 #include "window/offscreen.h"
 
@@ -72,7 +72,8 @@ void BM_FiguresCsv(benchmark::State& state) {
 
 void BM_Envelope(benchmark::State& state) {
   for (auto _ : state) {
-    const auto planes = figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, 200));
+    const auto planes =
+        figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, 200));
     write("envelope.png", drawEnvelopePicture(projectData, fullHd(), planes, {.png = true}).png);
   }
 }

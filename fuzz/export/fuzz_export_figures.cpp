@@ -34,7 +34,8 @@ bool same(const T& a, const T& b) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   static SilentPort port;
   kelm::records::setWindowPort(&port);
-  const auto dir = std::filesystem::temp_directory_path() / ("kelm-fuzz-export-" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("kelm-fuzz-export-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::filesystem::current_path(dir);
   return 0;

@@ -35,8 +35,9 @@ double innerEmittance(const klplot::Crossings& c, const klplot::Moments& all) {
     invariant[std::size_t(k - 1)] = std::isnan(j) ? HUGE_VAL : j;
   }
   std::iota(order.begin(), order.end(), 1);
-  std::stable_sort(order.begin(), order.end(),
-                   [](int a, int b) { return invariant[std::size_t(a - 1)] < invariant[std::size_t(b - 1)]; });
+  std::stable_sort(order.begin(), order.end(), [](int a, int b) {
+    return invariant[std::size_t(a - 1)] < invariant[std::size_t(b - 1)];
+  });
   const double target = kInnerFraction * c.totalCurrent;
   double taken = 0.0;
   klplot::Moments inner;

@@ -1,7 +1,7 @@
 #include "source/export/envelope_view.h"
 
 #include <algorithm>
-#include <array>
+#include <span>
 
 #include "records/formatted.h"
 #include "source/klplot/plot_mapping.h"
@@ -23,18 +23,18 @@ struct Curve {
 struct Panel {
   double bottom, top;  // viewport fractions of the device height
   const char* title;
-  std::array<Curve, 2> curves;
-  int curveCount;
+  std::span<const Curve> curves;
 };
 
+double rMaxOf(const PlaneFigures& f) { return f.rMax; }
+double rmsRadiusOf(const PlaneFigures& f) { return f.rmsRadius; }
+double ninetyOf(const PlaneFigures& f) { return f.emittance.ninety; }
+
+const Curve kRadii[] = {{rMaxOf, klplot::kBlack}, {rmsRadiusOf, klplot::kRed}};
+const Curve kEmittance[] = {{ninetyOf, klplot::kBlack}};
 const Panel kPanels[] = {
-    {0.575, 0.95, "Rmax (black) and rms radius (red), mm",
-     {{{[](const PlaneFigures& f) { return double(f.rMax); }, klplot::kBlack},
-       {[](const PlaneFigures& f) { return f.rmsRadius; }, klplot::kRed}}},
-     2},
-    {0.075, 0.45, "90 % emittance, mm*rad",
-     {{{[](const PlaneFigures& f) { return f.emittance.ninety; }, klplot::kBlack}, {}}},
-     1},
+    {0.575, 0.95, "Rmax (black) and rms radius (red), mm", kRadii},
+    {0.075, 0.45, "90 % emittance, mm*rad", kEmittance},
 };
 
 // The labels of the views' panels: four decimals, or two significant digits for spans of
@@ -42,7 +42,8 @@ const Panel kPanels[] = {
 GridLabel panelLabel(float value, double span) {
   GridLabel text;
   text.fill(' ');
-  const std::string_view format = klplot::niceStep(span, klplot::StepVariant::kPanel).exponent < 3 ? "(F7.4)" : "(G8.2)";
+  const std::string_view format =
+      klplot::niceStep(span, klplot::StepVariant::kPanel).exponent < 3 ? "(F7.4)" : "(G8.2)";
   (void)records::writeInternal(text, format, value);
   return text;
 }
@@ -68,12 +69,14 @@ void drawCurve(Canvas& c, const std::vector<PlaneFigures>& planes, const Curve& 
   c.setDrawColor(klplot::kBlack);
 }
 
-void drawPanel(const klplot::ViewContext& v, const klplot::ProjectData& d, const std::vector<PlaneFigures>& planes,
-               const Panel& panel) {
+void drawPanel(const klplot::ViewContext& v, const klplot::ProjectData& d,
+               const std::vector<PlaneFigures>& planes, const Panel& panel) {
   // Both ends include 0, as the panels of the phase plane do; an empty panel still gets an axis.
   double high = 0.0;
   for (const PlaneFigures& f : planes) {
-    for (int k = 0; k < panel.curveCount && f.shaped; ++k) high = std::max(high, panel.curves[std::size_t(k)].valueOf(f));
+    for (const Curve& curve : panel.curves) {
+      if (f.shaped) high = std::max(high, curve.valueOf(f));
+    }
   }
   if (high == 0.0) high = 1.0;
   const klplot::ValueAxis axis = klplot::roundedValueAxis(0.0, high, klplot::StepVariant::kPanel);
@@ -85,8 +88,9 @@ void drawPanel(const klplot::ViewContext& v, const klplot::ProjectData& d, const
                       v.textHeight);
   klplot::drawZGrid(v, z, axis.y0, axis.y1);
   const double span = axis.y1 - axis.y0;
-  klplot::drawValueGrid(v, z, axis.y0, axis.y1, axis.step, [span](float value) { return panelLabel(value, span); });
-  for (int k = 0; k < panel.curveCount; ++k) drawCurve(v.canvas, planes, panel.curves[std::size_t(k)]);
+  klplot::drawValueGrid(v, z, axis.y0, axis.y1, axis.step,
+                        [span](float value) { return panelLabel(value, span); });
+  for (const Curve& curve : panel.curves) drawCurve(v.canvas, planes, curve);
 }
 
 }  // namespace

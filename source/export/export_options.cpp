@@ -84,7 +84,9 @@ class Parser {
   bool png(std::string_view name, std::string_view value) { return path(o().pngDir, name, value); }
   bool svg(std::string_view name, std::string_view value) { return path(o().svgDir, name, value); }
   bool figures(std::string_view name, std::string_view value) { return path(o().figuresCsv, name, value); }
-  bool crossings(std::string_view name, std::string_view value) { return path(o().crossingsCsv, name, value); }
+  bool crossings(std::string_view name, std::string_view value) {
+    return path(o().crossingsCsv, name, value);
+  }
   bool summary(std::string_view name, std::string_view value) { return path(o().summaryCsv, name, value); }
 
   bool envelope(std::string_view name, std::string_view value) {
@@ -127,8 +129,12 @@ class Parser {
     target = *n;
     return true;
   }
-  bool divisions(std::string_view name, std::string_view value) { return whole(o().divisions, name, value, 1, 100); }
-  bool steps(std::string_view name, std::string_view value) { return whole(o().steps, name, value, 2, kMaxSteps); }
+  bool divisions(std::string_view name, std::string_view value) {
+    return whole(o().divisions, name, value, 1, 100);
+  }
+  bool steps(std::string_view name, std::string_view value) {
+    return whole(o().steps, name, value, 2, kMaxSteps);
+  }
 
   bool voltage(std::string_view, std::string_view value) {
     const auto v = realOf(value);
@@ -160,8 +166,9 @@ void checkWhole(Parser& parser, const ExportOptions& o) {
   if (o.projects.empty()) {
     parser.fail("no PROJECT given");
   } else if (!o.wantsProjectOutputs() && !o.summaryCsv) {
-    parser.fail("nothing to write: give at least one of --png, --svg, --figures-csv, --crossings-csv, "
-                "--envelope, --summary-csv");
+    parser.fail(
+        "nothing to write: give at least one of --png, --svg, --figures-csv, --crossings-csv, "
+        "--envelope, --summary-csv");
   } else if (o.projects.size() > 1 && o.wantsProjectOutputs()) {
     parser.fail("several projects go only with --summary-csv; the other outputs take one PROJECT");
   }

@@ -21,9 +21,7 @@ struct ExportOptions {
   std::optional<double> voltage;  // beam energy, eV
 
   // Outputs made for one project at a time, which several projects would overwrite.
-  bool wantsProjectOutputs() const {
-    return pngDir || svgDir || figuresCsv || crossingsCsv || envelopeFile;
-  }
+  bool wantsProjectOutputs() const { return pngDir || svgDir || figuresCsv || crossingsCsv || envelopeFile; }
 };
 
 enum class Request { kExport, kHelp, kVersion, kUsageError };

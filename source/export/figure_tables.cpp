@@ -20,9 +20,12 @@ constexpr const char* kDefinitions =
 
 const char* statusText(FileStatus s) {
   switch (s) {
-    case FileStatus::kLoaded: return "loaded";
-    case FileStatus::kNotFound: return "not found";
-    case FileStatus::kDamaged: return "damaged";
+    case FileStatus::kLoaded:
+      return "loaded";
+    case FileStatus::kNotFound:
+      return "not found";
+    case FileStatus::kDamaged:
+      return "damaged";
   }
   return "";
 }
@@ -38,8 +41,8 @@ void addShape(CsvLine& line, const PlaneFigures& f, double factor = 1.0) {
 
 std::string figuresCsv(const std::vector<PlaneFigures>& planes, const std::string& project,
                        std::optional<double> voltage) {
-  std::string text = csvComment("KELM beam figures along z of " + project + ", " + std::to_string(planes.size()) +
-                                " planes. " + kDefinitions);
+  std::string text = csvComment("KELM beam figures along z of " + project + ", " +
+                                std::to_string(planes.size()) + " planes. " + kDefinitions);
   const double factor = voltage ? betaGamma(*voltage) : 1.0;
   if (voltage) {
     text += csvComment("Normalized emittances: the emittances times beta*gamma = " + numberText(factor) +
@@ -72,7 +75,12 @@ std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& 
                                 "r' = dr/dz there.");
   text += CsvLine().add("trajectory").add("r (mm)").add("r' (rad)").add("current (A)").text();
   for (int k = 1; k <= c.count; ++k) {
-    text += CsvLine().add(c.trajectory(k)).add(c.radius(k)).add(c.slope(k)).add(data.trajCurrent(c.trajectory(k))).text();
+    text += CsvLine()
+                .add(c.trajectory(k))
+                .add(c.radius(k))
+                .add(c.slope(k))
+                .add(data.trajCurrent(c.trajectory(k)))
+                .text();
   }
   return text;
 }
@@ -86,17 +94,21 @@ std::optional<PlaneFigures> waistOf(const std::vector<PlaneFigures>& planes) {
 }
 
 std::string summaryCsv(const std::vector<SummaryRow>& rows) {
-  std::string text = csvComment(std::string("KELM summary of ") + std::to_string(rows.size()) +
-                                " projects. The waist is the plane of the smallest rms radius among the planes "
-                                "of the sweep along z; z is the plane asked for, else the middle of the z range. " +
-                                kDefinitions);
+  std::string text =
+      csvComment(std::string("KELM summary of ") + std::to_string(rows.size()) +
+                 " projects. The waist is the plane of the smallest rms radius among the planes "
+                 "of the sweep along z; z is the plane asked for, else the middle of the z range. " +
+                 kDefinitions);
   CsvLine header;
   header.add("directory");
   for (const char* file : kProjectFiles) header.add(file);
   header.add("trajectories").add("total current (A)");
   header.add("waist z (mm)").add("waist rms radius (mm)").add("waist emittance (mm*rad)");
   header.add("waist rms emittance (mm*rad)").add("waist 90% emittance (mm*rad)");
-  header.add("z (mm)").add("Rmax at z (mm)").add("emittance at z (mm*rad)").add("rms emittance at z (mm*rad)");
+  header.add("z (mm)")
+      .add("Rmax at z (mm)")
+      .add("emittance at z (mm*rad)")
+      .add("rms emittance at z (mm*rad)");
   header.add("90% emittance at z (mm*rad)");
   text += header.text();
   for (const SummaryRow& row : rows) {

@@ -31,7 +31,7 @@ void LoadReport::writeRecord(int, std::string_view record) {
     // A file before this one that said nothing failed silently; its line goes in its place.
     for (std::size_t g = 0; g < f; ++g) reportSilentFailure(g);
     reported_[f] = true;
-    status_[f] = outcome == "loaded" ? FileStatus::kLoaded
+    status_[f] = outcome == "loaded"      ? FileStatus::kLoaded
                  : outcome == "not found" ? FileStatus::kNotFound
                                           : FileStatus::kDamaged;
   }

@@ -26,7 +26,8 @@ class Run {
     const std::size_t count = options_.projects.size();
     for (std::size_t p = 0; p < count; ++p) {
       if (count > 1) {
-        std::fprintf(stderr, "kelm-export: project %zu of %zu: %s\n", p + 1, count, options_.projects[p].c_str());
+        std::fprintf(stderr, "kelm-export: project %zu of %zu: %s\n", p + 1, count,
+                     options_.projects[p].c_str());
       }
       exportProject(options_.projects[p]);
     }
@@ -42,8 +43,10 @@ class Run {
 
   void write(const std::string& path, const std::string& bytes) {
     std::string error;
-    if (bytes.empty()) fail("cannot write " + path + ": the picture could not be made");
-    else if (!writeWholeFile(path, bytes, error)) fail(error);
+    if (bytes.empty())
+      fail("cannot write " + path + ": the picture could not be made");
+    else if (!writeWholeFile(path, bytes, error))
+      fail(error);
   }
 
   // The directory a PROJECT names, as the user spelled it: itself, or the one of a file in it.
@@ -57,6 +60,19 @@ class Run {
     }
     fail("no such project directory: " + argument);
     return {};
+  }
+
+  // Whether pictures go to this directory: asked for, and there or made.
+  bool pictureDirectory(const std::optional<std::string>& directory) {
+    std::string error;
+    if (!directory) return false;
+    if (makeDirectory(*directory, error)) return true;
+    fail(error);
+    return false;
+  }
+
+  static std::string fileIn(const std::string& directory, const std::string& name) {
+    return (std::filesystem::path(directory) / name).string();
   }
 
   enum class Load { kNotRead, kNoFiles, kRead };
@@ -98,10 +114,13 @@ class Run {
     row.directory = directory;
     const Load loaded = load(directory, row);
     if (loaded == Load::kNotRead) return;
-    const float z = options_.z ? *options_.z : static_cast<float>((projectData.zAxisMin + projectData.zAxisMax) * 0.5);
+    // Without --z the plane is where kelm puts it at a load: the middle of the z range.
+    const float z =
+        options_.z.value_or(static_cast<float>((projectData.zAxisMin + projectData.zAxisMax) * 0.5));
     std::vector<PlaneFigures> planes;
     if (options_.figuresCsv || options_.envelopeFile || options_.summaryCsv) {
-      planes = figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
+      planes =
+          figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
     }
     if (options_.summaryCsv) {
       row.trajectories = projectData.trajCount;
@@ -116,14 +135,11 @@ class Run {
 
   void writeProjectOutputs(const std::string& directory, float z, const std::vector<PlaneFigures>& planes) {
     const ViewSettings settings{options_.width, options_.height, z, options_.divisions};
-    const PictureFormats views{options_.pngDir.has_value(), options_.svgDir.has_value()};
+    const PictureFormats views{pictureDirectory(options_.pngDir), pictureDirectory(options_.svgDir)};
     if (views.png || views.svg) {
-      std::string error;
-      if (views.png && !makeDirectory(*options_.pngDir, error)) fail(error);
-      if (views.svg && !makeDirectory(*options_.svgDir, error)) fail(error);
       for (const Picture& picture : drawViewPictures(projectData, settings, views)) {
-        if (views.png) write((std::filesystem::path(*options_.pngDir) / (picture.name + ".png")).string(), picture.png);
-        if (views.svg) write((std::filesystem::path(*options_.svgDir) / (picture.name + ".svg")).string(), picture.svg);
+        if (views.png) write(fileIn(*options_.pngDir, picture.name + ".png"), picture.png);
+        if (views.svg) write(fileIn(*options_.svgDir, picture.name + ".svg"), picture.svg);
       }
     }
     if (options_.envelopeFile) {

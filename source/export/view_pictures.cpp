@@ -83,7 +83,8 @@ Picture drawEnvelopePicture(const klplot::ProjectData& data, const ViewSettings&
                             const std::vector<PlaneFigures>& planes, PictureFormats formats) {
   prepareDisplay(settings);
   const PictureSize size = envelopeSize(settings.width, settings.height);
-  return draw("envelope", size.width, size.height, formats, [&] { drawEnvelopeView(context(), data, planes); });
+  return draw("envelope", size.width, size.height, formats,
+              [&] { drawEnvelopeView(context(), data, planes); });
 }
 
 }  // namespace kelm::exporting

@@ -25,7 +25,8 @@ void walkTrajectories(const ProjectData& data, int n, std::span<const float> blo
       const float low = std::min(z1, z2);
       // The planes that meet the segment lie together around its lower end: the test is
       // monotonic on either side of the segment, so the search stops at the first miss.
-      const std::size_t start = std::size_t(std::lower_bound(block.begin(), block.end(), low) - block.begin());
+      const std::size_t start =
+          std::size_t(std::lower_bound(block.begin(), block.end(), low) - block.begin());
       auto visit = [&](std::size_t j) {
         if (!segmentMeetsPlane(block[j], z1, z2)) return false;
         std::int16_t& cell = segmentAt[j * std::size_t(n) + std::size_t(i - 1)];

@@ -18,9 +18,7 @@ std::string_view viewOf(const GridLabel& l) { return {l.data(), l.size()}; }
 
 // Whole multiples of the step, as the integer the quotient is turned into; saturated, since a
 // quotient beyond 64 bits has no integer.
-double wholeSteps(double quotient) {
-  return double(std::int64_t(std::clamp(quotient, -9.0e18, 9.0e18)));
-}
+double wholeSteps(double quotient) { return double(std::int64_t(std::clamp(quotient, -9.0e18, 9.0e18))); }
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 // the right exit status for every kind of bad input, no partial file ever, and no project
 // directory touched.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,9 +69,10 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
   Outcome help = run({"--png", "x", "--help"}, scratch.path());
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  for (const char* word : {"--png", "--svg", "--figures-csv", "--crossings-csv", "--envelope", "--summary-csv",
-                           "--size", "--z", "--divisions", "--steps", "--voltage", "--version", "rms radius",
-                           "rms emittance", "90% emittance", "beta*gamma", "Exit status"}) {
+  for (const char* word :
+       {"--png", "--svg", "--figures-csv", "--crossings-csv", "--envelope", "--summary-csv", "--size", "--z",
+        "--divisions", "--steps", "--voltage", "--version", "rms radius", "rms emittance", "90% emittance",
+        "beta*gamma", "Exit status"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
   Outcome version = run({"--version"}, scratch.path());
@@ -121,7 +121,8 @@ TEST(CommandLine, FailuresLeaveNoPartialFile) {
     std::vector<std::string> arguments;
     const char* says;
   } cases[] = {
-      {{"--figures-csv", (dir / "f.csv").string(), "/no/such/project"}, "no such project directory: /no/such/project"},
+      {{"--figures-csv", (dir / "f.csv").string(), "/no/such/project"},
+       "no such project directory: /no/such/project"},
       {{"--figures-csv", (dir / "plain-file" / "f.csv").string(), kSimple}, "cannot write"},
       {{"--crossings-csv", (dir / "a-directory").string(), kSimple}, "cannot write"},
       {{"--png", (dir / "plain-file").string(), kSimple}, "cannot make the directory"},
@@ -131,6 +132,12 @@ TEST(CommandLine, FailuresLeaveNoPartialFile) {
     const Outcome o = run(c.arguments, dir);
     EXPECT_EQ(o.status, 1) << c.says;
     EXPECT_NE(o.err.find("kelm-export: " + std::string(c.says)), std::string::npos) << o.err;
+    std::size_t lines = 0;
+    for (std::size_t at = o.err.find("kelm-export: "); at != std::string::npos;
+         at = o.err.find("kelm-export: ", at + 1)) {
+      ++lines;
+    }
+    EXPECT_EQ(lines, 1u) << o.err;
     EXPECT_EQ(listing(dir), before) << c.says;
     EXPECT_TRUE(fs::is_empty(dir / "a-directory")) << c.says;
   }

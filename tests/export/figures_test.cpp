@@ -48,8 +48,12 @@ TEST(Figures, HandComputedEmittances) {
       {"core and halo", coreAndHalo, 4 * std::sqrt(6.4125), std::sqrt(6.4125) / 2, 0.0, std::sqrt(28.6)},
       // 3 A at (1, 0.1) ranks inside 1 A at (2, 0.1); 90 % takes 0.6 A of the outer one:
       // Srr = 5.4, Spp = 0.036, Srp = 0.42 over 3.6 A. All of it: 7, 0.04, 0.5 over 4 A.
-      {"the last in part", {{1, 0.1f, 3}, {2, 0.1f, 1}}, std::sqrt(0.03), std::sqrt(0.03) / 8,
-       std::sqrt(0.018) / 3.6 / 2, std::sqrt(7.0 / 4)},
+      {"the last in part",
+       {{1, 0.1f, 3}, {2, 0.1f, 1}},
+       std::sqrt(0.03),
+       std::sqrt(0.03) / 8,
+       std::sqrt(0.018) / 3.6 / 2,
+       std::sqrt(7.0 / 4)},
   };
   for (const Case& k : cases) {
     const PlaneFigures f = figuresOf(*crossingsOf(k.crossings), 5.0f, 0.0);

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QPainter>
 #include <QSvgRenderer>
-
 #include <filesystem>
 
 #include "source/export/view_pictures.h"
@@ -28,7 +27,8 @@ using klplot::displayState;
 using klplot::projectData;
 
 // The windows in the order the pictures come.
-constexpr int kUnits[] = {klplot::kBeamUnit, klplot::kCathodeUnit, klplot::kFieldUnit, klplot::kPhasePlaneUnit};
+constexpr int kUnits[] = {klplot::kBeamUnit, klplot::kCathodeUnit, klplot::kFieldUnit,
+                          klplot::kPhasePlaneUnit};
 
 QImage windowImage(int unit) {
   window::Surface& surface = window::findUnitWindow(unit).child->surface();
@@ -95,8 +95,9 @@ TEST_F(Pictures, PngsAreTheViewWindowsPixelForPixel) {
     show(project);
     const float middle = projectData.phaseZ.load();
     // The divisions stay as the last dialog left them, from one project to the next.
-    expectWindowsHold(drawViewPictures(projectData, screen(middle, displayState.densityDivisions.load()), {.png = true}),
-                      project);
+    expectWindowsHold(
+        drawViewPictures(projectData, screen(middle, displayState.densityDivisions.load()), {.png = true}),
+        project);
 
     // A plane and divisions typed into the dialog: the markers move, the phase plane follows.
     kelm::testing::answerDialog("41.5", "7", "OK");

@@ -37,9 +37,12 @@ std::vector<Row> rowsOf(const std::string& csv) {
     Row row(1);
     bool quoted = false;
     for (char c : line) {
-      if (c == '"') quoted = !quoted;
-      else if (c == ',' && !quoted) row.emplace_back();
-      else row.back() += c;
+      if (c == '"')
+        quoted = !quoted;
+      else if (c == ',' && !quoted)
+        row.emplace_back();
+      else
+        row.back() += c;
     }
     rows.push_back(row);
   }
@@ -118,8 +121,10 @@ TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
     EXPECT_EQ(printed[2], "Rmax = " + field("(F7.2)", numberOf<float>(row[3]), 7) + " mm") << project;
     EXPECT_EQ(printed[3], "Zcross = " + field("(F6.1)", numberOf<float>(row[0]), 7) + " mm") << project;
     EXPECT_EQ(printed[4], "Current = " + field("(F7.2)", numberOf<double>(row[2]), 7) + " A") << project;
-    EXPECT_EQ(printed[5], "Emittance = " + field("(F7.4)", numberOf<double>(row[5]), 7) + " mm*rad") << project;
-    EXPECT_EQ(printed[6], "Magnetic field = " + field("(F12.4)", numberOf<double>(row[8]), 15) + " Gs") << project;
+    EXPECT_EQ(printed[5], "Emittance = " + field("(F7.4)", numberOf<double>(row[5]), 7) + " mm*rad")
+        << project;
+    EXPECT_EQ(printed[6], "Magnetic field = " + field("(F12.4)", numberOf<double>(row[8]), 15) + " Gs")
+        << project;
   }
 }
 
