@@ -29,7 +29,7 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
 Settings:
   --size WxH           the screen the views are laid out for, in pixels (default 1920x1080);
                        beam, magnetic field and phase plane are W-8 by H/2-26 pixels, the
-                       cathode W/2 by H/2, the envelope W-8 by H-52
+                       cathode W/2 by H/2, the envelope W-8 by 2*(H/2-26)
   --z Z                the plane in mm for the phase plane, the z-markers, --crossings-csv and
                        the summary (default: the middle of the z range, as kelm starts)
   --divisions N        histogram bins of the phase plane, 1 to 100 (default 10)
