@@ -78,7 +78,8 @@ case "$cmd" in
       mkdir -p "$corpus"
       seeds=$PWD/fuzz/seeds/${name#fuzz_}
       echo "kelm.sh: fuzzing $name for ${seconds}s"
-      "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) 2>&1 | tail -n 12
+      # a run longer than 20 s is a hang, and a finding
+      "$target" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) 2>&1 | tail -n 12
     done
     ;;
   bench)

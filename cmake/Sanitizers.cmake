@@ -9,3 +9,8 @@ if(KELM_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
 endif()
+if(KELM_FUZZ)
+  # Coverage in the libraries too, so that the fuzzers are guided through the parsers they call.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

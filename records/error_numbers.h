@@ -30,6 +30,7 @@ enum ErrorNumber : int {
   kBadBlockLength,
   kShortRecord,
   kBadRepeatCount,
+  kRecordTooLong,
 };
 
 }  // namespace kelm::records

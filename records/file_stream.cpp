@@ -1,6 +1,7 @@
 #include "records/file_stream.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,9 +15,18 @@ FileStream::~FileStream() { close(); }
 bool FileStream::open(const std::string& path, int flags, int mode) {
   close();
   do {
-    fd_ = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    // Not blocking, so that a FIFO is opened at once and then turned away below.
+    fd_ = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
   } while (fd_ < 0 && errno == EINTR);
-  return fd_ >= 0;
+  if (fd_ < 0) return false;
+  struct stat status {};
+  if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode) ||
+      ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  return true;
 }
 
 bool FileStream::openScratch() {
@@ -93,6 +103,7 @@ int FileStream::readLine(std::string& record) {
     const unsigned char* end = buffer_.data() + readEnd_;
     const unsigned char* stop = begin;
     while (stop != end && *stop != '\n' && *stop != '\r') ++stop;
+    if (record.size() + static_cast<std::size_t>(stop - begin) > kMaxRecordBytes) return kTooLong;
     record.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(stop - begin));
     readPos_ += static_cast<std::size_t>(stop - begin);
     if (stop == end) continue;

@@ -14,7 +14,8 @@ class FileStream {
   FileStream(const FileStream&) = delete;
   FileStream& operator=(const FileStream&) = delete;
 
-  // flags and mode as for open(2); false when the file cannot be opened.
+  // flags and mode as for open(2); false when the file cannot be opened or is not a regular
+  // file: a FIFO would block the open until a writer comes, a device may never end.
   bool open(const std::string& path, int flags, int mode = 0666);
   // A nameless temporary file that disappears when closed.
   bool openScratch();
@@ -25,12 +26,17 @@ class FileStream {
 
   static constexpr int kEnd = -1;
   static constexpr int kError = -2;
+  static constexpr int kTooLong = -3;
+  // Far longer than any record of a file that KELM reads (a list of 30000 numbers on one line
+  // is under half of it), so that a file without line ends cannot take all memory.
+  static constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 20;
   // The next byte (0..255), kEnd or kError.
   int readByte();
   int peekByte();
   // Up to count bytes; fewer only at the end of the file. kError on a failed read.
   long readBytes(void* into, std::size_t count);
-  // One record ended by CR, LF or CR LF (not stored). 0, -1 at end of file, or kError.
+  // One record ended by CR, LF or CR LF (not stored). 0, -1 at end of file, kError, or
+  // kTooLong past kMaxRecordBytes.
   int readLine(std::string& record);
 
   bool write(const void* bytes, std::size_t count);

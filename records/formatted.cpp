@@ -61,6 +61,7 @@ struct FormattedTransfer::State {
       return 0;
     }
     const int result = unit->file.readLine(into);
+    if (result == FileStream::kTooLong) return kRecordTooLong;
     return result == FileStream::kError ? kFileReadFailed : result;
   }
 

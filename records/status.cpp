@@ -42,6 +42,7 @@ constexpr std::array kErrorTexts = {
     ErrorEntry{kBadBlockLength, "unformatted record framing damaged"},
     ErrorEntry{kShortRecord, "record shorter than the item list"},
     ErrorEntry{kBadRepeatCount, "invalid repeat count in list-directed input"},
+    ErrorEntry{kRecordTooLong, "record longer than 1 MiB"},
 };
 
 }  // namespace

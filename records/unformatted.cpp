@@ -48,6 +48,11 @@ bool UnformattedRead::State::openBlock() {
   }
   leading = length;
   left = length == kContinued ? kBlockBytes : static_cast<std::size_t>(length);
+  recordBytes += left;
+  if (recordBytes > FileStream::kMaxRecordBytes) {
+    status = kRecordTooLong;
+    return false;
+  }
   return true;
 }
 

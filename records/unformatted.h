@@ -32,6 +32,7 @@ class UnformattedRead {
     bool ended = false;
     int leading = -1;  // leading byte of the open block, -1 when none is open
     std::size_t left = 0;
+    std::size_t recordBytes = 0;  // of the blocks opened so far
 
     bool byte(int& value);
     bool openBlock();

@@ -1,5 +1,7 @@
 // Any input as klplt.res: the figures along z must come out of one walk exactly as the phase
-// plane finds them plane by plane, and the table must be written whatever the numbers are.
+// plane finds them plane by plane, and the table must be written whatever the numbers are,
+// with the program thread's floating-point traps on.
+#include <fenv.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "records/window_port.h"
+#include "runtime/fp_traps.h"
 #include "source/export/figure_tables.h"
 #include "source/klplot/crossing_sweep.h"
 #include "source/klplot/project_readers.h"
@@ -47,6 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (file == nullptr) return 0;
   std::fwrite(data, 1, size, file);
   std::fclose(file);
+  // Only while our code runs: the fuzzer's own arithmetic is not written for traps.
+  enableFloatingPointTraps([](const char* what) {
+    std::fprintf(stderr, "trapped: %s\n", what);
+    std::abort();
+  });
   klplot::loadProjectFiles();
   const klplot::ProjectData& d = klplot::projectData;
 
@@ -61,5 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   });
   const std::vector<exporting::PlaneFigures> figures = exporting::figuresAlong(d, planes);
   if (exporting::figuresCsv(figures, "fuzz", 1000.0).empty()) std::abort();
+  fedisableexcept(FE_ALL_EXCEPT);
+  feclearexcept(FE_ALL_EXCEPT);
   return 0;
 }

@@ -1,18 +1,30 @@
-// One input becomes each of the four project files in turn; every reader must survive it and
-// the extents derived afterwards must stay ordered and finite.
+// One input is a project directory: sections that each start with a line "%%" and a file name
+// (geom.dat, mag.dat, pot.dat or klplt.res) and hold that file's bytes; a file without a section
+// is missing. The project is loaded and drawn as a load shows it, then the phase plane and the
+// markers at the ends of the z range and at typed extremes, all with the program thread's
+// floating-point traps on. A trap, a sanitizer report or a runaway drawing is a finding.
+#include <fenv.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "records/window_port.h"
+#include "runtime/fp_traps.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
+#include "tests/views/counting_canvas.h"
+#include "tests/views/loaded_project_views.h"
 
 namespace {
+
+using namespace kelm::klplot;
 
 class SilentPort final : public kelm::records::WindowPort {
  public:
@@ -22,11 +34,35 @@ class SilentPort final : public kelm::records::WindowPort {
   [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
 };
 
-void writeFile(const char* name, const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(name, "wb");
-  if (file == nullptr) return;
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
+constexpr std::array<std::string_view, 4> kFiles = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
+constexpr std::int32_t kWidth = 1920, kHeight = 1080, kTextHeight = 28;
+
+// Each section of the input becomes its file; a file without a section is removed.
+void writeSections(std::string_view input) {
+  for (std::string_view name : kFiles) std::remove(std::string(name).c_str());
+  std::size_t at = 0;
+  std::string_view file;
+  std::size_t contentStart = 0;
+  auto flush = [&](std::size_t end) {
+    if (file.empty()) return;
+    if (std::FILE* out = std::fopen(std::string(file).c_str(), "wb")) {
+      std::fwrite(input.data() + contentStart, 1, end > contentStart ? end - contentStart : 0, out);
+      std::fclose(out);
+    }
+  };
+  while (at < input.size()) {
+    const std::size_t lineEnd = input.find('\n', at);
+    const std::string_view line = input.substr(at, lineEnd == std::string_view::npos ? lineEnd : lineEnd - at);
+    for (std::string_view name : kFiles) {
+      if (line.size() != name.size() + 2 || line.substr(0, 2) != "%%" || line.substr(2) != name) continue;
+      flush(at > 0 ? at - 1 : 0);  // the line end before a header belongs to the header
+      file = name;
+      contentStart = lineEnd == std::string_view::npos ? input.size() : lineEnd + 1;
+    }
+    if (lineEnd == std::string_view::npos) break;
+    at = lineEnd + 1;
+  }
+  flush(input.size());
 }
 
 }  // namespace
@@ -41,14 +77,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace kelm::klplot;
-  ProjectData& d = projectData;
-  static const char* const kFiles[4] = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
-  for (const char* name : kFiles) std::remove(name);
-  const char* target = kFiles[size > 0 ? data[0] % 4 : 0];
-  writeFile(target, size > 0 ? data + 1 : data, size > 0 ? size - 1 : 0);
+  writeSections(std::string_view(reinterpret_cast<const char*>(data), size));
+  // As on the program thread, but only while our code runs: the fuzzer's own arithmetic is not
+  // written for traps.
+  kelm::enableFloatingPointTraps([](const char* what) {
+    std::fprintf(stderr, "trapped: %s\n", what);
+    std::abort();
+  });
   loadProjectFiles();
+  const ProjectData& d = projectData;
   if (!(d.zAxisMin < d.zAxisMax) || !(d.rAxisMin < d.rAxisMax) || !std::isfinite(d.zAxisMax)) std::abort();
-  (void)fieldAt(static_cast<float>(d.zAxisMin));
+  kelm::klplot::testing::CountingCanvas canvas;
+  kelm::klplot::testing::drawLoadedProject({canvas, canvas, canvas, canvas}, kWidth, kHeight, kTextHeight,
+                                           fieldAt);
+  kelm::klplot::testing::drawPlaneAcrossTheRange(canvas, kWidth, kHeight, kTextHeight, fieldAt);
+  // Printed pages are drawn here too, once they exist.
+  fedisableexcept(FE_ALL_EXCEPT);
+  feclearexcept(FE_ALL_EXCEPT);
   return 0;
 }

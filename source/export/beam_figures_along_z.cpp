@@ -14,10 +14,11 @@ namespace {
 constexpr double kElectronRestEnergy = 510998.95;  // eV
 constexpr double kInnerFraction = 0.9;
 
-// sqrt(<r^2><r'^2> - <rr'>^2) from current-weighted sums; 0 where rounding makes it negative.
+// sqrt(<r^2><r'^2> - <rr'>^2) from current-weighted sums; 0 where rounding makes it negative
+// or the current is too small a divisor.
 double rmsEmittanceOf(const klplot::Moments& m, double current) {
   const double radicand = m.spp * m.srr - m.srp * m.srp;
-  return radicand > 0.0 ? std::sqrt(radicand) / current : 0.0;
+  return radicand > 0.0 ? klplot::quotient(std::sqrt(radicand), current).value_or(0.0) : 0.0;
 }
 
 // The crossings ranked by the invariant of the rms ellipse, <r'^2> r^2 - 2 <rr'> r r' + <r^2> r'^2
@@ -66,7 +67,11 @@ PlaneFigures figuresOf(const klplot::Crossings& c, float z, double field) {
   f.shaped = c.count > 0 && c.totalCurrent > 0.0;
   if (!f.shaped) return f;
   const klplot::Moments m = klplot::momentsOf(c);
-  f.rmsRadius = m.srr > 0.0 ? std::sqrt(m.srr / c.totalCurrent) : 0.0;
+  const std::optional<double> meanSquare = klplot::quotient(m.srr, c.totalCurrent);
+  // Currents that almost cancel leave no meaningful shape to the beam.
+  f.shaped = meanSquare.has_value();
+  if (!f.shaped) return f;
+  f.rmsRadius = *meanSquare > 0.0 ? std::sqrt(*meanSquare) : 0.0;
   f.emittance.rms = rmsEmittanceOf(m, c.totalCurrent) / 2.0;
   f.emittance.ninety = innerEmittance(c, m);
   return f;

@@ -1,6 +1,9 @@
 #include "source/klplot/beam_figures.h"
 
 #include <cmath>
+#include <limits>
+
+#include "source/klplot/single_precision.h"
 
 namespace kelm::klplot {
 namespace {
@@ -12,10 +15,16 @@ double emittanceOf(const Crossings& c) {
   const Moments m = momentsOf(c);
   const double radicand = m.spp * m.srr - m.srp * m.srp;
   if (!(radicand > 0.0)) return 0.0;
-  return 4.0 * std::sqrt(radicand) / c.totalCurrent;
+  return quotient(4.0 * std::sqrt(radicand), c.totalCurrent).value_or(0.0);
 }
 
 }  // namespace
+
+std::optional<double> quotient(double a, double b) {
+  // Dividing by 1 or more cannot overflow; below 1, |b| times the largest double is finite.
+  if (std::fabs(b) >= 1.0 || std::fabs(a) <= std::fabs(b) * std::numeric_limits<double>::max()) return a / b;
+  return std::nullopt;
+}
 
 Moments momentsOf(const Crossings& c) {
   Moments m;
@@ -36,14 +45,23 @@ void clearCrossings(Crossings& out) {
 }
 
 void addCrossing(const ProjectData& data, int i, int k, float phaseZ, Crossings& out) {
-  const float z1 = float(data.trajZ(i, k - 1)), z2 = float(data.trajZ(i, k));
-  const float r1 = float(data.trajR(i, k - 1)), r2 = float(data.trajR(i, k));
+  const float z1 = trajectoryZ(data, i, k - 1), z2 = trajectoryZ(data, i, k);
+  const float r1 = saturatedSingle(data.trajR(i, k - 1)), r2 = saturatedSingle(data.trajR(i, k));
   const int c = ++out.count;
+  // Each step in single precision as the copies are, but formed in double and saturated:
+  // that gives the single-precision result exactly, without overflowing at the edges.
+  const float dr = saturatedSingle(double(r2) - r1);
   // Both points on the plane: the slope is 0/0, shown as 0.
-  out.slope(c) = z2 != z1 ? (r2 - r1) / (z2 - z1) : 0.0f;
-  if (phaseZ == z1) out.radius(c) = r1;
-  else if (phaseZ == z2) out.radius(c) = r2;
-  else out.radius(c) = (z1 - phaseZ) / (z1 - z2) * (r2 - r1) + r1;
+  out.slope(c) = z2 != z1 ? saturatedSingle(dr / double(saturatedSingle(double(z2) - z1))) : 0.0f;
+  if (phaseZ == z1) {
+    out.radius(c) = r1;
+  } else if (phaseZ == z2) {
+    out.radius(c) = r2;
+  } else {
+    const float along = saturatedSingle(double(saturatedSingle(double(z1) - phaseZ)) /
+                                        saturatedSingle(double(z1) - z2));
+    out.radius(c) = saturatedSingle(double(saturatedSingle(double(along) * dr)) + r1);
+  }
   out.current(c) = float(data.trajCurrent(i));
   out.trajectory(c) = i;
   out.totalCurrent += data.trajCurrent(i);
@@ -59,7 +77,7 @@ void findCrossings(const ProjectData& data, float phaseZ, Crossings& out) {
     int np = data.trajNext(i) - 1;
     if (np > kMaxTrajPoints) np = kMaxTrajPoints;
     for (int k = 2; k <= np; ++k) {
-      if (!segmentMeetsPlane(phaseZ, float(data.trajZ(i, k - 1)), float(data.trajZ(i, k)))) continue;
+      if (!segmentMeetsPlane(phaseZ, trajectoryZ(data, i, k - 1), trajectoryZ(data, i, k))) continue;
       addCrossing(data, i, k, phaseZ, out);
       break;
     }

@@ -2,6 +2,7 @@
 
 #include "source/klplot/panel_axes.h"
 #include "source/klplot/plot_mapping.h"
+#include "source/klplot/single_precision.h"
 
 namespace kelm::klplot {
 
@@ -17,7 +18,7 @@ void drawCathodeView(const ViewContext& v, const ProjectData& data) {
 
 void copyCathodeRadii(ProjectData& data) {
   for (int i = 1; i <= data.trajCount && i <= kMaxTrajectories; ++i)
-    data.cathodeR(i) = static_cast<float>(data.trajR(i, 1));
+    data.cathodeR(i) = saturatedSingle(data.trajR(i, 1));
 }
 
 }  // namespace kelm::klplot

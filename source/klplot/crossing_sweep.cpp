@@ -21,10 +21,11 @@ void walkTrajectories(const ProjectData& data, int n, std::span<const float> blo
     int np = data.trajNext(i) - 1;
     if (np > kMaxTrajPoints) np = kMaxTrajPoints;
     for (int k = 2; k <= np; ++k) {
-      const float z1 = float(data.trajZ(i, k - 1)), z2 = float(data.trajZ(i, k));
+      const float z1 = trajectoryZ(data, i, k - 1), z2 = trajectoryZ(data, i, k);
       const float low = std::min(z1, z2);
-      // The planes that meet the segment lie together around its lower end: the test is
-      // monotonic on either side of the segment, so the search stops at the first miss.
+      // The planes that meet the segment are those from its lower end to its upper one; the
+      // scan down from the lower end finds more only where a z is not a number, which meets
+      // every plane. Either way the search stops at the first miss.
       const std::size_t start =
           std::size_t(std::lower_bound(block.begin(), block.end(), low) - block.begin());
       auto visit = [&](std::size_t j) {

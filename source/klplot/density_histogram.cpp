@@ -1,5 +1,6 @@
 #include "source/klplot/density_histogram.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelm::klplot {
@@ -11,6 +12,12 @@ void addShare(DensityHistogram& out, long bin, double amount) {
   if (bin < 1) bin = 1;
   if (bin > out.bins + 1) bin = out.bins + 1;
   out.density(bin) += amount;
+}
+
+// A position in bins as an integer. Far outside the bins it is held just beyond them on its
+// side, which files the current exactly where the whole number would have.
+long binOf(double position) {
+  return static_cast<long>(std::trunc(std::clamp(position, -2.0, kMaxDensityBins + 3.0)));
 }
 
 }  // namespace
@@ -28,15 +35,17 @@ void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
   if (out.rMax <= 0.0) out.rMax = 1.0;
   out.rMax += 0.5 * h;
 
-  if (h > 0.0) {
+  // A spacing below a millionth of the radius asks for more bins than there are, and rMax / h
+  // could overflow.
+  if (h > 0.0 && out.rMax <= h * 1e6) {
     const double k = std::ceil(out.rMax / h);
     if (out.bins >= k) out.bins = out.divisionsUsed = static_cast<int>(k);
   }
   for (int c = 1; c <= n; ++c) {
     const double t = out.bins * double(r(c)) / out.rMax + 1.0;
     if (h > 0.0) {
-      const long kh = static_cast<long>(std::trunc(t + 0.5 * h));
-      const long kl = static_cast<long>(std::trunc(t - 0.5 * h));
+      const long kh = binOf(t + 0.5 * h);
+      const long kl = binOf(t - 0.5 * h);
       if (kh > 1 && kl != kh) {
         addShare(out, kh - 1, current(c) * ((kh - t) / h + 0.5));
         addShare(out, kh, current(c) * ((t - kh) / h + 0.5));
@@ -44,7 +53,7 @@ void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
         addShare(out, kh, current(c));
       }
     } else {
-      addShare(out, static_cast<long>(std::trunc(out.bins * double(r(c)) / out.rMax)) + 1, current(c));
+      addShare(out, binOf(out.bins * double(r(c)) / out.rMax) + 1, current(c));
     }
   }
   out.density(out.bins) += out.density(out.bins + 1);

@@ -1,7 +1,9 @@
 #include "source/klplot/field_view.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "records/formatted.h"
 #include "source/klplot/display_state.h"
@@ -11,11 +13,18 @@
 namespace kelm::klplot {
 namespace {
 
+// Whole thousands of b; beyond 32 bits the label shows asterisks all the same.
+std::int32_t thousands(float b) {
+  const double k = std::trunc(b * 0.001);
+  constexpr double kLimit = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::clamp(k, -kLimit, kLimit));
+}
+
 GridLabel fieldLabel(float b) {
   GridLabel text;
   text.fill(' ');
   if (b > 9999.0f || b < -9999.0f)
-    (void)records::writeInternal(text, "(I4,'K')", std::int32_t(std::trunc(b * 0.001)));
+    (void)records::writeInternal(text, "(I4,'K')", thousands(b));
   else if (b > 10.0f || b < -10.0f)
     (void)records::writeInternal(text, "(F6.0)", b);
   else

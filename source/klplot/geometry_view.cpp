@@ -1,12 +1,15 @@
 #include "source/klplot/geometry_view.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 
 #include "source/klplot/display_state.h"
 #include "source/klplot/plot_mapping.h"
+#include "source/klplot/single_precision.h"
 #include "source/klplot/tick_label.h"
+#include "source/klplot/tick_walk.h"
 
 namespace kelm::klplot {
 namespace {
@@ -26,16 +29,22 @@ Frame chooseFrame(const ViewContext& v, const ProjectData& d) {
   const double p = std::pow(10.0, e);
   Frame f{};
   f.L = std::trunc(d.zAxisMin * (1.0 / p)) * p;
-  const std::int32_t a = 90 * (v.H / 2) - 4320;
-  const std::int32_t b = 85 * (v.W - 16);
-  const double q = (double(a) / double(b)) / (2.0 * d.rAxisMax / (d.zAxisMax - f.L));
+  // Truncating a range that lies at or below zero toward zero can put the left edge on or
+  // beyond the right one (outline z within (-1, 0]); the range's own start is the edge then.
+  if (!(f.L < d.zAxisMax)) f.L = d.zAxisMin;
+  // Whole numbers as in 32 bits, formed in double so that no screen size can overflow them.
+  const double a = 90.0 * (v.H / 2) - 4320.0;
+  const double b = 85.0 * (v.W - 16.0);
+  // An outline whose height vanishes beside its length keeps the full width.
+  const double heightPerLength = std::max(2.0 * d.rAxisMax / (d.zAxisMax - f.L), 1e-300);
+  const double q = (b != 0.0 ? a / b : 0.0) / heightPerLength;
   f.fL = 0.05f;
   f.fB = 0.15f;
   if (q >= 1.0) {
     f.fR = 0.95f;
     f.fT = float(0.85 / q + 0.15);
   } else {
-    f.fR = float(0.9 * q + 0.05);
+    f.fR = saturatedSingle(0.9 * q + 0.05);
     f.fT = 1.0f;
   }
   return f;
@@ -43,12 +52,12 @@ Frame chooseFrame(const ViewContext& v, const ProjectData& d) {
 
 void drawZAxis(const ViewContext& v, const ProjectData& d, const Frame& f) {
   Canvas& c = v.canvas;
-  const float y0 = float(-1.15 * d.rAxisMax);
-  const float yT = float(y0 + (d.rAxisMax - d.rAxisMin) * 0.04);
+  const float y0 = saturatedSingle(-1.15 * d.rAxisMax);
+  const float yT = saturatedSingle(y0 + (d.rAxisMax - d.rAxisMin) * 0.04);
   const double a = d.rAxisMax * 0.09;
   double lastLabel = -1.0;
   if (d.zAxisMaxF >= d.zAxisMinF && d.zTickStep > 0.0f) {
-    for (float z = d.zAxisMinF; z <= d.zAxisMaxF; z += d.zTickStep) {
+    walkTicks(d.zAxisMinF, d.zAxisMaxF, d.zTickStep, [&](float z) {
       std::array<char, 5> text;
       text.fill(' ');
       tickLabel(z, text, 5);
@@ -61,7 +70,7 @@ void drawZAxis(const ViewContext& v, const ProjectData& d, const Frame& f) {
       } else {
         line(c, z, y0, z, y0 + (d.rAxisMax - d.rAxisMin) * 0.02);
       }
-    }
+    });
   }
   line(c, d.zAxisMinF, y0, d.zAxisMaxF, y0);
 }
@@ -107,8 +116,8 @@ void drawTrajectories(const ViewContext& v, const ProjectData& d) {
     if (n > kMaxTrajPoints) n = kMaxTrajPoints;
     if (n < 1) continue;
     for (int p = 1; p <= n; ++p) {
-      z[p - 1] = float(d.trajZ(i, p));
-      r[p - 1] = float(d.trajR(i, p));
+      z[p - 1] = saturatedSingle(d.trajZ(i, p));
+      r[p - 1] = saturatedSingle(d.trajR(i, p));
       rm[p - 1] = -r[p - 1];
     }
     polyline(c, n, z.data(), r.data());

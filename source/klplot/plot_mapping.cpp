@@ -1,7 +1,10 @@
 #include "source/klplot/plot_mapping.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include "source/klplot/single_precision.h"
 
 namespace kelm::klplot {
 
@@ -18,11 +21,37 @@ std::int16_t toPixel(double v) {
 
 static bool mapped() { return plotMapping.windowFlag != 0 && plotMapping.viewportFlag != 0; }
 
+namespace {
+
+// Far beyond any surface, yet small enough that no step of the mapping can overflow: every
+// stored bound is a float and a window at least the smallest float wide.
+constexpr double kFarAway = 1e200;
+
+// Where v lies in [lo, hi], as a fraction of the window; an empty window maps all onto lo.
+double windowFraction(double v, float lo, float hi) {
+  const double span = double(hi) - lo;
+  return span != 0.0 ? (std::clamp(v, -kFarAway, kFarAway) - lo) / span : 0.0;
+}
+
+// Rounding to single precision collapses a range that is narrow beside its distance from zero;
+// it then gets a millionth of its value, at least 1, on either side, so that the mapping never
+// divides by zero.
+void storeRange(float& lo, float& hi, double a, double b) {
+  lo = saturatedSingle(a);
+  hi = saturatedSingle(b);
+  if (lo != hi) return;
+  const double half = std::max(std::fabs(double(lo)) * 1e-6, 1.0);
+  lo = saturatedSingle(double(lo) - half);
+  hi = saturatedSingle(double(hi) + half);
+}
+
+}  // namespace
+
 Pixel mapPoint(double x, double y) {
   const PlotMapping& m = plotMapping;
   if (!mapped()) return {toPixel(x), toPixel(y)};
-  const double fx = (x - m.wx1) / (double(m.wx2) - m.wx1) * (double(m.vx2) - m.vx1) + m.vx1;
-  const double fy = (y - m.wy1) / (double(m.wy2) - m.wy1) * (double(m.vy2) - m.vy1) + m.vy1;
+  const double fx = windowFraction(x, m.wx1, m.wx2) * (double(m.vx2) - m.vx1) + m.vx1;
+  const double fy = windowFraction(y, m.wy1, m.wy2) * (double(m.vy2) - m.vy1) + m.vy1;
   return {toPixel(fx * m.W), toPixel((1.0 - fy) * m.H)};
 }
 
@@ -34,14 +63,16 @@ void setDeviceSize(std::int32_t w, std::int32_t h) {
 void setWindow(int flag, double wx1, double wx2, double wy1, double wy2) {
   PlotMapping& m = plotMapping;
   m.windowFlag = static_cast<std::int16_t>(flag);
-  m.wx1 = float(wx1), m.wx2 = float(wx2), m.wy1 = float(wy1), m.wy2 = float(wy2);
+  storeRange(m.wx1, m.wx2, wx1, wx2);
+  storeRange(m.wy1, m.wy2, wy1, wy2);
   if (m.viewportFlag == 0) m.vx1 = 0.0f, m.vx2 = 1.0f, m.vy1 = 0.0f, m.vy2 = 1.0f;
 }
 
 void setViewport(int flag, double vx1, double vx2, double vy1, double vy2) {
   PlotMapping& m = plotMapping;
   m.viewportFlag = static_cast<std::int16_t>(flag);
-  m.vx1 = float(vx1), m.vx2 = float(vx2), m.vy1 = float(vy1), m.vy2 = float(vy2);
+  m.vx1 = saturatedSingle(vx1), m.vx2 = saturatedSingle(vx2);
+  m.vy1 = saturatedSingle(vy1), m.vy2 = saturatedSingle(vy2);
 }
 
 void polyline(Canvas& c, int n, const float* x, const float* y) {
@@ -73,8 +104,10 @@ void line(Canvas& c, double x1, double y1, double x2, double y2) {
 }
 
 void rectangleOutline(Canvas& c, double x1, double x2, double y1, double y2) {
-  const float xs[5] = {float(x1), float(x2), float(x2), float(x1), float(x1)};
-  const float ys[5] = {float(y1), float(y1), float(y2), float(y2), float(y1)};
+  const float left = saturatedSingle(x1), right = saturatedSingle(x2);
+  const float bottom = saturatedSingle(y1), top = saturatedSingle(y2);
+  const float xs[5] = {left, right, right, left, left};
+  const float ys[5] = {bottom, bottom, top, top, bottom};
   polyline(c, 5, xs, ys);
 }
 

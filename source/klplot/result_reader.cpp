@@ -1,4 +1,6 @@
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "records/unformatted.h"
 #include "records/formatted.h"
@@ -14,8 +16,13 @@ namespace {
 constexpr double kOneOverTwoPi = 0.15915494580678602;
 
 // Raw doubles from the file may be anything; values no view can draw make the file damaged
-// rather than reaching a trap in a view.
-bool plausible(double value) { return std::isfinite(value) && std::fabs(value) <= 1e30; }
+// rather than reaching a trap in a view. A signalling NaN traps even when it is only compared,
+// so the exponent bits are looked at before the value is used as a number.
+bool plausible(double value) {
+  constexpr std::uint64_t kExponent = 0x7FF0000000000000;
+  if ((std::bit_cast<std::uint64_t>(value) & kExponent) == kExponent) return false;
+  return std::fabs(value) <= 1e30;
+}
 
 bool readStartRecords(ProjectData& d) {
   const double scale = d.meshScale;

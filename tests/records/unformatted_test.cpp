@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "records/error_numbers.h"
 #include "records/unformatted.h"
 #include "records/units.h"
 #include "temp_directory.h"
@@ -105,6 +106,14 @@ TEST_F(Unformatted, DamagedFramingIsAnErrorAndEndsAreMinusOne) {
     else EXPECT_EQ(status, c.expected);
     closeUnit(21);
   }
+}
+
+TEST_F(Unformatted, RecordsLongerThanTheLimitFail) {
+  std::string chain;
+  for (int k = 0; k < (1 << 20) / 128 + 1; ++k) chain += bytes({0x81}) + std::string(128, '\0') + bytes({0x81});
+  openWith(bytes({0x4B}) + chain + bytes({0x04}) + le32(3) + bytes({0x04, 0x82}));
+  std::int32_t value = 0;
+  EXPECT_EQ(readUnformatted(21, value), kRecordTooLong);
 }
 
 TEST_F(Unformatted, TwoItemsFromAFourByteRecordFail) {

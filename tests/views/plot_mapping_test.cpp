@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "recording_canvas.h"
+#include "tests/views/program_thread.h"
 
 namespace kelm::klplot {
 namespace {
@@ -117,6 +118,40 @@ TEST(PlotPrimitives, RectangleOutlineAndText) {
   testing::RecordingCanvas raw;
   textAtPoint(raw, 12.9, 40.2, "R", 13);
   EXPECT_EQ(raw.log, (Log{"move 12,40", "text 'R'"}));
+}
+
+// Windows that data can make: beyond single precision, or collapsed by rounding to it. With
+// the program thread's traps on, each is stored and mapped without a fault, ordered as given.
+TEST(PlotMapping, HostileWindowsAreStoredAndMappedWithoutATrap) {
+  struct Case {
+    const char* what;
+    double lo, hi;
+    double probe;   // a value inside the range as given
+    int column;     // where the probe lands on a surface 1000 wide
+  } cases[] = {
+      {"field of one sample 1e10 G", 1e10, 1e10 + 6.0, 1e10, 500},
+      // Saturated to 3e38, then widened below it.
+      {"both ends beyond single precision", 1e39, 2e39, 3e38, 1000},
+      {"the largest float twice", 3.4e38, 3.4e38, 3e38, 1000},
+      {"an empty range at zero", 0.0, 0.0, 0.0, 500},
+      {"a range wider than single precision", -1e39, 1e39, 0.0, 500},
+      {"mesh scale 1e-30", 0.0, 1e-30, 1e-30, 1000},
+  };
+  for (const Case& c : cases) {
+    Pixel inside{}, far{};
+    kelm::testing::onProgramThread([&] {
+      setDeviceSize(1000, 500);
+      setWindow(1, c.lo, c.hi, c.lo, c.hi);
+      setViewport(1, 0.0, 1.0, 0.0, 1.0);
+      inside = mapPoint(c.probe, c.probe);
+      far = mapPoint(1e300, -1e300);
+    });
+    EXPECT_LT(plotMapping.wx1, plotMapping.wx2) << c.what;
+    EXPECT_LT(plotMapping.wy1, plotMapping.wy2) << c.what;
+    EXPECT_NEAR(inside.x, c.column, 3) << c.what;  // a few float steps across the range
+    EXPECT_EQ(far.x, 32767) << c.what;
+    EXPECT_EQ(far.y, 32767) << c.what;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+// A canvas that keeps only the number of calls, for drawing hostile data: far more calls than
+// any real picture makes (the full example draws about a million) means a loop that does not end.
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "source/klplot/canvas.h"
+
+namespace kelm::klplot::testing {
+
+class CountingCanvas final : public Canvas {
+ public:
+  static constexpr long kRunaway = 50'000'000;
+  long calls = 0;
+
+  std::int32_t setDrawColor(std::int32_t) override { return count(), 0; }
+  void moveTo(std::int16_t, std::int16_t) override { count(); }
+  void lineTo(std::int16_t, std::int16_t) override { count(); }
+  void drawRectangle(int, std::int16_t, std::int16_t, std::int16_t, std::int16_t) override { count(); }
+  void setPixel(std::int16_t, std::int16_t) override { count(); }
+  std::int32_t getPixelColor(std::int16_t, std::int16_t) override { return count(), 0xFFFFFF; }
+  std::int32_t setPixelColor(std::int16_t, std::int16_t, std::int32_t) override { return count(), 0xFFFFFF; }
+  void drawText(std::string_view) override { count(); }
+  std::int32_t windowHeight() const override { return 514; }
+
+ private:
+  void count() {
+    if (++calls <= kRunaway) return;
+    std::fprintf(stderr, "runaway drawing\n");
+    std::abort();
+  }
+};
+
+}  // namespace kelm::klplot::testing

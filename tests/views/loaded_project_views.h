@@ -1,0 +1,80 @@
+#pragma once
+// What a load shows, drawn as the view windows draw it: the four views of the project in the
+// store with their z-markers, each on the canvas its window would have. The tests and the fuzz
+// target share it, so that they draw exactly what a user sees.
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "source/klplot/canvas.h"
+#include "source/klplot/cathode_view.h"
+#include "source/klplot/display_state.h"
+#include "source/klplot/field_view.h"
+#include "source/klplot/geometry_view.h"
+#include "source/klplot/phase_plane_view.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/single_precision.h"
+#include "source/klplot/view_layout.h"
+#include "source/klplot/z_marker.h"
+
+namespace kelm::klplot::testing {
+
+struct ViewCanvases {
+  Canvas& beam;
+  Canvas& cathode;
+  Canvas& field;
+  Canvas& phasePlane;
+};
+
+// fieldAt is passed in, so that a caller without the field reader can still draw.
+template <class FieldAt>
+void drawPhasePlaneAt(Canvas& canvas, std::int32_t w, std::int32_t h, std::int32_t textHeight,
+                      float z, FieldAt fieldAt) {
+  drawPhasePlaneView(ViewContext{canvas, w, h, textHeight}, projectData,
+                     PhasePlaneInput{z, fieldAt(z), displayState.densityDivisions.load()});
+}
+
+// The first drawing after a load on a screen of w by h pixels.
+template <class FieldAt>
+void drawLoadedProject(const ViewCanvases& c, std::int32_t w, std::int32_t h,
+                       std::int32_t textHeight, FieldAt fieldAt) {
+  ProjectData& d = projectData;
+  displayState.screenRect = ScreenRect{0, 0, w, h};
+  MarkerSave beamMarker, fieldMarker;
+
+  drawGeometryView(ViewContext{c.beam, w, h, textHeight}, d, GeometryToggles{});
+  d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
+  const float z = d.phaseZ.load();
+  drawMarkerLine(c.beam, beamMarker,
+                 markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
+                              displayState.fL.load(), displayState.fR.load(), w));
+
+  for (int i = 1; i <= d.trajCount && i <= kMaxTrajectories; ++i)
+    d.cathodeR(i) = saturatedSingle(d.trajR(i, 1));
+  drawCathodeView(ViewContext{c.cathode, w, h, textHeight}, d);
+
+  drawFieldView(ViewContext{c.field, w, h, textHeight}, d);
+  drawMarkerLine(c.field, fieldMarker,
+                 markerColumn(z, d.zAxisMinF, d.zAxisMaxF, displayState.gL.load(),
+                              displayState.gR.load(), w));
+
+  drawPhasePlaneAt(c.phasePlane, w, h, textHeight, z, fieldAt);
+}
+
+// Where the Z-coordinate handling can put the plane and its markers after a load: the ends of
+// the z range and any finite number typed into the dialog.
+template <class FieldAt>
+void drawPlaneAcrossTheRange(Canvas& c, std::int32_t w, std::int32_t h, std::int32_t textHeight,
+                             FieldAt fieldAt) {
+  const ProjectData& d = projectData;
+  for (float z : {d.zAxisMinF, d.zAxisMaxF, 0.0f, 1e20f, -1e20f, 3.4028235e38f, -3.4028235e38f}) {
+    MarkerSave save;
+    drawMarkerLine(c, save, markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
+                                         displayState.fL.load(), displayState.fR.load(), w));
+    drawMarkerLine(c, save, markerColumn(z, d.zAxisMinF, d.zAxisMaxF, displayState.gL.load(),
+                                         displayState.gR.load(), w));
+    drawPhasePlaneAt(c, w, h, textHeight, z, fieldAt);
+  }
+}
+
+}  // namespace kelm::klplot::testing
