@@ -11,21 +11,13 @@
 #include <memory>
 #include <string>
 
-#include "records/window_port.h"
+#include "fuzz/silent_port.h"
 #include "runtime/fp_traps.h"
 #include "source/export/figure_tables.h"
 #include "source/klplot/crossing_sweep.h"
 #include "source/klplot/project_readers.h"
 
 namespace {
-
-class SilentPort final : public kelm::records::WindowPort {
- public:
-  bool openWindow(int, std::string_view) override { return true; }
-  void closeWindow(int) override {}
-  void writeRecord(int, std::string_view) override {}
-  [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
-};
 
 template <class T>
 bool same(const T& a, const T& b) {
@@ -35,7 +27,7 @@ bool same(const T& a, const T& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static SilentPort port;
+  static kelm::fuzzing::SilentPort port;
   kelm::records::setWindowPort(&port);
   const auto dir =
       std::filesystem::temp_directory_path() / ("kelm-fuzz-export-" + std::to_string(::getpid()));
