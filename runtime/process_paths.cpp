@@ -20,4 +20,9 @@ std::string currentDirectory() {
   return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
+bool isWithin(std::string_view path, std::string_view directory) {
+  if (!path.starts_with(directory)) return false;
+  return path.size() == directory.size() || directory.ends_with('/') || path[directory.size()] == '/';
+}
+
 }  // namespace kelm

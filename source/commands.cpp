@@ -41,7 +41,6 @@ void printPhasePlaneCommand(std::int32_t*) { notAvailableYet("Printing of the ph
 void printCathodeCommand(std::int32_t*) {
   notAvailableYet("Printing of the cathode current density page");
 }
-void batchModeCommand(std::int32_t*) { notAvailableYet("Batch mode"); }
 
 void beamToggleCommand(std::int32_t*) {
   toggle(beamShown, kBeamToggleItem, "Hide beam", "Show beam");

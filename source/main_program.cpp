@@ -3,6 +3,7 @@
 #include <string>
 
 #include "runtime/process_paths.h"
+#include "source/batch_run.h"
 #include "source/kelm/klmaindemo.h"
 #include "source/klplot/klplotdemo.h"
 #include "source/klplot/resource.h"
@@ -34,6 +35,8 @@ void serveOneRequest() {
   } else if (buildNetRequested.load() == 1) {
     buildNetRequested.store(0);
     runBuildNet();
+  } else if (batchRequested.load() == 1) {
+    runBatch();
   }
 }
 

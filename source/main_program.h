@@ -7,7 +7,8 @@ namespace kelm {
 
 void mainProgram();
 
-// Serves at most one long request (Solve, then Build net) after the display driver returned.
+// Serves at most one long request (Solve, then Build net, then the batch) after the display
+// driver returned.
 void serveOneRequest();
 
 // The help file beside the program, computed once at start-up.

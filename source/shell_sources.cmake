@@ -1,8 +1,11 @@
 list(APPEND KELM_SHELL_SOURCES
+  batch_dialog.cpp
+  batch_run.cpp
   commands.cpp
   main_program.cpp
   menu_bar.cpp
   project_selection.cpp
+  project_tree.cpp
   startup_paths.cpp
   z_coordinate.cpp
   klplot/resource.cpp

@@ -11,5 +11,7 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   frame_operations.cpp
   unit_port.cpp
   project_dialogs.cpp
+  dialog_controls.cpp
+  drives.cpp
   app.cpp
 )

@@ -5,14 +5,12 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
 
-#include <map>
-#include <memory>
-
 #include "runtime/text.h"
-#include "window/dialogs.h"
+#include "window/dialog_record.h"
 
 namespace kelm::window {
 namespace {
@@ -21,11 +19,6 @@ std::map<int, DialogTemplate>& templates() {
   static std::map<int, DialogTemplate> registered;
   return registered;
 }
-
-struct LoadedDialog {
-  std::unique_ptr<QDialog> dialog;
-  std::map<int, QWidget*> controls;
-};
 
 std::map<int, LoadedDialog>& loadedDialogs() {
   static std::map<int, LoadedDialog> loaded;
@@ -37,15 +30,22 @@ bool onMessageThread() {
   return qApp != nullptr && QThread::currentThread() == qApp->thread();
 }
 
-LoadedDialog* find(int handle) {
-  auto it = loadedDialogs().find(handle);
-  return it == loadedDialogs().end() ? nullptr : &it->second;
+void pressButton(int handle, int id) {
+  LoadedDialog* d = findDialog(handle);
+  if (d == nullptr) return;
+  const auto bound = d->callbacks.find(id);
+  if (bound != d->callbacks.end()) bound->second(handle, id);
+  else d->dialog->done(id);
 }
 
-QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
+QWidget* makeControl(const ControlTemplate& c, QDialog& dialog, int handle) {
   switch (c.kind) {
     case ControlKind::staticText:
-      return new QLabel(QString::fromLatin1(c.text), &dialog);
+    case ControlKind::rightAlignedText: {
+      auto* label = new QLabel(QString::fromLatin1(c.text), &dialog);
+      if (c.kind == ControlKind::rightAlignedText) label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+      return label;
+    }
     case ControlKind::edit:
       return new QLineEdit(&dialog);
     case ControlKind::defaultButton:
@@ -54,14 +54,23 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
       button->setDefault(c.kind == ControlKind::defaultButton);
       button->setAutoDefault(c.kind == ControlKind::defaultButton);
       const int id = c.id;
-      QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, id] { dialog.done(id); });
+      QObject::connect(button, &QPushButton::clicked, &dialog, [handle, id] { pressButton(handle, id); });
       return button;
     }
+    case ControlKind::dropDownList:
+    case ControlKind::listBox:
+    case ControlKind::treeView:
+      return makeListControl(c, dialog, handle);
   }
   return nullptr;
 }
 
 }  // namespace
+
+LoadedDialog* findDialog(int handle) {
+  auto it = loadedDialogs().find(handle);
+  return it == loadedDialogs().end() ? nullptr : &it->second;
+}
 
 void registerDialogTemplate(const DialogTemplate& dialog) { templates()[dialog.resource] = dialog; }
 
@@ -78,21 +87,31 @@ int loadDialog(int resource) {
   const double unitX = metrics.averageCharWidth() / 4.0, unitY = metrics.height() / 8.0;
   auto px = [](double units, double scale) { return static_cast<int>(units * scale); };
   dialog.setFixedSize(px(t.width, unitX), px(t.height, unitY));
+  const int handle = nextHandle++;
   for (const ControlTemplate& c : t.controls) {
-    QWidget* control = makeControl(c, dialog);
-    control->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), px(c.height, unitY));
+    QWidget* control = makeControl(c, dialog, handle);
+    // A drop-down's template height includes its open list.
+    const int height = c.kind == ControlKind::dropDownList ? control->sizeHint().height()
+                                                           : px(c.height, unitY);
+    control->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), height);
     if (c.id >= 0) {
       control->setObjectName(QString::number(c.id));
       loaded.controls[c.id] = control;
     }
   }
-  const int handle = nextHandle++;
   loadedDialogs()[handle] = std::move(loaded);
   return handle;
 }
 
+int bindControl(int dialog, int control, ControlCallback callback) {
+  LoadedDialog* d = findDialog(dialog);
+  if (!d || !d->controls.count(control) || callback == nullptr) return 0;
+  d->callbacks[control] = callback;
+  return 1;
+}
+
 int setControlText(int dialog, int control, std::string_view text) {
-  LoadedDialog* d = find(dialog);
+  LoadedDialog* d = findDialog(dialog);
   if (!d || !d->controls.count(control)) return 0;
   const QString value = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
   QWidget* widget = d->controls[control];
@@ -103,7 +122,7 @@ int setControlText(int dialog, int control, std::string_view text) {
 }
 
 int getControlText(int dialog, int control, std::span<char> text) {
-  LoadedDialog* d = find(dialog);
+  LoadedDialog* d = findDialog(dialog);
   if (!d || !d->controls.count(control)) return 0;
   QString value;
   QWidget* widget = d->controls[control];
@@ -114,14 +133,32 @@ int getControlText(int dialog, int control, std::span<char> text) {
   return 1;
 }
 
-int runDialogModal(int dialog) {
-  LoadedDialog* d = find(dialog);
+int runDialogModal(int dialog, DialogProcedure procedure) {
+  LoadedDialog* d = findDialog(dialog);
   if (!d || !onMessageThread()) return -1;
+  d->procedure = procedure;
+  if (procedure != nullptr) procedure(dialog, {DialogEvent::initialised, 0, {}});
   const int result = d->dialog->exec();
   // Closing the window or pressing Escape is a Cancel.
   return result == QDialog::Rejected ? 2 : result;
 }
 
+int endDialog(int dialog, int result) {
+  LoadedDialog* d = findDialog(dialog);
+  if (!d) return 0;
+  d->dialog->done(result);
+  return 1;
+}
+
 int releaseDialog(int dialog) { return loadedDialogs().erase(dialog) == 1 ? 1 : 0; }
+
+void showDialogMessage(int dialog, std::string_view text) {
+  LoadedDialog* d = findDialog(dialog);
+  if (!d) return;
+  QMessageBox box(QMessageBox::Warning, d->dialog->windowTitle(),
+                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok,
+                  d->dialog.get());
+  box.exec();
+}
 
 }  // namespace kelm::window

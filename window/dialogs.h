@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelm::window {
 
@@ -25,7 +26,9 @@ bool startEditor(const std::string& path);
 // Dialog library: dialogs built from a template registered under a resource number and
 // addressed by a handle. Positions and sizes are in dialog units (a quarter of the average
 // character width across, an eighth of the character height down).
-enum class ControlKind { staticText, edit, defaultButton, button };
+enum class ControlKind {
+  staticText, rightAlignedText, edit, defaultButton, button, dropDownList, listBox, treeView,
+};
 struct ControlTemplate {
   int id;  // -1 for controls the program never addresses
   ControlKind kind;
@@ -40,10 +43,31 @@ struct DialogTemplate {
 };
 void registerDialogTemplate(const DialogTemplate& dialog);
 
+// What a running dialog tells the program's dialog procedure.
+enum class DialogEvent {
+  initialised,     // the controls exist, the dialog is not shown yet
+  entryConfirmed,  // the user chose an entry of a drop-down list, also the one already shown
+  itemExpanding,   // a tree item opens; treePath names it
+};
+struct DialogMessage {
+  DialogEvent event;
+  int control;                         // 0 for initialised
+  std::vector<std::string> treePath;  // raw names from the top level down to the item
+};
+using DialogProcedure = void (*)(int dialog, const DialogMessage& message);
+// Called when the bound push button is pressed, instead of ending the dialog.
+using ControlCallback = void (*)(int dialog, int control);
+
 int loadDialog(int resource);  // handle, or -1 for an unknown resource
+int bindControl(int dialog, int control, ControlCallback callback);  // 1 on success
 int setControlText(int dialog, int control, std::string_view text);  // 1 on success
 int getControlText(int dialog, int control, std::span<char> text);   // blank-padded; 1 on success
-int runDialogModal(int dialog);  // identifier of the closing button (1 OK, 2 Cancel), -1 failure
+// Identifier of the closing button (1 OK, 2 Cancel) or the one given to endDialog; -1 failure.
+// An unbound push button ends the dialog with its identifier.
+int runDialogModal(int dialog, DialogProcedure procedure = nullptr);
+int endDialog(int dialog, int result);  // from a callback; 1 on success
 int releaseDialog(int dialog);
+// A warning box in front of the running dialog, which stays open.
+void showDialogMessage(int dialog, std::string_view text);
 
 }  // namespace kelm::window

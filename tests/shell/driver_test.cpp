@@ -17,6 +17,7 @@
 #include "source/klplot/view_windows.h"
 #include "source/menu_bar.h"
 #include "source/request_flags.h"
+#include "tests/window/gui_wait.h"
 #include "window/child_window.h"
 #include "window/frame_window.h"
 #include "window/layer.h"
@@ -25,16 +26,8 @@
 namespace kelm {
 namespace {
 
-template <class Condition>
-bool processEventsUntil(Condition done, std::chrono::seconds limit = std::chrono::seconds(20)) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done() && std::chrono::steady_clock::now() < deadline) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return done();
-}
-
-QString statusText() { return window::layer().frame->statusBar()->findChildren<QLabel*>().first()->text(); }
+using testing::processEventsUntil;
+using testing::statusText;
 
 bool solveIsGrey() { return (window::layer().menus.entries()[4].items[3].flags & window::kGrayed) != 0; }
 

@@ -18,6 +18,7 @@
 
 #include "records/formatted.h"
 #include "records/units.h"
+#include "tests/window/gui_wait.h"
 #include "window/child_window.h"
 #include "window/frame.h"
 #include "window/frame_window.h"
@@ -31,14 +32,7 @@ namespace {
 const std::filesystem::path logPath =
     std::filesystem::temp_directory_path() / ("kelm-window-test-" + std::to_string(::getpid()) + ".log");
 
-template <class Condition>
-bool processEventsUntil(Condition done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!done() && std::chrono::steady_clock::now() < deadline) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return done();
-}
+using testing::processEventsUntil;
 
 class Frame : public ::testing::Test {
  protected:

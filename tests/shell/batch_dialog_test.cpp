@@ -1,0 +1,282 @@
+// The "Select KELM projects" dialog driven as a user would, on a temporary tree made the home
+// directory: what the tree shows and when, the project list, and what OK and Cancel leave
+// behind. The process's current directory must never move.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "runtime/process_paths.h"
+#include "source/batch_run.h"
+#include "source/commands.h"
+#include "source/klplot/resource.h"
+#include "source/request_flags.h"
+#include "tests/records/temp_directory.h"
+
+namespace kelm {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+// The dialog as the user sees it.
+struct Dialog {
+  QWidget* window;
+
+  QTreeWidget* tree() const { return window->findChild<QTreeWidget*>(); }
+  QListWidget* list() const { return window->findChild<QListWidget*>(); }
+  QComboBox* drives() const { return window->findChild<QComboBox*>(); }
+  void press(const QString& text) const {
+    for (QPushButton* b : window->findChildren<QPushButton*>()) {
+      if (b->text() == text) return b->click();
+    }
+    FAIL() << "no button " << text.toStdString();
+  }
+
+  QTreeWidgetItem* item(const Names& path) const {
+    QTreeWidgetItem* at = tree()->invisibleRootItem();
+    for (const std::string& name : path) {
+      QTreeWidgetItem* next = nullptr;
+      for (int i = 0; i < at->childCount(); ++i) {
+        if (at->child(i)->text(0).toStdString() == name) next = at->child(i);
+      }
+      if (next == nullptr) return nullptr;
+      at = next;
+    }
+    return at;
+  }
+  Names children(const Names& path) const {
+    Names names;
+    const QTreeWidgetItem* parent = item(path);
+    for (int i = 0; parent != nullptr && i < parent->childCount(); ++i) names.push_back(parent->child(i)->text(0).toStdString());
+    return names;
+  }
+  // Opens every level down to path, as clicking the expand buttons would.
+  void expand(const Names& path) const {
+    for (std::size_t depth = 1; depth <= path.size(); ++depth) {
+      tree()->expandItem(item(Names(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(depth))));
+    }
+  }
+  void add(const Names& path) const {
+    tree()->setCurrentItem(item(path));
+    press(">");
+  }
+  Names entries() const {
+    Names texts;
+    for (int i = 0; i < list()->count(); ++i) texts.push_back(list()->item(i)->text().toStdString());
+    return texts;
+  }
+  qint64 iconOf(const Names& path) const { return item(path)->icon(0).cacheKey(); }
+};
+
+// Runs the command; once its dialog is up, hands it to act. Returns the command's state word.
+int withDialog(const std::function<void(const Dialog&)>& act) {
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* window = QApplication::activeModalWidget();
+    if (window == nullptr || window->windowTitle() != "Select KELM projects") return;
+    poll.stop();
+    act(Dialog{window});
+    if (QApplication::activeModalWidget() == window) Dialog{window}.press("Cancel");
+  });
+  poll.start(5);
+  std::int32_t state = 0;
+  batchModeCommand(&state);
+  return state;
+}
+
+// Presses button and returns the text of the message box that it brings up (closing it).
+QString messageAfterPressing(const Dialog& dialog, const QString& button) {
+  QString text;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    poll.stop();
+    text = box->text();
+    box->accept();
+  });
+  poll.start(5);
+  dialog.press(button);
+  return text;
+}
+
+class BatchDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resource::registerDialogs();
+    for (const char* dir : {"alpha", "beta/inner/deeper/deepest", "beta/plain", "Gamma/sub", "empty", "fake/geom.cod"}) {
+      fs::create_directories(root() / dir);
+    }
+    for (const char* file : {"alpha/geom.cod", "beta/inner/geom.cod", "beta/inner/deeper/deepest/geom.cod", "notes.txt"}) {
+      testing::TempDirectory::writeFile((root() / file).string(), "");
+    }
+    fs::create_directory_symlink(root() / "beta", root() / "link");
+    fs::create_directories(root() / "linked");
+    fs::create_symlink(root() / "alpha" / "geom.cod", root() / "linked" / "geom.cod");
+    fs::create_directories(root() / "dangling");
+    fs::create_symlink(root() / "nowhere", root() / "dangling" / "geom.cod");
+    const char* home = std::getenv("HOME");
+    previousHome_ = home != nullptr ? home : "/";
+    setenv("HOME", root().c_str(), 1);
+    projectList(1) = "/earlier";
+    projectCount = 1;
+    batchRequested.store(0);
+    leaveRequested.store(0);
+  }
+  void TearDown() override {
+    setenv("HOME", previousHome_.c_str(), 1);
+    EXPECT_EQ(currentDirectory(), root().string());
+  }
+  const fs::path& root() const { return temp_.path(); }
+  std::string pathOf(const char* relative) const { return (root() / relative).string(); }
+
+  testing::TempDirectory temp_;  // current for the test
+  std::string previousHome_;
+};
+
+TEST_F(BatchDialog, TreeShowsProjectsAtEveryLevelAndEachSubdirectoryOnce) {
+  withDialog([&](const Dialog& d) {
+    EXPECT_EQ(d.drives()->currentText().toStdString(), root().string());  // it holds the current directory
+    EXPECT_EQ(d.drives()->itemText(0), "/");
+    // Sorted without regard to case; files are not listed, links to directories are.
+    EXPECT_EQ(d.children({}), (Names{"alpha", "beta", "dangling", "empty", "fake", "Gamma", "link", "linked"}));
+    EXPECT_EQ(d.children({"beta"}).size(), 1u);  // the probe that gives it an expand button
+    EXPECT_TRUE(d.children({"empty"}).empty());
+
+    const qint64 project = d.iconOf({"alpha"}), folder = d.iconOf({"beta"});
+    EXPECT_NE(project, folder);
+    // Only a file named geom.cod, or a link to one, makes a project.
+    EXPECT_EQ(d.iconOf({"fake"}), folder);
+    EXPECT_EQ(d.iconOf({"dangling"}), folder);
+    EXPECT_EQ(d.iconOf({"linked"}), project);
+    d.expand({"beta", "inner", "deeper"});
+    EXPECT_EQ(d.children({"beta"}), (Names{"inner", "plain"}));
+    EXPECT_EQ(d.iconOf({"beta", "inner"}), project);
+    EXPECT_EQ(d.iconOf({"beta", "inner", "deeper"}), folder);
+    EXPECT_EQ(d.iconOf({"beta", "inner", "deeper", "deepest"}), project);
+    EXPECT_EQ(d.children({"beta", "inner", "deeper"}), (Names{"deepest"}));
+
+    // Opening again lists what is new, and nothing twice.
+    d.tree()->collapseItem(d.item({"beta"}));
+    fs::create_directory(root() / "beta" / "Extra");
+    d.tree()->expandItem(d.item({"beta"}));
+    EXPECT_EQ(d.children({"beta"}), (Names{"Extra", "inner", "plain"}));
+    EXPECT_EQ(d.children({"beta", "inner"}), (Names{"deeper"}));
+
+    // A directory that went away meanwhile adds nothing.
+    fs::remove_all(root() / "Gamma");
+    d.tree()->expandItem(d.item({"Gamma"}));
+    EXPECT_EQ(d.children({"Gamma"}), (Names{"sub"}));
+
+    // White is transparent in the pictures.
+    const QImage picture = d.item({"alpha"})->icon(0).pixmap(20, 12).toImage();
+    EXPECT_EQ(picture.pixelColor(19, 0).alpha(), 0);
+    EXPECT_EQ(picture.pixelColor(0, 11).alpha(), 255);
+    EXPECT_EQ(currentDirectory(), root().string());
+  });
+}
+
+TEST_F(BatchDialog, ConfirmingADriveRebuildsTheTreeCollapsed) {
+  withDialog([&](const Dialog& d) {
+    d.expand({"beta"});
+    QComboBox* drives = d.drives();
+    emit drives->activated(drives->currentIndex());
+    EXPECT_FALSE(d.item({"beta"})->isExpanded());
+    EXPECT_EQ(d.children({"beta"}).size(), 1u);
+
+    drives->setCurrentIndex(0);
+    emit drives->activated(0);
+    const Names top = d.children({});
+    EXPECT_NE(std::find(top.begin(), top.end(), "usr"), top.end());
+    d.add({"usr"});
+    EXPECT_EQ(d.entries(), (Names{"/usr"}));
+  });
+}
+
+TEST_F(BatchDialog, AddRemoveClearAndDuplicates) {
+  // Longer than the 260 characters a path once had to fit in.
+  const std::string longName(200, 'L');
+  fs::create_directories(root() / longName / longName);
+  withDialog([&](const Dialog& d) {
+    d.press(">");  // nothing selected yet
+    EXPECT_TRUE(d.entries().empty());
+    d.add({"alpha"});
+    d.add({"alpha"});
+    d.expand({"beta", "inner"});
+    d.add({"beta", "inner"});
+    EXPECT_EQ(d.entries(), (Names{pathOf("alpha"), pathOf("alpha"), pathOf("beta/inner")}));
+
+    d.list()->setCurrentRow(0);
+    d.press("<");
+    EXPECT_EQ(d.entries(), (Names{pathOf("alpha"), pathOf("beta/inner")}));
+    d.press("Clear");
+    EXPECT_TRUE(d.entries().empty());
+
+    d.expand({longName});
+    d.add({longName, longName});
+    d.add({"alpha"});
+    d.press("OK");
+  });
+  ASSERT_EQ(projectCount, 2);
+  EXPECT_EQ(projectList(1), pathOf("alpha"));
+  EXPECT_EQ(projectList(2), (root() / longName / longName).string());
+}
+
+TEST_F(BatchDialog, OkNeedsAListThenStoresItAndRaisesTheBatch) {
+  const int state = withDialog([&](const Dialog& d) {
+    d.press("OK");
+    QApplication::processEvents();
+    EXPECT_TRUE(d.window->isVisible());
+    EXPECT_EQ(batchRequested.load(), 0);
+    d.add({"beta"});
+    d.add({"alpha"});
+    d.press("OK");
+  });
+  EXPECT_EQ(state, 1);  // the dialog was released
+  EXPECT_EQ(batchRequested.load(), 1);
+  EXPECT_EQ(leaveRequested.load(), 1);
+  ASSERT_EQ(projectCount, 2);
+  EXPECT_EQ(projectList(1), pathOf("alpha"));
+  EXPECT_EQ(projectList(2), pathOf("beta"));
+}
+
+TEST_F(BatchDialog, CancelLeavesTheListAndTheFlagsAlone) {
+  withDialog([&](const Dialog& d) {
+    d.add({"alpha"});
+    d.press("Cancel");
+  });
+  EXPECT_EQ(projectCount, 1);
+  EXPECT_EQ(projectList(1), "/earlier");
+  EXPECT_EQ(batchRequested.load(), 0);
+  EXPECT_EQ(leaveRequested.load(), 0);
+}
+
+TEST_F(BatchDialog, AHundredAndFirstEntryIsRefusedAndTheDialogStaysOpen) {
+  withDialog([&](const Dialog& d) {
+    for (int i = 0; i < kMaxBatchProjects + 1; ++i) d.add({"alpha"});
+    const QString message = messageAfterPressing(d, "OK");
+    EXPECT_TRUE(message.contains("at most 100 projects")) << message.toStdString();
+    EXPECT_TRUE(message.contains("101")) << message.toStdString();
+    EXPECT_TRUE(d.window->isVisible());
+    EXPECT_EQ(projectCount, 1);
+
+    d.list()->setCurrentRow(0);
+    d.press("<");
+    d.press("OK");
+  });
+  EXPECT_EQ(projectCount, kMaxBatchProjects);
+  EXPECT_EQ(projectList(kMaxBatchProjects), pathOf("alpha"));
+}
+
+}  // namespace
+}  // namespace kelm

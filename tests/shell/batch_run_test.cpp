@@ -1,0 +1,99 @@
+// The batch run served by the main loop on a program thread, over three copies of the small
+// example with the middle one removed before the run: what the "Output" window and the frame
+// caption show, in order, and which project the display driver loads afterwards.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QPlainTextEdit>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "runtime/process_paths.h"
+#include "source/batch_run.h"
+#include "source/klplot/klplotdemo.h"
+#include "source/main_program.h"
+#include "source/menu_bar.h"
+#include "source/request_flags.h"
+#include "tests/records/temp_directory.h"
+#include "tests/window/gui_wait.h"
+#include "window/frame_window.h"
+#include "window/layer.h"
+#include "window/output_window.h"
+
+namespace kelm {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every caption the frame is given, in order.
+class CaptionLog : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::WindowTitleChange) captions.push_back(static_cast<QWidget*>(watched)->windowTitle().toStdString());
+    return false;
+  }
+  std::vector<std::string> captions;
+};
+
+using testing::processEventsUntil;
+using testing::statusText;
+
+std::string demoWarning(const char* command) {
+  return " \n Warning! Demo version\n " + std::string(command) + " command not implemented\n \n";
+}
+
+TEST(BatchRun, ReportsEachProjectInTurnPassesOverAMissingOneAndShowsTheLast) {
+  testing::TempDirectory temp;
+  const fs::path examples = fs::path(KELM_EXAMPLES_DIR) / "simple";
+  std::vector<std::string> projects;
+  for (const char* name : {"first", "gone", "last"}) {
+    fs::copy(examples, temp.path() / name, fs::copy_options::recursive);
+    projects.push_back((temp.path() / name).string());
+  }
+  for (int k = 1; k <= 3; ++k) projectList(k) = projects[static_cast<std::size_t>(k - 1)];
+  projectCount = 3;
+  fs::remove_all(projects[1]);
+
+  window::createLayerWindows();
+  window::layer().frame->show();
+  buildMenuBar();
+  greyBusyCommands();
+  CaptionLog captionLog;
+  window::layer().frame->installEventFilter(&captionLog);
+
+  // The main loop's turn after the driver returned with the batch requested, then the next load.
+  batchRequested.store(1);
+  std::atomic<bool> returned{false};
+  std::thread program([&] {
+    serveOneRequest();
+    klplot::loadAndDisplay();
+    returned = true;
+  });
+  const bool idle = processEventsUntil([&] { return statusText() == "Idle"; });
+  leaveRequested.store(1);
+  // The driver closes its windows through the GUI thread, so that keeps serving meanwhile.
+  processEventsUntil([&] { return returned.load(); });
+  program.join();
+  ASSERT_TRUE(idle);
+
+  EXPECT_EQ(batchRequested.load(), 0);
+  EXPECT_EQ(currentDirectory(), projects[2]);
+  const std::string output = window::layer().output->toPlainText().toStdString() + "\n";
+  const std::string expected =
+      " Loading project from " + projects[0] + "\n" + demoWarning("BUILD NET") + demoWarning("SOLVE") +
+      " Project directory not found: " + projects[1] + "\n" +
+      " Loading project from " + projects[2] + "\n" + demoWarning("BUILD NET") + demoWarning("SOLVE") +
+      " Loading project from " + projects[2] + "\n File GEOM.DAT loaded\n";
+  EXPECT_NE(output.find(expected), std::string::npos) << output;
+  EXPECT_EQ(captionLog.captions,
+            (std::vector<std::string>{"KELM: " + projects[0], "KELM: " + projects[2], "KELMDEMO: " + projects[2]}));
+
+  window::layer().frame->removeEventFilter(&captionLog);
+  window::destroyLayerWindows();
+}
+
+}  // namespace
+}  // namespace kelm
