@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
+#include <memory>
 
 namespace kelm {
 
@@ -16,8 +18,9 @@ std::string executableDirectory() {
 }
 
 std::string currentDirectory() {
-  char buffer[PATH_MAX];
-  return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+  // Sized by the C library: a project may lie deeper than any fixed buffer allows.
+  const std::unique_ptr<char, decltype(&std::free)> path(::getcwd(nullptr, 0), &std::free);
+  return path ? std::string(path.get()) : std::string();
 }
 
 bool isWithin(std::string_view path, std::string_view directory) {

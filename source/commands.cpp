@@ -1,5 +1,6 @@
 #include "source/commands.h"
 
+#include <climits>
 #include <string>
 
 #include "records/formatted.h"
@@ -28,7 +29,11 @@ void toggle(std::atomic<int>& shown, int item, const char* hideText, const char*
 }
 
 void editProjectFile(const char* fileName) {
-  const std::string path = currentDirectory() + "/" + fileName;
+  // The editor starts in the current directory, so the bare name still reaches the file where
+  // the directory cannot be read or is deeper than the system can name in one path.
+  const std::string directory = currentDirectory();
+  const std::string absolute = directory + "/" + fileName;
+  const std::string path = directory.empty() || absolute.size() >= PATH_MAX ? fileName : absolute;
   if (!window::startEditor(path))
     records::print("No text editor could be started for " + path + " (set KELM_EDITOR)");
 }

@@ -9,6 +9,7 @@
 #include "source/klplot/display_state.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/resource.h"
+#include "source/klplot/single_precision.h"
 #include "source/klplot/view_windows.h"
 #include "source/request_flags.h"
 #include "window/dialogs.h"
@@ -19,6 +20,7 @@ namespace {
 
 using klplot::displayState;
 using klplot::projectData;
+using klplot::saturatedSingle;
 
 // The two edit buffers keep their texts between uses of the dialog.
 FixedText<80> zText;
@@ -114,22 +116,23 @@ void zMouseHandler(std::int32_t* unit, std::int32_t* event, std::int32_t*, std::
   displayState.markerXBeam.store(*x);
   displayState.markerXField.store(*x);
   const double u = fraction(*x, plotWidth());
-  // Each step is rounded to single precision on its way, as the stored position is.
+  // Each step is rounded to single precision on its way, as the stored position is; the
+  // viewport widths are differences of doubles, so that round fractions give round positions.
   if (*unit == klplot::kBeamUnit) {
     const double start = displayState.zWindowStart.load();
-    const float fL = displayState.fL.load(), fR = displayState.fR.load();
-    float z = static_cast<float>(u - fL);
-    z = static_cast<float>(fraction(z, fR - fL));
-    z = static_cast<float>(start + z * (projectData.zAxisMax - start));
+    const double fL = displayState.fL.load(), fR = displayState.fR.load();
+    float z = saturatedSingle(u - fL);
+    z = saturatedSingle(fraction(z, fR - fL));
+    z = saturatedSingle(start + z * (projectData.zAxisMax - start));
     projectData.phaseZ.store(z);
     displayState.markerXField.store(fieldColumnOf(z));
   } else {
-    const float gL = displayState.gL.load(), gR = displayState.gR.load();
+    const double gL = displayState.gL.load(), gR = displayState.gR.load();
     const double zMin = projectData.zAxisMinF, zMax = projectData.zAxisMaxF;
-    float ratio = static_cast<float>(u - gL);
-    ratio = static_cast<float>(fraction(ratio, gR - gL));
+    float ratio = saturatedSingle(u - gL);
+    ratio = saturatedSingle(fraction(ratio, gR - gL));
     const double z = zMin + ratio * (zMax - zMin);
-    projectData.phaseZ.store(static_cast<float>(z));
+    projectData.phaseZ.store(saturatedSingle(z));
     displayState.markerXBeam.store(beamColumnOf(z));
   }
   phasePlaneRequested.store(1);

@@ -11,6 +11,7 @@
 
 #include "window/child_window.h"
 #include "window/frame_window.h"
+#include "window/kept_sub_window.h"
 #include "window/layer.h"
 #include "window/message_boxes.h"
 #include "window/output_window.h"
@@ -135,8 +136,14 @@ void runBuiltinCommand(int id) {
       break;
     case kFullScreen: f.isFullScreen() ? f.showNormal() : f.showFullScreen(); break;
     case kPause: togglePause(); break;
-    case kCascade: f.mdiArea()->cascadeSubWindows(); break;
-    case kTile: f.mdiArea()->tileSubWindows(); break;
+    case kCascade:
+      showClosedSubWindows(*f.mdiArea());
+      f.mdiArea()->cascadeSubWindows();
+      break;
+    case kTile:
+      showClosedSubWindows(*f.mdiArea());
+      f.mdiArea()->tileSubWindows();
+      break;
     case kStatusBar: toggleStatusBar(); break;
     case kContents: showLayerText("Contents", kLayerHelp); break;
     case kUsingHelp: showLayerText("Using Help", kUsingHelpText); break;

@@ -54,8 +54,13 @@ bool ChildWindow::isActiveChild() const {
          entry.frame->mdiArea()->activeSubWindow() == entry.frame;
 }
 
+void ChildWindow::notePressArriving() { pressFindsInactive_ = !isActiveChild(); }
+
 void ChildWindow::deliver(QMouseEvent* event, std::int32_t bits) {
-  if ((bits & (kLeftDown | kRightDown)) != 0 && !isActiveChild()) {
+  const bool pressing = (bits & (kLeftDown | kRightDown)) != 0;
+  const bool activating = pressing && (pressFindsInactive_ || !isActiveChild());
+  if (pressing) pressFindsInactive_ = false;
+  if (activating) {
     // The first click into an inactive window only activates it, release included.
     if (const UnitWindow entry = findUnitWindow(unit_); entry.frame) {
       entry.frame->mdiArea()->setActiveSubWindow(entry.frame);

@@ -21,6 +21,8 @@ class ChildWindow : public QWidget {
   Surface& surface() { return surface_; }
   // Text records written to the unit, shown over the graphics from the top.
   void appendRecord(const QString& record);
+  // A press is on its way to this window; called before Qt's focus handling may activate it.
+  void notePressArriving();
 
   // Callbacks by event bit (bit 1 in slot 0 ... bit 64 in slot 6).
   std::array<MouseCallback, 7> mouseCallbacks{};
@@ -41,6 +43,7 @@ class ChildWindow : public QWidget {
   std::atomic<bool> repaintPending_{false};
   std::vector<QString> records_;
   bool swallowRelease_ = false;
+  bool pressFindsInactive_ = false;
 };
 
 }  // namespace kelm::window

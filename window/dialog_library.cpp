@@ -11,6 +11,8 @@
 
 #include "runtime/text.h"
 #include "window/dialog_record.h"
+#include "window/frame_window.h"
+#include "window/layer.h"
 
 namespace kelm::window {
 namespace {
@@ -52,7 +54,8 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog, int handle) {
     case ControlKind::button: {
       auto* button = new QPushButton(QString::fromLatin1(c.text), &dialog);
       button->setDefault(c.kind == ControlKind::defaultButton);
-      button->setAutoDefault(c.kind == ControlKind::defaultButton);
+      // Enter on a focused button presses that button, not the default one.
+      button->setAutoDefault(true);
       const int id = c.id;
       QObject::connect(button, &QPushButton::clicked, &dialog, [handle, id] { pressButton(handle, id); });
       return button;
@@ -80,7 +83,8 @@ int loadDialog(int resource) {
   const DialogTemplate& t = it->second;
 
   LoadedDialog loaded;
-  loaded.dialog = std::make_unique<QDialog>(QApplication::activeWindow());
+  // Owned by the frame, which lives as long as the layer, never by a window that may close.
+  loaded.dialog = std::make_unique<QDialog>(layer().frame);
   QDialog& dialog = *loaded.dialog;
   dialog.setWindowTitle(QString::fromLatin1(t.caption));
   const QFontMetrics metrics(dialog.font());

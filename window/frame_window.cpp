@@ -4,59 +4,32 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QStatusBar>
+#include <QWindow>
 
 #include "window/builtin_commands.h"
+#include "window/child_window.h"
+#include "window/kept_sub_window.h"
 #include "window/layer.h"
 #include "window/output_window.h"
 #include "window/unit_port.h"
 
 namespace kelm::window {
 
-FrameWindow::FrameWindow() : mdi_(new QMdiArea(this)), status_(new QLabel(this)) {
+FrameWindow::FrameWindow()
+    : mdi_(new QMdiArea(this)),
+      status_(new QLabel(this)),
+      menuView_(*menuBar(), [this](int id) { runCommand(id); }) {
   setCentralWidget(mdi_);
   statusBar()->addWidget(status_, 1);
   setWindowTitle(QString::fromStdString(layer().programName));
   resize(1024, 768);
+  winId();  // the native window exists from here on, so presses can be watched on it
+  windowHandle()->installEventFilter(this);
 }
 
-void FrameWindow::renderMenus() {
-  // Menus of the old bar may still be inside the very signal that asked for this redraw.
-  if (menuOwner_) menuOwner_->deleteLater();
-  menuBar()->clear();
-  auto* owner = new QObject(this);
-  menuOwner_ = owner;
-  auto addAction = [this, owner](QWidget* into, const std::string& text, int id, int flags) {
-    auto* action = new QAction(QString::fromStdString(text), owner);
-    action->setEnabled((flags & (kGrayed | kDisabled)) == 0);
-    if ((flags & kChecked) != 0) {
-      action->setCheckable(true);
-      action->setChecked(true);
-    }
-    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
-    into->addAction(action);
-  };
-  for (const MenuEntry& entry : layer().menus.entries()) {
-    if (!entry.dropDown) {
-      addAction(menuBar(), entry.text, entry.id, entry.flags);
-      continue;
-    }
-    auto* menu = new QMenu(QString::fromStdString(entry.text), menuBar());
-    menu->setParent(menuBar());
-    connect(owner, &QObject::destroyed, menu, &QObject::deleteLater);
-    menu->setEnabled((entry.flags & (kGrayed | kDisabled)) == 0);
-    for (const MenuItem& item : entry.items) {
-      // Qt menus have no column break: a separator marks where the next column would start.
-      if (item.startsColumn) menu->addSeparator();
-      if ((item.flags & kSeparator) != 0) {
-        menu->addSeparator();
-        continue;
-      }
-      addAction(menu, item.text, item.id, item.flags);
-    }
-    menuBar()->addMenu(menu);
-  }
-}
+void FrameWindow::renderMenus() { menuView_.show(layer().menus.entries()); }
 
 void FrameWindow::showRunState() {
   std::lock_guard guard(layer().lock);
@@ -72,6 +45,16 @@ void FrameWindow::runCommand(int id) {
   callback(&state);
 }
 
+bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Qt activates the sub-window under a press by moving the focus before the press reaches
+  // the child, so whether the child was active is noted here, on the native window, first.
+  if (watched == static_cast<QObject*>(windowHandle()) && event->type() == QEvent::MouseButtonPress) {
+    const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    if (auto* child = dynamic_cast<ChildWindow*>(childAt(at))) child->notePressArriving();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void FrameWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   QApplication::quit();
@@ -81,7 +64,8 @@ void createLayerWindows() {
   Layer& l = layer();
   l.frame = new FrameWindow();
   l.output = new OutputWindow();
-  QMdiSubWindow* sub = l.frame->mdiArea()->addSubWindow(l.output);
+  auto* sub = new KeptSubWindow(l.output);
+  l.frame->mdiArea()->addSubWindow(sub);
   sub->setWindowTitle("Output");
   sub->resize(640, 400);
   sub->show();

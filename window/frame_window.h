@@ -5,7 +5,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
-#include <QPointer>
+
+#include "window/menu_bar_view.h"
 
 namespace kelm::window {
 
@@ -14,7 +15,7 @@ class FrameWindow : public QMainWindow {
   FrameWindow();
 
   QMdiArea* mdiArea() const { return mdi_; }
-  // Rebuilds the menu bar from the model; safe from inside a menu's own callback.
+  // Shows the model's menu bar; safe from inside a menu's own callback.
   void renderMenus();
   void showRunState();
   // A menu command: built-ins 1000..1025, else a program item (nothing while Paused).
@@ -22,12 +23,12 @@ class FrameWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-
   QMdiArea* mdi_;
   QLabel* status_;
-  QPointer<QObject> menuOwner_;
+  MenuBarView menuView_;
 };
 
 // Creates the frame and the "Output" window and registers the layer's window port. Called

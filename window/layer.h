@@ -11,25 +11,26 @@
 #include <string>
 #include <vector>
 
+#include "window/child_window.h"
 #include "window/menu_model.h"
+#include "window/output_window.h"
 
 namespace kelm::window {
 
-class ChildWindow;
 class FrameWindow;
-class OutputWindow;
 
 enum RunState : int { kRunning = 0, kPaused = 1, kFinished = 2 };
 
-// One window bound to a unit; child is null for the "Output" window.
+// One window bound to a unit; child is null for the "Output" window. Guarded pointers: a
+// window that went away reads as null rather than dangling.
 struct UnitWindow {
   QPointer<QMdiSubWindow> frame;
-  ChildWindow* child = nullptr;
+  QPointer<ChildWindow> child;
 };
 
 struct Layer {
   FrameWindow* frame = nullptr;
-  OutputWindow* output = nullptr;
+  QPointer<OutputWindow> output;
   MenuBarModel menus;  // message thread only
 
   std::mutex lock;  // guards windows and stateMessages

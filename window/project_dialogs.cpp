@@ -1,17 +1,13 @@
-// The project file chooser, the help viewer and the user's text editor.
+// The project file chooser and the help viewer.
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
+#include <QWindow>
 
-#include <cstdlib>
-
-#include "runtime/fp_traps.h"
 #include "runtime/text.h"
 #include "window/dialogs.h"
 #include "window/frame_window.h"
@@ -24,22 +20,36 @@ namespace {
 
 QPointer<QTextBrowser> helpViewer;
 
-void openHelpViewer(const QString& helpFile) {
+// Shows the help; over a modal dialog, the viewer becomes that dialog's transient window so
+// that the dialog does not block it.
+void openHelpViewer(const QString& helpFile, QWidget* modalDialog = nullptr) {
   if (!QFileInfo::exists(helpFile)) {
-    QMessageBox::warning(layer().frame, QString::fromStdString(layer().programName),
+    QMessageBox::warning(modalDialog != nullptr ? modalDialog : layer().frame,
+                         QString::fromStdString(layer().programName),
                          "The help file " + helpFile + " was not found.");
     return;
   }
   if (!helpViewer) {
-    helpViewer = new QTextBrowser();
+    helpViewer = new QTextBrowser(layer().frame);
+    helpViewer->setWindowFlag(Qt::Window);
     helpViewer->setAttribute(Qt::WA_DeleteOnClose);
     helpViewer->resize(720, 560);
   }
   helpViewer->setWindowTitle(QString::fromStdString(layer().programName) + " Help");
   helpViewer->setSource(QUrl::fromLocalFile(helpFile));
+  helpViewer->winId();
+  QWidget* owner = modalDialog != nullptr ? modalDialog : layer().frame;
+  helpViewer->windowHandle()->setTransientParent(owner->window()->windowHandle());
   helpViewer->show();
   helpViewer->raise();
   helpViewer->activateWindow();
+}
+
+// The viewer outlives the dialog it was opened over and goes back to the frame.
+void returnHelpViewerToFrame() {
+  if (helpViewer && helpViewer->windowHandle() != nullptr && layer().frame != nullptr) {
+    helpViewer->windowHandle()->setTransientParent(layer().frame->windowHandle());
+  }
 }
 
 }  // namespace
@@ -61,7 +71,7 @@ bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
     if (!proposal.isEmpty()) dialog.selectFile(proposal);
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
       QPushButton* helpButton = buttons->addButton(QDialogButtonBox::Help);
-      QObject::connect(helpButton, &QPushButton::clicked, &dialog, [help] { openHelpViewer(help); });
+      QObject::connect(helpButton, &QPushButton::clicked, &dialog, [help, &dialog] { openHelpViewer(help, &dialog); });
     }
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
       const QByteArray path = dialog.selectedFiles().first().toLocal8Bit();
@@ -78,6 +88,7 @@ bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
       chosen = true;
       break;
     }
+    returnHelpViewerToFrame();
   });
   return chosen;
 }
@@ -85,18 +96,6 @@ bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
 void showHelpContents(std::string_view helpFile) {
   const QString help = QString::fromLocal8Bit(helpFile.data(), static_cast<qsizetype>(helpFile.size()));
   runOnGui([&] { openHelpViewer(help); });
-}
-
-bool startEditor(const std::string& path) {
-  FloatingPointTrapsSuspended untrapped;
-  const char* configured = std::getenv("KELM_EDITOR");
-  QString program = configured != nullptr && *configured != '\0' ? QString::fromLocal8Bit(configured)
-                                                                  : QStringLiteral("xdg-open");
-  if (QStandardPaths::findExecutable(program).isEmpty() && !QFileInfo(program).isExecutable()) {
-    return false;
-  }
-  // One argument, no shell: the path reaches the editor exactly as it is.
-  return QProcess::startDetached(program, {QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()))});
 }
 
 }  // namespace kelm::window

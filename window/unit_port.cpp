@@ -12,6 +12,7 @@
 #include "window/child_window.h"
 #include "window/frame_window.h"
 #include "window/gui_thread.h"
+#include "window/kept_sub_window.h"
 #include "window/layer.h"
 #include "window/output_window.h"
 
@@ -35,8 +36,8 @@ class UnitPort final : public records::WindowPort {
       Layer& l = layer();
       if (l.frame == nullptr) return;
       auto* child = new ChildWindow(unit, imageSizeForScreen());
-      QMdiSubWindow* sub = l.frame->mdiArea()->addSubWindow(child);
-      sub->setAttribute(Qt::WA_DeleteOnClose, false);
+      auto* sub = new KeptSubWindow(child);
+      l.frame->mdiArea()->addSubWindow(sub);
       sub->setWindowTitle(caption);
       sub->resize(400, 300);
       sub->show();

@@ -63,11 +63,13 @@ void drawBeam() {
 void drawPhasePlane() {
   window::setActiveWindow(kPhasePlaneUnit);
   window::clearScreen(0);
+  // Cleared before drawing: a plane chosen while this one is drawn asks for the next drawing.
+  phasePlaneRequested.store(0);
   const float z = projectData.phaseZ.load();
   const std::int32_t fewer = drawPhasePlaneView(
       context(), projectData, PhasePlaneInput{z, fieldAt(z), displayState.densityDivisions.load()});
-  displayState.densityDivisionsUsed.store(fewer != 0 ? fewer : displayState.densityDivisions.load());
-  phasePlaneRequested.store(0);
+  // Only a histogram that had to use fewer divisions changes what the dialog shows.
+  if (fewer != 0) displayState.densityDivisionsUsed.store(fewer);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# KELM on a sample project in a virtual display, driven by the mouse and the keyboard as a
-# user would: a click in "Beam" moves the marker and redraws the phase plane, Alt+R S asks
-# for Solve and its warning appears in the Output log.
+# KELM on a sample project in a virtual display, driven by real clicks and keys as a user
+# would: the first click into an inactive view window only activates it and the second moves
+# the plane; Ctrl+S pauses and resumes, Ctrl+Ins copies the active window; the close button of
+# "Output" only puts it away and Solve (Alt+R S) then reloads the project; a plane typed as
+# 1e20 into "Z coordinate ..." is survived; Ctrl+C ends the program.
 set -euo pipefail
 kelm=$1
 project=$2
+clipboard_probe=$3
 
 source "$(dirname "$0")/xvfb_session.sh"
 start_kelm "$project"
@@ -14,7 +17,8 @@ sleep 2  # the driver draws the phase plane in its first idle pass
 
 frame=$(xdotool search --sync --name '^KELMDEMO: ' | head -n 1)
 [ -n "$frame" ] || fail "no frame titled KELMDEMO"
-xdotool windowfocus --sync "$frame" || true
+focus_frame() { xdotool windowfocus --sync "$frame" || true; }
+focus_frame
 eval "$(xdotool getwindowgeometry --shell "$frame")"  # X Y WIDTH HEIGHT of the frame
 
 # The frame is maximised with "Beam" on top in the upper half of its client area and
@@ -26,20 +30,63 @@ for y in $(seq 10 120); do
 done
 [ "$top" -gt 0 ] || fail "no white view area found below the menu bar"
 beam_y=$(( top + 40 ))
-plane_before=$(region_sum 0 $(( top + (HEIGHT - top) / 2 + 40 )) "$WIDTH" 120)
+plane_y=$(( top + (HEIGHT - top) / 2 + 40 ))
+plane() { region_sum 0 "$plane_y" "$WIDTH" 120; }
+click_beam_at() { xdotool mousemove "$1" "$beam_y" click 1; sleep 1; }
+marker_at() { [ "$(pixel "$1" $(( beam_y + 20 )))" = "0,0,0" ]; }
 
-# The first click may only activate the window; the second sets the plane.
-click_x=$(( WIDTH * 3 / 10 ))
-xdotool mousemove "$click_x" "$beam_y" click 1
-sleep 0.3
-xdotool mousemove "$click_x" "$beam_y" click 1
-sleep 1
-marker=$(pixel "$click_x" $(( beam_y + 20 )))
-[ "$marker" = "0,0,0" ] || fail "no black marker at column $click_x after the click (found $marker)"
-plane_after=$(region_sum 0 $(( top + (HEIGHT - top) / 2 + 40 )) "$WIDTH" 120)
-[ "$plane_before" != "$plane_after" ] || fail "the phase plane figures did not change"
+# "Beam" starts active; a click into "Phase plane", which has no mouse handler, activates that.
+xdotool mousemove $(( WIDTH / 2 )) $(( plane_y + 200 )) click 1
+sleep 0.5
+x=$(( WIDTH * 3 / 10 ))
+before=$(plane)
+click_beam_at "$x"
+[ "$(plane)" = "$before" ] || fail "the first click into the inactive Beam window moved the plane"
+marker_at "$x" && fail "the first click into the inactive Beam window moved the marker"
+click_beam_at "$x"
+[ "$(plane)" != "$before" ] || fail "the second click did not move the plane"
+marker_at "$x" || fail "no black marker at column $x after the second click"
 
-xdotool windowfocus --sync "$frame" || true
+xdotool key ctrl+s
+x=$(( WIDTH * 4 / 10 ))
+before=$(plane)
+click_beam_at "$x"
+[ "$(plane)" = "$before" ] || fail "a click while paused (Ctrl+S) moved the plane"
+xdotool key ctrl+s
+click_beam_at "$x"
+[ "$(plane)" != "$before" ] || fail "the second Ctrl+S did not resume"
+
+clipboard() { QT_QPA_PLATFORM=xcb "$clipboard_probe"; }
+[ "$(clipboard)" = none ] || fail "the clipboard of the fresh display is not empty"
+xdotool key ctrl+Insert
+sleep 0.5
+case "$(clipboard)" in image*) ;; *) fail "Ctrl+Ins did not copy the Beam window ($(clipboard))" ;; esac
+
+# The driver minimised "Output" to the first bar at the bottom left of the client area: its
+# green window icon first, the next bar's icon after it, and the close button's black cross
+# the last dark mark before that. Prints the cross's position.
+output_close_button() {
+  local strip=$(( HEIGHT - 120 ))
+  import -window root -crop "420x120+0+$strip" -depth 8 txt:- | sed -n '2,$p' \
+    | sed -E 's/^([0-9]+),([0-9]+): \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3 \4 \5/' \
+    | awk -v strip="$strip" '
+        { green[$1, $2] = $4 > 150 && $3 < 120 && $5 < 120; dark[$1, $2] = $3 + $4 + $5 < 180 }
+        green[$1, $2] && $1 < 30 { if (first == "" || $2 < first) first = $2; if ($2 > last) last = $2 }
+        END {
+          if (first == "") exit 1
+          y = int((first + last) / 2)
+          for (x = 30; x < 420 && !green[x, y]; ++x) {}
+          for (--x; x > 30 && !dark[x, y]; --x) {}
+          if (x <= 30) exit 1
+          print x - 1, strip + y
+        }'
+}
+read -r close_x close_y < <(output_close_button) || fail "no minimised Output window at the bottom left"
+xdotool mousemove "$close_x" "$close_y" click 1
+sleep 0.5
+output_close_button >/dev/null && fail "the Output window is still shown after its close button"
+
+focus_frame
 xdotool key --clearmodifiers alt+r
 sleep 0.3
 xdotool key s
@@ -47,10 +94,31 @@ wait_for_line "SOLVE command not implemented" 10
 grep -A1 -B2 -F " SOLVE command not implemented" "$log" | tr '\n' '|' \
   | grep -qF " | Warning! Demo version| SOLVE command not implemented| |" \
   || fail "the Solve warning is not the four expected lines"
-# After the warning the driver loads the same project again.
-for _ in $(seq 50); do
-  [ "$(grep -c -F "Loading project from" "$log")" -ge 2 ] && break
+# After the warning the driver loads the same project again, and "Output" is back.
+for _ in $(seq 100); do
+  [ "$(grep -c -F "File KLPLT.RES loaded" "$log")" -ge 2 ] && break
   sleep 0.1
 done
 [ "$(grep -c -F "Loading project from" "$log")" -ge 2 ] || fail "the project was not loaded again after Solve"
+sleep 2
+output_close_button >/dev/null || fail "the Output window did not come back with the reload"
+
+focus_frame
+xdotool key --clearmodifiers alt+w
+sleep 0.3
+xdotool key z
+wait_for_windows "Z coordinate ..." 1 5
+xdotool key ctrl+a
+xdotool type 1e20
+xdotool key Return
+wait_for_windows "Z coordinate ..." 0 5
+sleep 2
+grep -qF "run-time error" "$log" && fail "the plane z = 1e20 ended the program"
+kill -0 "$kelm_pid" 2>/dev/null || fail "the plane z = 1e20 ended the program"
+
+focus_frame
+xdotool key ctrl+c
+for _ in $(seq 50); do kill -0 "$kelm_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$kelm_pid" 2>/dev/null && fail "Ctrl+C did not end the program"
+wait "$kelm_pid" || fail "Ctrl+C ended the program with a failure"
 echo "1 passed, 0 failed"

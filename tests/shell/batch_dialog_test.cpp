@@ -5,10 +5,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdlib>
@@ -21,6 +21,7 @@
 #include "source/klplot/resource.h"
 #include "source/request_flags.h"
 #include "tests/records/temp_directory.h"
+#include "tests/window/gui_wait.h"
 
 namespace kelm {
 namespace {
@@ -80,33 +81,26 @@ struct Dialog {
 
 // Runs the command; once its dialog is up, hands it to act. Returns the command's state word.
 int withDialog(const std::function<void(const Dialog&)>& act) {
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    QWidget* window = QApplication::activeModalWidget();
-    if (window == nullptr || window->windowTitle() != "Select KELM projects") return;
-    poll.stop();
-    act(Dialog{window});
-    if (QApplication::activeModalWidget() == window) Dialog{window}.press("Cancel");
-  });
-  poll.start(5);
   std::int32_t state = 0;
-  batchModeCommand(&state);
+  testing::actOnModal<QDialog>(
+      [&](QDialog& window) {
+        EXPECT_EQ(window.windowTitle(), "Select KELM projects");
+        act(Dialog{&window});
+        if (QApplication::activeModalWidget() == &window) Dialog{&window}.press("Cancel");
+      },
+      [&] { batchModeCommand(&state); });
   return state;
 }
 
 // Presses button and returns the text of the message box that it brings up (closing it).
 QString messageAfterPressing(const Dialog& dialog, const QString& button) {
   QString text;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) return;
-    poll.stop();
-    text = box->text();
-    box->accept();
-  });
-  poll.start(5);
-  dialog.press(button);
+  testing::actOnModal<QMessageBox>(
+      [&](QMessageBox& box) {
+        text = box.text();
+        box.accept();
+      },
+      [&] { dialog.press(button); });
   return text;
 }
 

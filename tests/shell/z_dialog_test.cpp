@@ -2,14 +2,21 @@
 // Cancel leave in the shared state for every kind of text typed.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
 #include <cstring>
+#include <functional>
 
 #include "source/klplot/display_state.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/resource.h"
 #include "source/request_flags.h"
 #include "source/z_coordinate.h"
-#include "tests/shell/z_dialog_answer.h"
+#include "tests/window/gui_wait.h"
 #include "window/frame_window.h"
 
 namespace kelm {
@@ -17,7 +24,40 @@ namespace {
 
 using klplot::displayState;
 using klplot::projectData;
-using testing::answerDialog;
+
+struct Shown {
+  QString z, divisions;
+};
+
+// Once the dialog is up: notes what its edits show, types the answers and closes it.
+Shown answerDialog(const QString& z, const QString& divisions,
+                   const std::function<void(QWidget& dialog)>& close) {
+  Shown shown;
+  std::int32_t state = 0;
+  testing::actOnModal<QDialog>(
+      [&](QDialog& dialog) {
+        const auto edits = dialog.findChildren<QLineEdit*>();
+        shown = {edits.at(0)->text(), edits.at(1)->text()};
+        edits.at(0)->setText(z);
+        edits.at(1)->setText(divisions);
+        close(dialog);
+      },
+      [&] { zCoordinateCommand(&state); });
+  return shown;
+}
+
+QWidget* buttonOf(QWidget& dialog, const QString& text) {
+  for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+    if (b->text() == text) return b;
+  }
+  return nullptr;
+}
+
+Shown answerDialog(const QString& z, const QString& divisions, const QString& button) {
+  return answerDialog(z, divisions, [&](QWidget& dialog) {
+    static_cast<QPushButton*>(buttonOf(dialog, button))->click();
+  });
+}
 
 class ZDialog : public ::testing::Test {
  protected:
@@ -54,7 +94,7 @@ TEST_F(ZDialog, OkStoresThePlaneTheMarkersAndTheDivisions) {
 TEST_F(ZDialog, EditsShowTheValuesLeftAlignedAndReadThemBackExactly) {
   projectData.phaseZ.store(12.345678f);
   displayState.densityDivisionsUsed.store(7);
-  const testing::ShownInDialog shown = answerDialog("", "", "Cancel");
+  const Shown shown = answerDialog("", "", "Cancel");
   EXPECT_FALSE(shown.z.startsWith(' '));
   EXPECT_EQ(shown.divisions, "7");
   // OK on the texts as shown leaves the plane where it was, to the last bit.
@@ -100,6 +140,24 @@ TEST_F(ZDialog, CancelChangesNothingEvenAfterEditing) {
   EXPECT_EQ(displayState.markerXBeam.load(), -1);
   EXPECT_EQ(phasePlaneRequested.load(), 0);
   EXPECT_EQ(displayState.densityDivisions.load(), 10);
+}
+
+TEST_F(ZDialog, EnterPressesTheFocusedButtonAndOkFromAnEdit) {
+  struct Row {
+    const char* focus;  // a button's text, or "edit"
+    bool applied;
+  };
+  for (const Row& row : {Row{"Cancel", false}, Row{"OK", true}, Row{"edit", true}}) {
+    projectData.phaseZ.store(20.0f);
+    answerDialog("5", "10", [&](QWidget& dialog) {
+      QWidget* target = std::string_view(row.focus) == "edit" ? dialog.findChildren<QLineEdit*>().at(0)
+                                                               : buttonOf(dialog, row.focus);
+      target->setFocus();
+      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(target, &enter);
+    });
+    EXPECT_EQ(projectData.phaseZ.load(), row.applied ? 5.0f : 20.0f) << row.focus;
+  }
 }
 
 }  // namespace

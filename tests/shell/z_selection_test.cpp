@@ -71,6 +71,43 @@ TEST_F(ZSelection, ClickInFieldSetsThePlaneAndTheBeamMarker) {
   EXPECT_NEAR(displayState.markerXBeam.load(), 275, 1);
 }
 
+TEST_F(ZSelection, RoundFractionsOfEitherViewportGiveRoundPositions) {
+  // 0.9f - 0.1f taken in single precision is 0.8 plus an ulp, which put 25 at 25.0000038.
+  displayState.fL.store(0.1f);
+  displayState.fR.store(0.9f);
+  struct Row {
+    std::int32_t unit, x;
+    float z;
+  };
+  for (const Row& row : {Row{12, 300, 25.0f}, Row{12, 500, 50.0f}, Row{12, 900, 100.0f},
+                         Row{14, 300, 25.0f}, Row{14, 500, 50.0f}, Row{14, 900, 100.0f},
+                         Row{14, 0, -12.5f}}) {
+    press(row.unit, row.x);
+    EXPECT_EQ(projectData.phaseZ.load(), row.z) << row.unit << " at " << row.x;
+  }
+}
+
+TEST_F(ZSelection, CollapsedViewportsAndHugeRangesGiveFinitePositions) {
+  struct Row {
+    float left, right;
+    double zMax;
+  };
+  for (const Row& row : {Row{0.5f, 0.5f, 100.0}, Row{0.1f, 0.9f, 3.4e38}}) {
+    displayState.fL.store(row.left), displayState.fR.store(row.right);
+    displayState.gL.store(row.left), displayState.gR.store(row.right);
+    displayState.zWindowStart.store(-row.zMax);
+    projectData.zAxisMax = row.zMax;
+    projectData.zAxisMinF = static_cast<float>(-row.zMax);
+    projectData.zAxisMaxF = static_cast<float>(row.zMax);
+    for (std::int32_t unit : {12, 14}) {
+      for (std::int32_t x : {0, 500, 1000}) {
+        press(unit, x);
+        EXPECT_TRUE(std::isfinite(projectData.phaseZ.load())) << unit << " at " << x;
+      }
+    }
+  }
+}
+
 TEST_F(ZSelection, ReleaseAloneChangesNothing) {
   projectData.phaseZ.store(7.0f);
   press(12, 500, window::kLeftUp);

@@ -1,4 +1,5 @@
-// The editor gets the project file as exactly one argument, never through a shell.
+// The editor gets the project file as exactly one argument, byte for byte, never through a
+// shell.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -20,24 +21,37 @@ TEST(Editor, AwkwardPathsArriveAsOneArgumentAndNothingElseRuns) {
   const auto script = dir / "editor.sh";
   const auto record = dir / "argv";
   const auto witness = dir / "ran";
-  std::ofstream(script) << "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" << record.string() << ".tmp'\nmv '"
+  std::ofstream(script) << "#!/bin/sh\nprintf '%s|%s|%s' \"$#\" \"$1\" $$ > '" << record.string() << ".tmp'\nmv '"
                         << record.string() << ".tmp' '" << record.string() << "'\n";
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   setenv("KELM_EDITOR", script.c_str(), 1);
 
+  // Blanks, quotes, shell syntax, a line break and bytes that are not valid text.
   const std::string path = "/tmp/my project/it's \"geom\"; touch " + witness.string() + " $(touch " +
-                           witness.string() + ")\nnext/geom.cod";
+                           witness.string() + ")\nnext/\xff\xfe\xe9t\xe9/geom.cod";
   ASSERT_TRUE(startEditor(path));
   for (int i = 0; i < 200 && !std::filesystem::exists(record); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   std::ifstream in(record);
   const std::string seen((std::istreambuf_iterator<char>(in)), {});
-  EXPECT_EQ(seen, "1|" + path);
+  const std::size_t last = seen.rfind('|');
+  EXPECT_EQ(seen.substr(0, last), "1|" + path);
   EXPECT_FALSE(std::filesystem::exists(witness));
 
+  // The ended editor waits as a zombie until the next start reaps it, even a failing one.
+  const auto process = std::filesystem::path("/proc") / seen.substr(last + 1);
+  auto state = [&] {
+    std::ifstream stat(process / "stat");
+    std::string pid, name, letter;
+    stat >> pid >> name >> letter;
+    return letter;
+  };
+  for (int i = 0; i < 200 && state() != "Z"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  ASSERT_EQ(state(), "Z");
   setenv("KELM_EDITOR", (dir / "no-such-editor").c_str(), 1);
   EXPECT_FALSE(startEditor("/tmp/geom.cod"));
+  EXPECT_FALSE(std::filesystem::exists(process));
   unsetenv("KELM_EDITOR");
   std::filesystem::remove_all(dir);
 }

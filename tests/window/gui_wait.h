@@ -1,9 +1,10 @@
 #pragma once
 // Waiting in a GUI test for what another thread hands to the GUI thread.
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <chrono>
 
@@ -20,6 +21,21 @@ bool processEventsUntil(Condition done, std::chrono::seconds limit = std::chrono
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   }
   return done();
+}
+
+// Calls show(), which brings up a modal window and waits for it to close; once a modal
+// window of type Window is up, hands it to act, which should close it.
+template <class Window, class Act, class Show>
+void actOnModal(const Act& act, const Show& show) {
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* modal = qobject_cast<Window*>(QApplication::activeModalWidget());
+    if (modal == nullptr) return;
+    poll.stop();
+    act(*modal);
+  });
+  poll.start(5);
+  show();
 }
 
 // The run state the frame's status bar shows ("Running", "Idle", ...).
