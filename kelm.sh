@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth xdotool imagemagick)
+          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth xdotool imagemagick
+          poppler-utils cups printer-driver-cups-pdf)
 JOBS=${KELM_JOBS:-2}
 
 install_packages() {

@@ -17,11 +17,6 @@ constexpr int kWindowMenu = 4;
 constexpr int kBeamToggleItem = 10;
 constexpr int kPotentialToggleItem = 11;
 
-void notAvailableYet(const char* what) {
-  window::showMessageBox("KELM", std::string(what) + " is not available in this version yet.",
-                         window::BoxIcon::information);
-}
-
 void toggle(std::atomic<int>& shown, int item, const char* hideText, const char* showText) {
   shown.store(1 - shown.load());
   window::setMenuItemText(kWindowMenu, item, shown.load() == 1 ? hideText : showText);
@@ -39,13 +34,6 @@ void editProjectFile(const char* fileName) {
 }
 
 }  // namespace
-
-void printGeometryCommand(std::int32_t*) { notAvailableYet("Printing of the geometry page"); }
-void printFieldCommand(std::int32_t*) { notAvailableYet("Printing of the magnetic field page"); }
-void printPhasePlaneCommand(std::int32_t*) { notAvailableYet("Printing of the phase plane page"); }
-void printCathodeCommand(std::int32_t*) {
-  notAvailableYet("Printing of the cathode current density page");
-}
 
 void beamToggleCommand(std::int32_t*) {
   toggle(beamShown, kBeamToggleItem, "Hide beam", "Show beam");

@@ -4,6 +4,7 @@ list(APPEND KELM_SHELL_SOURCES
   commands.cpp
   main_program.cpp
   menu_bar.cpp
+  print_commands.cpp
   project_selection.cpp
   project_tree.cpp
   startup_paths.cpp

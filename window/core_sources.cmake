@@ -13,6 +13,8 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   frame_operations.cpp
   unit_port.cpp
   project_dialogs.cpp
+  printer_page.cpp
+  printing.cpp
   editor.cpp
   dialog_controls.cpp
   drives.cpp

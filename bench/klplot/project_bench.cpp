@@ -4,21 +4,12 @@
 
 #include <filesystem>
 
-#include "records/window_port.h"
+#include "bench/quiet_port.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 
 namespace kelm::klplot {
 namespace {
-
-// The readers' lines would otherwise go to the terminal between the figures.
-class QuietPort final : public records::WindowPort {
- public:
-  bool openWindow(int, std::string_view) override { return true; }
-  void closeWindow(int) override {}
-  void writeRecord(int, std::string_view) override {}
-  [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
-};
 
 const std::filesystem::path kFull = std::filesystem::path(KELM_EXAMPLES_DIR) / "full";
 
@@ -55,7 +46,7 @@ BENCHMARK(BM_FieldAtThousandSamples);
 }  // namespace kelm::klplot
 
 int main(int argc, char** argv) {
-  static kelm::klplot::QuietPort port;
+  static kelm::bench::QuietPort port;
   kelm::records::setWindowPort(&port);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -32,7 +32,7 @@ void BM_PhasePlaneFigures(benchmark::State& state) {
     z = z < 490.0f ? z + 7.0f : 3.0f;  // a new plane each time, as the mouse moves it
     findCrossings(*data, z, *crossings);
     densityHistogram(crossings->count, crossings->radius, crossings->current, 0.01, 50,
-                     histogram);
+                     OuterShares::kCountInEdgeBin, histogram);
     benchmark::DoNotOptimize(histogram.density(1));
   }
 }

@@ -1,8 +1,8 @@
 // One input is a project directory: sections that each start with a line "%%" and a file name
 // (geom.dat, mag.dat, pot.dat or klplt.res) and hold that file's bytes; a file without a section
 // is missing. The project is loaded and drawn as a load shows it, then the phase plane and the
-// markers at the ends of the z range and at typed extremes, all with the program thread's
-// floating-point traps on. A trap, a sanitizer report or a runaway drawing is a finding.
+// markers at the ends of the z range and at typed extremes, then printed, all with the program
+// thread's floating-point traps on. A trap, a sanitizer report or a runaway drawing is a finding.
 #include <fenv.h>
 #include <unistd.h>
 
@@ -84,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kelm::klplot::testing::drawLoadedProject({canvas, canvas, canvas, canvas}, kWidth, kHeight, kTextHeight,
                                            fieldAt);
   kelm::klplot::testing::drawPlaneAcrossTheRange(canvas, kWidth, kHeight, kTextHeight, fieldAt);
-  // Printed pages are drawn here too, once they exist.
+  kelm::klplot::testing::CountingPage page;
+  kelm::klplot::testing::printLoadedProject(page);
   fedisableexcept(FE_ALL_EXCEPT);
   feclearexcept(FE_ALL_EXCEPT);
   return 0;

@@ -6,11 +6,12 @@
 namespace kelm::klplot {
 namespace {
 
-// A share that a wide spacing pushes past the last bin is counted in it, never lost and
-// never stored outside the bins.
-void addShare(DensityHistogram& out, long bin, double amount) {
-  if (bin < 1) bin = 1;
-  if (bin > out.bins + 1) bin = out.bins + 1;
+// A share that a wide spacing pushes past the last bin is never stored outside the bins.
+void addShare(DensityHistogram& out, OuterShares outer, long bin, double amount) {
+  if (bin < 1 || bin > out.bins + 1) {
+    if (outer == OuterShares::kDrop) return;
+    bin = bin < 1 ? 1 : out.bins + 1;
+  }
   out.density(bin) += amount;
 }
 
@@ -22,9 +23,13 @@ long binOf(double position) {
 
 }  // namespace
 
+double startRadiusSpacing(const ProjectData& d) {
+  return d.trajCount >= 2 ? std::fabs(d.trajR(2, 1) - d.trajR(1, 1)) : 0.0;
+}
+
 void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
                       const Array1<float, kMaxTrajectories>& current, double h,
-                      std::int32_t divisions, DensityHistogram& out) {
+                      std::int32_t divisions, OuterShares outer, DensityHistogram& out) {
   if (n > kMaxTrajectories) n = kMaxTrajectories;
   out.bins = divisions <= 1 ? 10 : (divisions >= 100 ? 100 : divisions);
   out.divisionsUsed = 0;
@@ -47,19 +52,28 @@ void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
       const long kh = binOf(t + 0.5 * h);
       const long kl = binOf(t - 0.5 * h);
       if (kh > 1 && kl != kh) {
-        addShare(out, kh - 1, current(c) * ((kh - t) / h + 0.5));
-        addShare(out, kh, current(c) * ((t - kh) / h + 0.5));
+        addShare(out, outer, kh - 1, current(c) * ((kh - t) / h + 0.5));
+        addShare(out, outer, kh, current(c) * ((t - kh) / h + 0.5));
       } else {
-        addShare(out, kh, current(c));
+        addShare(out, outer, kh, current(c));
       }
     } else {
-      addShare(out, binOf(out.bins * double(r(c)) / out.rMax) + 1, current(c));
+      addShare(out, outer, binOf(out.bins * double(r(c)) / out.rMax) + 1, current(c));
     }
   }
   out.density(out.bins) += out.density(out.bins + 1);
   out.density(out.bins + 1) = 0.0;
   const double scale = double(out.bins) * out.bins / (out.rMax * out.rMax) * 0.31830989161357204;
   for (int m = 1; m <= out.bins; ++m) out.density(m) = out.density(m) * scale / (2 * m - 1);
+}
+
+DensityRange densityRange(const DensityHistogram& h) {
+  DensityRange range{0.0, 0.0};
+  for (int k = 1; k <= h.bins; ++k) {
+    if (h.density(k) > range.high) range.high = h.density(k);
+    if (h.density(k) < range.low) range.low = h.density(k);
+  }
+  return range;
 }
 
 }  // namespace kelm::klplot

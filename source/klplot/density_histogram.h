@@ -17,9 +17,22 @@ struct DensityHistogram {
   std::int32_t divisionsUsed = 0;           // 0: the request was kept
 };
 
+// Where a share goes whose bin lies outside 1 .. bins + 1: the screen counts it in the
+// nearest of those bins, the printed page leaves it out.
+enum class OuterShares { kCountInEdgeBin, kDrop };
+
+// The distance between the start radii of the first two trajectories; 0 without two.
+double startRadiusSpacing(const ProjectData& data);
+
 // spacing: distance of the first two start radii; 0 gives one crossing per bin.
 void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
                       const Array1<float, kMaxTrajectories>& current, double spacing,
-                      std::int32_t divisions, DensityHistogram& out);
+                      std::int32_t divisions, OuterShares outer, DensityHistogram& out);
+
+// The smallest and largest density over the bins, with 0 always between them.
+struct DensityRange {
+  double low, high;
+};
+DensityRange densityRange(const DensityHistogram& h);
 
 }  // namespace kelm::klplot

@@ -20,10 +20,24 @@ std::int32_t thousands(float b) {
   return static_cast<std::int32_t>(std::clamp(k, -kLimit, kLimit));
 }
 
-GridLabel fieldLabel(float b) {
-  GridLabel text;
+}  // namespace
+
+FieldAxis fieldAxis(const ProjectData& d, int n) {
+  double bMin = d.magB(1), bMax = d.magB(1);
+  for (int i = 2; i <= n; ++i) {
+    if (!(d.magZ(i) < d.zAxisMaxF)) continue;
+    if (d.magB(i) < bMin) bMin = d.magB(i);
+    if (d.magB(i) > bMax) bMax = d.magB(i);
+  }
+  if (bMax - bMin == 0.0) bMax = bMin + 5.5;
+  const ValueAxis axis = roundedValueAxis(bMin, bMax, StepVariant::kField);
+  return {axis.y0, axis.y1, axis.step};
+}
+
+std::array<char, 8> fieldLabel(float b, float kiloBeyond) {
+  std::array<char, 8> text;
   text.fill(' ');
-  if (b > 9999.0f || b < -9999.0f)
+  if (b > kiloBeyond || b < -kiloBeyond)
     (void)records::writeInternal(text, "(I4,'K')", thousands(b));
   else if (b > 10.0f || b < -10.0f)
     (void)records::writeInternal(text, "(F6.0)", b);
@@ -31,8 +45,6 @@ GridLabel fieldLabel(float b) {
     (void)records::writeInternal(text, "(F4.1)", b);
   return text;
 }
-
-}  // namespace
 
 void drawFieldView(const ViewContext& v, const ProjectData& d) {
   Canvas& c = v.canvas;
@@ -42,15 +54,8 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
   const int n = d.magCount < kMaxMagSamples ? d.magCount : kMaxMagSamples;
   if (n < 1) return;
 
-  double bMin = d.magB(1), bMax = d.magB(1);
-  for (int i = 2; i <= n; ++i) {
-    if (!(d.magZ(i) < d.zAxisMaxF)) continue;
-    if (d.magB(i) < bMin) bMin = d.magB(i);
-    if (d.magB(i) > bMax) bMax = d.magB(i);
-  }
-  if (bMax - bMin == 0.0) bMax = bMin + 5.5;
-  const ValueAxis axis = roundedValueAxis(bMin, bMax, StepVariant::kField);
-  const double b0 = axis.y0, b1 = axis.y1;
+  const FieldAxis axis = fieldAxis(d, n);
+  const double b0 = axis.low, b1 = axis.high;
 
   const float zMin = d.zAxisMinF, zMax = d.zAxisMaxF, zStep = d.zTickStep;
   setWindow(1, zMin, zMax, b0, b1);
@@ -59,7 +64,7 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
 
   const AxialRange range{zMin, zMax, zStep};
   drawZGrid(v, range, b0, b1);
-  drawValueGrid(v, range, b0, b1, axis.step, fieldLabel);
+  drawValueGrid(v, range, b0, b1, axis.step, [](float b) { return fieldLabel(b, 9999.0f); });
 
   int i1 = 1;
   while (i1 <= n && !(d.magZ(i1) >= zMin)) ++i1;

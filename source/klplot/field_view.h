@@ -2,11 +2,24 @@
 // The "Magnetic field" window: B(z) on the axis over the geometry view's z range, with its
 // grid, labels and titles. Publishes its viewport's left and right fractions.
 
+#include <array>
+
 #include "source/klplot/project_data.h"
 #include "source/klplot/view_context.h"
 
 namespace kelm::klplot {
 
 void drawFieldView(const ViewContext& v, const ProjectData& data);
+
+// The B axis of the field window and the printed field page: the range of the first n >= 1
+// samples left of the z axis's right end, widened to whole steps of a nice size.
+struct FieldAxis {
+  double low, high, step;
+};
+FieldAxis fieldAxis(const ProjectData& data, int n);
+
+// A B-axis label: thousands of gauss with a K beyond kiloBeyond either way, whole gauss
+// beyond 10, one decimal within.
+std::array<char, 8> fieldLabel(float b, float kiloBeyond);
 
 }  // namespace kelm::klplot

@@ -7,6 +7,7 @@
 
 #include "source/klplot/display_state.h"
 #include "source/klplot/plot_mapping.h"
+#include "source/klplot/section_drawing.h"
 #include "source/klplot/single_precision.h"
 #include "source/klplot/tick_label.h"
 #include "source/klplot/tick_walk.h"
@@ -75,71 +76,6 @@ void drawZAxis(const ViewContext& v, const ProjectData& d, const Frame& f) {
   line(c, d.zAxisMinF, y0, d.zAxisMaxF, y0);
 }
 
-void mirroredLine(Canvas& c, double z1, double r1, double z2, double r2) {
-  line(c, z1, r1, z2, r2);
-  line(c, z1, -r1, z2, -r2);
-}
-
-void drawOutline(const ViewContext& v, const ProjectData& d) {
-  Canvas& c = v.canvas;
-  const int segments = d.geomSegCount < kMaxGeomSegments ? d.geomSegCount : kMaxGeomSegments;
-  bool anyLine = false;
-  double zE = 0.0, rE = 0.0;
-  for (int s = 1; s <= segments; ++s) {
-    const int first = d.geomSegFirst(s) < 1 ? 1 : d.geomSegFirst(s);
-    const int last = d.geomSegLast(s) > kMaxGeomPoints ? kMaxGeomPoints : d.geomSegLast(s);
-    for (int j = first + 1; j <= last; ++j) {
-      const bool solid = d.geomCode(j) != 0 && (j <= 1 || d.geomCode(j - 1) != 0);
-      c.setDrawColor(solid ? kNavy : kCyan);
-      mirroredLine(c, d.geomZ(j - 1), d.geomR(j - 1), d.geomZ(j), d.geomR(j));
-      zE = d.geomZ(j);
-      rE = d.geomR(j);
-      anyLine = true;
-    }
-  }
-  // Without any line drawn there is no end point to close to.
-  if (segments < 1 || !anyLine) return;
-  const int f = d.geomSegFirst(1);
-  c.setDrawColor(kCyan);
-  line(c, d.geomZ(f), -d.geomR(f), zE, -rE);
-  line(c, d.geomZ(f), d.geomR(f), zE, rE);
-}
-
-void drawTrajectories(const ViewContext& v, const ProjectData& d) {
-  Canvas& c = v.canvas;
-  c.setDrawColor(kGreen);
-  const int count = d.trajCount < kMaxTrajectories ? d.trajCount : kMaxTrajectories;
-  std::array<float, kMaxTrajPoints> z{}, r{}, rm{};
-  for (int i = 1; i <= count; ++i) {
-    if (!(d.trajCurrent(i) > 0.0)) continue;
-    int n = d.trajNext(i) - 1;
-    if (n > kMaxTrajPoints) n = kMaxTrajPoints;
-    if (n < 1) continue;
-    for (int p = 1; p <= n; ++p) {
-      z[p - 1] = saturatedSingle(d.trajZ(i, p));
-      r[p - 1] = saturatedSingle(d.trajR(i, p));
-      rm[p - 1] = -r[p - 1];
-    }
-    polyline(c, n, z.data(), r.data());
-    polyline(c, n, z.data(), rm.data());
-  }
-}
-
-void drawEquipotentials(const ViewContext& v, const ProjectData& d) {
-  Canvas& c = v.canvas;
-  const int lines = d.potLineCount < kMaxPotLines ? d.potLineCount : kMaxPotLines;
-  for (int k = 1; k <= lines; ++k) {
-    c.setDrawColor(kPurple);
-    const int f = d.potFirst(k);
-    for (int m = 1; m <= d.potPointCount(k) - 1; ++m) {
-      const int a = f + m - 1, b = f + m;
-      if (!d.potZ.inRange(a) || !d.potZ.inRange(b)) break;
-      mirroredLine(c, d.potZ(a), d.potR(a), d.potZ(b), d.potR(b));
-    }
-  }
-  c.setDrawColor(kBlack);
-}
-
 }  // namespace
 
 void drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryToggles shown) {
@@ -156,9 +92,22 @@ void drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryTog
   displayState.fT.store(f.fT);
 
   drawZAxis(v, data, f);
-  drawOutline(v, data);
-  if (shown.beam) drawTrajectories(v, data);
-  if (shown.potential) drawEquipotentials(v, data);
+  Canvas& c = v.canvas;
+  drawOutline(
+      plotMapping, c, data,
+      [&](int j) {
+        const bool solid = data.geomCode(j) != 0 && (j <= 1 || data.geomCode(j - 1) != 0);
+        c.setDrawColor(solid ? kNavy : kCyan);
+      },
+      [&] { c.setDrawColor(kCyan); });
+  if (shown.beam) {
+    c.setDrawColor(kGreen);
+    drawTrajectories(plotMapping, c, data);
+  }
+  if (shown.potential) {
+    drawEquipotentials(plotMapping, c, data, [&](int) { c.setDrawColor(kPurple); });
+    c.setDrawColor(kBlack);
+  }
 }
 
 }  // namespace kelm::klplot

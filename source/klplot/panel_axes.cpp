@@ -1,22 +1,13 @@
 #include "source/klplot/panel_axes.h"
 
 #include <array>
-#include <cmath>
 
 #include "records/formatted.h"
-#include "source/klplot/nice_step.h"
+#include "source/klplot/panel_scale.h"
 #include "source/klplot/plot_mapping.h"
 
 namespace kelm::klplot {
 namespace {
-
-// The rule gives at most 13 ticks; the list stops at its room rather than overrun it.
-constexpr int kMaxTicks = 20;
-
-struct Ticks {
-  std::array<float, kMaxTicks> t{};
-  int n = 0;
-};
 
 void drawLabel(const ViewContext& v, double x, double y, std::string_view format, double value) {
   std::array<char, 8> text{};
@@ -31,46 +22,8 @@ void setViewDevice(const ViewContext& v) { setDeviceSize(v.W - 16, v.H / 2 - 24)
 
 void panelAxesForExtents(const ViewContext& v, double xmax, double ymin, double ymax,
                          PanelViewport panel) {
-  const double xmin = 0.0;
-  double dy = ymax - ymin;
-  if (dy == 0.0) {
-    dy = 10.0;
-    ymax = ymin + 10.0;
-  }
-  double dx = xmax;
-  if (xmax == 0.0) xmax = dx = 10.0;
-  const NiceStep ys = niceStep(dy, StepVariant::kPanel);
-  const NiceStep xs = niceStep(dx, StepVariant::kPanel);
-  const double sy = std::pow(10.0, ys.exponent), sx = std::pow(10.0, xs.exponent);
-  const double uy = ys.unit, ux = xs.unit;
-
-  const double yv = ymin * sy;
-  double y0 = std::trunc(yv);
-  if (yv < 0.0) y0 -= 1.0;
-  while (yv - y0 > uy) y0 += uy;
-  const double y1 = ymax * sy;
-  Ticks yt;
-  yt.t[0] = float(y0);
-  yt.n = 1;
-  while (yt.n < kMaxTicks) {
-    yt.t[yt.n] = float(double(yt.t[yt.n - 1]) + uy);
-    ++yt.n;
-    if (!(double(yt.t[yt.n - 1]) - y1 <= -0.001)) break;
-  }
-  const double y1e = yt.t[yt.n - 1];
-
-  const double x0 = std::trunc(xmin * sx);
-  const double x1 = xmax * sx;
-  Ticks xt;
-  xt.t[0] = float(x0);
-  xt.n = 1;
-  while (xt.n < kMaxTicks) {
-    xt.t[xt.n] = float(double(xt.t[xt.n - 1]) + ux);
-    ++xt.n;
-    if (!(double(xt.t[xt.n - 1]) <= x1)) break;
-  }
-  const double x1e = xt.t[xt.n - 1];
-
+  const PanelScale s = panelScale(xmax, ymin, ymax);
+  const double x0 = s.x.first(), x1e = s.x.last(), y0 = s.y.first(), y1e = s.y.last();
   const double mx = (x1e - x0) * 0.25, my = (y1e - y0) * 0.15;
   setViewDevice(v);
   setWindow(1, x0 - mx, x1e + mx, y0 - 2.0 * my, y1e + my);
@@ -78,22 +31,21 @@ void panelAxesForExtents(const ViewContext& v, double xmax, double ymin, double 
 
   Canvas& c = v.canvas;
   c.setDrawColor(kGrey);
-  for (int k = 0; k < xt.n; ++k) line(c, xt.t[k], y0, xt.t[k], y1e);
-  for (int k = 0; k < yt.n; ++k) line(c, x0, yt.t[k], x1e, yt.t[k]);
+  for (int k = 0; k < s.x.n; ++k) line(c, s.x.t[k], y0, s.x.t[k], y1e);
+  for (int k = 0; k < s.y.n; ++k) line(c, x0, s.y.t[k], x1e, s.y.t[k]);
 
   c.setDrawColor(kBlack);
-  const std::string_view yFormat = ys.exponent < 3 ? "(F7.4)" : "(G8.2)";
-  for (int k = 0; k < yt.n; ++k) {
-    if (yt.n > 7 && k % 2 != 0) continue;  // k is zero-based: odd ticks are even k here
-    drawLabel(v, -1.15 * mx, yt.t[k] - 0.4 * my, yFormat, yt.t[k] / sy);
+  const std::string_view yFormat = s.ey < 3 ? "(F7.4)" : "(G8.2)";
+  for (int k = 0; k < s.y.n; ++k) {
+    if (tickLabelled(k, s.y.n, 7))
+      drawLabel(v, -1.15 * mx, s.y.t[k] - 0.4 * my, yFormat, s.y.t[k] / s.fy);
   }
-  for (int k = 0; k < xt.n; ++k) {
-    if (xt.n > 5 && k % 2 != 0) continue;
-    drawLabel(v, xt.t[k] - 0.35 * mx, y0 - my, "(F6.1)", xt.t[k] / sx);
+  for (int k = 0; k < s.x.n; ++k) {
+    if (tickLabelled(k, s.x.n, 5)) drawLabel(v, s.x.t[k] - 0.35 * mx, y0 - my, "(F6.1)", s.x.t[k] / s.fx);
   }
   textAtPoint(c, x1e + 0.5 * mx, y0 - my, "R(mm)", v.textHeight);
 
-  setWindow(1, (x0 - mx) / sx, (x1e + mx) / sx, (y0 - 2.0 * my) / sy, (y1e + my) / sy);
+  setWindow(1, (x0 - mx) / s.fx, (x1e + mx) / s.fx, (y0 - 2.0 * my) / s.fy, (y1e + my) / s.fy);
 }
 
 void panelAxes(const ViewContext& v, int n, const float* x, const float* y, PanelViewport panel) {

@@ -1,46 +1,27 @@
 #include "source/klplot/phase_plane_view.h"
 
-#include <array>
-#include <cmath>
-#include <string>
-
-#include "records/formatted.h"
 #include "source/klplot/beam_figures.h"
 #include "source/klplot/density_histogram.h"
+#include "source/klplot/figure_text.h"
 #include "source/klplot/panel_axes.h"
 #include "source/klplot/plot_mapping.h"
+#include "source/klplot/staircase.h"
 
 namespace kelm::klplot {
 namespace {
 
-// One figure: the literal, the number in a fixed-length field, the unit.
 template <std::size_t N, class T>
 void drawFigure(const ViewContext& v, double x, double y, std::string_view head,
                 std::string_view format, T value, std::string_view tail) {
-  std::array<char, N> number;
-  number.fill(' ');
-  (void)records::writeInternal(number, format, value);
-  std::string text(head);
-  text.append(number.data(), number.size());
-  text.append(tail);
-  textAtPoint(v.canvas, x, y, text, v.textHeight);
+  textAtPoint(v.canvas, x, y, figureText<N>(head, format, value, tail), v.textHeight);
 }
 
 void drawHistogram(const ViewContext& v, const DensityHistogram& h) {
-  double jMax = 0.0, jMin = 0.0;
-  for (int m = 1; m <= h.bins; ++m) {
-    if (h.density(m) > jMax) jMax = h.density(m);
-    if (h.density(m) < jMin) jMin = h.density(m);
-  }
-  panelAxesForExtents(v, h.rMax, jMin, jMax, kRightPanel);
+  const DensityRange range = densityRange(h);
+  panelAxesForExtents(v, h.rMax, range.low, range.high, kRightPanel);
   Canvas& c = v.canvas;
   const std::int32_t previous = c.setDrawColor(kRed);
-  for (int m = 1; m <= h.bins; ++m) {
-    const double r1 = double(m - 1) / h.bins * h.rMax, r2 = double(m) / h.bins * h.rMax;
-    const double next = m < h.bins ? h.density(m + 1) : 0.0;
-    line(c, r1, h.density(m), r2, h.density(m));
-    line(c, r2, h.density(m), r2, next);
-  }
+  drawStaircase(plotMapping, c, h);
   c.setDrawColor(previous);
 }
 
@@ -65,11 +46,9 @@ std::int32_t drawPhasePlaneView(const ViewContext& v, const ProjectData& data,
 
   scatterPanel(v, crossings.count, crossings.radius.from(1), crossings.slope.from(1));
 
-  const double spacing =
-      data.trajCount >= 2 ? std::fabs(data.trajR(2, 1) - data.trajR(1, 1)) : 0.0;
   static DensityHistogram histogram;
-  densityHistogram(crossings.count, crossings.radius, crossings.current, spacing,
-                   in.densityDivisions, histogram);
+  densityHistogram(crossings.count, crossings.radius, crossings.current, startRadiusSpacing(data),
+                   in.densityDivisions, OuterShares::kCountInEdgeBin, histogram);
   drawHistogram(v, histogram);
   return histogram.divisionsUsed;
 }

@@ -9,6 +9,7 @@
 namespace kelm::klplot {
 
 PlotMapping plotMapping;
+PlotMapping printMapping;
 
 std::int16_t toPixel(double v) {
   constexpr double lo = std::numeric_limits<std::int16_t>::min();
@@ -18,8 +19,6 @@ std::int16_t toPixel(double v) {
   if (v >= hi) return std::numeric_limits<std::int16_t>::max();
   return static_cast<std::int16_t>(std::trunc(v));
 }
-
-static bool mapped() { return plotMapping.windowFlag != 0 && plotMapping.viewportFlag != 0; }
 
 namespace {
 
@@ -47,47 +46,44 @@ void storeRange(float& lo, float& hi, double a, double b) {
 
 }  // namespace
 
-Pixel mapPoint(double x, double y) {
-  const PlotMapping& m = plotMapping;
+Pixel PlotMapping::map(double x, double y) const {
   if (!mapped()) return {toPixel(x), toPixel(y)};
-  const double fx = windowFraction(x, m.wx1, m.wx2) * (double(m.vx2) - m.vx1) + m.vx1;
-  const double fy = windowFraction(y, m.wy1, m.wy2) * (double(m.vy2) - m.vy1) + m.vy1;
-  return {toPixel(fx * m.W), toPixel((1.0 - fy) * m.H)};
+  const double fx = windowFraction(x, wx1, wx2) * (double(vx2) - vx1) + vx1;
+  const double fy = windowFraction(y, wy1, wy2) * (double(vy2) - vy1) + vy1;
+  return {toPixel(fx * W), toPixel((1.0 - fy) * H)};
 }
 
-void setDeviceSize(std::int32_t w, std::int32_t h) {
-  plotMapping.W = static_cast<float>(w);
-  plotMapping.H = static_cast<float>(h);
+void PlotMapping::setDeviceSize(std::int32_t w, std::int32_t h) {
+  W = static_cast<float>(w);
+  H = static_cast<float>(h);
 }
 
-void setWindow(int flag, double wx1, double wx2, double wy1, double wy2) {
-  PlotMapping& m = plotMapping;
-  m.windowFlag = static_cast<std::int16_t>(flag);
-  storeRange(m.wx1, m.wx2, wx1, wx2);
-  storeRange(m.wy1, m.wy2, wy1, wy2);
-  if (m.viewportFlag == 0) m.vx1 = 0.0f, m.vx2 = 1.0f, m.vy1 = 0.0f, m.vy2 = 1.0f;
+void PlotMapping::setWindow(int flag, double x1, double x2, double y1, double y2) {
+  windowFlag = static_cast<std::int16_t>(flag);
+  storeRange(wx1, wx2, x1, x2);
+  storeRange(wy1, wy2, y1, y2);
+  if (viewportFlag == 0) vx1 = 0.0f, vx2 = 1.0f, vy1 = 0.0f, vy2 = 1.0f;
 }
 
-void setViewport(int flag, double vx1, double vx2, double vy1, double vy2) {
-  PlotMapping& m = plotMapping;
-  m.viewportFlag = static_cast<std::int16_t>(flag);
-  m.vx1 = saturatedSingle(vx1), m.vx2 = saturatedSingle(vx2);
-  m.vy1 = saturatedSingle(vy1), m.vy2 = saturatedSingle(vy2);
+void PlotMapping::setViewport(int flag, double x1, double x2, double y1, double y2) {
+  viewportFlag = static_cast<std::int16_t>(flag);
+  vx1 = saturatedSingle(x1), vx2 = saturatedSingle(x2);
+  vy1 = saturatedSingle(y1), vy2 = saturatedSingle(y2);
 }
 
-void polyline(Canvas& c, int n, const float* x, const float* y) {
+void PlotMapping::polyline(LineCanvas& c, int n, const float* x, const float* y) const {
   if (n < 1) return;
-  const Pixel first = mapPoint(x[0], y[0]);
+  const Pixel first = map(x[0], y[0]);
   c.moveTo(first.x, first.y);
   for (int i = 1; i < n; ++i) {
-    const Pixel p = mapPoint(x[i], y[i]);
+    const Pixel p = map(x[i], y[i]);
     c.lineTo(p.x, p.y);
   }
 }
 
-void dots(Canvas& c, int n, const float* x, const float* y) {
+void PlotMapping::dots(Canvas& c, int n, const float* x, const float* y) const {
   for (int i = 0; i < n; ++i) {
-    const Pixel p = mapPoint(x[i], y[i]);
+    const Pixel p = map(x[i], y[i]);
     if (mapped()) {
       c.drawRectangle(3, toPixel(p.x - 1.0), toPixel(p.y - 1.0), toPixel(p.x + 1.0),
                       toPixel(p.y + 1.0));
@@ -97,13 +93,22 @@ void dots(Canvas& c, int n, const float* x, const float* y) {
   }
 }
 
-void line(Canvas& c, double x1, double y1, double x2, double y2) {
-  const Pixel a = mapPoint(x1, y1), b = mapPoint(x2, y2);
+void PlotMapping::points(LineCanvas& c, int n, const float* x, const float* y) const {
+  for (int i = 0; i < n; ++i) {
+    const Pixel p = map(x[i], y[i]);
+    c.moveTo(p.x, p.y);
+    c.lineTo(p.x, p.y);
+  }
+}
+
+void PlotMapping::line(LineCanvas& c, double x1, double y1, double x2, double y2) const {
+  const Pixel a = map(x1, y1), b = map(x2, y2);
   c.moveTo(a.x, a.y);
   c.lineTo(b.x, b.y);
 }
 
-void rectangleOutline(Canvas& c, double x1, double x2, double y1, double y2) {
+void PlotMapping::rectangleOutline(LineCanvas& c, double x1, double x2, double y1,
+                                   double y2) const {
   const float left = saturatedSingle(x1), right = saturatedSingle(x2);
   const float bottom = saturatedSingle(y1), top = saturatedSingle(y2);
   const float xs[5] = {left, right, right, left, left};
@@ -111,14 +116,27 @@ void rectangleOutline(Canvas& c, double x1, double x2, double y1, double y2) {
   polyline(c, 5, xs, ys);
 }
 
-void textAtPoint(Canvas& c, double x, double y, std::string_view text, std::int32_t textHeight) {
+void PlotMapping::textAtPoint(LineCanvas& c, double x, double y, std::string_view text,
+                              std::int32_t textHeight) const {
   if (mapped()) {
-    const Pixel p = mapPoint(x, y);
+    const Pixel p = map(x, y);
     c.moveTo(p.x, toPixel(double(p.y) - textHeight));
   } else {
     c.moveTo(toPixel(x), toPixel(y));
   }
   c.drawText(text);
+}
+
+void PlotMapping::rightAlignedText(PageCanvas& c, double x, double y,
+                                   std::string_view text) const {
+  constexpr std::size_t kLongest = 256;  // a longer label is cut, as the text buffer held
+  const std::size_t first = text.find_first_not_of(std::string_view(" \0", 2));
+  if (first == std::string_view::npos) return;
+  std::string_view rest = text.substr(first, kLongest);
+  rest = rest.substr(0, rest.find_last_not_of(' ') + 1);
+  const Pixel p = map(x, y);
+  c.moveTo(toPixel(double(p.x) - c.textWidth(rest)), toPixel(double(p.y) - c.textHeight()));
+  c.drawText(rest);
 }
 
 }  // namespace kelm::klplot

@@ -2,7 +2,7 @@
 // single precision, ranges that rounding collapses, steps below the spacing of floats, files
 // that are not files.
 // Each is loaded and drawn as a load shows it, then with the plane anywhere the user can put
-// it, all with the program thread's traps on; the "Output" lines say what the user is told.
+// it, and printed, all with the program thread's traps on; the "Output" lines say what the user is told.
 // KELM_WRITE_SEEDS=dir also writes each project there as an input of the project fuzz target.
 #include <gtest/gtest.h>
 
@@ -187,10 +187,12 @@ TEST(HostileProjects, EachClassLoadsDrawsAndReportsWithoutATrap) {
     make(row);
     kelm::testing::RecordingPort port;
     testing::CountingCanvas canvas;
+    testing::CountingPage page;
     kelm::testing::onProgramThread([&] {
       loadProjectFiles();
       testing::drawLoadedProject({canvas, canvas, canvas, canvas}, 1920, 1080, 28, fieldAt);
       testing::drawPlaneAcrossTheRange(canvas, 1920, 1080, 28, fieldAt);
+      testing::printLoadedProject(page);
     });
     const ProjectData& d = projectData;
     EXPECT_LT(d.zAxisMin, d.zAxisMax);

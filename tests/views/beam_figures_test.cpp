@@ -2,6 +2,7 @@
 #include "source/klplot/density_histogram.h"
 
 #include "runtime/fp_traps.h"
+#include "tests/views/trajectory_store.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +16,8 @@
 namespace kelm::klplot {
 namespace {
 
-struct Point {
-  double z, r;
-};
-
-// The store is large; each test gets a fresh one on the heap.
-std::unique_ptr<ProjectData> withTrajectories(const std::vector<std::vector<Point>>& paths,
-                                              const std::vector<double>& currents) {
-  auto data = std::make_unique<ProjectData>();
-  data->trajCount = int(paths.size());
-  for (int i = 1; i <= data->trajCount; ++i) {
-    const auto& path = paths[std::size_t(i - 1)];
-    for (int p = 1; p <= int(path.size()); ++p) {
-      data->trajZ(i, p) = path[std::size_t(p - 1)].z;
-      data->trajR(i, p) = path[std::size_t(p - 1)].r;
-    }
-    data->trajNext(i) = int(path.size()) + 1;
-    data->trajCurrent(i) = currents[std::size_t(i - 1)];
-  }
-  return data;
-}
+using testing::Point;
+using testing::withTrajectories;
 
 TEST(BeamFigures, TwoCrossingEmittance) {
   // Radii 1 and 2 mm at z = 10, slopes 0.02 and 0.01, 1 A each.
@@ -115,26 +98,30 @@ TEST(DensityHistogram, BinCountFollowsSpacing) {
   } cases[] = {{50, 10, 10}, {5, 5, 0}, {1, 10, 10}, {500, 10, 10}};
   for (const Case& c : cases) {
     DensityHistogram out;
-    densityHistogram(1, in.r, in.current, 0.2, c.requested, out);
+    densityHistogram(1, in.r, in.current, 0.2, c.requested, OuterShares::kCountInEdgeBin, out);
     EXPECT_EQ(out.bins, c.bins) << c.requested;
     EXPECT_EQ(out.divisionsUsed, c.used) << c.requested;
     EXPECT_NEAR(out.rMax, 2.0, 1e-6);
   }
 }
 
-TEST(DensityHistogram, SharesBeyondTheLastBinAreCountedInIt) {
+TEST(DensityHistogram, SharesBeyondTheLastBinCountedOnScreenDroppedInPrint) {
   // Spacing 4, crossings at 0 and 10 mm, 1 A each: rmax 12, 3 bins. The outer crossing's
-  // upper share lands two bins past the last; all of it must end in bin 3.
+  // upper share (0.125 A) lands two bins past the last: the screen counts it in bin 3, the
+  // printed page leaves it out; nothing is stored outside the bins either way.
   HistogramInput in;
   in.r(2) = 10.0f;
   in.current(1) = in.current(2) = 1.0f;
-  DensityHistogram out;
-  densityHistogram(2, in.r, in.current, 4.0, 10, out);
-  ASSERT_EQ(out.bins, 3);
   const double inversePi = 0.31830989161357204;
-  EXPECT_NEAR(out.density(1), 0.0, 1e-12);
-  EXPECT_NEAR(out.density(2), 9.0 / (3 * 144.0) * inversePi, 1e-9);
-  EXPECT_NEAR(out.density(3), 9.0 / (5 * 144.0) * inversePi, 1e-9);
+  for (auto [outer, outerCurrent] : {std::pair{OuterShares::kCountInEdgeBin, 1.0},
+                                     std::pair{OuterShares::kDrop, 0.875}}) {
+    DensityHistogram out;
+    densityHistogram(2, in.r, in.current, 4.0, 10, outer, out);
+    ASSERT_EQ(out.bins, 3);
+    EXPECT_NEAR(out.density(1), 0.0, 1e-12);
+    EXPECT_NEAR(out.density(2), 9.0 / (3 * 144.0) * inversePi, 1e-9);
+    EXPECT_NEAR(out.density(3), outerCurrent * 9.0 / (5 * 144.0) * inversePi, 1e-9);
+  }
 }
 
 TEST(DensityHistogram, NoSpacingOneBinPerCrossingAndBoundaryGoesUp) {
@@ -144,7 +131,7 @@ TEST(DensityHistogram, NoSpacingOneBinPerCrossingAndBoundaryGoesUp) {
   in.current(1) = 2.0f;
   in.current(2) = 1.0f;
   DensityHistogram out;
-  densityHistogram(2, in.r, in.current, 0.0, 2, out);
+  densityHistogram(2, in.r, in.current, 0.0, 2, OuterShares::kCountInEdgeBin, out);
   ASSERT_EQ(out.bins, 2);
   EXPECT_NEAR(out.density(1), 0.0, 1e-12);
   EXPECT_NEAR(out.density(2), 3.0 * 4.0 / 3.0 * 0.31830989161357204, 1e-9);

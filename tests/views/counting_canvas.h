@@ -1,5 +1,5 @@
 #pragma once
-// A canvas that keeps only the number of calls, for drawing hostile data: far more calls than
+// Canvases that keep only the number of calls, for drawing hostile data: far more calls than
 // any real picture makes (the full example draws about a million) means a loop that does not end.
 
 #include <cstdio>
@@ -9,9 +9,15 @@
 
 namespace kelm::klplot::testing {
 
+inline void countCall(long& calls) {
+  constexpr long kRunaway = 50'000'000;
+  if (++calls <= kRunaway) return;
+  std::fprintf(stderr, "runaway drawing\n");
+  std::abort();
+}
+
 class CountingCanvas final : public Canvas {
  public:
-  static constexpr long kRunaway = 50'000'000;
   long calls = 0;
 
   std::int32_t setDrawColor(std::int32_t) override { return count(), 0; }
@@ -25,11 +31,20 @@ class CountingCanvas final : public Canvas {
   std::int32_t windowHeight() const override { return 514; }
 
  private:
-  void count() {
-    if (++calls <= kRunaway) return;
-    std::fprintf(stderr, "runaway drawing\n");
-    std::abort();
-  }
+  void count() { countCall(calls); }
+};
+
+// A page in the printer font's sizes at 600 dpi.
+class CountingPage final : public PageCanvas {
+ public:
+  long calls = 0;
+
+  void moveTo(std::int16_t, std::int16_t) override { countCall(calls); }
+  void lineTo(std::int16_t, std::int16_t) override { countCall(calls); }
+  void drawText(std::string_view) override { countCall(calls); }
+  std::int32_t textWidth(std::string_view text) const override { return 37 * std::int32_t(text.size()); }
+  std::int32_t textHeight() const override { return 77; }
+  std::int32_t setPenWidth(std::int32_t) override { return countCall(calls), 1; }
 };
 
 }  // namespace kelm::klplot::testing

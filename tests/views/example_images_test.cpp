@@ -16,6 +16,7 @@
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_font.h"
 #include "tests/shell/recording_port.h"
+#include "tests/views/counting_canvas.h"
 #include "tests/views/loaded_project_views.h"
 #include "tests/views/program_thread.h"
 #include "window/graphics.h"
@@ -84,6 +85,8 @@ void loadAndDraw(const std::filesystem::path& project, Pictures& p) {
     drawLoadedProject(testing::ViewCanvases{p.beam, p.cathode, p.field, p.phasePlane}, kWidth,
                       kHeight, displayState.fontHeight, fieldAt);
     window::makeSurfaceActive(nullptr);
+    testing::CountingPage page;  // the printed pages, with the traps on as well
+    printLoadedProject(page);
   });
   std::filesystem::current_path(home);
 }

@@ -3,6 +3,7 @@
 // store with their z-markers, each on the canvas its window would have. The tests and the fuzz
 // target share it, so that they draw exactly what a user sees.
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 
@@ -12,6 +13,7 @@
 #include "source/klplot/field_view.h"
 #include "source/klplot/geometry_view.h"
 #include "source/klplot/phase_plane_view.h"
+#include "source/klplot/printed_project.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/single_precision.h"
 #include "source/klplot/view_layout.h"
@@ -61,13 +63,19 @@ void drawLoadedProject(const ViewCanvases& c, std::int32_t w, std::int32_t h,
   drawPhasePlaneAt(c.phasePlane, w, h, textHeight, z, fieldAt);
 }
 
-// Where the Z-coordinate handling can put the plane and its markers after a load: the ends of
-// the z range and any finite number typed into the dialog.
+// Where the Z-coordinate handling can put the plane after a load: the ends of the z range and
+// any finite number typed into the dialog.
+inline std::array<float, 7> planesAcrossTheRange() {
+  const ProjectData& d = projectData;
+  return {d.zAxisMinF, d.zAxisMaxF, 0.0f, 1e20f, -1e20f, 3.4028235e38f, -3.4028235e38f};
+}
+
+// The plane and its markers at each of those places.
 template <class FieldAt>
 void drawPlaneAcrossTheRange(Canvas& c, std::int32_t w, std::int32_t h, std::int32_t textHeight,
                              FieldAt fieldAt) {
   const ProjectData& d = projectData;
-  for (float z : {d.zAxisMinF, d.zAxisMaxF, 0.0f, 1e20f, -1e20f, 3.4028235e38f, -3.4028235e38f}) {
+  for (float z : planesAcrossTheRange()) {
     MarkerSave save;
     drawMarkerLine(c, save, markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
                                          displayState.fL.load(), displayState.fR.load(), w));
@@ -75,6 +83,21 @@ void drawPlaneAcrossTheRange(Canvas& c, std::int32_t w, std::int32_t h, std::int
                                          displayState.gR.load(), w));
     drawPhasePlaneAt(c, w, h, textHeight, z, fieldAt);
   }
+}
+
+// The four printed pages of the loaded project as the print commands draw them on a 600-dpi
+// printer, then the phase plane page with the plane at each place above. Needs fieldAt.
+inline void printLoadedProject(PageCanvas& c) {
+  const window::PrinterFacts facts{200, 287, 600, 600};
+  for (PrintedPage page : {PrintedPage::geometry, PrintedPage::magneticField, PrintedPage::phasePlane,
+                           PrintedPage::cathodeDensity})
+    printProjectPage(page, c, facts);
+  const float plane = projectData.phaseZ.load();
+  for (float z : planesAcrossTheRange()) {
+    projectData.phaseZ.store(z);
+    printProjectPage(PrintedPage::phasePlane, c, facts);
+  }
+  projectData.phaseZ.store(plane);
 }
 
 }  // namespace kelm::klplot::testing

@@ -1,0 +1,56 @@
+// Each printed page of the full example project written to a PDF by its menu command, as
+// KELM_PRINT_TO has a script do it: the whole command, from the printer's set-up to the
+// finished file, and the file's size.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "bench/quiet_port.h"
+#include "source/commands.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
+
+namespace kelm {
+namespace {
+
+namespace fs = std::filesystem;
+
+void printPage(benchmark::State& state, void (*command)(std::int32_t*), const char* name) {
+  const fs::path pdf = fs::temp_directory_path() / (std::string("kelm-bench-") + name + ".pdf");
+  ::setenv("KELM_PRINT_TO", pdf.c_str(), 1);
+  std::int32_t menuState = 0;
+  for (auto _ : state) command(&menuState);
+  state.counters["pdf_kB"] = double(fs::file_size(pdf)) / 1024.0;
+  fs::remove(pdf);
+}
+
+void BM_PrintGeometry(benchmark::State& s) { printPage(s, printGeometryCommand, "geometry"); }
+void BM_PrintMagneticField(benchmark::State& s) { printPage(s, printFieldCommand, "field"); }
+void BM_PrintPhasePlane(benchmark::State& s) { printPage(s, printPhasePlaneCommand, "phase-plane"); }
+void BM_PrintCathode(benchmark::State& s) { printPage(s, printCathodeCommand, "cathode"); }
+BENCHMARK(BM_PrintGeometry)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintMagneticField)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintPhasePlane)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintCathode)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kelm
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  static kelm::bench::QuietPort port;
+  kelm::records::setWindowPort(&port);
+  std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / "full");
+  kelm::klplot::loadProjectFiles();
+  kelm::klplot::ProjectData& d = kelm::klplot::projectData;
+  for (int i = 1; i <= d.trajCount; ++i) d.cathodeR(i) = float(d.trajR(i, 1));
+  d.phaseZ.store(float((d.zAxisMin + d.zAxisMax) * 0.5));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

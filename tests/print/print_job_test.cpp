@@ -1,0 +1,261 @@
+// The print job as scripts and users meet it: the page square from the printer's facts, each
+// of the four pages of the bundled example printed to PDF by its menu command and read back
+// with poppler, and the failures and Cancel.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "source/commands.h"
+#include "source/klplot/page_square.h"
+#include "source/klplot/phase_plane_view.h"
+#include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
+#include "tests/shell/recording_port.h"
+#include "tests/views/recording_canvas.h"
+#include "tests/window/gui_wait.h"
+#include "window/printer_page.h"
+#include "window/printing.h"
+
+namespace kelm {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PageSquare, WorkedValues) {
+  struct Case {
+    window::PrinterFacts facts;
+    std::int32_t w, h;
+  } cases[] = {
+      {{200, 287, 600, 600}, 4137, 4137},  // the shorter side limited to 197 mm
+      {{190, 270, 300, 300}, 1995, 1995},
+      {{190, 270, 600, 300}, 3990, 1995},  // square on paper, not in device units
+      {{0, 0, 300, 300}, 2068, 2068},      // a device that reports no size
+      {{150, 200, 600, 600}, 3150, 3150},
+      {{190, 270, 2000000000, 300}, 2147483647, 1995},  // clamped, never wrapped
+  };
+  for (const Case& c : cases) {
+    const klplot::PageSquare s = klplot::pageSquare(c.facts);
+    EXPECT_EQ(s.w, c.w) << c.facts.horzSizeMm << " " << c.facts.logPixelsX;
+    EXPECT_EQ(s.h, c.h) << c.facts.horzSizeMm << " " << c.facts.logPixelsY;
+  }
+}
+
+TEST(PageSquare, FactsOfAPrinterAreItsPrintableAreaAndResolution) {
+  struct Case {
+    double paperW, paperH;
+    int dpi;
+    window::PrinterFacts facts;
+    std::int32_t side;
+  } cases[] = {
+      {220, 307, 600, {200, 287, 600, 600}, 4137},
+      {210, 290, 300, {190, 270, 300, 300}, 1995},
+  };
+  for (const Case& c : cases) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setResolution(c.dpi);
+    printer.setPageLayout(QPageLayout(QPageSize(QSizeF(c.paperW, c.paperH), QPageSize::Millimeter),
+                                      QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                                      QPageLayout::Millimeter));
+    const window::PrinterFacts facts = window::printerFacts(printer);
+    EXPECT_EQ(facts.horzSizeMm, c.facts.horzSizeMm);
+    EXPECT_EQ(facts.vertSizeMm, c.facts.vertSizeMm);
+    EXPECT_EQ(facts.logPixelsX, c.facts.logPixelsX);
+    EXPECT_EQ(facts.logPixelsY, c.facts.logPixelsY);
+    EXPECT_EQ(klplot::pageSquare(facts).w, c.side);
+  }
+}
+
+std::string run(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+bool contains(const std::string& text, const std::string& pattern) {
+  return QRegularExpression(QString::fromStdString(pattern)).match(QString::fromStdString(text)).hasMatch();
+}
+
+// The words of a page whose boxes overlap another's, as "word/word".
+std::vector<std::string> overlappingWords(const std::string& pdf) {
+  const QString page = QString::fromStdString(run("pdftotext -bbox '" + pdf + "' -"));
+  struct Word {
+    double x1, y1, x2, y2;
+    QString text;
+  };
+  std::vector<Word> words;
+  const QRegularExpression word(
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+  for (const QRegularExpressionMatch& m : word.globalMatch(page))
+    words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                     m.captured(4).toDouble(), m.captured(5)});
+  std::vector<std::string> overlaps;
+  constexpr double kSlack = 0.1;  // points; glyph boxes of neighbours may touch
+  for (std::size_t i = 0; i < words.size(); ++i)
+    for (std::size_t j = i + 1; j < words.size(); ++j) {
+      const Word &a = words[i], &b = words[j];
+      if (a.x1 + kSlack < b.x2 && b.x1 + kSlack < a.x2 && a.y1 + kSlack < b.y2 && b.y1 + kSlack < a.y2)
+        overlaps.push_back((a.text + "/" + b.text).toStdString());
+    }
+  return overlaps;
+}
+
+struct Pixels {
+  long black = 0, white = 0, other = 0;
+};
+
+// Rendered without smoothing, a page drawn in black alone has black and white pixels only.
+Pixels pixelsOf(const std::string& pdf) {
+  const std::string ppm = run("pdftoppm -r 60 -aa no -aaVector no -singlefile '" + pdf + "'");
+  Pixels p;
+  int width = 0, height = 0, maxValue = 0, offset = 0;
+  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maxValue, &offset) != 3) return p;
+  for (std::size_t i = std::size_t(offset) + 1; i + 2 < ppm.size(); i += 3) {
+    const unsigned char r = ppm[i], g = ppm[i + 1], b = ppm[i + 2];
+    if (r == 0 && g == 0 && b == 0) ++p.black;
+    else if (r == 255 && g == 255 && b == 255) ++p.white;
+    else ++p.other;
+  }
+  return p;
+}
+
+class PrintedPdf : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const fs::path home = fs::current_path();
+    fs::current_path(fs::path(KELM_EXAMPLES_DIR) / "simple");
+    testing::RecordingPort port;
+    klplot::loadProjectFiles();
+    fs::current_path(home);
+    klplot::ProjectData& d = klplot::projectData;
+    for (int i = 1; i <= d.trajCount; ++i) d.cathodeR(i) = float(d.trajR(i, 1));
+    d.phaseZ.store(float((d.zAxisMin + d.zAxisMax) * 0.5));
+    fs::create_directories(kPages);
+  }
+  void TearDown() override { ::unsetenv("KELM_PRINT_TO"); }
+
+  // Prints through the menu command as a script would; the PDF stays in the build tree.
+  static std::string print(void (*command)(std::int32_t*), const std::string& name) {
+    const std::string path = (fs::path(kPages) / (name + ".pdf")).string();
+    fs::remove(path);
+    ::setenv("KELM_PRINT_TO", path.c_str(), 1);
+    std::int32_t state = 0;
+    command(&state);
+    return path;
+  }
+
+  static inline const std::string kPages = KELM_PRINTED_PAGES_DIR;
+};
+
+TEST_F(PrintedPdf, EachPageIsOneBlackPageNamedKelmWithItsTextsApart) {
+  // The phase plane page shows the figures the screen shows, but for the field's format.
+  klplot::testing::RecordingCanvas screen;
+  const float z = klplot::projectData.phaseZ.load();
+  klplot::drawPhasePlaneView({screen, 1016, 1048, 13}, klplot::projectData, {z, 0.0, 10});
+  std::string shown;
+  for (const auto& entry : screen.log) shown += entry + "\n";
+  const QRegularExpressionMatch figure =
+      QRegularExpression(R"(Current = +(\S+) A)").match(QString::fromStdString(shown));
+  ASSERT_TRUE(figure.hasMatch());
+  const std::string current = QRegularExpression::escape(figure.captured(1)).toStdString();
+
+  struct Case {
+    void (*command)(std::int32_t*);
+    const char* name;
+    std::vector<std::string> texts;  // regular expressions over the page's text, line by line
+  } cases[] = {
+      {printGeometryCommand, "geometry",
+       {"KELM demo versioin", "kelm-beams\\.example\\.org", "iteration N= +\\d+",
+        "beam current I= +\\d*\\.\\d\\d +A", "\\b0\\b", "\\b30\\b", "\\b60\\b"}},
+      {printFieldCommand, "magnetic-field", {"Magnetic field, Gs", "Z\\(mm\\)", "\\b30\\.", "\\d+\\."}},
+      {printPhasePlaneCommand, "phase-plane",
+       {"Phase plane", "Current density \\(A/mm\\*\\*2\\)", "Rmax = +\\d*\\.\\d\\d mm", "Zcross = +30\\.0 +mm",
+        "Current = +" + current + " A",
+        "Emittance = +\\d*\\.\\d{4} mm\\*rad", "Magnetic field = +-?\\d*\\.\\d\\d Gs", "R\\(mm\\)"}},
+      {printCathodeCommand, "cathode-current-density",
+       {"Current density on cathode \\(A/mm\\*\\*2\\)", "R\\(mm\\)", "\\.10E-03", "\\b1\\.0\\b"}},
+  };
+  for (const Case& c : cases) {
+    const std::string pdf = print(c.command, c.name);
+    ASSERT_TRUE(fs::exists(pdf)) << c.name;
+    const std::string info = run("pdfinfo '" + pdf + "'");
+    EXPECT_TRUE(contains(info, "\nPages: +1\n")) << c.name << "\n" << info;
+    EXPECT_TRUE(contains(info, "(^|\n)Title: +KELM\n")) << c.name << "\n" << info;
+    const std::string text = run("pdftotext -layout '" + pdf + "' -");
+    for (const std::string& expected : c.texts)
+      EXPECT_TRUE(contains(text, expected)) << c.name << ": no " << expected << " in\n" << text;
+    EXPECT_EQ(overlappingWords(pdf), std::vector<std::string>{}) << c.name;
+    const Pixels pixels = pixelsOf(pdf);
+    EXPECT_GT(pixels.black, 1000) << c.name;
+    EXPECT_EQ(pixels.other, 0) << c.name;
+  }
+}
+
+TEST_F(PrintedPdf, APlaneNoTrajectoryReachesGivesABlankPageStillPrinted) {
+  klplot::ProjectData& d = klplot::projectData;
+  const float plane = d.phaseZ.load();
+  d.phaseZ.store(float(d.zAxisMax) + 1000.0f);
+  const std::string pdf = print(printPhasePlaneCommand, "phase-plane-blank");
+  d.phaseZ.store(plane);
+  EXPECT_TRUE(contains(run("pdfinfo '" + pdf + "'"), "\nPages: +1\n"));
+  EXPECT_EQ(pixelsOf(pdf).black, 0);
+}
+
+TEST_F(PrintedPdf, FailuresSayWhyAndCancelSaysNothing) {
+  struct Case {
+    std::string target;
+    std::string says;
+  } cases[] = {
+      {"/nonexistent-kelm-directory/page.pdf",
+       "The page was not printed: the file /nonexistent-kelm-directory/page.pdf cannot be written (No such file or directory)."},
+      {"page.ps", "The page was not printed: KELM_PRINT_TO must name a file ending in .pdf or printer:NAME, not \"page.ps\"."},
+      {"printer:no-such-kelm-queue", "The page was not printed: there is no printer named \"no-such-kelm-queue\"."},
+      // Cancel in the dialog: no box at all.
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    ::setenv("KELM_PRINT_TO", c.target.c_str(), 1);
+    QString said;
+    bool drawn = false;
+    window::PrintOutcome outcome{};
+    testing::actOnModal<QMessageBox>(
+        [&](QMessageBox& box) {
+          said = box.text();
+          box.close();
+        },
+        [&] {
+          testing::actOnModal<QPrintDialog>([](QPrintDialog& dialog) { dialog.reject(); }, [&] {
+            outcome = window::printPage([&](window::PrinterPage&, const window::PrinterFacts&) { drawn = true; });
+          });
+        });
+    EXPECT_EQ(outcome, c.target.empty() ? window::PrintOutcome::cancelled : window::PrintOutcome::failed);
+    EXPECT_EQ(said.toStdString(), c.says);
+    EXPECT_FALSE(drawn);
+  }
+}
+
+}  // namespace
+}  // namespace kelm
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

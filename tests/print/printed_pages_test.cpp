@@ -1,0 +1,291 @@
+// The print mapping and the four printed pages through a canvas that records every call: the
+// worked cases of the mapping, the section layout, the labels of the field page and the
+// figures, and what each page does with empty or degenerate data.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "source/klplot/density_histogram.h"
+#include "source/klplot/plot_mapping.h"
+#include "source/klplot/printed_figures.h"
+#include "source/klplot/printed_pages.h"
+#include "tests/print/recording_page.h"
+#include "tests/views/trajectory_store.h"
+
+namespace kelm::klplot {
+namespace {
+
+using Log = std::vector<std::string>;
+using testing::RecordingPage;
+
+void unitPage(int w, int h) {
+  printMapping.setDeviceSize(w, h);
+  printMapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
+  printMapping.setViewport(1, 0.0, 1.0, 0.0, 1.0);
+}
+
+bool contains(const Log& log, const std::string& entry) {
+  return std::find(log.begin(), log.end(), entry) != log.end();
+}
+
+TEST(PrintMapping, PageFractionsTextAndMarks) {
+  unitPage(4137, 4137);
+  EXPECT_EQ(printMapping.map(0.15, 0.92).x, 620);  // 620.55 and 330.96, both truncated
+  EXPECT_EQ(printMapping.map(0.15, 0.92).y, 330);
+  RecordingPage page;
+  printMapping.textAtPoint(page, 0.15, 0.92, "Z(mm)", page.textHeight());
+  const float x[3] = {0.0f, 0.5f, 0.5f}, y[3] = {1.0f, 0.5f, 0.5f};
+  printMapping.points(page, 3, x, y);
+  printMapping.points(page, 0, x, y);
+  EXPECT_EQ(page.log, (Log{"move 620,310", "text 'Z(mm)'", "move 0,0", "line 0,0", "move 2068,2068",
+                           "line 2068,2068", "move 2068,2068", "line 2068,2068"}));
+}
+
+TEST(PrintMapping, RightAlignedTextEndsAtThePoint) {
+  // x = 1 maps to 1000; each character is 10 units wide in the recording font.
+  printMapping.setDeviceSize(2000, 1000);
+  printMapping.setWindow(1, 0.0, 2.0, 0.0, 1.0);
+  printMapping.setViewport(1, 0.0, 1.0, 0.0, 1.0);
+  const std::string longLabel(300, '8');
+  struct Case {
+    std::string text;
+    Log expected;
+  } cases[] = {
+      {"  12.5", {"move 960,480", "text '12.5'"}},
+      {std::string("\0\0 7  ", 6), {"move 990,480", "text '7'"}},
+      {"      ", {}},
+      {longLabel, {"move -1560,480", "text '" + std::string(256, '8') + "'"}},
+  };
+  for (const Case& c : cases) {
+    RecordingPage page;
+    printMapping.rightAlignedText(page, 1.0, 0.5, c.text);
+    EXPECT_EQ(page.log, c.expected) << c.text;
+  }
+}
+
+class GeometryPage : public ::testing::Test {
+ protected:
+  void SetUp() override { unitPage(4137, 4137); }
+  void axes(double rMax, double zMin, double zMax, float step) {
+    d->rAxisMax = rMax;
+    d->zAxisMin = d->zAxisMinF = float(zMin);
+    d->zAxisMax = d->zAxisMaxF = float(zMax);
+    d->zTickStep = step;
+  }
+  std::unique_ptr<ProjectData> d = std::make_unique<ProjectData>();
+  RecordingPage page;
+};
+
+TEST_F(GeometryPage, SectionKeepsItsProportions) {
+  struct Case {
+    double rMax, zMax;
+    SectionLayout expected;
+  } cases[] = {
+      {60, 200, {0.0, 0.216667, 0.883333, 0.45, 0.85}},  // t = 0.6: 0.4 of the square high
+      {20, 200, {0.0, 0.1, 1.0, 0.56, 0.74}},            // t = 0.2: 0.9 of it wide
+  };
+  for (const Case& c : cases) {
+    axes(c.rMax, 0, c.zMax, 10.0f);
+    const SectionLayout s = sectionLayout(*d);
+    EXPECT_NEAR(s.vx1, c.expected.vx1, 1e-6) << c.rMax;
+    EXPECT_NEAR(s.vx2, c.expected.vx2, 1e-6) << c.rMax;
+    EXPECT_NEAR(s.vy1, c.expected.vy1, 1e-9) << c.rMax;
+    EXPECT_NEAR(s.vy2, c.expected.vy2, 1e-9) << c.rMax;
+  }
+  struct Start {
+    double zMin, zMax, zWindowStart;
+  } starts[] = {
+      {12.5, 14, 12.0},  // half a millimetre left of the first tick
+      {-25, 15, -20.0},  // truncated toward zero, right of zAxisMin
+      {-0.5, 0, -0.5},   // truncation would leave nothing: from zAxisMin
+  };
+  for (const Start& c : starts) {
+    axes(1, c.zMin, c.zMax, 1.0f);
+    EXPECT_EQ(sectionLayout(*d).zWindowStart, c.zWindowStart) << c.zMin;
+  }
+}
+
+TEST_F(GeometryPage, HeaderAndThinnedZLabels) {
+  // 0.9 of the square over 200 mm: ticks every 10 mm are 0.045 apart, so every other one
+  // clears the 0.07 threshold and is labelled.
+  axes(20, 0, 200, 10.0f);
+  d->resultIteration = 7;
+  d->totalCurrent = 1.25;
+  printGeometryPage(page, *d, {});
+  EXPECT_EQ(page.texts(), (Log{"   KELM demo versioin", "kelm-beams.example.org", "  iteration N= ",
+                               "beam current I=", "  7", "   1.25", "A", "0", "20", "40", "60", "80",
+                               "100", "120", "140", "160", "180", "200"}));
+  // Header: three rectangles of four lines; axis: 21 ticks and the axis line.
+  EXPECT_EQ(page.count("line"), 12 + 21 + 1);
+}
+
+class FieldPage : public GeometryPage {
+ protected:
+  // One sample every 10 mm from z = 0.
+  void samples(const std::vector<float>& b) {
+    d->magCount = int(b.size());
+    for (int i = 1; i <= d->magCount; ++i) d->magZ(i) = 10.0f * float(i - 1), d->magB(i) = b[std::size_t(i - 1)];
+  }
+};
+
+TEST_F(FieldPage, LabelsFollowTheFieldsMagnitude) {
+  struct Case {
+    std::vector<float> b;
+    Log labels;
+  } cases[] = {
+      {{0, 1200, 3400},
+       {"  .0    ", "  500.  ", " 1000.  ", " 1500.  ", " 2000.  ", " 2500.  ", " 3000.  ", " 3500.  "}},
+      {{0, 25000}, {"  .0    ", " 5000.  ", "10000.  ", "  15K   ", "  20K   ", "  25K   "}},
+      {{-20000, 20000},
+       {" -20K   ", " -15K   ", "******  ", "-5000.  ", "  .0    ", " 5000.  ", "10000.  ", "  15K   ",
+        "  20K   "}},
+      {{100, 100}, {"  100.  ", "  101.  ", "  102.  ", "  103.  ", "  104.  ", "  105.  ", "  106.  "}},
+  };
+  axes(20, 0, 40, 10.0f);
+  for (const Case& c : cases) {
+    RecordingPage field;
+    samples(c.b);
+    printFieldPage(field, *d);
+    // The field labels are the texts after "Z(mm)".
+    const Log texts = field.texts();
+    const auto z = std::find(texts.begin(), texts.end(), "Z(mm)");
+    EXPECT_EQ(z == texts.end() ? Log{} : Log(z + 1, texts.end()), c.labels) << c.b.back();
+  }
+}
+
+TEST_F(FieldPage, TitleZLabelsAndTheThickCurve) {
+  axes(20, 0, 40, 10.0f);
+  // The sample at the axis's end (z = 40) is drawn but does not widen the field range.
+  samples({0, 500, 300, 200, 900, 100});
+  printFieldPage(page, *d);
+  const Log texts = page.texts();
+  ASSERT_GE(texts.size(), 7u);
+  EXPECT_EQ(Log(texts.begin(), texts.begin() + 7), (Log{"Magnetic field, Gs", "0.", "10.", "20.", "30.", "40.", "Z(mm)"}));
+  // The curve runs through the five samples up to z = 40, with the thick pen.
+  const auto pen = std::find(page.log.begin(), page.log.end(), "pen 5");
+  ASSERT_EQ(page.log.end() - pen, 7);
+  EXPECT_EQ(pen[1].rfind("move", 0), 0u);
+  EXPECT_EQ(pen[6], "pen 1");
+
+  RecordingPage empty;
+  d->magCount = 0;
+  printFieldPage(empty, *d);
+  EXPECT_TRUE(empty.log.empty());
+}
+
+class Figures : public ::testing::Test {
+ protected:
+  void SetUp() override { unitPage(4137, 4137); }
+  std::unique_ptr<ProjectData> d = std::make_unique<ProjectData>();
+  RecordingPage page;
+};
+
+TEST_F(Figures, EmptyCathodeDataGetsTheFullDefaultFrame) {
+  d->trajCount = 0;
+  printCathodePage(page, *d);
+  // 0..10 up, all five labelled; 0..12.5 across, six ticks of which the odd ones labelled.
+  EXPECT_EQ(page.texts(), (Log{"Current density on cathode (A/mm**2)", "  .0000 ", " 2.5000 ", " 5.0000 ",
+                               " 7.5000 ", "10.0000 ", ".0", "5.0", "10.0", "R(mm)"}));
+  EXPECT_EQ(page.count("line"), 6 + 5);
+  EXPECT_EQ(Log(page.log.end() - 2, page.log.end()), (Log{"pen 5", "pen 1"}));  // no marks
+}
+
+TEST_F(Figures, CrowdedYAxesLabelEveryOtherTick) {
+  struct Case {
+    float yMax;
+    Log labels;
+  } cases[] = {
+      {4.0f, {"  .0000 ", " 1.0000 ", " 2.0000 ", " 3.0000 ", " 4.0000 "}},  // nine ticks
+      {3.0f, {"  .0000 ", "  .5000 ", " 1.0000 ", " 1.5000 ", " 2.0000 ", " 2.5000 ", " 3.0000 "}},
+  };
+  const float x[1] = {1.0f};
+  for (const Case& c : cases) {
+    RecordingPage scatter;
+    printScatterPlot(scatter, 1, x, &c.yMax);
+    const Log texts = scatter.texts();
+    EXPECT_EQ(Log(texts.begin(), texts.begin() + long(c.labels.size())), c.labels) << c.yMax;
+    // The one mark: a line of no length with the thick pen.
+    const Log tail(scatter.log.end() - 4, scatter.log.end());
+    EXPECT_EQ(tail[0], "pen 5");
+    EXPECT_EQ(tail[1].substr(5), tail[2].substr(5));
+    EXPECT_EQ(tail[3], "pen 1");
+  }
+}
+
+TEST(PrintedHistogram, SharesBetweenNeighbouringRingsAndNoneBeyond) {
+  // Start radii 0.5 and 1.5 apart by w = 1; an outer crossing at 9.5 with no current makes
+  // rmax 10, so ten rings and pos = r + 1.
+  struct Case {
+    float r;
+    double spacing;
+    std::vector<std::pair<int, double>> shares;  // ring, current
+  } cases[] = {
+      {2.7f, 1.0, {{3, 0.8}, {4, 0.2}}},
+      {2.2f, 1.0, {{2, 0.3}, {3, 0.7}}},
+      {2.5f, 0.5, {{3, 1.0}}},
+  };
+  for (const Case& c : cases) {
+    Array1<float, kMaxTrajectories> r, current;
+    r(1) = c.r, current(1) = 1.0f;
+    r(2) = float(10.0 - 0.5 * c.spacing);
+    DensityHistogram h;
+    densityHistogram(2, r, current, c.spacing, 10, OuterShares::kDrop, h);
+    ASSERT_EQ(h.bins, 10);
+    double total = 0.0;
+    for (auto [ring, share] : c.shares) {
+      const double ringCurrent = h.density(ring) * (2 * ring - 1) * h.rMax * h.rMax / 100.0 / 0.31830989161357204;
+      EXPECT_NEAR(ringCurrent, share, 1e-5) << c.r << " ring " << ring;
+      total += ringCurrent;
+    }
+    EXPECT_NEAR(total, 1.0, 1e-5) << c.r;
+  }
+}
+
+TEST(PhasePlanePage, FiguresAndFigureLines) {
+  unitPage(4137, 4137);
+  struct Case {
+    const char* what;
+    std::vector<std::vector<testing::Point>> paths;
+    std::vector<double> currents;
+    float z;
+    double field;
+    Log figures;
+  } cases[] = {
+      {"two crossings",
+       {{{4, 0.98}, {6, 1.02}}, {{4, 1.99}, {6, 2.01}}},
+       {1.0, 1.0},
+       5.0f,
+       0.0,
+       {"Rmax =    2.00 mm", "Zcross =    5.0  mm", "Current =    2.00 A", "Emittance =   .0600 mm*rad",
+        "Magnetic field =        .00 Gs"}},
+      {"no current through the plane",
+       {{{90, 1}, {110, 1}}, {{90, 2}, {110, 2}}},
+       {1.0, -1.0},
+       100.0f,
+       1234.5,
+       {"Rmax =    2.00 mm", "Zcross =  100.0  mm", "Current =     .00 A", "Emittance =   .0000 mm*rad",
+        "Magnetic field =    1234.50 Gs"}},
+  };
+  for (const Case& c : cases) {
+    auto data = testing::withTrajectories(c.paths, c.currents);
+    RecordingPage page;
+    printPhasePlanePage(page, *data, PhasePlaneInput{c.z, c.field, 10});
+    const Log texts = page.texts();
+    ASSERT_GE(texts.size(), 7u) << c.what;
+    EXPECT_EQ(texts[0], " Phase plane");
+    EXPECT_EQ(texts[1], "Current density (A/mm**2)");
+    EXPECT_EQ(Log(texts.begin() + 2, texts.begin() + 7), c.figures) << c.what;
+    EXPECT_TRUE(contains(page.log, "pen 5")) << c.what;
+  }
+
+  auto missed = testing::withTrajectories({{{10, 1}, {20, 1}}}, {1.0});
+  RecordingPage blank;
+  printPhasePlanePage(blank, *missed, PhasePlaneInput{5.0f, 0.0, 10});
+  EXPECT_TRUE(blank.log.empty());
+}
+
+}  // namespace
+}  // namespace kelm::klplot

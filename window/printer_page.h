@@ -1,0 +1,37 @@
+#pragma once
+// The printer's side of a print job: the facts read from a QPrinter and a page drawn with a
+// QPainter on it. Internal to window/.
+
+#include <QPainter>
+#include <QPolygon>
+#include <QPrinter>
+
+#include "window/printing.h"
+
+namespace kelm::window {
+
+PrinterFacts printerFacts(const QPrinter& printer);
+
+// Lines that follow one another without a move are sent as one polyline, which keeps a page
+// of many thousand segments small and quick to write.
+class QtPrinterPage final : public PrinterPage {
+ public:
+  explicit QtPrinterPage(QPainter& painter);
+  ~QtPrinterPage() override;
+
+  void moveTo(std::int16_t x, std::int16_t y) override;
+  void lineTo(std::int16_t x, std::int16_t y) override;
+  void drawText(std::string_view text) override;
+  std::int32_t textWidth(std::string_view text) const override;
+  std::int32_t textHeight() const override;
+  std::int32_t setPenWidth(std::int32_t deviceUnits) override;
+  // Draws what is pending; the painter may end afterwards.
+  void flush();
+
+ private:
+  QPainter& painter_;
+  QPoint position_;
+  QPolygon pending_;
+};
+
+}  // namespace kelm::window
