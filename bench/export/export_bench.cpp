@@ -1,6 +1,6 @@
 // kelm-export on the full example project, each step on its own and the whole run: loading,
-// the four views as PNG and as SVG, the envelope, the figures along z (default and 1000
-// planes) and the crossings, each written to a file.
+// the four views as PNG and as SVG, the printed pages as PDF, the envelope, the figures along
+// z (default and 1000 planes) and the crossings, each written to a file.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -62,6 +62,11 @@ void BM_ViewPictures(benchmark::State& state) {
   state.SetLabel(formats.png ? "four PNGs" : "four SVGs");
 }
 
+void BM_PrintedPagesPdf(benchmark::State& state) {
+  std::string why;
+  for (auto _ : state) write("pages.pdf", printedPagesPdf(projectData, fullHd(), why));
+}
+
 void BM_FiguresCsv(benchmark::State& state) {
   for (auto _ : state) {
     const auto planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, int(state.range(0)));
@@ -86,13 +91,14 @@ void BM_CrossingsCsv(benchmark::State& state) {
   }
 }
 
-// As `kelm-export --png --svg --figures-csv examples/full`, loading included; its lines on
-// standard error are set aside meanwhile.
+// As `kelm-export --png --svg --pdf --figures-csv examples/full`, loading included; its lines
+// on standard error are set aside meanwhile.
 void BM_WholeExport(benchmark::State& state) {
   ExportOptions options;
   options.projects = {kFull.string()};
   options.pngDir = (kOut / "png").string();
   options.svgDir = (kOut / "svg").string();
+  options.pdfFile = (kOut / "whole.pdf").string();
   options.figuresCsv = (kOut / "whole.csv").string();
   std::fflush(stderr);
   const int saved = ::dup(2), null = ::open("/dev/null", O_WRONLY);
@@ -105,6 +111,7 @@ void BM_WholeExport(benchmark::State& state) {
 
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewPictures)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintedPagesPdf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FiguresCsv)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Envelope)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrossingsCsv)->Unit(benchmark::kMillisecond);

@@ -14,6 +14,9 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
                        phase-plane.png in DIR (made if missing), pixel for pixel as kelm's
                        view windows show them on a screen of --size
   --svg DIR            the same four views as vector drawings (.svg)
+  --pdf FILE           the four printed pages (geometry, magnetic field, phase plane, current
+                       density on cathode) in one PDF, one A4 page each, as File > Print
+                       prints them with the plane at --z
   --figures-csv FILE   the beam figures along z at --steps planes from the lowest to the
                        highest z of the views' range (definitions below)
   --crossings-csv FILE the crossings of the plane --z: one row per crossing trajectory with
@@ -30,9 +33,11 @@ Settings:
   --size WxH           the screen the views are laid out for, in pixels (default 1920x1080);
                        beam, magnetic field and phase plane are W-8 by H/2-26 pixels, the
                        cathode W/2 by H/2, the envelope W-8 by 2*(H/2-26)
-  --z Z                the plane in mm for the phase plane, the z-markers, --crossings-csv and
-                       the summary (default: the middle of the z range, as kelm starts)
-  --divisions N        histogram bins of the phase plane, 1 to 100 (default 10)
+  --z Z                the plane in mm for the phase plane, the z-markers, the printed phase
+                       plane, --crossings-csv and the summary (default: the middle of the z
+                       range, as kelm starts)
+  --divisions N        histogram bins of the phase plane, on screen and printed, 1 to 100
+                       (default 10)
   --steps N            planes along z, 2 to 100000 (default 200)
   --voltage V          the beam energy in eV: --figures-csv adds the emittances normalized,
                        multiplied by beta*gamma of an electron of that energy

@@ -72,7 +72,7 @@ class Parser {
   }
 
  private:
-  static const std::array<Entry, 11> kEntries;
+  static const std::array<Entry, 12> kEntries;
 
   ExportOptions& o() { return result_.options; }
 
@@ -83,6 +83,7 @@ class Parser {
   }
   bool png(std::string_view name, std::string_view value) { return path(o().pngDir, name, value); }
   bool svg(std::string_view name, std::string_view value) { return path(o().svgDir, name, value); }
+  bool pdf(std::string_view name, std::string_view value) { return path(o().pdfFile, name, value); }
   bool figures(std::string_view name, std::string_view value) { return path(o().figuresCsv, name, value); }
   bool crossings(std::string_view name, std::string_view value) {
     return path(o().crossingsCsv, name, value);
@@ -148,9 +149,10 @@ class Parser {
   CommandLine& result_;
 };
 
-const std::array<Parser::Entry, 11> Parser::kEntries{{
+const std::array<Parser::Entry, 12> Parser::kEntries{{
     {"--png", &Parser::png},
     {"--svg", &Parser::svg},
+    {"--pdf", &Parser::pdf},
     {"--figures-csv", &Parser::figures},
     {"--crossings-csv", &Parser::crossings},
     {"--summary-csv", &Parser::summary},
@@ -167,7 +169,7 @@ void checkWhole(Parser& parser, const ExportOptions& o) {
     parser.fail("no PROJECT given");
   } else if (!o.wantsProjectOutputs() && !o.summaryCsv) {
     parser.fail(
-        "nothing to write: give at least one of --png, --svg, --figures-csv, --crossings-csv, "
+        "nothing to write: give at least one of --png, --svg, --pdf, --figures-csv, --crossings-csv, "
         "--envelope, --summary-csv");
   } else if (o.projects.size() > 1 && o.wantsProjectOutputs()) {
     parser.fail("several projects go only with --summary-csv; the other outputs take one PROJECT");

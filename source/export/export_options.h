@@ -11,7 +11,7 @@ namespace kelm::exporting {
 struct ExportOptions {
   std::vector<std::string> projects;  // directories, or files in them, as given
 
-  std::optional<std::string> pngDir, svgDir;
+  std::optional<std::string> pngDir, svgDir, pdfFile;
   std::optional<std::string> figuresCsv, crossingsCsv, envelopeFile, summaryCsv;
 
   int width = 1920, height = 1080;  // the screen the views are laid out for
@@ -21,7 +21,9 @@ struct ExportOptions {
   std::optional<double> voltage;  // beam energy, eV
 
   // Outputs made for one project at a time, which several projects would overwrite.
-  bool wantsProjectOutputs() const { return pngDir || svgDir || figuresCsv || crossingsCsv || envelopeFile; }
+  bool wantsProjectOutputs() const {
+    return pngDir || svgDir || pdfFile || figuresCsv || crossingsCsv || envelopeFile;
+  }
 };
 
 enum class Request { kExport, kHelp, kVersion, kUsageError };

@@ -142,6 +142,12 @@ class Run {
         if (views.svg) write(fileIn(*options_.svgDir, picture.name + ".svg"), picture.svg);
       }
     }
+    if (options_.pdfFile) {
+      std::string why;
+      const std::string pdf = printedPagesPdf(projectData, settings, why);
+      if (pdf.empty()) fail("cannot write " + *options_.pdfFile + ": " + why);
+      else write(*options_.pdfFile, pdf);
+    }
     if (options_.envelopeFile) {
       const std::string& file = *options_.envelopeFile;
       const bool svg = namesSvgFile(file);

@@ -8,6 +8,8 @@
 #include "source/klplot/field_view.h"
 #include "source/klplot/geometry_view.h"
 #include "source/klplot/phase_plane_view.h"
+#include "source/klplot/printed_project.h"
+#include "source/klplot/printer_canvas.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_font.h"
 #include "source/klplot/view_windows.h"
@@ -15,6 +17,7 @@
 #include "source/z_coordinate.h"
 #include "window/graphics.h"
 #include "window/offscreen.h"
+#include "window/printing.h"
 
 namespace kelm::exporting {
 namespace {
@@ -77,6 +80,21 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
                                      klplot::PhasePlaneInput{z, klplot::fieldAt(z), settings.divisions});
   }));
   return pictures;
+}
+
+std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& settings, std::string& why) {
+  prepareDisplay(settings);
+  data.phaseZ.store(settings.z);
+  klplot::copyCathodeRadii(data);
+  constexpr klplot::PrintedPage kPages[] = {klplot::PrintedPage::geometry, klplot::PrintedPage::magneticField,
+                                            klplot::PrintedPage::phasePlane, klplot::PrintedPage::cathodeDensity};
+  return window::pdfDocument(
+      int(std::size(kPages)),
+      [&](int page, window::PrinterPage& printer, const window::PrinterFacts& facts) {
+        klplot::PrinterCanvas canvas(printer);
+        klplot::printProjectPage(kPages[page], canvas, facts);
+      },
+      why);
 }
 
 Picture drawEnvelopePicture(const klplot::ProjectData& data, const ViewSettings& settings,

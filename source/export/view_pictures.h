@@ -29,6 +29,10 @@ struct Picture {
 std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSettings& settings,
                                       PictureFormats formats);
 
+// The four printed pages of the File menu, in its order, as one PDF document on A4: its bytes,
+// or empty with why.
+std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& settings, std::string& why);
+
 Picture drawEnvelopePicture(const klplot::ProjectData& data, const ViewSettings& settings,
                             const std::vector<PlaneFigures>& planes, PictureFormats formats);
 

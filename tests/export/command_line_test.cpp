@@ -153,7 +153,8 @@ TEST(CommandLine, AWholeExportReplacesItsFilesAndLeavesTheProjectAlone) {
 
   const Outcome o = run({"--png", (out / "png").string(), "--svg", (out / "svg").string(), "--figures-csv",
                          (out / "figures.csv").string(), "--crossings-csv", (out / "crossings.csv").string(),
-                         "--envelope", (out / "envelope.svg").string(), (project / "geom.cod").string()},
+                         "--envelope", (out / "envelope.svg").string(), "--pdf", (out / "pages.pdf").string(),
+                         (project / "geom.cod").string()},
                         scratch.path());
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(o.err, "File GEOM.DAT loaded\nFile MAG.DAT loaded\nFile POT.DAT loaded\nFile KLPLT.RES loaded\n");
@@ -164,8 +165,9 @@ TEST(CommandLine, AWholeExportReplacesItsFilesAndLeavesTheProjectAlone) {
   }
   EXPECT_TRUE(TempDirectory::readFile((out / "figures.csv").string()).starts_with("# KELM beam figures"));
   EXPECT_TRUE(TempDirectory::readFile((out / "envelope.svg").string()).find("</svg>") != std::string::npos);
+  EXPECT_TRUE(TempDirectory::readFile((out / "pages.pdf").string()).starts_with("%PDF"));
   // Nothing else: no temporary file left behind.
-  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 5);
+  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
   struct stat info {};
   ASSERT_EQ(stat((out / "figures.csv").c_str(), &info), 0);
   const mode_t mask = umask(0);
