@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "records/window_port.h"
+#include "bench/quiet_port.h"
 #include "source/export/figure_tables.h"
 #include "source/export/output_file.h"
 #include "source/export/project_export.h"
@@ -25,14 +25,6 @@ using klplot::projectData;
 
 const fs::path kFull = fs::path(KELM_EXAMPLES_DIR) / "full";
 const fs::path kOut = fs::temp_directory_path() / ("kelm-bench-export-" + std::to_string(::getpid()));
-
-class SilentPort final : public records::WindowPort {
- public:
-  bool openWindow(int, std::string_view) override { return true; }
-  void closeWindow(int) override {}
-  void writeRecord(int, std::string_view) override {}
-  [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
-};
 
 void write(const std::string& name, const std::string& bytes) {
   std::string error;
@@ -123,8 +115,8 @@ BENCHMARK(BM_WholeExport)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
   using namespace kelm::exporting;
   kelm::window::OffscreenSession qt(argc, argv);
-  SilentPort silent;
-  kelm::records::setWindowPort(&silent);
+  kelm::bench::QuietPort quiet;
+  kelm::records::setWindowPort(&quiet);
   fs::create_directories(kOut);
   fs::current_path(kFull);
   kelm::klplot::loadProjectFiles();

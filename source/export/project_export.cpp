@@ -145,8 +145,10 @@ class Run {
     if (options_.pdfFile) {
       std::string why;
       const std::string pdf = printedPagesPdf(projectData, settings, why);
-      if (pdf.empty()) fail("cannot write " + *options_.pdfFile + ": " + why);
-      else write(*options_.pdfFile, pdf);
+      if (pdf.empty())
+        fail("cannot write " + *options_.pdfFile + ": " + why);
+      else
+        write(*options_.pdfFile, pdf);
     }
     if (options_.envelopeFile) {
       const std::string& file = *options_.envelopeFile;

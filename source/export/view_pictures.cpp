@@ -87,7 +87,8 @@ std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& setti
   data.phaseZ.store(settings.z);
   klplot::copyCathodeRadii(data);
   constexpr klplot::PrintedPage kPages[] = {klplot::PrintedPage::geometry, klplot::PrintedPage::magneticField,
-                                            klplot::PrintedPage::phasePlane, klplot::PrintedPage::cathodeDensity};
+                                            klplot::PrintedPage::phasePlane,
+                                            klplot::PrintedPage::cathodeDensity};
   return window::pdfDocument(
       int(std::size(kPages)),
       [&](int page, window::PrinterPage& printer, const window::PrinterFacts& facts) {

@@ -23,6 +23,7 @@
 #include "source/klplot/view_windows.h"
 #include "source/request_flags.h"
 #include "source/z_coordinate.h"
+#include "tests/print/command_output.h"
 #include "tests/records/temp_directory.h"
 #include "tests/shell/recording_port.h"
 #include "tests/window/gui_wait.h"
@@ -58,21 +59,10 @@ bool inkNear(const QImage& image, int x, int y) {
   return false;
 }
 
-// Standard output of a shell command.
-std::string output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    ::pclose(pipe);
-  }
-  return out;
-}
-
 // One page of a PDF as pixels, black and white.
 std::string pagePixels(const std::string& pdf, int page) {
-  return output("pdftoppm -r 50 -mono -f " + std::to_string(page) + " -l " + std::to_string(page) +
-                " -singlefile '" + pdf + "'");
+  return kelm::testing::commandOutput("pdftoppm -r 50 -mono -f " + std::to_string(page) + " -l " +
+                                      std::to_string(page) + " -singlefile '" + pdf + "'");
 }
 
 QImage decoded(const std::string& png) {
@@ -188,14 +178,15 @@ TEST_F(Pictures, PdfHoldsThePagesTheFileMenuPrints) {
   kelm::testing::TempDirectory scratch;
   std::string why;
   const std::string exported = (scratch.path() / "exported.pdf").string();
-  ASSERT_TRUE(writeWholeFile(exported, printedPagesPdf(projectData, screen(projectData.phaseZ.load(), 10), why), why))
+  ASSERT_TRUE(
+      writeWholeFile(exported, printedPagesPdf(projectData, screen(projectData.phaseZ.load(), 10), why), why))
       << why;
-  const std::string info = output("pdfinfo '" + exported + "'");
+  const std::string info = kelm::testing::commandOutput("pdfinfo '" + exported + "'");
   EXPECT_TRUE(std::regex_search(info, std::regex("\nPages: +4\n"))) << info;
   EXPECT_TRUE(std::regex_search(info, std::regex("\nPage size: .*\\(A4\\)"))) << info;
 
   void (*const commands[])(std::int32_t*) = {printGeometryCommand, printFieldCommand, printPhasePlaneCommand,
-                                              printCathodeCommand};
+                                             printCathodeCommand};
   for (int page = 1; page <= 4; ++page) {
     const std::string printed = (scratch.path() / ("printed-" + std::to_string(page) + ".pdf")).string();
     ::setenv("KELM_PRINT_TO", printed.c_str(), 1);
