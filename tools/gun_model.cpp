@@ -16,6 +16,26 @@ void fix(GunModel& gun, int ir, int iz, double volts) {
   gun.fixed[i] = true;
 }
 
+// Keeps every few steps, or spreads the points evenly over the whole path so that
+// the last one is where the path leaves the mesh.
+void samplePath(const std::vector<double>& r, const std::vector<double>& z, PathSampling sampling,
+                Path& path) {
+  const std::size_t steps = r.size();
+  if (sampling.spreadOver > 1 && steps > 0) {
+    const std::size_t points = std::min<std::size_t>(static_cast<std::size_t>(sampling.spreadOver), steps);
+    for (std::size_t m = 0; m < points; ++m) {
+      const std::size_t n = points > 1 ? (m * (steps - 1) + (points - 1) / 2) / (points - 1) : 0;
+      path.r.push_back(r[n]);
+      path.z.push_back(z[n]);
+    }
+    return;
+  }
+  for (std::size_t n = 0; n < steps && path.r.size() < kMaxPathPoints; n += static_cast<std::size_t>(sampling.every)) {
+    path.r.push_back(r[n]);
+    path.z.push_back(z[n]);
+  }
+}
+
 }  // namespace
 
 double GunModel::interpolated(double r, double z) const {
@@ -84,11 +104,12 @@ void solveLaplace(GunModel& gun, int sweeps) {
   }
 }
 
-std::vector<Path> tracePaths(const GunModel& gun, int count, int sampleEvery) {
+std::vector<Path> tracePaths(const GunModel& gun, int count, PathSampling sampling) {
   // Child's law for the cathode-anode gap sets a uniform emission density.
   const double gap = kAnodeZ - kCathodeZ;
   const double density = 2.33e-6 * std::pow(gun.anodeVolts, 1.5) / (gap * gap);
   std::vector<Path> paths;
+  std::vector<double> stepR, stepZ;  // every integration step of one path
   for (int k = 0; k < count; ++k) {
     Path path;
     const double r0 = (k + 0.5) * kCathodeRadius / count * 0.9;
@@ -98,7 +119,9 @@ std::vector<Path> tracePaths(const GunModel& gun, int count, int sampleEvery) {
     // Electrons start at rest and gain speed from the potential: v^2 is proportional to V.
     double r = r0, z = kCathodeZ + 0.5, vr = 0.0, vz = 0.05;
     const double step = 0.05;
-    for (int n = 0; n < 20000 && path.r.size() < 299 && z < GunModel::kAxialNodes - 2; ++n) {
+    stepR.clear();
+    stepZ.clear();
+    for (int n = 0; n < 20000 && z < GunModel::kAxialNodes - 2; ++n) {
       const double er = (gun.interpolated(r + 0.5, z) - gun.interpolated(std::max(r - 0.5, 0.0), z));
       const double ez = (gun.interpolated(r, z + 0.5) - gun.interpolated(r, z - 0.5));
       // The solenoid focuses in proportion to B squared and the radius (Busch's theorem).
@@ -111,11 +134,10 @@ std::vector<Path> tracePaths(const GunModel& gun, int count, int sampleEvery) {
         r = -r;
         vr = -vr;
       }
-      if (n % sampleEvery == 0) {
-        path.r.push_back(r);
-        path.z.push_back(z);
-      }
+      stepR.push_back(r);
+      stepZ.push_back(z);
     }
+    samplePath(stepR, stepZ, sampling, path);
     paths.push_back(std::move(path));
   }
   return paths;

@@ -2,6 +2,7 @@
 // A small axisymmetric gun on a mesh: electrodes, the potential between them by successive
 // over-relaxation, electron paths through that potential. Mesh units throughout.
 
+#include <cstddef>
 #include <vector>
 
 namespace kelm::tools {
@@ -35,7 +36,16 @@ double solenoidField(double z);
 
 GunModel buildGun();
 void solveLaplace(GunModel& gun, int sweeps);
-// A point is kept every sampleEvery steps, at most 299 points a path.
-std::vector<Path> tracePaths(const GunModel& gun, int count, int sampleEvery);
+// The most points a path may have in the result file.
+inline constexpr std::size_t kMaxPathPoints = 299;
+
+// Which integration steps become path points: every `every`-th step (at most kMaxPathPoints),
+// or, with spreadOver > 1, that many points spread evenly from the start to the end of the mesh.
+struct PathSampling {
+  int every = 1;
+  int spreadOver = 0;
+};
+
+std::vector<Path> tracePaths(const GunModel& gun, int count, PathSampling sampling);
 
 }  // namespace kelm::tools

@@ -22,7 +22,7 @@ enum class Damage { kNone, kGeometryScale, kResultIndex, kPotentialLines };
 
 struct Shape {
   int paths;             // trajectories
-  int sampleEvery;       // integration steps between stored path points
+  tools::PathSampling sampling;
   int outlinePieces;     // points per mesh step along the electrode outline
   int magSamples;
   int potLevels;
@@ -30,10 +30,11 @@ struct Shape {
   Damage damage = Damage::kNone;
 };
 
-constexpr Shape kSimple{.paths = 12, .sampleEvery = 40, .outlinePieces = 1, .magSamples = 121,
+constexpr Shape kSimple{.paths = 12, .sampling = {.every = 40}, .outlinePieces = 1, .magSamples = 121,
                         .potLevels = 9, .potRadialSamples = 0};
-constexpr Shape kFull{.paths = 1000, .sampleEvery = 9, .outlinePieces = 188, .magSamples = 1000,
-                      .potLevels = 100, .potRadialSamples = 300};
+// Each path's points spread from the cathode to the end of the mesh, so the beam is whole.
+constexpr Shape kFull{.paths = 1000, .sampling = {.spreadOver = tools::kMaxPathPoints}, .outlinePieces = 188,
+                      .magSamples = 1000, .potLevels = 100, .potRadialSamples = 300};
 
 constexpr float kMeshScale = static_cast<float>(GunModel::kMeshUnitsPerMillimetre);
 
@@ -137,7 +138,7 @@ void writeEquipotentials(const GunModel& gun, const Shape& shape) {
 
 void writeResult(const GunModel& gun, const Shape& shape) {
   if (!create(21, "klplt.res", "unformatted")) return;
-  const auto paths = tools::tracePaths(gun, shape.paths, shape.sampleEvery);
+  const auto paths = tools::tracePaths(gun, shape.paths, shape.sampling);
   (void)records::writeUnformatted(21, std::int32_t{25});
   (void)records::writeUnformatted(21, static_cast<std::int32_t>(paths.size()));
   for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -145,7 +146,7 @@ void writeResult(const GunModel& gun, const Shape& shape) {
     (void)records::writeUnformatted(21, static_cast<std::int32_t>(i + 1), p.r[0], p.z[0], p.density, p.current);
   }
   // Points of all paths interleaved, as the solver writes them step by step.
-  for (std::size_t n = 1; n < 299; ++n) {
+  for (std::size_t n = 1; n < tools::kMaxPathPoints; ++n) {
     for (std::size_t i = 0; i < paths.size(); ++i) {
       if (n < paths[i].r.size()) {
         (void)records::writeUnformatted(21, static_cast<std::int32_t>(i + 1), paths[i].r[n], paths[i].z[n]);

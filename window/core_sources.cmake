@@ -15,6 +15,7 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   project_dialogs.cpp
   printer_page.cpp
   printing.cpp
+  pdf_document.cpp
   editor.cpp
   dialog_controls.cpp
   drives.cpp

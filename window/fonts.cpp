@@ -15,6 +15,7 @@
 #include "window/graphics.h"
 #include "window/graphics_state.h"
 #include "window/surface.h"
+#include "window/vector_recorder.h"
 
 namespace kelm::window {
 
@@ -253,6 +254,10 @@ void drawText(std::string_view text) {
     painter.setPen(QColor::fromRgb(toQRgb(surface->drawColor)));
     const QFontMetrics metrics(surface->font);
     painter.drawText(surface->position + QPoint(0, metrics.ascent()), string);
+    if (surface->vectors != nullptr) {
+      surface->vectors->text(surface->position + QPoint(0, metrics.ascent()), surface->font,
+                             toQRgb(surface->drawColor), string);
+    }
     const int advance = metrics.horizontalAdvance(string);
     const QPoint end = surface->position + QPoint(advance, metrics.height());
     setGraphicsStatus(end.x() > surface->image.width() || end.y() > surface->image.height() ? kBeyondEdge : 0);

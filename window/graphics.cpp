@@ -8,6 +8,7 @@
 
 #include "window/graphics_state.h"
 #include "window/surface.h"
+#include "window/vector_recorder.h"
 
 namespace kelm::window {
 
@@ -45,6 +46,17 @@ void drawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
   }
 }
 
+void recordRectangle(VectorRecorder& vectors, int fillMode, const QRect& r, QRgb colour) {
+  if (fillMode == kFilled) {
+    vectors.fill(r, colour);
+    return;
+  }
+  vectors.line(r.topLeft(), r.topRight(), colour);
+  vectors.line(r.topRight(), r.bottomRight(), colour);
+  vectors.line(r.bottomRight(), r.bottomLeft(), colour);
+  vectors.line(r.bottomLeft(), r.topLeft(), colour);
+}
+
 // Runs operation on the active surface under its lock; fallback without one.
 template <class Result, class Operation>
 Result onSurface(Result fallback, Operation operation) {
@@ -77,6 +89,7 @@ std::int32_t setBackgroundColor(std::int32_t rgb) {
 int clearWindow(std::int32_t) {
   return onSurface(0, [](Surface& s) {
     s.image.fill(toQRgb(s.backgroundColor));
+    if (s.vectors != nullptr) s.vectors->fill(s.image.rect(), toQRgb(s.backgroundColor));
     return 1;
   });
 }
@@ -95,6 +108,7 @@ void moveTo(std::int16_t x, std::int16_t y, PixelPoint* previous) {
 int lineTo(std::int16_t x, std::int16_t y) {
   return onSurface(0, [&](Surface& s) {
     drawLine(s.image, s.position.x(), s.position.y(), x, y, toQRgb(s.drawColor));
+    if (s.vectors != nullptr) s.vectors->line(s.position, QPoint(x, y), toQRgb(s.drawColor));
     s.position = QPoint(x, y);
     return 1;
   });
@@ -106,6 +120,9 @@ int drawRectangle(int fillMode, std::int16_t x1, std::int16_t y1, std::int16_t x
     const int left = std::min(x1, x2), right = std::max(x1, x2);
     const int top = std::min(y1, y2), bottom = std::max(y1, y2);
     const QRgb colour = toQRgb(s.drawColor);
+    if (s.vectors != nullptr) {
+      recordRectangle(*s.vectors, fillMode, QRect(QPoint(left, top), QPoint(right, bottom)), colour);
+    }
     if (fillMode == kFilled) {
       for (int y = std::max(top, 0); y <= std::min(bottom, s.image.height() - 1); ++y) {
         for (int x = std::max(left, 0); x <= std::min(right, s.image.width() - 1); ++x) {
@@ -127,8 +144,16 @@ std::int32_t setPixel(std::int16_t x, std::int16_t y) {
     if (!inside(s.image, x, y)) return -1;
     const std::int32_t previous = fromQRgb(s.image.pixel(x, y));
     plot(s.image, x, y, toQRgb(s.drawColor));
+    if (s.vectors != nullptr) s.vectors->fill(QRect(x, y, 1, 1), toQRgb(s.drawColor));
     return previous;
   });
+}
+
+std::int32_t surfaceHeight() {
+  Surface* surface = activeSurface();
+  if (surface == nullptr) return 0;
+  std::lock_guard guard(surface->lock);
+  return surface->image.height();
 }
 
 std::int32_t getPixelColor(std::int16_t x, std::int16_t y) {
@@ -143,6 +168,7 @@ std::int32_t setPixelColor(std::int16_t x, std::int16_t y, std::int32_t rgb) {
     if (!inside(s.image, x, y)) return -1;
     const std::int32_t previous = fromQRgb(s.image.pixel(x, y));
     plot(s.image, x, y, toQRgb(rgb));
+    if (s.vectors != nullptr) s.vectors->fill(QRect(x, y, 1, 1), toQRgb(rgb));
     return previous;
   });
 }

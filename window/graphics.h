@@ -23,6 +23,7 @@ enum FillMode : int { kOutline = 2, kFilled = 3 };
 int drawRectangle(int fillMode, std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2);
 std::int32_t setPixel(std::int16_t x, std::int16_t y);    // -1 outside the surface
 std::int32_t getPixelColor(std::int16_t x, std::int16_t y);  // RGB, -1 outside
+std::int32_t surfaceHeight();  // pixel rows of the drawing surface, 0 with no active one
 std::int32_t setPixelColor(std::int16_t x, std::int16_t y, std::int32_t rgb);  // previous RGB
 void drawText(std::string_view text);  // full length, trailing blanks included
 

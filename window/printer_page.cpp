@@ -1,6 +1,8 @@
 #include "window/printer_page.h"
 
 #include <QFontMetrics>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QString>
 
 namespace kelm::window {
@@ -17,6 +19,14 @@ PrinterFacts printerFacts(const QPrinter& printer) {
   // Without a full page the printer's metrics are those of the printable area.
   return PrinterFacts{printer.widthMM(), printer.heightMM(), printer.logicalDpiX(),
                       printer.logicalDpiY()};
+}
+
+void setUpPdf(QPrinter& printer, const QString& path) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(path);
+  printer.setResolution(600);
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                    QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
 }
 
 QtPrinterPage::QtPrinterPage(QPainter& painter) : painter_(painter) {

@@ -12,6 +12,10 @@ namespace kelm::window {
 
 PrinterFacts printerFacts(const QPrinter& printer);
 
+// A PDF of its own is A4 with margins of 10 mm at 600 dpi, a laser printer's resolution, at
+// which the figures' 5-unit marks are a fifth of a millimetre across.
+void setUpPdf(QPrinter& printer, const QString& path);
+
 // Lines that follow one another without a move are sent as one polyline, which keeps a page
 // of many thousand segments small and quick to write.
 class QtPrinterPage final : public PrinterPage {

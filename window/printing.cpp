@@ -57,16 +57,6 @@ QString whyNotWritable(const QString& path) {
   return "the file " + path + " cannot be written (" + probe.errorString() + ")";
 }
 
-// A PDF of its own is A4 with margins of 10 mm at 600 dpi, a laser printer's resolution, at
-// which the figures' 5-unit marks are a fifth of a millimetre across.
-void setUpPdf(QPrinter& printer, const QString& path) {
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(path);
-  printer.setResolution(600);
-  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                    QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
-}
-
 }  // namespace
 
 PrintOutcome printPage(const PageDrawing& draw) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace kelm::window {
@@ -38,5 +39,10 @@ enum class PrintOutcome { printed, cancelled, failed };
 // draw. Cancel prints nothing and says nothing; a failure says in a message box that the
 // page was not printed, and why.
 PrintOutcome printPage(const PageDrawing& draw);
+
+// Any thread. Pages 0 .. pages - 1 drawn in turn into one PDF document named "KELM", each set
+// up as a printed page's PDF is: the document's bytes, or empty with why it could not be made.
+using DocumentPageDrawing = std::function<void(int page, PrinterPage& printer, const PrinterFacts& facts)>;
+std::string pdfDocument(int pages, const DocumentPageDrawing& draw, std::string& why);
 
 }  // namespace kelm::window

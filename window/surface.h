@@ -13,6 +13,8 @@
 
 namespace kelm::window {
 
+class VectorRecorder;
+
 struct Surface {
   std::mutex lock;  // held for each single drawing operation
   QImage image;     // the backing store, QImage::Format_RGB32
@@ -21,6 +23,8 @@ struct Surface {
   QPoint position;  // current position of moveTo/lineTo/drawText
   QFont font;
   int fontIndex = -1;  // registry index counted from 0; -1: no font selected
+  // Set while the surface's drawing is also recorded as vectors (offscreen pictures only).
+  VectorRecorder* vectors = nullptr;
   // Asks the message thread to repaint; set by the child window. Called without the lock.
   std::function<void()> changed;
 

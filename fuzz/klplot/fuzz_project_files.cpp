@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "records/window_port.h"
+#include "fuzz/silent_port.h"
 #include "runtime/fp_traps.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
@@ -26,13 +26,6 @@ namespace {
 
 using namespace kelm::klplot;
 
-class SilentPort final : public kelm::records::WindowPort {
- public:
-  bool openWindow(int, std::string_view) override { return true; }
-  void closeWindow(int) override {}
-  void writeRecord(int, std::string_view) override {}
-  [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
-};
 
 constexpr std::array<std::string_view, 4> kFiles = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
 constexpr std::int32_t kWidth = 1920, kHeight = 1080, kTextHeight = 28;
@@ -68,7 +61,7 @@ void writeSections(std::string_view input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static SilentPort port;
+  static kelm::fuzzing::SilentPort port;
   kelm::records::setWindowPort(&port);
   const auto dir = std::filesystem::temp_directory_path() / ("kelm-fuzz-project-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);

@@ -2,6 +2,7 @@
 
 #include "source/klplot/panel_axes.h"
 #include "source/klplot/plot_mapping.h"
+#include "source/klplot/single_precision.h"
 
 namespace kelm::klplot {
 
@@ -13,6 +14,11 @@ void drawCathodeView(const ViewContext& v, const ProjectData& data) {
   if (n < 0) n = 0;
   if (n > kMaxTrajectories) n = kMaxTrajectories;
   scatterPanel(v, n, data.cathodeR.from(1), data.cathodeDensity.from(1));
+}
+
+void copyCathodeRadii(ProjectData& data) {
+  for (int i = 1; i <= data.trajCount && i <= kMaxTrajectories; ++i)
+    data.cathodeR(i) = saturatedSingle(data.trajR(i, 1));
 }
 
 }  // namespace kelm::klplot

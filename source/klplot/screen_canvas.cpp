@@ -1,5 +1,4 @@
 #include "source/klplot/canvas.h"
-#include "window/frame.h"
 #include "window/graphics.h"
 
 namespace kelm::klplot {
@@ -22,10 +21,7 @@ class ScreenCanvas final : public Canvas {
     return window::setPixelColor(x, y, rgb);
   }
   void drawText(std::string_view text) override { window::drawText(text); }
-  std::int32_t windowHeight() const override {
-    window::WindowConfig config;
-    return window::getWindowConfig(config) == 1 ? config.height : 0;
-  }
+  std::int32_t windowHeight() const override { return window::surfaceHeight(); }
 };
 
 }  // namespace

@@ -5,6 +5,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/tick_label_format.cpp
   klplot/tick_label.cpp
   klplot/beam_figures.cpp
+  klplot/crossing_sweep.cpp
   klplot/density_histogram.cpp
   klplot/staircase.cpp
   klplot/view_font.cpp
@@ -16,6 +17,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/cathode_view.cpp
   klplot/section_drawing.cpp
   klplot/geometry_view.cpp
+  klplot/z_grid.cpp
   klplot/field_view.cpp
   klplot/phase_plane_view.cpp
   klplot/page_drawing.cpp

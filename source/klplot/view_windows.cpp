@@ -13,7 +13,6 @@
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
-#include "source/klplot/single_precision.h"
 #include "source/klplot/view_layout.h"
 #include "source/klplot/z_marker.h"
 #include "source/request_flags.h"
@@ -47,10 +46,7 @@ void openViewWindow(const ViewWindowLayout& layout) {
   config.height = static_cast<std::int16_t>(std::clamp(layout.height, 1, 32767));
   assignPadded(std::span<char>(config.title, sizeof config.title - 1), layout.title);
   window::setWindowConfig(config);
-  window::setBackgroundColor(window::kWhite);
-  window::setDrawColor(window::kBlack);
-  window::registerFonts();
-  window::selectFont(displayState.fontSpec.view());
+  prepareViewSurface();
 }
 
 void place(int unit, int x, int y, int width, int height, window::ZOrder order) {
@@ -100,7 +96,7 @@ void openViewWindows() {
   openViewWindow({kCathodeUnit, "Cathode", w / 2, h / 2});
   window::clearScreen(0);
   place(kCathodeUnit, w / 4, h / 4, w / 2, h / 2, window::ZOrder::bottom);
-  for (int i = 1; i <= d.trajCount && i <= kMaxTrajectories; ++i) d.cathodeR(i) = saturatedSingle(d.trajR(i, 1));
+  copyCathodeRadii(d);
   drawCathodeView(context(), d);
 
   openViewWindow({kFieldUnit, "Magnetic field", w - 8, h / 2 - 26});
@@ -147,6 +143,13 @@ void serveViewRequests() {
 void closeViewWindows() {
   for (int unit : {kPhasePlaneUnit, kBeamUnit, kCathodeUnit, kFieldUnit}) records::closeUnit(unit);
   window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::restore);
+}
+
+void prepareViewSurface() {
+  window::setBackgroundColor(window::kWhite);
+  window::setDrawColor(window::kBlack);
+  window::registerFonts();
+  window::selectFont(displayState.fontSpec.view());
 }
 
 void drawZMarker(std::int32_t x, int which) {

@@ -13,6 +13,9 @@ inline constexpr int kCathodeUnit = 13;
 inline constexpr int kFieldUnit = 14;
 
 void openViewWindows();
+// White background, black drawing colour and the view font on the active drawing surface, as
+// every view window gets them when it opens.
+void prepareViewSurface();
 void serveViewRequests();
 void closeViewWindows();
 

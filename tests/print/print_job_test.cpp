@@ -22,6 +22,7 @@
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
+#include "tests/print/command_output.h"
 #include "tests/shell/recording_port.h"
 #include "tests/views/recording_canvas.h"
 #include "tests/window/gui_wait.h"
@@ -78,15 +79,7 @@ TEST(PageSquare, FactsOfAPrinterAreItsPrintableAreaAndResolution) {
   }
 }
 
-std::string run(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    ::pclose(pipe);
-  }
-  return out;
-}
+std::string run(const std::string& command) { return testing::commandOutput(command); }
 
 bool contains(const std::string& text, const std::string& pattern) {
   return QRegularExpression(QString::fromStdString(pattern)).match(QString::fromStdString(text)).hasMatch();

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -58,6 +59,11 @@ TEST(BeamFigures, UndefinedFiguresShowZero) {
       {"all currents zero", {{{0, 1}, {10, 2}}, {{0, 2}, {10, 5}}}, {0.0, 0.0}, 2},
       {"single crossing", {{{0, 1}, {10, 1.3}}}, {2.0}, 1},
       {"no crossing", {{{6, 1}, {9, 2}}, {{1, 1}}}, {1.0, 1.0}, 0},
+      // 1e30 - 1e30 + 1e-300: sqrt(spp srr - srp^2) of about 1e22 over 1e-300 overflows.
+      {"currents that cancel to almost nothing",
+       {{{0, 0.5}, {10, 1}}, {{0, 3}, {10, 6}}, {{0, 1}, {10, 1}}},
+       {1e30, -1e30, 1e-300},
+       3},
   };
   for (const Case& k : cases) {
     auto data = withTrajectories(k.paths, k.currents);
@@ -129,6 +135,88 @@ TEST(DensityHistogram, NoSpacingOneBinPerCrossingAndBoundaryGoesUp) {
   ASSERT_EQ(out.bins, 2);
   EXPECT_NEAR(out.density(1), 0.0, 1e-12);
   EXPECT_NEAR(out.density(2), 3.0 * 4.0 / 3.0 * 0.31830989161357204, 1e-9);
+}
+
+}  // namespace
+}  // namespace kelm::klplot
+
+#include "source/klplot/crossing_sweep.h"
+
+namespace kelm::klplot {
+namespace {
+
+// Bit for bit, so that values that are not numbers compare too.
+template <class T>
+bool same(T a, T b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void expectSameCrossings(const Crossings& swept, const Crossings& alone, float z) {
+  ASSERT_EQ(swept.count, alone.count) << "z " << z;
+  for (int c = 1; c <= alone.count; ++c) {
+    ASSERT_EQ(swept.trajectory(c), alone.trajectory(c)) << "z " << z << " crossing " << c;
+    ASSERT_TRUE(same(swept.radius(c), alone.radius(c))) << "z " << z << " crossing " << c;
+    ASSERT_TRUE(same(swept.slope(c), alone.slope(c))) << "z " << z << " crossing " << c;
+  }
+  EXPECT_TRUE(same(swept.rMax, alone.rMax)) << "z " << z;
+  EXPECT_TRUE(same(swept.totalCurrent, alone.totalCurrent)) << "z " << z;
+  EXPECT_TRUE(same(swept.emittance, alone.emittance)) << "z " << z;
+}
+
+void expectSweepMatchesEachPlane(const ProjectData& data, const std::vector<float>& planes) {
+  std::vector<std::size_t> visited;
+  auto alone = std::make_unique<Crossings>();
+  sweepCrossings(data, planes, [&](std::size_t j, const Crossings& swept) {
+    visited.push_back(j);
+    findCrossings(data, planes[j], *alone);
+    expectSameCrossings(swept, *alone, planes[j]);
+  });
+  ASSERT_EQ(visited.size(), planes.size());
+  for (std::size_t j = 0; j < visited.size(); ++j) EXPECT_EQ(visited[j], j);
+}
+
+TEST(CrossingSweep, EveryPlaneGetsWhatTheViewFindsAlone) {
+  // Paths that turn back, run backwards, stand still on a plane, start on one, hold one point
+  // only, never reach the planes, or hold a z that is not a number.
+  auto data = withTrajectories({{{0, 1}, {10, 2}, {0, 3}, {10, 4}},
+                                {{10, 5}, {5, 4.5}, {5, 4.25}, {2.5, 4}},
+                                {{2.5, 1}, {2.5, 1.5}, {7.5, 2}},
+                                {{5, 0.5}},
+                                {{20, 1}, {30, 2}},
+                                {{-1, 0.1}, {11, 0.3}},
+                                // A z that is not a number meets every plane, below the other end too.
+                                {{5, 0.2}, {std::nan(""), 0.3}}},
+                               {0.5, 0.25, 1.0, 2.0, 1.0, 0.125, 0.5});
+  std::vector<float> planes;
+  for (int j = 0; j <= 60; ++j) planes.push_back(float(-2.5 + 0.25 * j));  // 2.5, 5, 7.5 among them
+  expectSweepMatchesEachPlane(*data, planes);
+  expectSweepMatchesEachPlane(*data, {5.0f, 5.0f});  // the same plane twice
+  expectSweepMatchesEachPlane(*data, {});
+}
+
+TEST(CrossingSweep, FullStoreOfWanderingPaths) {
+  auto data = std::make_unique<ProjectData>();
+  data->trajCount = kMaxTrajectories;
+  unsigned seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return double((seed >> 8) % 10000) / 10000.0;
+  };
+  for (int i = 1; i <= kMaxTrajectories; ++i) {
+    double z = next() * 5.0, r = next();
+    for (int p = 1; p <= kMaxTrajPoints; ++p) {
+      data->trajZ(i, p) = z;
+      data->trajR(i, p) = r;
+      z += next() < 0.1 ? -next() : next() * 0.4;  // now and then a step back
+      if (p % 37 == 0) z = std::round(z);            // and some points right on a plane
+      r += (next() - 0.5) * 0.1;
+    }
+    data->trajNext(i) = kMaxTrajPoints + 1;
+    data->trajCurrent(i) = 0.001 * (1 + i % 7);
+  }
+  std::vector<float> planes;
+  for (int j = 0; j < 300; ++j) planes.push_back(float(j * 0.25));
+  expectSweepMatchesEachPlane(*data, planes);
 }
 
 }  // namespace

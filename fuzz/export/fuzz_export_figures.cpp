@@ -1,0 +1,67 @@
+// Any input as klplt.res: the figures along z must come out of one walk exactly as the phase
+// plane finds them plane by plane, and the table must be written whatever the numbers are,
+// with the program thread's floating-point traps on.
+#include <fenv.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "fuzz/silent_port.h"
+#include "runtime/fp_traps.h"
+#include "source/export/figure_tables.h"
+#include "source/klplot/crossing_sweep.h"
+#include "source/klplot/project_readers.h"
+
+namespace {
+
+template <class T>
+bool same(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  static kelm::fuzzing::SilentPort port;
+  kelm::records::setWindowPort(&port);
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("kelm-fuzz-export-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::filesystem::current_path(dir);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace kelm;
+  std::FILE* file = std::fopen("klplt.res", "wb");
+  if (file == nullptr) return 0;
+  std::fwrite(data, 1, size, file);
+  std::fclose(file);
+  // Only while our code runs: the fuzzer's own arithmetic is not written for traps.
+  enableFloatingPointTraps([](const char* what) {
+    std::fprintf(stderr, "trapped: %s\n", what);
+    std::abort();
+  });
+  klplot::loadProjectFiles();
+  const klplot::ProjectData& d = klplot::projectData;
+
+  const std::vector<float> planes = exporting::planesAlong(d.zAxisMin, d.zAxisMax, 37);
+  static auto alone = std::make_unique<klplot::Crossings>();
+  klplot::sweepCrossings(d, planes, [&](std::size_t j, const klplot::Crossings& swept) {
+    klplot::findCrossings(d, planes[j], *alone);
+    if (swept.count != alone->count || !same(swept.emittance, alone->emittance) ||
+        !same(swept.totalCurrent, alone->totalCurrent) || !same(swept.rMax, alone->rMax)) {
+      std::abort();
+    }
+  });
+  const std::vector<exporting::PlaneFigures> figures = exporting::figuresAlong(d, planes);
+  if (exporting::figuresCsv(figures, "fuzz", 1000.0).empty()) std::abort();
+  fedisableexcept(FE_ALL_EXCEPT);
+  feclearexcept(FE_ALL_EXCEPT);
+  return 0;
+}

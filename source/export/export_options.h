@@ -1,0 +1,45 @@
+#pragma once
+// What kelm-export is asked to do, read from its command line.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelm::exporting {
+
+struct ExportOptions {
+  std::vector<std::string> projects;  // directories, or files in them, as given
+
+  std::optional<std::string> pngDir, svgDir, pdfFile;
+  std::optional<std::string> figuresCsv, crossingsCsv, envelopeFile, summaryCsv;
+
+  int width = 1920, height = 1080;  // the screen the views are laid out for
+  std::optional<float> z;           // the plane; the middle of the z range when absent
+  int divisions = 10;
+  int steps = 200;
+  std::optional<double> voltage;  // beam energy, eV
+
+  // Outputs made for one project at a time, which several projects would overwrite.
+  bool wantsProjectOutputs() const {
+    return pngDir || svgDir || pdfFile || figuresCsv || crossingsCsv || envelopeFile;
+  }
+};
+
+enum class Request { kExport, kHelp, kVersion, kUsageError };
+
+struct CommandLine {
+  Request request = Request::kExport;
+  ExportOptions options;
+  std::string error;  // one line, for kUsageError
+};
+
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// Whether a file name ends in .svg (in any case); .png is the other choice for the envelope.
+bool namesSvgFile(std::string_view file);
+
+std::string helpText();
+std::string versionText();
+
+}  // namespace kelm::exporting

@@ -1,0 +1,39 @@
+#pragma once
+// The four views, and the envelope, drawn into offscreen pictures exactly as the view windows
+// hold them on a screen of the given size.
+
+#include <string>
+#include <vector>
+
+#include "source/export/beam_figures_along_z.h"
+#include "source/klplot/project_data.h"
+
+namespace kelm::exporting {
+
+struct ViewSettings {
+  int width = 1920, height = 1080;  // the screen: W and H of the views
+  float z = 0.0f;                   // the plane of the phase plane and the z-markers
+  int divisions = 10;               // requested histogram bins
+};
+
+struct PictureFormats {
+  bool png = false, svg = false;
+};
+
+struct Picture {
+  std::string name;  // file name without its extension
+  std::string png, svg;
+};
+
+// "beam", "cathode", "magnetic-field" and "phase-plane", in the order the windows open.
+std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSettings& settings,
+                                      PictureFormats formats);
+
+// The four printed pages of the File menu, in its order, as one PDF document on A4: its bytes,
+// or empty with why.
+std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& settings, std::string& why);
+
+Picture drawEnvelopePicture(const klplot::ProjectData& data, const ViewSettings& settings,
+                            const std::vector<PlaneFigures>& planes, PictureFormats formats);
+
+}  // namespace kelm::exporting

@@ -1,0 +1,204 @@
+// kelm-export's pictures against the program's own view windows on the same screen: the PNGs
+// pixel for pixel at the first viewing and after a plane chosen in the dialog, and the SVGs
+// drawn where the pixels are.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSvgRenderer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "source/commands.h"
+#include "source/export/output_file.h"
+#include "source/export/view_pictures.h"
+#include "source/klplot/display_state.h"
+#include "source/klplot/project_readers.h"
+#include "source/klplot/resource.h"
+#include "source/klplot/view_windows.h"
+#include "source/request_flags.h"
+#include "source/z_coordinate.h"
+#include "tests/print/command_output.h"
+#include "tests/records/temp_directory.h"
+#include "tests/shell/recording_port.h"
+#include "tests/window/gui_wait.h"
+#include "window/child_window.h"
+#include "window/frame_window.h"
+#include "window/layer.h"
+
+namespace kelm::exporting {
+namespace {
+
+using klplot::displayState;
+using klplot::projectData;
+
+// The windows in the order the pictures come.
+constexpr int kUnits[] = {klplot::kBeamUnit, klplot::kCathodeUnit, klplot::kFieldUnit,
+                          klplot::kPhasePlaneUnit};
+
+QImage windowImage(int unit) {
+  window::Surface& surface = window::findUnitWindow(unit).child->surface();
+  std::lock_guard guard(surface.lock);
+  return surface.image.copy();
+}
+
+bool inked(const QImage& image, int x, int y) { return image.pixel(x, y) != qRgb(255, 255, 255); }
+
+// Within two pixels: a renderer of SVG may space the glyphs of a word a little differently.
+bool inkNear(const QImage& image, int x, int y) {
+  for (int dy = -2; dy <= 2; ++dy) {
+    for (int dx = -2; dx <= 2; ++dx) {
+      if (image.valid(x + dx, y + dy) && inked(image, x + dx, y + dy)) return true;
+    }
+  }
+  return false;
+}
+
+// One page of a PDF as pixels, black and white.
+std::string pagePixels(const std::string& pdf, int page) {
+  return kelm::testing::commandOutput("pdftoppm -r 50 -mono -f " + std::to_string(page) + " -l " +
+                                      std::to_string(page) + " -singlefile '" + pdf + "'");
+}
+
+QImage decoded(const std::string& png) {
+  return QImage::fromData(reinterpret_cast<const uchar*>(png.data()), qsizetype(png.size()), "PNG")
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+class Pictures : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window::createLayerWindows();
+    window::layer().frame->show();
+    resource::registerDialogs();
+  }
+  void TearDown() override { window::destroyLayerWindows(); }
+
+  // Loads and opens the windows as the display driver does, up to its first pass.
+  void show(const char* project) {
+    std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / project);
+    klplot::loadProjectFiles();
+    std::filesystem::current_path(home_);
+    klplot::openViewWindows();
+    phasePlaneRequested.store(1);
+    klplot::serveViewRequests();
+  }
+
+  ViewSettings screen(float z, int divisions) const {
+    return {displayState.width(), displayState.height(), z, divisions};
+  }
+
+  const std::filesystem::path home_ = std::filesystem::current_path();
+  kelm::testing::RecordingPort port_;
+};
+
+// Types the plane and the divisions into the "Z coordinate ..." dialog and presses OK.
+void chooseInDialog(const QString& z, const QString& divisions) {
+  std::int32_t state = 0;
+  kelm::testing::actOnModal<QDialog>(
+      [&](QDialog& dialog) {
+        const auto edits = dialog.findChildren<QLineEdit*>();
+        edits.at(0)->setText(z);
+        edits.at(1)->setText(divisions);
+        for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+          if (b->text() == "OK") b->click();
+        }
+      },
+      [&] { zCoordinateCommand(&state); });
+}
+
+void expectWindowsHold(const std::vector<Picture>& pictures, const char* when) {
+  ASSERT_EQ(pictures.size(), std::size(kUnits));
+  for (std::size_t v = 0; v < pictures.size(); ++v) {
+    const QImage window = windowImage(kUnits[v]);
+    const QImage picture = decoded(pictures[v].png);
+    ASSERT_EQ(picture.size(), window.size()) << pictures[v].name << " " << when;
+    EXPECT_TRUE(picture == window) << pictures[v].name << " " << when;
+  }
+}
+
+TEST_F(Pictures, PngsAreTheViewWindowsPixelForPixel) {
+  for (const char* project : {"simple", "full"}) {
+    show(project);
+    const float middle = projectData.phaseZ.load();
+    // The divisions stay as the last dialog left them, from one project to the next.
+    expectWindowsHold(
+        drawViewPictures(projectData, screen(middle, displayState.densityDivisions.load()), {.png = true}),
+        project);
+
+    // A plane and divisions typed into the dialog: the markers move, the phase plane follows.
+    chooseInDialog("41.5", "7");
+    klplot::serveViewRequests();
+    expectWindowsHold(drawViewPictures(projectData, screen(41.5f, 7), {.png = true}), project);
+    klplot::closeViewWindows();
+  }
+}
+
+TEST_F(Pictures, SvgsDrawWhereThePixelsAre) {
+  show("full");
+  const std::vector<Picture> pictures =
+      drawViewPictures(projectData, screen(projectData.phaseZ.load(), 10), {.png = true, .svg = true});
+  klplot::closeViewWindows();
+  for (const Picture& p : pictures) {
+    const QImage pixels = decoded(p.png);
+    QSvgRenderer svg(QByteArray(p.svg.data(), qsizetype(p.svg.size())));
+    ASSERT_TRUE(svg.isValid()) << p.name;
+    EXPECT_EQ(svg.viewBox().size(), pixels.size()) << p.name;
+    QImage rendered(pixels.size(), QImage::Format_RGB32);
+    rendered.fill(Qt::white);
+    {
+      QPainter painter(&rendered);
+      painter.setRenderHint(QPainter::Antialiasing, false);
+      painter.setRenderHint(QPainter::TextAntialiasing, false);
+      svg.render(&painter);
+    }
+    // Glyphs are smoothed and spaced by the renderer; nothing may stand further off.
+    long strays = 0, drawn = 0;
+    for (int y = 0; y < pixels.height(); ++y) {
+      for (int x = 0; x < pixels.width(); ++x) {
+        const bool inPixels = inked(pixels, x, y), inVectors = inked(rendered, x, y);
+        drawn += inPixels;
+        if (inPixels && !inkNear(rendered, x, y)) ++strays;
+        if (inVectors && !inkNear(pixels, x, y)) ++strays;
+      }
+    }
+    EXPECT_GT(drawn, 1000) << p.name;
+    EXPECT_LT(strays, drawn / 1000 + 1) << p.name;
+  }
+}
+
+TEST_F(Pictures, PdfHoldsThePagesTheFileMenuPrints) {
+  show("simple");
+  klplot::closeViewWindows();
+  kelm::testing::TempDirectory scratch;
+  std::string why;
+  const std::string exported = (scratch.path() / "exported.pdf").string();
+  ASSERT_TRUE(
+      writeWholeFile(exported, printedPagesPdf(projectData, screen(projectData.phaseZ.load(), 10), why), why))
+      << why;
+  const std::string info = kelm::testing::commandOutput("pdfinfo '" + exported + "'");
+  const QString shown = QString::fromStdString(info);
+  EXPECT_TRUE(shown.contains(QRegularExpression("\nPages: +4\n"))) << info;
+  EXPECT_TRUE(shown.contains(QRegularExpression("\nPage size: .*\\(A4\\)"))) << info;
+
+  void (*const commands[])(std::int32_t*) = {printGeometryCommand, printFieldCommand, printPhasePlaneCommand,
+                                             printCathodeCommand};
+  for (int page = 1; page <= 4; ++page) {
+    const std::string printed = (scratch.path() / ("printed-" + std::to_string(page) + ".pdf")).string();
+    ::setenv("KELM_PRINT_TO", printed.c_str(), 1);
+    std::int32_t state = 0;
+    commands[page - 1](&state);
+    ::unsetenv("KELM_PRINT_TO");
+    const std::string pixels = pagePixels(printed, 1);
+    ASSERT_GT(pixels.size(), 1000u) << "page " << page;
+    EXPECT_TRUE(pagePixels(exported, page) == pixels) << "page " << page;
+  }
+}
+
+}  // namespace
+}  // namespace kelm::exporting

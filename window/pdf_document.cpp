@@ -1,0 +1,47 @@
+// Several printed pages in one PDF document, for kelm-export.
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryFile>
+
+#include "runtime/fp_traps.h"
+#include "window/printer_page.h"
+#include "window/printing.h"
+
+namespace kelm::window {
+
+std::string pdfDocument(int pages, const DocumentPageDrawing& draw, std::string& why) {
+  // As the print commands on the message thread: the pages are drawn without traps.
+  FloatingPointTrapsSuspended untrapped;
+  // The printer writes a file of its own; the caller decides where the bytes go.
+  QTemporaryFile file(QDir::tempPath() + "/kelm-XXXXXX.pdf");
+  if (!file.open()) {
+    why = "no temporary file for the PDF: " + file.errorString().toStdString();
+    return {};
+  }
+  file.close();
+  QPrinter printer(QPrinter::HighResolution);
+  setUpPdf(printer, file.fileName());
+  printer.setDocName("KELM");
+  printer.setCreator("KELM");
+  printer.setFullPage(false);
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    why = "the PDF could not be started";
+    return {};
+  }
+  for (int page = 0; page < pages; ++page) {
+    if (page > 0) printer.newPage();
+    QtPrinterPage printerPage(painter);
+    draw(page, printerPage, printerFacts(printer));
+  }
+  if (!painter.end() || !file.open()) {
+    why = "the PDF could not be finished";
+    return {};
+  }
+  const QByteArray bytes = file.readAll();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace kelm::window
