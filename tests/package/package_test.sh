@@ -2,8 +2,8 @@
 # The .deb as a user gets it: built by CPack from this build tree, free of lintian errors,
 # installed with dpkg (into the machine when run as root and KELM is not installed there
 # already, else unpacked into a temporary root), its files where the desktop entry, the MIME
-# type and the help lookup expect them, a geom.cod opened through the desktop's own lookup,
-# and purged again when it was installed.
+# type and the help lookup expect them, kelm-export run on the installed example, a geom.cod
+# opened through the desktop's own lookup, and purged again when it was installed.
 set -uo pipefail
 build=$1
 source_dir=$2
@@ -87,8 +87,23 @@ real_program=$(readlink -f "$program")
 help_file=$(env -u DISPLAY "$program" --help | sed -n 's/^Help file: //p')
 [ "$help_file" = "$root/usr/lib/kelm/KELM.HLP" ] || fail "installed kelm looks for its help in '$help_file'"
 cmp -s "$help_file" "$source_dir/help/KELM.HLP" || fail "the installed KELM.HLP differs from help/KELM.HLP"
+
+# kelm-export on the installed example: the four views at the default screen size, and not a
+# byte written into the example.
+exporter=$root/usr/bin/kelm-export
+[ "$(env -u DISPLAY "$exporter" --version)" = "kelm-export $version" ] || fail "installed kelm-export --version"
+if env -u DISPLAY "$exporter" --png "$work/png" "$share/kelm/examples/simple" 2>"$work/export.err"; then
+  for view in beam cathode magnetic-field phase-plane; do
+    [ "$(head -c 8 "$work/png/$view.png" 2>/dev/null | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ] \
+      || fail "kelm-export made no $view.png"
+  done
+  [ "$(od -An -tu1 -j16 -N8 "$work/png/beam.png" | tr -s ' ')" = " 0 0 7 120 0 0 2 2" ] \
+    || fail "beam.png is not 1912 x 514 pixels, the view of a 1920 x 1080 screen"
+else
+  fail "installed kelm-export --png failed: $(cat "$work/export.err")"
+fi
 diff -r "$source_dir/examples" "$share/kelm/examples" >/dev/null || fail "the installed examples differ"
-for page in kelm; do
+for page in kelm kelm-export; do
   man_page=$share/man/man1/$page.1.gz
   [ -z "$(MANWIDTH=80 man --warnings -l "$man_page" 2>&1 >/dev/null)" ] || fail "man $page warns"
   [ -z "$root" ] && { [ "$(man -w "$page")" = "$man_page" ] || fail "man -w $page finds '$(man -w "$page")'"; }
