@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
@@ -10,6 +9,7 @@
 #include "source/klplot/project_data.h"
 #include "source/klplot/resource.h"
 #include "source/klplot/single_precision.h"
+#include "source/klplot/view_layout.h"
 #include "source/klplot/view_windows.h"
 #include "source/request_flags.h"
 #include "window/dialogs.h"
@@ -26,12 +26,6 @@ using klplot::saturatedSingle;
 FixedText<80> zText;
 FixedText<80> divisionsText;
 std::int32_t zDragActive = 0;
-
-std::int32_t truncatedColumn(double column) {
-  if (!std::isfinite(column)) return 0;
-  constexpr double kLimit = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(std::clamp(column, -kLimit, kLimit));
-}
 
 double plotWidth() { return static_cast<double>(displayState.width() - 16); }
 
@@ -64,16 +58,13 @@ void moveMarkersTo(float z) {
 }  // namespace
 
 std::int32_t beamColumnOf(double z) {
-  const double start = displayState.zWindowStart.load();
-  const double fL = displayState.fL.load(), fR = displayState.fR.load();
-  return truncatedColumn((fraction(z - start, projectData.zAxisMax - start) * (fR - fL) + fL) *
-                         plotWidth());
+  return klplot::markerColumn(z, displayState.zWindowStart.load(), projectData.zAxisMax,
+                              displayState.fL.load(), displayState.fR.load(), displayState.width());
 }
 
 std::int32_t fieldColumnOf(double z) {
-  const double zMin = projectData.zAxisMinF, zMax = projectData.zAxisMaxF;
-  const double gL = displayState.gL.load(), gR = displayState.gR.load();
-  return truncatedColumn((fraction(z - zMin, zMax - zMin) * (gR - gL) + gL) * plotWidth());
+  return klplot::markerColumn(z, projectData.zAxisMinF, projectData.zAxisMaxF,
+                              displayState.gL.load(), displayState.gR.load(), displayState.width());
 }
 
 void zCoordinateCommand(std::int32_t* state) {
