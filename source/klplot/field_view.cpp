@@ -22,7 +22,7 @@ std::int32_t thousands(float b) {
 
 }  // namespace
 
-FieldAxis fieldAxis(const ProjectData& d, int n) {
+ValueAxis fieldAxis(const ProjectData& d, int n) {
   double bMin = d.magB(1), bMax = d.magB(1);
   for (int i = 2; i <= n; ++i) {
     if (!(d.magZ(i) < d.zAxisMaxF)) continue;
@@ -30,8 +30,7 @@ FieldAxis fieldAxis(const ProjectData& d, int n) {
     if (d.magB(i) > bMax) bMax = d.magB(i);
   }
   if (bMax - bMin == 0.0) bMax = bMin + 5.5;
-  const ValueAxis axis = roundedValueAxis(bMin, bMax, StepVariant::kField);
-  return {axis.y0, axis.y1, axis.step};
+  return roundedValueAxis(bMin, bMax, StepVariant::kField);
 }
 
 std::array<char, 8> fieldLabel(float b, float kiloBeyond) {
@@ -54,8 +53,8 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
   const int n = d.magCount < kMaxMagSamples ? d.magCount : kMaxMagSamples;
   if (n < 1) return;
 
-  const FieldAxis axis = fieldAxis(d, n);
-  const double b0 = axis.low, b1 = axis.high;
+  const ValueAxis axis = fieldAxis(d, n);
+  const double b0 = axis.y0, b1 = axis.y1;
 
   const float zMin = d.zAxisMinF, zMax = d.zAxisMaxF, zStep = d.zTickStep;
   setWindow(1, zMin, zMax, b0, b1);

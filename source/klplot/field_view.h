@@ -6,6 +6,7 @@
 
 #include "source/klplot/project_data.h"
 #include "source/klplot/view_context.h"
+#include "source/klplot/z_grid.h"
 
 namespace kelm::klplot {
 
@@ -13,10 +14,7 @@ void drawFieldView(const ViewContext& v, const ProjectData& data);
 
 // The B axis of the field window and the printed field page: the range of the first n >= 1
 // samples left of the z axis's right end, widened to whole steps of a nice size.
-struct FieldAxis {
-  double low, high, step;
-};
-FieldAxis fieldAxis(const ProjectData& data, int n);
+ValueAxis fieldAxis(const ProjectData& data, int n);
 
 // A B-axis label: thousands of gauss with a K beyond kiloBeyond either way, whole gauss
 // beyond 10, one decimal within.

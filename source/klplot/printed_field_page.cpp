@@ -15,8 +15,8 @@ void printFieldPage(PageCanvas& c, const ProjectData& d) {
   const int n = d.magCount < kMaxMagSamples ? d.magCount : kMaxMagSamples;
   if (n < 1) return;
   const PlotMapping& m = printMapping;
-  const FieldAxis axis = fieldAxis(d, n);
-  const double bLow = axis.low, bHigh = axis.high;
+  const ValueAxis axis = fieldAxis(d, n);
+  const double bLow = axis.y0, bHigh = axis.y1;
   const double zMin = d.zAxisMinF, zMax = d.zAxisMaxF;
   printMapping.setWindow(1, pageZWindowStart(d), d.zAxisMax, bLow, bHigh);
   printMapping.setViewport(1, 0.15, 1.0, 0.5, 0.9);
