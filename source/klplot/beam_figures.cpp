@@ -72,10 +72,8 @@ void finishCrossings(Crossings& out) { out.emittance = emittanceOf(out); }
 
 void findCrossings(const ProjectData& data, float phaseZ, Crossings& out) {
   clearCrossings(out);
-  const int trajectories = data.trajCount < kMaxTrajectories ? data.trajCount : kMaxTrajectories;
-  for (int i = 1; i <= trajectories; ++i) {
-    int np = data.trajNext(i) - 1;
-    if (np > kMaxTrajPoints) np = kMaxTrajPoints;
+  for (int i = 1; i <= storedTrajectories(data); ++i) {
+    const int np = storedPoints(data, i);
     for (int k = 2; k <= np; ++k) {
       if (!segmentMeetsPlane(phaseZ, trajectoryZ(data, i, k - 1), trajectoryZ(data, i, k))) continue;
       addCrossing(data, i, k, phaseZ, out);

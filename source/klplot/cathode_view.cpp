@@ -10,14 +10,11 @@ void drawCathodeView(const ViewContext& v, const ProjectData& data) {
   setWindow(0, 0.0, 0.0, 0.0, 0.0);
   textAtPoint(v.canvas, v.W * 0.14285714285714285, v.H * 0.1,
               "Current density on cathode (A/mm**2)", v.textHeight);
-  int n = data.trajCount;
-  if (n < 0) n = 0;
-  if (n > kMaxTrajectories) n = kMaxTrajectories;
-  scatterPanel(v, n, data.cathodeR.from(1), data.cathodeDensity.from(1));
+  scatterPanel(v, storedTrajectories(data), data.cathodeR.from(1), data.cathodeDensity.from(1));
 }
 
 void copyCathodeRadii(ProjectData& data) {
-  for (int i = 1; i <= data.trajCount && i <= kMaxTrajectories; ++i)
+  for (int i = 1; i <= storedTrajectories(data); ++i)
     data.cathodeR(i) = saturatedSingle(data.trajR(i, 1));
 }
 

@@ -18,8 +18,7 @@ void walkTrajectories(const ProjectData& data, int n, std::span<const float> blo
                       std::vector<std::int16_t>& segmentAt) {
   const std::size_t planes = block.size();
   for (int i = 1; i <= n; ++i) {
-    int np = data.trajNext(i) - 1;
-    if (np > kMaxTrajPoints) np = kMaxTrajPoints;
+    const int np = storedPoints(data, i);
     for (int k = 2; k <= np; ++k) {
       const float z1 = trajectoryZ(data, i, k - 1), z2 = trajectoryZ(data, i, k);
       const float low = std::min(z1, z2);
@@ -46,7 +45,7 @@ void walkTrajectories(const ProjectData& data, int n, std::span<const float> blo
 
 void sweepCrossings(const ProjectData& data, std::span<const float> planes,
                     const std::function<void(std::size_t, const Crossings&)>& visit) {
-  const int n = std::clamp(data.trajCount, 0, kMaxTrajectories);
+  const int n = storedTrajectories(data);
   const std::size_t blockSize = std::max<std::size_t>(1, kMaxCells / std::size_t(std::max(n, 1)));
   auto crossings = std::make_unique<Crossings>();
   std::vector<std::int16_t> segmentAt;

@@ -1,7 +1,6 @@
 // The printed figures and the cathode current density page.
 #include "source/klplot/printed_figures.h"
 
-#include <algorithm>
 #include <array>
 #include <functional>
 #include <string_view>
@@ -85,8 +84,7 @@ void printCathodePage(PageCanvas& c, const ProjectData& d) {
   printMapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
   printMapping.setViewport(1, 0.02, 0.52, 0.48, 0.88);
   pageText(c, 0.15, 1.12, "Current density on cathode (A/mm**2)");
-  const int n = std::clamp(d.trajCount, 0, kMaxTrajectories);
-  printScatterPlot(c, n, d.cathodeR.from(1), d.cathodeDensity.from(1));
+  printScatterPlot(c, storedTrajectories(d), d.cathodeR.from(1), d.cathodeDensity.from(1));
 }
 
 }  // namespace kelm::klplot

@@ -3,6 +3,7 @@
 // views and printed pages only read it (phaseZ excepted). Lengths in mm after the division by
 // meshScale; single precision where the files hold single, double for trajectories and extents.
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 
@@ -56,6 +57,11 @@ struct ProjectData {
   // Written by the Z-coordinate dialog and the mouse on the message thread while views read it.
   std::atomic<float> phaseZ{250.0f};
 };
+
+// The trajectories, and the points of trajectory i, that the store holds: the counts the
+// reader leaves may reach past the store's capacity.
+inline int storedTrajectories(const ProjectData& d) { return std::clamp(d.trajCount, 0, kMaxTrajectories); }
+inline int storedPoints(const ProjectData& d, int i) { return std::clamp(d.trajNext(i) - 1, 0, kMaxTrajPoints); }
 
 // The global store, living for the whole run (about 10 MB, so never on a stack).
 extern ProjectData& projectData;

@@ -37,12 +37,10 @@ void drawOutline(const PlotMapping& m, LineCanvas& c, const ProjectData& d,
 }
 
 void drawTrajectories(const PlotMapping& m, LineCanvas& c, const ProjectData& d) {
-  const int count = d.trajCount < kMaxTrajectories ? d.trajCount : kMaxTrajectories;
   std::array<float, kMaxTrajPoints> z{}, r{}, rm{};
-  for (int i = 1; i <= count; ++i) {
+  for (int i = 1; i <= storedTrajectories(d); ++i) {
     if (!(d.trajCurrent(i) > 0.0)) continue;
-    int n = d.trajNext(i) - 1;
-    if (n > kMaxTrajPoints) n = kMaxTrajPoints;
+    const int n = storedPoints(d, i);
     if (n < 1) continue;
     for (int p = 1; p <= n; ++p) {
       z[p - 1] = saturatedSingle(d.trajZ(i, p));
