@@ -4,6 +4,7 @@
 #include <span>
 
 #include "records/formatted.h"
+#include "source/klplot/panel_scale.h"
 #include "source/klplot/plot_mapping.h"
 #include "source/klplot/single_precision.h"
 #include "source/klplot/z_grid.h"
@@ -37,14 +38,12 @@ const Panel kPanels[] = {
     {0.075, 0.45, "90 % emittance, mm*rad", kEmittance},
 };
 
-// The labels of the views' panels: four decimals, or two significant digits for spans of
-// about 0.001 and less.
+// Labelled as the views' panels label their y axes.
 GridLabel panelLabel(float value, double span) {
   GridLabel text;
   text.fill(' ');
-  const std::string_view format =
-      klplot::niceStep(span, klplot::StepVariant::kPanel).exponent < 3 ? "(F7.4)" : "(G8.2)";
-  (void)records::writeInternal(text, format, value);
+  const int exponent = klplot::niceStep(span, klplot::StepVariant::kPanel).exponent;
+  (void)records::writeInternal(text, klplot::panelLabelFormat(exponent), value);
   return text;
 }
 

@@ -35,7 +35,7 @@ void panelAxesForExtents(const ViewContext& v, double xmax, double ymin, double 
   for (int k = 0; k < s.y.n; ++k) line(c, x0, s.y.t[k], x1e, s.y.t[k]);
 
   c.setDrawColor(kBlack);
-  const std::string_view yFormat = s.ey < 3 ? "(F7.4)" : "(G8.2)";
+  const std::string_view yFormat = panelLabelFormat(s.ey);
   for (int k = 0; k < s.y.n; ++k) {
     if (tickLabelled(k, s.y.n, 7))
       drawLabel(v, -1.15 * mx, s.y.t[k] - 0.4 * my, yFormat, s.y.t[k] / s.fy);

@@ -3,6 +3,7 @@
 // normalised by a power of ten into [1, 10), a nice unit, and the tick values in those units.
 
 #include <array>
+#include <string_view>
 
 namespace kelm::klplot {
 
@@ -25,6 +26,10 @@ struct PanelScale {
 // xmax, ymin, ymax as found in the data, each already widened to include 0. An empty range
 // becomes 10 wide, so that both axes always exist.
 PanelScale panelScale(double xmax, double ymin, double ymax);
+
+// The y labels: four decimals, or two significant digits once the data are scaled by 10^3 or
+// more (spans of about 0.001 and less), where four decimals would show nothing.
+inline std::string_view panelLabelFormat(int ey) { return ey < 3 ? "(F7.4)" : "(G8.2)"; }
 
 // Crowded axes label only their odd ticks (1, 3, 5, ...); k counts from 0 here.
 inline bool tickLabelled(int k, int tickCount, int crowdedAbove) {

@@ -33,7 +33,7 @@ void drawFrame(PageCanvas& c, double xmax, double ymin, double ymax, double labe
 
   std::array<char, 8> label;
   const std::string_view labelText(label.data(), label.size());
-  const std::string_view yFormat = s.ey < 3 ? "(F7.4)" : "(G8.2)";
+  const std::string_view yFormat = panelLabelFormat(s.ey);
   for (int k = 0; k < s.y.n; ++k) {
     if (!tickLabelled(k, s.y.n, 7)) continue;
     label.fill(' ');
