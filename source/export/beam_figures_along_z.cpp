@@ -45,10 +45,7 @@ double innerEmittance(const klplot::Crossings& c, const klplot::Moments& all) {
   for (int k : order) {
     if (taken >= target) break;
     const double weight = std::min<double>(c.current(k), target - taken);
-    const double r = c.radius(k), p = c.slope(k);
-    inner.srr += weight * r * r;
-    inner.spp += weight * p * p;
-    inner.srp += weight * r * p;
+    inner.add(weight, c.radius(k), c.slope(k));
     taken += weight;
   }
   return taken > 0.0 ? rmsEmittanceOf(inner, taken) / 2.0 : 0.0;

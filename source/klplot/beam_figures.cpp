@@ -28,12 +28,7 @@ std::optional<double> quotient(double a, double b) {
 
 Moments momentsOf(const Crossings& c) {
   Moments m;
-  for (int k = 1; k <= c.count; ++k) {
-    const double i = c.current(k), r = c.radius(k), p = c.slope(k);
-    m.srr += i * r * r;
-    m.spp += i * p * p;
-    m.srp += i * r * p;
-  }
+  for (int k = 1; k <= c.count; ++k) m.add(c.current(k), c.radius(k), c.slope(k));
   return m;
 }
 

@@ -38,6 +38,11 @@ void finishCrossings(Crossings& out);
 // Current-weighted second moments about the origin: sums of I r^2, I r'^2 and I r r'.
 struct Moments {
   double srr = 0.0, spp = 0.0, srp = 0.0;
+  void add(double current, double r, double slope) {
+    srr += current * r * r;
+    spp += current * slope * slope;
+    srp += current * r * slope;
+  }
 };
 Moments momentsOf(const Crossings& c);
 
