@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "bench/quiet_port.h"
+#include "records/silent_port.h"
 #include "source/export/figure_tables.h"
 #include "source/export/output_file.h"
 #include "source/export/project_export.h"
@@ -115,7 +115,7 @@ BENCHMARK(BM_WholeExport)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
   using namespace kelm::exporting;
   kelm::window::OffscreenSession qt(argc, argv);
-  kelm::bench::QuietPort quiet;
+  kelm::records::SilentPort quiet;
   kelm::records::setWindowPort(&quiet);
   fs::create_directories(kOut);
   fs::current_path(kFull);

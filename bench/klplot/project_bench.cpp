@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "bench/quiet_port.h"
+#include "records/silent_port.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 
@@ -46,7 +46,7 @@ BENCHMARK(BM_FieldAtThousandSamples);
 }  // namespace kelm::klplot
 
 int main(int argc, char** argv) {
-  static kelm::bench::QuietPort port;
+  static kelm::records::SilentPort port;
   kelm::records::setWindowPort(&port);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

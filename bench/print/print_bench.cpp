@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "bench/quiet_port.h"
+#include "records/silent_port.h"
 #include "source/commands.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
@@ -42,7 +42,7 @@ BENCHMARK(BM_PrintCathode)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
-  static kelm::bench::QuietPort port;
+  static kelm::records::SilentPort port;
   kelm::records::setWindowPort(&port);
   std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / "full");
   kelm::klplot::loadProjectFiles();

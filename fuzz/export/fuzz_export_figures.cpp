@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "fuzz/silent_port.h"
+#include "records/silent_port.h"
 #include "runtime/fp_traps.h"
 #include "source/export/figure_tables.h"
 #include "source/klplot/crossing_sweep.h"
@@ -27,7 +27,7 @@ bool same(const T& a, const T& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static kelm::fuzzing::SilentPort port;
+  static kelm::records::SilentPort port;
   kelm::records::setWindowPort(&port);
   const auto dir =
       std::filesystem::temp_directory_path() / ("kelm-fuzz-export-" + std::to_string(::getpid()));

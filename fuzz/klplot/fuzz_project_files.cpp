@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz/silent_port.h"
+#include "records/silent_port.h"
 #include "runtime/fp_traps.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
@@ -61,7 +61,7 @@ void writeSections(std::string_view input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static kelm::fuzzing::SilentPort port;
+  static kelm::records::SilentPort port;
   kelm::records::setWindowPort(&port);
   const auto dir = std::filesystem::temp_directory_path() / ("kelm-fuzz-project-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
