@@ -5,5 +5,4 @@ list(APPEND KELM_DATA_SOURCES
   klplot/result_reader.cpp
   klplot/extents.cpp
   klplot/project_loading.cpp
-  klplot/klplotdemo.cpp
 )

@@ -11,7 +11,6 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/view_font.cpp
   klplot/view_layout.cpp
   klplot/z_marker.cpp
-  klplot/screen_canvas.cpp
   klplot/panel_scale.cpp
   klplot/panel_axes.cpp
   klplot/cathode_view.cpp
@@ -27,5 +26,11 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/printed_field_page.cpp
   klplot/printed_figures.cpp
   klplot/printed_phase_plane_page.cpp
+)
+
+# The views on the screen: the display driver, the canvas on the window layer and the windows.
+list(APPEND KELM_SCREEN_SOURCES
+  klplot/klplotdemo.cpp
+  klplot/screen_canvas.cpp
   klplot/view_windows.cpp
 )
