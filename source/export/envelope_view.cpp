@@ -94,7 +94,10 @@ void drawPanel(const klplot::ViewContext& v, const klplot::ProjectData& d,
 
 }  // namespace
 
-PictureSize envelopeSize(int W, int H) { return {W - 8, 2 * (H / 2 - 26)}; }
+klplot::SurfaceSize envelopeSize(int W, int H) {
+  const klplot::SurfaceSize view = klplot::wideViewSurface(W, H);
+  return {view.width, 2 * view.height};
+}
 
 void drawEnvelopeView(const klplot::ViewContext& v, const klplot::ProjectData& data,
                       const std::vector<PlaneFigures>& planes) {

@@ -6,14 +6,12 @@
 
 #include "source/export/beam_figures_along_z.h"
 #include "source/klplot/view_context.h"
+#include "source/klplot/view_layout.h"
 
 namespace kelm::exporting {
 
 // As wide as a view window on a W x H screen, as tall as two.
-struct PictureSize {
-  int width, height;
-};
-PictureSize envelopeSize(int W, int H);
+klplot::SurfaceSize envelopeSize(int W, int H);
 
 void drawEnvelopeView(const klplot::ViewContext& v, const klplot::ProjectData& data,
                       const std::vector<PlaneFigures>& planes);

@@ -12,6 +12,7 @@
 #include "source/klplot/printer_canvas.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_font.h"
+#include "source/klplot/view_layout.h"
 #include "source/klplot/view_windows.h"
 #include "source/klplot/z_marker.h"
 #include "source/z_coordinate.h"
@@ -24,14 +25,10 @@ namespace {
 
 using klplot::displayState;
 
-klplot::ViewContext context() {
-  return {klplot::screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
-}
-
 // One picture of the given size, prepared and cleared as a view window is when it opens.
-Picture draw(const std::string& name, int width, int height, PictureFormats formats,
+Picture draw(const std::string& name, klplot::SurfaceSize size, PictureFormats formats,
              const std::function<void()>& drawing) {
-  window::OffscreenPicture picture(width, height, formats.svg ? name : std::string());
+  window::OffscreenPicture picture(size.width, size.height, formats.svg ? name : std::string());
   picture.makeActive();
   klplot::prepareViewSurface();
   window::clearWindow(0);
@@ -60,23 +57,23 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
                                       PictureFormats formats) {
   prepareDisplay(settings);
   data.phaseZ.store(settings.z);
-  const int W = settings.width, H = settings.height;
+  const klplot::SurfaceSize wide = klplot::wideViewSurface(settings.width, settings.height);
   const float z = settings.z;
   std::vector<Picture> pictures;
-  pictures.push_back(draw("beam", W - 8, H / 2 - 26, formats, [&] {
-    klplot::drawGeometryView(context(), data, klplot::GeometryToggles{});
+  pictures.push_back(draw("beam", wide, formats, [&] {
+    klplot::drawGeometryView(klplot::screenViewContext(), data, klplot::GeometryToggles{});
     drawMarker(beamColumnOf(z));
   }));
-  pictures.push_back(draw("cathode", W / 2, H / 2, formats, [&] {
+  pictures.push_back(draw("cathode", klplot::cathodeViewSurface(settings.width, settings.height), formats, [&] {
     klplot::copyCathodeRadii(data);
-    klplot::drawCathodeView(context(), data);
+    klplot::drawCathodeView(klplot::screenViewContext(), data);
   }));
-  pictures.push_back(draw("magnetic-field", W - 8, H / 2 - 26, formats, [&] {
-    klplot::drawFieldView(context(), data);
+  pictures.push_back(draw("magnetic-field", wide, formats, [&] {
+    klplot::drawFieldView(klplot::screenViewContext(), data);
     drawMarker(fieldColumnOf(z));
   }));
-  pictures.push_back(draw("phase-plane", W - 8, H / 2 - 26, formats, [&] {
-    (void)klplot::drawPhasePlaneView(context(), data,
+  pictures.push_back(draw("phase-plane", wide, formats, [&] {
+    (void)klplot::drawPhasePlaneView(klplot::screenViewContext(), data,
                                      klplot::PhasePlaneInput{z, klplot::fieldAt(z), settings.divisions});
   }));
   return pictures;
@@ -101,9 +98,8 @@ std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& setti
 Picture drawEnvelopePicture(const klplot::ProjectData& data, const ViewSettings& settings,
                             const std::vector<PlaneFigures>& planes, PictureFormats formats) {
   prepareDisplay(settings);
-  const PictureSize size = envelopeSize(settings.width, settings.height);
-  return draw("envelope", size.width, size.height, formats,
-              [&] { drawEnvelopeView(context(), data, planes); });
+  return draw("envelope", envelopeSize(settings.width, settings.height), formats,
+              [&] { drawEnvelopeView(klplot::screenViewContext(), data, planes); });
 }
 
 }  // namespace kelm::exporting

@@ -27,14 +27,10 @@ MarkerSave markerSaves[2];
 
 MarkerSave* saveFor(int which) { return which == 0 || which == 1 ? &markerSaves[which] : nullptr; }
 
-ViewContext context() {
-  return ViewContext{screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
-}
-
 struct ViewWindowLayout {
   int unit;
   const char* title;
-  int width, height;
+  SurfaceSize size;
 };
 
 // Opens the unit's window with its configuration, colours and font; the window becomes active.
@@ -42,8 +38,8 @@ void openViewWindow(const ViewWindowLayout& layout) {
   (void)records::openUnit(layout.unit, {.file = "USER", .title = layout.title});
   window::setActiveWindow(layout.unit);
   window::WindowConfig config;
-  config.width = static_cast<std::int16_t>(std::clamp(layout.width, 1, 32767));
-  config.height = static_cast<std::int16_t>(std::clamp(layout.height, 1, 32767));
+  config.width = static_cast<std::int16_t>(std::clamp(layout.size.width, 1, 32767));
+  config.height = static_cast<std::int16_t>(std::clamp(layout.size.height, 1, 32767));
   assignPadded(std::span<char>(config.title, sizeof config.title - 1), layout.title);
   window::setWindowConfig(config);
   prepareViewSurface();
@@ -55,7 +51,7 @@ void place(int unit, int x, int y, int width, int height, window::ZOrder order) 
 
 void drawBeam() {
   window::clearScreen(0);
-  drawGeometryView(context(), projectData,
+  drawGeometryView(screenViewContext(), projectData,
                    GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
   drawZMarker(displayState.markerXBeam.load(), 0);
 }
@@ -67,7 +63,7 @@ void drawPhasePlane() {
   phasePlaneRequested.store(0);
   const float z = projectData.phaseZ.load();
   const std::int32_t fewer = drawPhasePlaneView(
-      context(), projectData, PhasePlaneInput{z, fieldAt(z), displayState.densityDivisions.load()});
+      screenViewContext(), projectData, PhasePlaneInput{z, fieldAt(z), displayState.densityDivisions.load()});
   // Only a histogram that had to use fewer divisions changes what the dialog shows.
   if (fewer != 0) displayState.densityDivisionsUsed.store(fewer);
 }
@@ -84,31 +80,31 @@ void openViewWindows() {
   const int w = displayState.width(), h = displayState.height();
   ProjectData& d = projectData;
 
-  openViewWindow({kBeamUnit, "Beam", w - 8, h / 2 - 26});
+  openViewWindow({kBeamUnit, "Beam", wideViewSurface(w, h)});
   place(kBeamUnit, 0, 0, w, h / 2, window::ZOrder::top);
   window::clearScreen(0);
-  drawGeometryView(context(), d, GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
+  drawGeometryView(screenViewContext(), d, GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
   d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
   displayState.markerXBeam.store(beamColumnOf(d.phaseZ.load()));
   drawZMarker(displayState.markerXBeam.load(), 0);
   window::registerMouseCallback(kBeamUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
 
-  openViewWindow({kCathodeUnit, "Cathode", w / 2, h / 2});
+  openViewWindow({kCathodeUnit, "Cathode", cathodeViewSurface(w, h)});
   window::clearScreen(0);
   place(kCathodeUnit, w / 4, h / 4, w / 2, h / 2, window::ZOrder::bottom);
   copyCathodeRadii(d);
-  drawCathodeView(context(), d);
+  drawCathodeView(screenViewContext(), d);
 
-  openViewWindow({kFieldUnit, "Magnetic field", w - 8, h / 2 - 26});
+  openViewWindow({kFieldUnit, "Magnetic field", wideViewSurface(w, h)});
   place(kFieldUnit, 0, 0, w, h / 2, window::ZOrder::top);
   window::clearScreen(0);
-  drawFieldView(context(), d);
+  drawFieldView(screenViewContext(), d);
   displayState.markerXField.store(fieldColumnOf(d.phaseZ.load()));
   drawZMarker(displayState.markerXField.load(), 1);
   window::showWindow(window::windowHandle(kFieldUnit), window::ShowCommand::minimize);
   window::registerMouseCallback(kFieldUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
 
-  openViewWindow({kPhasePlaneUnit, "Phase plane", w - 8, h / 2 - 26});
+  openViewWindow({kPhasePlaneUnit, "Phase plane", wideViewSurface(w, h)});
   window::clearScreen(0);
   place(kPhasePlaneUnit, 0, h / 2, w, h / 2, window::ZOrder::top);
   window::focusWindow(kBeamUnit);
@@ -143,6 +139,10 @@ void serveViewRequests() {
 void closeViewWindows() {
   for (int unit : {kPhasePlaneUnit, kBeamUnit, kCathodeUnit, kFieldUnit}) records::closeUnit(unit);
   window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::restore);
+}
+
+ViewContext screenViewContext() {
+  return ViewContext{screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
 }
 
 void prepareViewSurface() {

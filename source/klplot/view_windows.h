@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "source/klplot/view_context.h"
+
 namespace kelm::klplot {
 
 inline constexpr int kPhasePlaneUnit = 11;
@@ -13,6 +15,8 @@ inline constexpr int kCathodeUnit = 13;
 inline constexpr int kFieldUnit = 14;
 
 void openViewWindows();
+// The views' context on the active drawing surface, for the screen that displayState holds.
+ViewContext screenViewContext();
 // White background, black drawing colour and the view font on the active drawing surface, as
 // every view window gets them when it opens.
 void prepareViewSurface();
