@@ -23,9 +23,7 @@ std::string pdfDocument(int pages, const DocumentPageDrawing& draw, std::string&
   file.close();
   QPrinter printer(QPrinter::HighResolution);
   setUpPdf(printer, file.fileName());
-  printer.setDocName("KELM");
-  printer.setCreator("KELM");
-  printer.setFullPage(false);
+  setUpDocument(printer);
   QPainter painter;
   if (!painter.begin(&printer)) {
     why = "the PDF could not be started";

@@ -9,6 +9,8 @@ namespace kelm::window {
 
 namespace {
 
+constexpr char kDocumentName[] = "KELM";
+
 QString qs(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -19,6 +21,14 @@ PrinterFacts printerFacts(const QPrinter& printer) {
   // Without a full page the printer's metrics are those of the printable area.
   return PrinterFacts{printer.widthMM(), printer.heightMM(), printer.logicalDpiX(),
                       printer.logicalDpiY()};
+}
+
+void setUpDocument(QPrinter& printer) {
+  printer.setDocName(kDocumentName);
+  printer.setCreator(kDocumentName);
+  printer.setCopyCount(1);
+  printer.setPrintRange(QPrinter::AllPages);
+  printer.setFullPage(false);
 }
 
 void setUpPdf(QPrinter& printer, const QString& path) {

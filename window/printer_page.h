@@ -12,6 +12,10 @@ namespace kelm::window {
 
 PrinterFacts printerFacts(const QPrinter& printer);
 
+// A document named "KELM": one copy of every page, each on the printable area only, whatever
+// the print dialog or the printer's defaults say.
+void setUpDocument(QPrinter& printer);
+
 // A PDF of its own is A4 with margins of 10 mm at 600 dpi, a laser printer's resolution, at
 // which the figures' 5-unit marks are a fifth of a millimetre across.
 void setUpPdf(QPrinter& printer, const QString& path);

@@ -88,11 +88,7 @@ PrintOutcome printPage(const PageDrawing& draw) {
       break;
     }
   }
-  printer->setDocName(kDocumentName);
-  printer->setCreator(kDocumentName);
-  printer->setCopyCount(1);
-  printer->setPrintRange(QPrinter::AllPages);
-  printer->setFullPage(false);
+  setUpDocument(*printer);
 
   QPainter painter;
   if (!painter.begin(printer.get())) {
