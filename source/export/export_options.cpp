@@ -76,25 +76,18 @@ class Parser {
 
   ExportOptions& o() { return result_.options; }
 
-  bool path(std::optional<std::string>& target, std::string_view name, std::string_view value) {
+  template <std::optional<std::string> ExportOptions::*target>
+  bool path(std::string_view name, std::string_view value) {
     if (value.empty()) return fail(std::string(name) + " needs a file or directory name");
-    target = std::string(value);
+    o().*target = std::string(value);
     return true;
   }
-  bool png(std::string_view name, std::string_view value) { return path(o().pngDir, name, value); }
-  bool svg(std::string_view name, std::string_view value) { return path(o().svgDir, name, value); }
-  bool pdf(std::string_view name, std::string_view value) { return path(o().pdfFile, name, value); }
-  bool figures(std::string_view name, std::string_view value) { return path(o().figuresCsv, name, value); }
-  bool crossings(std::string_view name, std::string_view value) {
-    return path(o().crossingsCsv, name, value);
-  }
-  bool summary(std::string_view name, std::string_view value) { return path(o().summaryCsv, name, value); }
 
   bool envelope(std::string_view name, std::string_view value) {
     if (!endsIgnoringCase(value, ".png") && !namesSvgFile(value)) {
       return fail("--envelope needs a file name ending in .png or .svg, not " + quoted(value));
     }
-    return path(o().envelopeFile, name, value);
+    return path<&ExportOptions::envelopeFile>(name, value);
   }
 
   bool size(std::string_view, std::string_view value) {
@@ -121,20 +114,15 @@ class Parser {
     return true;
   }
 
-  bool whole(int& target, std::string_view name, std::string_view value, int low, int high) {
+  template <int ExportOptions::*target, int low, int high>
+  bool whole(std::string_view name, std::string_view value) {
     const auto n = wholeOf(value);
     if (!n || *n < low || *n > high) {
       return fail(std::string(name) + " needs a whole number from " + std::to_string(low) + " to " +
                   std::to_string(high) + ", not " + quoted(value));
     }
-    target = *n;
+    o().*target = *n;
     return true;
-  }
-  bool divisions(std::string_view name, std::string_view value) {
-    return whole(o().divisions, name, value, 1, 100);
-  }
-  bool steps(std::string_view name, std::string_view value) {
-    return whole(o().steps, name, value, 2, kMaxSteps);
   }
 
   bool voltage(std::string_view, std::string_view value) {
@@ -150,17 +138,17 @@ class Parser {
 };
 
 const std::array<Parser::Entry, 12> Parser::kEntries{{
-    {"--png", &Parser::png},
-    {"--svg", &Parser::svg},
-    {"--pdf", &Parser::pdf},
-    {"--figures-csv", &Parser::figures},
-    {"--crossings-csv", &Parser::crossings},
-    {"--summary-csv", &Parser::summary},
+    {"--png", &Parser::path<&ExportOptions::pngDir>},
+    {"--svg", &Parser::path<&ExportOptions::svgDir>},
+    {"--pdf", &Parser::path<&ExportOptions::pdfFile>},
+    {"--figures-csv", &Parser::path<&ExportOptions::figuresCsv>},
+    {"--crossings-csv", &Parser::path<&ExportOptions::crossingsCsv>},
+    {"--summary-csv", &Parser::path<&ExportOptions::summaryCsv>},
     {"--envelope", &Parser::envelope},
     {"--size", &Parser::size},
     {"--z", &Parser::plane},
-    {"--divisions", &Parser::divisions},
-    {"--steps", &Parser::steps},
+    {"--divisions", &Parser::whole<&ExportOptions::divisions, 1, 100>},
+    {"--steps", &Parser::whole<&ExportOptions::steps, 2, kMaxSteps>},
     {"--voltage", &Parser::voltage},
 }};
 
