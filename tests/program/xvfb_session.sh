@@ -11,16 +11,30 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; [ -f "$log" ] && sed 's/^/  log: /' "$log" >&2; exit 1; }
 
 width=1600 height=1000
-display=":$((200 + $$ % 500))"
-Xvfb "$display" -screen 0 ${width}x${height}x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number once it accepts connections, so that
+# tests running side by side never share one or race for the same number.
+exec {display_fd}>"$work/display"
+Xvfb -displayfd "$display_fd" -screen 0 ${width}x${height}x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
 pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+exec {display_fd}>&-
+for _ in $(seq 300); do grep -q '^[0-9][0-9]*$' "$work/display" && break; sleep 0.1; done
+grep -q '^[0-9][0-9]*$' "$work/display" || fail "Xvfb did not start within 30 s: $(tail -n 5 "$work/xvfb.out")"
+export DISPLAY=":$(head -n 1 "$work/display")"
 
 start_kelm() {  # arguments for KELM; its pid ends up in kelm_pid
   KELM_LOG=$log QT_QPA_PLATFORM=xcb "$kelm" "$@" >"$work/stdout" 2>&1 &
   kelm_pid=$!
   pids+=("$kelm_pid")
+}
+
+eventually() {  # seconds, command...: true once the command succeeds, polled for that long
+  local seconds=$1
+  shift
+  for _ in $(seq $(( seconds * 5 ))); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
 }
 
 wait_for_line() {  # text, seconds
