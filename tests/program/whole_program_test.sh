@@ -12,8 +12,7 @@ clipboard_probe=$3
 source "$(dirname "$0")/xvfb_session.sh"
 start_kelm "$project"
 
-wait_for_line "File KLPLT.RES loaded" 30
-sleep 2  # the driver draws the phase plane in its first idle pass
+wait_for_line "File KLPLT.RES loaded" 60
 
 frame=$(xdotool search --sync --name '^KELMDEMO: ' | head -n 1)
 [ -n "$frame" ] || fail "no frame titled KELMDEMO"
@@ -22,45 +21,71 @@ focus_frame
 eval "$(xdotool getwindowgeometry --shell "$frame")"  # X Y WIDTH HEIGHT of the frame
 
 # The frame is maximised with "Beam" on top in the upper half of its client area and
-# "Phase plane" in the lower half; find the top of the client area as the first white row.
+# "Phase plane" in the lower half; the top of the client area is the first white row.
 column=$(( WIDTH / 3 ))
-top=0
-for y in $(seq 10 120); do
-  if [ "$(pixel $column $y)" = "255,255,255" ]; then top=$y; break; fi
-done
-[ "$top" -gt 0 ] || fail "no white view area found below the menu bar"
-beam_y=$(( top + 40 ))
-plane_y=$(( top + (HEIGHT - top) / 2 + 40 ))
+first_white_row() {
+  import -window root -crop "1x111+$column+10" -depth 8 txt:- | sed -n '2,$p' \
+    | sed -E 's/^[0-9]+,([0-9]+): \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3 \4/' \
+    | awk '$2 == 255 && $3 == 255 && $4 == 255 { print $1 + 10; exit }'
+}
 plane() { region_sum 0 "$plane_y" "$WIDTH" 120; }
-click_beam_at() { xdotool mousemove "$1" "$beam_y" click 1; sleep 1; }
+screen() { region_sum 0 0 "$WIDTH" "$HEIGHT"; }
+settled() {  # command -> its output once two looks 0.3 s apart agree: a drawing has ended
+  local previous current
+  current=$("$@")
+  for _ in $(seq 100); do
+    previous=$current
+    sleep 0.3
+    current=$("$@")
+    [ "$current" = "$previous" ] && break
+  done
+  echo "$current"
+}
+blank_plane=$(head -c $(( WIDTH * 120 * 3 )) /dev/zero | tr '\0' '\377' | md5sum | cut -d' ' -f1)
+# The driver places every window and draws the phase plane in its first idle pass; until the
+# screen is still, the Output window may yet stand where the views will be.
+layout_drawn() {
+  settled screen >/dev/null
+  top=$(first_white_row)
+  [ -n "$top" ] || return 1
+  beam_y=$(( top + 40 ))
+  plane_y=$(( top + (HEIGHT - top) / 2 + 40 ))
+  [ "$(plane)" != "$blank_plane" ]
+}
+eventually 60 layout_drawn || fail "the views were not laid out and drawn within 60 s"
+click_beam_at() { xdotool mousemove "$1" "$beam_y" click 1; }
 marker_at() { [ "$(pixel "$1" $(( beam_y + 20 )))" = "0,0,0" ]; }
+plane_moved_from() { [ "$(plane)" != "$1" ]; }
 
 # "Beam" starts active; a click into "Phase plane", which has no mouse handler, activates that.
+# What must not happen is given a second to show; what must happen is waited for.
 xdotool mousemove $(( WIDTH / 2 )) $(( plane_y + 200 )) click 1
-sleep 0.5
+sleep 1
 x=$(( WIDTH * 3 / 10 ))
-before=$(plane)
+before=$(settled plane)
 click_beam_at "$x"
+sleep 1
 [ "$(plane)" = "$before" ] || fail "the first click into the inactive Beam window moved the plane"
 marker_at "$x" && fail "the first click into the inactive Beam window moved the marker"
 click_beam_at "$x"
-[ "$(plane)" != "$before" ] || fail "the second click did not move the plane"
-marker_at "$x" || fail "no black marker at column $x after the second click"
+eventually 30 plane_moved_from "$before" || fail "the second click did not move the plane"
+eventually 10 marker_at "$x" || fail "no black marker at column $x after the second click"
 
 xdotool key ctrl+s
 x=$(( WIDTH * 4 / 10 ))
-before=$(plane)
+before=$(settled plane)
 click_beam_at "$x"
+sleep 1
 [ "$(plane)" = "$before" ] || fail "a click while paused (Ctrl+S) moved the plane"
 xdotool key ctrl+s
 click_beam_at "$x"
-[ "$(plane)" != "$before" ] || fail "the second Ctrl+S did not resume"
+eventually 30 plane_moved_from "$before" || fail "the second Ctrl+S did not resume"
 
 clipboard() { QT_QPA_PLATFORM=xcb "$clipboard_probe"; }
+clipboard_holds_image() { case "$(clipboard)" in image*) return 0 ;; esac; return 1; }
 [ "$(clipboard)" = none ] || fail "the clipboard of the fresh display is not empty"
 xdotool key ctrl+Insert
-sleep 0.5
-case "$(clipboard)" in image*) ;; *) fail "Ctrl+Ins did not copy the Beam window ($(clipboard))" ;; esac
+eventually 10 clipboard_holds_image || fail "Ctrl+Ins did not copy the Beam window ($(clipboard))"
 
 # The driver minimised "Output" to the first bar at the bottom left of the client area: its
 # green window icon first, the next bar's icon after it, and the close button's black cross
@@ -83,42 +108,39 @@ output_close_button() {
 }
 read -r close_x close_y < <(output_close_button) || fail "no minimised Output window at the bottom left"
 xdotool mousemove "$close_x" "$close_y" click 1
-sleep 0.5
-output_close_button >/dev/null && fail "the Output window is still shown after its close button"
+output_shown() { output_close_button >/dev/null; }
+output_put_away() { ! output_shown; }
+eventually 10 output_put_away || fail "the Output window is still shown after its close button"
 
 focus_frame
 xdotool key --clearmodifiers alt+r
 sleep 0.3
 xdotool key s
-wait_for_line "SOLVE command not implemented" 10
+wait_for_line "SOLVE command not implemented" 30
 grep -A1 -B2 -F " SOLVE command not implemented" "$log" | tr '\n' '|' \
   | grep -qF " | Warning! Demo version| SOLVE command not implemented| |" \
   || fail "the Solve warning is not the four expected lines"
 # After the warning the driver loads the same project again, and "Output" is back.
-for _ in $(seq 100); do
-  [ "$(grep -c -F "File KLPLT.RES loaded" "$log")" -ge 2 ] && break
-  sleep 0.1
-done
-[ "$(grep -c -F "Loading project from" "$log")" -ge 2 ] || fail "the project was not loaded again after Solve"
-sleep 2
-output_close_button >/dev/null || fail "the Output window did not come back with the reload"
+loaded_again() { [ "$(grep -c -F "File KLPLT.RES loaded" "$log")" -ge 2 ]; }
+eventually 60 loaded_again || fail "the project was not loaded again after Solve"
+eventually 30 output_shown || fail "the Output window did not come back with the reload"
 
 focus_frame
 xdotool key --clearmodifiers alt+w
 sleep 0.3
 xdotool key z
-wait_for_windows "Z coordinate ..." 1 5
+wait_for_windows "Z coordinate ..." 1 20
 xdotool key ctrl+a
 xdotool type 1e20
 xdotool key Return
-wait_for_windows "Z coordinate ..." 0 5
+wait_for_windows "Z coordinate ..." 0 20
 sleep 2
 grep -qF "run-time error" "$log" && fail "the plane z = 1e20 ended the program"
 kill -0 "$kelm_pid" 2>/dev/null || fail "the plane z = 1e20 ended the program"
 
 focus_frame
 xdotool key ctrl+c
-for _ in $(seq 50); do kill -0 "$kelm_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$kelm_pid" 2>/dev/null && fail "Ctrl+C did not end the program"
+ended() { ! kill -0 "$kelm_pid" 2>/dev/null; }
+eventually 20 ended || fail "Ctrl+C did not end the program"
 wait "$kelm_pid" || fail "Ctrl+C ended the program with a failure"
 echo "1 passed, 0 failed"
