@@ -48,14 +48,14 @@ xdotool type --delay 60 projA
 xdotool key Tab space
 sleep 0.3
 xdotool key Tab Tab Tab Tab space
-wait_for_windows "Select KELM projects" 0 10
+wait_for_windows "Select KELM projects" 0 30
 
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   [ "$(grep -c -F "Loading project from" "$log")" -ge 4 ] && break
   sleep 0.1
 done
 expected=" Loading project from $HOME/projA| | Warning! Demo version| BUILD NET command not implemented| | | Warning! Demo version| SOLVE command not implemented| | Loading project from $HOME/projB| | Warning! Demo version| BUILD NET command not implemented| | | Warning! Demo version| SOLVE command not implemented| | Loading project from $HOME/projB| File GEOM.DAT loaded|"
 tr '\n' '|' <"$log" | grep -qF -- "$expected" \
   || fail "the batch report is not the expected lines in order"
-wait_for_windows "KELMDEMO: $HOME/projB" 1 10
+wait_for_windows "KELMDEMO: $HOME/projB" 1 30
 echo "1 passed, 0 failed"

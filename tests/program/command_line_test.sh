@@ -55,7 +55,7 @@ loads_from() {
   log=$work/log.$RANDOM
   (cd "$work" && KELM_LOG=$log exec "$kelm" "$@" >/dev/null 2>&1) &
   pids+=($!)
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     grep -q "Loading project from" "$log" 2>/dev/null && break
     sleep 0.1
   done

@@ -17,7 +17,7 @@ cancel_the_start_up_dialog() {
   xdotool windowfocus --sync "$dialog" || true
   xdotool key Escape
   # The question carries the program's name as the frame does.
-  wait_for_windows "$caption" 2 10
+  wait_for_windows "$caption" 2 20
   question=$(xdotool search --onlyvisible --name "^$caption\$" | grep -vx "$frame")
   xdotool windowfocus --sync "$question" || true
 }
@@ -25,7 +25,7 @@ cancel_the_start_up_dialog() {
 start_kelm
 cancel_the_start_up_dialog
 xdotool key Return  # No is the default
-wait_for_windows "$caption" 1 5
+wait_for_windows "$caption" 1 20
 sleep 0.5
 kill -0 "$kelm_pid" 2>/dev/null || fail "answering No ended the program"
 # The layer's own commands still work: Help > About opens its box, Return closes it.
@@ -33,20 +33,20 @@ xdotool windowfocus --sync "$frame" || true
 xdotool key --clearmodifiers alt+h
 sleep 0.3
 xdotool key a
-wait_for_windows "$caption" 2 5
+wait_for_windows "$caption" 2 20
 xdotool key Return
-wait_for_windows "$caption" 1 5
+wait_for_windows "$caption" 1 20
 xdotool windowfocus --sync "$frame" || true
 xdotool key --clearmodifiers alt+f
 sleep 0.3
 xdotool key x
-for _ in $(seq 50); do kill -0 "$kelm_pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 200); do kill -0 "$kelm_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$kelm_pid" 2>/dev/null && fail "File > Exit did not end the program"
 wait "$kelm_pid" || fail "File > Exit ended the program with a failure"
 
 start_kelm
 cancel_the_start_up_dialog
 xdotool key alt+y
-for _ in $(seq 50); do kill -0 "$kelm_pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 200); do kill -0 "$kelm_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$kelm_pid" 2>/dev/null && fail "answering Yes left the program running"
 echo "1 passed, 0 failed"
