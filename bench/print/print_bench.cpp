@@ -10,6 +10,7 @@
 
 #include "records/silent_port.h"
 #include "source/commands.h"
+#include "source/klplot/cathode_view.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
   std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / "full");
   kelm::klplot::loadProjectFiles();
   kelm::klplot::ProjectData& d = kelm::klplot::projectData;
-  for (int i = 1; i <= d.trajCount; ++i) d.cathodeR(i) = float(d.trajR(i, 1));
+  kelm::klplot::copyCathodeRadii(d);
   d.phaseZ.store(float((d.zAxisMin + d.zAxisMax) * 0.5));
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
