@@ -88,19 +88,24 @@ xdotool key ctrl+Insert
 eventually 10 clipboard_holds_image || fail "Ctrl+Ins did not copy the Beam window ($(clipboard))"
 
 # The driver minimised "Output" to the first bar at the bottom left of the client area: its
-# green window icon first, the next bar's icon after it, and the close button's black cross
-# the last dark mark before that. Prints the cross's position.
+# window icon first (the only colour on the grey bars, whichever icon the desktop gives KELM),
+# the next bar's icon after it, and the close button's black cross the last dark mark before
+# that. Prints the cross's position.
 output_close_button() {
   local strip=$(( HEIGHT - 120 ))
   import -window root -crop "420x120+0+$strip" -depth 8 txt:- | sed -n '2,$p' \
     | sed -E 's/^([0-9]+),([0-9]+): \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3 \4 \5/' \
     | awk -v strip="$strip" '
-        { green[$1, $2] = $4 > 150 && $3 < 120 && $5 < 120; dark[$1, $2] = $3 + $4 + $5 < 180 }
-        green[$1, $2] && $1 < 30 { if (first == "" || $2 < first) first = $2; if ($2 > last) last = $2 }
+        {
+          high = $3 > $4 ? $3 : $4; high = high > $5 ? high : $5
+          low = $3 < $4 ? $3 : $4; low = low < $5 ? low : $5
+          icon[$1, $2] = high - low > 40; dark[$1, $2] = $3 + $4 + $5 < 180
+        }
+        icon[$1, $2] && $1 < 30 { if (first == "" || $2 < first) first = $2; if ($2 > last) last = $2 }
         END {
           if (first == "") exit 1
           y = int((first + last) / 2)
-          for (x = 30; x < 420 && !green[x, y]; ++x) {}
+          for (x = 30; x < 420 && !icon[x, y]; ++x) {}
           for (--x; x > 30 && !dark[x, y]; --x) {}
           if (x <= 30) exit 1
           print x - 1, strip + y
