@@ -58,17 +58,6 @@ TEST(PlotMapping, ViewportFractionsAndWindowOffsets) {
   EXPECT_EQ(corner.y, 399);
 }
 
-TEST(PlotMapping, WindowSetWithoutViewportStaysRaw) {
-  setDeviceSize(500, 500);
-  setViewport(0, 0.2, 0.8, 0.2, 0.8);
-  setWindow(1, 0.0, 1.0, 0.0, 1.0);
-  EXPECT_EQ(plotMapping.vx1, 0.0f);
-  EXPECT_EQ(plotMapping.vx2, 1.0f);
-  const Pixel p = mapPoint(7.9, -3.9);
-  EXPECT_EQ(p.x, 7);
-  EXPECT_EQ(p.y, -3);
-}
-
 TEST(PlotPrimitives, PolylineMovesThenLines) {
   unitMapping(100, 100);
   const float x[3] = {0.0f, 0.5f, 1.0f}, y[3] = {0.0f, 0.5f, 1.0f};
@@ -95,15 +84,12 @@ TEST(PlotPrimitives, DotsMappedAndRaw) {
   dots(mappedCanvas, 2, x, y);
   EXPECT_EQ(mappedCanvas.log, (Log{"rect 3 -1,-1 1,1", "rect 3 49,49 51,51"}));
 
+  // Without a viewport the values are pixels already.
   testing::RecordingCanvas rawCanvas;
   setViewport(0, 0, 1, 0, 1);
   const float rx[2] = {3.7f, 10.0f}, ry[2] = {4.2f, 20.0f};
   dots(rawCanvas, 2, rx, ry);
   EXPECT_EQ(rawCanvas.log, (Log{"pixel 3,4", "pixel 10,20"}));
-
-  testing::RecordingCanvas none;
-  dots(none, 0, rx, ry);
-  EXPECT_TRUE(none.log.empty());
 }
 
 TEST(PlotPrimitives, RectangleOutlineAndText) {

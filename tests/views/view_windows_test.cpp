@@ -42,14 +42,6 @@ TEST(ZMarker, EraseWithoutDrawAndOffSurfaceColumnChangeNothing) {
   EXPECT_EQ(canvas.pixels(), before);
 }
 
-TEST(ViewLayout, FontHeightSteps) {
-  struct Case {
-    int w, h;
-  } cases[] = {{1920, 28}, {1600, 28}, {1599, 24}, {1280, 24}, {1279, 19},
-               {1024, 19}, {1023, 15}, {800, 15},  {799, 13},  {0, 13}};
-  for (const Case& c : cases) EXPECT_EQ(fontHeightForWidth(c.w), c.h) << c.w;
-}
-
 TEST(ViewLayout, MarkerColumn) {
   // Middle of 0..500 over 0.25..0.75: fraction 0.5 of 1000 pixels.
   EXPECT_EQ(markerColumn(250.0, 0.0, 500.0, 0.25, 0.75, 1016), 500);
