@@ -221,10 +221,3 @@ TEST_F(PrintedPdf, FailuresSayWhyAndCancelSaysNothing) {
 
 }  // namespace
 }  // namespace kelm
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
