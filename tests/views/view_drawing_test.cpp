@@ -14,6 +14,7 @@
 #include "source/klplot/geometry_view.h"
 #include "source/klplot/phase_plane_view.h"
 #include "tests/views/recording_canvas.h"
+#include "tests/views/trajectory_store.h"
 
 namespace kelm::klplot {
 namespace {
@@ -65,14 +66,7 @@ TEST_F(Views, PhasePlaneFiguresAndWhatNothingCrossingShows) {
        {"Rmax =     .00 mm", "Zcross =   15.0  mm", "Current =     .00 A", "Emittance =   .0000 mm*rad",
         "Magnetic field =    1234.5000    Gs"}, 0},
   };
-  data->trajCount = 2;
-  const double radius[2] = {1.0, 2.0}, slope[2] = {0.02, 0.01};
-  for (int i = 1; i <= 2; ++i) {
-    data->trajZ(i, 1) = 4.0, data->trajR(i, 1) = radius[i - 1] - slope[i - 1];
-    data->trajZ(i, 2) = 6.0, data->trajR(i, 2) = radius[i - 1] + slope[i - 1];
-    data->trajNext(i) = 3;
-    data->trajCurrent(i) = 1.0;
-  }
+  data = testing::withTrajectories({{{4, 0.98}, {6, 1.02}}, {{4, 1.99}, {6, 2.01}}}, {1.0, 1.0});
   for (const Case& c : cases) {
     canvas.log.clear();
     drawPhasePlaneView(view, *data, PhasePlaneInput{c.z, c.field, 10});
