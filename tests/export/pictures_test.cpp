@@ -26,7 +26,7 @@
 #include "source/z_coordinate.h"
 #include "tests/print/command_output.h"
 #include "tests/records/temp_directory.h"
-#include "tests/shell/recording_port.h"
+#include "tests/records/recording_port.h"
 #include "tests/views/program_thread.h"
 #include "tests/window/gui_wait.h"
 #include "window/child_window.h"

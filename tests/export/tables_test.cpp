@@ -16,7 +16,7 @@
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/project_readers.h"
 #include "tests/records/temp_directory.h"
-#include "tests/shell/recording_port.h"
+#include "tests/records/recording_port.h"
 #include "tests/views/recording_canvas.h"
 
 namespace kelm::exporting {

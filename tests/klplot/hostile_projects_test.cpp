@@ -26,7 +26,7 @@
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 #include "tests/records/temp_directory.h"
-#include "tests/shell/recording_port.h"
+#include "tests/records/recording_port.h"
 #include "tests/views/program_thread.h"
 
 namespace kelm::klplot {

@@ -23,7 +23,7 @@
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 #include "tests/print/command_output.h"
-#include "tests/shell/recording_port.h"
+#include "tests/records/recording_port.h"
 #include "tests/views/recording_canvas.h"
 #include "tests/window/gui_wait.h"
 #include "window/printer_page.h"
