@@ -1,15 +1,17 @@
-#include "source/klplot/beam_figures.h"
-#include "source/klplot/density_histogram.h"
-
-#include "tests/views/program_thread.h"
-#include "tests/views/trajectory_store.h"
-
+// The crossings of a plane and their figures, the density histogram, and the sweep that finds
+// the crossings of many planes at once.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "source/klplot/beam_figures.h"
+#include "source/klplot/crossing_sweep.h"
+#include "source/klplot/density_histogram.h"
+#include "tests/views/program_thread.h"
+#include "tests/views/trajectory_store.h"
 
 namespace kelm::klplot {
 namespace {
@@ -57,12 +59,6 @@ TEST(BeamFigures, UndefinedFiguresShowZero) {
     for (int i = 1; i <= c.count; ++i) EXPECT_TRUE(std::isfinite(c.slope(i))) << k.what;
   }
 }
-
-}  // namespace
-}  // namespace kelm::klplot
-
-namespace kelm::klplot {
-namespace {
 
 struct HistogramInput {
   Array1<float, kMaxTrajectories> r, current;
@@ -115,14 +111,6 @@ TEST(DensityHistogram, NoSpacingOneBinPerCrossingAndBoundaryGoesUp) {
   EXPECT_NEAR(out.density(1), 0.0, 1e-12);
   EXPECT_NEAR(out.density(2), 3.0 * 4.0 / 3.0 * 0.31830989161357204, 1e-9);
 }
-
-}  // namespace
-}  // namespace kelm::klplot
-
-#include "source/klplot/crossing_sweep.h"
-
-namespace kelm::klplot {
-namespace {
 
 // Bit for bit, so that values that are not numbers compare too.
 template <class T>
