@@ -19,13 +19,12 @@
 #include "runtime/fp_traps.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
-#include "tests/views/counting_canvas.h"
-#include "tests/views/loaded_project_views.h"
+#include "fuzz/klplot/counting_canvas.h"
+#include "fuzz/klplot/loaded_project_views.h"
 
 namespace {
 
 using namespace kelm::klplot;
-
 
 constexpr std::array<std::string_view, 4> kFiles = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
 constexpr std::int32_t kWidth = 1920, kHeight = 1080, kTextHeight = 28;
@@ -80,12 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   loadProjectFiles();
   const ProjectData& d = projectData;
   if (!(d.zAxisMin < d.zAxisMax) || !(d.rAxisMin < d.rAxisMax) || !std::isfinite(d.zAxisMax)) std::abort();
-  kelm::klplot::testing::CountingCanvas canvas;
-  kelm::klplot::testing::drawLoadedProject({canvas, canvas, canvas, canvas}, kWidth, kHeight, kTextHeight,
-                                           fieldAt);
-  kelm::klplot::testing::drawPlaneAcrossTheRange(canvas, kWidth, kHeight, kTextHeight, fieldAt);
-  kelm::klplot::testing::CountingPage page;
-  kelm::klplot::testing::printLoadedProject(page);
+  kelm::klplot::fuzzing::CountingCanvas canvas;
+  kelm::klplot::fuzzing::drawLoadedProject(canvas, kWidth, kHeight, kTextHeight, fieldAt);
+  kelm::klplot::fuzzing::drawPlaneAcrossTheRange(canvas, kWidth, kHeight, kTextHeight, fieldAt);
+  kelm::klplot::fuzzing::CountingPage page;
+  kelm::klplot::fuzzing::printLoadedProject(page);
   fedisableexcept(FE_ALL_EXCEPT);
   feclearexcept(FE_ALL_EXCEPT);
   return 0;

@@ -1,19 +1,20 @@
 // kelm-export's pictures against the program's own view windows on the same screen: the PNGs
-// pixel for pixel at the first viewing and after a plane chosen in the dialog, and the SVGs
-// drawn where the pixels are.
+// pixel for pixel at the first viewing and after a plane chosen in the dialog, the SVGs drawn
+// where the pixels are, the PDF's pages as printed, and the examples' pictures pinned.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
+#include "fuzz/klplot/counting_canvas.h"
+#include "fuzz/klplot/loaded_project_views.h"
 #include "source/commands.h"
 #include "source/export/output_file.h"
 #include "source/export/view_pictures.h"
@@ -25,7 +26,8 @@
 #include "source/z_coordinate.h"
 #include "tests/print/command_output.h"
 #include "tests/records/temp_directory.h"
-#include "tests/shell/recording_port.h"
+#include "tests/records/recording_port.h"
+#include "tests/views/program_thread.h"
 #include "tests/window/gui_wait.h"
 #include "window/child_window.h"
 #include "window/frame_window.h"
@@ -34,6 +36,7 @@
 namespace kelm::exporting {
 namespace {
 
+namespace fs = std::filesystem;
 using klplot::displayState;
 using klplot::projectData;
 
@@ -81,9 +84,9 @@ class Pictures : public ::testing::Test {
 
   // Loads and opens the windows as the display driver does, up to its first pass.
   void show(const char* project) {
-    std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / project);
+    fs::current_path(fs::path(KELM_EXAMPLES_DIR) / project);
     klplot::loadProjectFiles();
-    std::filesystem::current_path(home_);
+    fs::current_path(home_);
     klplot::openViewWindows();
     phasePlaneRequested.store(1);
     klplot::serveViewRequests();
@@ -93,7 +96,7 @@ class Pictures : public ::testing::Test {
     return {displayState.width(), displayState.height(), z, divisions};
   }
 
-  const std::filesystem::path home_ = std::filesystem::current_path();
+  const fs::path home_ = fs::current_path();
   kelm::testing::RecordingPort port_;
 };
 
@@ -105,9 +108,7 @@ void chooseInDialog(const QString& z, const QString& divisions) {
         const auto edits = dialog.findChildren<QLineEdit*>();
         edits.at(0)->setText(z);
         edits.at(1)->setText(divisions);
-        for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
-          if (b->text() == "OK") b->click();
-        }
+        kelm::testing::buttonNamed(dialog, "OK")->click();
       },
       [&] { zCoordinateCommand(&state); });
 }
@@ -197,6 +198,61 @@ TEST_F(Pictures, PdfHoldsThePagesTheFileMenuPrints) {
     const std::string pixels = pagePixels(printed, 1);
     ASSERT_GT(pixels.size(), 1000u) << "page " << page;
     EXPECT_TRUE(pagePixels(exported, page) == pixels) << "page " << page;
+  }
+}
+
+// The bundled examples drawn and printed with the program thread's floating-point traps on, as
+// kelm-export draws them. The simple project's pictures are pinned by their pixel hashes, so that
+// no change to the arithmetic moves a single pixel of a normal project. Here: the four views at
+// the middle plane on a 1920 by 1080 screen, then the printed pages.
+std::vector<QImage> drawnWithTraps(const fs::path& project) {
+  const fs::path home = fs::current_path();
+  fs::current_path(project);
+  kelm::testing::RecordingPort port;
+  std::vector<Picture> pictures;
+  kelm::testing::onProgramThread([&] {
+    klplot::loadProjectFiles();
+    const klplot::ProjectData& d = klplot::projectData;
+    pictures = drawViewPictures(klplot::projectData, {1920, 1080, float((d.zAxisMin + d.zAxisMax) * 0.5), 10},
+                                {.png = true});
+    klplot::fuzzing::CountingPage page;
+    klplot::fuzzing::printLoadedProject(page);
+  });
+  fs::current_path(home);
+  std::vector<QImage> images;
+  for (const Picture& p : pictures) images.push_back(decoded(p.png));
+  return images;
+}
+
+std::uint64_t pixelHash(const QImage& image) {
+  std::uint64_t h = 14695981039346656037ull;  // FNV-1a over the rows, padding left out
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = image.constScanLine(y);
+    for (qsizetype i = 0; i < qsizetype(image.width()) * 4; ++i) h = (h ^ row[i]) * 1099511628211ull;
+  }
+  return h;
+}
+
+TEST(ExampleImages, SimpleProjectIsDrawnPixelForPixelAsBefore) {
+  const std::vector<QImage> images = drawnWithTraps(fs::path(KELM_EXAMPLES_DIR) / "simple");
+  ASSERT_EQ(images.size(), 4u);
+  EXPECT_EQ(pixelHash(images[0]), 0xb9f9a34cd144abc2u);  // beam
+  EXPECT_EQ(pixelHash(images[1]), 0x00cfb172aefa0fe5u);  // cathode
+  EXPECT_EQ(pixelHash(images[2]), 0x068c065c34482e94u);  // magnetic field
+  EXPECT_EQ(pixelHash(images[3]), 0x36bbf6836472397bu);  // phase plane
+}
+
+// Their pictures change with the generator, so they are drawn, not pinned.
+TEST(ExampleImages, EveryOtherExampleIsDrawnWithoutATrap) {
+  const fs::path examples(KELM_EXAMPLES_DIR);
+  std::vector<fs::path> projects{examples / "full"};
+  for (const auto& entry : fs::directory_iterator(examples / "damaged")) projects.push_back(entry.path());
+  for (const fs::path& project : projects) {
+    const std::vector<QImage> images = drawnWithTraps(project);
+    ASSERT_EQ(images.size(), 4u) << project;
+    QImage blank(images[0].size(), images[0].format());
+    blank.fill(Qt::white);
+    EXPECT_NE(images[0], blank) << project;
   }
 }
 

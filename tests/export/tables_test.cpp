@@ -16,7 +16,7 @@
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/project_readers.h"
 #include "tests/records/temp_directory.h"
-#include "tests/shell/recording_port.h"
+#include "tests/records/recording_port.h"
 #include "tests/views/recording_canvas.h"
 
 namespace kelm::exporting {
@@ -103,10 +103,7 @@ TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
     klplot::testing::RecordingCanvas canvas;
     (void)klplot::drawPhasePlaneView({canvas, 1920, 1080, 28}, projectData,
                                      klplot::PhasePlaneInput{z, klplot::fieldAt(z), 10});
-    std::vector<std::string> printed;
-    for (const std::string& call : canvas.log) {
-      if (call.starts_with("text '")) printed.push_back(call.substr(6, call.size() - 7));
-    }
+    const std::vector<std::string> printed = canvas.texts();
     ASSERT_GE(printed.size(), 7u);
 
     // The middle of 201 planes is the default plane; its row must print as the view does.

@@ -10,7 +10,7 @@
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 #include "tests/records/temp_directory.h"
-#include "tests/shell/recording_port.h"
+#include "tests/records/recording_port.h"
 
 namespace kelm::klplot {
 namespace {

@@ -21,12 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/klplot/counting_canvas.h"
+#include "fuzz/klplot/loaded_project_views.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 #include "tests/records/temp_directory.h"
-#include "tests/shell/recording_port.h"
-#include "tests/views/counting_canvas.h"
-#include "tests/views/loaded_project_views.h"
+#include "tests/records/recording_port.h"
 #include "tests/views/program_thread.h"
 
 namespace kelm::klplot {
@@ -186,13 +186,13 @@ TEST(HostileProjects, EachClassLoadsDrawsAndReportsWithoutATrap) {
       if (name != row.file) kelm::testing::TempDirectory::writeFile(std::string(name), besideRow(row, name));
     make(row);
     kelm::testing::RecordingPort port;
-    testing::CountingCanvas canvas;
-    testing::CountingPage page;
+    fuzzing::CountingCanvas canvas;
+    fuzzing::CountingPage page;
     kelm::testing::onProgramThread([&] {
       loadProjectFiles();
-      testing::drawLoadedProject({canvas, canvas, canvas, canvas}, 1920, 1080, 28, fieldAt);
-      testing::drawPlaneAcrossTheRange(canvas, 1920, 1080, 28, fieldAt);
-      testing::printLoadedProject(page);
+      fuzzing::drawLoadedProject(canvas, 1920, 1080, 28, fieldAt);
+      fuzzing::drawPlaneAcrossTheRange(canvas, 1920, 1080, 28, fieldAt);
+      fuzzing::printLoadedProject(page);
     });
     const ProjectData& d = projectData;
     EXPECT_LT(d.zAxisMin, d.zAxisMax);

@@ -5,28 +5,11 @@
 #include <vector>
 
 #include "records/formatted.h"
-#include "records/window_port.h"
+#include "recording_port.h"
 #include "temp_directory.h"
 
 namespace kelm::records {
 namespace {
-
-class CapturingPort : public WindowPort {
- public:
-  CapturingPort() { setWindowPort(this); }
-  ~CapturingPort() override { setWindowPort(nullptr); }
-  bool openWindow(int unit, std::string_view) override {
-    opened.push_back(unit);
-    return true;
-  }
-  void closeWindow(int unit) override { closed.push_back(unit); }
-  void writeRecord(int unit, std::string_view record) override {
-    records.emplace_back(std::to_string(unit) + ":" + std::string(record));
-  }
-  [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
-  std::vector<int> opened, closed;
-  std::vector<std::string> records;
-};
 
 class ListInput : public ::testing::Test {
  protected:
@@ -75,29 +58,26 @@ TEST_F(ListInput, RealsCharactersAndBadValues) {
 }
 
 TEST(ListOutput, MessagesStartWithABlankAndLongTextGoesOnTheNextLine) {
-  CapturingPort port;
+  testing::RecordingPort port;
   print("File GEOM.DAT loaded");
   print("Iteration", 5, 2.5f);
-  ASSERT_EQ(port.records.size(), 2u);
-  EXPECT_EQ(port.records[0], "0: File GEOM.DAT loaded");
-  EXPECT_EQ(port.records[1], "0: Iteration 5 2.5");
+  EXPECT_EQ(port.lines, (std::vector<std::string>{" File GEOM.DAT loaded", " Iteration 5 2.5"}));
 
-  port.records.clear();
+  port.lines.clear();
   const std::string directory = "/home/engineer/projects/" + std::string(70, 'g') + "/run-1/";
   print("Loading project from ", directory);
   std::string joined;
-  for (const std::string& record : port.records) {
-    const std::string line = record.substr(2);
+  for (const std::string& line : port.lines) {
     EXPECT_LE(line.size(), 79u);
     ASSERT_EQ(line[0], ' ');
     joined += line.substr(1);
   }
-  EXPECT_GT(port.records.size(), 1u);
+  EXPECT_GT(port.lines.size(), 1u);
   EXPECT_EQ(joined, "Loading project from " + directory);
 }
 
 TEST(ListOutput, WindowUnitsReachTheirWindows) {
-  CapturingPort port;
+  testing::RecordingPort port;
   ASSERT_EQ(openUnit(12, {.file = "user", .title = "Beam"}), 0);
   EXPECT_EQ(writeList(12, "drawn"), 0);
   EXPECT_EQ(write(12, "(I3)", 7), 0);
@@ -106,7 +86,7 @@ TEST(ListOutput, WindowUnitsReachTheirWindows) {
   EXPECT_EQ(closeUnit(12), 0);
   EXPECT_EQ(port.opened, std::vector{12});
   EXPECT_EQ(port.closed, std::vector{12});
-  EXPECT_EQ(port.records, (std::vector<std::string>{"12: drawn", "12:  7"}));
+  EXPECT_EQ(port.windowRecords, (std::vector<std::string>{" drawn", "  7"}));
   EXPECT_GT(writeList(12, "gone"), 0);
 }
 

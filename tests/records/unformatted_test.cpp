@@ -116,11 +116,5 @@ TEST_F(Unformatted, RecordsLongerThanTheLimitFail) {
   EXPECT_EQ(readUnformatted(21, value), kRecordTooLong);
 }
 
-TEST_F(Unformatted, TwoItemsFromAFourByteRecordFail) {
-  openWith(bytes({0x4B, 0x04}) + le32(3) + bytes({0x04, 0x82}));
-  std::int32_t a = 0, b = 0;
-  EXPECT_GT(readUnformatted(21, a, b), 0);
-}
-
 }  // namespace
 }  // namespace kelm::records

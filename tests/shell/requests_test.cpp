@@ -2,7 +2,7 @@
 
 #include "source/main_program.h"
 #include "source/request_flags.h"
-#include "tests/shell/recording_port.h"
+#include "tests/records/recording_port.h"
 
 namespace kelm {
 namespace {

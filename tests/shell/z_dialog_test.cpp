@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include <cstring>
 #include <functional>
@@ -46,16 +45,9 @@ Shown answerDialog(const QString& z, const QString& divisions,
   return shown;
 }
 
-QWidget* buttonOf(QWidget& dialog, const QString& text) {
-  for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
-    if (b->text() == text) return b;
-  }
-  return nullptr;
-}
-
 Shown answerDialog(const QString& z, const QString& divisions, const QString& button) {
   return answerDialog(z, divisions, [&](QWidget& dialog) {
-    static_cast<QPushButton*>(buttonOf(dialog, button))->click();
+    testing::buttonNamed(dialog, button)->click();
   });
 }
 
@@ -64,6 +56,10 @@ class ZDialog : public ::testing::Test {
   void SetUp() override {
     window::createLayerWindows();
     resource::registerDialogs();
+    reset();
+  }
+  void TearDown() override { window::destroyLayerWindows(); }
+  static void reset() {
     // A device 1000 pixels wide; both windows plot z from 0 to 40.
     displayState.screenRect = klplot::ScreenRect{0, 0, 1016, 1000};
     displayState.zWindowStart.store(0.0);
@@ -77,18 +73,36 @@ class ZDialog : public ::testing::Test {
     displayState.markerXBeam.store(-1), displayState.markerXField.store(-1);
     phasePlaneRequested.store(0);
   }
-  void TearDown() override { window::destroyLayerWindows(); }
 };
 
-TEST_F(ZDialog, OkStoresThePlaneTheMarkersAndTheDivisions) {
-  answerDialog("12.34", "50", "OK");
-  EXPECT_EQ(projectData.phaseZ.load(), 12.34f);
-  // (12.34 / 40 * (fR - fL) + fL) * 1000 and (12.34 / 40 * (gR - gL) + gL) * 1000, truncated.
-  EXPECT_EQ(displayState.markerXBeam.load(), 327);
-  EXPECT_EQ(displayState.markerXField.load(), 346);
-  EXPECT_EQ(phasePlaneRequested.load(), 1);
-  EXPECT_EQ(displayState.densityDivisions.load(), 50);
-  EXPECT_EQ(displayState.densityDivisionsUsed.load(), 50);
+TEST_F(ZDialog, OkAppliesWhatIsANumberAndClampsTheDivisions) {
+  struct Row {
+    const char* z;
+    const char* divisions;
+    bool moved;
+    float plane;      // 20 before
+    int drawn, shown;  // the divisions the histogram is asked for, and the dialog shows next
+  } rows[] = {
+      {"12.34", "50", true, 12.34f, 50, 50},
+      {"-500", "0", true, -500.0f, 1, 0},  // outside the plotted range is a valid plane
+      {"20", "250", true, 20.0f, 100, 250},
+      {"abc", "x", false, 20.0f, 10, 10},
+      {"1e39", "-3", false, 20.0f, 1, -3},  // beyond single precision is no plane
+  };
+  for (const Row& row : rows) {
+    reset();
+    answerDialog(row.z, row.divisions, "OK");
+    EXPECT_EQ(projectData.phaseZ.load(), row.plane) << row.z;
+    EXPECT_EQ(phasePlaneRequested.load(), row.moved ? 1 : 0) << row.z;
+    EXPECT_EQ(displayState.markerXBeam.load() != -1, row.moved) << row.z;
+    EXPECT_EQ(displayState.densityDivisions.load(), row.drawn) << row.divisions;
+    EXPECT_EQ(displayState.densityDivisionsUsed.load(), row.shown) << row.divisions;
+    if (row.plane == 12.34f) {
+      // (12.34 / 40 * (fR - fL) + fL) * 1000 and (12.34 / 40 * (gR - gL) + gL) * 1000, truncated.
+      EXPECT_EQ(displayState.markerXBeam.load(), 327);
+      EXPECT_EQ(displayState.markerXField.load(), 346);
+    }
+  }
 }
 
 TEST_F(ZDialog, EditsShowTheValuesLeftAlignedAndReadThemBackExactly) {
@@ -101,45 +115,7 @@ TEST_F(ZDialog, EditsShowTheValuesLeftAlignedAndReadThemBackExactly) {
   answerDialog(shown.z, shown.divisions, "OK");
   const float z = projectData.phaseZ.load(), expected = 12.345678f;
   EXPECT_EQ(std::memcmp(&z, &expected, sizeof z), 0);
-  EXPECT_EQ(phasePlaneRequested.load(), 1);
   EXPECT_EQ(displayState.densityDivisions.load(), 7);
-}
-
-TEST_F(ZDialog, DivisionsAreClampedButTheTypedNumberIsKept) {
-  answerDialog("20", "0", "OK");
-  EXPECT_EQ(displayState.densityDivisions.load(), 1);
-  EXPECT_EQ(displayState.densityDivisionsUsed.load(), 0);
-  answerDialog("20", "-3", "OK");
-  EXPECT_EQ(displayState.densityDivisions.load(), 1);
-  answerDialog("20", "250", "OK");
-  EXPECT_EQ(displayState.densityDivisions.load(), 100);
-  EXPECT_EQ(displayState.densityDivisionsUsed.load(), 250);
-  answerDialog("20", "100", "OK");
-  EXPECT_EQ(displayState.densityDivisions.load(), 100);
-}
-
-TEST_F(ZDialog, TextThatIsNotANumberKeepsTheOldValues) {
-  answerDialog("abc", "x", "OK");
-  EXPECT_EQ(projectData.phaseZ.load(), 20.0f);
-  EXPECT_EQ(displayState.markerXBeam.load(), -1);
-  EXPECT_EQ(phasePlaneRequested.load(), 0);
-  EXPECT_EQ(displayState.densityDivisions.load(), 10);
-  EXPECT_EQ(displayState.densityDivisionsUsed.load(), 10);
-  // A number beyond the single-precision range is no plane either.
-  answerDialog("1e39", "12", "OK");
-  EXPECT_EQ(projectData.phaseZ.load(), 20.0f);
-  EXPECT_EQ(displayState.densityDivisions.load(), 12);
-  // Outside the plotted range is a valid choice.
-  answerDialog("-500", "12", "OK");
-  EXPECT_EQ(projectData.phaseZ.load(), -500.0f);
-}
-
-TEST_F(ZDialog, CancelChangesNothingEvenAfterEditing) {
-  answerDialog("5", "3", "Cancel");
-  EXPECT_EQ(projectData.phaseZ.load(), 20.0f);
-  EXPECT_EQ(displayState.markerXBeam.load(), -1);
-  EXPECT_EQ(phasePlaneRequested.load(), 0);
-  EXPECT_EQ(displayState.densityDivisions.load(), 10);
 }
 
 TEST_F(ZDialog, EnterPressesTheFocusedButtonAndOkFromAnEdit) {
@@ -149,14 +125,19 @@ TEST_F(ZDialog, EnterPressesTheFocusedButtonAndOkFromAnEdit) {
   };
   for (const Row& row : {Row{"Cancel", false}, Row{"OK", true}, Row{"edit", true}}) {
     projectData.phaseZ.store(20.0f);
-    answerDialog("5", "10", [&](QWidget& dialog) {
-      QWidget* target = std::string_view(row.focus) == "edit" ? dialog.findChildren<QLineEdit*>().at(0)
-                                                               : buttonOf(dialog, row.focus);
+    answerDialog("5", "3", [&](QWidget& dialog) {
+      QWidget* target = testing::buttonNamed(dialog, row.focus);
+      if (target == nullptr) target = dialog.findChildren<QLineEdit*>().at(0);
       target->setFocus();
       QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
       QApplication::sendEvent(target, &enter);
     });
     EXPECT_EQ(projectData.phaseZ.load(), row.applied ? 5.0f : 20.0f) << row.focus;
+    EXPECT_EQ(displayState.densityDivisions.load(), row.applied ? 3 : 10) << row.focus;
+    if (!row.applied) {
+      EXPECT_EQ(displayState.markerXBeam.load(), -1);
+      EXPECT_EQ(phasePlaneRequested.load(), 0);
+    }
   }
 }
 

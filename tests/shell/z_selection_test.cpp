@@ -36,39 +36,33 @@ class ZSelection : public ::testing::Test {
   }
 };
 
-TEST_F(ZSelection, ColumnsFollowEachWindowsViewport) {
-  // The fractions are single precision: 0.95f - 0.05f is 0.89999999 and 0.9f - 0.1f is
-  // 0.79999997, so the exact middle lands just short of column 500 and is truncated to 499.
-  EXPECT_EQ(beamColumnOf(50.0), 499);
-  EXPECT_EQ(fieldColumnOf(50.0), 499);
-  EXPECT_EQ(beamColumnOf(0.0), 50);
-  EXPECT_EQ(fieldColumnOf(100.0), 899);
-  // Truncation toward zero, not down: (-0.1 * 0.9 + 0.05) * 1000 = -39.99 gives -39.
-  EXPECT_EQ(beamColumnOf(-10.0), -39);
-}
-
-TEST_F(ZSelection, ClickInBeamSetsThePlaneAndBothMarkers) {
-  press(12, 500);
-  // u = 0.5, (0.5 - 0.05) / 0.9 * 100 = 50.
-  EXPECT_NEAR(projectData.phaseZ.load(), 50.0f, 1e-4);
-  EXPECT_EQ(displayState.markerXBeam.load(), 500);
-  EXPECT_NEAR(displayState.markerXField.load(), 500, 1);
+TEST_F(ZSelection, AClickSetsThePlaneBothMarkersAndTheRequests) {
+  struct Row {
+    std::int32_t unit, x;
+    double windowStart;
+    float z;
+    int beamColumn, fieldColumn;
+  } rows[] = {
+      // u = 0.5: (0.5 - 0.05) / 0.9 * 100 = 50, which the field shows at (0.5 * 0.8 + 0.1) * 1000.
+      {12, 500, 0.0, 50.0f, 500, 500},
+      // The beam's left edge is its window start, not zAxisMin.
+      {12, 50, -20.0, -20.0f, 50, -60},
+      // u = 0.3: (0.3 - 0.1) / 0.8 * 100 = 25, which the beam shows at (0.25 * 0.9 + 0.05) * 1000.
+      {14, 300, 0.0, 25.0f, 275, 300},
+  };
+  for (const Row& row : rows) {
+    displayState.zWindowStart.store(row.windowStart);
+    press(row.unit, row.x);
+    EXPECT_NEAR(projectData.phaseZ.load(), row.z, 1e-3) << row.unit << " at " << row.x;
+    EXPECT_NEAR(displayState.markerXBeam.load(), row.beamColumn, 1) << row.unit << " at " << row.x;
+    EXPECT_NEAR(displayState.markerXField.load(), row.fieldColumn, 1) << row.unit << " at " << row.x;
+  }
   EXPECT_EQ(markerRedrawRequested.load(), 1);
   EXPECT_EQ(phasePlaneRequested.load(), 1);
-}
-
-TEST_F(ZSelection, ClickAtTheLeftViewportEdgeGivesTheWindowStart) {
-  displayState.zWindowStart.store(-20.0);
-  press(12, 50);
-  EXPECT_NEAR(projectData.phaseZ.load(), -20.0f, 1e-3);
-}
-
-TEST_F(ZSelection, ClickInFieldSetsThePlaneAndTheBeamMarker) {
-  press(14, 300);
-  // u = 0.3, (0.3 - 0.1) / 0.8 * 100 = 25; beam column (0.25 * 0.9 + 0.05) * 1000 = 275.
-  EXPECT_NEAR(projectData.phaseZ.load(), 25.0f, 1e-4);
-  EXPECT_EQ(displayState.markerXField.load(), 300);
-  EXPECT_NEAR(displayState.markerXBeam.load(), 275, 1);
+  // A release alone moves nothing.
+  projectData.phaseZ.store(7.0f);
+  press(12, 500, window::kLeftUp);
+  EXPECT_EQ(projectData.phaseZ.load(), 7.0f);
 }
 
 TEST_F(ZSelection, RoundFractionsOfEitherViewportGiveRoundPositions) {
@@ -79,20 +73,20 @@ TEST_F(ZSelection, RoundFractionsOfEitherViewportGiveRoundPositions) {
     std::int32_t unit, x;
     float z;
   };
-  for (const Row& row : {Row{12, 300, 25.0f}, Row{12, 500, 50.0f}, Row{12, 900, 100.0f},
-                         Row{14, 300, 25.0f}, Row{14, 500, 50.0f}, Row{14, 900, 100.0f},
-                         Row{14, 0, -12.5f}}) {
+  for (const Row& row : {Row{12, 300, 25.0f}, Row{12, 900, 100.0f}, Row{14, 500, 50.0f}, Row{14, 0, -12.5f}}) {
     press(row.unit, row.x);
     EXPECT_EQ(projectData.phaseZ.load(), row.z) << row.unit << " at " << row.x;
   }
 }
 
-TEST_F(ZSelection, CollapsedViewportsAndHugeRangesGiveFinitePositions) {
+TEST_F(ZSelection, CollapsedViewportsHugeRangesAndATinyScreenGiveFinitePositions) {
   struct Row {
     float left, right;
     double zMax;
+    std::int32_t screenWidth;
   };
-  for (const Row& row : {Row{0.5f, 0.5f, 100.0}, Row{0.1f, 0.9f, 3.4e38}}) {
+  for (const Row& row : {Row{0.5f, 0.5f, 100.0, 1016}, Row{0.1f, 0.9f, 3.4e38, 1016}, Row{0.1f, 0.9f, 100.0, 16}}) {
+    displayState.screenRect = {0, 0, row.screenWidth, 800};
     displayState.fL.store(row.left), displayState.fR.store(row.right);
     displayState.gL.store(row.left), displayState.gR.store(row.right);
     displayState.zWindowStart.store(-row.zMax);
@@ -106,19 +100,6 @@ TEST_F(ZSelection, CollapsedViewportsAndHugeRangesGiveFinitePositions) {
       }
     }
   }
-}
-
-TEST_F(ZSelection, ReleaseAloneChangesNothing) {
-  projectData.phaseZ.store(7.0f);
-  press(12, 500, window::kLeftUp);
-  EXPECT_EQ(projectData.phaseZ.load(), 7.0f);
-  EXPECT_EQ(phasePlaneRequested.load(), 0);
-}
-
-TEST_F(ZSelection, DegenerateScreenNeverDivides) {
-  displayState.screenRect = {0, 0, 16, 16};
-  press(12, 5);
-  EXPECT_TRUE(std::isfinite(projectData.phaseZ.load()));
 }
 
 }  // namespace

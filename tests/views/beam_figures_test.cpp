@@ -1,38 +1,23 @@
-#include "source/klplot/beam_figures.h"
-#include "source/klplot/density_histogram.h"
-
-#include "runtime/fp_traps.h"
-#include "tests/views/trajectory_store.h"
-
+// The crossings of a plane and their figures, the density histogram, and the sweep that finds
+// the crossings of many planes at once.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <thread>
 #include <vector>
+
+#include "source/klplot/beam_figures.h"
+#include "source/klplot/crossing_sweep.h"
+#include "source/klplot/density_histogram.h"
+#include "tests/views/program_thread.h"
+#include "tests/views/trajectory_store.h"
 
 namespace kelm::klplot {
 namespace {
 
 using testing::Point;
 using testing::withTrajectories;
-
-TEST(BeamFigures, TwoCrossingEmittance) {
-  // Radii 1 and 2 mm at z = 10, slopes 0.02 and 0.01, 1 A each.
-  auto data = withTrajectories({{{0, 0.8}, {20, 1.2}}, {{0, 1.9}, {20, 2.1}}}, {1.0, 1.0});
-  Crossings c;
-  findCrossings(*data, 10.0f, c);
-  ASSERT_EQ(c.count, 2);
-  EXPECT_NEAR(c.radius(1), 1.0f, 1e-6);
-  EXPECT_NEAR(c.radius(2), 2.0f, 1e-6);
-  EXPECT_NEAR(c.slope(1), 0.02f, 1e-7);
-  EXPECT_NEAR(c.slope(2), 0.01f, 1e-7);
-  EXPECT_NEAR(c.rMax, 2.0f, 1e-6);
-  EXPECT_EQ(c.totalCurrent, 2.0);
-  EXPECT_NEAR(c.emittance, 0.0600, 5e-5);
-}
 
 TEST(BeamFigures, OnlyFirstCrossingAndEndpointsOnPlane) {
   // Turns back through z = 5 (first crossing at r = 1.5); the second path has a point on it.
@@ -68,22 +53,12 @@ TEST(BeamFigures, UndefinedFiguresShowZero) {
   for (const Case& k : cases) {
     auto data = withTrajectories(k.paths, k.currents);
     Crossings c;
-    // As on the program thread: an invalid operation or a division by zero ends the run.
-    std::thread([&] {
-      enableFloatingPointTraps([](const char*) { std::abort(); });
-      findCrossings(*data, 5.0f, c);
-    }).join();
+    kelm::testing::onProgramThread([&] { findCrossings(*data, 5.0f, c); });
     EXPECT_EQ(c.count, k.count) << k.what;
     EXPECT_EQ(c.emittance, 0.0) << k.what;
     for (int i = 1; i <= c.count; ++i) EXPECT_TRUE(std::isfinite(c.slope(i))) << k.what;
   }
 }
-
-}  // namespace
-}  // namespace kelm::klplot
-
-namespace kelm::klplot {
-namespace {
 
 struct HistogramInput {
   Array1<float, kMaxTrajectories> r, current;
@@ -137,14 +112,6 @@ TEST(DensityHistogram, NoSpacingOneBinPerCrossingAndBoundaryGoesUp) {
   EXPECT_NEAR(out.density(2), 3.0 * 4.0 / 3.0 * 0.31830989161357204, 1e-9);
 }
 
-}  // namespace
-}  // namespace kelm::klplot
-
-#include "source/klplot/crossing_sweep.h"
-
-namespace kelm::klplot {
-namespace {
-
 // Bit for bit, so that values that are not numbers compare too.
 template <class T>
 bool same(T a, T b) {
@@ -192,31 +159,6 @@ TEST(CrossingSweep, EveryPlaneGetsWhatTheViewFindsAlone) {
   expectSweepMatchesEachPlane(*data, planes);
   expectSweepMatchesEachPlane(*data, {5.0f, 5.0f});  // the same plane twice
   expectSweepMatchesEachPlane(*data, {});
-}
-
-TEST(CrossingSweep, FullStoreOfWanderingPaths) {
-  auto data = std::make_unique<ProjectData>();
-  data->trajCount = kMaxTrajectories;
-  unsigned seed = 12345;
-  auto next = [&seed] {
-    seed = seed * 1103515245u + 12345u;
-    return double((seed >> 8) % 10000) / 10000.0;
-  };
-  for (int i = 1; i <= kMaxTrajectories; ++i) {
-    double z = next() * 5.0, r = next();
-    for (int p = 1; p <= kMaxTrajPoints; ++p) {
-      data->trajZ(i, p) = z;
-      data->trajR(i, p) = r;
-      z += next() < 0.1 ? -next() : next() * 0.4;  // now and then a step back
-      if (p % 37 == 0) z = std::round(z);            // and some points right on a plane
-      r += (next() - 0.5) * 0.1;
-    }
-    data->trajNext(i) = kMaxTrajPoints + 1;
-    data->trajCurrent(i) = 0.001 * (1 + i % 7);
-  }
-  std::vector<float> planes;
-  for (int j = 0; j < 300; ++j) planes.push_back(float(j * 0.25));
-  expectSweepMatchesEachPlane(*data, planes);
 }
 
 }  // namespace

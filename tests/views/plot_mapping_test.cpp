@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "recording_canvas.h"
+#include "tests/views/recording_canvas.h"
 #include "tests/views/program_thread.h"
 
 namespace kelm::klplot {
@@ -43,32 +43,6 @@ TEST(PlotMapping, MapsEdgesByTruncation) {
   EXPECT_EQ(mapPoint(0.5, 1000.0).y, -32768);
 }
 
-TEST(PlotMapping, ViewportFractionsAndWindowOffsets) {
-  setDeviceSize(1000, 500);
-  setWindow(1, 100.0, 300.0, -10.0, 10.0);
-  setViewport(1, 0.1, 0.9, 0.2, 1.0);
-  // fx = 50/200*0.8+0.1 = 0.3 -> 300; fy = 10/20*0.8+0.2 = 0.6 -> (0.4)*500 = 200 (single
-  // precision fractions land just around the whole value, so allow the truncated neighbour).
-  const Pixel p = mapPoint(150.0, 0.0);
-  EXPECT_NEAR(p.x, 300, 1);
-  EXPECT_NEAR(p.y, 200, 1);
-  const Pixel corner = mapPoint(100.0, -10.0);
-  EXPECT_EQ(corner.x, 100);
-  // vy1 held as 0.2f is a hair above 0.2, so (1 - fy) * 500 falls just short of 400.
-  EXPECT_EQ(corner.y, 399);
-}
-
-TEST(PlotMapping, WindowSetWithoutViewportStaysRaw) {
-  setDeviceSize(500, 500);
-  setViewport(0, 0.2, 0.8, 0.2, 0.8);
-  setWindow(1, 0.0, 1.0, 0.0, 1.0);
-  EXPECT_EQ(plotMapping.vx1, 0.0f);
-  EXPECT_EQ(plotMapping.vx2, 1.0f);
-  const Pixel p = mapPoint(7.9, -3.9);
-  EXPECT_EQ(p.x, 7);
-  EXPECT_EQ(p.y, -3);
-}
-
 TEST(PlotPrimitives, PolylineMovesThenLines) {
   unitMapping(100, 100);
   const float x[3] = {0.0f, 0.5f, 1.0f}, y[3] = {0.0f, 0.5f, 1.0f};
@@ -86,38 +60,6 @@ TEST(PlotPrimitives, PolylineMovesThenLines) {
     polyline(canvas, c.n, x, y);
     EXPECT_EQ(canvas.log, c.expected) << c.n;
   }
-}
-
-TEST(PlotPrimitives, DotsMappedAndRaw) {
-  const float x[2] = {0.0f, 0.5f}, y[2] = {1.0f, 0.5f};
-  testing::RecordingCanvas mappedCanvas;
-  unitMapping(100, 100);
-  dots(mappedCanvas, 2, x, y);
-  EXPECT_EQ(mappedCanvas.log, (Log{"rect 3 -1,-1 1,1", "rect 3 49,49 51,51"}));
-
-  testing::RecordingCanvas rawCanvas;
-  setViewport(0, 0, 1, 0, 1);
-  const float rx[2] = {3.7f, 10.0f}, ry[2] = {4.2f, 20.0f};
-  dots(rawCanvas, 2, rx, ry);
-  EXPECT_EQ(rawCanvas.log, (Log{"pixel 3,4", "pixel 10,20"}));
-
-  testing::RecordingCanvas none;
-  dots(none, 0, rx, ry);
-  EXPECT_TRUE(none.log.empty());
-}
-
-TEST(PlotPrimitives, RectangleOutlineAndText) {
-  unitMapping(200, 100);
-  testing::RecordingCanvas canvas;
-  rectangleOutline(canvas, 0.0, 0.5, 0.0, 1.0);
-  textAtPoint(canvas, 0.5, 0.0, "Z(mm)", 13);
-  EXPECT_EQ(canvas.log, (Log{"move 0,100", "line 100,100", "line 100,0", "line 0,0",
-                             "line 0,100", "move 100,87", "text 'Z(mm)'"}));
-
-  setViewport(0, 0, 1, 0, 1);
-  testing::RecordingCanvas raw;
-  textAtPoint(raw, 12.9, 40.2, "R", 13);
-  EXPECT_EQ(raw.log, (Log{"move 12,40", "text 'R'"}));
 }
 
 // Windows that data can make: beyond single precision, or collapsed by rounding to it. With

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -36,6 +37,13 @@ void actOnModal(const Act& act, const Show& show) {
   });
   poll.start(5);
   show();
+}
+
+// The push button of a dialog that shows text; null when there is none.
+inline QPushButton* buttonNamed(QWidget& dialog, const QString& text) {
+  for (QPushButton* button : dialog.findChildren<QPushButton*>())
+    if (button->text() == text) return button;
+  return nullptr;
 }
 
 // The run state the frame's status bar shows ("Running", "Idle", ...).

@@ -1,6 +1,8 @@
 #pragma once
-// A window port that keeps the records written to the "Output" window.
+// A window port that keeps what the record layer sends to the windows: the "Output" window's
+// records as lines, and the other windows' apart.
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,14 +16,18 @@ class RecordingPort : public records::WindowPort {
   RecordingPort() { records::setWindowPort(this); }
   ~RecordingPort() override { records::setWindowPort(nullptr); }
 
-  bool openWindow(int, std::string_view) override { return true; }
-  void closeWindow(int) override {}
+  bool openWindow(int unit, std::string_view) override {
+    opened.push_back(unit);
+    return true;
+  }
+  void closeWindow(int unit) override { closed.push_back(unit); }
   void writeRecord(int unit, std::string_view record) override {
-    if (unit == 0) lines.emplace_back(record);
+    (unit == 0 ? lines : windowRecords).emplace_back(record);
   }
   [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
 
-  std::vector<std::string> lines;
+  std::vector<std::string> lines, windowRecords;
+  std::vector<int> opened, closed;
 };
 
 }  // namespace kelm::testing

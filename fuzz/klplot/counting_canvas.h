@@ -7,7 +7,7 @@
 
 #include "source/klplot/canvas.h"
 
-namespace kelm::klplot::testing {
+namespace kelm::klplot::fuzzing {
 
 inline void countCall(long& calls) {
   constexpr long kRunaway = 50'000'000;
@@ -47,4 +47,4 @@ class CountingPage final : public PageCanvas {
   std::int32_t setPenWidth(std::int32_t) override { return countCall(calls), 1; }
 };
 
-}  // namespace kelm::klplot::testing
+}  // namespace kelm::klplot::fuzzing

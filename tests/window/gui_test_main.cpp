@@ -1,4 +1,4 @@
-// The shell's tests that need the frame: one QApplication for all of them.
+// Tests that need widgets: one QApplication for all the tests of an executable.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // What a load shows, drawn as the view windows draw it: the four views of the project in the
-// store with their z-markers, each on the canvas its window would have. The tests and the fuzz
-// target share it, so that they draw exactly what a user sees.
+// store with their z-markers, then the plane wherever the user can put it, and the printed
+// pages. The fuzz target and the hostile projects test draw through it onto counting canvases.
 
 #include <array>
 #include <cstdint>
@@ -15,18 +15,10 @@
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/printed_project.h"
 #include "source/klplot/project_data.h"
-#include "source/klplot/single_precision.h"
 #include "source/klplot/view_layout.h"
 #include "source/klplot/z_marker.h"
 
-namespace kelm::klplot::testing {
-
-struct ViewCanvases {
-  Canvas& beam;
-  Canvas& cathode;
-  Canvas& field;
-  Canvas& phasePlane;
-};
+namespace kelm::klplot::fuzzing {
 
 // fieldAt is passed in, so that a caller without the field reader can still draw.
 template <class FieldAt>
@@ -38,29 +30,28 @@ void drawPhasePlaneAt(Canvas& canvas, std::int32_t w, std::int32_t h, std::int32
 
 // The first drawing after a load on a screen of w by h pixels.
 template <class FieldAt>
-void drawLoadedProject(const ViewCanvases& c, std::int32_t w, std::int32_t h,
+void drawLoadedProject(Canvas& c, std::int32_t w, std::int32_t h,
                        std::int32_t textHeight, FieldAt fieldAt) {
   ProjectData& d = projectData;
   displayState.screenRect = ScreenRect{0, 0, w, h};
   MarkerSave beamMarker, fieldMarker;
 
-  drawGeometryView(ViewContext{c.beam, w, h, textHeight}, d, GeometryToggles{});
+  drawGeometryView(ViewContext{c, w, h, textHeight}, d, GeometryToggles{});
   d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
   const float z = d.phaseZ.load();
-  drawMarkerLine(c.beam, beamMarker,
+  drawMarkerLine(c, beamMarker,
                  markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
                               displayState.fL.load(), displayState.fR.load(), w));
 
-  for (int i = 1; i <= d.trajCount && i <= kMaxTrajectories; ++i)
-    d.cathodeR(i) = saturatedSingle(d.trajR(i, 1));
-  drawCathodeView(ViewContext{c.cathode, w, h, textHeight}, d);
+  copyCathodeRadii(d);
+  drawCathodeView(ViewContext{c, w, h, textHeight}, d);
 
-  drawFieldView(ViewContext{c.field, w, h, textHeight}, d);
-  drawMarkerLine(c.field, fieldMarker,
+  drawFieldView(ViewContext{c, w, h, textHeight}, d);
+  drawMarkerLine(c, fieldMarker,
                  markerColumn(z, d.zAxisMinF, d.zAxisMaxF, displayState.gL.load(),
                               displayState.gR.load(), w));
 
-  drawPhasePlaneAt(c.phasePlane, w, h, textHeight, z, fieldAt);
+  drawPhasePlaneAt(c, w, h, textHeight, z, fieldAt);
 }
 
 // Where the Z-coordinate handling can put the plane after a load: the ends of the z range and
@@ -100,4 +91,4 @@ inline void printLoadedProject(PageCanvas& c) {
   projectData.phaseZ.store(plane);
 }
 
-}  // namespace kelm::klplot::testing
+}  // namespace kelm::klplot::fuzzing
