@@ -50,11 +50,12 @@ sleep 0.3
 xdotool key Tab Tab Tab Tab space
 wait_for_windows "Select KELM projects" 0 30
 
+expected=" Loading project from $HOME/projA| | Warning! Demo version| BUILD NET command not implemented| | | Warning! Demo version| SOLVE command not implemented| | Loading project from $HOME/projB| | Warning! Demo version| BUILD NET command not implemented| | | Warning! Demo version| SOLVE command not implemented| | Loading project from $HOME/projB| File GEOM.DAT loaded|"
+# The lines arrive one by one from the program thread: poll until the whole report is there.
 for _ in $(seq 300); do
-  [ "$(grep -c -F "Loading project from" "$log")" -ge 4 ] && break
+  tr '\n' '|' <"$log" | grep -qF -- "$expected" && break
   sleep 0.1
 done
-expected=" Loading project from $HOME/projA| | Warning! Demo version| BUILD NET command not implemented| | | Warning! Demo version| SOLVE command not implemented| | Loading project from $HOME/projB| | Warning! Demo version| BUILD NET command not implemented| | | Warning! Demo version| SOLVE command not implemented| | Loading project from $HOME/projB| File GEOM.DAT loaded|"
 tr '\n' '|' <"$log" | grep -qF -- "$expected" \
   || fail "the batch report is not the expected lines in order"
 wait_for_windows "KELMDEMO: $HOME/projB" 1 30
