@@ -36,12 +36,18 @@ ValueAxis fieldAxis(const ProjectData& d, int n) {
 std::array<char, 8> fieldLabel(float b, float kiloBeyond) {
   std::array<char, 8> text;
   text.fill(' ');
-  if (b > kiloBeyond || b < -kiloBeyond)
+  if (b > 10.0f || b < -10.0f) {
+    if (!(b > kiloBeyond || b < -kiloBeyond)) {
+      (void)records::writeInternal(text, "(F6.0)", b);
+      // The printed page's threshold lets -10000 G through, too wide for F6.0: rather than
+      // asterisks it gets the thousands form of its neighbours.
+      if (text[0] != '*') return text;
+      text.fill(' ');
+    }
     (void)records::writeInternal(text, "(I4,'K')", thousands(b));
-  else if (b > 10.0f || b < -10.0f)
-    (void)records::writeInternal(text, "(F6.0)", b);
-  else
+  } else {
     (void)records::writeInternal(text, "(F4.1)", b);
+  }
   return text;
 }
 
