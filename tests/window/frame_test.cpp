@@ -38,18 +38,12 @@ class Frame : public ::testing::Test {
   static ChildWindow* child(int unit) { return findUnitWindow(unit).child; }
 };
 
-// What a click into a view window does is left to the whole-program test, which clicks for real.
-void ignoreClick(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) {}
-
 TEST_F(Frame, WindowUnitsComeAndGoWithTheirWindows) {
   ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
   const WindowHandle handle = windowHandle(12);
   EXPECT_NE(handle, -1);
   EXPECT_NE(windowHandle(kFrameUnit), handle);
   EXPECT_EQ(findUnitWindow(12).frame->windowTitle(), "Beam");
-  EXPECT_EQ(registerMouseCallback(12, 0, ignoreClick), -1);
-  EXPECT_EQ(registerMouseCallback(12, kLeftDown | kLeftUp, ignoreClick), 0);
-  EXPECT_EQ(registerMouseCallback(12, kLeftDown, ignoreClick), 1);
   EXPECT_EQ(setActiveWindow(12), 1);
   EXPECT_EQ(getActiveWindow(), 12);
   ASSERT_EQ(records::closeUnit(12), 0);
@@ -58,26 +52,6 @@ TEST_F(Frame, WindowUnitsComeAndGoWithTheirWindows) {
   EXPECT_EQ(getActiveWindow(), kOutputUnit);  // the closed window is no longer a target
   EXPECT_EQ(focusWindow(12), -1);
   EXPECT_EQ(registerMouseCallback(12, kLeftDown, nullptr), -2);
-}
-
-TEST_F(Frame, ConfigurationRefusesInvalidFieldsAndResizesTheImage) {
-  ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
-  ASSERT_EQ(setActiveWindow(12), 1);
-  WindowConfig config;
-  config.width = 300;
-  config.height = 0;
-  EXPECT_EQ(setWindowConfig(config), 0);
-  config.height = -1;
-  config.textRows = -5;
-  EXPECT_EQ(setWindowConfig(config), 0);
-  config.textRows = -1;
-  config.height = 200;
-  EXPECT_EQ(setWindowConfig(config), 1);
-  WindowConfig read;
-  ASSERT_EQ(getWindowConfig(read), 1);
-  EXPECT_EQ(read.width, 300);
-  EXPECT_EQ(read.height, 200);
-  EXPECT_STREQ(read.title, "Beam");
 }
 
 TEST_F(Frame, CloseButtonsOnlyHideWindowsUntilCascadeOrTile) {
@@ -157,13 +131,6 @@ TEST_F(Frame, GreyingAndRelabellingKeepAnOpenMenuOpen) {
   QCoreApplication::processEvents();
   ASSERT_NE(shownMenu("&Run"), nullptr);
   EXPECT_EQ(shownMenu("&Run")->actions().size(), 2);
-}
-
-TEST_F(Frame, StatusShowsTheReplacedRunningMessage) {
-  EXPECT_EQ(setStatusMessage("Idle", kRunningMessage), 1);
-  EXPECT_EQ(setStatusMessage("Other", 3), 0);
-  EXPECT_EQ(testing::statusText(), "Idle");
-  setStatusMessage("Running", kRunningMessage);
 }
 
 TEST_F(Frame, OutputReceivesRecordsFromTheProgramThreadInOrder) {
