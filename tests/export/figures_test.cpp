@@ -86,11 +86,5 @@ TEST(Figures, BetaGamma) {
   EXPECT_NEAR(betaGamma(1.0), std::sqrt(2.0 / 510998.95), 1e-9);
 }
 
-TEST(Figures, PlanesRunFromEndToEnd) {
-  const std::vector<float> planes = planesAlong(-10.0, 50.0, 7);
-  EXPECT_EQ(planes, (std::vector<float>{-10, 0, 10, 20, 30, 40, 50}));
-  EXPECT_EQ(planesAlong(0.0, 0.1, 3).back(), 0.1f);
-}
-
 }  // namespace
 }  // namespace kelm::exporting

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDialog>
-#include <QLineEdit>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSvgRenderer>
@@ -23,12 +21,11 @@
 #include "source/klplot/resource.h"
 #include "source/klplot/view_windows.h"
 #include "source/request_flags.h"
-#include "source/z_coordinate.h"
 #include "tests/print/command_output.h"
 #include "tests/records/temp_directory.h"
 #include "tests/records/recording_port.h"
+#include "tests/shell/z_dialog_answer.h"
 #include "tests/views/program_thread.h"
-#include "tests/window/gui_wait.h"
 #include "window/child_window.h"
 #include "window/frame_window.h"
 #include "window/layer.h"
@@ -100,19 +97,6 @@ class Pictures : public ::testing::Test {
   kelm::testing::RecordingPort port_;
 };
 
-// Types the plane and the divisions into the "Z coordinate ..." dialog and presses OK.
-void chooseInDialog(const QString& z, const QString& divisions) {
-  std::int32_t state = 0;
-  kelm::testing::actOnModal<QDialog>(
-      [&](QDialog& dialog) {
-        const auto edits = dialog.findChildren<QLineEdit*>();
-        edits.at(0)->setText(z);
-        edits.at(1)->setText(divisions);
-        kelm::testing::buttonNamed(dialog, "OK")->click();
-      },
-      [&] { zCoordinateCommand(&state); });
-}
-
 void expectWindowsHold(const std::vector<Picture>& pictures, const char* when) {
   ASSERT_EQ(pictures.size(), std::size(kUnits));
   for (std::size_t v = 0; v < pictures.size(); ++v) {
@@ -133,7 +117,7 @@ TEST_F(Pictures, PngsAreTheViewWindowsPixelForPixel) {
         project);
 
     // A plane and divisions typed into the dialog: the markers move, the phase plane follows.
-    chooseInDialog("41.5", "7");
+    kelm::testing::answerZDialog("41.5", "7");
     klplot::serveViewRequests();
     expectWindowsHold(drawViewPictures(projectData, screen(41.5f, 7), {.png = true}), project);
     klplot::closeViewWindows();

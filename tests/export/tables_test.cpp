@@ -125,22 +125,6 @@ TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
   }
 }
 
-TEST_F(Tables, CrossingsAreTheOnesThePhasePlaneDots) {
-  load(kExamples / "full");
-  auto c = std::make_unique<klplot::Crossings>();
-  klplot::findCrossings(projectData, 30.0f, *c);
-  const std::vector<Row> rows = rowsOf(crossingsCsv(*c, projectData, 30.0f, "full"));
-  ASSERT_EQ(rows.size(), std::size_t(c->count));
-  ASSERT_EQ(c->count, klplot::kMaxTrajectories);
-  for (int k = 1; k <= c->count; ++k) {
-    const Row& row = rows[std::size_t(k - 1)];
-    ASSERT_EQ(numberOf<int>(row[0]), k);  // every trajectory crosses, in order
-    EXPECT_EQ(numberOf<float>(row[1]), c->radius(k));
-    EXPECT_EQ(numberOf<float>(row[2]), c->slope(k));
-    EXPECT_EQ(numberOf<double>(row[3]), projectData.trajCurrent(k));
-  }
-}
-
 TEST_F(Tables, SummaryTellsTheDamagedExamplesApart) {
   testing::TempDirectory out;
   ExportOptions options;

@@ -81,30 +81,18 @@ TEST_F(Units, OnlyRegularFilesOpen) {
   }
 }
 
-TEST_F(Units, StatusesCreateReplaceAndDelete) {
-  ASSERT_EQ(openUnit(20, {.file = "out.txt", .status = "NEW", .action = "write"}), 0);
+TEST_F(Units, ReplaceEmptiesAFileAndAReadOnlyUnitTakesNoWrite) {
+  testing::TempDirectory::writeFile("out.txt", "an older file");
+  ASSERT_EQ(openUnit(20, {.file = "out.txt", .status = "REPLACE", .action = "write"}), 0);
   ASSERT_EQ(write(20, "(I3,F6.2)", 42, 1.5f), 0);
   EXPECT_GT(readList(20, *std::make_unique<std::int32_t>()), 0);  // written only
   ASSERT_EQ(closeUnit(20), 0);
   EXPECT_EQ(testing::TempDirectory::readFile("out.txt"), " 42  1.50\n");
-  EXPECT_GT(openUnit(20, {.file = "out.txt", .status = "NEW"}), 0);
-
-  ASSERT_EQ(openUnit(20, {.file = "out.txt", .status = "REPLACE"}), 0);
-  ASSERT_EQ(closeUnit(20), 0);
-  EXPECT_EQ(testing::TempDirectory::readFile("out.txt"), "");
 
   ASSERT_EQ(openUnit(20, {.file = "out.txt", .status = "OLD", .action = "READ"}), 0);
-  EXPECT_GT(write(20, "(I3)", 1), 0);  // opened for reading only
-  EXPECT_GT(closeUnit(20, "discard"), 0);
-  ASSERT_EQ(closeUnit(20, "Delete"), 0);
-  EXPECT_FALSE(std::filesystem::exists("out.txt"));
-}
-
-TEST_F(Units, ScratchUnitsLeaveNoFileBehind) {
-  ASSERT_EQ(openUnit(20, {.status = "SCRATCH"}), 0);
-  EXPECT_EQ(write(20, "(I3)", 5), 0);
-  EXPECT_EQ(closeUnit(20), 0);
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_GT(write(20, "(I3)", 1), 0);
+  ASSERT_EQ(closeUnit(20), 0);
+  EXPECT_EQ(testing::TempDirectory::readFile("out.txt"), " 42  1.50\n");
 }
 
 }  // namespace

@@ -34,10 +34,5 @@ TEST_F(MainLoopRequests, SolveIsServedBeforeBuildNetWhichWaitsForTheNextReturn) 
   EXPECT_EQ(buildNetRequested.load(), 0);
 }
 
-TEST_F(MainLoopRequests, NoRequestWritesNothing) {
-  serveOneRequest();
-  EXPECT_TRUE(output.lines.empty());
-}
-
 }  // namespace
 }  // namespace kelm

@@ -3,18 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDialog>
 #include <QKeyEvent>
-#include <QLineEdit>
 
 #include <cstring>
-#include <functional>
 
 #include "source/klplot/display_state.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/resource.h"
 #include "source/request_flags.h"
-#include "source/z_coordinate.h"
+#include "tests/shell/z_dialog_answer.h"
 #include "tests/window/gui_wait.h"
 #include "window/frame_window.h"
 
@@ -23,33 +20,7 @@ namespace {
 
 using klplot::displayState;
 using klplot::projectData;
-
-struct Shown {
-  QString z, divisions;
-};
-
-// Once the dialog is up: notes what its edits show, types the answers and closes it.
-Shown answerDialog(const QString& z, const QString& divisions,
-                   const std::function<void(QWidget& dialog)>& close) {
-  Shown shown;
-  std::int32_t state = 0;
-  testing::actOnModal<QDialog>(
-      [&](QDialog& dialog) {
-        const auto edits = dialog.findChildren<QLineEdit*>();
-        shown = {edits.at(0)->text(), edits.at(1)->text()};
-        edits.at(0)->setText(z);
-        edits.at(1)->setText(divisions);
-        close(dialog);
-      },
-      [&] { zCoordinateCommand(&state); });
-  return shown;
-}
-
-Shown answerDialog(const QString& z, const QString& divisions, const QString& button) {
-  return answerDialog(z, divisions, [&](QWidget& dialog) {
-    testing::buttonNamed(dialog, button)->click();
-  });
-}
+using testing::answerZDialog;
 
 class ZDialog : public ::testing::Test {
  protected:
@@ -91,7 +62,7 @@ TEST_F(ZDialog, OkAppliesWhatIsANumberAndClampsTheDivisions) {
   };
   for (const Row& row : rows) {
     reset();
-    answerDialog(row.z, row.divisions, "OK");
+    answerZDialog(row.z, row.divisions, "OK");
     EXPECT_EQ(projectData.phaseZ.load(), row.plane) << row.z;
     EXPECT_EQ(phasePlaneRequested.load(), row.moved ? 1 : 0) << row.z;
     EXPECT_EQ(displayState.markerXBeam.load() != -1, row.moved) << row.z;
@@ -108,11 +79,11 @@ TEST_F(ZDialog, OkAppliesWhatIsANumberAndClampsTheDivisions) {
 TEST_F(ZDialog, EditsShowTheValuesLeftAlignedAndReadThemBackExactly) {
   projectData.phaseZ.store(12.345678f);
   displayState.densityDivisionsUsed.store(7);
-  const Shown shown = answerDialog("", "", "Cancel");
+  const testing::ZDialogShown shown = answerZDialog("", "", "Cancel");
   EXPECT_FALSE(shown.z.startsWith(' '));
   EXPECT_EQ(shown.divisions, "7");
   // OK on the texts as shown leaves the plane where it was, to the last bit.
-  answerDialog(shown.z, shown.divisions, "OK");
+  answerZDialog(shown.z, shown.divisions, "OK");
   const float z = projectData.phaseZ.load(), expected = 12.345678f;
   EXPECT_EQ(std::memcmp(&z, &expected, sizeof z), 0);
   EXPECT_EQ(displayState.densityDivisions.load(), 7);
@@ -125,7 +96,7 @@ TEST_F(ZDialog, EnterPressesTheFocusedButtonAndOkFromAnEdit) {
   };
   for (const Row& row : {Row{"Cancel", false}, Row{"OK", true}, Row{"edit", true}}) {
     projectData.phaseZ.store(20.0f);
-    answerDialog("5", "3", [&](QWidget& dialog) {
+    answerZDialog("5", "3", [&](QWidget& dialog) {
       QWidget* target = testing::buttonNamed(dialog, row.focus);
       if (target == nullptr) target = dialog.findChildren<QLineEdit*>().at(0);
       target->setFocus();

