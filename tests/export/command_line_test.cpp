@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,28 +24,15 @@ struct Outcome {
   std::string out, err;
 };
 
-// Runs the program with its standard output and error in files; display is taken away, so
-// anything that starts Qt other than offscreen fails.
+// Runs the program with its standard output and error in files. The display is taken away,
+// so anything that starts Qt other than offscreen fails.
 Outcome run(const std::vector<std::string>& arguments, const fs::path& scratch) {
   const fs::path out = scratch / ".stdout", err = scratch / ".stderr";
-  const pid_t child = fork();
-  if (child == 0) {
-    if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(99);
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    std::vector<char*> argv{const_cast<char*>(KELM_EXPORT_PROGRAM)};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(98);
-  }
-  Outcome o;
-  int status = 0;
-  waitpid(child, &status, 0);
-  o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  o.out = TempDirectory::readFile(out.string());
-  o.err = TempDirectory::readFile(err.string());
+  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" KELM_EXPORT_PROGRAM "'";
+  for (const std::string& a : arguments) command += " '" + a + "'";
+  const int status = std::system((command + " >'" + out.string() + "' 2>'" + err.string() + "'").c_str());
+  Outcome o{WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempDirectory::readFile(out.string()),
+            TempDirectory::readFile(err.string())};
   fs::remove(out);
   fs::remove(err);
   return o;
