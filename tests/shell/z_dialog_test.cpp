@@ -68,11 +68,6 @@ TEST_F(ZDialog, OkAppliesWhatIsANumberAndClampsTheDivisions) {
     EXPECT_EQ(displayState.markerXBeam.load() != -1, row.moved) << row.z;
     EXPECT_EQ(displayState.densityDivisions.load(), row.drawn) << row.divisions;
     EXPECT_EQ(displayState.densityDivisionsUsed.load(), row.shown) << row.divisions;
-    if (row.plane == 12.34f) {
-      // (12.34 / 40 * (fR - fL) + fL) * 1000 and (12.34 / 40 * (gR - gL) + gL) * 1000, truncated.
-      EXPECT_EQ(displayState.markerXBeam.load(), 327);
-      EXPECT_EQ(displayState.markerXField.load(), 346);
-    }
   }
 }
 

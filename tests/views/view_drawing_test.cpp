@@ -1,6 +1,6 @@
-// The four views on small hand-made projects, through a canvas that records every call: what
-// the bundled example's pinned pictures never show (degenerate data, kilogauss labels, the
-// layers toggled off, the other aspect ratio), the texts to the character.
+// The cathode, field and geometry views on small hand-made projects, through a canvas that
+// records every call: what the bundled example's pinned pictures never show (empty data,
+// kilogauss labels, the layers toggled off, the other aspect ratio), the texts to the character.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,9 +12,7 @@
 #include "source/klplot/display_state.h"
 #include "source/klplot/field_view.h"
 #include "source/klplot/geometry_view.h"
-#include "source/klplot/phase_plane_view.h"
 #include "tests/views/recording_canvas.h"
-#include "tests/views/trajectory_store.h"
 
 namespace kelm::klplot {
 namespace {
@@ -47,17 +45,6 @@ TEST_F(Views, CathodeWithoutTrajectoriesShowsTheDefaultAxes) {
   EXPECT_EQ(canvas.texts(), (Log{"Current density on cathode (A/mm**2)", "  .0000 ", " 2.5000 ", " 5.0000 ",
                                 " 7.5000 ", "10.0000 ", "    .0  ", "   5.0  ", "  10.0  ", "R(mm)"}));
   EXPECT_EQ(canvas.calls("line").size(), 11u);  // the grid only
-  EXPECT_TRUE(canvas.calls("rect").empty());
-}
-
-TEST_F(Views, NothingCrossingThePlaneShowsZeroFigures) {
-  data = testing::withTrajectories({{{4, 0.98}, {6, 1.02}}, {{4, 1.99}, {6, 2.01}}}, {1.0, 1.0});
-  drawPhasePlaneView(view, *data, PhasePlaneInput{15.0f, 1234.5, 10});
-  const Log shown = canvas.texts();
-  ASSERT_GE(shown.size(), 7u);
-  EXPECT_EQ(Log(shown.begin() + 2, shown.begin() + 7),
-            (Log{"Rmax =     .00 mm", "Zcross =   15.0  mm", "Current =     .00 A", "Emittance =   .0000 mm*rad",
-                 "Magnetic field =    1234.5000    Gs"}));
   EXPECT_TRUE(canvas.calls("rect").empty());
 }
 
