@@ -13,14 +13,12 @@ mkdir -p "$HOME"
 for project in projA projB; do cp -r "$example" "$HOME/$project"; done
 start_kelm "$HOME/projA/geom.cod"
 wait_for_line "File KLPLT.RES loaded" 30
-sleep 1
+wait_for_first_idle_pass
 
-frame=$(xdotool search --sync --name '^KELMDEMO: ' | head -n 1)
-[ -n "$frame" ] || fail "no frame titled KELMDEMO"
 # "&Build net" and "&Batch mode" share their letter: the second press reaches Batch mode. On a
-# busy machine the menu may not be up, or not yet enabled, when the keys arrive: try again.
+# busy machine the menu may not be up when the keys arrive: try again.
 for attempt in 1 2 3 4; do
-  xdotool windowfocus --sync "$frame" || true
+  focus_frame
   xdotool key --clearmodifiers alt+r
   sleep 0.5
   xdotool key b

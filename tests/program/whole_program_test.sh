@@ -14,45 +14,7 @@ start_kelm "$project"
 
 wait_for_line "File KLPLT.RES loaded" 60
 
-frame=$(xdotool search --sync --name '^KELMDEMO: ' | head -n 1)
-[ -n "$frame" ] || fail "no frame titled KELMDEMO"
-focus_frame() { xdotool windowfocus --sync "$frame" || true; }
-focus_frame
-eval "$(xdotool getwindowgeometry --shell "$frame")"  # X Y WIDTH HEIGHT of the frame
-
-# The frame is maximised with "Beam" on top in the upper half of its client area and
-# "Phase plane" in the lower half; the top of the client area is the first white row.
-column=$(( WIDTH / 3 ))
-first_white_row() {
-  import -window root -crop "1x111+$column+10" -depth 8 txt:- | sed -n '2,$p' \
-    | sed -E 's/^[0-9]+,([0-9]+): \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3 \4/' \
-    | awk '$2 == 255 && $3 == 255 && $4 == 255 { print $1 + 10; exit }'
-}
-plane() { region_sum 0 "$plane_y" "$WIDTH" 120; }
-screen() { region_sum 0 0 "$WIDTH" "$HEIGHT"; }
-settled() {  # command -> its output once two looks 0.3 s apart agree: a drawing has ended
-  local previous current
-  current=$("$@")
-  for _ in $(seq 100); do
-    previous=$current
-    sleep 0.3
-    current=$("$@")
-    [ "$current" = "$previous" ] && break
-  done
-  echo "$current"
-}
-blank_plane=$(head -c $(( WIDTH * 120 * 3 )) /dev/zero | tr '\0' '\377' | md5sum | cut -d' ' -f1)
-# The driver places every window and draws the phase plane in its first idle pass; until the
-# screen is still, the Output window may yet stand where the views will be.
-layout_drawn() {
-  settled screen >/dev/null
-  top=$(first_white_row)
-  [ -n "$top" ] || return 1
-  beam_y=$(( top + 40 ))
-  plane_y=$(( top + (HEIGHT - top) / 2 + 40 ))
-  [ "$(plane)" != "$blank_plane" ]
-}
-eventually 60 layout_drawn || fail "the views were not laid out and drawn within 60 s"
+wait_for_first_idle_pass
 click_beam_at() { xdotool mousemove "$1" "$beam_y" click 1; }
 marker_at() { [ "$(pixel "$1" $(( beam_y + 20 )))" = "0,0,0" ]; }
 plane_moved_from() { [ "$(plane)" != "$1" ]; }

@@ -63,3 +63,46 @@ pixel() {  # x y -> "r,g,b"
 region_sum() {  # x y w h -> checksum of the pixels
   import -window root -crop "${3}x${4}+$1+$2" -depth 8 rgb:- | md5sum | cut -d' ' -f1
 }
+
+# KELM's frame, maximised: "Beam" on top in the upper half of its client area and "Phase plane"
+# in the lower half; the top of the client area is the first white row.
+first_white_row() {
+  import -window root -crop "1x111+$(( WIDTH / 3 ))+10" -depth 8 txt:- | sed -n '2,$p' \
+    | sed -E 's/^[0-9]+,([0-9]+): \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3 \4/' \
+    | awk '$2 == 255 && $3 == 255 && $4 == 255 { print $1 + 10; exit }'
+}
+plane() { region_sum 0 "$plane_y" "$WIDTH" 120; }
+screen() { region_sum 0 0 "$WIDTH" "$HEIGHT"; }
+settled() {  # command -> its output once two looks 0.3 s apart agree: a drawing has ended
+  local previous current
+  current=$("$@")
+  for _ in $(seq 100); do
+    previous=$current
+    sleep 0.3
+    current=$("$@")
+    [ "$current" = "$previous" ] && break
+  done
+  echo "$current"
+}
+focus_frame() { xdotool windowfocus --sync "$frame" || true; }
+
+layout_drawn() {  # the views stand in their places and the phase plane is drawn
+  settled screen >/dev/null
+  top=$(first_white_row)
+  [ -n "$top" ] || return 1
+  beam_y=$(( top + 40 ))
+  plane_y=$(( top + (HEIGHT - top) / 2 + 40 ))
+  [ "$(plane)" != "$blank_plane" ]
+}
+
+# The driver enables the busy set of commands, then places every window and draws the phase
+# plane in its first idle pass; until the screen is still, the Output window may yet stand where
+# the views will be. Sets frame, the frame's X Y WIDTH HEIGHT, and the rows beam_y and plane_y.
+wait_for_first_idle_pass() {
+  frame=$(xdotool search --sync --onlyvisible --name '^KELMDEMO: ' | head -n 1)
+  [ -n "$frame" ] || fail "no frame titled KELMDEMO"
+  focus_frame
+  eval "$(xdotool getwindowgeometry --shell "$frame")"
+  blank_plane=$(head -c $(( WIDTH * 120 * 3 )) /dev/zero | tr '\0' '\377' | md5sum | cut -d' ' -f1)
+  eventually 60 layout_drawn || fail "the views were not laid out and drawn within 60 s"
+}
