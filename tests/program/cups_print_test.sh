@@ -87,8 +87,9 @@ for _ in $(seq 100); do lpstat -r 2>/dev/null | grep -q "is running" && break; s
 lpstat -r 2>/dev/null | grep -q "is running" ||
   cups_fail "$(cat "$cups/log/cupsd.out" "$cups/log/error_log" 2>/dev/null | tail -n 5)"
 # The PostScript that cups-pdf takes keeps the page's text readable when cairo writes it.
-lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$ppd" -o pdftops-renderer-default=pdftocairo 2>/dev/null
-lpoptions -d "$queue" >/dev/null
+lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$ppd" -o pdftops-renderer-default=pdftocairo 2>"$cups/log/lpadmin" ||
+  fail "lpadmin could not add the queue: $(cat "$cups/log/lpadmin")"
+lpoptions -d "$queue" >/dev/null 2>&1 || fail "the queue could not be made the default"
 [ "$(lpstat -d)" = "system default destination: $queue" ] || fail "the queue is not the default: $(lpstat -d)"
 
 # The scheduler's own record of a finished job: "QUEUE USER ID [TIME] total PAGES NAME".
