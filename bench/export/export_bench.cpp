@@ -11,7 +11,7 @@
 
 #include "records/silent_port.h"
 #include "source/export/figure_tables.h"
-#include "source/export/output_file.h"
+#include "runtime/whole_file.h"
 #include "source/export/project_export.h"
 #include "source/export/view_pictures.h"
 #include "source/klplot/project_readers.h"
@@ -21,6 +21,7 @@ namespace kelm::exporting {
 namespace {
 
 namespace fs = std::filesystem;
+using runtime::writeWholeFile;
 using klplot::projectData;
 
 const fs::path kFull = fs::path(KELM_EXAMPLES_DIR) / "full";

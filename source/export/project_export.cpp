@@ -8,7 +8,7 @@
 
 #include "source/export/figure_tables.h"
 #include "source/export/load_report.h"
-#include "source/export/output_file.h"
+#include "runtime/whole_file.h"
 #include "source/export/view_pictures.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
@@ -17,6 +17,8 @@ namespace kelm::exporting {
 namespace {
 
 using klplot::projectData;
+using runtime::makeDirectory;
+using runtime::writeWholeFile;
 
 class Run {
  public:

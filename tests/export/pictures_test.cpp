@@ -14,7 +14,7 @@
 #include "fuzz/klplot/counting_canvas.h"
 #include "fuzz/klplot/loaded_project_views.h"
 #include "source/commands.h"
-#include "source/export/output_file.h"
+#include "runtime/whole_file.h"
 #include "source/export/view_pictures.h"
 #include "source/klplot/display_state.h"
 #include "source/klplot/project_readers.h"
@@ -36,6 +36,7 @@ namespace {
 namespace fs = std::filesystem;
 using klplot::displayState;
 using klplot::projectData;
+using runtime::writeWholeFile;
 
 // The windows in the order the pictures come.
 constexpr int kUnits[] = {klplot::kBeamUnit, klplot::kCathodeUnit, klplot::kFieldUnit,

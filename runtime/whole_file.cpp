@@ -1,4 +1,4 @@
-#include "source/export/output_file.h"
+#include "runtime/whole_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace kelm::exporting {
+namespace kelm::runtime {
 namespace {
 
 std::string failure(const std::string& path, int number) {
@@ -71,4 +71,4 @@ bool makeDirectory(const std::string& directory, std::string& error) {
   return false;
 }
 
-}  // namespace kelm::exporting
+}  // namespace kelm::runtime
