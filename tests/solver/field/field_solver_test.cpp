@@ -94,11 +94,11 @@ TEST(FieldSolver, AnalyticCasesConvergeAtSecondOrder) {
   }
 }
 
-// A uniform space charge inside a grounded-at-Vb cylinder with open ends:
-// φ = Vb + ρ (b² − r²) / (4ε0). The balance is exact for a potential quadratic in r, on the
-// axis, in the bulk and at the cut cells by the surface, so only the single-precision crossing
-X
-// surface would be a thousand times more); the same factor then gives the vacuum field back.
+// A uniform space charge inside a cylinder at Vb with open ends: φ = Vb + ρ (b² − r²) / (4ε0).
+// The balance is exact for a potential quadratic in r, on the axis, in the bulk and in the cells
+// cut by the surface, so only the single-precision crossing fractions' rounding remains (under
+// 1e-5 of the axis potential; a slip in the charge of the cut cells would leave about (h/b)² of
+// it, a volt here); the same factor then gives the vacuum field back.
 TEST(FieldSolver, UniformChargeInACylinderIsExactAndTheFactorIsReused) {
   constexpr double kWall_V = 100.0;
   const double h = 0.1 * kMm;
