@@ -41,13 +41,13 @@ bool checkShape(const ClassifiedMesh& mesh, std::string& error) {
     return false;
   }
   for (double v : mesh.electrodePotential_V)
-    if (!std::isfinite(v)) {
-      error = "an electrode potential is not a number";
+    if (!(std::abs(v) <= kMaxFieldPotential_V)) {
+      error = "an electrode potential is beyond 1e9 V";
       return false;
     }
   for (const EdgeCondition* edge : {&mesh.rMaxEdge, &mesh.zMinEdge, &mesh.zMaxEdge})
-    if (edge->held && !std::isfinite(edge->potential_V)) {
-      error = "an edge potential is not a number";
+    if (edge->held && !(std::abs(edge->potential_V) <= kMaxFieldPotential_V)) {
+      error = "an edge potential is beyond 1e9 V";
       return false;
     }
   return true;

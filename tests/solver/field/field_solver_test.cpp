@@ -153,6 +153,7 @@ const RefusedMesh kRefusedMeshes[] = {
      "crossing is out of range at node (1, 1)"},
     {"NanPotential", [](ClassifiedMesh& m) { m.electrodePotential_V[0] = std::nan(""); },
      "electrode potential"},
+    {"HugeEdgePotential", [](ClassifiedMesh& m) { m.zMinEdge = {true, -1e300}; }, "edge potential"},
     {"NothingFixesTheLevel",
      [](ClassifiedMesh& m) {
        std::fill(m.electrodeAt.begin(), m.electrodeAt.end(), ClassifiedMesh::kFree);
