@@ -27,14 +27,14 @@ void armsAlong(const std::vector<LineHit>& hits, double at, std::array<float, 4>
   }
 }
 
-// The electrode whose surface passes through the node, lowest number first; kFree if none.
-std::int16_t surfaceAt(const std::vector<LineHit>& hits, double at) {
-  std::int16_t found = kFree;
+// Calls claim for every electrode whose surface passes through the node at `at`.
+template <class Claim>
+bool claimSurfaces(const std::vector<LineHit>& hits, double at, Claim claim) {
   auto h = std::lower_bound(hits.begin(), hits.end(), at - kOnSurfaceCells,
                             [](const LineHit& hit, double v) { return hit.at < v; });
   for (; h != hits.end() && h->at <= at + kOnSurfaceCells; ++h)
-    if (found == kFree || h->electrode < found) found = h->electrode;
-  return found;
+    if (!claim(h->electrode)) return false;
+  return true;
 }
 
 Diagnostic overlap(const GunDescription& gun, int first, int second, int ir, int iz) {
@@ -64,45 +64,48 @@ bool buildMesh(const GunDescription& gun, ClassifiedMesh& mesh, Diagnostic& erro
 
   const std::vector<OutlinePiece> pieces = outlinePieces(gun);
   const std::size_t electrodes = gun.electrodes.size();
+  int ir = 0, iz = 0;
+  // A node belongs to every electrode it lies in or on; two at different potentials cannot
+  // share it.
+  auto claim = [&](std::int16_t e) {
+    std::int16_t& at = mesh.electrodeAt[mesh.node(ir, iz)];
+    if (at == kFree) at = e;
+    else if (gun.electrodes[static_cast<std::size_t>(e)].potential_V != gun.electrodes[static_cast<std::size_t>(at)].potential_V) {
+      error = overlap(gun, at, e, ir, iz);
+      return false;
+    }
+    return true;
+  };
   std::vector<LineHit> hits;
   std::vector<char> inside(electrodes);
   // Along r at each z: surfaces through nodes, insides by the parity of crossings, r arms.
-  for (int iz = 0; iz < nz; ++iz) {
+  for (iz = 0; iz < nz; ++iz) {
     meshLineHits(pieces, false, iz, hits);
     std::fill(inside.begin(), inside.end(), 0);
     std::size_t next = 0;
-    for (int ir = 0; ir < nr; ++ir) {
+    for (ir = 0; ir < nr; ++ir) {
       for (; next < hits.size() && hits[next].at < ir; ++next)
         if (hits[next].countsForInside) inside[static_cast<std::size_t>(hits[next].electrode)] ^= 1;
+      if (!claimSurfaces(hits, ir, claim)) return false;
+      for (std::size_t e = 0; e < electrodes; ++e)
+        if (inside[e] && !claim(static_cast<std::int16_t>(e))) return false;
       const std::size_t n = mesh.node(ir, iz);
-      std::int16_t at = surfaceAt(hits, ir);
-      if (at == kFree) {
-        for (std::size_t e = 0; e < electrodes; ++e) {
-          if (!inside[e]) continue;
-          if (at == kFree) at = static_cast<std::int16_t>(e);
-          else if (gun.electrodes[e].potential_V != gun.electrodes[static_cast<std::size_t>(at)].potential_V) {
-            error = overlap(gun, at, static_cast<int>(e), ir, iz);
-            return false;
-          }
-        }
-      }
-      mesh.electrodeAt[n] = at;
       armsAlong(hits, ir, mesh.armFraction[n], mesh.armElectrode[n], kRPlus, kRMinus);
     }
   }
   // Along z at each r: surfaces through nodes that lie along an r line, and the z arms.
-  for (int ir = 0; ir < nr; ++ir) {
+  for (ir = 0; ir < nr; ++ir) {
     meshLineHits(pieces, true, ir, hits);
-    for (int iz = 0; iz < nz; ++iz) {
+    for (iz = 0; iz < nz; ++iz) {
+      if (!claimSurfaces(hits, iz, claim)) return false;
       const std::size_t n = mesh.node(ir, iz);
-      if (mesh.electrodeAt[n] == kFree) mesh.electrodeAt[n] = surfaceAt(hits, iz);
       armsAlong(hits, iz, mesh.armFraction[n], mesh.armElectrode[n], kZPlus, kZMinus);
     }
   }
   // Electrode nodes have no arms; a free node next to an electrode node always meets its
   // surface on the way, at the neighbour at the latest.
-  for (int iz = 0; iz < nz; ++iz) {
-    for (int ir = 0; ir < nr; ++ir) {
+  for (iz = 0; iz < nz; ++iz) {
+    for (ir = 0; ir < nr; ++ir) {
       const std::size_t n = mesh.node(ir, iz);
       if (mesh.electrodeAt[n] != kFree) {
         mesh.armFraction[n] = {1.0f, 1.0f, 1.0f, 1.0f};
