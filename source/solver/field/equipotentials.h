@@ -1,0 +1,21 @@
+#pragma once
+// Equipotential lines traced over the mesh, written as pot.dat in node units.
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "source/solver/mesh.h"
+
+namespace kelm::solver {
+
+// Ten levels evenly between the lowest and highest electrode potential (inner levels).
+std::vector<double> defaultEquipotentialLevels(const ClassifiedMesh& mesh);
+
+// Traces the levels by marching squares and writes pot.dat through writeWholeFile, in the
+// reader's format and node units, within 100 lines and 30000 points.
+bool writeEquipotentials(const std::string& path, const ClassifiedMesh& mesh,
+                         std::span<const double> potential_V, std::span<const double> levels_V,
+                         std::string& error);
+
+}  // namespace kelm::solver

@@ -1,0 +1,24 @@
+#pragma once
+// potmap.dat: KELM's own store of the potential on the mesh, for the beam solver and
+// kelm-export. The layout is described in potential_map.cpp.
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "source/solver/mesh.h"
+
+namespace kelm::solver {
+
+struct PotentialMap {
+  int nr = 0;
+  int nz = 0;
+  double cell_m = 0;
+  std::vector<double> potential_V;  // node (ir, iz) at iz * nr + ir
+};
+
+bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
+                       std::span<const double> potential_V, std::string& error);
+bool readPotentialMap(const std::string& path, PotentialMap& map, std::string& error);
+
+}  // namespace kelm::solver
