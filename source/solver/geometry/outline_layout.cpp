@@ -105,6 +105,12 @@ bool layOutOutline(const GunDescription& gun, std::vector<OutlinePoint>& points,
     if (k > 0) appendJoin(edges, loops[k - 1].points.back(), loops[k].points.front(), points);
     points.insert(points.end(), loops[k].points.begin(), loops[k].points.end());
   }
+  // The view joins the last point to the first; back along the edges, that line has no length.
+  if (points.size() > 1) {
+    const OutlinePoint first = points.front();
+    appendJoin(edges, points.back(), first, points);
+    if (points.back().r != first.r || points.back().z != first.z) points.push_back({0, first.r, first.z});
+  }
   if (total > static_cast<std::size_t>(kMaxOutlinePoints) || points.size() > static_cast<std::size_t>(kMaxOutlinePoints)) {
     error = "outline points: the electrodes need more than " + std::to_string(kMaxOutlinePoints) +
             " points, the most geom.dat holds; a coarser cell or fewer arcs need fewer";
