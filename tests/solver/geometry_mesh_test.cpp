@@ -129,6 +129,18 @@ TEST(MeshBuilder, SurfacesThroughNodesHoldThem) {
   EXPECT_EQ(mesh.electrodePotential_V, (std::vector<double>{5, -5}));
 }
 
+TEST(MeshBuilder, AnElectrodeOnAHeldEdgeOfAnotherPotentialIsRefused) {
+  GunDescription gun;
+  Diagnostic error;
+  ClassifiedMesh mesh;
+  const std::string anode = "electrode anode 10000\nfrom 3 8\nline 10 8\nline 10 12\nend\n";
+  ASSERT_TRUE(parseGunDescription("mesh r 10 z 12 cell 1\nedge rmax held 10000\nedge zmin held 0\n" + anode, gun, error));
+  EXPECT_TRUE(buildMesh(gun, mesh, error));
+  ASSERT_TRUE(parseGunDescription("mesh r 10 z 12 cell 1\nedge zmax held 0\n" + anode, gun, error));
+  EXPECT_FALSE(buildMesh(gun, mesh, error));
+  EXPECT_EQ(formatDiagnostic("geom.cod", error), "geom.cod:3:1: electrode 'anode' at 10000 V meets edge zmax, held at 0 V");
+}
+
 TEST(MeshBuilder, OverlapAtDifferentPotentialsIsRefused) {
   GunDescription gun;
   Diagnostic error;

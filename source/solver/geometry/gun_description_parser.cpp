@@ -238,7 +238,6 @@ bool closeOrEnd(Parse& p, StatementReader& s, bool close) {
   if (!s.finished(p.error)) return false;
   ElectrodeOutline& e = p.gun.electrodes.back();
   if (close) {
-    if (e.closed) return p.fail(head, "the outline is already closed");
     if (e.segments.empty()) return p.fail(head, "nothing to close: the outline has no segments");
     const double gap = std::hypot(p.pen.r - p.start.r, p.pen.z - p.start.z);
     if (gap > 1e-6 * p.gun.mesh.cell_mm) {

@@ -102,6 +102,28 @@ bool buildMesh(const GunDescription& gun, ClassifiedMesh& mesh, Diagnostic& erro
       armsAlong(hits, iz, mesh.armFraction[n], mesh.armElectrode[n], kZPlus, kZMinus);
     }
   }
+  // An electrode on a held edge would short it: the edge and the electrode must agree.
+  const struct {
+    const EdgeCondition& edge;
+    const char* name;
+    int irFirst, irLast, izFirst, izLast;
+  } edges[] = {{gun.rMaxEdge, "rmax", nr - 1, nr - 1, 0, nz - 1},
+               {gun.zMinEdge, "zmin", 0, nr - 1, 0, 0},
+               {gun.zMaxEdge, "zmax", 0, nr - 1, nz - 1, nz - 1}};
+  for (const auto& e : edges) {
+    if (!e.edge.held) continue;
+    for (iz = e.izFirst; iz <= e.izLast; ++iz)
+      for (ir = e.irFirst; ir <= e.irLast; ++ir) {
+        const std::int16_t at = mesh.electrodeAt[mesh.node(ir, iz)];
+        if (at == kFree || gun.electrodes[static_cast<std::size_t>(at)].potential_V == e.edge.potential_V) continue;
+        const ElectrodeOutline& electrode = gun.electrodes[static_cast<std::size_t>(at)];
+        char text[160];
+        std::snprintf(text, sizeof text, "' at %g V meets edge %s, held at %g V", electrode.potential_V, e.name,
+                      e.edge.potential_V);
+        error = {electrode.line, 1, "electrode '" + electrode.name + text};
+        return false;
+      }
+  }
   // Electrode nodes have no arms; a free node next to an electrode node always meets its
   // surface on the way, at the neighbour at the latest.
   for (iz = 0; iz < nz; ++iz) {
