@@ -18,11 +18,17 @@ namespace kelm {
 namespace {
 
 // klinput.dat, when the project has one; a missing one leaves every default.
-bool readSolverInput(solver::SolverInput& input) {
+bool readSolverInput(solver::SolverInput& input, std::string& summary) {
   std::string text;
-  if (!readTextFile("klinput.dat", text)) return true;
+  if (!readTextFile("klinput.dat", text)) {
+    summary = "klinput.dat not found: the default equipotential levels";
+    return true;
+  }
   solver::Diagnostic error;
-  if (solver::parseSolverInput(text, input, error)) return true;
+  if (solver::parseSolverInput(text, input, error)) {
+    summary = "klinput.dat: " + std::to_string(input.statements) + " statements read";
+    return true;
+  }
   report(solver::formatDiagnostic("klinput.dat", error) + "; nothing solved");
   return false;
 }
@@ -39,11 +45,13 @@ void runSolve() {
   records::print();
   records::print("Solve");
   solver::SolverInput input;
+  std::string inputSummary;
   GunProject project;
-  if (!readSolverInput(input) || !loadGunProject(project, "nothing solved")) {
+  if (!readSolverInput(input, inputSummary) || !loadGunProject(project, "nothing solved")) {
     records::print();
     return;
   }
+  report(inputSummary);
   const std::vector<double> levels =
       input.levels_V.empty() ? solver::defaultEquipotentialLevels(project.mesh) : input.levels_V;
   const auto start = std::chrono::steady_clock::now();
