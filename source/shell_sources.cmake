@@ -10,5 +10,6 @@ list(APPEND KELM_SHELL_SOURCES
   startup_paths.cpp
   z_coordinate.cpp
   klplot/resource.cpp
+  kelm/gun_project.cpp
   kelm/klmaindemo.cpp
 )

@@ -162,6 +162,51 @@ void writeResult(const GunModel& gun, const Shape& shape) {
 }
 
 // The solver's inputs are free text that only the user's editor opens.
+// The gun above in KELM's description language, and the solver's input for it.
+constexpr char kGunDescription[] = R"(# The example gun: a flat cathode in a 45 degree focusing electrode, an anode plate with an
+# aperture on the axis and a drift tube behind it. Lengths in mm, potentials in V.
+
+mesh r 20 z 60 cell 0.5          # 41 x 121 nodes
+
+edge zmin held 0                 # behind the cathode
+edge rmax open                   # zero normal field
+edge zmax open
+
+# Cathode and focusing electrode in one piece at cathode potential. The face at z = 5 from
+# the axis out to r = 4 emits; the focusing face rises from its rim at 45 degrees.
+electrode cathode 0
+  from  0  0
+  line  0  5
+  line  4  5   emitting          # flat cathode, 8 mm across
+  line 11 12                     # focusing face
+  line 12 12
+  line  5  5                     # its back, 1 mm behind
+  line 20  5
+  line 20  0
+  close
+end
+
+# Anode: a plate 1 mm thick with a 6 mm aperture, and the drift tube along the outer edge.
+electrode anode 10000
+  from  3 35
+  line 20 35
+  line 20 60
+  line 19 60
+  line 19 36
+  line  3 36
+  close
+end
+)";
+constexpr char kSolverInputHead[] = R"(# Solver input for the example gun.
+levels 1000 2000 3000 4000 5000 6000 7000 8000 9000    # equipotentials drawn, in V
+)";
+constexpr char kSolverInputTail[] = R"(emission space-charge
+iterations 25
+relaxation 0.5
+tolerance 0.001
+magfield mag.dat                 # the focusing solenoid's field, as given
+)";
+
 void writeText(const char* name, const char* text) {
   std::ofstream(name) << text;
 }
@@ -174,17 +219,9 @@ void writeProject(const std::filesystem::path& dir, const GunModel& gun, const S
   writeMagneticField(shape);
   writeEquipotentials(gun, shape);
   writeResult(gun, shape);
-  writeText("geom.cod",
-            "* Example gun: flat cathode, 45 degree focusing electrode, anode with aperture\n"
-            "MESH  NR=41  NZ=121  SCALE=2.0\n"
-            "ELECTRODE 1  V=0      LINE 0 10  8 10  22 24\n"
-            "ELECTRODE 2  V=10000  LINE 6 70  40 70  40 120\n"
-            "END\n");
-  writeText("klinput.dat", ("* Solver input for the example gun\n"
-                            "ITERATIONS   25\n"
-                            "TRAJECTORIES " + std::to_string(shape.paths) + "\n"
-                            "EMISSION     CHILD\n"
-                            "MAGFIELD     mag.dat\n").c_str());
+  writeText("geom.cod", kGunDescription);
+  writeText("klinput.dat", (std::string(kSolverInputHead) + "trajectories " + std::to_string(shape.paths) + "\n" +
+                            kSolverInputTail).c_str());
   std::printf("kelm_make_examples: wrote %s\n", std::filesystem::current_path().c_str());
   std::filesystem::current_path(home);
 }

@@ -103,10 +103,10 @@ else
   fail "installed kelm-export --png failed: $(cat "$work/export.err")"
 fi
 diff -r "$source_dir/examples" "$share/kelm/examples" >/dev/null || fail "the installed examples differ"
-for page in kelm kelm-export; do
-  man_page=$share/man/man1/$page.1.gz
+for page in kelm.1 kelm-export.1 kelm-geom.cod.5; do
+  man_page=$share/man/man${page##*.}/$page.gz
   [ -z "$(MANWIDTH=80 man --warnings -l "$man_page" 2>&1 >/dev/null)" ] || fail "man $page warns"
-  [ -z "$root" ] && { [ "$(man -w "$page")" = "$man_page" ] || fail "man -w $page finds '$(man -w "$page")'"; }
+  [ -z "$root" ] && { [ "$(man -w "${page##*.}" "${page%.*}")" = "$man_page" ] || fail "man -w $page finds '$(man -w "${page##*.}" "${page%.*}")'"; }
 done
 
 # --- a geom.cod opened as a file manager opens it: GIO finds the type and the default

@@ -41,8 +41,22 @@ class CaptionLog : public QObject {
 using testing::processEventsUntil;
 using testing::statusText;
 
-std::string demoWarning(const char* command) {
-  return " \n Warning! Demo version\n " + std::string(command) + " command not implemented\n \n";
+// Whether the pieces occur in the text in this order.
+bool inOrder(const std::string& text, const std::vector<std::string>& pieces) {
+  std::size_t at = 0;
+  for (const auto& piece : pieces) {
+    at = text.find(piece, at);
+    if (at == std::string::npos) return false;
+    at += piece.size();
+  }
+  return true;
+}
+
+// Build net's and Solve's reports on the small example, blank lines around each.
+std::vector<std::string> gunReports(const std::string& project) {
+  return {" Loading project from " + project + "\n \n Build net\n geom.cod: 24 statements read\n",
+          " geom.dat written: ", "\n \n \n Solve\n geom.cod: 24 statements read\n", " Vacuum field of 4961 nodes solved in ",
+          "\n \n"};
 }
 
 TEST(BatchRun, ReportsEachProjectInTurnPassesOverAMissingOneAndShowsTheLast) {
@@ -82,12 +96,11 @@ TEST(BatchRun, ReportsEachProjectInTurnPassesOverAMissingOneAndShowsTheLast) {
   EXPECT_EQ(batchRequested.load(), 0);
   EXPECT_EQ(currentDirectory(), projects[2]);
   const std::string output = window::layer().output->toPlainText().toStdString() + "\n";
-  const std::string expected =
-      " Loading project from " + projects[0] + "\n" + demoWarning("BUILD NET") + demoWarning("SOLVE") +
-      " Project directory not found: " + projects[1] + "\n" +
-      " Loading project from " + projects[2] + "\n" + demoWarning("BUILD NET") + demoWarning("SOLVE") +
-      " Loading project from " + projects[2] + "\n File GEOM.DAT loaded\n";
-  EXPECT_NE(output.find(expected), std::string::npos) << output;
+  std::vector<std::string> expected = gunReports(projects[0]);
+  expected.push_back(" Project directory not found: " + projects[1] + "\n");
+  for (const auto& piece : gunReports(projects[2])) expected.push_back(piece);
+  expected.push_back(" Loading project from " + projects[2] + "\n File GEOM.DAT loaded\n");
+  EXPECT_TRUE(inOrder(output, expected)) << output;
   EXPECT_EQ(captionLog.captions,
             (std::vector<std::string>{"KELM: " + projects[0], "KELM: " + projects[2], "KELMDEMO: " + projects[2]}));
 

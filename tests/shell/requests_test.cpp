@@ -3,6 +3,7 @@
 #include "source/main_program.h"
 #include "source/request_flags.h"
 #include "tests/records/recording_port.h"
+#include "tests/records/temp_directory.h"
 
 namespace kelm {
 namespace {
@@ -15,6 +16,7 @@ class MainLoopRequests : public ::testing::Test {
     solveRequested.store(0);
     buildNetRequested.store(0);
   }
+  testing::TempDirectory emptyProject;
   testing::RecordingPort output;
 };
 
@@ -23,14 +25,14 @@ TEST_F(MainLoopRequests, SolveIsServedBeforeBuildNetWhichWaitsForTheNextReturn) 
   buildNetRequested.store(1);
 
   serveOneRequest();
-  EXPECT_EQ(output.lines, (Lines{" ", " Warning! Demo version", " SOLVE command not implemented", " "}));
+  EXPECT_EQ(output.lines, (Lines{" ", " Solve", " geom.cod not found in this project: nothing solved", " "}));
   EXPECT_EQ(solveRequested.load(), 0);
   EXPECT_EQ(buildNetRequested.load(), 1);
 
   output.lines.clear();
   serveOneRequest();
   EXPECT_EQ(output.lines,
-            (Lines{" ", " Warning! Demo version", " BUILD NET command not implemented", " "}));
+            (Lines{" ", " Build net", " geom.cod not found in this project: nothing built", " "}));
   EXPECT_EQ(buildNetRequested.load(), 0);
 }
 

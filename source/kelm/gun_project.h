@@ -1,0 +1,28 @@
+#pragma once
+// The gun of the project in the current directory, from geom.cod to the classified mesh, for
+// the Build net and Solve commands. Each step reports on the Output window; a step that fails
+// says why in one line, and the command then writes nothing.
+
+#include "source/solver/geometry/gun_description.h"
+#include "source/solver/mesh.h"
+
+#include <string>
+
+namespace kelm {
+
+struct GunProject {
+  solver::GunDescription gun;
+  solver::ClassifiedMesh mesh;
+};
+
+// Reads geom.cod and builds the mesh. `nothingDone` ends the failure line ("nothing built").
+bool loadGunProject(GunProject& project, const char* nothingDone);
+
+// One line on the Output window, however long: a message that names a file position must
+// stay on one line.
+void report(const std::string& line);
+
+// Reads the whole of a small text file; false when it is missing or unreadable.
+bool readTextFile(const char* name, std::string& text);
+
+}  // namespace kelm

@@ -1,0 +1,96 @@
+#include "source/solver/geometry/solver_input.h"
+
+#include <algorithm>
+
+#include "source/solver/geometry/gun_description.h"
+
+namespace kelm::solver {
+namespace {
+
+// levels <V> <V> ...
+bool levels(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  const Word& head = s.last();
+  if (!in.levels_V.empty()) return (error = diagnosticAt(head, "levels already given"), false);
+  while (!s.atEnd()) {
+    if (static_cast<int>(in.levels_V.size()) >= kMaxLevels)
+      return (error = diagnosticAt(s.peek(), "too many levels: at most " + std::to_string(kMaxLevels)), false);
+    double v = 0;
+    if (!s.number(v, "level", -kMaxPotential_V, kMaxPotential_V, error)) return false;
+    if (std::find(in.levels_V.begin(), in.levels_V.end(), v) != in.levels_V.end())
+      return (error = diagnosticAt(s.last(), "level given twice"), false);
+    in.levels_V.push_back(v);
+  }
+  if (in.levels_V.empty()) return (error = s.missing("level in V"), false);
+  return true;
+}
+
+// emission space-charge | emission temperature <A/cm²>
+bool emission(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  if (s.optionalKeyword("space-charge")) {
+    in.spaceChargeLimited = true;
+    return true;
+  }
+  if (s.optionalKeyword("temperature")) {
+    in.spaceChargeLimited = false;
+    return s.positive(in.emissionDensity_A_per_cm2, "current density", 1e6, error);
+  }
+  if (s.atEnd()) error = s.missing("'space-charge' or 'temperature'");
+  else error = diagnosticAt(s.peek(), "expected 'space-charge' or 'temperature', found '" + std::string(s.peek().text) + "'");
+  return false;
+}
+
+// solenoid z <mm> length <mm> radius <mm> turns <ampere-turns>
+bool solenoid(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  if (static_cast<int>(in.solenoids.size()) >= kMaxSolenoids)
+    return (error = diagnosticAt(s.last(), "too many solenoids: at most " + std::to_string(kMaxSolenoids)), false);
+  Solenoid c;
+  if (!s.keyword("z", error) || !s.number(c.z_mm, "solenoid centre", -kMaxLength_mm, kMaxLength_mm, error)) return false;
+  if (!s.keyword("length", error) || !s.positive(c.length_mm, "solenoid length", kMaxLength_mm, error)) return false;
+  if (!s.keyword("radius", error) || !s.positive(c.radius_mm, "solenoid radius", kMaxLength_mm, error)) return false;
+  if (!s.keyword("turns", error) || !s.number(c.ampereTurns, "ampere-turns", -1e9, 1e9, error)) return false;
+  in.solenoids.push_back(c);
+  return true;
+}
+
+bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  const Word& head = s.peek();
+  std::string_view ignored;
+  (void)s.word(ignored, "", error);
+  bool ok;
+  if (isKeyword(head, "levels")) ok = levels(s, in, error);
+  else if (isKeyword(head, "trajectories")) ok = s.integer(in.trajectories, "trajectory count", 1, kMaxTrajectories, error);
+  else if (isKeyword(head, "emission")) ok = emission(s, in, error);
+  else if (isKeyword(head, "iterations")) ok = s.integer(in.iterations, "iteration count", 1, 10000, error);
+  else if (isKeyword(head, "relaxation")) ok = s.positive(in.relaxation, "relaxation factor", 1.0, error);
+  else if (isKeyword(head, "tolerance")) ok = s.positive(in.tolerance, "tolerance", 1.0, error);
+  else if (isKeyword(head, "solenoid")) ok = solenoid(s, in, error);
+  else if (isKeyword(head, "magfield")) {
+    std::string_view file;
+    ok = s.word(file, "file name", error);
+    in.magneticFieldFile = file;
+  } else {
+    error = diagnosticAt(head, "unknown statement '" + std::string(head.text) + "'");
+    return false;
+  }
+  return ok && s.finished(error);
+}
+
+}  // namespace
+
+bool parseSolverInput(std::string_view text, SolverInput& input, Diagnostic& error) {
+  input = SolverInput{};
+  std::vector<std::vector<Word>> statements;
+  if (!splitStatements(text, statements, error)) return false;
+  for (const auto& words : statements) {
+    StatementReader s(words);
+    if (!statement(s, input, error)) return false;
+    ++input.statements;
+  }
+  if (!input.solenoids.empty() && !input.magneticFieldFile.empty()) {
+    error = {statements.back().front().line, 1, "give solenoids or a magfield file, not both"};
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kelm::solver

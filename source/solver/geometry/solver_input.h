@@ -1,0 +1,39 @@
+#pragma once
+// What klinput.dat tells the solver, in the same one-statement-a-line style as geom.cod.
+// Everything is optional; a statement left out keeps its default.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "source/solver/geometry/statement_lexer.h"
+
+namespace kelm::solver {
+
+inline constexpr int kMaxLevels = 100;        // pot.dat holds at most 100 lines
+inline constexpr int kMaxTrajectories = 1000;  // the result store's capacity
+inline constexpr int kMaxSolenoids = 50;
+
+struct Solenoid {
+  double z_mm = 0;       // centre
+  double length_mm = 0;
+  double radius_mm = 0;
+  double ampereTurns = 0;
+};
+
+struct SolverInput {
+  std::vector<double> levels_V;  // empty: ten levels between the electrode potentials
+  int trajectories = 12;
+  bool spaceChargeLimited = true;
+  double emissionDensity_A_per_cm2 = 0;  // temperature limited only
+  int iterations = 25;
+  double relaxation = 0.5;
+  double tolerance = 1e-3;
+  std::vector<Solenoid> solenoids;
+  std::string magneticFieldFile;  // a mag.dat to use as given
+  int statements = 0;
+};
+
+bool parseSolverInput(std::string_view text, SolverInput& input, Diagnostic& error);
+
+}  // namespace kelm::solver

@@ -1,0 +1,187 @@
+// geom.cod and klinput.dat: what a correct text yields, and where and why a wrong one fails.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "source/solver/geometry/gun_description.h"
+#include "source/solver/geometry/solver_input.h"
+
+namespace kelm::solver {
+namespace {
+
+constexpr char kMesh[] = "mesh r 10 z 20 cell 0.5\n";
+
+std::string failure(const std::string& text) {
+  GunDescription gun;
+  Diagnostic error;
+  if (parseGunDescription(text, gun, error)) return "accepted";
+  return formatDiagnostic("geom.cod", error);
+}
+
+TEST(GunDescription, ReadsMeshEdgesElectrodesAndCathode) {
+  GunDescription gun;
+  Diagnostic error;
+  const std::string text =
+      "# a gun\n"
+      "MESH r 20 z 60 cell 0.3   # a cell the scale cannot hold exactly\n"
+      "edge rmax held 10000\n"
+      "edge zmax open\n"
+      "electrode cathode -50\n"
+      "  from 0 5\n"
+      "  arc 6 7 radius 10 cw emitting\n"
+      "  line 6 0\n"
+      "  line 0 0\n"
+      "  close\n"
+      "end\n"
+      "electrode grid 300\n"
+      "  from 6 10\n"
+      "  line 12 10\n"
+      "end\n";
+  ASSERT_TRUE(parseGunDescription(text, gun, error)) << formatDiagnostic("geom.cod", error);
+  EXPECT_EQ(gun.statements, 14);
+  EXPECT_DOUBLE_EQ(gun.mesh.nodesPerMm, 3.3333);
+  EXPECT_DOUBLE_EQ(gun.mesh.cell_mm, 1 / 3.3333);
+  EXPECT_EQ(gun.mesh.nr, 68);  // 20 mm need 66.67 cells, so the mesh reaches a little beyond
+  EXPECT_EQ(gun.mesh.nz, 201);
+  EXPECT_TRUE(gun.rMaxEdge.held);
+  EXPECT_EQ(gun.rMaxEdge.potential_V, 10000);
+  EXPECT_FALSE(gun.zMaxEdge.held);
+  EXPECT_FALSE(gun.zMinEdge.held);
+  ASSERT_EQ(gun.electrodes.size(), 2u);
+  const ElectrodeOutline& cathode = gun.electrodes[0];
+  EXPECT_TRUE(cathode.closed);
+  ASSERT_EQ(cathode.segments.size(), 4u);  // close adds the way back to the start
+  EXPECT_EQ(cathode.segments[3].to.r, 0);
+  EXPECT_EQ(cathode.segments[3].to.z, 5);
+  // The concave cap: radius 10 through (0, 5) and (4, 5.5), centred on the axis downstream.
+  EXPECT_NEAR(cathode.segments[0].centre.r, 0, 1e-12);
+  EXPECT_NEAR(cathode.segments[0].centre.z, 15, 1e-12);
+  EXPECT_EQ(gun.cathode.shape, CathodeSurface::Shape::kSpherical);
+  EXPECT_EQ(gun.cathode.electrode, 0);
+  EXPECT_EQ(gun.cathode.segment, 0);
+  EXPECT_FALSE(gun.electrodes[1].closed);
+  EXPECT_EQ(gun.electrodes[1].potential_V, 300);
+}
+
+TEST(GunDescription, NodeCountsGiveTheCell) {
+  GunDescription gun;
+  Diagnostic error;
+  ASSERT_TRUE(parseGunDescription("mesh r 20 z 60 nodes 41 121\nelectrode a 0\nfrom 0 0\nline 20 0\nend\n", gun, error));
+  EXPECT_EQ(gun.mesh.nr, 41);
+  EXPECT_EQ(gun.mesh.nz, 121);
+  EXPECT_DOUBLE_EQ(gun.mesh.cell_mm, 0.5);
+  EXPECT_DOUBLE_EQ(gun.mesh.zExtent_mm, 60);
+}
+
+TEST(GunDescription, ErrorsNamePlaceAndCause) {
+  const std::string electrode = "electrode a 0\nfrom 1 1\n";
+  const struct {
+    std::string text, expected;
+  } cases[] = {
+      {"", "geom.cod:1:1: no mesh statement"},
+      {kMesh, "geom.cod:2:1: no electrode"},
+      {"MESH  NR=41  NZ=121  SCALE=2.0\n", "geom.cod:1:7: expected 'r', found 'NR=41'"},
+      {"* old style comment\n", "geom.cod:1:1: unknown statement '*'"},
+      {"mesh r 10 z 20\n", "geom.cod:1:15: missing 'cell' or 'nodes'"},
+      {"mesh r -1 z 20 cell 1\n", "geom.cod:1:8: radial extent must be positive"},
+      {"mesh r 10 z 2o cell 1\n", "geom.cod:1:13: axial extent must be a number, found '2o'"},
+      {"mesh r 10 z 20 cell 0.001\n", "geom.cod:1:21: cell size 0.001 mm outside 0.011 mm to 100 mm"},
+      {"mesh r 10 z 20 nodes 11 11\n", "geom.cod:1:22: cells must be square: 1 mm along r, 2 mm along z"},
+      {"mesh r 10 z 20 nodes 11.5 21\n", "geom.cod:1:22: radial node count must be a whole number"},
+      {"mesh r 10 z 20 cell 1 extra\n", "geom.cod:1:23: unexpected 'extra' at the end of the statement"},
+      {std::string(kMesh) + kMesh, "geom.cod:2:1: mesh already given at line 1"},
+      {electrode, "geom.cod:1:1: the mesh must be given before the electrodes"},
+      {std::string(kMesh) + "edge rmin open\n", "geom.cod:2:6: expected 'rmax', 'zmin' or 'zmax', found 'rmin'"},
+      {std::string(kMesh) + "edge zmin held\n", "geom.cod:2:15: missing potential"},
+      {std::string(kMesh) + "edge zmin open\nedge zmin open\n", "geom.cod:3:6: edge zmin already given at line 2"},
+      {std::string(kMesh) + "line 1 1\n", "geom.cod:2:1: 'line' outside an electrode"},
+      {std::string(kMesh) + "electrode a 0\nline 1 1\n", "geom.cod:3:1: the outline needs a 'from' point first"},
+      {std::string(kMesh) + electrode + "arc 2 2 radius 0 cw\n", "geom.cod:4:16: arc radius must be positive"},
+      {std::string(kMesh) + electrode + "arc 3 1 radius 0.5 cw\n",
+       "geom.cod:4:16: arc radius 0.5 mm is less than half the distance between its ends (1 mm)"},
+      {std::string(kMesh) + electrode + "arc 3 1 radius 1 left\n", "geom.cod:4:18: expected 'cw' or 'ccw', found 'left'"},
+      {std::string(kMesh) + "electrode a 0\nfrom 0.5 1\narc 0.5 3 radius 1 ccw\n", "geom.cod:4:1: arc leaves the mesh"},
+      {std::string(kMesh) + electrode + "line 11 1\n",
+       "geom.cod:4:6: point (11 mm, 1 mm) lies outside the mesh (r 0 to 10 mm, z 0 to 20 mm)"},
+      {std::string(kMesh) + electrode + "line 1 1\n", "geom.cod:4:1: segment has zero length"},
+      {std::string(kMesh) + electrode + "from 2 2\n", "geom.cod:4:1: the outline already starts at line 3; one 'from' per electrode"},
+      {std::string(kMesh) + electrode + "end\n", "geom.cod:4:1: electrode 'a' has no segments"},
+      {std::string(kMesh) + electrode + "line 2 2\n", "geom.cod:2:1: electrode 'a' has no 'end'"},
+      {std::string(kMesh) + electrode + "line 2 1\nline 2 2\nclose\nline 3 3\n", "geom.cod:7:1: the outline is closed; only 'end' may follow"},
+      {std::string(kMesh) + electrode + "line 2 2\nend\nelectrode a 5\n", "geom.cod:6:11: electrode 'a' already described at line 2"},
+      {std::string(kMesh) + electrode + "line 2 2 emitting\n", "geom.cod:4:1: a flat cathode runs at constant z"},
+      {std::string(kMesh) + electrode + "arc 3 1 radius 1 cw emitting\n", "geom.cod:4:1: a spherical cathode is centred on the axis"},
+      {std::string(kMesh) + "electrode a 0\nfrom 0 5\narc 3 4 radius 5 ccw emitting\n",
+       "geom.cod:4:1: a spherical cathode is concave: its centre lies downstream, at larger z"},
+      {std::string(kMesh) + electrode + "line 2 1 emitting\nline 3 1 emitting\n",
+       "geom.cod:5:1: only one segment may emit; the cathode is at line 4"},
+      {std::string(kMesh) + "electrode a 1e9\n", "geom.cod:2:13: potential must be at most 1e+08"},
+      {std::string(kMesh) + "electrode a 0\n  from\t1 nan\n", "geom.cod:3:10: z must be a number, found 'nan'"},
+      {std::string(kMesh) + "electrode a 0\x01\n", "geom.cod:2:14: control character in the text"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(failure(c.text), c.expected) << c.text;
+}
+
+TEST(GunDescription, LimitsAreReportedByName) {
+  std::string many = std::string(kMesh);
+  for (int e = 0; e <= kMaxElectrodes; ++e) many += "electrode e" + std::to_string(e) + " 0\nfrom 1 1\nline 2 2\nend\n";
+  std::string longOutline = std::string(kMesh) + "electrode a 0\nfrom 0 0\n";
+  for (int k = 0; k <= kMaxOutlineSegments; ++k) longOutline += k % 2 ? "line 0 0\n" : "line 1 1\n";
+  const struct {
+    std::string text, expected;
+  } cases[] = {
+      {"mesh r 5001 z 10 cell 1\n", "geom.cod:1:1: mesh size 5002 x 11 nodes exceeds 5000 nodes along r or z"},
+      {"mesh r 2000 z 2000 cell 1\n", "geom.cod:1:1: mesh size 2001 x 2001 nodes exceeds 2000000 nodes"},
+      {many, "geom.cod:402:1: too many electrodes: at most 100"},
+      {longOutline, "geom.cod:2004:1: outline length: electrode 'a' has more than 2000 segments"},
+      {std::string(kMesh) + std::string(1001, ' ') + "\n", "geom.cod:2:1001: line longer than 1000 characters"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(failure(c.text), c.expected);
+}
+
+TEST(SolverInput, ReadsEveryStatement) {
+  SolverInput in;
+  Diagnostic error;
+  ASSERT_TRUE(parseSolverInput("levels 100 -20 5e3  # V\nTrajectories 200\nemission temperature 2.5\niterations 40\n"
+                               "relaxation 0.3\ntolerance 1e-4\nsolenoid z 50 length 20 radius 15 turns 12000\n",
+                               in, error))
+      << formatDiagnostic("klinput.dat", error);
+  EXPECT_EQ(in.levels_V, (std::vector<double>{100, -20, 5000}));
+  EXPECT_EQ(in.trajectories, 200);
+  EXPECT_FALSE(in.spaceChargeLimited);
+  EXPECT_EQ(in.emissionDensity_A_per_cm2, 2.5);
+  EXPECT_EQ(in.iterations, 40);
+  EXPECT_EQ(in.relaxation, 0.3);
+  EXPECT_EQ(in.tolerance, 1e-4);
+  ASSERT_EQ(in.solenoids.size(), 1u);
+  EXPECT_EQ(in.solenoids[0].ampereTurns, 12000);
+  EXPECT_EQ(in.statements, 7);
+}
+
+TEST(SolverInput, ErrorsNamePlaceAndCause) {
+  std::string hundredOne = "levels";
+  for (int k = 0; k <= kMaxLevels; ++k) hundredOne += " " + std::to_string(k);
+  const struct {
+    std::string text, expected;
+  } cases[] = {
+      {"levels\n", "klinput.dat:1:7: missing level in V"},
+      {"levels 1 2 1\n", "klinput.dat:1:12: level given twice"},
+      {hundredOne + "\n", "klinput.dat:1:" + std::to_string(hundredOne.size() - 2) + ": too many levels: at most 100"},
+      {"trajectories 1001\n", "klinput.dat:1:14: trajectory count must be at most 1000"},
+      {"emission hot\n", "klinput.dat:1:10: expected 'space-charge' or 'temperature', found 'hot'"},
+      {"relaxation 0\n", "klinput.dat:1:12: relaxation factor must be positive"},
+      {"ITERATIONS   25\nMAGFIELD     mag.dat\nEMISSION     CHILD\n",
+       "klinput.dat:3:14: expected 'space-charge' or 'temperature', found 'CHILD'"},
+      {"solenoid z 1 length 2 radius 3 turns 4\nmagfield mag.dat\n", "klinput.dat:2:1: give solenoids or a magfield file, not both"},
+      {"speed 3\n", "klinput.dat:1:1: unknown statement 'speed'"},
+  };
+  for (const auto& c : cases) {
+    SolverInput in;
+    Diagnostic error;
+    EXPECT_FALSE(parseSolverInput(c.text, in, error));
+    EXPECT_EQ(formatDiagnostic("klinput.dat", error), c.expected);
+  }
+}
+
+}  // namespace
+}  // namespace kelm::solver
