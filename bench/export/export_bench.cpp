@@ -63,7 +63,7 @@ void BM_PrintedPagesPdf(benchmark::State& state) {
 void BM_FiguresCsv(benchmark::State& state) {
   for (auto _ : state) {
     const auto planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, int(state.range(0)));
-    write("figures.csv", figuresCsv(figuresAlong(projectData, planes), "full", std::nullopt));
+    write("figures.csv", figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), {}, true));
   }
   state.SetLabel(std::to_string(state.range(0)) + " planes");
 }
@@ -80,7 +80,7 @@ void BM_CrossingsCsv(benchmark::State& state) {
   auto crossings = std::make_unique<klplot::Crossings>();
   for (auto _ : state) {
     klplot::findCrossings(projectData, fullHd().z, *crossings);
-    write("crossings.csv", crossingsCsv(*crossings, projectData, fullHd().z, "full"));
+    write("crossings.csv", crossingsCsv(*crossings, projectData, {}, true));
   }
 }
 
