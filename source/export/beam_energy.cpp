@@ -42,6 +42,12 @@ std::optional<double> AxisPotential::at(double z) const {
   return lower->second + (upper->second - lower->second) * (z - lower->first) / span;
 }
 
+AxisPotential AxisPotential::with(double z, double potential) const {
+  auto samples = samples_;
+  samples.emplace_back(z, potential);
+  return AxisPotential(std::move(samples));
+}
+
 double AxisPotential::levelStep() const { return samples_.size() < 2 ? 0.0 : samples_[1].second - samples_[0].second; }
 
 BeamEnergy::BeamEnergy(const klplot::ProjectData& d, std::optional<double> voltage)
@@ -52,6 +58,8 @@ BeamEnergy::BeamEnergy(const klplot::ProjectData& d, std::optional<double> volta
   const bool started = d.trajCount >= 1 && d.trajNext(1) > 1;
   const std::optional<double> there = started ? axis_.at(d.trajZ(1, 1)) : std::nullopt;
   cathode_ = there.value_or(axis_.first() - axis_.levelStep());
+  // From the cathode to the first line the potential rises from the cathode's.
+  if (started && !there && d.trajZ(1, 1) < axis_.firstZ()) axis_ = axis_.with(d.trajZ(1, 1), cathode_);
 }
 
 LocalEnergy BeamEnergy::at(double z) const {

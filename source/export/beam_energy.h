@@ -29,8 +29,11 @@ class AxisPotential {
   // BeamEnergy takes whichever has samples.
 
   bool empty() const { return samples_.empty(); }
+  // The same with one more sample.
+  AxisPotential with(double z, double potential) const;
   std::optional<double> at(double z) const;
   double first() const { return samples_.front().second; }
+  double firstZ() const { return samples_.front().first; }
   // The step between the two lowest levels, 0 with fewer than two.
   double levelStep() const;
 

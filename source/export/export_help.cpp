@@ -105,8 +105,9 @@ Definitions, at a plane z = const:
   kinetic_energy   the electrons' energy at z (eV): the potential on the axis, interpolated
                    where pot.dat's equipotential lines meet it (r = 0), less the cathode's
                    (at the start of trajectory 1, or one level step below the first line
-                   when the lines begin after it); energy_source "pot.dat". Outside the
-                   lines, --voltage (energy_source "voltage"), else empty
+                   when the lines begin after it, rising linearly from there to that line);
+                   energy_source "pot.dat". Beyond the lines, --voltage (energy_source
+                   "voltage"), else empty
   *_norm           the emittance times beta*gamma = sqrt(T(2 + T)), T = energy/510998.95 eV
 Summary columns:
   geom_dat, mag_dat, pot_dat, klplt_res   loaded, not found or damaged
