@@ -15,7 +15,7 @@ using namespace kelm;
 namespace {
 
 int usageError(const std::string& error) {
-  std::fprintf(stderr, "kelm-export: %s (see kelm-export --help)\n", error.c_str());
+  std::fprintf(stderr, "kelm-export: %s (see kelm-export --help)\n", exporting::shownText(error).c_str());
   return 2;
 }
 

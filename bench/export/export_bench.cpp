@@ -1,6 +1,7 @@
 // kelm-export on the full example project, each step on its own and the whole run: loading,
 // the four views as PNG and as SVG, the printed pages as PDF, the envelope, the figures along
-// z (default and 1000 planes) and the crossings, each written to a file.
+// z (default and 1000 planes) and the crossings, each written to a file; and the summary of a
+// scan of 2000 projects in one and in two processes.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -84,8 +85,26 @@ void BM_CrossingsCsv(benchmark::State& state) {
   }
 }
 
-// As `kelm-export --png --svg --pdf --figures-csv examples/full`, loading included; its lines
-// on standard error are set aside meanwhile.
+// Standard error set aside while a run reports its lines there.
+class QuietStderr {
+ public:
+  QuietStderr() {
+    std::fflush(stderr);
+    ::dup2(null_, 2);
+  }
+  ~QuietStderr() {
+    ::dup2(saved_, 2);
+    ::close(null_);
+    ::close(saved_);
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_ = ::dup(2), null_ = ::open("/dev/null", O_WRONLY);
+};
+
+// As `kelm-export --png --svg --pdf --figures-csv examples/full`, loading included.
 void BM_WholeExport(benchmark::State& state) {
   ExportOptions options;
   options.projects = {kFull.string()};
@@ -93,13 +112,26 @@ void BM_WholeExport(benchmark::State& state) {
   options.svgDir = (kOut / "svg").string();
   options.pdfFile = (kOut / "whole.pdf").string();
   options.figuresCsv = (kOut / "whole.csv").string();
-  std::fflush(stderr);
-  const int saved = ::dup(2), null = ::open("/dev/null", O_WRONLY);
-  ::dup2(null, 2);
+  const QuietStderr quiet;
   for (auto _ : state) benchmark::DoNotOptimize(runExport(options));
-  ::dup2(saved, 2);
-  ::close(null);
-  ::close(saved);
+}
+
+// As `kelm-export --jobs N --summary-csv` over 2000 copies of examples/simple.
+void BM_SummaryScan(benchmark::State& state) {
+  constexpr int kCopies = 2000;
+  const fs::path scan = kOut / "scan";
+  ExportOptions options;
+  for (int k = 0; k < kCopies; ++k) {
+    const fs::path copy = scan / ("p" + std::to_string(k));
+    if (!fs::exists(copy)) fs::copy(fs::path(KELM_EXAMPLES_DIR) / "simple", copy, fs::copy_options::recursive);
+    options.projects.push_back(copy.string());
+  }
+  options.summaryCsv = (kOut / "summary.csv").string();
+  options.jobs = int(state.range(0));
+  const QuietStderr quiet;
+  for (auto _ : state) benchmark::DoNotOptimize(runExport(options));
+  state.counters["rows/s"] = benchmark::Counter(double(kCopies) * double(state.iterations()), benchmark::Counter::kIsRate);
+  state.SetLabel(std::to_string(options.jobs) + (options.jobs == 1 ? " job" : " jobs"));
 }
 
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
@@ -109,6 +141,8 @@ BENCHMARK(BM_FiguresCsv)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Envelope)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrossingsCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeExport)->Unit(benchmark::kMillisecond);
+// Wall time: the workers' CPU time is not the benchmark process's.
+BENCHMARK(BM_SummaryScan)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
 }  // namespace
 }  // namespace kelm::exporting

@@ -41,14 +41,7 @@ std::optional<int> wholeOf(std::string_view text) {
   return value;
 }
 
-// Text as typed, with control characters shown as '?' so that a message stays one line.
-std::string printable(std::string_view value) {
-  std::string text;
-  for (char c : value) text += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
-  return text;
-}
-
-std::string quoted(std::string_view value) { return "\"" + printable(value) + "\""; }
+std::string quoted(std::string_view value) { return "\"" + shownText(value) + "\""; }
 
 bool endsIgnoringCase(std::string_view text, std::string_view ending) {
   return text.size() > ending.size() && equalsIgnoringCase(text.substr(text.size() - ending.size()), ending);
@@ -239,7 +232,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     const std::string_view name = argument.substr(0, equals);
     const Parser::Entry* entry = Parser::entryOf(name);
     if (entry == nullptr) {
-      parser.fail("unknown option " + printable(name));
+      parser.fail("unknown option " + shownText(name));
       return result;
     }
     // A second value would silently win over the first.
@@ -275,7 +268,7 @@ bool readProjectList(ExportOptions& options, std::string& error) {
     const std::string& from = *options.projectsFrom;
     std::FILE* file = from == "-" ? stdin : std::fopen(from.c_str(), "rb");
     if (file == nullptr) {
-      error = "cannot read the project list " + printable(from) + ": " + std::strerror(errno);
+      error = "cannot read the project list " + shownText(from) + ": " + std::strerror(errno);
       return false;
     }
     const char separator = options.nulSeparated ? '\0' : '\n';
@@ -300,16 +293,16 @@ bool readProjectList(ExportOptions& options, std::string& error) {
     const int number = errno;
     if (file != stdin) std::fclose(file);
     if (failed) {
-      error = "cannot read the project list " + printable(from) + ": " + std::strerror(number);
+      error = "cannot read the project list " + shownText(from) + ": " + std::strerror(number);
       return false;
     }
     if (tooLong) {
-      error = "the project list " + printable(from) + " holds a path longer than " + std::to_string(kMaxPath) +
+      error = "the project list " + shownText(from) + " holds a path longer than " + std::to_string(kMaxPath) +
               " bytes";
       return false;
     }
     if (tooMany) {
-      error = "the project list " + printable(from) + " names more than a million projects";
+      error = "the project list " + shownText(from) + " names more than a million projects";
       return false;
     }
   }
@@ -322,6 +315,20 @@ bool readProjectList(ExportOptions& options, std::string& error) {
     return false;
   }
   return true;
+}
+
+std::string shownText(std::string_view value) {
+  std::string text;
+  for (char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      text += c;
+      continue;
+    }
+    constexpr char kHex[] = "0123456789ABCDEF";
+    text += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+  }
+  return text;
 }
 
 bool namesSvgFile(std::string_view file) { return endsIgnoringCase(file, ".svg"); }

@@ -45,6 +45,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 // with error when the list cannot be read or, with the command line, names no project at all.
 bool readProjectList(ExportOptions& options, std::string& error);
 
+// Text for a one-line message: control characters (a line break in a path) shown as \xHH.
+std::string shownText(std::string_view value);
+
 // Whether a file name ends in .svg (in any case); .png is the other choice for the envelope.
 bool namesSvgFile(std::string_view file);
 

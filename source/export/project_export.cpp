@@ -72,7 +72,7 @@ class Run {
 
  private:
   void fail(const std::string& line) {
-    std::fprintf(stderr, "kelm-export: %s\n", line.c_str());
+    std::fprintf(stderr, "kelm-export: %s\n", shownText(line).c_str());
     failed_ = projectFailed_ = true;
   }
 
@@ -127,7 +127,7 @@ class Run {
       if (row.files[f] != FileStatus::kNotFound) continue;
       const std::string path = fileIn(directory, kProjectFiles[f]);
       if (const std::string why = whyUnread(path); !why.empty()) {
-        std::fprintf(stderr, "kelm-export: cannot read %s: %s\n", path.c_str(), why.c_str());
+        std::fprintf(stderr, "kelm-export: cannot read %s: %s\n", shownText(path).c_str(), why.c_str());
       }
     }
     for (FileStatus s : row.files) {
@@ -141,7 +141,8 @@ class Run {
     projectFailed_ = false;
     const std::string& argument = options_.projects[selected_[k]];
     if (selected_.size() > 1) {
-      std::fprintf(stderr, "kelm-export: project %zu of %zu: %s\n", k + 1, selected_.size(), argument.c_str());
+      std::fprintf(stderr, "kelm-export: project %zu of %zu: %s\n", k + 1, selected_.size(),
+                   shownText(argument).c_str());
     }
     ProjectOutcome outcome;
     const std::optional<std::string> directory = projectDirectory(argument);
@@ -221,7 +222,10 @@ class Run {
     const Picture picture = drawEnvelopePicture(projectData, settings, planes, PictureFormats{!svg, svg});
     write(file, svg ? picture.svg : picture.png);
     const bool drawn = std::any_of(planes.begin(), planes.end(), [](const PlaneFigures& f) { return f.shaped; });
-    if (!drawn) std::fprintf(stderr, "kelm-export: note: %s has no curves: no current crosses any plane\n", file.c_str());
+    if (!drawn) {
+      std::fprintf(stderr, "kelm-export: note: %s has no curves: no current crosses any plane\n",
+                   shownText(file).c_str());
+    }
   }
 
   const ExportOptions& options_;

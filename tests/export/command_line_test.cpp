@@ -301,6 +301,20 @@ TEST(CommandLine, AnUnreadableFileSaysWhy) {
       << o.err;
 }
 
+TEST(CommandLine, MessagesStayOneLineAndAnEmptyEnvelopeSaysSo) {
+  TempDirectory scratch;
+  const Outcome missing = run({"--summary-csv", "s.csv", "/no/such\nproject"}, scratch.path());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("no such project directory: /no/such\\x0Aproject\n"), std::string::npos) << missing.err;
+  const fs::path p = scratch.path() / "p";
+  fs::copy(kSimple, p);
+  fs::remove(p / "klplt.res");
+  const Outcome empty = run({"--envelope", "e.png", p.string()}, scratch.path());
+  EXPECT_EQ(empty.status, 0) << empty.err;
+  EXPECT_NE(empty.err.find("e.png has no curves: no current crosses any plane"), std::string::npos) << empty.err;
+  EXPECT_TRUE(fs::exists(scratch.path() / "e.png"));
+}
+
 TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
   TempDirectory scratch;
   // A directory name with a comma, a quote, a hash and a byte that is not UTF-8.
