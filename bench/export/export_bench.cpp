@@ -120,6 +120,7 @@ void BM_WholeExport(benchmark::State& state) {
 void BM_SummaryScan(benchmark::State& state) {
   constexpr int kCopies = 2000;
   const fs::path scan = kOut / "scan";
+  fs::create_directories(scan);
   ExportOptions options;
   for (int k = 0; k < kCopies; ++k) {
     const fs::path copy = scan / ("p" + std::to_string(k));
