@@ -105,6 +105,17 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
   }
 }
 
+TEST(CommandLine, EveryNumberThatFitsThePlaneIsTaken) {
+  TempDirectory scratch;
+  for (const char* z : {"+5", "3.4028235e38", "-3.4028235e38", "+.5", "0x1p3"}) {
+    const Outcome o = run({"--z", z, "--summary-csv", "s.csv", kSimple}, scratch.path());
+    // Hexadecimal is not a number a user types; the others are.
+    EXPECT_EQ(o.status, std::string_view(z) == "0x1p3" ? 2 : 0) << z << o.err;
+  }
+  EXPECT_EQ(run({"--z", "3.5e38", "--summary-csv", "s.csv", kSimple}, scratch.path()).status, 2);
+  EXPECT_EQ(run({"--z", "+-5", "--summary-csv", "s.csv", kSimple}, scratch.path()).status, 2);
+}
+
 TEST(CommandLine, FailuresLeaveNoPartialFile) {
   TempDirectory scratch;
   const fs::path dir = scratch.path();

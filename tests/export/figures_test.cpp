@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "source/export/beam_figures_along_z.h"
+#include "source/export/figure_tables.h"
 
 namespace kelm::exporting {
 namespace {
@@ -115,6 +116,33 @@ TEST(Figures, NothingThroughThePlaneLeavesTheShapeUndefined) {
   const PlaneFigures noCurrent = figuresOf(*crossingsOf({{1, 0.1f, 0}, {2, 0.3f, 0}}), 1.0f, 0.0);
   EXPECT_FALSE(noCurrent.shaped);
   EXPECT_EQ(noCurrent.crossings, 2);
+}
+
+TEST(Figures, TheWaistIsWhereMostOfTheBeamStillIs) {
+  auto plane = [](float z, double magnitude, double rms) {
+    PlaneFigures f;
+    f.z = z;
+    f.shaped = true;
+    f.magnitude = magnitude;
+    f.rmsRadius = rms;
+    return f;
+  };
+  struct Case {
+    const char* what;
+    std::vector<PlaneFigures> planes;
+    float waist;
+  } cases[] = {
+      {"all there", {plane(1, 1.0, 3), plane(2, 1.0, 1), plane(3, 1.0, 2)}, 2},
+      // Half the beam gone at the narrowest plane: the narrowest of the rest.
+      {"beam lost", {plane(1, 1.0, 3), plane(2, 0.95, 2), plane(3, 0.5, 0.1)}, 2},
+      {"exactly 90 %", {plane(1, 1.0, 3), plane(2, 0.9, 2)}, 2},
+  };
+  for (const Case& c : cases) {
+    const auto waist = waistOf(c.planes);
+    ASSERT_TRUE(waist) << c.what;
+    EXPECT_EQ(waist->z, c.waist) << c.what;
+  }
+  EXPECT_FALSE(waistOf({PlaneFigures{}}));
 }
 
 TEST(Figures, BetaGamma) {
