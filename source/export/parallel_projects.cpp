@@ -51,9 +51,10 @@ std::string takeCaptured(int capture) {
   return text;
 }
 
-[[noreturn]] void runWorker(int worker, int jobs, std::size_t count, const ProjectWork& work, int out) {
-  const int capture = ::memfd_create("kelm-export-messages", 0);
-  if (capture < 0 || ::dup2(capture, STDERR_FILENO) < 0) ::_exit(3);
+// capture is shared with the parent, which reads what a worker that died had written.
+[[noreturn]] void runWorker(int worker, int jobs, std::size_t count, const ProjectWork& work, int out,
+                            int capture) {
+  if (::dup2(capture, STDERR_FILENO) < 0) ::_exit(3);
   for (std::size_t index = std::size_t(worker); index < count; index += std::size_t(jobs)) {
     ProjectOutcome outcome = work(index);
     outcome.messages = takeCaptured(capture) + outcome.messages;
@@ -69,6 +70,7 @@ std::string takeCaptured(int capture) {
 struct Worker {
   pid_t pid = -1;
   int fd = -1;
+  int capture = -1;  // its standard error
   std::string pending;  // bytes of records not complete yet
 };
 
@@ -100,18 +102,24 @@ void runProjects(std::size_t count, int jobs, const ProjectWork& work, const Out
   std::vector<Worker> workers(std::size_t(jobs), Worker{});
   for (int k = 0; k < jobs; ++k) {
     int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) break;
+    const int capture = ::memfd_create("kelm-export-messages", MFD_CLOEXEC);
+    if (capture < 0) break;
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+      ::close(capture);
+      break;
+    }
     const pid_t pid = ::fork();
     if (pid == 0) {
       ::close(ends[0]);
-      runWorker(k, jobs, count, work, ends[1]);
+      runWorker(k, jobs, count, work, ends[1], capture);
     }
     ::close(ends[1]);
     if (pid < 0) {
       ::close(ends[0]);
+      ::close(capture);
       break;
     }
-    workers[std::size_t(k)] = Worker{pid, ends[0], {}};
+    workers[std::size_t(k)] = Worker{pid, ends[0], capture, {}};
   }
   std::map<std::size_t, ProjectOutcome> done;
   std::size_t next = 0;
@@ -150,12 +158,21 @@ void runProjects(std::size_t count, int jobs, const ProjectWork& work, const Out
   for (const Worker& w : workers) {
     if (w.pid > 0) ::waitpid(w.pid, nullptr, 0);
   }
+  auto closeCaptures = [&] {
+    for (Worker& w : workers) {
+      if (w.capture >= 0) ::close(w.capture);
+      w.capture = -1;
+    }
+  };
   // Projects whose worker could not start or ended early are done here, or reported lost.
   while (next < count) {
     if (done.count(next) == 0) {
-      if (workers[next % std::size_t(jobs)].pid > 0) {
+      Worker& w = workers[next % std::size_t(jobs)];
+      if (w.pid > 0) {
         ProjectOutcome lost;
-        lost.messages = "kelm-export: project " + std::to_string(next + 1) + " was lost: its worker process ended\n";
+        // What the worker said before it ended, such as a run-time error, comes first.
+        if (w.capture >= 0) lost.messages = takeCaptured(w.capture);
+        lost.messages += "kelm-export: project " + std::to_string(next + 1) + " was lost: its worker process ended\n";
         lost.failed = true;
         done[next] = std::move(lost);
       } else {
@@ -164,6 +181,7 @@ void runProjects(std::size_t count, int jobs, const ProjectWork& work, const Out
     }
     handOn();
   }
+  closeCaptures();
 }
 
 }  // namespace kelm::exporting
