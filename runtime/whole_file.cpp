@@ -15,10 +15,10 @@ namespace kelm::runtime {
 namespace {
 
 constexpr std::string_view kTemporaryMark = ".kelm-";
-constexpr std::size_t kNameMax = 255;       // bytes of one name on the usual file systems
-constexpr std::size_t kRandomPart = 6;      // the XXXXXX of mkstemp
-constexpr int kMaxLinks = 40;               // as the kernel's own limit on a chain of links
-constexpr std::time_t kStaleAfter = 3600;   // seconds; a write never takes that long
+constexpr std::size_t kNameMax = 255;      // bytes of one name on the usual file systems
+constexpr std::size_t kRandomPart = 6;     // the XXXXXX of mkstemp
+constexpr int kMaxLinks = 40;              // as the kernel's own limit on a chain of links
+constexpr std::time_t kStaleAfter = 3600;  // seconds; a write never takes that long
 
 std::string failure(const std::string& path, int number) {
   return (path == "-" ? std::string("cannot write standard output") : "cannot write " + path) + ": " +

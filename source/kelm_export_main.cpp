@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
   std::string error;
   if (!exporting::readProjectList(line.options, error)) return usageError(error);
   // Nothing is written before every output is known not to be an input or another output.
-  if (const std::string unsafe = exporting::unsafeOutputs(line.options); !unsafe.empty()) return usageError(unsafe);
+  if (const std::string unsafe = exporting::unsafeOutputs(line.options); !unsafe.empty())
+    return usageError(unsafe);
   // Only pictures need Qt; without it a summary run can fork its workers safely.
   std::optional<window::OffscreenSession> qt;
   if (line.options.wantsProjectOutputs()) qt.emplace(argc, argv);

@@ -22,8 +22,8 @@ namespace kelm::exporting {
 namespace {
 
 namespace fs = std::filesystem;
-using runtime::writeWholeFile;
 using klplot::projectData;
+using runtime::writeWholeFile;
 
 const fs::path kFull = fs::path(KELM_EXAMPLES_DIR) / "full";
 const fs::path kOut = fs::temp_directory_path() / ("kelm-bench-export-" + std::to_string(::getpid()));
@@ -64,7 +64,8 @@ void BM_PrintedPagesPdf(benchmark::State& state) {
 void BM_FiguresCsv(benchmark::State& state) {
   for (auto _ : state) {
     const auto planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, int(state.range(0)));
-    write("figures.csv", figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), {}, true));
+    write("figures.csv",
+          figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), {}, true));
   }
   state.SetLabel(std::to_string(state.range(0)) + " planes");
 }
@@ -124,14 +125,16 @@ void BM_SummaryScan(benchmark::State& state) {
   ExportOptions options;
   for (int k = 0; k < kCopies; ++k) {
     const fs::path copy = scan / ("p" + std::to_string(k));
-    if (!fs::exists(copy)) fs::copy(fs::path(KELM_EXAMPLES_DIR) / "simple", copy, fs::copy_options::recursive);
+    if (!fs::exists(copy))
+      fs::copy(fs::path(KELM_EXAMPLES_DIR) / "simple", copy, fs::copy_options::recursive);
     options.projects.push_back(copy.string());
   }
   options.summaryCsv = (kOut / "summary.csv").string();
   options.jobs = int(state.range(0));
   const QuietStderr quiet;
   for (auto _ : state) benchmark::DoNotOptimize(runExport(options));
-  state.counters["rows/s"] = benchmark::Counter(double(kCopies) * double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["rows/s"] =
+      benchmark::Counter(double(kCopies) * double(state.iterations()), benchmark::Counter::kIsRate);
   state.SetLabel(std::to_string(options.jobs) + (options.jobs == 1 ? " job" : " jobs"));
 }
 

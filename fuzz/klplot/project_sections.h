@@ -25,7 +25,8 @@ inline void writeSections(std::string_view input) {
   };
   while (at < input.size()) {
     const std::size_t lineEnd = input.find('\n', at);
-    const std::string_view line = input.substr(at, lineEnd == std::string_view::npos ? lineEnd : lineEnd - at);
+    const std::string_view line =
+        input.substr(at, lineEnd == std::string_view::npos ? lineEnd : lineEnd - at);
     for (std::string_view name : kFiles) {
       if (line.size() != name.size() + 2 || line.substr(0, 2) != "%%" || line.substr(2) != name) continue;
       flush(at > 0 ? at - 1 : 0);  // the line end before a header belongs to the header

@@ -12,7 +12,8 @@ constexpr double kOnAxis = 1e-4;  // mm: a point of a line this close to r = 0 i
 
 AxisPotential::AxisPotential(std::vector<std::pair<double, double>> samples) : samples_(std::move(samples)) {
   std::erase_if(samples_, [](const auto& s) { return !std::isfinite(s.first) || !std::isfinite(s.second); });
-  std::stable_sort(samples_.begin(), samples_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(samples_.begin(), samples_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 AxisPotential AxisPotential::fromEquipotentials(const klplot::ProjectData& d) {
@@ -48,7 +49,9 @@ AxisPotential AxisPotential::with(double z, double potential) const {
   return AxisPotential(std::move(samples));
 }
 
-double AxisPotential::levelStep() const { return samples_.size() < 2 ? 0.0 : samples_[1].second - samples_[0].second; }
+double AxisPotential::levelStep() const {
+  return samples_.size() < 2 ? 0.0 : samples_[1].second - samples_[0].second;
+}
 
 BeamEnergy::BeamEnergy(const klplot::ProjectData& d, std::optional<double> voltage)
     : axis_(AxisPotential::fromEquipotentials(d)), voltage_(voltage) {

@@ -65,8 +65,9 @@ Ranking rankOf(const klplot::Crossings& c, const Means& m) {
     ranking.invariant[std::size_t(k)] = std::isnan(j) ? HUGE_VAL : j;
   }
   std::iota(ranking.order.begin(), ranking.order.end(), 1);
-  std::stable_sort(ranking.order.begin(), ranking.order.end(),
-                   [&](int a, int b) { return ranking.invariant[std::size_t(a)] < ranking.invariant[std::size_t(b)]; });
+  std::stable_sort(ranking.order.begin(), ranking.order.end(), [&](int a, int b) {
+    return ranking.invariant[std::size_t(a)] < ranking.invariant[std::size_t(b)];
+  });
   return ranking;
 }
 

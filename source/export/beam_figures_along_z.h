@@ -32,10 +32,10 @@ struct PlaneFigures {
   double field = 0.0;      // G on the axis
   // Only where the plane carries current (magnitude > 0); the moments need it as divisor.
   bool shaped = false;
-  double rmsRadius = 0.0;     // sqrt(<r^2>), mm
-  double centroidR = 0.0;     // <r>, mm
-  double centroidSlope = 0.0; // <r'>, mrad
-  double divergence = 0.0;    // sqrt(<x'^2>), mrad
+  double rmsRadius = 0.0;      // sqrt(<r^2>), mm
+  double centroidR = 0.0;      // <r>, mm
+  double centroidSlope = 0.0;  // <r'>, mrad
+  double divergence = 0.0;     // sqrt(<x'^2>), mrad
   Emittances emittance;
   bool hasTwiss = false;  // where the rms emittance is above 0
   Twiss twiss;

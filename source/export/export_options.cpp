@@ -297,8 +297,8 @@ bool readProjectList(ExportOptions& options, std::string& error) {
       return false;
     }
     if (tooLong) {
-      error = "the project list " + shownText(from) + " holds a path longer than " + std::to_string(kMaxPath) +
-              " bytes";
+      error = "the project list " + shownText(from) + " holds a path longer than " +
+              std::to_string(kMaxPath) + " bytes";
       return false;
     }
     if (tooMany) {

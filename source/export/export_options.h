@@ -9,7 +9,7 @@
 namespace kelm::exporting {
 
 struct ExportOptions {
-  std::vector<std::string> projects;  // directories, or files in them, as given
+  std::vector<std::string> projects;        // directories, or files in them, as given
   std::optional<std::string> projectsFrom;  // a list of more projects, "-" for standard input
   bool nulSeparated = false;                // that list separated by NUL bytes, not lines
 

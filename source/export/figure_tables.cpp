@@ -60,7 +60,8 @@ const Column kShape[] = {
 const Column kNormalized[] = {
     {"emittance_rms_x_norm", "L mrad", false, [](const PlaneFigures& f) { return f.emittance.rms; }},
     {"emittance_4rms_x_norm", "L mrad", false, [](const PlaneFigures& f) { return 4.0 * f.emittance.rms; }},
-    {"emittance_core90_rms_x_norm", "L mrad", false, [](const PlaneFigures& f) { return f.emittance.coreRms; }},
+    {"emittance_core90_rms_x_norm", "L mrad", false,
+     [](const PlaneFigures& f) { return f.emittance.coreRms; }},
 };
 
 void addNames(CsvLine& header, const std::string& prefix, std::span<const Column> columns, TableUnits units) {
@@ -69,7 +70,8 @@ void addNames(CsvLine& header, const std::string& prefix, std::span<const Column
 
 void addValues(CsvLine& line, const PlaneFigures& f, std::span<const Column> columns, bool present,
                double factor = 1.0) {
-  for (const Column& c : columns) line.addIf(present && f.shaped && (!c.needsTwiss || f.hasTwiss), c.value(f) * factor);
+  for (const Column& c : columns)
+    line.addIf(present && f.shaped && (!c.needsTwiss || f.hasTwiss), c.value(f) * factor);
 }
 
 void addEnergyNames(CsvLine& header, const std::string& prefix, TableUnits units) {
@@ -90,7 +92,10 @@ std::string figuresCsv(const std::vector<PlaneFigures>& planes, const BeamEnergy
   std::string text;
   if (header) {
     CsvLine names;
-    names.add(named("", "z", "L", units)).add("crossings").add("current [A]").add(named("", "r_max", "L", units));
+    names.add(named("", "z", "L", units))
+        .add("crossings")
+        .add("current [A]")
+        .add(named("", "r_max", "L", units));
     addNames(names, "", kShape, units);
     names.add("axial_field [G]");
     addEnergyNames(names, "", units);
@@ -111,7 +116,12 @@ std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& 
                          bool header) {
   std::string text;
   if (header) {
-    text += CsvLine().add("trajectory").add(named("", "r", "L", units)).add("slope [rad]").add("current [A]").text();
+    text += CsvLine()
+                .add("trajectory")
+                .add(named("", "r", "L", units))
+                .add("slope [rad]")
+                .add("current [A]")
+                .text();
   }
   for (int k = 1; k <= c.count; ++k) {
     text += CsvLine()
@@ -178,7 +188,8 @@ std::string summaryLine(const SummaryRow& row) {
   addEnergyValues(line, waist, row.waistEnergy, hasWaist);
   const PlaneFigures& f = row.atZ;
   line.addIf(inMm, f.z).add(f.crossings).add(f.current);
-  line.addIf(row.largestCurrent > 0.0, f.magnitude / row.largestCurrent).addIf(inMm && f.crossings > 0, f.rMax);
+  line.addIf(row.largestCurrent > 0.0, f.magnitude / row.largestCurrent)
+      .addIf(inMm && f.crossings > 0, f.rMax);
   addValues(line, f, kShape, inMm);
   addEnergyValues(line, f, row.energyAtZ, inMm);
   return line.text();
@@ -202,13 +213,17 @@ std::string escapedText(std::string_view text) {
       continue;
     }
     // A whole UTF-8 sequence of 2 to 4 bytes (no overlong form, no surrogate) stays as it is.
-    const std::size_t length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    const std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
+                               : c >= 0xE0 && c <= 0xEF ? 3
+                               : c >= 0xF0 && c <= 0xF4 ? 4
+                                                        : 0;
     bool whole = length > 0 && i + length <= text.size();
-    for (std::size_t k = 1; whole && k < length; ++k) whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+    for (std::size_t k = 1; whole && k < length; ++k)
+      whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
     if (whole && length >= 3) {
       const auto second = static_cast<unsigned char>(text[i + 1]);
-      whole = !(c == 0xE0 && second < 0xA0) && !(c == 0xED && second >= 0xA0) && !(c == 0xF0 && second < 0x90) &&
-              !(c == 0xF4 && second >= 0x90);
+      whole = !(c == 0xE0 && second < 0xA0) && !(c == 0xED && second >= 0xA0) &&
+              !(c == 0xF0 && second < 0x90) && !(c == 0xF4 && second >= 0x90);
     }
     if (whole) {
       out.append(text.substr(i, length));

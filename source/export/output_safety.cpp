@@ -95,7 +95,8 @@ std::string unsafeOutputs(const ExportOptions& options) {
     for (std::size_t j = 0; j < k; ++j) {
       // The same device twice is harmless (/dev/null); the same file twice loses the first.
       if (places[j] == places[k] && !places[k].characterDevice) {
-        return out.option + " " + out.path + " is also the file of " + outputs[j].option + " " + outputs[j].path;
+        return out.option + " " + out.path + " is also the file of " + outputs[j].option + " " +
+               outputs[j].path;
       }
     }
   }

@@ -11,7 +11,7 @@
 namespace kelm::exporting {
 
 // The files of a project directory that kelm-export or KELM read, and no output may be.
-inline constexpr const char* kProjectInputs[] = {"geom.dat", "klplt.res", "mag.dat",   "pot.dat",
+inline constexpr const char* kProjectInputs[] = {"geom.dat", "klplt.res",   "mag.dat",   "pot.dat",
                                                  "geom.cod", "klinput.dat", "potmap.dat"};
 
 // The directory a PROJECT names, as the user spelled it: itself, or the one of a file in it;

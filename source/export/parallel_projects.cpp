@@ -59,7 +59,8 @@ std::string takeCaptured(int capture) {
     ProjectOutcome outcome = work(index);
     outcome.messages = takeCaptured(capture) + outcome.messages;
     const RecordHead head{index, outcome.messages.size(), outcome.row.size(), outcome.failed ? 1u : 0u};
-    if (!writeAll(out, &head, sizeof head) || !writeAll(out, outcome.messages.data(), outcome.messages.size()) ||
+    if (!writeAll(out, &head, sizeof head) ||
+        !writeAll(out, outcome.messages.data(), outcome.messages.size()) ||
         !writeAll(out, outcome.row.data(), outcome.row.size())) {
       ::_exit(4);
     }
@@ -70,7 +71,7 @@ std::string takeCaptured(int capture) {
 struct Worker {
   pid_t pid = -1;
   int fd = -1;
-  int capture = -1;  // its standard error
+  int capture = -1;     // its standard error
   std::string pending;  // bytes of records not complete yet
 };
 
@@ -172,7 +173,8 @@ void runProjects(std::size_t count, int jobs, const ProjectWork& work, const Out
         ProjectOutcome lost;
         // What the worker said before it ended, such as a run-time error, comes first.
         if (w.capture >= 0) lost.messages = takeCaptured(w.capture);
-        lost.messages += "kelm-export: project " + std::to_string(next + 1) + " was lost: its worker process ended\n";
+        lost.messages +=
+            "kelm-export: project " + std::to_string(next + 1) + " was lost: its worker process ended\n";
         lost.failed = true;
         done[next] = std::move(lost);
       } else {

@@ -55,11 +55,13 @@ class Run {
 
   int exportAll() {
     // This run's share of the list: every shards-th project from shard.
-    for (std::size_t p = std::size_t(options_.shard); p < options_.projects.size(); p += std::size_t(options_.shards)) {
+    for (std::size_t p = std::size_t(options_.shard); p < options_.projects.size();
+         p += std::size_t(options_.shards)) {
       selected_.push_back(p);
     }
     std::string summary = options_.summaryCsv && options_.header ? summaryHeader() : "";
-    const int jobs = options_.jobs > 0 ? options_.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
+    const int jobs =
+        options_.jobs > 0 ? options_.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
     runProjects(
         selected_.size(), options_.summaryCsv ? jobs : 1, [this](std::size_t k) { return exportProject(k); },
         [&](std::size_t, ProjectOutcome&& outcome) {
@@ -76,7 +78,8 @@ class Run {
     failed_ = projectFailed_ = true;
   }
 
-  void write(const std::string& path, const std::string& bytes, const char* whyEmpty = "the picture could not be made") {
+  void write(const std::string& path, const std::string& bytes,
+             const char* whyEmpty = "the picture could not be made") {
     std::string error;
     if (bytes.empty())
       fail("cannot write " + path + ": " + whyEmpty);
@@ -217,11 +220,13 @@ class Run {
     }
   }
 
-  void writeEnvelope(const std::string& file, const ViewSettings& settings, const std::vector<PlaneFigures>& planes) {
+  void writeEnvelope(const std::string& file, const ViewSettings& settings,
+                     const std::vector<PlaneFigures>& planes) {
     const bool svg = namesSvgFile(file);
     const Picture picture = drawEnvelopePicture(projectData, settings, planes, PictureFormats{!svg, svg});
     write(file, svg ? picture.svg : picture.png);
-    const bool drawn = std::any_of(planes.begin(), planes.end(), [](const PlaneFigures& f) { return f.shaped; });
+    const bool drawn =
+        std::any_of(planes.begin(), planes.end(), [](const PlaneFigures& f) { return f.shaped; });
     if (!drawn) {
       std::fprintf(stderr, "kelm-export: note: %s has no curves: no current crosses any plane\n",
                    shownText(file).c_str());

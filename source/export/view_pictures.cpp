@@ -64,10 +64,11 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
     klplot::drawGeometryView(klplot::screenViewContext(), data, klplot::GeometryToggles{});
     drawMarker(beamColumnOf(z));
   }));
-  pictures.push_back(draw(kViewNames[1], klplot::cathodeViewSurface(settings.width, settings.height), formats, [&] {
-    klplot::copyCathodeRadii(data);
-    klplot::drawCathodeView(klplot::screenViewContext(), data);
-  }));
+  pictures.push_back(
+      draw(kViewNames[1], klplot::cathodeViewSurface(settings.width, settings.height), formats, [&] {
+        klplot::copyCathodeRadii(data);
+        klplot::drawCathodeView(klplot::screenViewContext(), data);
+      }));
   pictures.push_back(draw(kViewNames[2], wide, formats, [&] {
     klplot::drawFieldView(klplot::screenViewContext(), data);
     drawMarker(fieldColumnOf(z));

@@ -56,10 +56,12 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
   Outcome help = run({"--png", "x", "--help"}, scratch.path());
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  for (const char* word :
-       {"--png", "--svg", "--figures-csv", "--crossings-csv", "--envelope", "--summary-csv", "--size", "--z",
-        "--divisions", "--steps", "--voltage", "--version", "--projects-from", "--null", "--shard", "--jobs",
-        "--no-header", "r_rms", "emittance_rms_x", "emittance_core90_rms_x", "beta*gamma", "Exit status"}) {
+  for (const char* word : {"--png",           "--svg",         "--figures-csv",   "--crossings-csv",
+                           "--envelope",      "--summary-csv", "--size",          "--z",
+                           "--divisions",     "--steps",       "--voltage",       "--version",
+                           "--projects-from", "--null",        "--shard",         "--jobs",
+                           "--no-header",     "r_rms",         "emittance_rms_x", "emittance_core90_rms_x",
+                           "beta*gamma",      "Exit status"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
   Outcome version = run({"--version"}, scratch.path());
@@ -223,7 +225,8 @@ TEST(CommandLine, OutputsThroughStreamsLinksAndKeptPermissions) {
   EXPECT_EQ(out.status, 0) << out.err;
   EXPECT_TRUE(out.out.starts_with("directory,geom_dat,")) << out.out;
   const std::string program = KELM_EXPORT_PROGRAM;
-  const int closed = std::system(("'" + program + "' --summary-csv - '" + kSimple + "' >&- 2>closed.err").c_str());
+  const int closed =
+      std::system(("'" + program + "' --summary-csv - '" + kSimple + "' >&- 2>closed.err").c_str());
   EXPECT_EQ(WEXITSTATUS(closed), 1);
   EXPECT_NE(TempDirectory::readFile("closed.err").find("cannot write standard output"), std::string::npos);
   // A reader of standard error that goes away early does not stop the outputs.
@@ -316,13 +319,15 @@ TEST(CommandLine, MessagesStayOneLineAndAnEmptyEnvelopeSaysSo) {
   TempDirectory scratch;
   const Outcome missing = run({"--summary-csv", "s.csv", "/no/such\nproject"}, scratch.path());
   EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("no such project directory: /no/such\\x0Aproject\n"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find("no such project directory: /no/such\\x0Aproject\n"), std::string::npos)
+      << missing.err;
   const fs::path p = scratch.path() / "p";
   fs::copy(kSimple, p);
   fs::remove(p / "klplt.res");
   const Outcome empty = run({"--envelope", "e.png", p.string()}, scratch.path());
   EXPECT_EQ(empty.status, 0) << empty.err;
-  EXPECT_NE(empty.err.find("e.png has no curves: no current crosses any plane"), std::string::npos) << empty.err;
+  EXPECT_NE(empty.err.find("e.png has no curves: no current crosses any plane"), std::string::npos)
+      << empty.err;
   EXPECT_TRUE(fs::exists(scratch.path() / "e.png"));
 }
 
@@ -333,17 +338,20 @@ TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
   fs::copy(kSimple, odd);
   const Outcome o = run({"--figures-csv", "f.csv", "--crossings-csv", "c.csv", odd.string()}, scratch.path());
   ASSERT_EQ(o.status, 0) << o.err;
-  ASSERT_EQ(run({"--summary-csv", "s.csv", "--voltage", "10000", odd.string(), kSimple}, scratch.path()).status, 0);
-  TempDirectory::writeFile("check.py",
-                           "import sys, pandas, numpy\n"
-                           "for name in ['f.csv', 'c.csv', 's.csv']:\n"
-                           "    frame = pandas.read_csv(name)\n"
-                           "    array = numpy.genfromtxt(name, delimiter=',', names=True)\n"
-                           "    assert len(frame) == len(array) > 0, name\n"
-                           "    assert len(frame.columns) == len(array.dtype.names), name\n"
-                           "s = pandas.read_csv('s.csv')\n"
-                           "assert s['directory'][0].endswith('odd\\\\x2C \\\\x22dir\\\\x22 \\\\x231 \\\\xFF'), s['directory'][0]\n"
-                           "assert abs(s['perveance [uP]'][1] - s['total_current [A]'][1] / 10000 ** 1.5 * 1e6) < 1e-9\n");
+  ASSERT_EQ(
+      run({"--summary-csv", "s.csv", "--voltage", "10000", odd.string(), kSimple}, scratch.path()).status, 0);
+  TempDirectory::writeFile(
+      "check.py",
+      "import sys, pandas, numpy\n"
+      "for name in ['f.csv', 'c.csv', 's.csv']:\n"
+      "    frame = pandas.read_csv(name)\n"
+      "    array = numpy.genfromtxt(name, delimiter=',', names=True)\n"
+      "    assert len(frame) == len(array) > 0, name\n"
+      "    assert len(frame.columns) == len(array.dtype.names), name\n"
+      "s = pandas.read_csv('s.csv')\n"
+      "assert s['directory'][0].endswith('odd\\\\x2C \\\\x22dir\\\\x22 \\\\x231 \\\\xFF'), "
+      "s['directory'][0]\n"
+      "assert abs(s['perveance [uP]'][1] - s['total_current [A]'][1] / 10000 ** 1.5 * 1e6) < 1e-9\n");
   EXPECT_EQ(std::system("/usr/bin/python3 check.py"), 0);
 }
 

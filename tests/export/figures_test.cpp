@@ -84,7 +84,8 @@ TEST(Figures, EllipseFiguresOfAnUncorrelatedBeam) {
   // Four crossings of 1 A at (+-1 mm, 0) and (0, +-1 mrad) folded to r >= 0 by their slope's
   // sign: <r^2> = 0.5 mm^2, <r'^2> = 0.5 mrad^2, <rr'> = 0, so per plane <x^2> = 0.25,
   // <x'^2> = 0.25 and emittance_rms_x = 0.25 mm mrad, beta = 1 mm/mrad, alpha = 0.
-  const PlaneFigures f = figuresOf(*crossingsOf({{1, 0, 1}, {1, 0, 1}, {0, 0.001f, 1}, {0, -0.001f, 1}}), 0.0f, 0.0);
+  const PlaneFigures f =
+      figuresOf(*crossingsOf({{1, 0, 1}, {1, 0, 1}, {0, 0.001f, 1}, {0, -0.001f, 1}}), 0.0f, 0.0);
   ASSERT_TRUE(f.hasTwiss);
   EXPECT_NEAR(f.emittance.rms, 0.25, 1e-6);  // slopes in single precision
   EXPECT_NEAR(f.twiss.beta, 1.0, 1e-6);

@@ -48,7 +48,8 @@ TEST(ParallelProjects, RowsInListOrderAndADeadWorkerReported) {
     if (c.jobs > 1 && c.dies < kCount) {
       // The dying worker's last words come before the line that reports it lost.
       const std::string last = "message of " + std::to_string(c.dies) + "\n";
-      EXPECT_NE(said.find(last + "kelm-export: project " + std::to_string(c.dies + 1) + " was lost"), std::string::npos)
+      EXPECT_NE(said.find(last + "kelm-export: project " + std::to_string(c.dies + 1) + " was lost"),
+                std::string::npos)
           << said;
     }
     if (c.jobs > 1) {

@@ -37,7 +37,9 @@ struct Table {
     EXPECT_NE(at, header.end()) << name;
     return std::size_t(at - header.begin());
   }
-  const std::string& cell(std::size_t row, const std::string& name) const { return rows.at(row).at(column(name)); }
+  const std::string& cell(std::size_t row, const std::string& name) const {
+    return rows.at(row).at(column(name));
+  }
 };
 
 Row fieldsOf(const std::string& line) {
@@ -128,7 +130,8 @@ TEST_F(Tables, NormalizedEmittanceStaysFlatWhileTheBeamGainsEnergy) {
   // fall as the emittance does.
   load(kExamples / "full");
   const std::vector<float> planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, 12);
-  const Table t = tableOf(figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), TableUnits{}, true));
+  const Table t =
+      tableOf(figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), TableUnits{}, true));
   std::vector<double> rms, normalized;
   for (std::size_t j = 0; j < t.rows.size(); ++j) {
     if (t.cell(j, "energy_source") != "pot.dat" || t.cell(j, "emittance_rms_x [mm mrad]").empty() ||
@@ -155,7 +158,9 @@ TEST_F(Tables, NormalizedEmittanceTakesTheLocalEnergyFromTheAxisPotential) {
   struct Case {
     double z;
     EnergySource source;
-  } cases[] = {{0.0, EnergySource::kNone}, {firstLineOnAxis, EnergySource::kEquipotentials}, {1e6, EnergySource::kNone}};
+  } cases[] = {{0.0, EnergySource::kNone},
+               {firstLineOnAxis, EnergySource::kEquipotentials},
+               {1e6, EnergySource::kNone}};
   for (const Case& c : cases) {
     const LocalEnergy e = energy.at(c.z);
     EXPECT_EQ(e.source, c.source) << c.z;
@@ -179,22 +184,27 @@ TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
     // The middle of 201 planes is the default plane; its row must print as the view does.
     const std::vector<float> planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, 201);
     ASSERT_EQ(planes[100], z);
-    const Table t =
-        tableOf(figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), TableUnits{}, true));
+    const Table t = tableOf(
+        figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), TableUnits{}, true));
     auto cell = [&](const char* name) { return t.cell(100, name); };
     auto field = [](std::string_view format, double value, std::size_t width) {
       std::string text(width, ' ');
       (void)records::writeInternal(std::span<char>(text), format, value);
       return text;
     };
-    EXPECT_EQ(printed[2], "Rmax = " + field("(F7.2)", numberOf<float>(cell("r_max [mm]")), 7) + " mm") << project;
-    EXPECT_EQ(printed[3], "Zcross = " + field("(F6.1)", numberOf<float>(cell("z [mm]")), 7) + " mm") << project;
-    EXPECT_EQ(printed[4], "Current = " + field("(F7.2)", numberOf<double>(cell("current [A]")), 7) + " A") << project;
+    EXPECT_EQ(printed[2], "Rmax = " + field("(F7.2)", numberOf<float>(cell("r_max [mm]")), 7) + " mm")
+        << project;
+    EXPECT_EQ(printed[3], "Zcross = " + field("(F6.1)", numberOf<float>(cell("z [mm]")), 7) + " mm")
+        << project;
+    EXPECT_EQ(printed[4], "Current = " + field("(F7.2)", numberOf<double>(cell("current [A]")), 7) + " A")
+        << project;
     EXPECT_EQ(printed[5],
-              "Emittance = " + field("(F7.4)", numberOf<double>(cell("emittance_phase_plane [mm mrad]")) / 1000, 7) +
+              "Emittance = " +
+                  field("(F7.4)", numberOf<double>(cell("emittance_phase_plane [mm mrad]")) / 1000, 7) +
                   " mm*rad")
         << project;
-    EXPECT_EQ(printed[6], "Magnetic field = " + field("(F12.4)", numberOf<double>(cell("axial_field [G]")), 15) + " Gs")
+    EXPECT_EQ(printed[6],
+              "Magnetic field = " + field("(F12.4)", numberOf<double>(cell("axial_field [G]")), 15) + " Gs")
         << project;
   }
 }
