@@ -1,31 +1,54 @@
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <thread>
 
 #include "runtime/fp_traps.h"
 #include "source/export/export_options.h"
+#include "source/export/output_safety.h"
 #include "source/export/project_export.h"
 #include "window/offscreen.h"
 
 using namespace kelm;
 
+namespace {
+
+int usageError(const std::string& error) {
+  std::fprintf(stderr, "kelm-export: %s (see kelm-export --help)\n", exporting::shownText(error).c_str());
+  return 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // A reader that goes away (| head) is an error of that one write, not the end of the run.
+  std::signal(SIGPIPE, SIG_IGN);
   // Help, version and usage errors are answered before Qt starts, so they need no display.
-  const exporting::CommandLine line = exporting::parseCommandLine(argc, argv);
+  exporting::CommandLine line = exporting::parseCommandLine(argc, argv);
   switch (line.request) {
     case exporting::Request::kHelp:
       std::fputs(exporting::helpText().c_str(), stdout);
-      return 0;
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case exporting::Request::kDefinitions:
+      std::fputs(exporting::definitionsText().c_str(), stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
     case exporting::Request::kVersion:
       std::fputs(exporting::versionText().c_str(), stdout);
-      return 0;
+      return std::fflush(stdout) == 0 ? 0 : 1;
     case exporting::Request::kUsageError:
-      std::fprintf(stderr, "kelm-export: %s (see kelm-export --help)\n", line.error.c_str());
-      return 2;
+      return usageError(line.error);
     case exporting::Request::kExport:
       break;
   }
-  window::OffscreenSession qt(argc, argv);
+  std::string error;
+  if (!exporting::readProjectList(line.options, error)) return usageError(error);
+  // Nothing is written before every output is known not to be an input or another output.
+  if (const std::string unsafe = exporting::unsafeOutputs(line.options); !unsafe.empty())
+    return usageError(unsafe);
+  // Only pictures need Qt; without it a summary run can fork its workers safely.
+  std::optional<window::OffscreenSession> qt;
+  if (line.options.wantsProjectOutputs()) qt.emplace(argc, argv);
   int status = 1;
   // The export runs as kelm's program thread does: floating-point faults stop it.
   std::thread([&] {

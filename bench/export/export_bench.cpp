@@ -1,6 +1,7 @@
 // kelm-export on the full example project, each step on its own and the whole run: loading,
 // the four views as PNG and as SVG, the printed pages as PDF, the envelope, the figures along
-// z (default and 1000 planes) and the crossings, each written to a file.
+// z (default and 1000 planes) and the crossings, each written to a file; and the summary of a
+// scan of 2000 projects in one and in two processes.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,8 +22,8 @@ namespace kelm::exporting {
 namespace {
 
 namespace fs = std::filesystem;
-using runtime::writeWholeFile;
 using klplot::projectData;
+using runtime::writeWholeFile;
 
 const fs::path kFull = fs::path(KELM_EXAMPLES_DIR) / "full";
 const fs::path kOut = fs::temp_directory_path() / ("kelm-bench-export-" + std::to_string(::getpid()));
@@ -63,7 +64,8 @@ void BM_PrintedPagesPdf(benchmark::State& state) {
 void BM_FiguresCsv(benchmark::State& state) {
   for (auto _ : state) {
     const auto planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, int(state.range(0)));
-    write("figures.csv", figuresCsv(figuresAlong(projectData, planes), "full", std::nullopt));
+    write("figures.csv",
+          figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), {}, true));
   }
   state.SetLabel(std::to_string(state.range(0)) + " planes");
 }
@@ -80,12 +82,30 @@ void BM_CrossingsCsv(benchmark::State& state) {
   auto crossings = std::make_unique<klplot::Crossings>();
   for (auto _ : state) {
     klplot::findCrossings(projectData, fullHd().z, *crossings);
-    write("crossings.csv", crossingsCsv(*crossings, projectData, fullHd().z, "full"));
+    write("crossings.csv", crossingsCsv(*crossings, projectData, {}, true));
   }
 }
 
-// As `kelm-export --png --svg --pdf --figures-csv examples/full`, loading included; its lines
-// on standard error are set aside meanwhile.
+// Standard error set aside while a run reports its lines there.
+class QuietStderr {
+ public:
+  QuietStderr() {
+    std::fflush(stderr);
+    ::dup2(null_, 2);
+  }
+  ~QuietStderr() {
+    ::dup2(saved_, 2);
+    ::close(null_);
+    ::close(saved_);
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_ = ::dup(2), null_ = ::open("/dev/null", O_WRONLY);
+};
+
+// As `kelm-export --png --svg --pdf --figures-csv examples/full`, loading included.
 void BM_WholeExport(benchmark::State& state) {
   ExportOptions options;
   options.projects = {kFull.string()};
@@ -93,13 +113,29 @@ void BM_WholeExport(benchmark::State& state) {
   options.svgDir = (kOut / "svg").string();
   options.pdfFile = (kOut / "whole.pdf").string();
   options.figuresCsv = (kOut / "whole.csv").string();
-  std::fflush(stderr);
-  const int saved = ::dup(2), null = ::open("/dev/null", O_WRONLY);
-  ::dup2(null, 2);
+  const QuietStderr quiet;
   for (auto _ : state) benchmark::DoNotOptimize(runExport(options));
-  ::dup2(saved, 2);
-  ::close(null);
-  ::close(saved);
+}
+
+// As `kelm-export --jobs N --summary-csv` over 2000 copies of examples/simple.
+void BM_SummaryScan(benchmark::State& state) {
+  constexpr int kCopies = 2000;
+  const fs::path scan = kOut / "scan";
+  fs::create_directories(scan);
+  ExportOptions options;
+  for (int k = 0; k < kCopies; ++k) {
+    const fs::path copy = scan / ("p" + std::to_string(k));
+    if (!fs::exists(copy))
+      fs::copy(fs::path(KELM_EXAMPLES_DIR) / "simple", copy, fs::copy_options::recursive);
+    options.projects.push_back(copy.string());
+  }
+  options.summaryCsv = (kOut / "summary.csv").string();
+  options.jobs = int(state.range(0));
+  const QuietStderr quiet;
+  for (auto _ : state) benchmark::DoNotOptimize(runExport(options));
+  state.counters["rows/s"] =
+      benchmark::Counter(double(kCopies) * double(state.iterations()), benchmark::Counter::kIsRate);
+  state.SetLabel(std::to_string(options.jobs) + (options.jobs == 1 ? " job" : " jobs"));
 }
 
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
@@ -109,6 +145,8 @@ BENCHMARK(BM_FiguresCsv)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Envelope)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrossingsCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeExport)->Unit(benchmark::kMillisecond);
+// Wall time: the workers' CPU time is not the benchmark process's.
+BENCHMARK(BM_SummaryScan)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
 }  // namespace
 }  // namespace kelm::exporting

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   });
   const std::vector<exporting::PlaneFigures> figures = exporting::figuresAlong(d, planes);
-  if (exporting::figuresCsv(figures, "fuzz", 1000.0).empty()) std::abort();
+  if (exporting::figuresCsv(figures, exporting::BeamEnergy(d, 1000.0), {}, true).empty()) std::abort();
   fedisableexcept(FE_ALL_EXCEPT);
   feclearexcept(FE_ALL_EXCEPT);
   return 0;

@@ -20,42 +20,14 @@
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 #include "fuzz/klplot/counting_canvas.h"
+#include "fuzz/klplot/project_sections.h"
 #include "fuzz/klplot/loaded_project_views.h"
 
 namespace {
 
 using namespace kelm::klplot;
 
-constexpr std::array<std::string_view, 4> kFiles = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
 constexpr std::int32_t kWidth = 1920, kHeight = 1080, kTextHeight = 28;
-
-// Each section of the input becomes its file; a file without a section is removed.
-void writeSections(std::string_view input) {
-  for (std::string_view name : kFiles) std::remove(std::string(name).c_str());
-  std::size_t at = 0;
-  std::string_view file;
-  std::size_t contentStart = 0;
-  auto flush = [&](std::size_t end) {
-    if (file.empty()) return;
-    if (std::FILE* out = std::fopen(std::string(file).c_str(), "wb")) {
-      std::fwrite(input.data() + contentStart, 1, end > contentStart ? end - contentStart : 0, out);
-      std::fclose(out);
-    }
-  };
-  while (at < input.size()) {
-    const std::size_t lineEnd = input.find('\n', at);
-    const std::string_view line = input.substr(at, lineEnd == std::string_view::npos ? lineEnd : lineEnd - at);
-    for (std::string_view name : kFiles) {
-      if (line.size() != name.size() + 2 || line.substr(0, 2) != "%%" || line.substr(2) != name) continue;
-      flush(at > 0 ? at - 1 : 0);  // the line end before a header belongs to the header
-      file = name;
-      contentStart = lineEnd == std::string_view::npos ? input.size() : lineEnd + 1;
-    }
-    if (lineEnd == std::string_view::npos) break;
-    at = lineEnd + 1;
-  }
-  flush(input.size());
-}
 
 }  // namespace
 
@@ -69,7 +41,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  writeSections(std::string_view(reinterpret_cast<const char*>(data), size));
+  kelm::fuzzing::writeSections(std::string_view(reinterpret_cast<const char*>(data), size));
   // As on the program thread, but only while our code runs: the fuzzer's own arithmetic is not
   // written for traps.
   kelm::enableFloatingPointTraps([](const char* what) {

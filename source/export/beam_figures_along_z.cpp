@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numeric>
 
@@ -12,43 +13,95 @@ namespace kelm::exporting {
 namespace {
 
 constexpr double kElectronRestEnergy = 510998.95;  // eV
-constexpr double kInnerFraction = 0.9;
+constexpr double kCoreFraction = 0.9;
+constexpr double kMilli = 1000.0;  // rad to mrad
+// A determinant within this many roundings of its terms is 0: one crossing, or a laminar beam.
+constexpr double kRoundingSlack = 16.0 * std::numeric_limits<double>::epsilon();
 
-// sqrt(<r^2><r'^2> - <rr'>^2) from current-weighted sums; 0 where rounding makes it negative
-// or the current is too small a divisor.
-double rmsEmittanceOf(const klplot::Moments& m, double current) {
-  const double radicand = m.spp * m.srr - m.srp * m.srp;
-  return radicand > 0.0 ? klplot::quotient(std::sqrt(radicand), current).value_or(0.0) : 0.0;
+// Means weighted by |current|, about the axis (r = 0, r' = 0).
+struct Means {
+  double rr = 0.0, pp = 0.0, rp = 0.0, r = 0.0, p = 0.0;
+  // <r^2><r'^2> - <rr'>^2, 0 where rounding alone keeps it from 0.
+  double determinant() const {
+    const double d = rr * pp - rp * rp;
+    return d > kRoundingSlack * rr * pp ? d : 0.0;
+  }
+};
+
+double weightOf(const klplot::Crossings& c, int k) { return std::fabs(double(c.current(k))); }
+
+std::optional<Means> meansOf(const klplot::Crossings& c, const std::vector<int>& members, double total) {
+  Means sums;
+  for (int k : members) {
+    const double w = weightOf(c, k), r = c.radius(k), p = c.slope(k);
+    sums.rr += w * r * r;
+    sums.pp += w * p * p;
+    sums.rp += w * r * p;
+    sums.r += w * r;
+    sums.p += w * p;
+  }
+  const auto rr = klplot::quotient(sums.rr, total), pp = klplot::quotient(sums.pp, total),
+             rp = klplot::quotient(sums.rp, total), r = klplot::quotient(sums.r, total),
+             p = klplot::quotient(sums.p, total);
+  if (!rr || !pp || !rp || !r || !p) return std::nullopt;
+  return Means{*rr, *pp, *rp, *r, *p};
 }
 
-// The crossings ranked by the invariant of the rms ellipse, <r'^2> r^2 - 2 <rr'> r r' + <r^2> r'^2
-// (sums in place of means: the order is the same), taken from the inside until 90 % of the
-// current is in; the last one counts with the part that completes the 90 %.
-double innerEmittance(const klplot::Crossings& c, const klplot::Moments& all) {
-  static thread_local std::vector<int> order;
-  static thread_local std::vector<double> invariant;
-  order.resize(std::size_t(c.count));
-  invariant.resize(std::size_t(c.count));
+// The invariant of the rms ellipse for each crossing, <r'^2> r^2 - 2 <rr'> r r' + <r^2> r'^2,
+// with the crossings ordered from the inside out.
+struct Ranking {
+  std::vector<int> order;
+  std::vector<double> invariant;  // by crossing, from 1
+};
+
+Ranking rankOf(const klplot::Crossings& c, const Means& m) {
+  Ranking ranking;
+  ranking.invariant.resize(std::size_t(c.count) + 1);
+  ranking.order.resize(std::size_t(c.count));
   for (int k = 1; k <= c.count; ++k) {
     const double r = c.radius(k), p = c.slope(k);
-    const double j = all.spp * r * r - 2.0 * all.srp * r * p + all.srr * p * p;
+    const double j = m.pp * r * r - 2.0 * m.rp * r * p + m.rr * p * p;
     // Sorting needs an order: a value that is not a number ranks outermost.
-    invariant[std::size_t(k - 1)] = std::isnan(j) ? HUGE_VAL : j;
+    ranking.invariant[std::size_t(k)] = std::isnan(j) ? HUGE_VAL : j;
   }
-  std::iota(order.begin(), order.end(), 1);
-  std::stable_sort(order.begin(), order.end(), [](int a, int b) {
-    return invariant[std::size_t(a - 1)] < invariant[std::size_t(b - 1)];
+  std::iota(ranking.order.begin(), ranking.order.end(), 1);
+  std::stable_sort(ranking.order.begin(), ranking.order.end(), [&](int a, int b) {
+    return ranking.invariant[std::size_t(a)] < ranking.invariant[std::size_t(b)];
   });
-  const double target = kInnerFraction * c.totalCurrent;
+  return ranking;
+}
+
+// The rms emittance of the innermost fraction of the current; the last crossing counts with
+// the part that completes it.
+double coreEmittance(const klplot::Crossings& c, const Ranking& ranking, double total) {
+  const double target = kCoreFraction * total;
   double taken = 0.0;
-  klplot::Moments inner;
-  for (int k : order) {
+  Means sums;
+  for (int k : ranking.order) {
     if (taken >= target) break;
-    const double weight = std::min<double>(c.current(k), target - taken);
-    inner.add(weight, c.radius(k), c.slope(k));
-    taken += weight;
+    const double w = std::min(weightOf(c, k), target - taken), r = c.radius(k), p = c.slope(k);
+    sums.rr += w * r * r;
+    sums.pp += w * p * p;
+    sums.rp += w * r * p;
+    taken += w;
   }
-  return taken > 0.0 ? rmsEmittanceOf(inner, taken) / 2.0 : 0.0;
+  if (!(taken > 0.0)) return 0.0;
+  const Means core{sums.rr / taken, sums.pp / taken, sums.rp / taken, 0.0, 0.0};
+  return std::sqrt(core.determinant()) / 2.0 * kMilli;
+}
+
+// Area / pi of the smallest ellipse similar to the rms one that holds the fraction of the
+// current: J / sqrt(det) for the invariant J of the crossing that completes the fraction.
+double fractionalEmittance(const klplot::Crossings& c, const Ranking& ranking, double total, double fraction,
+                           double rootDeterminant) {
+  double taken = 0.0;
+  for (int k : ranking.order) {
+    taken += weightOf(c, k);
+    if (taken >= fraction * total * (1.0 - 1e-12)) {
+      return klplot::quotient(ranking.invariant[std::size_t(k)], rootDeterminant).value_or(0.0) * kMilli;
+    }
+  }
+  return 0.0;
 }
 
 }  // namespace
@@ -60,17 +113,33 @@ PlaneFigures figuresOf(const klplot::Crossings& c, float z, double field) {
   f.current = c.totalCurrent;
   f.rMax = c.rMax;
   f.field = field;
-  f.emittance.phasePlane = c.emittance;
-  f.shaped = c.count > 0 && c.totalCurrent > 0.0;
-  if (!f.shaped) return f;
-  const klplot::Moments m = klplot::momentsOf(c);
-  const std::optional<double> meanSquare = klplot::quotient(m.srr, c.totalCurrent);
-  // Currents that almost cancel leave no meaningful shape to the beam.
-  f.shaped = meanSquare.has_value();
-  if (!f.shaped) return f;
-  f.rmsRadius = *meanSquare > 0.0 ? std::sqrt(*meanSquare) : 0.0;
-  f.emittance.rms = rmsEmittanceOf(m, c.totalCurrent) / 2.0;
-  f.emittance.ninety = innerEmittance(c, m);
+  std::vector<int> all(std::size_t(c.count));
+  std::iota(all.begin(), all.end(), 1);
+  for (int k : all) f.magnitude += weightOf(c, k);
+  if (c.count == 0 || !(f.magnitude > 0.0)) return f;
+  const std::optional<Means> m = meansOf(c, all, f.magnitude);
+  // Currents too small to divide by leave no meaningful shape to the beam.
+  if (!m) return f;
+  f.shaped = true;
+  f.rmsRadius = std::sqrt(std::max(m->rr, 0.0));
+  f.centroidR = m->r;
+  f.centroidSlope = m->p * kMilli;
+  f.divergence = std::sqrt(std::max(m->pp, 0.0) / 2.0) * kMilli;
+  const double rootDeterminant = std::sqrt(m->determinant());
+  Emittances& e = f.emittance;
+  e.phasePlane = 4.0 * rootDeterminant * kMilli;
+  e.rms = rootDeterminant / 2.0 * kMilli;
+  const Ranking ranking = rankOf(c, *m);
+  e.coreRms = coreEmittance(c, ranking, f.magnitude);
+  if (rootDeterminant > 0.0) {
+    e.ninety = fractionalEmittance(c, ranking, f.magnitude, kCoreFraction, rootDeterminant);
+    e.whole = fractionalEmittance(c, ranking, f.magnitude, 1.0, rootDeterminant);
+    // Per plane: <x^2> = <r^2>/2 (mm^2), <xx'> = <rr'>/2 and <x'^2> = <r'^2>/2 in mrad.
+    f.hasTwiss = true;
+    f.twiss.beta = m->rr / 2.0 / e.rms;
+    f.twiss.alpha = -m->rp / 2.0 * kMilli / e.rms;
+    f.twiss.gamma = m->pp / 2.0 * kMilli * kMilli / e.rms;
+  }
   return f;
 }
 

@@ -64,10 +64,4 @@ std::string numberText(double value) {
   return text;
 }
 
-std::string csvComment(std::string_view text) {
-  std::string line = "# ";
-  for (char c : text) line += (c == '\n' || c == '\r') ? ' ' : c;
-  return line + "\n";
-}
-
 }  // namespace kelm::exporting

@@ -32,7 +32,4 @@ class CsvLine {
 // A number as CsvLine writes it.
 std::string numberText(double value);
 
-// A comment line: "# " and the text, with any line break in it turned into a blank.
-std::string csvComment(std::string_view text);
-
 }  // namespace kelm::exporting

@@ -29,13 +29,13 @@ struct Panel {
 
 double rMaxOf(const PlaneFigures& f) { return f.rMax; }
 double rmsRadiusOf(const PlaneFigures& f) { return f.rmsRadius; }
-double ninetyOf(const PlaneFigures& f) { return f.emittance.ninety; }
+double coreOf(const PlaneFigures& f) { return f.emittance.coreRms; }
 
 const Curve kRadii[] = {{rMaxOf, klplot::kBlack}, {rmsRadiusOf, klplot::kRed}};
-const Curve kEmittance[] = {{ninetyOf, klplot::kBlack}};
+const Curve kEmittance[] = {{coreOf, klplot::kBlack}};
 const Panel kPanels[] = {
-    {0.575, 0.95, "Rmax (black) and rms radius (red), mm", kRadii},
-    {0.075, 0.45, "90 % emittance, mm*rad", kEmittance},
+    {0.575, 0.95, "r_max (black) and r_rms (red), mm", kRadii},
+    {0.075, 0.45, "90 % core rms emittance, mm mrad", kEmittance},
 };
 
 // Labelled as the views' panels label their y axes.

@@ -7,7 +7,9 @@ std::string helpText() {
 
 Turns KELM projects into report pictures and tables without a display. Each PROJECT is a
 project directory, or a file in one (such as its geom.cod). It is loaded as kelm loads it: its
-"File ... loaded/not found/damaged" lines go to standard error. Project files are only read.
+"File ... loaded/not found/damaged" lines go to standard error. Project files are only read:
+an output that is one of them (geom.dat, klplt.res, mag.dat, pot.dat, geom.cod, klinput.dat,
+potmap.dat), by any spelling or link, is refused before anything is written.
 
 Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --png DIR            the four views as beam.png, cathode.png, magnetic-field.png and
@@ -18,16 +20,25 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
                        density on cathode) in one PDF, one A4 page each, as File > Print
                        prints them with the plane at --z
   --figures-csv FILE   the beam figures along z at --steps planes from the lowest to the
-                       highest z of the views' range (definitions below)
+                       highest z of the views' range
   --crossings-csv FILE the crossings of the plane --z: one row per crossing trajectory with
-                       its number, r (mm), r' = dr/dz (rad) and current (A)
-  --envelope FILE      a picture (FILE ending in .png or .svg) of Rmax and the rms radius
-                       against z, and of the 90 % emittance against z below them
+                       its number, r, r' = dr/dz and current
+  --envelope FILE      a picture (FILE ending in .png or .svg) of r_max and r_rms against z,
+                       and of the 90 % core rms emittance against z below them
   --summary-csv FILE   one row per PROJECT: the directory, the status of geom.dat, mag.dat,
-                       pot.dat and klplt.res (loaded, not found, damaged), the trajectories,
-                       the total current, the waist (the plane of the smallest rms radius among
-                       the --steps planes) with its rms radius and emittances, and Rmax and the
-                       emittances at --z; empty cells where there is no data
+                       pot.dat and klplt.res, the trajectories, the total current, the
+                       perveance, the figures at the waist and at --z
+A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
+
+Projects:
+  --projects-from FILE more PROJECTs, one per line ("-": standard input), after those on
+                       the command line
+  --null               the list of --projects-from is separated by NUL bytes (find -print0)
+  --shard K/N          take only the projects K, K+N, K+2N, ... of the list (counted from 0),
+                       as one task of a job array: K = the task's number, N = the tasks
+  --jobs N             load and compute N projects at once (default: one per core); the
+                       summary rows stay in the order of the list
+  --no-header          CSV files without their header row, so that shards concatenate
 
 Settings:
   --size WxH           the screen the views are laid out for, in pixels (default 1920x1080);
@@ -36,36 +47,74 @@ Settings:
   --z Z                the plane in mm for the phase plane, the z-markers, the printed phase
                        plane, --crossings-csv and the summary (default: the middle of the z
                        range, as kelm starts)
-  --divisions N        histogram bins of the phase plane, on screen and printed, 1 to 100
+  --divisions N        histogram bins of the phase plane, on screen and printed, 2 to 100
                        (default 10)
   --steps N            planes along z, 2 to 100000 (default 200)
-  --voltage V          the beam energy in eV: --figures-csv adds the emittances normalized,
-                       multiplied by beta*gamma of an electron of that energy
+  --voltage V          the beam voltage in V: the perveance, and the energy of normalized
+                       emittances where the equipotentials do not give it
+  --definitions        what every CSV column means, with its unit
   --help, --version    this text, or the version; nothing else is done
 
-Definitions (every plane z = const):
-  crossings      the trajectories that cross the plane, each at its first crossing, as the
-                 phase plane counts them
-  current        the sum of their currents (A)
-  Rmax           the largest crossing radius (mm)
-  <q>            the current-weighted mean of q over the crossings, about the axis
-                 (r = 0, r' = 0); r' = dr/dz
-  rms radius     sqrt(<r^2>) (mm)
-  emittance      4*sqrt(<r^2><r'^2> - <rr'>^2) (mm*rad), the figure the phase plane shows
-  rms emittance  sqrt(<r^2><r'^2> - <rr'>^2)/2 (mm*rad): that of one transverse plane of the
-                 axisymmetric beam, assuming no azimuthal motion
-  90% emittance  the rms emittance of the innermost 90 % of the current: the crossings are
-                 taken in increasing <r'^2>r^2 - 2<rr'>rr' + <r^2>r'^2 (the invariant of
-                 the rms ellipse) until 90 % of the current is in, the last one in part
-  normalized     an emittance times beta*gamma = sqrt(T(2 + T)), T = V / 510998.95
-  axial field    the field of mag.dat interpolated at z (G), 0 outside its table
-Rmax and emittance are empty where nothing crosses the plane, the other beam figures where
-no current crosses it.
-
-Files are written whole through a temporary name and a rename; an existing file is replaced.
+)" + definitionsText() +
+         R"(
+Files are written whole through a temporary name (.NAME.kelm-XXXXXX beside the file, NAME cut
+to fit) and a rename; a symbolic link is followed, an existing file keeps its permissions. A
+temporary that a killed run left is removed by a later run writing the same file once it is an
+hour old; `find DIR -name '.*.kelm-??????'` lists them.
 
 Exit status: 0 all done; 1 a project could not be read at all (no such directory, no project
-files in it) or an output could not be written; 2 a usage error.
+files in it) or an output could not be written (also standard output closed); 2 a usage
+error, an output that is a project file or another output included.
+)";
+}
+
+std::string definitionsText() {
+  return R"(CSV files: one header row, then one row per plane, crossing or project; comma-separated,
+numbers in the fewest digits that read back exactly, empty cells where a figure is undefined.
+Column names carry their unit in brackets. Without geom.dat the lengths are in mesh units:
+--figures-csv and --crossings-csv say [mesh] instead of [mm], --summary-csv leaves them
+empty. Directories are written as UTF-8; bytes that are not UTF-8, control characters and
+, " # \ appear as \xHH.
+
+Definitions, at a plane z = const:
+  crossings        the trajectories that cross the plane, each at its first crossing, as
+                   the phase plane counts them
+  current          the sum of their currents (A), signed, as the phase plane shows it
+  r_max            the largest crossing radius
+  <q>              the mean of q over the crossings weighted by |current|, about the axis
+                   (r = 0, r' = 0); r' = dr/dz. Either sign of the currents gives the
+                   same figures; with no current every figure is empty
+  x                one transverse plane of the axisymmetric beam, without azimuthal motion
+                   (klplt.res holds none): <x^2> = <r^2>/2, <x'^2> = <r'^2>/2, <xx'> = <rr'>/2
+  r_rms            sqrt(<r^2>)
+  centroid_r, centroid_slope   <r> and <r'>
+  divergence_rms_x sqrt(<x'^2>)
+  emittances       in mm mrad, without pi in the number:
+  emittance_rms_x  sqrt(<x^2><x'^2> - <xx'>^2) = sqrt(<r^2><r'^2> - <rr'>^2)/2
+  emittance_4rms_x 4 x emittance_rms_x, the edge emittance
+  emittance_phase_plane  4*sqrt(<r^2><r'^2> - <rr'>^2), as the phase plane shows it
+                   (4 sqrt(det) of the r-r' moments): 8 x emittance_rms_x
+  emittance_core90_rms_x  the rms emittance of the innermost 90 % of the current, the
+                   crossings taken in increasing J = <r'^2>r^2 - 2<rr'>rr' + <r^2>r'^2 (the
+                   invariant of the rms ellipse) until 90 % is in, the last one in part
+  emittance_90, emittance_100  area/pi in the (r, r') plane of the smallest ellipse similar
+                   to the rms ellipse that holds 90 % (all) of the current: J/sqrt(det)
+  alpha_x, beta_x, gamma_x  Twiss parameters of the rms ellipse: -<xx'>, <x^2>, <x'^2>
+                   divided by emittance_rms_x (beta in mm/mrad, gamma in mrad/mm)
+  axial_field      the field of mag.dat interpolated at z (G), 0 outside its table
+  kinetic_energy   the electrons' energy at z (eV): the potential on the axis, interpolated
+                   where pot.dat's equipotential lines meet it (r = 0), less the cathode's
+                   (at the start of trajectory 1, or one level step below the first line
+                   when the lines begin after it, rising linearly from there to that line);
+                   energy_source "pot.dat". Beyond the lines, --voltage (energy_source
+                   "voltage"), else empty
+  *_norm           the emittance times beta*gamma = sqrt(T(2 + T)), T = energy/510998.95 eV
+Summary columns:
+  geom_dat, mag_dat, pot_dat, klplt_res   loaded, not found or damaged
+  perveance        |total current| / voltage^(3/2) in uP (1e-6 A/V^1.5), with --voltage
+  waist_*          the plane of the smallest r_rms among the --steps planes that carry at
+                   least 90 % of the largest |current| of any of them
+  transmitted_fraction  the sum of |current| at z over the largest of any plane
 )";
 }
 

@@ -1,7 +1,11 @@
 #include "source/export/export_options.h"
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <cmath>
 #include <limits>
 #include <string_view>
@@ -13,10 +17,15 @@ namespace {
 
 constexpr int kMinWidth = 320, kMaxWidth = 8192, kMinHeight = 240, kMaxHeight = 8192;
 constexpr int kMaxSteps = 100000;
+constexpr int kMaxJobs = 256;
 constexpr double kMaxVoltage = 1e12;
 
-// A number written whole, with nothing after it; neither inf nor nan.
+// The largest magnitude that still rounds to a finite single-precision number.
+constexpr double kSingleLimit = std::numeric_limits<float>::max() + 0x1p103;
+
+// A number written whole, with nothing after it and at most one leading '+'; neither inf nor nan.
 std::optional<double> realOf(std::string_view text) {
+  if (text.starts_with('+') && text.size() > 1 && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
   double value = 0.0;
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
@@ -32,18 +41,14 @@ std::optional<int> wholeOf(std::string_view text) {
   return value;
 }
 
-// Text as typed, with control characters shown as '?' so that a message stays one line.
-std::string printable(std::string_view value) {
-  std::string text;
-  for (char c : value) text += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
-  return text;
-}
-
-std::string quoted(std::string_view value) { return "\"" + printable(value) + "\""; }
+std::string quoted(std::string_view value) { return "\"" + shownText(value) + "\""; }
 
 bool endsIgnoringCase(std::string_view text, std::string_view ending) {
   return text.size() > ending.size() && equalsIgnoringCase(text.substr(text.size() - ending.size()), ending);
 }
+
+constexpr const char* kOneProjectOnly =
+    "several projects go only with --summary-csv; the other outputs take one PROJECT";
 
 class Parser {
  public:
@@ -53,6 +58,7 @@ class Parser {
   struct Entry {
     std::string_view name;
     Take take;
+    bool flag = false;  // takes no value
   };
 
   static const Entry* entryOf(std::string_view name) {
@@ -72,7 +78,7 @@ class Parser {
   }
 
  private:
-  static const std::array<Entry, 12> kEntries;
+  static const std::array<Entry, 18> kEntries;
 
   ExportOptions& o() { return result_.options; }
 
@@ -107,7 +113,7 @@ class Parser {
   bool plane(std::string_view, std::string_view value) {
     const auto z = realOf(value);
     // The plane is held in single precision, as the program holds it.
-    if (!z || std::fabs(*z) > std::numeric_limits<float>::max()) {
+    if (!z || !(std::fabs(*z) < kSingleLimit)) {
       return fail("--z needs a position in mm, not " + quoted(value));
     }
     o().z = static_cast<float>(*z);
@@ -125,6 +131,29 @@ class Parser {
     return true;
   }
 
+  template <bool ExportOptions::*target, bool value>
+  bool set(std::string_view, std::string_view) {
+    o().*target = value;
+    return true;
+  }
+
+  bool definitions(std::string_view, std::string_view) {
+    result_.request = Request::kDefinitions;
+    return true;
+  }
+
+  bool shard(std::string_view, std::string_view value) {
+    const std::size_t slash = value.find('/');
+    const auto k = wholeOf(value.substr(0, slash));
+    const auto n = slash == std::string_view::npos ? std::nullopt : wholeOf(value.substr(slash + 1));
+    if (!k || !n || *n < 1 || *k < 0 || *k >= *n) {
+      return fail("--shard needs K/N with N from 1 and K from 0 to N-1, not " + quoted(value));
+    }
+    o().shard = *k;
+    o().shards = *n;
+    return true;
+  }
+
   bool voltage(std::string_view, std::string_view value) {
     const auto v = realOf(value);
     if (!v || !(*v > 0.0) || *v > kMaxVoltage) {
@@ -137,7 +166,7 @@ class Parser {
   CommandLine& result_;
 };
 
-const std::array<Parser::Entry, 12> Parser::kEntries{{
+const std::array<Parser::Entry, 18> Parser::kEntries{{
     {"--png", &Parser::path<&ExportOptions::pngDir>},
     {"--svg", &Parser::path<&ExportOptions::svgDir>},
     {"--pdf", &Parser::path<&ExportOptions::pdfFile>},
@@ -147,20 +176,29 @@ const std::array<Parser::Entry, 12> Parser::kEntries{{
     {"--envelope", &Parser::envelope},
     {"--size", &Parser::size},
     {"--z", &Parser::plane},
-    {"--divisions", &Parser::whole<&ExportOptions::divisions, 1, 100>},
+    // 1 is left out: the views draw 10 bins when asked for 1.
+    {"--divisions", &Parser::whole<&ExportOptions::divisions, 2, 100>},
     {"--steps", &Parser::whole<&ExportOptions::steps, 2, kMaxSteps>},
     {"--voltage", &Parser::voltage},
+    {"--projects-from", &Parser::path<&ExportOptions::projectsFrom>},
+    {"--null", &Parser::set<&ExportOptions::nulSeparated, true>, true},
+    {"--jobs", &Parser::whole<&ExportOptions::jobs, 1, kMaxJobs>},
+    {"--shard", &Parser::shard},
+    {"--no-header", &Parser::set<&ExportOptions::header, false>, true},
+    {"--definitions", &Parser::definitions, true},
 }};
 
 void checkWhole(Parser& parser, const ExportOptions& o) {
-  if (o.projects.empty()) {
+  if (o.projects.empty() && !o.projectsFrom) {
     parser.fail("no PROJECT given");
   } else if (!o.wantsProjectOutputs() && !o.summaryCsv) {
     parser.fail(
         "nothing to write: give at least one of --png, --svg, --pdf, --figures-csv, --crossings-csv, "
         "--envelope, --summary-csv");
   } else if (o.projects.size() > 1 && o.wantsProjectOutputs()) {
-    parser.fail("several projects go only with --summary-csv; the other outputs take one PROJECT");
+    parser.fail(kOneProjectOnly);
+  } else if (o.nulSeparated && !o.projectsFrom) {
+    parser.fail("--null goes only with --projects-from");
   }
 }
 
@@ -178,6 +216,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   if (result.request == Request::kVersion) return result;
 
   Parser parser(result);
+  std::vector<const Parser::Entry*> given;
   bool optionsEnd = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -193,11 +232,22 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     const std::string_view name = argument.substr(0, equals);
     const Parser::Entry* entry = Parser::entryOf(name);
     if (entry == nullptr) {
-      parser.fail("unknown option " + printable(name));
+      parser.fail("unknown option " + shownText(name));
       return result;
     }
+    // A second value would silently win over the first.
+    if (std::find(given.begin(), given.end(), entry) != given.end()) {
+      parser.fail(std::string(name) + " given twice");
+      return result;
+    }
+    given.push_back(entry);
     std::string_view value;
-    if (equals != std::string_view::npos) {
+    if (entry->flag) {
+      if (equals != std::string_view::npos) {
+        parser.fail(std::string(name) + " takes no value");
+        return result;
+      }
+    } else if (equals != std::string_view::npos) {
       value = argument.substr(equals + 1);
     } else if (i + 1 < argc) {
       value = argv[++i];
@@ -207,8 +257,78 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     }
     if (!parser.take(*entry, value)) return result;
   }
+  if (result.request == Request::kDefinitions) return {Request::kDefinitions, {}, {}};
   checkWhole(parser, result.options);
   return result;
+}
+
+bool readProjectList(ExportOptions& options, std::string& error) {
+  constexpr std::size_t kMaxProjects = 1000000, kMaxPath = 4096;
+  if (options.projectsFrom) {
+    const std::string& from = *options.projectsFrom;
+    std::FILE* file = from == "-" ? stdin : std::fopen(from.c_str(), "rb");
+    if (file == nullptr) {
+      error = "cannot read the project list " + shownText(from) + ": " + std::strerror(errno);
+      return false;
+    }
+    const char separator = options.nulSeparated ? '\0' : '\n';
+    std::string entry;
+    // Blank lines are skipped; a line end written on another system loses its carriage return.
+    auto keep = [&] {
+      if (!options.nulSeparated && entry.ends_with('\r')) entry.pop_back();
+      if (!entry.empty()) options.projects.push_back(std::move(entry));
+      entry.clear();
+    };
+    bool tooMany = false, tooLong = false;
+    for (int c; !tooMany && !tooLong && (c = std::getc(file)) != EOF;) {
+      if (c == separator)
+        keep();
+      else
+        entry += static_cast<char>(c);
+      tooMany = options.projects.size() > kMaxProjects;
+      tooLong = entry.size() > kMaxPath;
+    }
+    if (!tooMany && !tooLong) keep();
+    const bool failed = std::ferror(file) != 0;
+    const int number = errno;
+    if (file != stdin) std::fclose(file);
+    if (failed) {
+      error = "cannot read the project list " + shownText(from) + ": " + std::strerror(number);
+      return false;
+    }
+    if (tooLong) {
+      error = "the project list " + shownText(from) + " holds a path longer than " +
+              std::to_string(kMaxPath) + " bytes";
+      return false;
+    }
+    if (tooMany) {
+      error = "the project list " + shownText(from) + " names more than a million projects";
+      return false;
+    }
+  }
+  if (options.projects.empty()) {
+    error = "no PROJECT given";
+    return false;
+  }
+  if (options.projects.size() > 1 && options.wantsProjectOutputs()) {
+    error = kOneProjectOnly;
+    return false;
+  }
+  return true;
+}
+
+std::string shownText(std::string_view value) {
+  std::string text;
+  for (char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      text += c;
+      continue;
+    }
+    constexpr char kHex[] = "0123456789ABCDEF";
+    text += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+  }
+  return text;
 }
 
 bool namesSvgFile(std::string_view file) { return endsIgnoringCase(file, ".svg"); }

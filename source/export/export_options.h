@@ -9,7 +9,9 @@
 namespace kelm::exporting {
 
 struct ExportOptions {
-  std::vector<std::string> projects;  // directories, or files in them, as given
+  std::vector<std::string> projects;        // directories, or files in them, as given
+  std::optional<std::string> projectsFrom;  // a list of more projects, "-" for standard input
+  bool nulSeparated = false;                // that list separated by NUL bytes, not lines
 
   std::optional<std::string> pngDir, svgDir, pdfFile;
   std::optional<std::string> figuresCsv, crossingsCsv, envelopeFile, summaryCsv;
@@ -19,6 +21,9 @@ struct ExportOptions {
   int divisions = 10;
   int steps = 200;
   std::optional<double> voltage;  // beam energy, eV
+  int jobs = 0;                   // projects loaded at once; 0: one per core
+  int shard = 0, shards = 1;      // this run takes the projects shard, shard + shards, ...
+  bool header = true;             // the CSVs start with their header row
 
   // Outputs made for one project at a time, which several projects would overwrite.
   bool wantsProjectOutputs() const {
@@ -26,7 +31,7 @@ struct ExportOptions {
   }
 };
 
-enum class Request { kExport, kHelp, kVersion, kUsageError };
+enum class Request { kExport, kHelp, kDefinitions, kVersion, kUsageError };
 
 struct CommandLine {
   Request request = Request::kExport;
@@ -36,10 +41,18 @@ struct CommandLine {
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
+// Appends the projects of options.projectsFrom to options.projects (at most a million). False
+// with error when the list cannot be read or, with the command line, names no project at all.
+bool readProjectList(ExportOptions& options, std::string& error);
+
+// Text for a one-line message: control characters (a line break in a path) shown as \xHH.
+std::string shownText(std::string_view value);
+
 // Whether a file name ends in .svg (in any case); .png is the other choice for the envelope.
 bool namesSvgFile(std::string_view file);
 
 std::string helpText();
+std::string definitionsText();
 std::string versionText();
 
 }  // namespace kelm::exporting

@@ -1,22 +1,16 @@
 #include "source/export/figure_tables.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <span>
+
 #include "source/export/csv_line.h"
 
 namespace kelm::exporting {
 namespace {
 
-constexpr const char* kDefinitions =
-    "Definitions: crossings are the trajectories that cross the plane z, each counted at its "
-    "first crossing as the phase plane counts them; current is the sum of their currents; Rmax "
-    "the largest crossing radius; <q> is the current-weighted mean of q over the crossings, taken "
-    "about the axis (r = 0, r' = 0), r' = dr/dz; rms radius = sqrt(<r^2>); emittance = "
-    "4*sqrt(<r^2><r'^2>-<rr'>^2), the figure the phase plane shows; rms emittance = "
-    "sqrt(<r^2><r'^2>-<rr'>^2)/2, that of one transverse plane of the axisymmetric beam, assuming "
-    "no azimuthal motion; 90% emittance = the rms emittance of the innermost 90% of the current, "
-    "the crossings taken in increasing <r'^2>r^2-2<rr'>rr'+<r^2>r'^2 (the invariant of the rms "
-    "ellipse) until 90% of the current is in, the last one in part; axial field interpolated in "
-    "mag.dat, 0 outside it. Empty cells: no crossing (Rmax, emittance) or no current through the "
-    "plane (the other beam figures).";
+constexpr double kWaistShare = 0.9;
 
 const char* statusText(FileStatus s) {
   switch (s) {
@@ -30,50 +24,105 @@ const char* statusText(FileStatus s) {
   return "";
 }
 
-// Rmax and the three emittances, empty where they are undefined.
-void addShape(CsvLine& line, const PlaneFigures& f, double factor = 1.0) {
-  line.addIf(f.crossings > 0, f.emittance.phasePlane * factor)
-      .addIf(f.shaped, f.emittance.rms * factor)
-      .addIf(f.shaped, f.emittance.ninety * factor);
+// "name [unit]" with the length unit put in for "L".
+std::string named(const std::string& prefix, std::string_view name, std::string_view unit, TableUnits units) {
+  std::string text = prefix + std::string(name);
+  if (unit.empty()) return text;
+  std::string u(unit);
+  if (const std::size_t at = u.find('L'); at != std::string::npos) u.replace(at, 1, units.length());
+  return text + " [" + u + "]";
+}
+
+struct Column {
+  std::string_view name, unit;  // L in unit: the length unit
+  bool needsTwiss;
+  double (*value)(const PlaneFigures&);
+};
+
+// The beam's shape at a plane, where current crosses it.
+const Column kShape[] = {
+    {"r_rms", "L", false, [](const PlaneFigures& f) { return f.rmsRadius; }},
+    {"centroid_r", "L", false, [](const PlaneFigures& f) { return f.centroidR; }},
+    {"centroid_slope", "mrad", false, [](const PlaneFigures& f) { return f.centroidSlope; }},
+    {"divergence_rms_x", "mrad", false, [](const PlaneFigures& f) { return f.divergence; }},
+    {"emittance_phase_plane", "L mrad", false, [](const PlaneFigures& f) { return f.emittance.phasePlane; }},
+    {"emittance_rms_x", "L mrad", false, [](const PlaneFigures& f) { return f.emittance.rms; }},
+    {"emittance_4rms_x", "L mrad", false, [](const PlaneFigures& f) { return 4.0 * f.emittance.rms; }},
+    {"emittance_core90_rms_x", "L mrad", false, [](const PlaneFigures& f) { return f.emittance.coreRms; }},
+    {"emittance_90", "L mrad", true, [](const PlaneFigures& f) { return f.emittance.ninety; }},
+    {"emittance_100", "L mrad", true, [](const PlaneFigures& f) { return f.emittance.whole; }},
+    {"alpha_x", "", true, [](const PlaneFigures& f) { return f.twiss.alpha; }},
+    {"beta_x", "L/mrad", true, [](const PlaneFigures& f) { return f.twiss.beta; }},
+    {"gamma_x", "mrad/L", true, [](const PlaneFigures& f) { return f.twiss.gamma; }},
+};
+
+// The emittances that are normalized by the local beta*gamma.
+const Column kNormalized[] = {
+    {"emittance_rms_x_norm", "L mrad", false, [](const PlaneFigures& f) { return f.emittance.rms; }},
+    {"emittance_4rms_x_norm", "L mrad", false, [](const PlaneFigures& f) { return 4.0 * f.emittance.rms; }},
+    {"emittance_core90_rms_x_norm", "L mrad", false,
+     [](const PlaneFigures& f) { return f.emittance.coreRms; }},
+};
+
+void addNames(CsvLine& header, const std::string& prefix, std::span<const Column> columns, TableUnits units) {
+  for (const Column& c : columns) header.add(named(prefix, c.name, c.unit, units));
+}
+
+void addValues(CsvLine& line, const PlaneFigures& f, std::span<const Column> columns, bool present,
+               double factor = 1.0) {
+  for (const Column& c : columns)
+    line.addIf(present && f.shaped && (!c.needsTwiss || f.hasTwiss), c.value(f) * factor);
+}
+
+void addEnergyNames(CsvLine& header, const std::string& prefix, TableUnits units) {
+  header.add(prefix + "kinetic_energy [eV]").add(prefix + "energy_source");
+  addNames(header, prefix, kNormalized, units);
+}
+
+void addEnergyValues(CsvLine& line, const PlaneFigures& f, const LocalEnergy& energy, bool present) {
+  const bool known = present && energy.source != EnergySource::kNone;
+  line.addIf(known, energy.electronVolts).add(present ? sourceName(energy.source) : "");
+  addValues(line, f, kNormalized, known, known ? betaGamma(energy.electronVolts) : 0.0);
 }
 
 }  // namespace
 
-std::string figuresCsv(const std::vector<PlaneFigures>& planes, const std::string& project,
-                       std::optional<double> voltage) {
-  std::string text = csvComment("KELM beam figures along z of " + project + ", " +
-                                std::to_string(planes.size()) + " planes. " + kDefinitions);
-  const double factor = voltage ? betaGamma(*voltage) : 1.0;
-  if (voltage) {
-    text += csvComment("Normalized emittances: the emittances times beta*gamma = " + numberText(factor) +
-                       ", that of an electron of " + numberText(*voltage) + " eV.");
+std::string figuresCsv(const std::vector<PlaneFigures>& planes, const BeamEnergy& energy, TableUnits units,
+                       bool header) {
+  std::string text;
+  if (header) {
+    CsvLine names;
+    names.add(named("", "z", "L", units))
+        .add("crossings")
+        .add("current [A]")
+        .add(named("", "r_max", "L", units));
+    addNames(names, "", kShape, units);
+    names.add("axial_field [G]");
+    addEnergyNames(names, "", units);
+    text += names.text();
   }
-  CsvLine header;
-  header.add("z (mm)").add("crossings").add("current (A)").add("Rmax (mm)").add("rms radius (mm)");
-  header.add("emittance (mm*rad)").add("rms emittance (mm*rad)").add("90% emittance (mm*rad)");
-  header.add("axial field (Gs)");
-  if (voltage) {
-    header.add("normalized emittance (mm*rad)").add("normalized rms emittance (mm*rad)");
-    header.add("normalized 90% emittance (mm*rad)");
-  }
-  text += header.text();
   for (const PlaneFigures& f : planes) {
     CsvLine line;
-    line.add(f.z).add(f.crossings).add(f.current).addIf(f.crossings > 0, f.rMax).addIf(f.shaped, f.rmsRadius);
-    addShape(line, f);
+    line.add(f.z).add(f.crossings).add(f.current).addIf(f.crossings > 0, f.rMax);
+    addValues(line, f, kShape, true);
     line.add(f.field);
-    if (voltage) addShape(line, f, factor);
+    addEnergyValues(line, f, energy.at(f.z), true);
     text += line.text();
   }
   return text;
 }
 
-std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& data, float z,
-                         const std::string& project) {
-  std::string text = csvComment("KELM crossings of the plane z = " + numberText(z) + " mm of " + project +
-                                ": each trajectory at its first crossing, as the phase plane shows it; "
-                                "r' = dr/dz there.");
-  text += CsvLine().add("trajectory").add("r (mm)").add("r' (rad)").add("current (A)").text();
+std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& data, TableUnits units,
+                         bool header) {
+  std::string text;
+  if (header) {
+    text += CsvLine()
+                .add("trajectory")
+                .add(named("", "r", "L", units))
+                .add("slope [rad]")
+                .add("current [A]")
+                .text();
+  }
   for (int k = 1; k <= c.count; ++k) {
     text += CsvLine()
                 .add(c.trajectory(k))
@@ -85,50 +134,106 @@ std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& 
   return text;
 }
 
+double largestCurrentOf(const std::vector<PlaneFigures>& planes) {
+  double largest = 0.0;
+  for (const PlaneFigures& f : planes) largest = std::max(largest, f.magnitude);
+  return largest;
+}
+
 std::optional<PlaneFigures> waistOf(const std::vector<PlaneFigures>& planes) {
+  const double floor = kWaistShare * largestCurrentOf(planes);
   std::optional<PlaneFigures> waist;
   for (const PlaneFigures& f : planes) {
-    if (f.shaped && (!waist || f.rmsRadius < waist->rmsRadius)) waist = f;
+    if (f.shaped && f.magnitude >= floor && (!waist || f.rmsRadius < waist->rmsRadius)) waist = f;
   }
   return waist;
 }
 
-std::string summaryCsv(const std::vector<SummaryRow>& rows) {
-  std::string text =
-      csvComment(std::string("KELM summary of ") + std::to_string(rows.size()) +
-                 " projects. The waist is the plane of the smallest rms radius among the planes "
-                 "of the sweep along z; z is the plane asked for, else the middle of the z range. " +
-                 kDefinitions);
+std::string summaryHeader() {
+  const TableUnits mm;
   CsvLine header;
   header.add("directory");
-  for (const char* file : kProjectFiles) header.add(file);
-  header.add("trajectories").add("total current (A)");
-  header.add("waist z (mm)").add("waist rms radius (mm)").add("waist emittance (mm*rad)");
-  header.add("waist rms emittance (mm*rad)").add("waist 90% emittance (mm*rad)");
-  header.add("z (mm)")
-      .add("Rmax at z (mm)")
-      .add("emittance at z (mm*rad)")
-      .add("rms emittance at z (mm*rad)");
-  header.add("90% emittance at z (mm*rad)");
-  text += header.text();
-  for (const SummaryRow& row : rows) {
-    CsvLine line;
-    line.add(row.directory);
-    for (FileStatus s : row.files) line.add(statusText(s));
-    // A damaged result still shows what was read before the damage.
-    const bool result = row.files[3] == FileStatus::kLoaded || row.trajectories > 0;
-    line.addIf(result, row.trajectories).addIf(result, row.totalCurrent);
-    if (row.waist) {
-      line.add(row.waist->z).add(row.waist->rmsRadius);
-      addShape(line, *row.waist);
-    } else {
-      for (int k = 0; k < 5; ++k) line.addEmpty();
-    }
-    line.add(row.atZ.z).addIf(row.atZ.crossings > 0, row.atZ.rMax);
-    addShape(line, row.atZ);
-    text += line.text();
+  for (const char* file : kProjectFiles) {
+    std::string name(file);
+    std::replace(name.begin(), name.end(), '.', '_');
+    header.add(name);
   }
-  return text;
+  header.add("trajectories").add("total_current [A]").add("voltage [V]").add("perveance [uP]");
+  header.add("waist_z [mm]").add("waist_crossings").add("waist_current [A]");
+  addNames(header, "waist_", kShape, mm);
+  addEnergyNames(header, "waist_", mm);
+  header.add("z [mm]").add("crossings").add("current [A]").add("transmitted_fraction").add("r_max [mm]");
+  addNames(header, "", kShape, mm);
+  addEnergyNames(header, "", mm);
+  return header.text();
+}
+
+std::string summaryLine(const SummaryRow& row) {
+  CsvLine line;
+  line.add(escapedText(row.directory));
+  for (FileStatus s : row.files) line.add(statusText(s));
+  // A damaged result still shows what was read before the damage.
+  const bool result = row.files[3] == FileStatus::kLoaded || row.trajectories > 0;
+  line.addIf(result, row.trajectories).addIf(result, row.totalCurrent);
+  const bool perveance = result && row.voltage && row.totalCurrent != 0.0;
+  line.addIf(bool(row.voltage), row.voltage.value_or(0.0))
+      .addIf(perveance, std::fabs(row.totalCurrent) / std::pow(row.voltage.value_or(1.0), 1.5) * 1e6);
+  // Without geom.dat the lengths are in mesh units, which the mm columns must not show.
+  const bool inMm = row.files[0] == FileStatus::kLoaded;
+  const PlaneFigures none;
+  const PlaneFigures& waist = row.waist ? *row.waist : none;
+  const bool hasWaist = row.waist && inMm;
+  line.addIf(hasWaist, waist.z).addIf(hasWaist, waist.crossings).addIf(hasWaist, waist.current);
+  addValues(line, waist, kShape, hasWaist);
+  addEnergyValues(line, waist, row.waistEnergy, hasWaist);
+  const PlaneFigures& f = row.atZ;
+  line.addIf(inMm, f.z).add(f.crossings).add(f.current);
+  line.addIf(row.largestCurrent > 0.0, f.magnitude / row.largestCurrent)
+      .addIf(inMm && f.crossings > 0, f.rMax);
+  addValues(line, f, kShape, inMm);
+  addEnergyValues(line, f, row.energyAtZ, inMm);
+  return line.text();
+}
+
+std::string escapedText(std::string_view text) {
+  std::string out;
+  auto escape = [&](unsigned char c) {
+    char hex[5];
+    std::snprintf(hex, sizeof hex, "\\x%02X", c);
+    out += hex;
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      if (c < 0x20 || c == 0x7F || c == ',' || c == '"' || c == '#' || c == '\\')
+        escape(c);
+      else
+        out += char(c);
+      ++i;
+      continue;
+    }
+    // A whole UTF-8 sequence of 2 to 4 bytes (no overlong form, no surrogate) stays as it is.
+    const std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
+                               : c >= 0xE0 && c <= 0xEF ? 3
+                               : c >= 0xF0 && c <= 0xF4 ? 4
+                                                        : 0;
+    bool whole = length > 0 && i + length <= text.size();
+    for (std::size_t k = 1; whole && k < length; ++k)
+      whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+    if (whole && length >= 3) {
+      const auto second = static_cast<unsigned char>(text[i + 1]);
+      whole = !(c == 0xE0 && second < 0xA0) && !(c == 0xED && second >= 0xA0) &&
+              !(c == 0xF0 && second < 0x90) && !(c == 0xF4 && second >= 0x90);
+    }
+    if (whole) {
+      out.append(text.substr(i, length));
+      i += length;
+    } else {
+      escape(c);
+      ++i;
+    }
+  }
+  return out;
 }
 
 }  // namespace kelm::exporting

@@ -1,22 +1,29 @@
 #pragma once
 // The CSV files of kelm-export: the beam along z, the crossings of one plane, and the summary
-// of a series of projects.
+// of a series of projects. Each is one header row and data rows, nothing else, so that any CSV
+// reader takes it as it is; the definitions are in definitionsText().
 
 #include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "source/export/beam_energy.h"
 #include "source/export/beam_figures_along_z.h"
 
 namespace kelm::exporting {
 
-// Each comment line names the project and states every definition the columns use.
-std::string figuresCsv(const std::vector<PlaneFigures>& planes, const std::string& project,
-                       std::optional<double> voltage);
+// How lengths are given: in mm once geom.dat has set the mesh's scale, else in mesh units.
+struct TableUnits {
+  bool millimetres = true;
+  const char* length() const { return millimetres ? "mm" : "mesh"; }
+};
 
-std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& data, float z,
-                         const std::string& project);
+std::string figuresCsv(const std::vector<PlaneFigures>& planes, const BeamEnergy& energy, TableUnits units,
+                       bool header);
+
+std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& data, TableUnits units,
+                         bool header);
 
 enum class FileStatus { kLoaded, kNotFound, kDamaged };
 inline constexpr std::array<const char*, 4> kProjectFiles{"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
@@ -26,13 +33,24 @@ struct SummaryRow {
   std::array<FileStatus, 4> files{};  // in the order of kProjectFiles
   int trajectories = 0;
   double totalCurrent = 0.0;
-  std::optional<PlaneFigures> waist;  // the plane of the smallest rms radius, if any has current
+  std::optional<double> voltage;      // --voltage, V
+  std::optional<PlaneFigures> waist;  // see waistOf
+  LocalEnergy waistEnergy;
   PlaneFigures atZ;
+  LocalEnergy energyAtZ;
+  double largestCurrent = 0.0;  // the largest |current| through any plane of the sweep, A
 };
 
-// The plane of the smallest rms radius among those that carry current.
+// The plane of the smallest rms radius among those that carry at least 90 % of the largest
+// |current| of all planes: a waist where most of the beam is lost means nothing.
 std::optional<PlaneFigures> waistOf(const std::vector<PlaneFigures>& planes);
+double largestCurrentOf(const std::vector<PlaneFigures>& planes);
 
-std::string summaryCsv(const std::vector<SummaryRow>& rows);
+std::string summaryHeader();
+std::string summaryLine(const SummaryRow& row);
+
+// Text as a CSV cell that every reader takes: bytes that are not UTF-8, control characters
+// and , " # \ written as \xHH.
+std::string escapedText(std::string_view text);
 
 }  // namespace kelm::exporting

@@ -1,14 +1,24 @@
 #include "source/export/project_export.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <system_error>
+#include <thread>
 
+#include "runtime/whole_file.h"
 #include "source/export/figure_tables.h"
 #include "source/export/load_report.h"
-#include "runtime/whole_file.h"
+#include "source/export/output_safety.h"
+#include "source/export/parallel_projects.h"
 #include "source/export/view_pictures.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
@@ -20,48 +30,61 @@ using klplot::projectData;
 using runtime::makeDirectory;
 using runtime::writeWholeFile;
 
+// Why a project file that the loader found missing could not be read, when it is there; empty
+// when it is simply not there.
+std::string whyUnread(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return errno == ENOENT ? "" : std::strerror(errno);
+  if (!S_ISREG(info.st_mode)) return S_ISDIR(info.st_mode) ? "it is a directory" : "it is not a regular file";
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  return {};
+}
+
+// Every project starts from an empty store: a reader leaves untouched what its file does not
+// name, which would otherwise carry one project's figures into the next.
+void emptyStore(klplot::ProjectData& d) {
+  std::destroy_at(&d);
+  std::construct_at(&d);
+}
+
 class Run {
  public:
   explicit Run(const ExportOptions& options) : options_(options) {}
 
   int exportAll() {
-    const std::size_t count = options_.projects.size();
-    for (std::size_t p = 0; p < count; ++p) {
-      if (count > 1) {
-        std::fprintf(stderr, "kelm-export: project %zu of %zu: %s\n", p + 1, count,
-                     options_.projects[p].c_str());
-      }
-      exportProject(options_.projects[p]);
+    // This run's share of the list: every shards-th project from shard.
+    for (std::size_t p = std::size_t(options_.shard); p < options_.projects.size();
+         p += std::size_t(options_.shards)) {
+      selected_.push_back(p);
     }
-    if (options_.summaryCsv) write(*options_.summaryCsv, summaryCsv(summary_));
+    std::string summary = options_.summaryCsv && options_.header ? summaryHeader() : "";
+    const int jobs =
+        options_.jobs > 0 ? options_.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
+    runProjects(
+        selected_.size(), options_.summaryCsv ? jobs : 1, [this](std::size_t k) { return exportProject(k); },
+        [&](std::size_t, ProjectOutcome&& outcome) {
+          summary += outcome.row;
+          failed_ = failed_ || outcome.failed;
+        });
+    if (options_.summaryCsv) write(*options_.summaryCsv, summary, "the summary is empty");
     return failed_ ? 1 : 0;
   }
 
  private:
   void fail(const std::string& line) {
-    std::fprintf(stderr, "kelm-export: %s\n", line.c_str());
-    failed_ = true;
+    std::fprintf(stderr, "kelm-export: %s\n", shownText(line).c_str());
+    failed_ = projectFailed_ = true;
   }
 
-  void write(const std::string& path, const std::string& bytes) {
+  void write(const std::string& path, const std::string& bytes,
+             const char* whyEmpty = "the picture could not be made") {
     std::string error;
     if (bytes.empty())
-      fail("cannot write " + path + ": the picture could not be made");
+      fail("cannot write " + path + ": " + whyEmpty);
     else if (!writeWholeFile(path, bytes, error))
       fail(error);
-  }
-
-  // The directory a PROJECT names, as the user spelled it: itself, or the one of a file in it.
-  std::string directoryOf(const std::string& argument) {
-    std::error_code code;
-    const std::filesystem::path path(argument);
-    if (std::filesystem::is_directory(path, code)) return argument;
-    if (std::filesystem::exists(path, code)) {
-      const std::string parent = path.parent_path().string();
-      return parent.empty() ? "." : parent;
-    }
-    fail("no such project directory: " + argument);
-    return {};
   }
 
   // Whether pictures go to this directory: asked for, and there or made.
@@ -92,6 +115,7 @@ class Run {
       fail("cannot enter the project directory " + directory + ": " + code.message());
       return Load::kNotRead;
     }
+    emptyStore(projectData);
     {
       LoadReport report;
       klplot::loadProjectFiles();
@@ -102,6 +126,13 @@ class Run {
       fail("cannot return to " + home.string() + ": " + code.message());
       return Load::kNotRead;
     }
+    for (std::size_t f = 0; f < kProjectFiles.size(); ++f) {
+      if (row.files[f] != FileStatus::kNotFound) continue;
+      const std::string path = fileIn(directory, kProjectFiles[f]);
+      if (const std::string why = whyUnread(path); !why.empty()) {
+        std::fprintf(stderr, "kelm-export: cannot read %s: %s\n", shownText(path).c_str(), why.c_str());
+      }
+    }
     for (FileStatus s : row.files) {
       if (s != FileStatus::kNotFound) return Load::kRead;
     }
@@ -109,13 +140,30 @@ class Run {
     return Load::kNoFiles;
   }
 
-  void exportProject(const std::string& argument) {
-    const std::string directory = directoryOf(argument);
-    if (directory.empty()) return;
+  ProjectOutcome exportProject(std::size_t k) {
+    projectFailed_ = false;
+    const std::string& argument = options_.projects[selected_[k]];
+    if (selected_.size() > 1) {
+      std::fprintf(stderr, "kelm-export: project %zu of %zu: %s\n", k + 1, selected_.size(),
+                   shownText(argument).c_str());
+    }
+    ProjectOutcome outcome;
+    const std::optional<std::string> directory = projectDirectory(argument);
+    if (!directory) {
+      fail("no such project directory: " + argument);
+    } else {
+      outcome.row = exportDirectory(*directory);
+    }
+    outcome.failed = projectFailed_;
+    return outcome;
+  }
+
+  // The project's outputs, and its summary line when one is asked for.
+  std::string exportDirectory(const std::string& directory) {
     SummaryRow row;
     row.directory = directory;
     const Load loaded = load(directory, row);
-    if (loaded == Load::kNotRead) return;
+    if (loaded == Load::kNotRead) return {};
     // Without --z the plane is where kelm puts it at a load: the middle of the z range.
     const float z =
         options_.z.value_or(static_cast<float>((projectData.zAxisMin + projectData.zAxisMax) * 0.5));
@@ -124,18 +172,24 @@ class Run {
       planes =
           figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
     }
-    if (options_.summaryCsv) {
-      row.trajectories = projectData.trajCount;
-      row.totalCurrent = projectData.totalCurrent;
-      row.waist = waistOf(planes);
-      row.atZ = figuresAt(projectData, z);
-      summary_.push_back(row);
-    }
+    const BeamEnergy energy(projectData, options_.voltage);
+    const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.
-    if (loaded == Load::kRead) writeProjectOutputs(directory, z, planes);
+    if (loaded == Load::kRead) writeProjectOutputs(z, planes, energy, units);
+    if (!options_.summaryCsv) return {};
+    row.trajectories = projectData.trajCount;
+    row.totalCurrent = projectData.totalCurrent;
+    row.voltage = options_.voltage;
+    row.waist = waistOf(planes);
+    if (row.waist) row.waistEnergy = energy.at(row.waist->z);
+    row.atZ = figuresAt(projectData, z);
+    row.energyAtZ = energy.at(z);
+    row.largestCurrent = largestCurrentOf(planes);
+    return summaryLine(row);
   }
 
-  void writeProjectOutputs(const std::string& directory, float z, const std::vector<PlaneFigures>& planes) {
+  void writeProjectOutputs(float z, const std::vector<PlaneFigures>& planes, const BeamEnergy& energy,
+                           TableUnits units) {
     const ViewSettings settings{options_.width, options_.height, z, options_.divisions};
     const PictureFormats views{pictureDirectory(options_.pngDir), pictureDirectory(options_.svgDir)};
     if (views.png || views.svg) {
@@ -152,23 +206,37 @@ class Run {
       else
         write(*options_.pdfFile, pdf);
     }
-    if (options_.envelopeFile) {
-      const std::string& file = *options_.envelopeFile;
-      const bool svg = namesSvgFile(file);
-      const Picture picture = drawEnvelopePicture(projectData, settings, planes, PictureFormats{!svg, svg});
-      write(file, svg ? picture.svg : picture.png);
+    if (options_.envelopeFile) writeEnvelope(*options_.envelopeFile, settings, planes);
+    if (options_.figuresCsv) {
+      write(*options_.figuresCsv, figuresCsv(planes, energy, units, options_.header), "no planes");
     }
-    if (options_.figuresCsv) write(*options_.figuresCsv, figuresCsv(planes, directory, options_.voltage));
     if (options_.crossingsCsv) {
       auto crossings = std::make_unique<klplot::Crossings>();
       klplot::findCrossings(projectData, z, *crossings);
-      write(*options_.crossingsCsv, crossingsCsv(*crossings, projectData, z, directory));
+      const std::string table = crossingsCsv(*crossings, projectData, units, options_.header);
+      // Without the header and without crossings the file is rightly empty.
+      std::string error;
+      if (!writeWholeFile(*options_.crossingsCsv, table, error)) fail(error);
+    }
+  }
+
+  void writeEnvelope(const std::string& file, const ViewSettings& settings,
+                     const std::vector<PlaneFigures>& planes) {
+    const bool svg = namesSvgFile(file);
+    const Picture picture = drawEnvelopePicture(projectData, settings, planes, PictureFormats{!svg, svg});
+    write(file, svg ? picture.svg : picture.png);
+    const bool drawn =
+        std::any_of(planes.begin(), planes.end(), [](const PlaneFigures& f) { return f.shaped; });
+    if (!drawn) {
+      std::fprintf(stderr, "kelm-export: note: %s has no curves: no current crosses any plane\n",
+                   shownText(file).c_str());
     }
   }
 
   const ExportOptions& options_;
-  std::vector<SummaryRow> summary_;
+  std::vector<std::size_t> selected_;
   bool failed_ = false;
+  bool projectFailed_ = false;  // in the project being exported
 };
 
 }  // namespace

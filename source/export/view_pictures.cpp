@@ -60,19 +60,20 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
   const klplot::SurfaceSize wide = klplot::wideViewSurface(settings.width, settings.height);
   const float z = settings.z;
   std::vector<Picture> pictures;
-  pictures.push_back(draw("beam", wide, formats, [&] {
+  pictures.push_back(draw(kViewNames[0], wide, formats, [&] {
     klplot::drawGeometryView(klplot::screenViewContext(), data, klplot::GeometryToggles{});
     drawMarker(beamColumnOf(z));
   }));
-  pictures.push_back(draw("cathode", klplot::cathodeViewSurface(settings.width, settings.height), formats, [&] {
-    klplot::copyCathodeRadii(data);
-    klplot::drawCathodeView(klplot::screenViewContext(), data);
-  }));
-  pictures.push_back(draw("magnetic-field", wide, formats, [&] {
+  pictures.push_back(
+      draw(kViewNames[1], klplot::cathodeViewSurface(settings.width, settings.height), formats, [&] {
+        klplot::copyCathodeRadii(data);
+        klplot::drawCathodeView(klplot::screenViewContext(), data);
+      }));
+  pictures.push_back(draw(kViewNames[2], wide, formats, [&] {
     klplot::drawFieldView(klplot::screenViewContext(), data);
     drawMarker(fieldColumnOf(z));
   }));
-  pictures.push_back(draw("phase-plane", wide, formats, [&] {
+  pictures.push_back(draw(kViewNames[3], wide, formats, [&] {
     (void)klplot::drawPhasePlaneView(klplot::screenViewContext(), data,
                                      klplot::PhasePlaneInput{z, klplot::fieldAt(z), settings.divisions});
   }));

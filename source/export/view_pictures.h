@@ -2,6 +2,7 @@
 // The four views, and the envelope, drawn into offscreen pictures exactly as the view windows
 // hold them on a screen of the given size.
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,10 @@ struct Picture {
   std::string png, svg;
 };
 
-// "beam", "cathode", "magnetic-field" and "phase-plane", in the order the windows open.
+// The views' picture names, in the order the windows open.
+inline constexpr std::array<const char*, 4> kViewNames{"beam", "cathode", "magnetic-field", "phase-plane"};
+
+// The four views named by kViewNames.
 std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSettings& settings,
                                       PictureFormats formats);
 

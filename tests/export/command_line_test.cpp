@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -55,10 +56,12 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
   Outcome help = run({"--png", "x", "--help"}, scratch.path());
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  for (const char* word :
-       {"--png", "--svg", "--figures-csv", "--crossings-csv", "--envelope", "--summary-csv", "--size", "--z",
-        "--divisions", "--steps", "--voltage", "--version", "rms radius", "rms emittance", "90% emittance",
-        "beta*gamma", "Exit status"}) {
+  for (const char* word : {"--png",           "--svg",         "--figures-csv",   "--crossings-csv",
+                           "--envelope",      "--summary-csv", "--size",          "--z",
+                           "--divisions",     "--steps",       "--voltage",       "--version",
+                           "--projects-from", "--null",        "--shard",         "--jobs",
+                           "--no-header",     "r_rms",         "emittance_rms_x", "emittance_core90_rms_x",
+                           "beta*gamma",      "Exit status"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
   Outcome version = run({"--version"}, scratch.path());
@@ -80,7 +83,13 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
       {{"--z", "30mm", "--figures-csv", csv, kSimple}, "--z needs a position"},
       {{"--size", "100x100", "--figures-csv", csv, kSimple}, "--size needs WIDTHxHEIGHT"},
       {{"--steps", "1", "--figures-csv", csv, kSimple}, "--steps needs a whole number from 2"},
-      {{"--divisions", "0", "--figures-csv", csv, kSimple}, "--divisions needs a whole number from 1 to 100"},
+      {{"--divisions", "1", "--figures-csv", csv, kSimple}, "--divisions needs a whole number from 2 to 100"},
+      {{"--z", "1", "--z", "2", "--figures-csv", csv, kSimple}, "--z given twice"},
+      {{"--null", "--summary-csv", csv, kSimple}, "--null goes only with --projects-from"},
+      {{"--shard", "2/2", "--summary-csv", csv, kSimple}, "--shard needs K/N"},
+      {{"--figures-csv", csv, "--crossings-csv", csv, kSimple}, "is also the file of --figures-csv"},
+      {{"--png", ".", "--envelope", "phase-plane.png", kSimple}, "is also the file of --envelope"},
+      {{"--projects-from", "/no/such/list", "--summary-csv", csv}, "cannot read the project list"},
       {{"--voltage", "-5", "--figures-csv", csv, kSimple}, "--voltage needs the beam energy"},
       {{"--envelope", "e.jpg", kSimple}, "--envelope needs a file name ending in .png or .svg"},
       {{"--figures-csv", csv}, "no PROJECT given"},
@@ -96,6 +105,17 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
     EXPECT_TRUE(fs::is_empty(scratch.path())) << c.says;
   }
+}
+
+TEST(CommandLine, EveryNumberThatFitsThePlaneIsTaken) {
+  TempDirectory scratch;
+  for (const char* z : {"+5", "3.4028235e38", "-3.4028235e38", "+.5", "0x1p3"}) {
+    const Outcome o = run({"--z", z, "--summary-csv", "s.csv", kSimple}, scratch.path());
+    // Hexadecimal is not a number a user types; the others are.
+    EXPECT_EQ(o.status, std::string_view(z) == "0x1p3" ? 2 : 0) << z << o.err;
+  }
+  EXPECT_EQ(run({"--z", "3.5e38", "--summary-csv", "s.csv", kSimple}, scratch.path()).status, 2);
+  EXPECT_EQ(run({"--z", "+-5", "--summary-csv", "s.csv", kSimple}, scratch.path()).status, 2);
 }
 
 TEST(CommandLine, FailuresLeaveNoPartialFile) {
@@ -149,7 +169,7 @@ TEST(CommandLine, AWholeExportReplacesItsFilesAndLeavesTheProjectAlone) {
     EXPECT_GT(fs::file_size(out / "png" / (std::string(view) + ".png")), 1000u) << view;
     EXPECT_GT(fs::file_size(out / "svg" / (std::string(view) + ".svg")), 1000u) << view;
   }
-  EXPECT_TRUE(TempDirectory::readFile((out / "figures.csv").string()).starts_with("# KELM beam figures"));
+  EXPECT_TRUE(TempDirectory::readFile((out / "figures.csv").string()).starts_with("z [mm],crossings,"));
   EXPECT_TRUE(TempDirectory::readFile((out / "envelope.svg").string()).find("</svg>") != std::string::npos);
   EXPECT_TRUE(TempDirectory::readFile((out / "pages.pdf").string()).starts_with("%PDF"));
   // Nothing else: no temporary file left behind.
@@ -159,6 +179,180 @@ TEST(CommandLine, AWholeExportReplacesItsFilesAndLeavesTheProjectAlone) {
   const mode_t mask = umask(0);
   umask(mask);
   EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+}
+
+TEST(CommandLine, NoSpellingOfAProjectFileIsEverWritten) {
+  TempDirectory scratch;
+  const fs::path p = scratch.path() / "p";
+  fs::copy(kSimple, p);
+  fs::create_directory(p / "sub");
+  fs::create_symlink(p / "pot.dat", scratch.path() / "link-to-pot");
+  fs::create_symlink("p/potmap.dat", scratch.path() / "dangling");
+  fs::create_hard_link(p / "geom.cod", scratch.path() / "hard-link");
+  TempDirectory::writeFile((scratch.path() / "list").string(), p.string() + "\n");
+  const auto before = listing(p);
+  const std::string list = (scratch.path() / "list").string();
+  struct Case {
+    std::vector<std::string> arguments;
+  } cases[] = {
+      {{"--figures-csv", (p / "klplt.res").string(), p.string()}},
+      {{"--pdf", (p / "klplt.res").string(), p.string()}},
+      {{"--summary-csv", (p / "geom.dat").string(), p.string()}},
+      {{"--crossings-csv", (p / "." / "geom.dat").string(), p.string()}},
+      {{"--summary-csv", (p / "sub" / ".." / "mag.dat").string(), (p / "geom.cod").string()}},
+      {{"--summary-csv", "link-to-pot", p.string()}},
+      {{"--summary-csv", "hard-link", p.string()}},
+      {{"--summary-csv", "p/klinput.dat", "p"}},
+      // Not there yet, and still the project's: the potential map and a link that leads there.
+      {{"--summary-csv", (p / "potmap.dat").string(), p.string()}},
+      {{"--summary-csv", "dangling", "--z", "3", "p/../p"}},
+      {{"--summary-csv", list, "--projects-from", list}},
+  };
+  for (const Case& c : cases) {
+    const Outcome o = run(c.arguments, scratch.path());
+    EXPECT_EQ(o.status, 2) << c.arguments[1];
+    EXPECT_NE(o.err.find("would overwrite"), std::string::npos) << o.err;
+    EXPECT_EQ(listing(p), before) << c.arguments[1];
+    EXPECT_FALSE(fs::exists(p / "potmap.dat"));
+  }
+}
+
+TEST(CommandLine, OutputsThroughStreamsLinksAndKeptPermissions) {
+  TempDirectory scratch;
+  const fs::path dir = scratch.path();
+  // Standard output, and standard output closed: the table is not lost silently.
+  const Outcome out = run({"--summary-csv", "-", kSimple}, dir);
+  EXPECT_EQ(out.status, 0) << out.err;
+  EXPECT_TRUE(out.out.starts_with("directory,geom_dat,")) << out.out;
+  const std::string program = KELM_EXPORT_PROGRAM;
+  const int closed =
+      std::system(("'" + program + "' --summary-csv - '" + kSimple + "' >&- 2>closed.err").c_str());
+  EXPECT_EQ(WEXITSTATUS(closed), 1);
+  EXPECT_NE(TempDirectory::readFile("closed.err").find("cannot write standard output"), std::string::npos);
+  // A reader of standard error that goes away early does not stop the outputs.
+  const int piped = std::system(("('" + program + "' --summary-csv s.csv '" + kSimple + "' '" + kSimple +
+                                 "' 2>&1; echo $? >status) | head -c 1 >/dev/null")
+                                    .c_str());
+  EXPECT_EQ(WEXITSTATUS(piped), 0);
+  EXPECT_EQ(TempDirectory::readFile("status"), "0\n");
+  const std::string rows = TempDirectory::readFile("s.csv");
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 3);
+  // A link is followed and stays a link; the file it leads to keeps its permission bits.
+  TempDirectory::writeFile("target.csv", "old");
+  ::chmod("target.csv", 0640);
+  fs::create_symlink("target.csv", dir / "link.csv");
+  EXPECT_EQ(run({"--figures-csv", "link.csv", kSimple}, dir).status, 0);
+  EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
+  EXPECT_TRUE(TempDirectory::readFile("target.csv").starts_with("z [mm]"));
+  struct stat info {};
+  ASSERT_EQ(::stat("target.csv", &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  // A device is written as a stream, not replaced.
+  EXPECT_EQ(run({"--crossings-csv", "/dev/null", kSimple}, dir).status, 0);
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST(CommandLine, ProjectListsShardsAndJobsGiveTheSameRows) {
+  TempDirectory scratch;
+  const fs::path dir = scratch.path();
+  const std::string examples = KELM_EXAMPLES_DIR;
+  const std::vector<std::string> projects{kSimple, examples + "/damaged/result-unknown-trajectory",
+                                          examples + "/damaged/geom-scale-zero", examples + "/full",
+                                          examples + "/damaged/pot-too-many-lines"};
+  std::string lines, nul;
+  for (const std::string& p : projects) {
+    lines += p + "\n\n";
+    nul += p + '\0';
+  }
+  TempDirectory::writeFile("lines", lines);
+  TempDirectory::writeFile("nul", nul);
+  auto summary = [&](std::vector<std::string> arguments) {
+    arguments.insert(arguments.end(), {"--summary-csv", "-", "--steps", "50"});
+    const Outcome o = run(arguments, dir);
+    EXPECT_EQ(o.status, 0) << o.err;
+    return o;
+  };
+  const Outcome whole = summary({"--projects-from", "lines", "--jobs", "1"});
+  EXPECT_EQ(std::count(whole.out.begin(), whole.out.end(), '\n'), 6);
+  // Rows and messages in list order, whatever the number of workers.
+  for (const char* jobs : {"2", "3", "8"}) {
+    const Outcome o = summary({"--projects-from", "lines", "--jobs", jobs});
+    EXPECT_EQ(o.out, whole.out) << jobs;
+    EXPECT_EQ(o.err, whole.err) << jobs;
+  }
+  EXPECT_EQ(summary({"--projects-from", "nul", "--null"}).out, whole.out);
+  // Each project starts from an empty store: reversed, every row is the same.
+  std::vector<std::string> reversed(projects.rbegin(), projects.rend());
+  reversed.insert(reversed.begin(), "--jobs=1");
+  const std::string backwards = summary(reversed).out;
+  std::vector<std::string> rowsForward, rowsBackward;
+  for (std::size_t at = 0, next; (next = whole.out.find('\n', at)) != std::string::npos; at = next + 1) {
+    rowsForward.push_back(whole.out.substr(at, next - at));
+  }
+  for (std::size_t at = 0, next; (next = backwards.find('\n', at)) != std::string::npos; at = next + 1) {
+    rowsBackward.push_back(backwards.substr(at, next - at));
+  }
+  ASSERT_EQ(rowsBackward.size(), rowsForward.size());
+  std::reverse(rowsBackward.begin() + 1, rowsBackward.end());
+  EXPECT_EQ(rowsBackward, rowsForward);
+  // Two shards without headers make the whole, rows interleaved.
+  const std::string first = summary({"--projects-from", "lines", "--shard", "0/2", "--no-header"}).out;
+  const std::string second = summary({"--projects-from", "lines", "--shard", "1/2", "--no-header"}).out;
+  EXPECT_EQ(std::count(first.begin(), first.end(), '\n') + std::count(second.begin(), second.end(), '\n'), 5);
+  EXPECT_TRUE(whole.out.find(first.substr(0, first.find('\n'))) != std::string::npos);
+}
+
+TEST(CommandLine, AnUnreadableFileSaysWhy) {
+  TempDirectory scratch;
+  const fs::path p = scratch.path() / "p";
+  fs::copy(kSimple, p);
+  fs::remove(p / "mag.dat");
+  fs::create_directory(p / "mag.dat");
+  const Outcome o = run({"--summary-csv", "s.csv", p.string()}, scratch.path());
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.err.find("File MAG.DAT not found"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("cannot read " + (p / "mag.dat").string() + ": it is a directory"), std::string::npos)
+      << o.err;
+}
+
+TEST(CommandLine, MessagesStayOneLineAndAnEmptyEnvelopeSaysSo) {
+  TempDirectory scratch;
+  const Outcome missing = run({"--summary-csv", "s.csv", "/no/such\nproject"}, scratch.path());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("no such project directory: /no/such\\x0Aproject\n"), std::string::npos)
+      << missing.err;
+  const fs::path p = scratch.path() / "p";
+  fs::copy(kSimple, p);
+  fs::remove(p / "klplt.res");
+  const Outcome empty = run({"--envelope", "e.png", p.string()}, scratch.path());
+  EXPECT_EQ(empty.status, 0) << empty.err;
+  EXPECT_NE(empty.err.find("e.png has no curves: no current crosses any plane"), std::string::npos)
+      << empty.err;
+  EXPECT_TRUE(fs::exists(scratch.path() / "e.png"));
+}
+
+TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
+  TempDirectory scratch;
+  // A directory name with a comma, a quote, a hash and a byte that is not UTF-8.
+  const fs::path odd = scratch.path() / "odd, \"dir\" #1 \xFF";
+  fs::copy(kSimple, odd);
+  const Outcome o = run({"--figures-csv", "f.csv", "--crossings-csv", "c.csv", odd.string()}, scratch.path());
+  ASSERT_EQ(o.status, 0) << o.err;
+  ASSERT_EQ(
+      run({"--summary-csv", "s.csv", "--voltage", "10000", odd.string(), kSimple}, scratch.path()).status, 0);
+  TempDirectory::writeFile(
+      "check.py",
+      "import sys, pandas, numpy\n"
+      "for name in ['f.csv', 'c.csv', 's.csv']:\n"
+      "    frame = pandas.read_csv(name)\n"
+      "    array = numpy.genfromtxt(name, delimiter=',', names=True)\n"
+      "    assert len(frame) == len(array) > 0, name\n"
+      "    assert len(frame.columns) == len(array.dtype.names), name\n"
+      "s = pandas.read_csv('s.csv')\n"
+      "assert s['directory'][0].endswith('odd\\\\x2C \\\\x22dir\\\\x22 \\\\x231 \\\\xFF'), "
+      "s['directory'][0]\n"
+      "assert abs(s['perveance [uP]'][1] - s['total_current [A]'][1] / 10000 ** 1.5 * 1e6) < 1e-9\n");
+  EXPECT_EQ(std::system("/usr/bin/python3 check.py"), 0);
 }
 
 }  // namespace

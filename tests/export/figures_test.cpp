@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "source/export/beam_figures_along_z.h"
+#include "source/export/figure_tables.h"
 
 namespace kelm::exporting {
 namespace {
@@ -28,6 +29,9 @@ std::unique_ptr<klplot::Crossings> crossingsOf(const std::vector<Crossing>& list
   return c;
 }
 
+// Figures in mm and mrad; the hand values below are in mm*rad, hence kMilli.
+constexpr double kMilli = 1000.0;
+
 TEST(Figures, HandComputedEmittances) {
   // A beam of nine laminar crossings (r' = r/2) and one far off that line, 1 A each: the
   // innermost 90 % is the laminar core alone.
@@ -38,9 +42,11 @@ TEST(Figures, HandComputedEmittances) {
   struct Case {
     const char* what;
     std::vector<Crossing> crossings;
-    double phasePlane, rms, ninety, rmsRadius;
+    double phasePlane, rms, core, rmsRadius;
   } cases[] = {
       {"laminar", {{1, 0.25f, 1}, {2, 0.5f, 2}, {4, 1, 0.5f}}, 0.0, 0.0, 0.0, std::sqrt((1 + 8 + 8) / 3.5)},
+      // One crossing spans no area: exactly 0, not a rounding residue.
+      {"one crossing", {{1.7f, 0.013f, 0.2f}}, 0.0, 0.0, 0.0, 1.7},
       // Srr = 5, Spp = 0.0005, Srp = 0.04, I = 2: 4 sqrt(0.0025 - 0.0016) / 2 = 0.06. Both lie
       // on the rms ellipse, so which counts in part is a tie that rounding decides.
       {"two crossings", {{1, 0.02f, 1}, {2, 0.01f, 1}}, 0.06, 0.0075, -1.0, std::sqrt(2.5)},
@@ -56,17 +62,51 @@ TEST(Figures, HandComputedEmittances) {
        std::sqrt(7.0 / 4)},
   };
   for (const Case& k : cases) {
-    const PlaneFigures f = figuresOf(*crossingsOf(k.crossings), 5.0f, 0.0);
-    ASSERT_TRUE(f.shaped) << k.what;
-    EXPECT_NEAR(f.emittance.phasePlane, k.phasePlane, 1e-6) << k.what;
-    EXPECT_NEAR(f.emittance.rms, k.rms, 1e-6) << k.what;
-    if (k.ninety >= 0.0) {
-      EXPECT_NEAR(f.emittance.ninety, k.ninety, 1e-6) << k.what;
+    // Electron currents are often given negative: the figures must not care.
+    for (float sign : {1.0f, -1.0f}) {
+      std::vector<Crossing> crossings = k.crossings;
+      for (Crossing& x : crossings) x.current *= sign;
+      const PlaneFigures f = figuresOf(*crossingsOf(crossings), 5.0f, 0.0);
+      ASSERT_TRUE(f.shaped) << k.what;
+      EXPECT_NEAR(f.emittance.phasePlane, k.phasePlane * kMilli, 1e-3) << k.what << sign;
+      EXPECT_NEAR(f.emittance.rms, k.rms * kMilli, 1e-3) << k.what << sign;
+      if (k.core >= 0.0) {
+        EXPECT_NEAR(f.emittance.coreRms, k.core * kMilli, 1e-3) << k.what << sign;
+      }
+      EXPECT_NEAR(f.rmsRadius, k.rmsRadius, 1e-6) << k.what << sign;
+      // The innermost 90 % never spreads wider than the whole beam.
+      EXPECT_LE(f.emittance.coreRms, f.emittance.rms + 1e-9) << k.what;
     }
-    EXPECT_NEAR(f.rmsRadius, k.rmsRadius, 1e-6) << k.what;
-    // The innermost 90 % never spreads wider than the whole beam.
-    EXPECT_LE(f.emittance.ninety, f.emittance.rms + 1e-12) << k.what;
   }
+}
+
+TEST(Figures, EllipseFiguresOfAnUncorrelatedBeam) {
+  // Four crossings of 1 A at (+-1 mm, 0) and (0, +-1 mrad) folded to r >= 0 by their slope's
+  // sign: <r^2> = 0.5 mm^2, <r'^2> = 0.5 mrad^2, <rr'> = 0, so per plane <x^2> = 0.25,
+  // <x'^2> = 0.25 and emittance_rms_x = 0.25 mm mrad, beta = 1 mm/mrad, alpha = 0.
+  const PlaneFigures f =
+      figuresOf(*crossingsOf({{1, 0, 1}, {1, 0, 1}, {0, 0.001f, 1}, {0, -0.001f, 1}}), 0.0f, 0.0);
+  ASSERT_TRUE(f.hasTwiss);
+  EXPECT_NEAR(f.emittance.rms, 0.25, 1e-6);  // slopes in single precision
+  EXPECT_NEAR(f.twiss.beta, 1.0, 1e-6);
+  EXPECT_NEAR(f.twiss.alpha, 0.0, 1e-9);
+  EXPECT_NEAR(f.twiss.gamma, 1.0, 1e-6);
+  EXPECT_NEAR(f.divergence, 0.5, 1e-6);
+  EXPECT_NEAR(f.centroidR, 0.5, 1e-9);
+  // Every crossing lies on the ellipse J = <r'^2>r^2 + <r^2>r'^2 = 0.5e-6: area/pi = J/sqrt(det)
+  // = 0.5e-6 / 0.5e-3 rad mm = 1 mm mrad, for 90 % and for all of it.
+  EXPECT_NEAR(f.emittance.ninety, 1.0, 1e-6);
+  EXPECT_NEAR(f.emittance.whole, 1.0, 1e-6);
+}
+
+TEST(Figures, TwissParametersDescribeTheRmsEllipse) {
+  const PlaneFigures f =
+      figuresOf(*crossingsOf({{1, 0.02f, 1}, {2, 0.01f, 2}, {3, -0.01f, 1}, {0.5f, 0.03f, 0.5f}}), 0.0f, 0.0);
+  ASSERT_TRUE(f.hasTwiss);
+  EXPECT_NEAR(f.twiss.beta * f.twiss.gamma - f.twiss.alpha * f.twiss.alpha, 1.0, 1e-9);
+  EXPECT_LE(f.emittance.ninety, f.emittance.whole);
+  // The rms ellipse (area/pi = 2 emittance_rms_x in r, r') holds less than all of the beam.
+  EXPECT_GE(f.emittance.whole, 2.0 * f.emittance.rms);
 }
 
 TEST(Figures, NothingThroughThePlaneLeavesTheShapeUndefined) {
@@ -77,7 +117,33 @@ TEST(Figures, NothingThroughThePlaneLeavesTheShapeUndefined) {
   const PlaneFigures noCurrent = figuresOf(*crossingsOf({{1, 0.1f, 0}, {2, 0.3f, 0}}), 1.0f, 0.0);
   EXPECT_FALSE(noCurrent.shaped);
   EXPECT_EQ(noCurrent.crossings, 2);
-  EXPECT_EQ(noCurrent.emittance.phasePlane, 0.0);
+}
+
+TEST(Figures, TheWaistIsWhereMostOfTheBeamStillIs) {
+  auto plane = [](float z, double magnitude, double rms) {
+    PlaneFigures f;
+    f.z = z;
+    f.shaped = true;
+    f.magnitude = magnitude;
+    f.rmsRadius = rms;
+    return f;
+  };
+  struct Case {
+    const char* what;
+    std::vector<PlaneFigures> planes;
+    float waist;
+  } cases[] = {
+      {"all there", {plane(1, 1.0, 3), plane(2, 1.0, 1), plane(3, 1.0, 2)}, 2},
+      // Half the beam gone at the narrowest plane: the narrowest of the rest.
+      {"beam lost", {plane(1, 1.0, 3), plane(2, 0.95, 2), plane(3, 0.5, 0.1)}, 2},
+      {"exactly 90 %", {plane(1, 1.0, 3), plane(2, 0.9, 2)}, 2},
+  };
+  for (const Case& c : cases) {
+    const auto waist = waistOf(c.planes);
+    ASSERT_TRUE(waist) << c.what;
+    EXPECT_EQ(waist->z, c.waist) << c.what;
+  }
+  EXPECT_FALSE(waistOf({PlaneFigures{}}));
 }
 
 TEST(Figures, BetaGamma) {

@@ -3,7 +3,9 @@
 // and the summary tells each example's files and numbers apart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
+#include <numeric>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -26,27 +28,41 @@ using klplot::projectData;
 using Row = std::vector<std::string>;
 const std::filesystem::path kExamples(KELM_EXAMPLES_DIR);
 
-// The data rows: comment lines and the header dropped, fields split at commas (outside quotes).
-std::vector<Row> rowsOf(const std::string& csv) {
+// A CSV as its header names it: one header row, then rows of fields split at commas.
+struct Table {
+  Row header;
   std::vector<Row> rows;
-  std::istringstream lines(csv);
-  bool header = true;
-  for (std::string line; std::getline(lines, line);) {
-    if (line.starts_with("#")) continue;
-    if (std::exchange(header, false)) continue;
-    Row row(1);
-    bool quoted = false;
-    for (char c : line) {
-      if (c == '"')
-        quoted = !quoted;
-      else if (c == ',' && !quoted)
-        row.emplace_back();
-      else
-        row.back() += c;
-    }
-    rows.push_back(row);
+  std::size_t column(const std::string& name) const {
+    const auto at = std::find(header.begin(), header.end(), name);
+    EXPECT_NE(at, header.end()) << name;
+    return std::size_t(at - header.begin());
   }
-  return rows;
+  const std::string& cell(std::size_t row, const std::string& name) const {
+    return rows.at(row).at(column(name));
+  }
+};
+
+Row fieldsOf(const std::string& line) {
+  Row row(1);
+  for (char c : line) {
+    if (c == ',')
+      row.emplace_back();
+    else
+      row.back() += c;
+  }
+  return row;
+}
+
+Table tableOf(const std::string& csv) {
+  Table table;
+  std::istringstream lines(csv);
+  for (std::string line; std::getline(lines, line);) {
+    if (table.header.empty())
+      table.header = fieldsOf(line);
+    else
+      table.rows.push_back(fieldsOf(line));
+  }
+  return table;
 }
 
 template <class T>
@@ -71,29 +87,88 @@ class Tables : public ::testing::Test {
 TEST_F(Tables, EachRowAlongZIsThePhasePlaneAtThatZ) {
   load(kExamples / "full");
   const std::vector<float> planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, 201);
-  const std::vector<Row> rows = rowsOf(figuresCsv(figuresAlong(projectData, planes), "full", 10000.0));
-  ASSERT_EQ(rows.size(), planes.size());
+  const BeamEnergy energy(projectData, 10000.0);
+  const Table t = tableOf(figuresCsv(figuresAlong(projectData, planes), energy, TableUnits{}, true));
+  ASSERT_EQ(t.rows.size(), planes.size());
   auto alone = std::make_unique<klplot::Crossings>();
-  int fullPlanes = 0;
-  for (std::size_t j = 0; j < rows.size(); ++j) {
-    const Row& row = rows[j];
-    ASSERT_EQ(row.size(), 12u);
+  int fullPlanes = 0, fromPotentials = 0;
+  for (std::size_t j = 0; j < t.rows.size(); ++j) {
+    ASSERT_EQ(t.rows[j].size(), t.header.size());
     klplot::findCrossings(projectData, planes[j], *alone);
-    ASSERT_EQ(numberOf<float>(row[0]), planes[j]);
-    ASSERT_EQ(numberOf<int>(row[1]), alone->count) << "z " << planes[j];
-    EXPECT_EQ(numberOf<double>(row[2]), alone->totalCurrent);
-    EXPECT_EQ(numberOf<double>(row[8]), klplot::fieldAt(planes[j]));
+    ASSERT_EQ(numberOf<float>(t.cell(j, "z [mm]")), planes[j]);
+    ASSERT_EQ(numberOf<int>(t.cell(j, "crossings")), alone->count) << "z " << planes[j];
+    EXPECT_EQ(numberOf<double>(t.cell(j, "current [A]")), alone->totalCurrent);
+    EXPECT_EQ(numberOf<double>(t.cell(j, "axial_field [G]")), klplot::fieldAt(planes[j]));
     if (alone->count == 0) {
-      EXPECT_EQ(row[3] + row[4] + row[5] + row[6] + row[7] + row[9], "") << "z " << planes[j];
+      EXPECT_EQ(t.cell(j, "r_max [mm]") + t.cell(j, "emittance_phase_plane [mm mrad]"), "") << planes[j];
       continue;
     }
-    EXPECT_EQ(numberOf<float>(row[3]), alone->rMax) << "z " << planes[j];
-    EXPECT_EQ(numberOf<double>(row[5]), alone->emittance) << "z " << planes[j];
-    EXPECT_NEAR(numberOf<double>(row[9]), alone->emittance * betaGamma(10000.0), 1e-15);
+    EXPECT_EQ(numberOf<float>(t.cell(j, "r_max [mm]")), alone->rMax) << "z " << planes[j];
+    // The phase plane's figure in mm*rad, the table's in mm*mrad.
+    EXPECT_NEAR(numberOf<double>(t.cell(j, "emittance_phase_plane [mm mrad]")), alone->emittance * 1000.0,
+                1e-9 * (1.0 + alone->emittance * 1000.0))
+        << "z " << planes[j];
+    const std::string source = t.cell(j, "energy_source");
+    EXPECT_TRUE(source == "pot.dat" || source == "voltage") << source;
+    fromPotentials += source == "pot.dat";
+    const double energyThere = numberOf<double>(t.cell(j, "kinetic_energy [eV]"));
+    EXPECT_NEAR(numberOf<double>(t.cell(j, "emittance_rms_x_norm [mm mrad]")),
+                numberOf<double>(t.cell(j, "emittance_rms_x [mm mrad]")) * betaGamma(energyThere), 1e-12);
     fullPlanes += alone->count == klplot::kMaxTrajectories;
   }
   // The whole beam runs from the cathode at about 5 mm to the end of the mesh at 59.5 mm.
   EXPECT_GT(fullPlanes, 175);
+  // Inside the gun the energy comes from the equipotentials, beyond them from --voltage.
+  EXPECT_GT(fromPotentials, 20);
+  EXPECT_LT(fromPotentials, 190);
+}
+
+TEST_F(Tables, NormalizedEmittanceStaysFlatWhileTheBeamGainsEnergy) {
+  // Between the equipotentials that meet the axis (past the first, at 100 V) the full
+  // example's rms emittance falls several times as the electrons gain energy; normalized with
+  // the local energy it stays within 30 % of its mean. With one energy for every plane it would
+  // fall as the emittance does.
+  load(kExamples / "full");
+  const std::vector<float> planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, 12);
+  const Table t =
+      tableOf(figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), TableUnits{}, true));
+  std::vector<double> rms, normalized;
+  for (std::size_t j = 0; j < t.rows.size(); ++j) {
+    if (t.cell(j, "energy_source") != "pot.dat" || t.cell(j, "emittance_rms_x [mm mrad]").empty() ||
+        numberOf<double>(t.cell(j, "kinetic_energy [eV]")) < 100.0) {
+      continue;
+    }
+    rms.push_back(numberOf<double>(t.cell(j, "emittance_rms_x [mm mrad]")));
+    normalized.push_back(numberOf<double>(t.cell(j, "emittance_rms_x_norm [mm mrad]")));
+  }
+  ASSERT_GE(rms.size(), 5u);
+  EXPECT_GT(*std::max_element(rms.begin(), rms.end()) / *std::min_element(rms.begin(), rms.end()), 3.0);
+  const double mean = std::accumulate(normalized.begin(), normalized.end(), 0.0) / double(normalized.size());
+  for (double n : normalized) EXPECT_NEAR(n, mean, 0.3 * mean);
+}
+
+TEST_F(Tables, NormalizedEmittanceTakesTheLocalEnergyFromTheAxisPotential) {
+  // Lines at 1000 ... 9000 V meet the axis; the cathode, before them, is one step lower, at 0.
+  load(kExamples / "simple");
+  const BeamEnergy energy(projectData, std::nullopt);
+  const AxisPotential axis = AxisPotential::fromEquipotentials(projectData);
+  ASSERT_FALSE(axis.empty());
+  EXPECT_EQ(axis.first(), 1000.0);
+  const double firstLineOnAxis = projectData.potZ(projectData.potFirst(1));
+  struct Case {
+    double z;
+    EnergySource source;
+  } cases[] = {{0.0, EnergySource::kNone},
+               {firstLineOnAxis, EnergySource::kEquipotentials},
+               {1e6, EnergySource::kNone}};
+  for (const Case& c : cases) {
+    const LocalEnergy e = energy.at(c.z);
+    EXPECT_EQ(e.source, c.source) << c.z;
+    if (c.source == EnergySource::kEquipotentials) {
+      EXPECT_NEAR(e.electronVolts, 1000.0, 1e-3);
+    }
+  }
+  EXPECT_EQ(BeamEnergy(projectData, 5000.0).at(1e6).source, EnergySource::kVoltage);
 }
 
 TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
@@ -109,18 +184,27 @@ TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
     // The middle of 201 planes is the default plane; its row must print as the view does.
     const std::vector<float> planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, 201);
     ASSERT_EQ(planes[100], z);
-    const Row row = rowsOf(figuresCsv(figuresAlong(projectData, planes), project, std::nullopt))[100];
+    const Table t = tableOf(
+        figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), TableUnits{}, true));
+    auto cell = [&](const char* name) { return t.cell(100, name); };
     auto field = [](std::string_view format, double value, std::size_t width) {
       std::string text(width, ' ');
       (void)records::writeInternal(std::span<char>(text), format, value);
       return text;
     };
-    EXPECT_EQ(printed[2], "Rmax = " + field("(F7.2)", numberOf<float>(row[3]), 7) + " mm") << project;
-    EXPECT_EQ(printed[3], "Zcross = " + field("(F6.1)", numberOf<float>(row[0]), 7) + " mm") << project;
-    EXPECT_EQ(printed[4], "Current = " + field("(F7.2)", numberOf<double>(row[2]), 7) + " A") << project;
-    EXPECT_EQ(printed[5], "Emittance = " + field("(F7.4)", numberOf<double>(row[5]), 7) + " mm*rad")
+    EXPECT_EQ(printed[2], "Rmax = " + field("(F7.2)", numberOf<float>(cell("r_max [mm]")), 7) + " mm")
         << project;
-    EXPECT_EQ(printed[6], "Magnetic field = " + field("(F12.4)", numberOf<double>(row[8]), 15) + " Gs")
+    EXPECT_EQ(printed[3], "Zcross = " + field("(F6.1)", numberOf<float>(cell("z [mm]")), 7) + " mm")
+        << project;
+    EXPECT_EQ(printed[4], "Current = " + field("(F7.2)", numberOf<double>(cell("current [A]")), 7) + " A")
+        << project;
+    EXPECT_EQ(printed[5],
+              "Emittance = " +
+                  field("(F7.4)", numberOf<double>(cell("emittance_phase_plane [mm mrad]")) / 1000, 7) +
+                  " mm*rad")
+        << project;
+    EXPECT_EQ(printed[6],
+              "Magnetic field = " + field("(F12.4)", numberOf<double>(cell("axial_field [G]")), 15) + " Gs")
         << project;
   }
 }
@@ -135,36 +219,49 @@ TEST_F(Tables, SummaryTellsTheDamagedExamplesApart) {
   }
   EXPECT_EQ(runExport(options), 1);  // one directory does not exist; the others are listed
 
-  const std::vector<Row> rows = rowsOf(testing::TempDirectory::readFile(*options.summaryCsv));
-  ASSERT_EQ(rows.size(), 5u);
+  const Table t = tableOf(testing::TempDirectory::readFile(*options.summaryCsv));
+  ASSERT_EQ(t.rows.size(), 5u);
   struct Expected {
     Row statuses;
     bool beamAtZ;  // whether the beam reaches the plane asked for
+    bool inMm;     // whether geom.dat gave the scale
   } expected[] = {
-      {{"loaded", "loaded", "loaded", "loaded"}, true},
-      // Without the mesh scale the paths stay in mesh units, far short of the default range.
-      {{"damaged", "loaded", "loaded", "loaded"}, false},
-      {{"loaded", "loaded", "damaged", "loaded"}, true},
+      {{"loaded", "loaded", "loaded", "loaded"}, true, true},
+      // Without the mesh scale the paths are in mesh units: no figure in mm is shown.
+      {{"damaged", "loaded", "loaded", "loaded"}, false, false},
+      {{"loaded", "loaded", "damaged", "loaded"}, true, true},
       // The damage stops the paths after twenty points, before the middle of the gun.
-      {{"loaded", "loaded", "loaded", "damaged"}, false},
-      {{"loaded", "loaded", "loaded", "loaded"}, true},
+      {{"loaded", "loaded", "loaded", "damaged"}, false, true},
+      {{"loaded", "loaded", "loaded", "loaded"}, true, true},
   };
-  for (std::size_t p = 0; p < rows.size(); ++p) {
-    const Row& row = rows[p];
-    ASSERT_EQ(row.size(), 17u);
+  for (std::size_t p = 0; p < t.rows.size(); ++p) {
+    const Row& row = t.rows[p];
+    ASSERT_EQ(row.size(), t.header.size());
     EXPECT_EQ(Row(row.begin() + 1, row.begin() + 5), expected[p].statuses) << row[0];
-    // Each holds trajectories, a damaged result those read before the damage: their count,
-    // their current and the waist are there, the plane's figures where the beam reaches it.
-    EXPECT_EQ(numberOf<int>(row[5]), 12) << row[0];
-    for (std::size_t column = 6; column <= 12; ++column) {
-      EXPECT_FALSE(row[column].empty()) << row[0] << " column " << column;
-    }
-    for (std::size_t column = 13; column < row.size(); ++column) {
-      EXPECT_EQ(row[column].empty(), !expected[p].beamAtZ) << row[0] << " column " << column;
-    }
+    // Each holds trajectories, a damaged result those read before the damage.
+    EXPECT_EQ(numberOf<int>(t.cell(p, "trajectories")), 12) << row[0];
+    EXPECT_FALSE(t.cell(p, "total_current [A]").empty());
+    EXPECT_EQ(t.cell(p, "waist_z [mm]").empty(), !expected[p].inMm) << row[0];
+    EXPECT_EQ(t.cell(p, "waist_emittance_rms_x [mm mrad]").empty(), !expected[p].inMm) << row[0];
+    EXPECT_EQ(t.cell(p, "r_max [mm]").empty(), !expected[p].beamAtZ) << row[0];
+    EXPECT_EQ(t.cell(p, "emittance_4rms_x [mm mrad]").empty(), !expected[p].beamAtZ) << row[0];
   }
-  EXPECT_EQ(rows[4][0], (kExamples / "simple").string());  // a file names its directory
-  EXPECT_EQ(rows[0][6], rows[4][6]);
+  EXPECT_EQ(t.rows[4][0], (kExamples / "simple").string());  // a file names its directory
+  EXPECT_EQ(t.rows[0], t.rows[4]);
+}
+
+TEST(Escaping, TextCellsReadAsUtf8) {
+  struct Case {
+    std::string raw, written;
+  } cases[] = {
+      {"plain/dir", "plain/dir"},
+      {"caf\xC3\xA9", "caf\xC3\xA9"},  // UTF-8 stays
+      {"a,b\"c#d\\e", "a\\x2Cb\\x22c\\x23d\\x5Ce"},
+      {"bad\xFF\xC3", "bad\\xFF\\xC3"},
+      {"line\nbreak", "line\\x0Abreak"},
+      {"\xED\xA0\x80", "\\xED\\xA0\\x80"},  // a surrogate is not UTF-8
+  };
+  for (const Case& c : cases) EXPECT_EQ(escapedText(c.raw), c.written) << c.raw;
 }
 
 }  // namespace
