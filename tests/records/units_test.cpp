@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "records/error_numbers.h"
 #include "records/formatted.h"
@@ -88,6 +89,32 @@ TEST_F(Units, ReplaceEmptiesAFileAndAReadOnlyUnitTakesNoWrite) {
   EXPECT_GT(write(20, "(I3)", 1), 0);
   ASSERT_EQ(closeUnit(20), 0);
   EXPECT_EQ(testing::TempDirectory::readFile("out.txt"), " 42  1.50\n");
+}
+
+// A writer that keeps appending (blank lines, say) must not keep a reader going: what lies
+// beyond the size the file had at open is not read, however far a list search would look.
+TEST_F(Units, AGrowingFileEndsWhereItEndedAtOpen) {
+  struct Case {
+    const char* before;
+    std::string appended;
+    int secondRead;  // status of the read that would reach the appended bytes
+  } cases[] = {
+      {"1\n", std::string(1 << 20, '\n') + "2\n", kEndOfFile},
+      {"1\n", "2\n", kEndOfFile},
+      {"1\n2", "3\n", 0},  // the record cut at open is read as it was then
+  };
+  for (const Case& c : cases) {
+    testing::TempDirectory::writeFile("pot.dat", c.before);
+    ASSERT_EQ(openUnit(20, {.file = "pot.dat", .status = "OLD", .action = "read"}), 0);
+    std::ofstream("pot.dat", std::ios::binary | std::ios::app) << c.appended;
+    std::int32_t first = 0, second = 0;
+    EXPECT_EQ(readList(20, first), 0);
+    EXPECT_EQ(readList(20, second), c.secondRead) << c.before;
+    if (c.secondRead == 0) {
+      EXPECT_EQ(second, 2) << c.before;
+    }
+    closeUnit(20);
+  }
 }
 
 }  // namespace
