@@ -62,4 +62,6 @@ std::string printable(std::string_view text) {
   return shown;
 }
 
+std::string printableName(std::string_view name) { return name.empty() ? "\"\"" : printable(name); }
+
 }  // namespace kelm

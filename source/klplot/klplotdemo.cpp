@@ -39,10 +39,11 @@ std::string enterProjectDirectory() {
 
 void loadAndDisplay() {
   window::setStatusMessage("Running", window::kRunningMessage);
-  const std::string projectDir = printable(enterProjectDirectory());
+  const std::string directory = enterProjectDirectory();
+  const std::string projectDir = printable(directory);
   records::print("Loading project from ", projectDir);
   // Its files are then reported missing, and the next load looks for the directory again.
-  if (currentDirectory().empty()) records::print("Project directory ", projectDir, " not found");
+  if (currentDirectory().empty()) records::print("Project directory not found: ", printableName(directory));
   window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELMDEMO: " + projectDir);
 
   loadProjectFiles();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -176,7 +177,7 @@ TEST_F(Driver, AVanishedProjectIsNamedAndFoundAgainWhenBack) {
     std::string expected;
   } steps[] = {
       {true, " Loading project from " + shown + "\n File GEOM.DAT loaded\n"},
-      {false, " Loading project from " + shown + "\n Project directory " + shown + " not found\n File GEOM.DAT not found\n"},
+      {false, " Loading project from " + shown + "\n Project directory not found: " + shown + "\n File GEOM.DAT not found\n"},
       {true, " Loading project from " + shown + "\n File GEOM.DAT loaded\n"},
   };
   for (const Step& step : steps) {
@@ -188,6 +189,24 @@ TEST_F(Driver, AVanishedProjectIsNamedAndFoundAgainWhenBack) {
   }
   std::filesystem::current_path(home_);
   std::filesystem::remove_all(base);
+}
+
+// The editor's failure keeps its phrase on one Output line, however long the path after it.
+TEST_F(Driver, AnEditorThatCannotStartIsNamedInOnePhrase) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / std::string(70, 'p');
+  std::filesystem::create_directories(dir);
+  std::filesystem::current_path(dir);
+  setenv("KELM_EDITOR", "/nonexistent/kelm-editor", 1);
+  std::int32_t state = 0;
+  editGeometryCommand(&state);
+  unsetenv("KELM_EDITOR");
+  std::filesystem::current_path(home_);
+  std::filesystem::remove_all(dir);
+  ASSERT_TRUE(processEventsUntil([] { return window::layer().output->toPlainText().contains("editor"); }));
+  const QStringList lines = window::layer().output->toPlainText().split('\n');
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QString& line) {
+    return line.startsWith(" No text editor could be started (set KELM_EDITOR) for ");
+  })) << lines.join('\n').toStdString();
 }
 
 }  // namespace
