@@ -15,14 +15,23 @@ FileStream::~FileStream() { close(); }
 
 bool FileStream::open(const std::string& path, int flags, int mode) {
   close();
+  struct stat named {};
+  if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+    openError_ = 0;
+    return false;
+  }
   do {
     // Not blocking, so that a FIFO is opened at once and then turned away below.
     fd_ = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
   } while (fd_ < 0 && errno == EINTR);
-  if (fd_ < 0) return false;
+  if (fd_ < 0) {
+    openError_ = errno;
+    return false;
+  }
   struct stat status {};
   if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode) ||
       ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0) {
+    openError_ = S_ISREG(status.st_mode) ? errno : 0;
     ::close(fd_);
     fd_ = -1;
     return false;
@@ -30,6 +39,10 @@ bool FileStream::open(const std::string& path, int flags, int mode) {
   offset_ = 0;
   limit_ = status.st_size;
   return true;
+}
+
+std::string FileStream::openFailure() const {
+  return openError_ == 0 ? "not a regular file" : std::strerror(openError_);
 }
 
 bool FileStream::openScratch() {

@@ -21,6 +21,10 @@ class FileStream {
   // stops at the size the file had when opened (grown by what this stream writes), so that a
   // file another program keeps appending to still ends.
   bool open(const std::string& path, int flags, int mode = 0666);
+  // Why the last open failed: its errno, or 0 for a file that is not a regular one; and that
+  // in words.
+  int openError() const { return openError_; }
+  std::string openFailure() const;
   // A nameless temporary file that disappears when closed.
   bool openScratch();
   bool isOpen() const { return fd_ >= 0; }
@@ -51,6 +55,7 @@ class FileStream {
   bool leaveReading();
 
   int fd_ = -1;
+  int openError_ = 0;
   off_t offset_ = 0;  // where the descriptor stands: the end of what the buffer holds
   off_t limit_ = 0;   // the end of what may be read
   std::array<unsigned char, 65536> buffer_{};

@@ -9,6 +9,7 @@
 #include "records/error_numbers.h"
 #include "records/formatted.h"
 #include "records/units.h"
+#include "recording_port.h"
 #include "temp_directory.h"
 
 namespace kelm::records {
@@ -36,7 +37,12 @@ TEST_F(Units, ProjectFileOpensWithTheKeywordsTheReadersPass) {
 }
 
 TEST_F(Units, FailedOpensLeaveTheUnitFreeAndCreateNothing) {
+  testing::RecordingPort port;
   EXPECT_GT(openUnit(20, {.file = "geom.dat", .status = "OLD"}), 0);
+  EXPECT_EQ(port.notes, std::vector<std::string>{}) << "a missing file needs no note";
+  std::filesystem::create_symlink("loop.dat", "loop.dat");
+  EXPECT_GT(openUnit(20, {.file = "loop.dat", .status = "OLD", .action = "read"}), 0);
+  EXPECT_EQ(port.notes, std::vector<std::string>{"loop.dat cannot be opened: Too many levels of symbolic links"});
   EXPECT_FALSE(isUnitOpen(20));
   EXPECT_GT(openUnit(20, {.file = "geom.dat", .status = "UNKNOWN", .action = "READ"}), 0);
   EXPECT_FALSE(std::filesystem::exists("geom.dat"));
@@ -69,9 +75,14 @@ TEST_F(Units, OnlyRegularFilesOpenAndReadOnlyOnesWithoutAnAction) {
       {"link.dat", "OLD", "read", true},   {"real.dat", "old", {}, true},
   };
   for (const Case& c : cases) {
+    testing::RecordingPort port;
     EXPECT_EQ(openUnit(20, {.file = c.file, .status = c.status, .action = c.action ? c.action : ""}) == 0,
               c.opens)
         << c.file << " " << c.status;
+    // The program's log learns why, where its message says only "not found".
+    EXPECT_EQ(port.notes, c.opens ? std::vector<std::string>{}
+                                  : std::vector<std::string>{std::string(c.file) + " cannot be opened: not a regular file"})
+        << c.file;
     EXPECT_EQ(isUnitOpen(20), c.opens) << c.file;
     closeUnit(20);
   }
