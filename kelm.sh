@@ -80,9 +80,16 @@ case "$cmd" in
       corpus=$PWD/build-fuzz/corpus/$name
       mkdir -p "$corpus"
       seeds=$PWD/fuzz/seeds/${name#fuzz_}
+      # Seeds too large to keep (projects at the capacities) are written by the tests' build.
+      made=""
+      if [ "$name" = fuzz_project_files ] && [ -x build/bin/klplot_tests ]; then
+        made=$PWD/build-fuzz/made-seeds/$name
+        mkdir -p "$made"
+        KELM_WRITE_SEEDS=$made build/bin/klplot_tests --gtest_filter='HostileProjects.*' >/dev/null 2>&1 || made=""
+      fi
       echo "kelm.sh: fuzzing $name for ${seconds}s"
       # a run longer than 20 s is a hang, and a finding
-      "$target" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) 2>&1 | tail -n 12
+      "$target" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) $made 2>&1 | tail -n 12
     done
     ;;
   bench)

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,19 +15,34 @@ FileStream::~FileStream() { close(); }
 
 bool FileStream::open(const std::string& path, int flags, int mode) {
   close();
+  struct stat named {};
+  if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+    openError_ = 0;
+    return false;
+  }
   do {
     // Not blocking, so that a FIFO is opened at once and then turned away below.
     fd_ = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
   } while (fd_ < 0 && errno == EINTR);
-  if (fd_ < 0) return false;
+  if (fd_ < 0) {
+    openError_ = errno;
+    return false;
+  }
   struct stat status {};
   if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode) ||
       ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0) {
+    openError_ = S_ISREG(status.st_mode) ? errno : 0;
     ::close(fd_);
     fd_ = -1;
     return false;
   }
+  offset_ = 0;
+  limit_ = status.st_size;
   return true;
+}
+
+std::string FileStream::openFailure() const {
+  return openError_ == 0 ? "not a regular file" : std::strerror(openError_);
 }
 
 bool FileStream::openScratch() {
@@ -36,10 +52,18 @@ bool FileStream::openScratch() {
   fd_ = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd_ < 0) return false;
   ::unlink(name.c_str());
+  offset_ = limit_ = 0;
   return true;
 }
 
-bool FileStream::seekToEnd() { return flush() && ::lseek(fd_, 0, SEEK_END) >= 0; }
+bool FileStream::seekToEnd() {
+  if (!flush()) return false;
+  const off_t end = ::lseek(fd_, 0, SEEK_END);
+  if (end < 0) return false;
+  offset_ = end;
+  limit_ = std::max(limit_, end);
+  return true;
+}
 
 bool FileStream::close() {
   if (fd_ < 0) return true;
@@ -52,13 +76,15 @@ bool FileStream::close() {
 
 bool FileStream::fill() {
   if (!flush()) return false;
-  ssize_t n;
+  const auto left = static_cast<std::size_t>(std::max<off_t>(limit_ - offset_, 0));
+  ssize_t n = 0;
   do {
-    n = ::read(fd_, buffer_.data(), buffer_.size());
+    if (left > 0) n = ::read(fd_, buffer_.data(), std::min(buffer_.size(), left));
   } while (n < 0 && errno == EINTR);
   if (n < 0) return false;
   readPos_ = 0;
   readEnd_ = static_cast<std::size_t>(n);
+  offset_ += n;
   return true;
 }
 
@@ -119,6 +145,7 @@ bool FileStream::leaveReading() {
   if (readPos_ == readEnd_) return true;
   const off_t back = -static_cast<off_t>(readEnd_ - readPos_);
   readPos_ = readEnd_ = 0;
+  offset_ += back;
   return ::lseek(fd_, back, SEEK_CUR) >= 0;
 }
 
@@ -146,7 +173,9 @@ bool FileStream::flush() {
       return false;
     }
     done += static_cast<std::size_t>(n);
+    offset_ += n;
   }
+  limit_ = std::max(limit_, offset_);
   writeEnd_ = 0;
   return true;
 }

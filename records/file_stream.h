@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include <sys/types.h>
+
 namespace kelm::records {
 
 class FileStream {
@@ -15,8 +17,14 @@ class FileStream {
   FileStream& operator=(const FileStream&) = delete;
 
   // flags and mode as for open(2); false when the file cannot be opened or is not a regular
-  // file: a FIFO would block the open until a writer comes, a device may never end.
+  // file: a FIFO would block the open until a writer comes, a device may never end. Reading
+  // stops at the size the file had when opened (grown by what this stream writes), so that a
+  // file another program keeps appending to still ends.
   bool open(const std::string& path, int flags, int mode = 0666);
+  // Why the last open failed: its errno, or 0 for a file that is not a regular one; and that
+  // in words.
+  int openError() const { return openError_; }
+  std::string openFailure() const;
   // A nameless temporary file that disappears when closed.
   bool openScratch();
   bool isOpen() const { return fd_ >= 0; }
@@ -47,6 +55,9 @@ class FileStream {
   bool leaveReading();
 
   int fd_ = -1;
+  int openError_ = 0;
+  off_t offset_ = 0;  // where the descriptor stands: the end of what the buffer holds
+  off_t limit_ = 0;   // the end of what may be read
   std::array<unsigned char, 65536> buffer_{};
   std::size_t readPos_ = 0;
   std::size_t readEnd_ = 0;

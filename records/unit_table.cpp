@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <map>
 #include <span>
 
@@ -161,7 +162,11 @@ int openUnit(int unit, const OpenOptions& options) {
     made->kind = UnitKind::kDisk;
     made->fileName = std::string(trimRight(options.file));
     if (how.status == FileStatus::kReplace) ::unlink(made->fileName.c_str());
-    if (!openFile(*made, made->fileName, how)) return kFileOpenFailed;
+    if (!openFile(*made, made->fileName, how)) {
+      // A missing file says enough by itself; permissions, a directory or a FIFO do not.
+      if (made->file.openError() != ENOENT) windowPort().logNote(made->fileName + " cannot be opened: " + made->file.openFailure());
+      return kFileOpenFailed;
+    }
     if (how.status == FileStatus::kScratch) made->fileName.clear();
   }
   std::lock_guard table_guard(tableLock);

@@ -19,6 +19,9 @@ class WindowPort {
   virtual void writeRecord(int unit, std::string_view record) = 0;
   // A failing statement without an error branch: show the run-time error and end the program.
   [[noreturn]] virtual void runtimeError(int number, std::string_view message) = 0;
+  // A line for the program's log alone, never shown: why a file could not be opened, where
+  // the program's own message only says "not found".
+  virtual void logNote(std::string_view /*note*/) {}
 };
 
 // nullptr restores the console port: records to standard output, errors to standard error.

@@ -39,4 +39,29 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
+std::string printable(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7f) {
+      shown += c;
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else {
+      constexpr char kHex[] = "0123456789abcdef";
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0xf];
+    }
+  }
+  return shown;
+}
+
+std::string printableName(std::string_view name) { return name.empty() ? "\"\"" : printable(name); }
+
 }  // namespace kelm

@@ -26,4 +26,10 @@ std::string_view directoryPart(std::string_view path);
 // Letters compared without regard to case (ASCII only, as the keyword values are).
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
+// A path or name as a message shows it on one line: control characters (a newline in a
+// directory name) written as \n, \r, \t or \xHH.
+std::string printable(std::string_view text);
+// The same for a name that a message must show even when it is empty: then "".
+std::string printableName(std::string_view name);
+
 }  // namespace kelm

@@ -7,6 +7,7 @@
 
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
+#include "runtime/text.h"
 #include "source/kelm/klmaindemo.h"
 #include "source/request_flags.h"
 #include "window/frame.h"
@@ -23,12 +24,12 @@ void runBatch() {
     // Going on in whichever directory is current would report, and later show, another project.
     if (::chdir(directory.c_str()) != 0) {
       records::print(errno == EACCES ? "Project directory cannot be entered: " : "Project directory not found: ",
-                     directory);
+                     printableName(directory));
       continue;
     }
     const std::string current = currentDirectory();
-    records::print("Loading project from ", current);
-    window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELM: " + current);
+    records::print("Loading project from ", printable(current));
+    window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELM: " + printable(current));
     runBuildNet();
     runSolve();
   }

@@ -29,7 +29,7 @@ constexpr char kUsage[] =
     "\n"
     "Environment:\n"
     "  KELM_LOG       a file (or - for standard error) that receives a copy of every line\n"
-    "                 of the Output window\n"
+    "                 of the Output window (a relative name: from where KELM starts)\n"
     "  KELM_EDITOR    the program that opens geom.cod and klinput.dat (default: xdg-open)\n"
     "  KELM_PRINT_TO  file.pdf or printer:NAME: the print commands print there without\n"
     "                 the print dialog\n"

@@ -5,6 +5,7 @@
 
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
+#include "runtime/text.h"
 #include "source/main_program.h"
 #include "source/request_flags.h"
 #include "window/dialogs.h"
@@ -30,7 +31,8 @@ void editProjectFile(const char* fileName) {
   const std::string absolute = directory + "/" + fileName;
   const std::string path = directory.empty() || absolute.size() >= PATH_MAX ? fileName : absolute;
   if (!window::startEditor(path))
-    records::print("No text editor could be started for " + path + " (set KELM_EDITOR)");
+    // The whole phrase before the path: a long path then goes on over the next records.
+    records::print("No text editor could be started (set KELM_EDITOR) for " + printable(path));
 }
 
 }  // namespace

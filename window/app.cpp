@@ -8,6 +8,7 @@
 #include <QIcon>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,10 +20,12 @@
 #include "records/status.h"
 #include "records/window_port.h"
 #include "runtime/fp_traps.h"
+#include "runtime/process_paths.h"
 #include "window/frame_window.h"
 #include "window/gui_thread.h"
 #include "window/layer.h"
 #include "window/message_boxes.h"
+#include "window/output_log.h"
 
 namespace kelm::window {
 
@@ -59,6 +62,10 @@ void runProgramThread(MainProgram mainProgram) {
 int runWindowLayer(int argc, char** argv, MainProgram mainProgram) {
   Layer& l = layer();
   l.programName = argc > 0 ? std::filesystem::path(argv[0]).stem().string() : "kelm";
+  // A log or standard error whose reader went away is a failed write, not the end of KELM.
+  std::signal(SIGPIPE, SIG_IGN);
+  l.startDirectory = currentDirectory();
+  startOutputLog(l.programName);
 
   // Qt takes its own options (-platform, -style, ...) out of what comes before "--"; what
   // follows "--" is the program's, even a path that looks like one of Qt's options.

@@ -8,6 +8,7 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   child_window.cpp
   kept_sub_window.cpp
   output_window.cpp
+  output_log.cpp
   frame_window.cpp
   builtin_commands.cpp
   frame_operations.cpp

@@ -38,7 +38,12 @@ bool startEditor(const std::string& path) {
   sigset_t none;
   sigemptyset(&none);
   posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+  // KELM ignores SIGPIPE for its log; the editor and what it starts should not.
+  sigset_t restored;
+  sigemptyset(&restored);
+  sigaddset(&restored, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &restored);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t editor = 0;
   const int failure = posix_spawnp(&editor, program.c_str(), nullptr, &attributes, arguments, environ);
   posix_spawnattr_destroy(&attributes);

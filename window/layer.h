@@ -40,6 +40,9 @@ struct Layer {
   std::atomic<int> runState{kRunning};
   std::string programName;
   std::vector<std::string> arguments;
+  // Current when the program started; relative names from the environment are taken from
+  // here, not from the project directory made current since. Empty outside the program.
+  std::string startDirectory;
   std::string aboutText;
 };
 

@@ -11,6 +11,13 @@
 
 namespace kelm::window {
 
+namespace {
+
+// A finished PDF ends with its end-of-file marker, give or take a line end.
+constexpr qsizetype kTrailerReach = 16;
+
+}  // namespace
+
 std::string pdfDocument(int pages, const DocumentPageDrawing& draw, std::string& why) {
   // As the print commands on the message thread: the pages are drawn without traps.
   FloatingPointTrapsSuspended untrapped;
@@ -34,11 +41,16 @@ std::string pdfDocument(int pages, const DocumentPageDrawing& draw, std::string&
     QtPrinterPage printerPage(painter);
     draw(page, printerPage, printerFacts(printer));
   }
-  if (!painter.end() || !file.open()) {
+  if (!painter.end() || printer.printerState() == QPrinter::Error || !file.open()) {
     why = "the PDF could not be finished";
     return {};
   }
   const QByteArray bytes = file.readAll();
+  // A temporary directory that filled up cuts the document without a word from the printer.
+  if (!bytes.startsWith("%PDF-") || !bytes.right(kTrailerReach).contains("%%EOF")) {
+    why = "the PDF could not be written whole in " + QDir::tempPath().toStdString();
+    return {};
+  }
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 

@@ -1,7 +1,7 @@
 #include "window/printing.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <sys/stat.h>
+
 #include <QMessageBox>
 #include <QPageLayout>
 #include <QPageSize>
@@ -10,9 +10,15 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
+#include "runtime/text.h"
+#include "runtime/whole_file.h"
 #include "window/frame_window.h"
 #include "window/layer.h"
 #include "window/printer_page.h"
@@ -28,15 +34,16 @@ constexpr char kPrinterPrefix[] = "printer:";
 struct Target {
   enum Kind { dialog, pdfFile, namedPrinter, invalid } kind = dialog;
   QString name;
+  std::string path;  // a PDF file's name as given
 };
 
 Target printTarget() {
   const char* value = std::getenv("KELM_PRINT_TO");
   if (value == nullptr || *value == '\0') return {};
   const QString text = QString::fromLocal8Bit(value);
-  if (text.startsWith(kPrinterPrefix)) return {Target::namedPrinter, text.mid(int(sizeof kPrinterPrefix) - 1)};
-  if (text.endsWith(".pdf", Qt::CaseInsensitive)) return {Target::pdfFile, text};
-  return {Target::invalid, text};
+  if (text.startsWith(kPrinterPrefix)) return {Target::namedPrinter, text.mid(int(sizeof kPrinterPrefix) - 1), value};
+  if (text.endsWith(".pdf", Qt::CaseInsensitive)) return {Target::pdfFile, text, value};
+  return {Target::invalid, text, value};
 }
 
 void reportNotPrinted(const QString& why) {
@@ -45,16 +52,55 @@ void reportNotPrinted(const QString& why) {
   box.exec();
 }
 
-// Why a PDF file could not be opened: the file system's own words.
-QString whyNotWritable(const QString& path) {
-  const bool existed = QFileInfo::exists(path);
-  QFile probe(path);
-  if (probe.open(QIODevice::WriteOnly | QIODevice::Append)) {
-    probe.close();
-    if (!existed) probe.remove();
-    return "the file " + path + " could not be written";
+QString shown(const std::string& path) { return QString::fromStdString(printable(path)); }
+
+// Where a PDF goes: a relative name from where KELM started (the project directory is current
+// by now), through a link to the file it names, so that the link stays.
+std::string pdfPath(const std::string& name) {
+  std::filesystem::path path(name);
+  if (path.is_relative() && !layer().startDirectory.empty()) path = layer().startDirectory / path;
+  std::error_code error;
+  const std::filesystem::path followed = std::filesystem::weakly_canonical(path, error);
+  return (error ? path : followed).string();
+}
+
+// Only a regular file is replaced, or a new one made: a FIFO would hang the message thread
+// in open(), a device never keeps the page, a directory is in the way. Empty when acceptable.
+QString whyNotPdfTarget(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0)
+    return S_ISREG(status.st_mode) ? QString() : "the file " + shown(path) + " is not a regular file";
+  int error = errno;
+  if (error == ENOENT) {
+    // A new file needs a directory to go in: said before the page is drawn for nothing.
+    const std::string directory = std::filesystem::path(path).parent_path().string();
+    if (::stat(directory.c_str(), &status) != 0) error = errno;
+    else if (!S_ISDIR(status.st_mode)) error = ENOTDIR;
+    else return {};
   }
-  return "the file " + path + " cannot be written (" + probe.errorString() + ")";
+  return "the file " + shown(path) + " cannot be written (" + std::strerror(error) + ")";
+}
+
+// The whole document made first and the file replaced whole after, so that a full disk or a
+// cut document leaves the old file as it was.
+PrintOutcome printPdf(const std::string& name, const PageDrawing& draw) {
+  const std::string path = pdfPath(name);
+  if (const QString why = whyNotPdfTarget(path); !why.isEmpty()) {
+    reportNotPrinted(why);
+    return PrintOutcome::failed;
+  }
+  std::string why;
+  const std::string bytes =
+      pdfDocument(1, [&](int, PrinterPage& page, const PrinterFacts& facts) { draw(page, facts); }, why);
+  if (bytes.empty()) {
+    reportNotPrinted(QString::fromStdString(why));
+    return PrintOutcome::failed;
+  }
+  if (!runtime::writeWholeFile(path, bytes, why)) {
+    reportNotPrinted(QString::fromStdString(printable(why)));
+    return PrintOutcome::failed;
+  }
+  return PrintOutcome::printed;
 }
 
 }  // namespace
@@ -66,11 +112,10 @@ PrintOutcome printPage(const PageDrawing& draw) {
   switch (target.kind) {
     case Target::invalid:
       reportNotPrinted("KELM_PRINT_TO must name a file ending in .pdf or printer:NAME, not \"" +
-                       target.name + "\"");
+                       shown(target.path) + "\"");
       return PrintOutcome::failed;
     case Target::pdfFile:
-      setUpPdf(*printer, target.name);
-      break;
+      return printPdf(target.path, draw);
     case Target::namedPrinter:
       if (!QPrinterInfo::printerInfo(target.name).isNull()) {
         printer->setPrinterName(target.name);
@@ -92,9 +137,7 @@ PrintOutcome printPage(const PageDrawing& draw) {
 
   QPainter painter;
   if (!painter.begin(printer.get())) {
-    reportNotPrinted(printer->outputFormat() == QPrinter::PdfFormat
-                         ? whyNotWritable(printer->outputFileName())
-                         : "the printer " + printer->printerName() + " could not start the document");
+    reportNotPrinted("the printer " + printer->printerName() + " could not start the document");
     return PrintOutcome::failed;
   }
   {
@@ -102,9 +145,7 @@ PrintOutcome printPage(const PageDrawing& draw) {
     draw(page, printerFacts(*printer));
   }
   if (!painter.end() || printer->printerState() == QPrinter::Error) {
-    reportNotPrinted("the document could not be finished on " +
-                     (printer->outputFormat() == QPrinter::PdfFormat ? printer->outputFileName()
-                                                                      : printer->printerName()));
+    reportNotPrinted("the document could not be finished on " + printer->printerName());
     return PrintOutcome::failed;
   }
   return PrintOutcome::printed;

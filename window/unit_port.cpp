@@ -11,6 +11,7 @@
 #include "records/window_port.h"
 #include "window/child_window.h"
 #include "window/frame_window.h"
+#include "window/output_log.h"
 #include "window/gui_thread.h"
 #include "window/kept_sub_window.h"
 #include "window/layer.h"
@@ -75,6 +76,8 @@ class UnitPort final : public records::WindowPort {
       if (ChildWindow* child = findUnitWindow(unit).child) child->appendRecord(text);
     });
   }
+
+  void logNote(std::string_view note) override { outputLog().write(" (" + std::string(note) + ")"); }
 
   [[noreturn]] void runtimeError(int, std::string_view message) override {
     const QString text = QString::fromLatin1(message.data(), static_cast<qsizetype>(message.size()));

@@ -1,5 +1,7 @@
 #include "source/klplot/klplotdemo.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <string>
 #include <thread>
@@ -19,12 +21,29 @@ namespace {
 
 constexpr auto kIdlePass = std::chrono::milliseconds(50);
 
+// The directory of the last load. A project directory deleted while open leaves the process
+// in a directory without a name; the path remembered here finds it again once it is back.
+std::string lastProjectDirectory;
+
+// The project directory to load, entered again by name when the current one has vanished;
+// empty only when no project was ever found.
+std::string enterProjectDirectory() {
+  std::string directory(trimRight(currentDirectory()));
+  if (directory.empty() && !lastProjectDirectory.empty() && ::chdir(lastProjectDirectory.c_str()) == 0)
+    directory = trimRight(currentDirectory());
+  if (!directory.empty()) lastProjectDirectory = directory;
+  return lastProjectDirectory;
+}
+
 }  // namespace
 
 void loadAndDisplay() {
   window::setStatusMessage("Running", window::kRunningMessage);
-  const std::string projectDir(trimRight(currentDirectory()));
+  const std::string directory = enterProjectDirectory();
+  const std::string projectDir = printable(directory);
   records::print("Loading project from ", projectDir);
+  // Its files are then reported missing, and the next load looks for the directory again.
+  if (currentDirectory().empty()) records::print("Project directory not found: ", printableName(directory));
   window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELMDEMO: " + projectDir);
 
   loadProjectFiles();

@@ -203,5 +203,52 @@ TEST(HostileProjects, EachClassLoadsDrawsAndReportsWithoutATrap) {
   }
 }
 
+// Projects at the capacities: a line of exactly the longest record, one byte over it, and the
+// full example (1000 trajectories, about 20000 outline points, 100 equipotentials). Made here
+// rather than kept as files; KELM_WRITE_SEEDS=dir writes them as seeds too.
+TEST(HostileProjects, ProjectsAtTheCapacitiesLoadOrAreDamagedAtTheLimit) {
+  auto withHeaderOf = [](std::size_t length) {
+    std::string geometry = simpleFile("geom.dat");
+    const std::size_t end = geometry.find('\n');
+    return geometry.insert(end, length - end, ' ');
+  };
+  auto fullFile = [](std::string_view name) {
+    return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/full/" + std::string(name));
+  };
+  constexpr std::size_t kLongest = std::size_t{1} << 20;
+  struct Capacity {
+    const char* name;
+    std::array<std::string, 4> files;  // in the order of kProjectFiles
+    const char* reported;
+  } capacities[] = {
+      {"capacity-geom.dat-line-of-1-MiB",
+       {withHeaderOf(kLongest), simpleFile(kProjectFiles[1]), simpleFile(kProjectFiles[2]), simpleFile(kProjectFiles[3])},
+       " File GEOM.DAT loaded"},
+      {"capacity-geom.dat-line-over-1-MiB",
+       {withHeaderOf(kLongest + 1), simpleFile(kProjectFiles[1]), simpleFile(kProjectFiles[2]), simpleFile(kProjectFiles[3])},
+       " File GEOM.DAT damaged"},
+      {"capacity-full-example",
+       {fullFile(kProjectFiles[0]), fullFile(kProjectFiles[1]), fullFile(kProjectFiles[2]), fullFile(kProjectFiles[3])},
+       " File KLPLT.RES loaded"},
+  };
+  const char* seeds = std::getenv("KELM_WRITE_SEEDS");
+  for (const Capacity& c : capacities) {
+    SCOPED_TRACE(c.name);
+    if (seeds != nullptr) {
+      std::ofstream seed(std::filesystem::path(seeds) / c.name, std::ios::binary);
+      for (std::size_t i = 0; i < std::size(kProjectFiles); ++i)
+        seed << (i == 0 ? "" : "\n") << "%%" << kProjectFiles[i] << "\n" << c.files[i];
+    }
+    kelm::testing::TempDirectory dir;
+    for (std::size_t i = 0; i < std::size(kProjectFiles); ++i)
+      kelm::testing::TempDirectory::writeFile(std::string(kProjectFiles[i]), c.files[i]);
+    kelm::testing::RecordingPort port;
+    kelm::testing::onProgramThread([] { loadProjectFiles(); });
+    EXPECT_NE(std::find(port.lines.begin(), port.lines.end(), c.reported), port.lines.end());
+  }
+  EXPECT_EQ(projectData.trajCount, 1000);
+  EXPECT_GT(projectData.geomSegLast(projectData.geomSegCount), 19900);
+}
+
 }  // namespace
 }  // namespace kelm::klplot

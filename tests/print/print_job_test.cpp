@@ -11,9 +11,15 @@
 #include <QPrinter>
 #include <QRegularExpression>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +30,7 @@
 #include "tests/print/command_output.h"
 #include "tests/records/recording_port.h"
 #include "tests/window/gui_wait.h"
+#include "window/layer.h"
 #include "window/printer_page.h"
 #include "window/printing.h"
 
@@ -205,6 +212,99 @@ TEST_F(PrintedPdf, FailuresSayWhyAndCancelSaysNothing) {
     EXPECT_EQ(said.toStdString(), c.says);
     EXPECT_FALSE(drawn);
   }
+}
+
+// What a PDF target holds after a print, and what the box said.
+struct PdfPrint {
+  window::PrintOutcome outcome{};
+  std::string said;
+};
+
+PdfPrint printPdfTo(const std::string& target) {
+  ::setenv("KELM_PRINT_TO", target.c_str(), 1);
+  PdfPrint result;
+  testing::actOnModal<QMessageBox>(
+      [&](QMessageBox& box) {
+        result.said = box.text().toStdString();
+        box.close();
+      },
+      [&] {
+        result.outcome = window::printPage([](window::PrinterPage& page, const window::PrinterFacts&) {
+          page.moveTo(0, 0);
+          page.lineTo(1000, 1000);
+        });
+      });
+  return result;
+}
+
+std::string contentOf(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Whatever a PDF target is, the message thread never waits on it, and a page that cannot be
+// written whole leaves the file there as it was: a FIFO, a directory or a device is refused,
+// a full disk keeps the old page. A link is written through; a relative name is taken from
+// where KELM started, not from the project directory.
+TEST_F(PrintedPdf, TargetsThatCannotTakeThePageKeepWhatTheyHeld) {
+  const fs::path dir = fs::temp_directory_path() / ("kelm-print-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "dir.pdf");
+  ASSERT_EQ(::mkfifo((dir / "fifo.pdf").c_str(), 0644), 0);
+  fs::create_symlink("/dev/full", dir / "full.pdf");
+  std::ofstream(dir / "old.pdf") << "the old page";
+  std::ofstream(dir / "linked.pdf") << "the old page";
+  fs::create_symlink("linked.pdf", dir / "link.pdf");
+  window::layer().startDirectory = dir.string();
+  const fs::path home = fs::current_path();
+  fs::current_path(fs::temp_directory_path());
+
+  const std::string d = dir.string();
+  struct Case {
+    std::string target;
+    bool fullDisk;
+    std::string says;  // the start of the box's text; empty when printed
+    fs::path holds;    // the file that must then be a PDF, or hold the old page
+  } cases[] = {
+      {d + "/fifo.pdf", false, "The page was not printed: the file " + d + "/fifo.pdf is not a regular file.", {}},
+      {d + "/dir.pdf", false, "The page was not printed: the file " + d + "/dir.pdf is not a regular file.", {}},
+      {d + "/full.pdf", false, "The page was not printed: the file /dev/full is not a regular file.", {}},
+      {d + "/no/page.pdf", false,
+       "The page was not printed: the file " + d + "/no/page.pdf cannot be written (No such file or directory).", {}},
+      {d + "/old.pdf", true, "The page was not printed: ", dir / "old.pdf"},
+      {d + "/link.pdf", false, "", dir / "linked.pdf"},
+      {"new.pdf", false, "", dir / "new.pdf"},
+  };
+  for (const Case& c : cases) {
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    if (c.fullDisk) {
+      // A file may grow no further than a few hundred bytes: as a full disk, for this process.
+      std::signal(SIGXFSZ, SIG_IGN);
+      rlimit tiny = previous;
+      tiny.rlim_cur = 300;
+      ::setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    const PdfPrint result = printPdfTo(c.target);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_EQ(result.outcome, c.says.empty() ? window::PrintOutcome::printed : window::PrintOutcome::failed) << c.target;
+    EXPECT_TRUE(result.said.starts_with(c.says)) << c.target << ": " << result.said;
+    if (!c.holds.empty() && c.says.empty()) {
+      EXPECT_TRUE(contentOf(c.holds).starts_with("%PDF-")) << c.target;
+    } else if (!c.holds.empty()) {
+      EXPECT_EQ(contentOf(c.holds), "the old page") << c.target;
+    }
+  }
+  EXPECT_TRUE(fs::is_fifo(dir / "fifo.pdf"));
+  EXPECT_TRUE(fs::is_symlink(dir / "full.pdf"));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.pdf"));
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++files;
+  EXPECT_EQ(files, 7u) << "a temporary file was left behind";
+
+  fs::current_path(home);
+  window::layer().startDirectory.clear();
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -25,8 +25,9 @@ class RecordingPort : public records::WindowPort {
     (unit == 0 ? lines : windowRecords).emplace_back(record);
   }
   [[noreturn]] void runtimeError(int, std::string_view) override { std::abort(); }
+  void logNote(std::string_view note) override { notes.emplace_back(note); }
 
-  std::vector<std::string> lines, windowRecords;
+  std::vector<std::string> lines, windowRecords, notes;
   std::vector<int> opened, closed;
 };
 

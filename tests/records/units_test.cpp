@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "records/error_numbers.h"
 #include "records/formatted.h"
 #include "records/units.h"
+#include "recording_port.h"
 #include "temp_directory.h"
 
 namespace kelm::records {
@@ -35,7 +37,12 @@ TEST_F(Units, ProjectFileOpensWithTheKeywordsTheReadersPass) {
 }
 
 TEST_F(Units, FailedOpensLeaveTheUnitFreeAndCreateNothing) {
+  testing::RecordingPort port;
   EXPECT_GT(openUnit(20, {.file = "geom.dat", .status = "OLD"}), 0);
+  EXPECT_EQ(port.notes, std::vector<std::string>{}) << "a missing file needs no note";
+  std::filesystem::create_symlink("loop.dat", "loop.dat");
+  EXPECT_GT(openUnit(20, {.file = "loop.dat", .status = "OLD", .action = "read"}), 0);
+  EXPECT_EQ(port.notes, std::vector<std::string>{"loop.dat cannot be opened: Too many levels of symbolic links"});
   EXPECT_FALSE(isUnitOpen(20));
   EXPECT_GT(openUnit(20, {.file = "geom.dat", .status = "UNKNOWN", .action = "READ"}), 0);
   EXPECT_FALSE(std::filesystem::exists("geom.dat"));
@@ -68,9 +75,14 @@ TEST_F(Units, OnlyRegularFilesOpenAndReadOnlyOnesWithoutAnAction) {
       {"link.dat", "OLD", "read", true},   {"real.dat", "old", {}, true},
   };
   for (const Case& c : cases) {
+    testing::RecordingPort port;
     EXPECT_EQ(openUnit(20, {.file = c.file, .status = c.status, .action = c.action ? c.action : ""}) == 0,
               c.opens)
         << c.file << " " << c.status;
+    // The program's log learns why, where its message says only "not found".
+    EXPECT_EQ(port.notes, c.opens ? std::vector<std::string>{}
+                                  : std::vector<std::string>{std::string(c.file) + " cannot be opened: not a regular file"})
+        << c.file;
     EXPECT_EQ(isUnitOpen(20), c.opens) << c.file;
     closeUnit(20);
   }
@@ -88,6 +100,32 @@ TEST_F(Units, ReplaceEmptiesAFileAndAReadOnlyUnitTakesNoWrite) {
   EXPECT_GT(write(20, "(I3)", 1), 0);
   ASSERT_EQ(closeUnit(20), 0);
   EXPECT_EQ(testing::TempDirectory::readFile("out.txt"), " 42  1.50\n");
+}
+
+// A writer that keeps appending (blank lines, say) must not keep a reader going: what lies
+// beyond the size the file had at open is not read, however far a list search would look.
+TEST_F(Units, AGrowingFileEndsWhereItEndedAtOpen) {
+  struct Case {
+    const char* before;
+    std::string appended;
+    int secondRead;  // status of the read that would reach the appended bytes
+  } cases[] = {
+      {"1\n", std::string(1 << 20, '\n') + "2\n", kEndOfFile},
+      {"1\n", "2\n", kEndOfFile},
+      {"1\n2", "3\n", 0},  // the record cut at open is read as it was then
+  };
+  for (const Case& c : cases) {
+    testing::TempDirectory::writeFile("pot.dat", c.before);
+    ASSERT_EQ(openUnit(20, {.file = "pot.dat", .status = "OLD", .action = "read"}), 0);
+    std::ofstream("pot.dat", std::ios::binary | std::ios::app) << c.appended;
+    std::int32_t first = 0, second = 0;
+    EXPECT_EQ(readList(20, first), 0);
+    EXPECT_EQ(readList(20, second), c.secondRead) << c.before;
+    if (c.secondRead == 0) {
+      EXPECT_EQ(second, 2) << c.before;
+    }
+    closeUnit(20);
+  }
 }
 
 }  // namespace

@@ -63,12 +63,14 @@ TEST(BatchRun, ReportsEachProjectInTurnPassesOverAMissingOneAndShowsTheLast) {
   testing::TempDirectory temp;
   const fs::path examples = fs::path(KELM_EXAMPLES_DIR) / "simple";
   std::vector<std::string> projects;
-  for (const char* name : {"first", "gone", "last"}) {
+  // A missing project whose name holds a line break, and one without a name at all.
+  for (const char* name : {"first", "gone\nB", "last"}) {
     fs::copy(examples, temp.path() / name, fs::copy_options::recursive);
     projects.push_back((temp.path() / name).string());
   }
-  for (int k = 1; k <= 3; ++k) projectList(k) = projects[static_cast<std::size_t>(k - 1)];
-  projectCount = 3;
+  projects.insert(projects.begin() + 2, "");
+  for (int k = 1; k <= 4; ++k) projectList(k) = projects[static_cast<std::size_t>(k - 1)];
+  projectCount = 4;
   fs::remove_all(projects[1]);
 
   window::createLayerWindows();
@@ -94,15 +96,16 @@ TEST(BatchRun, ReportsEachProjectInTurnPassesOverAMissingOneAndShowsTheLast) {
   ASSERT_TRUE(idle);
 
   EXPECT_EQ(batchRequested.load(), 0);
-  EXPECT_EQ(currentDirectory(), projects[2]);
+  EXPECT_EQ(currentDirectory(), projects[3]);
   const std::string output = window::layer().output->toPlainText().toStdString() + "\n";
   std::vector<std::string> expected = gunReports(projects[0]);
-  expected.push_back(" Project directory not found: " + projects[1] + "\n");
-  for (const auto& piece : gunReports(projects[2])) expected.push_back(piece);
-  expected.push_back(" Loading project from " + projects[2] + "\n File GEOM.DAT loaded\n");
+  expected.push_back(" Project directory not found: " + (temp.path() / "gone\\nB").string() + "\n");
+  expected.push_back(" Project directory not found: \"\"\n");
+  for (const auto& piece : gunReports(projects[3])) expected.push_back(piece);
+  expected.push_back(" Loading project from " + projects[3] + "\n File GEOM.DAT loaded\n");
   EXPECT_TRUE(inOrder(output, expected)) << output;
   EXPECT_EQ(captionLog.captions,
-            (std::vector<std::string>{"KELM: " + projects[0], "KELM: " + projects[2], "KELMDEMO: " + projects[2]}));
+            (std::vector<std::string>{"KELM: " + projects[0], "KELM: " + projects[3], "KELMDEMO: " + projects[3]}));
 
   window::layer().frame->removeEventFilter(&captionLog);
   window::destroyLayerWindows();

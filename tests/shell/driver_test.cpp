@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -140,6 +141,72 @@ TEST_F(Driver, ADeepProjectIsNamedInFullAndEditedInPlace) {
   unsetenv("KELM_EDITOR");
   std::filesystem::current_path(home_);
   EXPECT_EQ(std::system(("rm -rf '" + base.string() + "'").c_str()), 0);
+}
+
+// One load and leave as the main loop makes it; the Output text it added.
+std::string loadOnce() {
+  const qsizetype before = window::layer().output->toPlainText().size();
+  std::atomic<bool> returned{false};
+  std::thread program([&] {
+    klplot::loadAndDisplay();
+    returned = true;
+  });
+  EXPECT_TRUE(processEventsUntil([] { return statusText() == "Idle"; }));
+  leaveRequested.store(1);
+  EXPECT_TRUE(processEventsUntil([&] { return returned.load(); }));
+  program.join();
+  return window::layer().output->toPlainText().mid(before).toStdString();
+}
+
+// A project directory deleted while open is named once per load as missing, and loaded again
+// once it is back under its name; a newline in its name does not split a line.
+TEST_F(Driver, AVanishedProjectIsNamedAndFoundAgainWhenBack) {
+  const std::filesystem::path base =
+      std::filesystem::temp_directory_path() / ("kelm-vanish-" + std::to_string(::getpid()));
+  const std::filesystem::path dir = base / "gun\nB";
+  const std::string shown = base.string() + "/gun\\nB";
+  auto restore = [&] {
+    std::filesystem::create_directories(dir);
+    for (const auto& file : std::filesystem::directory_iterator(project_))
+      std::filesystem::copy(file.path(), dir / file.path().filename());
+  };
+  restore();
+  std::filesystem::current_path(dir);
+  struct Step {
+    bool present;
+    std::string expected;
+  } steps[] = {
+      {true, " Loading project from " + shown + "\n File GEOM.DAT loaded\n"},
+      {false, " Loading project from " + shown + "\n Project directory not found: " + shown + "\n File GEOM.DAT not found\n"},
+      {true, " Loading project from " + shown + "\n File GEOM.DAT loaded\n"},
+  };
+  for (const Step& step : steps) {
+    if (!step.present) std::filesystem::remove_all(dir);
+    if (step.present && !std::filesystem::exists(dir)) restore();
+    const std::string added = loadOnce();
+    EXPECT_NE(added.find(step.expected), std::string::npos) << added;
+    EXPECT_EQ(window::layer().frame->windowTitle().toStdString(), "KELMDEMO: " + shown);
+  }
+  std::filesystem::current_path(home_);
+  std::filesystem::remove_all(base);
+}
+
+// The editor's failure keeps its phrase on one Output line, however long the path after it.
+TEST_F(Driver, AnEditorThatCannotStartIsNamedInOnePhrase) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / std::string(70, 'p');
+  std::filesystem::create_directories(dir);
+  std::filesystem::current_path(dir);
+  setenv("KELM_EDITOR", "/nonexistent/kelm-editor", 1);
+  std::int32_t state = 0;
+  editGeometryCommand(&state);
+  unsetenv("KELM_EDITOR");
+  std::filesystem::current_path(home_);
+  std::filesystem::remove_all(dir);
+  ASSERT_TRUE(processEventsUntil([] { return window::layer().output->toPlainText().contains("editor"); }));
+  const QStringList lines = window::layer().output->toPlainText().split('\n');
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QString& line) {
+    return line.startsWith(" No text editor could be started (set KELM_EDITOR) for ");
+  })) << lines.join('\n').toStdString();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +22,8 @@ TEST(Editor, AwkwardPathsArriveAsOneArgumentAndNothingElseRuns) {
   const auto script = dir / "editor.sh";
   const auto record = dir / "argv";
   const auto witness = dir / "ran";
-  std::ofstream(script) << "#!/bin/sh\nprintf '%s|%s|%s' \"$#\" \"$1\" $$ > '" << record.string() << ".tmp'\nmv '"
+  std::ofstream(script) << "#!/bin/sh\nprintf '%s|%s|%s|%s' \"$#\" \"$1\" \"$(sed -n 's/^SigIgn:[[:space:]]*//p' "
+                           "/proc/$$/status)\" $$ > '" << record.string() << ".tmp'\nmv '"
                         << record.string() << ".tmp' '" << record.string() << "'\n";
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   setenv("KELM_EDITOR", script.c_str(), 1);
@@ -29,14 +31,20 @@ TEST(Editor, AwkwardPathsArriveAsOneArgumentAndNothingElseRuns) {
   // Blanks, quotes, shell syntax, a line break and bytes that are not valid text.
   const std::string path = "/tmp/my project/it's \"geom\"; touch " + witness.string() + " $(touch " +
                            witness.string() + ")\nnext/\xff\xfe\xe9t\xe9/geom.cod";
+  // As in KELM, which ignores SIGPIPE: the editor must not inherit that.
+  const auto previousHandler = std::signal(SIGPIPE, SIG_IGN);
   ASSERT_TRUE(startEditor(path));
+  std::signal(SIGPIPE, previousHandler);
   for (int i = 0; i < 200 && !std::filesystem::exists(record); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   std::ifstream in(record);
   const std::string seen((std::istreambuf_iterator<char>(in)), {});
   const std::size_t last = seen.rfind('|');
-  EXPECT_EQ(seen.substr(0, last), "1|" + path);
+  const std::size_t mask = seen.rfind('|', last - 1);
+  EXPECT_EQ(seen.substr(0, mask), "1|" + path);
+  const unsigned long ignored = std::stoul(seen.substr(mask + 1, last - mask - 1), nullptr, 16);
+  EXPECT_EQ(ignored & (1ul << (SIGPIPE - 1)), 0u) << "the editor starts with SIGPIPE ignored";
   EXPECT_FALSE(std::filesystem::exists(witness));
 
   // The ended editor waits as a zombie until the next start reaps it, even a failing one.
