@@ -26,6 +26,11 @@ ChildWindow::ChildWindow(int unit, QSize imageSize) : unit_(unit) {
   };
 }
 
+QSize ChildWindow::sizeHint() const {
+  std::lock_guard guard(surface_.lock);
+  return surface_.image.size();
+}
+
 void ChildWindow::appendRecord(const QString& record) {
   records_.push_back(record);
   update();

@@ -23,6 +23,8 @@ class ChildWindow : public QWidget {
   void appendRecord(const QString& record);
   // A press is on its way to this window; called before Qt's focus handling may activate it.
   void notePressArriving();
+  // The surface's size: arranging windows (Cascade) sizes them by their hints.
+  QSize sizeHint() const override;
 
   // Callbacks by event bit (bit 1 in slot 0 ... bit 64 in slot 6).
   std::array<MouseCallback, 7> mouseCallbacks{};

@@ -10,6 +10,7 @@
 
 #include "window/builtin_commands.h"
 #include "window/child_window.h"
+#include "window/copy_key.h"
 #include "window/kept_sub_window.h"
 #include "window/layer.h"
 #include "window/output_window.h"
@@ -64,6 +65,7 @@ void createLayerWindows() {
   Layer& l = layer();
   l.frame = new FrameWindow();
   l.output = new OutputWindow();
+  copySelectionOnCopyKey(*l.output);
   auto* sub = new KeptSubWindow(l.output);
   l.frame->mdiArea()->addSubWindow(sub);
   sub->setWindowTitle("Output");
