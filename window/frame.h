@@ -62,6 +62,9 @@ void setWindowTitle(WindowHandle window, std::string_view title);
 void setWindowPlacement(WindowHandle window, int x, int y, int width, int height, ZOrder order,
                         bool activate);
 void showWindow(WindowHandle window, ShowCommand command);
-Rect clientRect(WindowHandle window);  // of the frame: the area that holds the children
+// Of the frame: the area that holds the children, less what the row of minimised windows
+// needs beyond 16 pixels. Maximising the frame from the program thread returns once the
+// window manager has maximised it.
+Rect clientRect(WindowHandle window);
 
 }  // namespace kelm::window
