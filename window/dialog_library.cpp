@@ -39,7 +39,10 @@ int nextHandle = 1;
 class TemplateDialog : public QDialog {
  public:
   explicit TemplateDialog(QWidget* owner) : QDialog(owner) {}
-  void place(QWidget* control, QRect base, ControlGrowth growth) { placed_.push_back({control, base, growth}); }
+  void place(QWidget* control, QRect base, ControlGrowth growth) {
+    control->setGeometry(base);
+    placed_.push_back({control, base, growth});
+  }
   void fix(QSize base, bool growing) {
     base_ = base;
     if (growing) setMinimumSize(base);
