@@ -179,4 +179,18 @@ void zMouseHandler(std::int32_t* unit, std::int32_t* event, std::int32_t*, std::
   phasePlaneRequested.store(1);
 }
 
+void zArrowKeyHandler(std::int32_t unit, std::int32_t step) {
+  const bool beam = unit == klplot::kBeamUnit;
+  const double left = (beam ? displayState.fL.load() : displayState.gL.load()) * plotWidth();
+  const double right = (beam ? displayState.fR.load() : displayState.gR.load()) * plotWidth();
+  // From the marker's column, not the plane's: a plane rounded to single precision may map
+  // back to the column before, and the key would never get past it.
+  const std::int32_t from = beam ? displayState.markerXBeam.load() : displayState.markerXField.load();
+  std::int32_t x = static_cast<std::int32_t>(
+      std::clamp(static_cast<double>(from) + step, std::ceil(left), std::floor(right)));
+  std::int32_t y = 0, keys = 0, down = window::kLeftDown, up = window::kLeftUp;
+  zMouseHandler(&unit, &down, &keys, &x, &y);
+  zMouseHandler(&unit, &up, &keys, &x, &y);
+}
+
 }  // namespace kelm

@@ -195,6 +195,17 @@ int registerMouseCallback(std::int32_t unit, std::int32_t eventBits, MouseCallba
   return result;
 }
 
+int registerArrowKeyCallback(std::int32_t unit, ArrowKeyCallback callback) {
+  int result = -2;
+  runOnGui([&] {
+    if (ChildWindow* child = findUnitWindow(unit).child) {
+      child->arrowKeyCallback = callback;
+      result = 0;
+    }
+  });
+  return result;
+}
+
 int setStatusMessage(std::string_view text, int messageNumber) {
   if (messageNumber != kRunningMessage) return 0;
   {
@@ -205,6 +216,13 @@ int setStatusMessage(std::string_view text, int messageNumber) {
     if (layer().frame != nullptr) layer().frame->showRunState();
   });
   return 1;
+}
+
+void setStatusNote(std::string_view text) {
+  const QString note = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  runOnGui([&] {
+    if (layer().frame != nullptr) layer().frame->showNote(note);
+  });
 }
 
 void setWindowTitle(WindowHandle window, std::string_view title) {

@@ -7,6 +7,7 @@
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
+#include "source/klplot/load_status.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_windows.h"
 #include "source/menu_bar.h"
@@ -27,7 +28,12 @@ void loadAndDisplay() {
   records::print("Loading project from ", projectDir);
   window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELMDEMO: " + projectDir);
 
-  loadProjectFiles();
+  {
+    // The Output window is minimised while the views are up: the status bar keeps what it said.
+    LoadStatusWatch watch;
+    loadProjectFiles();
+    window::setStatusNote(watch.summary());
+  }
 
   openViewWindows();
   phasePlaneRequested = 1;

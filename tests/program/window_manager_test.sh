@@ -80,22 +80,7 @@ wait_for_line "SOLVE command not implemented" 30
 check_layout "after the first load"
 
 # Batch mode with both projects; Enter in the tree opens "projA" and does not end the dialog.
-for attempt in 1 2 3 4; do
-  focus_frame
-  xdotool key --clearmodifiers alt+r
-  sleep 0.5
-  xdotool key b
-  sleep 0.3
-  xdotool key b
-  sleep 0.3
-  xdotool key Return
-  for _ in $(seq 50); do
-    [ "$(windows_named "Select KELM projects")" -eq 1 ] && break 2
-    sleep 0.1
-  done
-  xdotool key Escape Escape
-done
-wait_for_windows "Select KELM projects" 1 1
+open_batch_dialog
 sleep 0.5
 xdotool key Tab
 xdotool type --delay 60 projA
