@@ -2,8 +2,8 @@
 # KELM under a window manager (openbox), driven by real keys: the views keep clear of the row
 # of minimised windows after a load, after a batch run and after a reload; Window > Cascade
 # keeps the views' size; Enter in the batch dialog's tree opens a directory instead of starting
-# the batch; the frame carries KELM's icon; Ctrl+C copies a selection in "Output" and ends
-# KELM where there is none.
+# the batch; the frame carries KELM's icon; the arrow keys move the plane; Ctrl+C copies a
+# selection in "Output" and ends KELM where there is none.
 set -euo pipefail
 kelm=$1
 example=$2
@@ -27,10 +27,10 @@ column() {  # x y0 count -> one "r g b" line per row from y0 down
   import -window root -crop "1x$3+$1+$2" -depth 8 txt:- | sed -n '2,$p' \
     | sed -E 's/^[0-9]+,[0-9]+: \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
 }
-# The status bar's top row: going up the right edge from the bottom, the first row that differs
-# from the bottom row.
+# The status bar's top row: going up its middle, between the run state and the note at the
+# right, from the bottom, the first row that differs from the bottom row.
 status_top() {
-  column $(( X + WIDTH - 40 )) $(( Y + HEIGHT - 80 )) 80 | awk '{ row[NR] = $0 } END {
+  column $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 80 )) 80 | awk '{ row[NR] = $0 } END {
     for (i = NR - 1; i >= 1; --i) if (row[i] != row[NR]) { print i; exit } }'
 }
 # Rows of the frame's background colour right above the status bar, at the right edge, where no
@@ -62,7 +62,7 @@ background=$(column $(( X + WIDTH - 40 )) $(( Y + HEIGHT - 200 )) 1)
 row_height=$(bar_rows)
 [ "$row_height" -ge 16 ] || fail "no minimised Output window at the bottom left ($row_height rows)"
 
-xprop -id "$frame" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the frame does not carry KELM's icon"
+xprop -id "$frame" _NET_WM_ICON | grep -q 'Icon (' || fail "the frame does not carry KELM's icon"
 
 # Lays the views out again as a load does (Solve reloads), then checks the room they leave.
 check_layout() {  # when
@@ -78,6 +78,17 @@ sleep 0.3
 xdotool key s
 wait_for_line "SOLVE command not implemented" 30
 check_layout "after the first load"
+
+# A click in "Beam" gives it the keys: Right moves the marker one column on, Shift+Left ten back.
+marker_at() { [ "$(pixel "$1" $(( beam_y + 20 )))" = "0,0,0" ]; }
+x=$(( X + WIDTH * 3 / 10 ))
+xdotool mousemove "$x" "$beam_y" click 1
+eventually 10 marker_at "$x" || fail "no marker at column $x after a click into Beam"
+xdotool key Right
+eventually 10 marker_at $(( x + 1 )) || fail "Right did not move the marker one column"
+xdotool key shift+Left
+eventually 10 marker_at $(( x - 9 )) || fail "Shift+Left did not move the marker ten columns back"
+marker_at $(( x + 1 )) && fail "the marker stayed at the column before Shift+Left"
 
 # Batch mode with both projects; Enter in the tree opens "projA" and does not end the dialog.
 open_batch_dialog
