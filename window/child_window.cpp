@@ -111,10 +111,6 @@ void ChildWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void ChildWindow::mouseMoveEvent(QMouseEvent* event) { deliver(event, kMouseMove); }
 
-}  // namespace kelm::window
-
-namespace kelm::window {
-
 void ChildWindow::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
   if ((key != Qt::Key_Left && key != Qt::Key_Right) || arrowKeyCallback == nullptr ||
