@@ -16,7 +16,7 @@ for project in projA projB; do cp -r "$example" "$HOME/$project"; done
 
 openbox --sm-disable >"$work/openbox.out" 2>&1 &
 pids+=($!)
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wm_running() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]; }
 eventually 30 wm_running || fail "openbox did not start: $(tail -n 5 "$work/openbox.out")"
 
 start_kelm "$HOME/projA/geom.cod"
@@ -62,7 +62,9 @@ background=$(column $(( X + WIDTH - 40 )) $(( Y + HEIGHT - 200 )) 1)
 row_height=$(bar_rows)
 [ "$row_height" -ge 16 ] || fail "no minimised Output window at the bottom left ($row_height rows)"
 
-xprop -id "$frame" _NET_WM_ICON | grep -q 'Icon (' || fail "the frame does not carry KELM's icon"
+# Captured whole first: grep -q would end the pipe under xprop's feet.
+icon=$(xprop -id "$frame" _NET_WM_ICON)
+[[ $icon == *"Icon ("* ]] || fail "the frame does not carry KELM's icon"
 
 # Lays the views out again as a load does (Solve reloads), then checks the room they leave.
 check_layout() {  # when
