@@ -30,9 +30,13 @@ void editProjectFile(const char* fileName) {
   const std::string directory = currentDirectory();
   const std::string absolute = directory + "/" + fileName;
   const std::string path = directory.empty() || absolute.size() >= PATH_MAX ? fileName : absolute;
-  if (!window::startEditor(path))
+  if (!window::startEditor(path)) {
     // The whole phrase before the path: a long path then goes on over the next records.
     records::print("No text editor could be started (set KELM_EDITOR) for " + printable(path));
+    // The Output window is minimised while a project is shown: say it where the user looks.
+    window::showMessageBox("KELM", "No text editor could be started for " + printable(path) + ".\n\n"
+                           "Set KELM_EDITOR to the program that should open it.", window::BoxIcon::warning);
+  }
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "source/z_coordinate.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
@@ -55,6 +58,51 @@ void moveMarkersTo(float z) {
   displayState.markerXField.store(x);
 }
 
+// Six significant digits, in the C locale whatever the user's.
+std::string shortNumber(double value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr;
+  return std::string(text, end);
+}
+
+// One value alone: a comma, a blank or a repeat count between characters would make the
+// list-directed read stop early and take a part of the text ("30,5" as 30).
+template <class T>
+bool readOneValue(std::string_view text, T& value) {
+  const std::string_view trimmed = trimLeft(trimRight(text));
+  return !trimmed.empty() && trimmed.find_first_of(" \t,/*;") == std::string_view::npos &&
+         records::readListInternal(trimmed, value) == 0;
+}
+
+// Why the dialog's texts cannot be taken, or empty when they can. The plane is kept inside
+// the range the "Beam" window draws, so that its marker and figures stay readable.
+std::string refusal(std::string_view zInput, std::string_view divisionsInput) {
+  const std::string z(trimLeft(trimRight(zInput)));
+  double value = 0.0;
+  if (z.empty()) return "Type the position of the plane, z in mm.";
+  if (!readOneValue(z, value) || !std::isfinite(value))
+    return "\"" + z + "\" is not a number. Type z in mm with a decimal point, as in 30.5.";
+  const double low = displayState.zWindowStart.load(), high = projectData.zAxisMax;
+  if (low < high && (value < low || value > high)) {
+    return "z = " + z + " mm lies outside the drawn range, " + shortNumber(low) + " to " +
+           shortNumber(high) + " mm.";
+  }
+  std::int32_t divisions = 0;
+  const std::string d(trimLeft(trimRight(divisionsInput)));
+  if (!readOneValue(d, divisions))
+    return "\"" + d + "\" is not a whole number of current density divisions (1 to 100).";
+  return {};
+}
+
+void acceptZ(int dialog, int) {
+  FixedText<80> z, divisions;
+  window::getControlText(dialog, resource::kZValueEdit, z.span());
+  window::getControlText(dialog, resource::kDivisionsEdit, divisions.span());
+  const std::string why = refusal(z.view(), divisions.view());
+  if (why.empty()) window::endDialog(dialog, resource::kOk);
+  else window::showDialogMessage(dialog, why);
+}
+
 }  // namespace
 
 std::int32_t beamColumnOf(double z) {
@@ -76,19 +124,21 @@ void zCoordinateCommand(std::int32_t* state) {
   showListDirected(zText, projectData.phaseZ.load(), dialog, resource::kZValueEdit);
   showListDirected(divisionsText, displayState.densityDivisionsUsed.load(), dialog,
                    resource::kDivisionsEdit);
+  window::bindControl(dialog, resource::kOk, acceptZ);
   const int result = window::runDialogModal(dialog);
   window::getControlText(dialog, resource::kZValueEdit, zText.span());
   window::getControlText(dialog, resource::kDivisionsEdit, divisionsText.span());
   *state = window::releaseDialog(dialog);
   if (result != resource::kOk) return;
 
-  float z = 0.0f;
-  if (records::readListInternal(zText.view(), z) == 0 && std::isfinite(z)) {
-    projectData.phaseZ.store(z);
-    moveMarkersTo(z);
+  // OK let only readable texts through.
+  double z = 0.0;
+  if (readOneValue(zText.view(), z)) {
+    projectData.phaseZ.store(saturatedSingle(z));
+    moveMarkersTo(projectData.phaseZ.load());
   }
   std::int32_t divisions = 0;
-  if (records::readListInternal(divisionsText.view(), divisions) == 0) {
+  if (readOneValue(divisionsText.view(), divisions)) {
     displayState.densityDivisionsUsed.store(divisions);
     displayState.densityDivisions.store(std::clamp(divisions, 1, 100));
   }
@@ -127,6 +177,20 @@ void zMouseHandler(std::int32_t* unit, std::int32_t* event, std::int32_t*, std::
     displayState.markerXBeam.store(beamColumnOf(z));
   }
   phasePlaneRequested.store(1);
+}
+
+void zArrowKeyHandler(std::int32_t unit, std::int32_t step) {
+  const bool beam = unit == klplot::kBeamUnit;
+  const double left = (beam ? displayState.fL.load() : displayState.gL.load()) * plotWidth();
+  const double right = (beam ? displayState.fR.load() : displayState.gR.load()) * plotWidth();
+  // From the marker's column, not the plane's: a plane rounded to single precision may map
+  // back to the column before, and the key would never get past it.
+  const std::int32_t from = beam ? displayState.markerXBeam.load() : displayState.markerXField.load();
+  std::int32_t x = static_cast<std::int32_t>(
+      std::clamp(static_cast<double>(from) + step, std::ceil(left), std::floor(right)));
+  std::int32_t y = 0, keys = 0, down = window::kLeftDown, up = window::kLeftUp;
+  zMouseHandler(&unit, &down, &keys, &x, &y);
+  zMouseHandler(&unit, &up, &keys, &x, &y);
 }
 
 }  // namespace kelm

@@ -12,6 +12,10 @@ void zCoordinateCommand(std::int32_t* state);
 void zMouseHandler(std::int32_t* unit, std::int32_t* event, std::int32_t* keyState,
                    std::int32_t* x, std::int32_t* y);
 
+// Registered on units 12 and 14: the Left and Right arrows move the plane by step columns of
+// that window, as a click there would, without leaving its plot.
+void zArrowKeyHandler(std::int32_t unit, std::int32_t step);
+
 // Pixel columns of an axial position in the two marked windows.
 std::int32_t beamColumnOf(double z);
 std::int32_t fieldColumnOf(double z);

@@ -86,7 +86,7 @@ int runWindowLayer(int argc, char** argv, MainProgram mainProgram) {
   QApplication::setApplicationName(QString::fromStdString(l.programName));
   // Lets the desktop match the windows to the installed menu entry and show its icon.
   QGuiApplication::setDesktopFileName(kDesktopEntryId);
-  QApplication::setWindowIcon(QIcon::fromTheme(kDesktopEntryId));
+  QApplication::setWindowIcon(QIcon::fromTheme(kDesktopEntryId, QIcon(":/kelm/org.example.kelm.png")));
   createLayerWindows();
   l.frame->show();
 

@@ -1,20 +1,30 @@
 #include "window/builtin_commands.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QMessageBox>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QStatusBar>
+
+#include <string>
+#include <string_view>
+
+#include "runtime/whole_file.h"
 
 #include "window/child_window.h"
 #include "window/frame_window.h"
 #include "window/kept_sub_window.h"
 #include "window/layer.h"
 #include "window/message_boxes.h"
+#include "window/modal_frame.h"
 #include "window/output_window.h"
+#include "window/printer_page.h"
+#include "window/printing.h"
 
 namespace kelm::window {
 
@@ -54,36 +64,88 @@ QImage activeImage() {
   return child->surface().image.copy();
 }
 
+// Through the print layer, so that KELM_PRINT_TO and the document's name "KELM" hold here too.
 void printActiveWindow() {
-  QPrinter printer(QPrinter::HighResolution);
-  QPrintDialog dialog(&printer, &frame());
-  dialog.setWindowTitle("Print");
-  if (dialog.exec() != QDialog::Accepted) return;
-  if (activeChild() != nullptr) {
-    const QImage image = activeImage();
-    QPainter painter(&printer);
-    const QRect page = painter.viewport();
-    const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
-    painter.drawImage(QRect(page.topLeft(), size), image);
-  } else if (layer().output != nullptr) {
-    layer().output->print(&printer);
-  }
+  const bool graphics = activeChild() != nullptr;
+  const QImage image = activeImage();
+  const QStringList lines =
+      graphics || layer().output == nullptr ? QStringList() : layer().output->toPlainText().split('\n');
+  (void)printPage([&](PrinterPage& page, const PrinterFacts&) {
+    auto* qtPage = dynamic_cast<QtPrinterPage*>(&page);
+    if (qtPage == nullptr) return;
+    qtPage->flush();
+    QPainter& painter = qtPage->painter();
+    const QRect area = painter.viewport();
+    if (graphics) {
+      painter.drawImage(QRect(area.topLeft(), image.size().scaled(area.size(), Qt::KeepAspectRatio)), image);
+      return;
+    }
+    // The Output text, line by line, on as many pages as it takes.
+    painter.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    const int lineHeight = painter.fontMetrics().lineSpacing();
+    int y = 0;
+    for (const QString& line : lines) {
+      if (y + lineHeight > area.height() && y > 0) {
+        static_cast<QPagedPaintDevice*>(painter.device())->newPage();
+        y = 0;
+      }
+      painter.drawText(0, y + painter.fontMetrics().ascent(), line);
+      y += lineHeight;
+    }
+  });
+}
+
+struct ImageFormat {
+  QString filter, suffix;
+  const char* format;
+};
+const ImageFormat kImageFormats[] = {{"PNG image (*.png)", "png", "PNG"}, {"BMP image (*.bmp)", "bmp", "BMP"}};
+
+const ImageFormat& formatOfFilter(const QString& filter) {
+  for (const ImageFormat& f : kImageFormats)
+    if (f.filter == filter) return f;
+  return kImageFormats[0];
+}
+
+// A name's own image suffix chooses the format; any other name is written in the chosen
+// filter's format.
+const ImageFormat& formatOfName(const QString& name, const ImageFormat& chosen) {
+  for (const ImageFormat& f : kImageFormats)
+    if (QFileInfo(name).suffix().compare(f.suffix, Qt::CaseInsensitive) == 0) return f;
+  return chosen;
 }
 
 void saveActiveWindow() {
   const QImage image = activeImage();
   if (image.isNull()) {
-    QMessageBox::information(&frame(), QString::fromStdString(layer().programName),
-                             "Choose a graphics window to save.");
+    showBox(&frame(), QMessageBox::Information, kBoxCaption, "Choose a graphics window to save.");
     return;
   }
-  const QString name = QFileDialog::getSaveFileName(&frame(), "Save", QString(),
-                                                    "PNG image (*.png);;BMP image (*.bmp)");
-  if (name.isEmpty()) return;
-  if (!image.save(name)) {
-    QMessageBox::warning(&frame(), QString::fromStdString(layer().programName),
-                         "The picture could not be saved to " + name + ".");
+  QFileDialog dialog(&frame(), "Save");
+  useModalFrame(dialog);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::ReadOnly);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({kImageFormats[0].filter, kImageFormats[1].filter});
+  // A name without a suffix gets the chosen filter's, so the format is never left to guess.
+  dialog.setDefaultSuffix(kImageFormats[0].suffix);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog](const QString& filter) { dialog.setDefaultSuffix(formatOfFilter(filter).suffix); });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString name = dialog.selectedFiles().first();
+  const ImageFormat& format = formatOfName(name, formatOfFilter(dialog.selectedNameFilter()));
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  std::string why;
+  if (!image.save(&buffer, format.format)) {
+    why = "the picture could not be encoded";
+  } else if (runtime::writeWholeFile(QFile::encodeName(name).toStdString(),
+                                     std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), why)) {
+    return;
   }
+  showBox(&frame(), QMessageBox::Warning, kBoxCaption,
+          "The picture was not saved to " + name + ": " + QString::fromStdString(why) + ".");
 }
 
 void copyActiveWindow() {

@@ -2,6 +2,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -14,6 +15,8 @@ ChildWindow::ChildWindow(int unit, QSize imageSize) : unit_(unit) {
   surface_.image = QImage(imageSize, QImage::Format_RGB32);
   surface_.image.fill(Qt::white);
   setMouseTracking(true);
+  // A click gives the window the keyboard, for the arrow keys.
+  setFocusPolicy(Qt::ClickFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   // Drawing threads only flag the window; one queued repaint serves any number of operations.
   surface_.changed = [this] {
@@ -24,6 +27,11 @@ ChildWindow::ChildWindow(int unit, QSize imageSize) : unit_(unit) {
       });
     }
   };
+}
+
+QSize ChildWindow::sizeHint() const {
+  std::lock_guard guard(surface_.lock);
+  return surface_.image.size();
 }
 
 void ChildWindow::appendRecord(const QString& record) {
@@ -102,5 +110,19 @@ void ChildWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void ChildWindow::mouseMoveEvent(QMouseEvent* event) { deliver(event, kMouseMove); }
+
+void ChildWindow::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if ((key != Qt::Key_Left && key != Qt::Key_Right) || arrowKeyCallback == nullptr ||
+      (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) != 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  if (layer().runState.load() == kPaused) return;
+  const std::int32_t step = (key == Qt::Key_Left ? -1 : 1) * ((event->modifiers() & Qt::ShiftModifier) ? 10 : 1);
+  setActiveWindow(unit_);
+  arrowKeyCallback(unit_, step);
+}
 
 }  // namespace kelm::window

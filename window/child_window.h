@@ -23,9 +23,12 @@ class ChildWindow : public QWidget {
   void appendRecord(const QString& record);
   // A press is on its way to this window; called before Qt's focus handling may activate it.
   void notePressArriving();
+  // The surface's size: arranging windows (Cascade) sizes them by their hints.
+  QSize sizeHint() const override;
 
   // Callbacks by event bit (bit 1 in slot 0 ... bit 64 in slot 6).
   std::array<MouseCallback, 7> mouseCallbacks{};
+  ArrowKeyCallback arrowKeyCallback = nullptr;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -33,6 +36,7 @@ class ChildWindow : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void deliver(QMouseEvent* event, std::int32_t bits);

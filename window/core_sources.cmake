@@ -5,10 +5,12 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   menu_bar_view.cpp
   menus.cpp
   message_boxes.cpp
+  modal_frame.cpp
   child_window.cpp
   kept_sub_window.cpp
   output_window.cpp
   output_log.cpp
+  copy_key.cpp
   frame_window.cpp
   builtin_commands.cpp
   frame_operations.cpp

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QHash>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QIcon>
 #include <QImage>
 #include <QAbstractItemView>
@@ -30,6 +32,32 @@ class ImageTree : public QTreeWidget {
   std::vector<QIcon> images;
 };
 
+bool isEnter(const QEvent& event) {
+  if (event.type() != QEvent::KeyPress) return false;
+  const int key = static_cast<const QKeyEvent&>(event).key();
+  return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// Enter acts on the list control that has the focus and never reaches the dialog's default
+// button: in a tree it opens or closes the current item, in a drop-down it confirms the entry.
+class EnterStaysHere : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!isEnter(*event)) return false;
+    if (auto* tree = qobject_cast<QTreeWidget*>(watched)) {
+      if (QTreeWidgetItem* item = tree->currentItem()) item->setExpanded(!item->isExpanded());
+    } else if (auto* box = qobject_cast<QComboBox*>(watched); box != nullptr && box->currentIndex() >= 0) {
+      emit box->activated(box->currentIndex());
+    }
+    return true;
+  }
+};
+
+void keepEnter(QWidget& control) { control.installEventFilter(new EnterStaysHere(&control)); }
+
 std::map<int, BitmapTemplate>& bitmaps() {
   static std::map<int, BitmapTemplate> registered;
   return registered;
@@ -51,13 +79,19 @@ bool sortsBefore(const QString& a, const QString& b) {
   return folded != 0 ? folded < 0 : a < b;
 }
 
+// Hidden directories after the others, as file managers show them.
+bool treeSortsBefore(const QString& a, const QString& b) {
+  const bool hiddenA = a.startsWith('.'), hiddenB = b.startsWith('.');
+  return hiddenA != hiddenB ? hiddenB : sortsBefore(a, b);
+}
+
 // Position after every entry that does not sort after text, so equal texts keep their order.
 template <class TextAt>
-int sortedPosition(int count, const QString& text, TextAt textAt) {
+int sortedPosition(int count, const QString& text, TextAt textAt, bool (*before)(const QString&, const QString&) = sortsBefore) {
   int low = 0, high = count;
   while (low < high) {
     const int middle = low + (high - low) / 2;
-    if (sortsBefore(text, textAt(middle))) high = middle;
+    if (before(text, textAt(middle))) high = middle;
     else low = middle + 1;
   }
   return low;
@@ -131,12 +165,12 @@ QTreeWidgetItem* newItem(const TreeEntry& entry, const QString& text, const Imag
 void insertSorted(QTreeWidgetItem& parent, std::vector<std::pair<QString, const TreeEntry*>>& added,
                   const ImageTree& tree) {
   std::stable_sort(added.begin(), added.end(),
-                   [](const auto& a, const auto& b) { return sortsBefore(a.first, b.first); });
+                   [](const auto& a, const auto& b) { return treeSortsBefore(a.first, b.first); });
   const int existing = parent.childCount();
   std::vector<int> positions;
   positions.reserve(added.size());
   for (const auto& [text, entry] : added) {
-    positions.push_back(sortedPosition(existing, text, [&](int i) { return parent.child(i)->text(0); }));
+    positions.push_back(sortedPosition(existing, text, [&](int i) { return parent.child(i)->text(0); }, treeSortsBefore));
   }
   // From the back, so that the positions still to come stay valid.
   std::size_t end = added.size();
@@ -170,6 +204,11 @@ QWidget* makeTree(QDialog& dialog, int handle, int id) {
   tree->setUniformRowHeights(true);
   tree->setSelectionMode(QAbstractItemView::SingleSelection);
   tree->setIconSize(QSize(20, 12));
+  // Deep names scroll sideways instead of being cut.
+  tree->header()->setStretchLastSection(false);
+  tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  keepEnter(*tree);
   QObject::connect(tree, &QTreeWidget::itemExpanded, tree, [handle, id](QTreeWidgetItem* item) {
     report(handle, {DialogEvent::itemExpanding, id, pathOf(item)});
   });
@@ -191,11 +230,13 @@ QWidget* makeListControl(const ControlTemplate& c, QDialog& dialog, int handle) 
       const int id = c.id;
       QObject::connect(box, &QComboBox::activated, box,
                        [handle, id] { report(handle, {DialogEvent::entryConfirmed, id, {}}); });
+      keepEnter(*box);
       return box;
     }
     case ControlKind::listBox: {
       auto* list = new QListWidget(&dialog);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
+      keepEnter(*list);
       return list;
     }
     default:

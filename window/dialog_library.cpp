@@ -1,18 +1,25 @@
 // Modal dialogs built from the program's templates. They live on the message thread: the
 // program shows them from menu callbacks, which run there.
 #include <QApplication>
+#include <QStyle>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QThread>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "runtime/text.h"
 #include "window/dialog_record.h"
 #include "window/frame_window.h"
 #include "window/layer.h"
+#include "window/modal_frame.h"
 
 namespace kelm::window {
 namespace {
@@ -27,6 +34,61 @@ std::map<int, LoadedDialog>& loadedDialogs() {
   return loaded;
 }
 int nextHandle = 1;
+
+// A dialog whose growing controls follow its size; it never gets smaller than its template.
+class TemplateDialog : public QDialog {
+ public:
+  explicit TemplateDialog(QWidget* owner) : QDialog(owner) {}
+  void place(QWidget* control, QRect base, ControlGrowth growth) {
+    control->setGeometry(base);
+    placed_.push_back({control, base, growth});
+  }
+  void fix(QSize base, bool growing) {
+    base_ = base;
+    if (growing) setMinimumSize(base);
+    else setFixedSize(base);
+    resize(base);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    const double dx = std::max(0, width() - base_.width()), dy = std::max(0, height() - base_.height());
+    for (const Placed& p : placed_) {
+      p.control->setGeometry(p.base.x() + static_cast<int>(dx * p.growth.x),
+                             p.base.y() + static_cast<int>(dy * p.growth.y),
+                             p.base.width() + static_cast<int>(dx * p.growth.width),
+                             p.base.height() + static_cast<int>(dy * p.growth.height));
+    }
+    QDialog::resizeEvent(event);
+  }
+
+ private:
+  struct Placed {
+    QWidget* control;
+    QRect base;
+    ControlGrowth growth;
+  };
+  std::vector<Placed> placed_;
+  QSize base_;
+};
+
+bool grows(const ControlGrowth& g) { return g.x != 0 || g.width != 0 || g.y != 0 || g.height != 0; }
+
+// Pixels per horizontal dialog unit: a quarter of the average character, or more where a
+// label's or button's text would not fit the width its template gives it.
+double horizontalUnit(const DialogTemplate& t, const QDialog& dialog) {
+  const QFontMetricsF metrics(dialog.font());
+  double unit = metrics.averageCharWidth() / 4.0;
+  const int buttonMargin = 2 * dialog.style()->pixelMetric(QStyle::PM_ButtonMargin) + 4;
+  for (const ControlTemplate& c : t.controls) {
+    const bool label = c.kind == ControlKind::staticText || c.kind == ControlKind::rightAlignedText;
+    const bool button = c.kind == ControlKind::defaultButton || c.kind == ControlKind::button;
+    if ((!label && !button) || c.width <= 0 || c.text == nullptr) continue;
+    const double needed = std::ceil(metrics.horizontalAdvance(QString::fromLatin1(c.text))) + (button ? buttonMargin : 1);
+    unit = std::max(unit, needed / c.width);
+  }
+  return unit;
+}
 
 bool onMessageThread() {
   return qApp != nullptr && QThread::currentThread() == qApp->thread();
@@ -84,25 +146,27 @@ int loadDialog(int resource) {
 
   LoadedDialog loaded;
   // Owned by the frame, which lives as long as the layer, never by a window that may close.
-  loaded.dialog = std::make_unique<QDialog>(layer().frame);
-  QDialog& dialog = *loaded.dialog;
-  dialog.setWindowTitle(QString::fromLatin1(t.caption));
-  const QFontMetrics metrics(dialog.font());
-  const double unitX = metrics.averageCharWidth() / 4.0, unitY = metrics.height() / 8.0;
+  auto* dialog = new TemplateDialog(layer().frame);
+  loaded.dialog.reset(dialog);
+  useModalFrame(*dialog);
+  dialog->setWindowTitle(QString::fromLatin1(t.caption));
+  const double unitX = horizontalUnit(t, *dialog), unitY = QFontMetrics(dialog->font()).height() / 8.0;
   auto px = [](double units, double scale) { return static_cast<int>(units * scale); };
-  dialog.setFixedSize(px(t.width, unitX), px(t.height, unitY));
   const int handle = nextHandle++;
+  bool growing = false;
   for (const ControlTemplate& c : t.controls) {
-    QWidget* control = makeControl(c, dialog, handle);
+    QWidget* control = makeControl(c, *dialog, handle);
     // A drop-down's template height includes its open list.
     const int height = c.kind == ControlKind::dropDownList ? control->sizeHint().height()
                                                            : px(c.height, unitY);
-    control->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), height);
+    dialog->place(control, QRect(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), height), c.growth);
+    growing = growing || grows(c.growth);
     if (c.id >= 0) {
       control->setObjectName(QString::number(c.id));
       loaded.controls[c.id] = control;
     }
   }
+  dialog->fix(QSize(px(t.width, unitX), px(t.height, unitY)), growing);
   loadedDialogs()[handle] = std::move(loaded);
   return handle;
 }
@@ -159,10 +223,8 @@ int releaseDialog(int dialog) { return loadedDialogs().erase(dialog) == 1 ? 1 : 
 void showDialogMessage(int dialog, std::string_view text) {
   LoadedDialog* d = findDialog(dialog);
   if (!d) return;
-  QMessageBox box(QMessageBox::Warning, d->dialog->windowTitle(),
-                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok,
-                  d->dialog.get());
-  box.exec();
+  showBox(d->dialog.get(), QMessageBox::Warning, d->dialog->windowTitle(),
+          QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 }  // namespace kelm::window

@@ -25,15 +25,22 @@ bool startEditor(const std::string& path);
 
 // Dialog library: dialogs built from a template registered under a resource number and
 // addressed by a handle. Positions and sizes are in dialog units (a quarter of the average
-// character width across, an eighth of the character height down).
+// character width across, an eighth of the character height down), widened where a text of
+// the dialog would not fit its control in the font in use.
 enum class ControlKind {
   staticText, rightAlignedText, edit, defaultButton, button, dropDownList, listBox, treeView,
+};
+// The share of a dialog's growth, when the user makes it larger, that a control moves by
+// (x, y) and grows by (width, height); a dialog with no growing control keeps its size.
+struct ControlGrowth {
+  float x = 0, width = 0, y = 0, height = 0;
 };
 struct ControlTemplate {
   int id;  // -1 for controls the program never addresses
   ControlKind kind;
   const char* text;
   int x, y, width, height;
+  ControlGrowth growth = {};
 };
 struct DialogTemplate {
   int resource;

@@ -48,9 +48,16 @@ using MouseCallback = void (*)(std::int32_t* unit, std::int32_t* event, std::int
 // 0: nothing was registered before for these bits, 1: replaced, -1: no bit, -2: no window.
 int registerMouseCallback(std::int32_t unit, std::int32_t eventBits, MouseCallback callback);
 
+// The Left and Right arrow keys in a unit's window, while it has the focus: step is -1 or +1,
+// times 10 with Shift. Not called while the program is paused. -2: the unit has no window.
+using ArrowKeyCallback = void (*)(std::int32_t unit, std::int32_t step);
+int registerArrowKeyCallback(std::int32_t unit, ArrowKeyCallback callback);
+
 // Run-state messages: 5 is the Running message ("Running", "Paused", "Finished" built in).
 inline constexpr int kRunningMessage = 5;
 int setStatusMessage(std::string_view text, int messageNumber);
+// A field of the status bar beside the run state's, for a note the program keeps current.
+void setStatusNote(std::string_view text);
 
 // Platform-style operations on handles.
 enum class ShowCommand { normal, minimize, maximize, restore };
@@ -62,6 +69,9 @@ void setWindowTitle(WindowHandle window, std::string_view title);
 void setWindowPlacement(WindowHandle window, int x, int y, int width, int height, ZOrder order,
                         bool activate);
 void showWindow(WindowHandle window, ShowCommand command);
-Rect clientRect(WindowHandle window);  // of the frame: the area that holds the children
+// Of the frame: the area that holds the children, less what the row of minimised windows
+// needs beyond 16 pixels. Maximising the frame from the program thread returns once the
+// window manager has maximised it.
+Rect clientRect(WindowHandle window);
 
 }  // namespace kelm::window

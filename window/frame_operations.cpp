@@ -1,11 +1,14 @@
 // The frame.h operations: handles, the per-thread active window, configuration, mouse
 // registration, status messages and placement.
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstring>
 
 #include "window/child_window.h"
@@ -34,6 +37,33 @@ QWidget* widgetOf(WindowHandle handle) {
 }
 
 bool validConfigField(int value) { return value == -1 || value > 0; }
+
+// A window manager maximises the frame some time after it is asked, and until then its client
+// area is not the one the views must be laid out in: the frame is maximised when its outer
+// edges meet the screen's available area. A manager that leaves a margin is given two seconds.
+void awaitMaximisedFrame() {
+  if (onGuiThread()) return;
+  for (int poll = 0; poll < 200; ++poll) {
+    bool done = true;
+    runOnGui([&] {
+      FrameWindow* frame = layer().frame;
+      if (frame == nullptr || frame->screen() == nullptr) return;
+      done = frame->frameGeometry() == frame->screen()->availableGeometry();
+    });
+    if (done) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+// The minimised windows stand in a row at the bottom of the client area, as high as their
+// title bars; the program keeps 16 pixels free for it, so a taller row takes the rest here.
+int minimisedRowExcess() {
+  int row = 0;
+  for (QMdiSubWindow* sub : layer().frame->mdiArea()->subWindowList()) {
+    if (sub->isMinimized() && sub->isVisible()) row = std::max(row, sub->height());
+  }
+  return std::max(0, row - 16);
+}
 
 }  // namespace
 
@@ -165,6 +195,17 @@ int registerMouseCallback(std::int32_t unit, std::int32_t eventBits, MouseCallba
   return result;
 }
 
+int registerArrowKeyCallback(std::int32_t unit, ArrowKeyCallback callback) {
+  int result = -2;
+  runOnGui([&] {
+    if (ChildWindow* child = findUnitWindow(unit).child) {
+      child->arrowKeyCallback = callback;
+      result = 0;
+    }
+  });
+  return result;
+}
+
 int setStatusMessage(std::string_view text, int messageNumber) {
   if (messageNumber != kRunningMessage) return 0;
   {
@@ -175,6 +216,13 @@ int setStatusMessage(std::string_view text, int messageNumber) {
     if (layer().frame != nullptr) layer().frame->showRunState();
   });
   return 1;
+}
+
+void setStatusNote(std::string_view text) {
+  const QString note = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  runOnGui([&] {
+    if (layer().frame != nullptr) layer().frame->showNote(note);
+  });
 }
 
 void setWindowTitle(WindowHandle window, std::string_view title) {
@@ -211,6 +259,7 @@ void showWindow(WindowHandle window, ShowCommand command) {
         break;
     }
   });
+  if (command == ShowCommand::maximize && window == windowHandle(kFrameUnit)) awaitMaximisedFrame();
 }
 
 Rect clientRect(WindowHandle window) {
@@ -221,7 +270,7 @@ Rect clientRect(WindowHandle window) {
     const QWidget* area = widget == layer().frame ? layer().frame->mdiArea()->viewport()
                                                   : static_cast<QMdiSubWindow*>(widget)->widget();
     rect.right = area->width();
-    rect.bottom = area->height();
+    rect.bottom = area->height() - (widget == layer().frame ? minimisedRowExcess() : 0);
   });
   return rect;
 }

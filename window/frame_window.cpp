@@ -10,6 +10,7 @@
 
 #include "window/builtin_commands.h"
 #include "window/child_window.h"
+#include "window/copy_key.h"
 #include "window/kept_sub_window.h"
 #include "window/layer.h"
 #include "window/output_window.h"
@@ -20,9 +21,11 @@ namespace kelm::window {
 FrameWindow::FrameWindow()
     : mdi_(new QMdiArea(this)),
       status_(new QLabel(this)),
+      note_(new QLabel(this)),
       menuView_(*menuBar(), [this](int id) { runCommand(id); }) {
   setCentralWidget(mdi_);
   statusBar()->addWidget(status_, 1);
+  statusBar()->addPermanentWidget(note_);
   setWindowTitle(QString::fromStdString(layer().programName));
   resize(1024, 768);
   winId();  // the native window exists from here on, so presses can be watched on it
@@ -64,6 +67,7 @@ void createLayerWindows() {
   Layer& l = layer();
   l.frame = new FrameWindow();
   l.output = new OutputWindow();
+  copySelectionOnCopyKey(*l.output);
   auto* sub = new KeptSubWindow(l.output);
   l.frame->mdiArea()->addSubWindow(sub);
   sub->setWindowTitle("Output");

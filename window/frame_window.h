@@ -18,6 +18,7 @@ class FrameWindow : public QMainWindow {
   // Shows the model's menu bar; safe from inside a menu's own callback.
   void renderMenus();
   void showRunState();
+  void showNote(const QString& text) { note_->setText(text); }
   // A menu command: built-ins 1000..1025, else a program item (nothing while Paused).
   void runCommand(int id);
 
@@ -28,6 +29,7 @@ class FrameWindow : public QMainWindow {
  private:
   QMdiArea* mdi_;
   QLabel* status_;
+  QLabel* note_;
   MenuBarView menuView_;
 };
 

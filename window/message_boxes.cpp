@@ -8,6 +8,7 @@
 #include "window/gui_thread.h"
 #include "window/layer.h"
 #include "window/menus.h"
+#include "window/modal_frame.h"
 
 namespace kelm::window {
 
@@ -36,29 +37,21 @@ QMessageBox::Icon iconOf(BoxIcon icon) {
 void showMessageBox(std::string_view caption, std::string_view text, BoxIcon icon) {
   const QString title = qs(caption);
   const QString body = qs(text);
-  runOnGui([&] {
-    QMessageBox box(iconOf(icon), title, body, QMessageBox::Ok, layer().frame);
-    box.exec();
-  });
+  runOnGui([&] { showBox(layer().frame, iconOf(icon), title, body); });
 }
 
 void showAboutBox() {
-  QMessageBox box(QMessageBox::Information, programCaption(), QString::fromStdString(layer().aboutText),
-                  QMessageBox::Ok, layer().frame);
-  box.exec();
+  showBox(layer().frame, QMessageBox::Information, programCaption(), QString::fromStdString(layer().aboutText));
 }
 
 void showLayerText(std::string_view title, std::string_view text) {
-  QMessageBox box(QMessageBox::Information, qs(title), qs(text), QMessageBox::Ok, layer().frame);
-  box.exec();
+  showBox(layer().frame, QMessageBox::Information, qs(title), qs(text));
 }
 
 bool askEndOfProgram(int exitCode) {
-  QMessageBox box(QMessageBox::Warning, programCaption(),
-                  "Program Terminated with exit code " + QString::number(exitCode) + "\nExit Window?",
-                  QMessageBox::Yes | QMessageBox::No, layer().frame);
-  box.setDefaultButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  return showBox(layer().frame, QMessageBox::Warning, programCaption(),
+                 "Program Terminated with exit code " + QString::number(exitCode) + "\nExit Window?",
+                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void reportLayerError(int code) {
@@ -66,9 +59,7 @@ void reportLayerError(int code) {
                         : code == kInconsistency ? "Possible internal inconsistency"
                                                  : "Internal Error - unexpected error";
   runOnGui([&] {
-    QMessageBox box(QMessageBox::Critical, QString(kLayerName) + " Error",
-                    QString(message) + "\nfile menus.cpp", QMessageBox::Ok, layer().frame);
-    box.exec();
+    showBox(layer().frame, QMessageBox::Critical, QString(kLayerName) + " Error", QString(message) + "\nfile menus.cpp");
   });
 }
 

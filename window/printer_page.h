@@ -35,6 +35,8 @@ class QtPrinterPage final : public PrinterPage {
   std::int32_t setPenWidth(std::int32_t deviceUnits) override;
   // Draws what is pending; the painter may end afterwards.
   void flush();
+  // For pages that are pictures rather than lines and texts; flush first.
+  QPainter& painter() { return painter_; }
 
  private:
   QPainter& painter_;

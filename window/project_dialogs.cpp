@@ -13,6 +13,7 @@
 #include "window/frame_window.h"
 #include "window/gui_thread.h"
 #include "window/layer.h"
+#include "window/modal_frame.h"
 
 namespace kelm::window {
 
@@ -24,9 +25,8 @@ QPointer<QTextBrowser> helpViewer;
 // that the dialog does not block it.
 void openHelpViewer(const QString& helpFile, QWidget* modalDialog = nullptr) {
   if (!QFileInfo::exists(helpFile)) {
-    QMessageBox::warning(modalDialog != nullptr ? modalDialog : layer().frame,
-                         QString::fromStdString(layer().programName),
-                         "The help file " + helpFile + " was not found.");
+    showBox(modalDialog != nullptr ? modalDialog : layer().frame, QMessageBox::Warning, kBoxCaption,
+            "The help file " + helpFile + " was not found.");
     return;
   }
   if (!helpViewer) {
@@ -35,7 +35,7 @@ void openHelpViewer(const QString& helpFile, QWidget* modalDialog = nullptr) {
     helpViewer->setAttribute(Qt::WA_DeleteOnClose);
     helpViewer->resize(720, 560);
   }
-  helpViewer->setWindowTitle(QString::fromStdString(layer().programName) + " Help");
+  helpViewer->setWindowTitle(QString(kBoxCaption) + " Help");
   helpViewer->setSource(QUrl::fromLocalFile(helpFile));
   helpViewer->winId();
   QWidget* owner = modalDialog != nullptr ? modalDialog : layer().frame;
@@ -65,7 +65,10 @@ bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
   bool chosen = false;
   runOnGui([&] {
     QFileDialog dialog(layer().frame, "Select KELM project");
+    useModalFrame(dialog);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // KELM only reads projects: no deleting, renaming or new folders from here.
+    dialog.setOption(QFileDialog::ReadOnly);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({"geom.cod (geom.cod)", "All files (*)"});
     if (!proposal.isEmpty()) dialog.selectFile(proposal);
@@ -77,11 +80,11 @@ bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
       const QByteArray path = dialog.selectedFiles().first().toLocal8Bit();
       // A path cut to fit would name another file; ask again instead.
       if (static_cast<std::size_t>(path.size()) > fileName.size()) {
-        QMessageBox::warning(&dialog, "Select KELM project",
-                             QString("The path is %1 characters long; at most %2 are allowed. "
-                                     "Choose a project with a shorter path.")
-                                 .arg(path.size())
-                                 .arg(fileName.size()));
+        showBox(&dialog, QMessageBox::Warning, "Select KELM project",
+                QString("The path is %1 characters long; at most %2 are allowed. "
+                        "Choose a project with a shorter path.")
+                    .arg(path.size())
+                    .arg(fileName.size()));
         continue;
       }
       assignPadded(fileName, std::string_view(path.constData(), static_cast<std::size_t>(path.size())));

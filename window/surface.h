@@ -16,7 +16,7 @@ namespace kelm::window {
 class VectorRecorder;
 
 struct Surface {
-  std::mutex lock;  // held for each single drawing operation
+  mutable std::mutex lock;  // held for each single drawing operation
   QImage image;     // the backing store, QImage::Format_RGB32
   std::int32_t drawColor = 0x000000;        // 24-bit RGB, red in the low byte
   std::int32_t backgroundColor = 0xFFFFFF;

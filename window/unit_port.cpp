@@ -15,6 +15,7 @@
 #include "window/gui_thread.h"
 #include "window/kept_sub_window.h"
 #include "window/layer.h"
+#include "window/modal_frame.h"
 #include "window/output_window.h"
 
 namespace kelm::window {
@@ -83,9 +84,7 @@ class UnitPort final : public records::WindowPort {
     const QString text = QString::fromLatin1(message.data(), static_cast<qsizetype>(message.size()));
     appendOutputRecord(message);
     runOnGui([&] {
-      QMessageBox box(QMessageBox::Critical, QString::fromStdString(layer().programName) + " run-time error",
-                      text, QMessageBox::Ok, layer().frame);
-      box.exec();
+      showBox(layer().frame, QMessageBox::Critical, QString(kBoxCaption) + " run-time error", text);
     });
     std::fflush(nullptr);
     std::_Exit(EXIT_FAILURE);

@@ -9,6 +9,7 @@
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
+#include "source/klplot/load_status.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_windows.h"
 #include "source/menu_bar.h"
@@ -46,7 +47,12 @@ void loadAndDisplay() {
   if (currentDirectory().empty()) records::print("Project directory not found: ", printableName(directory));
   window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELMDEMO: " + projectDir);
 
-  loadProjectFiles();
+  {
+    // The Output window is minimised while the views are up: the status bar keeps what it said.
+    LoadStatusWatch watch;
+    loadProjectFiles();
+    window::setStatusNote(watch.summary());
+  }
 
   openViewWindows();
   phasePlaneRequested = 1;

@@ -20,13 +20,14 @@ constexpr window::ControlTemplate kZCoordinateControls[] = {
 constexpr window::ControlTemplate kProjectListControls[] = {
     {-1, ControlKind::rightAlignedText, "Drive", 13, 15, 33, 11},
     {kDriveBox, ControlKind::dropDownList, "", 51, 13, 54, 67},
-    {kDirectoryTree, ControlKind::treeView, "", 14, 41, 113, 159},
-    {kAddButton, ControlKind::button, ">", 137, 100, 20, 20},
-    {kRemoveButton, ControlKind::button, "<", 137, 148, 20, 21},
-    {kProjectList, ControlKind::listBox, "", 166, 66, 172, 132},
-    {kClearButton, ControlKind::button, "Clear", 185, 42, 51, 14},
-    {kOk, ControlKind::defaultButton, "OK", 273, 16, 50, 14},
-    {kCancel, ControlKind::button, "Cancel", 273, 41, 50, 14},
+    // Made larger, the dialog gives the tree and the list half the new width each.
+    {kDirectoryTree, ControlKind::treeView, "", 14, 41, 113, 159, {.width = 0.5f, .height = 1}},
+    {kAddButton, ControlKind::button, ">", 137, 100, 20, 20, {.x = 0.5f, .y = 0.5f}},
+    {kRemoveButton, ControlKind::button, "<", 137, 148, 20, 21, {.x = 0.5f, .y = 0.5f}},
+    {kProjectList, ControlKind::listBox, "", 166, 66, 172, 132, {.x = 0.5f, .width = 0.5f, .height = 1}},
+    {kClearButton, ControlKind::button, "Clear", 185, 42, 51, 14, {.x = 0.5f}},
+    {kOk, ControlKind::defaultButton, "OK", 273, 16, 50, 14, {.x = 1}},
+    {kCancel, ControlKind::button, "Cancel", 273, 41, 50, 14, {.x = 1}},
 };
 
 // White is transparent.

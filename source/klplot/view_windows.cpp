@@ -88,6 +88,7 @@ void openViewWindows() {
   displayState.markerXBeam.store(beamColumnOf(d.phaseZ.load()));
   drawZMarker(displayState.markerXBeam.load(), 0);
   window::registerMouseCallback(kBeamUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
+  window::registerArrowKeyCallback(kBeamUnit, zArrowKeyHandler);
 
   openViewWindow({kCathodeUnit, "Cathode", cathodeViewSurface(w, h)});
   window::clearScreen(0);
@@ -103,6 +104,7 @@ void openViewWindows() {
   drawZMarker(displayState.markerXField.load(), 1);
   window::showWindow(window::windowHandle(kFieldUnit), window::ShowCommand::minimize);
   window::registerMouseCallback(kFieldUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
+  window::registerArrowKeyCallback(kFieldUnit, zArrowKeyHandler);
 
   openViewWindow({kPhasePlaneUnit, "Phase plane", wideViewSurface(w, h)});
   window::clearScreen(0);

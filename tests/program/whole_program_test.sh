@@ -3,7 +3,7 @@
 # would: the first click into an inactive view window only activates it and the second moves
 # the plane; Ctrl+S pauses and resumes, Ctrl+Ins copies the active window; the close button of
 # "Output" only puts it away and Solve (Alt+R S) on a copy then reloads the project; a plane typed as
-# 1e20 into "Z coordinate ..." is survived; Ctrl+C ends the program.
+# 1e20 into "Z coordinate ..." is refused with a message; Ctrl+C ends the program.
 set -euo pipefail
 kelm=$1
 project=$2
@@ -99,6 +99,12 @@ wait_for_windows "Z coordinate ..." 1 20
 xdotool key ctrl+a
 xdotool type 1e20
 xdotool key Return
+# Beyond the drawn range: a message in front of the dialog, which stays open until Escape.
+wait_for_windows "Z coordinate ..." 2 20
+xdotool key Return
+wait_for_windows "Z coordinate ..." 1 20
+xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Z coordinate \.\.\.$' | head -n 1)" || true
+xdotool key Escape
 wait_for_windows "Z coordinate ..." 0 20
 sleep 2
 grep -qF "run-time error" "$log" && fail "the plane z = 1e20 ended the program"

@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 
 #include <cstdlib>
@@ -22,6 +25,7 @@
 #include "source/request_flags.h"
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
+#include "window/dialog_record.h"
 
 namespace kelm {
 namespace {
@@ -254,6 +258,65 @@ TEST_F(BatchDialog, OkNeedsOneToAHundredProjectsThenStoresThemSortedAndRaisesThe
   ASSERT_EQ(projectCount, kMaxBatchProjects);
   EXPECT_EQ(projectList(1), pathOf("alpha"));
   EXPECT_EQ(projectList(kMaxBatchProjects), pathOf("beta"));
+}
+
+
+TEST_F(BatchDialog, EnterStaysInTheListsHiddenDirectoriesComeLastAndTheDialogGrows) {
+  fs::create_directories(root() / ".hidden");
+  fs::create_directories(root() / "beta/inner/deeper/deepest/a-directory-with-a-name-far-too-long-for-the-tree-as-it-opens");
+  withDialog([&](const Dialog& d) {
+    EXPECT_EQ(d.children({}).back(), ".hidden");
+    // Enter opens the current item of the tree, confirms the drive (the tree is filled again)
+    // and ends nothing.
+    struct Row {
+      QWidget* control;
+      const char* name;
+    } rows[] = {{d.tree(), "tree"}, {d.list(), "list"}, {d.drives(), "drive box"}};
+    d.tree()->setCurrentItem(d.item({"beta"}));
+    for (const Row& row : rows) {
+      row.control->setFocus();
+      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(row.control, &enter);
+      EXPECT_EQ(QApplication::activeModalWidget(), d.window) << row.name;
+      if (row.control == d.tree()) {
+        EXPECT_TRUE(d.item({"beta"})->isExpanded());
+      }
+    }
+
+    // Made larger, the tree and the list take the room; deep names scroll sideways.
+    const QSize tree = d.tree()->size(), list = d.list()->size();
+    d.window->resize(d.window->size() + QSize(200, 100));
+    testing::processEventsUntil([&] { return d.tree()->width() != tree.width(); }, std::chrono::seconds(5));
+    EXPECT_EQ(d.tree()->size(), tree + QSize(100, 100));
+    EXPECT_EQ(d.list()->size(), list + QSize(100, 100));
+    d.expand({"beta", "inner", "deeper", "deepest"});
+    EXPECT_TRUE(testing::processEventsUntil([&] { return d.tree()->horizontalScrollBar()->maximum() > 0; },
+                                            std::chrono::seconds(5)));
+  });
+  EXPECT_EQ(batchRequested.load(), 0);
+}
+
+// The two dialogs' labels and buttons show their whole texts, whatever font the desktop uses.
+TEST_F(BatchDialog, DialogTextsFitTheirControlsInEveryFont) {
+  const QFont original = QApplication::font();
+  for (const QFont& font : {QFont("DejaVu Sans", 9), QFont("DejaVu Sans", 16), QFont("Liberation Serif", 13),
+                            QFont("Liberation Mono", 11)}) {
+    QApplication::setFont(font);
+    for (int resource : {resource::kZCoordinateDialog, resource::kProjectListDialog}) {
+      const int dialog = window::loadDialog(resource);
+      QWidget* window = window::findDialog(dialog)->dialog.get();
+      for (QLabel* label : window->findChildren<QLabel*>()) {
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+            << label->text().toStdString() << " in " << font.family().toStdString() << " " << font.pointSize();
+      }
+      for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        EXPECT_GT(button->width(), button->fontMetrics().horizontalAdvance(button->text()))
+            << button->text().toStdString() << " in " << font.family().toStdString() << " " << font.pointSize();
+      }
+      window::releaseDialog(dialog);
+    }
+  }
+  QApplication::setFont(original);
 }
 
 }  // namespace

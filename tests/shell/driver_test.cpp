@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <atomic>
@@ -207,6 +209,40 @@ TEST_F(Driver, AnEditorThatCannotStartIsNamedInOnePhrase) {
   EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QString& line) {
     return line.startsWith(" No text editor could be started (set KELM_EDITOR) for ");
   })) << lines.join('\n').toStdString();
+}
+
+// The status bar keeps what the load said of the project's files beside the run state, until
+// the next load says otherwise.
+TEST_F(Driver, TheStatusBarShowsWhatTheLastLoadSaidOfTheFiles) {
+  const std::filesystem::path examples(KELM_EXAMPLES_DIR);
+  const std::filesystem::path empty = std::filesystem::temp_directory_path() / ("kelm-empty-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(empty);
+  struct Row {
+    std::filesystem::path project;
+    const char* note;
+  } rows[] = {
+      {examples / "damaged" / "pot-too-many-lines", "POT.DAT damaged"},
+      {examples / "simple", "All project files loaded"},
+      {examples / "damaged" / "result-unknown-trajectory", "KLPLT.RES damaged"},
+      {empty, "GEOM.DAT not found, MAG.DAT not found, POT.DAT not found, KLPLT.RES not found"},
+  };
+  QLabel* note = window::layer().frame->statusBar()->findChildren<QLabel*>().at(1);
+  for (const Row& row : rows) {
+    std::filesystem::current_path(row.project);
+    std::atomic<bool> returned{false};
+    std::thread program([&] {
+      klplot::loadAndDisplay();
+      returned = true;
+    });
+    ASSERT_TRUE(processEventsUntil([] { return statusText() == "Idle"; }));
+    EXPECT_EQ(note->text().toStdString(), row.note) << row.project;
+    leaveRequested.store(1);
+    ASSERT_TRUE(processEventsUntil([&] { return returned.load(); }));
+    program.join();
+    EXPECT_EQ(note->text().toStdString(), row.note) << row.project;
+  }
+  std::filesystem::current_path(home_);
+  std::filesystem::remove_all(empty);
 }
 
 }  // namespace

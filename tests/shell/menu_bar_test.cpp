@@ -2,12 +2,16 @@
 // start-up, while idle and while busy, and the toggles relabelling their items.
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "source/commands.h"
 #include "source/menu_bar.h"
 #include "source/request_flags.h"
+#include "tests/window/gui_wait.h"
 #include "window/frame_window.h"
 #include "window/layer.h"
 #include "window/menus.h"
@@ -83,6 +87,29 @@ TEST_F(MenuBar, TogglesRelabelTheirItemsAndAskForOneRedrawEach) {
   EXPECT_EQ(windowItem(10), "&Hide beam");
   potentialToggleCommand(&state);
   EXPECT_EQ(windowItem(11), "&Hide potential");
+}
+
+
+// The editor commands run while the Output window is minimised: a failure shows in a box.
+TEST_F(MenuBar, EditorCommandsThatCannotStartAnEditorSaySoInABox) {
+  setenv("KELM_EDITOR", "/nonexistent/kelm-editor", 1);
+  struct Row {
+    void (*command)(std::int32_t*);
+    const char* file;
+  } rows[] = {{editGeometryCommand, "geom.cod"}, {editInputCommand, "klinput.dat"}};
+  for (const Row& row : rows) {
+    QString said;
+    std::int32_t state = 0;
+    testing::actOnModal<QMessageBox>(
+        [&](QMessageBox& box) {
+          said = box.windowTitle() + ": " + box.text();
+          box.accept();
+        },
+        [&] { row.command(&state); });
+    EXPECT_TRUE(said.startsWith("KELM: No text editor could be started for ")) << said.toStdString();
+    EXPECT_TRUE(said.contains(QString(row.file) + ".")) << said.toStdString();
+  }
+  unsetenv("KELM_EDITOR");
 }
 
 }  // namespace

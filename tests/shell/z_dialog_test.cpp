@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 
 #include <cstring>
 
@@ -46,28 +47,65 @@ class ZDialog : public ::testing::Test {
   }
 };
 
-TEST_F(ZDialog, OkAppliesWhatIsANumberAndClampsTheDivisions) {
+TEST_F(ZDialog, OkAppliesAPlaneInTheDrawnRangeAndClampsTheDivisions) {
   struct Row {
     const char* z;
     const char* divisions;
-    bool moved;
-    float plane;      // 20 before
+    float plane;
     int drawn, shown;  // the divisions the histogram is asked for, and the dialog shows next
   } rows[] = {
-      {"12.34", "50", true, 12.34f, 50, 50},
-      {"-500", "0", true, -500.0f, 1, 0},  // outside the plotted range is a valid plane
-      {"20", "250", true, 20.0f, 100, 250},
-      {"abc", "x", false, 20.0f, 10, 10},
-      {"1e39", "-3", false, 20.0f, 1, -3},  // beyond single precision is no plane
+      {"12.34", "50", 12.34f, 50, 50},
+      {"0", "0", 0.0f, 1, 0},  // the edges of the drawn range are planes too
+      {" 40 ", "250", 40.0f, 100, 250},
+      {"1.5e1", "100", 15.0f, 100, 100},
   };
   for (const Row& row : rows) {
     reset();
     answerZDialog(row.z, row.divisions, "OK");
     EXPECT_EQ(projectData.phaseZ.load(), row.plane) << row.z;
-    EXPECT_EQ(phasePlaneRequested.load(), row.moved ? 1 : 0) << row.z;
-    EXPECT_EQ(displayState.markerXBeam.load() != -1, row.moved) << row.z;
+    EXPECT_EQ(phasePlaneRequested.load(), 1) << row.z;
+    EXPECT_NE(displayState.markerXBeam.load(), -1) << row.z;
     EXPECT_EQ(displayState.densityDivisions.load(), row.drawn) << row.divisions;
     EXPECT_EQ(displayState.densityDivisionsUsed.load(), row.shown) << row.divisions;
+  }
+}
+
+TEST_F(ZDialog, ATextThatIsNoValueOrAPlaneOutsideTheDrawingIsRefusedAndTheDialogStaysOpen) {
+  struct Row {
+    const char* z;
+    const char* divisions;
+    const char* said;  // a part of the message
+  } rows[] = {
+      {"30,5", "10", "\"30,5\" is not a number"},  // once read as 30
+      {"abc", "10", "\"abc\" is not a number"},
+      {"", "10", "Type the position of the plane"},
+      {"NaN", "10", "is not a number"},
+      {"30 5", "10", "is not a number"},
+      {"1e39", "10", "outside the drawn range"},  // beyond single precision too
+      {"1e38", "10", "outside the drawn range, 0 to 40 mm"},
+      {"-500", "10", "outside the drawn range"},
+      {"20", "x", "\"x\" is not a whole number"},
+      {"20", "3,5", "is not a whole number"},
+  };
+  for (const Row& row : rows) {
+    reset();
+    QString said;
+    bool stillOpen = false;
+    answerZDialog(row.z, row.divisions, [&](QWidget& dialog) {
+      testing::actOnModal<QMessageBox>(
+          [&](QMessageBox& box) {
+            said = box.text();
+            box.accept();
+          },
+          [&] { testing::buttonNamed(dialog, "OK")->click(); });
+      stillOpen = dialog.isVisible();
+      testing::buttonNamed(dialog, "Cancel")->click();
+    });
+    EXPECT_TRUE(said.contains(row.said)) << row.z << " " << row.divisions << ": " << said.toStdString();
+    EXPECT_TRUE(stillOpen) << row.z;
+    EXPECT_EQ(projectData.phaseZ.load(), 20.0f) << row.z;
+    EXPECT_EQ(phasePlaneRequested.load(), 0) << row.z;
+    EXPECT_EQ(displayState.densityDivisions.load(), 10) << row.z;
   }
 }
 

@@ -102,5 +102,44 @@ TEST_F(ZSelection, CollapsedViewportsHugeRangesAndATinyScreenGiveFinitePositions
   }
 }
 
+
+TEST_F(ZSelection, ArrowKeysStepTheMarkerByColumnsAndStopAtThePlotsEdges) {
+  auto markerOf = [](std::int32_t unit) {
+    return unit == 12 ? displayState.markerXBeam.load() : displayState.markerXField.load();
+  };
+  struct Row {
+    std::int32_t unit, from, step, to;  // marker columns of that unit's window; -1: an edge
+  } rows[] = {
+      {12, 300, 1, 301}, {12, 300, -1, 299}, {12, 300, 10, 310}, {12, 300, -10, 290},
+      {14, 500, 1, 501}, {14, 500, -10, 490},
+      {12, 945, 10, -1}, {12, 55, -10, -1}, {14, 105, -10, -1}, {14, 895, 10, -1},
+  };
+  for (const Row& row : rows) {
+    press(row.unit, row.from);
+    press(row.unit, row.from, window::kLeftUp);
+    phasePlaneRequested.store(0);
+    zArrowKeyHandler(row.unit, row.step);
+    EXPECT_EQ(phasePlaneRequested.load(), 1);
+    const std::int32_t marker = markerOf(row.unit);
+    if (row.to >= 0) {
+      EXPECT_EQ(marker, row.to) << row.unit << " " << row.from << " " << row.step;
+      // The plane, in single precision, lies in that column or at the end of the one before.
+      const double z = projectData.phaseZ.load();
+      EXPECT_LE(std::abs((row.unit == 12 ? beamColumnOf(z) : fieldColumnOf(z)) - row.to), 1);
+      continue;
+    }
+    // At an edge of the plot (Beam: columns 50 to 950, field: 100 to 900) the next step stays.
+    EXPECT_GE(marker, row.unit == 12 ? 50 : 100);
+    EXPECT_LE(marker, row.unit == 12 ? 950 : 900);
+    zArrowKeyHandler(row.unit, row.step);
+    EXPECT_EQ(markerOf(row.unit), marker) << row.unit << " " << row.from << " " << row.step;
+  }
+  // Fifty single steps make fifty columns.
+  press(12, 100);
+  press(12, 100, window::kLeftUp);
+  for (int i = 0; i < 50; ++i) zArrowKeyHandler(12, 1);
+  EXPECT_EQ(displayState.markerXBeam.load(), 150);
+}
+
 }  // namespace
 }  // namespace kelm

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# KELM under a window manager (openbox), driven by real keys: the views keep clear of the row
+# of minimised windows after a load, after a batch run and after a reload; Window > Cascade
+# keeps the views' size; Enter in the batch dialog's tree opens a directory instead of starting
+# the batch; the frame carries KELM's icon; the arrow keys move the plane; Ctrl+C copies a
+# selection in "Output" and ends KELM where there is none.
+set -euo pipefail
+kelm=$1
+example=$2
+clipboard_probe=$3
+
+source "$(dirname "$0")/xvfb_session.sh"
+export HOME=$work/home
+mkdir -p "$HOME"
+for project in projA projB; do cp -r "$example" "$HOME/$project"; done
+
+openbox --sm-disable >"$work/openbox.out" 2>&1 &
+pids+=($!)
+wm_running() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]; }
+eventually 30 wm_running || fail "openbox did not start: $(tail -n 5 "$work/openbox.out")"
+
+start_kelm "$HOME/projA/geom.cod"
+wait_for_line "File KLPLT.RES loaded" 60
+wait_for_first_idle_pass
+
+column() {  # x y0 count -> one "r g b" line per row from y0 down
+  import -window root -crop "1x$3+$1+$2" -depth 8 txt:- | sed -n '2,$p' \
+    | sed -E 's/^[0-9]+,[0-9]+: \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
+}
+# The status bar's top row: going up its middle, between the run state and the note at the
+# right, from the bottom, the first row that differs from the bottom row.
+status_top() {
+  column $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 80 )) 80 | awk '{ row[NR] = $0 } END {
+    for (i = NR - 1; i >= 1; --i) if (row[i] != row[NR]) { print i; exit } }'
+}
+# Rows of the frame's background colour right above the status bar, at the right edge, where no
+# minimised window stands: the room the views leave for the row of minimised windows.
+free_rows_above_status() {
+  local top
+  top=$(status_top)
+  column $(( X + WIDTH - 40 )) $(( Y + HEIGHT - 80 )) "$top" | tac | awk -v bg="$background" '
+    $0 == bg { ++n; next } { exit } END { print n + 0 }'
+}
+# Rows of the minimised "Output" window's bar, next to its icon, above the status bar.
+bar_rows() {
+  local top
+  top=$(status_top)
+  column $(( X + 35 )) $(( Y + HEIGHT - 80 )) "$top" | tac | awk -v bg="$background" '
+    $0 != bg { ++n; next } { exit } END { print n + 0 }'
+}
+
+# Window > Cascade: the views keep their size, so the topmost still shows its white surface
+# well below its title bar; the background is what is left at the bottom right.
+focus_frame
+xdotool key --clearmodifiers alt+w
+sleep 0.3
+xdotool key c
+cascaded() { [ "$(pixel $(( X + WIDTH * 3 / 4 )) $(( Y + top + 150 )))" = "255,255,255" ]; }
+eventually 10 cascaded || fail "Window > Cascade left the views without their surfaces"
+sleep 0.5
+background=$(column $(( X + WIDTH - 40 )) $(( Y + HEIGHT - 200 )) 1)
+row_height=$(bar_rows)
+[ "$row_height" -ge 16 ] || fail "no minimised Output window at the bottom left ($row_height rows)"
+
+# Captured whole first: grep -q would end the pipe under xprop's feet.
+icon=$(xprop -id "$frame" _NET_WM_ICON)
+[[ $icon == *"Icon ("* ]] || fail "the frame does not carry KELM's icon"
+
+# Lays the views out again as a load does (Solve reloads), then checks the room they leave.
+check_layout() {  # when
+  eventually 60 layout_drawn || fail "the views were not laid out again $1"
+  local free
+  free=$(free_rows_above_status)
+  [ "$free" -ge "$row_height" ] \
+    || fail "$1 the views reach into the row of minimised windows ($free free rows, the row is $row_height)"
+}
+focus_frame
+xdotool key --clearmodifiers alt+r
+sleep 0.3
+xdotool key s
+wait_for_line "SOLVE command not implemented" 30
+check_layout "after the first load"
+
+# A click in "Beam" gives it the keys: Right moves the marker one column on, Shift+Left ten back.
+marker_at() { [ "$(pixel "$1" $(( beam_y + 20 )))" = "0,0,0" ]; }
+x=$(( X + WIDTH * 3 / 10 ))
+xdotool mousemove "$x" "$beam_y" click 1
+eventually 10 marker_at "$x" || fail "no marker at column $x after a click into Beam"
+xdotool key Right
+eventually 10 marker_at $(( x + 1 )) || fail "Right did not move the marker one column"
+xdotool key shift+Left
+eventually 10 marker_at $(( x - 9 )) || fail "Shift+Left did not move the marker ten columns back"
+marker_at $(( x + 1 )) && fail "the marker stayed at the column before Shift+Left"
+
+# Batch mode with both projects; Enter in the tree opens "projA" and does not end the dialog.
+open_batch_dialog
+sleep 0.5
+xdotool key Tab
+xdotool type --delay 60 projA
+xdotool key Return
+sleep 1
+[ "$(windows_named "Select KELM projects")" -eq 1 ] || fail "Enter in the tree ended the batch dialog"
+xdotool key Tab space
+sleep 0.3
+xdotool key shift+Tab
+sleep 0.5
+xdotool type --delay 60 projB
+xdotool key Tab space
+sleep 0.3
+xdotool key Tab Tab Tab Tab space
+wait_for_windows "Select KELM projects" 0 30
+wait_for_windows "KELMDEMO: $HOME/projB" 1 60
+check_layout "after the batch run"
+
+focus_frame
+xdotool key --clearmodifiers alt+r
+sleep 0.3
+xdotool key s
+loaded_again() { [ "$(grep -c -F "Loading project from $HOME/projB" "$log")" -ge 3 ]; }
+eventually 60 loaded_again || fail "Solve did not load projB again"
+check_layout "after loading again"
+
+# "Output" back (Tile brings the minimised windows' bars in order, the Output bar's title is a
+# click away), everything in it selected, Ctrl+C: copied, and KELM goes on.
+clipboard() { QT_QPA_PLATFORM=xcb "$clipboard_probe"; }
+xdotool mousemove $(( X + 80 )) $(( Y + HEIGHT - 80 + $(status_top) - row_height / 2 )) click --repeat 2 1
+sleep 0.5
+focus_frame
+xdotool key --clearmodifiers alt+e
+sleep 0.3
+xdotool key a
+sleep 0.3
+xdotool key ctrl+c
+holds_text() { [ "$(clipboard)" = text ]; }
+eventually 10 holds_text || fail "Ctrl+C with text selected in Output copied nothing ($(clipboard))"
+sleep 1
+kill -0 "$kelm_pid" 2>/dev/null || fail "Ctrl+C with text selected in Output ended KELM"
+
+# In a view, Ctrl+C still ends KELM.
+xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 3 )) click 1
+sleep 0.5
+xdotool key ctrl+c
+ended() { ! kill -0 "$kelm_pid" 2>/dev/null; }
+eventually 20 ended || fail "Ctrl+C in a view did not end KELM"
+echo "1 passed, 0 failed"
