@@ -1,8 +1,11 @@
 #include "source/solver/field/field_operator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <deque>
+
+#include "source/solver/physical_constants.h"
 
 namespace kelm::solver {
 namespace {
@@ -107,70 +110,59 @@ bool armEnd(const ClassifiedMesh& mesh, const FieldOperator& op, int ir, int iz,
   return true;
 }
 
-struct RowBuilder {
-  std::vector<Eigen::Triplet<double>>& entries;
-  Eigen::VectorXd& rhs;
-  int row;
-  double centre = 0;
-  bool touchesKnown = false;
-
-  void add(const ArmEnd& end, double coefficient) {
-    if (end.unknown >= 0) {
-      entries.emplace_back(row, end.unknown, coefficient);
-    } else {
-      rhs[row] -= coefficient * end.value_V;
-      touchesKnown = true;
-    }
-  }
+// The node's cell, clipped to the domain: the axis and the edges cut it in half.
+struct Cell {
+  double rLo_m, rHi_m, zLo_m, zHi_m;
+  double rArea_m2() const { return (rHi_m * rHi_m - rLo_m * rLo_m) / 2; }  // ∫ r dr
+  double volume_m3() const { return rArea_m2() * (zHi_m - zLo_m); }        // per radian
+  double zLength_m() const { return zHi_m - zLo_m; }
 };
 
-// Second derivative and (with 1/r) first derivative along one line through the node from the
-// ends at +hp and −hm: the Shortley–Weller forms, second order for unequal arms too.
-void addLine(RowBuilder& row, const ArmEnd& plus, const ArmEnd& minus, double scale, double r) {
-  const double hp = plus.len_m;
-  const double hm = minus.len_m;
-  double cp = 2.0 / (hp * (hp + hm));
-  double cm = 2.0 / (hm * (hp + hm));
-  double c0 = -(cp + cm);
-  if (r > 0) {
-    cp += hm / (hp * (hp + hm)) / r;
-    cm -= hp / (hm * (hp + hm)) / r;
-    c0 += (hp - hm) / (hp * hm) / r;
-  }
-  row.add(plus, scale * cp);
-  row.add(minus, scale * cm);
-  row.centre += scale * c0;
+Cell cellOf(const ClassifiedMesh& mesh, int ir, int iz) {
+  const double h = mesh.cell_m;
+  return {std::max(0, 2 * ir - 1) * h / 2, std::min(2 * ir + 1, 2 * (mesh.nr - 1)) * h / 2,
+          std::max(0, 2 * iz - 1) * h / 2, std::min(2 * iz + 1, 2 * (mesh.nz - 1)) * h / 2};
 }
 
-bool assembleRow(const ClassifiedMesh& mesh, FieldOperator& op, int ir, int iz,
-                 std::vector<Eigen::Triplet<double>>& entries, char& touchesKnown,
-                 std::string& error) {
+// One row of the flux balance Σ G (φ0 − φn) = ρV/ε0 over the node's cell. Each face's
+// conductance G is shared by the two nodes it joins, so the matrix is symmetric. An arm that
+// meets an electrode surface at θh carries the flux G (φ0 − φΓ)/θ: the neighbour's value is
+// extrapolated linearly through the node and the surface, which keeps the potential second
+// order at curved and slanted surfaces.
+void assembleRow(const ClassifiedMesh& mesh, FieldOperator& op, int ir, int iz, const ArmEnd* ends,
+                 const bool* inside, std::vector<Eigen::Triplet<double>>& entries,
+                 char& touchesKnown) {
   const int row = op.unknownOf[mesh.node(ir, iz)];
-  RowBuilder builder{entries, op.knownRhs, row};
-  ArmEnd ends[4];
-  bool inside[4];
+  const Cell cell = cellOf(mesh, ir, iz);
+  const double h = mesh.cell_m;
+  double diagonal = 0;
+  touchesKnown = 0;
   for (int arm = 0; arm < 4; ++arm) {
-    inside[arm] = armEnd(mesh, op, ir, iz, static_cast<Arm>(arm), ends[arm], error);
-    if (!error.empty()) return false;
+    if (!inside[arm]) continue;  // the axis or an open edge: no flux
+    const ArmEnd& end = ends[arm];
+    const bool whole = end.unknown >= 0 || end.len_m == h;
+    double g = cell.rArea_m2() / end.len_m;
+    if (arm == kRPlus || arm == kRMinus) {
+      // A radial arm cut short carries its flux at the radius halfway to the surface.
+      const int side = arm == kRPlus ? 1 : -1;
+      const double radius = whole ? (2 * ir + side) * h / 2 : ir * h + side * end.len_m / 2;
+      g = radius * cell.zLength_m() / end.len_m;
+    }
+    diagonal += g;
+    if (end.unknown >= 0) {
+      entries.emplace_back(row, end.unknown, -g);
+    } else {
+      op.knownRhs[row] += g * end.value_V;
+      touchesKnown = 1;
+    }
   }
-  const double scale = op.rowScale_m2;
-  // An open edge mirrors the opposite arm (zero normal field); the mesh has two nodes at least
-  // along each line, so one arm of each pair lies inside.
-  if (!inside[kZPlus]) ends[kZPlus] = ends[kZMinus];
-  if (!inside[kZMinus]) ends[kZMinus] = ends[kZPlus];
-  addLine(builder, ends[kZPlus], ends[kZMinus], scale, 0.0);
-  if (ir == 0) {
-    // On the axis the radial term is 2∂²φ/∂r², from the symmetric ends at ±hp.
-    const double hp = ends[kRPlus].len_m;
-    builder.add(ends[kRPlus], scale * 4.0 / (hp * hp));
-    builder.centre -= scale * 4.0 / (hp * hp);
-  } else {
-    if (!inside[kRPlus]) ends[kRPlus] = ends[kRMinus];
-    addLine(builder, ends[kRPlus], ends[kRMinus], scale, ir * mesh.cell_m);
-  }
-  entries.emplace_back(row, row, builder.centre);
-  touchesKnown = builder.touchesKnown;
-  return true;
+  entries.emplace_back(row, row, diagonal);
+  // The charge counted is that of the cell cut short at the surfaces, which keeps the balance
+  // exact for a potential quadratic in r.
+  auto reach = [&](Arm arm) { return inside[arm] ? ends[arm].len_m / 2 : 0.0; };
+  const Cell cut{ir * h - reach(kRMinus), ir * h + reach(kRPlus), iz * h - reach(kZMinus),
+                 iz * h + reach(kZPlus)};
+  op.chargeWeight[static_cast<std::size_t>(row)] = cut.volume_m3() / kVacuumPermittivity_F_per_m;
 }
 
 // Every unknown must reach a known potential through the operator's couplings; otherwise its
@@ -213,10 +205,10 @@ bool checkDetermined(const ClassifiedMesh& mesh, const FieldOperator& op,
 bool assembleFieldOperator(const ClassifiedMesh& mesh, FieldOperator& op, std::string& error) {
   error.clear();
   if (!checkShape(mesh, error) || !classifyNodes(mesh, op, error)) return false;
-  op.rowScale_m2 = mesh.cell_m * mesh.cell_m;
   int count = 0;
   for (int u : op.unknownOf) count += u >= 0 ? 1 : 0;
   op.knownRhs = Eigen::VectorXd::Zero(count);
+  op.chargeWeight.assign(static_cast<std::size_t>(count), 0.0);
   std::vector<Eigen::Triplet<double>> entries;
   entries.reserve(static_cast<std::size_t>(count) * 5);
   std::vector<char> touchesKnown(static_cast<std::size_t>(count), 0);
@@ -224,8 +216,13 @@ bool assembleFieldOperator(const ClassifiedMesh& mesh, FieldOperator& op, std::s
     for (int ir = 0; ir < mesh.nr; ++ir) {
       const int u = op.unknownOf[mesh.node(ir, iz)];
       if (u < 0) continue;
-      if (!assembleRow(mesh, op, ir, iz, entries, touchesKnown[static_cast<std::size_t>(u)], error))
-        return false;
+      ArmEnd ends[4];
+      bool inside[4];
+      for (int arm = 0; arm < 4; ++arm) {
+        inside[arm] = armEnd(mesh, op, ir, iz, static_cast<Arm>(arm), ends[arm], error);
+        if (!error.empty()) return false;
+      }
+      assembleRow(mesh, op, ir, iz, ends, inside, entries, touchesKnown[static_cast<std::size_t>(u)]);
     }
   op.matrix.resize(count, count);
   op.matrix.setFromTriplets(entries.begin(), entries.end());

@@ -17,10 +17,11 @@ struct FieldOperator {
   // Per node: the unknown's row, or -1 for a node held at fixedValue_V.
   std::vector<int> unknownOf;
   std::vector<double> fixedValue_V;
-  // Rows are the Laplacian times h² (rowScale_m2), so a charge density enters as −ρh²/ε0.
+  // The flux balance over each free node's cell: symmetric and positive definite.
   Eigen::SparseMatrix<double> matrix;
   Eigen::VectorXd knownRhs;  // what the held values contribute
-  double rowScale_m2 = 0;
+  // Per unknown: the cell volume over ε0, so a charge density ρ adds ρ·chargeWeight.
+  std::vector<double> chargeWeight;
 };
 
 // False, with a one-line reason, when the mesh is malformed or leaves the potential of some

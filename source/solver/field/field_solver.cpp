@@ -1,16 +1,18 @@
 #include "source/solver/field/field_solver.h"
 
+#include <Eigen/CholmodSupport>
 #include <Eigen/Sparse>
-#include <Eigen/SparseLU>
 
+#include "runtime/fp_traps.h"
 #include "source/solver/field/field_operator.h"
-#include "source/solver/physical_constants.h"
 
 namespace kelm::solver {
 
 struct FieldSolver::Factor {
   FieldOperator op;
-  Eigen::SparseLU<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>> lu;
+  // The flux-balance operator is symmetric positive definite: a supernodal Cholesky factor is
+  // several times faster to build than an LU one, and its back-substitution too.
+  Eigen::CholmodSupernodalLLT<Eigen::SparseMatrix<double>> cholesky;
 };
 
 FieldSolver::FieldSolver() = default;
@@ -21,9 +23,12 @@ bool FieldSolver::prepare(const ClassifiedMesh& mesh, std::string& error) {
   auto factor = std::make_unique<Factor>();
   if (!assembleFieldOperator(mesh, factor->op, error)) return false;
   if (factor->op.matrix.rows() > 0) {
-    factor->lu.compute(factor->op.matrix);
-    if (factor->lu.info() != Eigen::Success) {
-      error = "the field equations cannot be factorized (singular operator)";
+    // The factorization library's arithmetic is not ours to trap.
+    FloatingPointTrapsSuspended untrapped;
+    factor->cholesky.cholmod().print = 0;
+    factor->cholesky.compute(factor->op.matrix);
+    if (factor->cholesky.info() != Eigen::Success) {
+      error = "the field equations cannot be factorized (out of memory or a degenerate mesh)";
       return false;
     }
   }
@@ -44,11 +49,14 @@ void FieldSolver::solve(std::span<const double> chargeDensity_C_per_m3,
     for (std::size_t node = 0; node < op.unknownOf.size(); ++node) {
       const int unknown = op.unknownOf[node];
       if (unknown >= 0)
-        rhs[unknown] -= op.rowScale_m2 * chargeDensity_C_per_m3[node] / kVacuumPermittivity_F_per_m;
+        rhs[unknown] += chargeDensity_C_per_m3[node] * op.chargeWeight[static_cast<std::size_t>(unknown)];
     }
   }
   Eigen::VectorXd x;
-  if (rhs.size() > 0) x = factor_->lu.solve(rhs);
+  if (rhs.size() > 0) {
+    FloatingPointTrapsSuspended untrapped;
+    x = factor_->cholesky.solve(rhs);
+  }
   potential_V = op.fixedValue_V;
   for (std::size_t node = 0; node < op.unknownOf.size(); ++node) {
     const int unknown = op.unknownOf[node];

@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "source/solver/mesh.h"
@@ -19,6 +20,10 @@ struct PotentialMap {
 
 bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
                        std::span<const double> potential_V, std::string& error);
+// False, with "File POTMAP.DAT not found" or "File POTMAP.DAT damaged: why", when the file is
+// missing or not exactly what the writer makes; map is then unchanged.
 bool readPotentialMap(const std::string& path, PotentialMap& map, std::string& error);
+// The same check on the file's bytes, for callers that hold them already.
+bool parsePotentialMap(std::string_view bytes, PotentialMap& map, std::string& error);
 
 }  // namespace kelm::solver

@@ -1,0 +1,112 @@
+// potmap.dat written and read back bit for bit, and damaged or hostile files refused whole.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "source/solver/field/potential_map.h"
+#include "tests/records/temp_directory.h"
+#include "tests/solver/field/analytic_mesh.h"
+
+namespace kelm::solver {
+namespace {
+
+// The layout's checksum, computed here from its definition (FNV-1a, 64 bits).
+void rehash(std::string& bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (std::size_t k = 0; k + 8 < bytes.size(); ++k) {
+    hash ^= static_cast<unsigned char>(bytes[k]);
+    hash *= 0x100000001b3ULL;
+  }
+  for (int k = 0; k < 8; ++k) bytes[bytes.size() - 8 + k] = static_cast<char>((hash >> (8 * k)) & 0xff);
+}
+
+void putWord(std::string& bytes, std::size_t at, std::uint64_t value, int size) {
+  for (int k = 0; k < size; ++k) bytes[at + k] = static_cast<char>((value >> (8 * k)) & 0xff);
+}
+
+class PotentialMapFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mesh = testing::quadricMesh(7, 9, 2.5e-5, {-3.0}, {{0, 0, 1, 0, 4e-5, true, 0}});
+    // Values no short decimal text would carry exactly.
+    for (std::size_t k = 0; k < mesh.nodeCount(); ++k) phi.push_back(0.1 * k - 1e-300 * k);
+    std::string error;
+    ASSERT_TRUE(writePotentialMap("potmap.dat", mesh, phi, error)) << error;
+    good = kelm::testing::TempDirectory::readFile("potmap.dat");
+  }
+  kelm::testing::TempDirectory dir;
+  ClassifiedMesh mesh;
+  std::vector<double> phi;
+  std::string good;
+};
+
+TEST_F(PotentialMapFile, ReadsBackExactly) {
+  PotentialMap map;
+  std::string error;
+  ASSERT_TRUE(readPotentialMap("potmap.dat", map, error)) << error;
+  EXPECT_EQ(map.nr, 7);
+  EXPECT_EQ(map.nz, 9);
+  EXPECT_EQ(map.cell_m, 2.5e-5);
+  EXPECT_EQ(map.potential_V, phi);
+  EXPECT_EQ(good.size(), 28 + 8 * 63 + 8u);
+}
+
+struct Damage {
+  const char* name;
+  std::function<void(std::string&)> apply;
+  const char* message;
+};
+
+const Damage kDamages[] = {
+    {"Empty", [](std::string& b) { b.clear(); }, "too short"},
+    {"Truncated", [](std::string& b) { b.resize(b.size() - 1); }, "wrong length"},
+    {"TrailingByte", [](std::string& b) { b += '\0'; }, "wrong length"},
+    {"FlippedBit", [](std::string& b) { b[100] ^= 1; }, "checksum"},
+    {"OtherFile", [](std::string& b) { b[0] = 'X'; }, "not a KELM potential map"},
+    {"NewerVersion", [](std::string& b) { putWord(b, 8, 2, 4); rehash(b); }, "unknown version"},
+    // A header that claims two billion nodes is refused before anything is allocated.
+    {"HugeMesh", [](std::string& b) { putWord(b, 12, 0x7fffffff, 4); rehash(b); }, "mesh size"},
+    {"NegativeMesh", [](std::string& b) { putWord(b, 16, 0xfffffff0, 4); rehash(b); }, "mesh size"},
+    {"ZeroCell", [](std::string& b) { putWord(b, 20, 0, 8); rehash(b); }, "cell size"},
+    {"NanPotential",
+     [](std::string& b) { putWord(b, 28 + 8 * 5, std::bit_cast<std::uint64_t>(std::nan("")), 8); rehash(b); },
+     "not a number"},
+};
+
+// Each damaged file is refused with the file's name and why, and the map keeps what it held.
+TEST_F(PotentialMapFile, DamagedFilesAreRefusedWhole) {
+  for (const Damage& d : kDamages) {
+    SCOPED_TRACE(d.name);
+    std::string bytes = good;
+    d.apply(bytes);
+    kelm::testing::TempDirectory::writeFile("potmap.dat", bytes);
+    PotentialMap map{1, 1, 1.0, {42.0}};
+    std::string error;
+    EXPECT_FALSE(readPotentialMap("potmap.dat", map, error));
+    EXPECT_NE(error.find("File POTMAP.DAT damaged"), std::string::npos) << error;
+    EXPECT_NE(error.find(d.message), std::string::npos) << error;
+    EXPECT_EQ(map.potential_V, std::vector<double>{42.0});
+  }
+}
+
+TEST_F(PotentialMapFile, MissingFilesAndUnwritableMaps) {
+  std::filesystem::create_directory("dir.dat");
+  PotentialMap map;
+  std::string error;
+  for (const char* name : {"absent.dat", "dir.dat"}) {
+    EXPECT_FALSE(readPotentialMap(name, map, error));
+    EXPECT_NE(error.find(" not found"), std::string::npos) << error;
+  }
+  std::vector<double> nan = phi;
+  nan[3] = std::nan("");
+  EXPECT_FALSE(writePotentialMap("potmap.dat", mesh, nan, error));
+  EXPECT_FALSE(writePotentialMap("potmap.dat", mesh, std::vector<double>(3, 0.0), error));
+  EXPECT_EQ(kelm::testing::TempDirectory::readFile("potmap.dat"), good);
+}
+
+}  // namespace
+}  // namespace kelm::solver
