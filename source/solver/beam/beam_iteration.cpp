@@ -48,15 +48,17 @@ struct Emitter {
     }
     t.current_A = t.density_A_per_m2 * s.area_m2;
     t.layerPotential_V = vs;
-    const double u = momentumAfter(vs);
     ParticleStart start;
     start.r_m = rs;
     start.z_m = zs;
-    start.ur = u * s.nr;
-    start.uz = u * s.nz;
+    start.cathodeFlux_Wb = magneticFlux(magnetic, s.r_m, s.z_m);
+    // The rotation the flux change across the layer gives takes its share of the energy.
+    const double u = momentumAfter(vs), uth = azimuthalMomentum(magnetic, rs, zs, start.cathodeFlux_Wb);
+    const double along = std::sqrt(std::max(u * u - uth * uth, 0.0));
+    start.ur = along * s.nr;
+    start.uz = along * s.nz;
     start.dirR = s.nr;
     start.dirZ = s.nz;
-    start.cathodeFlux_Wb = magneticFlux(magnetic, s.r_m, s.z_m);
     t.trace = traceParticle(field, magnetic, start, settings.trace);
   }
 

@@ -15,20 +15,19 @@ using State = std::array<double, 4>;  // r, z, ur, uz
 constexpr double kC = kSpeedOfLight_m_per_s;
 constexpr double kChargeOverMc = kElementaryCharge_C / (kElectronMass_kg * kSpeedOfLight_m_per_s);
 
+// uθ / r from Busch's theorem, finite on the axis when the cathode carries no flux.
+double rotation(double r, const AxialFieldSample& b, double cathodeFlux_Wb) {
+  double w = b.b_T - r * r * b.d2b_T_per_m2 / 8;
+  if (cathodeFlux_Wb != 0) w -= cathodeFlux_Wb / (std::numbers::pi * std::max(r * r, 1e-30));
+  return kChargeOverMc / 2 * w;
+}
+
 struct Motion {
   const PotentialField& electric;
   const AxialMagneticField& magnetic;
   double cathodeFlux_Wb;
 
-  // uθ / r, finite on the axis when the cathode carries no flux.
-  double rotation(double r, const AxialFieldSample& b) const {
-    double w = b.b_T - r * r * b.d2b_T_per_m2 / 8;
-    if (cathodeFlux_Wb != 0) {
-      const double r2 = std::max(r * r, 1e-30);
-      w -= cathodeFlux_Wb / (std::numbers::pi * r2);
-    }
-    return kChargeOverMc / 2 * w;
-  }
+  double rotation(double r, const AxialFieldSample& b) const { return kelm::solver::rotation(r, b, cathodeFlux_Wb); }
 
   State derivative(const State& y) const {
     const double r = y[0];
@@ -84,6 +83,10 @@ void dormandPrince(const Motion& m, const State& y, double dt, State& next, Stat
 double magneticFlux(const AxialMagneticField& field, double r_m, double z_m) {
   const AxialFieldSample b = field.at(z_m);
   return std::numbers::pi * r_m * r_m * (b.b_T - r_m * r_m * b.d2b_T_per_m2 / 8);
+}
+
+double azimuthalMomentum(const AxialMagneticField& field, double r_m, double z_m, double cathodeFlux_Wb) {
+  return rotation(r_m, field.at(z_m), cathodeFlux_Wb) * r_m;
 }
 
 Trace traceParticle(const PotentialField& electric, const AxialMagneticField& magnetic,

@@ -42,6 +42,9 @@ struct TraceSettings {
 // The paraxial flux through the circle of radius r at z.
 double magneticFlux(const AxialMagneticField& field, double r_m, double z_m);
 
+// uθ = γ·vθ/c of an electron at (r, z) that left a cathode circle of the given flux unturned.
+double azimuthalMomentum(const AxialMagneticField& field, double r_m, double z_m, double cathodeFlux_Wb);
+
 Trace traceParticle(const PotentialField& electric, const AxialMagneticField& magnetic,
                     const ParticleStart& start, const TraceSettings& settings);
 
