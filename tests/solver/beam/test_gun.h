@@ -15,7 +15,8 @@ struct TestGun {
   CathodeShape cathode;
 };
 
-// Fails the calling test (and returns false) when the text is not a solvable gun.
+// Fails the calling test (and returns false) when the text is not a solvable gun. A gun
+// without an emitting segment leaves the cathode for the test to set.
 bool makeTestGun(const std::string& geomCod, TestGun& gun);
 
 }  // namespace kelm::solver::testing
