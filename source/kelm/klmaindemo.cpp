@@ -20,7 +20,8 @@ void runSolve() {
     return true;
   });
   if (!outcome.solved) {
-    report(outcome.failure + "; nothing solved");
+    // "geom.cod not found in this project: nothing solved", as Build net says it.
+    report(outcome.failure + (outcome.failure.ends_with("in this project") ? ": " : "; ") + "nothing solved");
   } else if (outcome.beam) {
     char line[200];
     std::snprintf(line, sizeof line, "Solved in %.3f s: %d iterations%s, current %.6g A, perveance %.5g uP",
@@ -29,7 +30,7 @@ void runSolve() {
     report(line);
   } else {
     char line[80];
-    std::snprintf(line, sizeof line, "Vacuum field solved in %.3f s", outcome.seconds);
+    std::snprintf(line, sizeof line, "Solved in %.3f s: the vacuum field only", outcome.seconds);
     report(line);
   }
   records::print();

@@ -88,7 +88,8 @@ bool writeOutputs(const Project& p, const std::vector<double>& potential, const 
   if (!writePotentialMap(p.path("potmap.dat"), p.mesh, potential, error) ||
       !writeEquipotentials(p.path("pot.dat"), p.mesh, potential, levels, error))
     return (failure = error, false);
-  progress(format("pot.dat written: %zu equipotential levels; potmap.dat written", levels.size()));
+  progress(format("pot.dat written: %zu equipotential levels", levels.size()));
+  progress("potmap.dat written");
   if (!p.input.solenoids.empty()) {
     const double zEnd = (p.mesh.nz - 1) * p.mesh.cell_m;
     if (!runtime::writeWholeFile(p.path("mag.dat"), magneticFieldText(p.magnetic, 0, zEnd), error))
@@ -105,25 +106,42 @@ bool writeOutputs(const Project& p, const std::vector<double>& potential, const 
 
 }  // namespace
 
+std::vector<std::string> gunSummary(const GunDescription& gun) {
+  const MeshExtent& m = gun.mesh;
+  std::string electrodes = "Electrodes: " + std::to_string(gun.electrodes.size());
+  const char* separator = " (";
+  for (const auto& e : gun.electrodes) {
+    electrodes += separator + e.name + format(" %.6g V", e.potential_V);
+    separator = ", ";
+  }
+  return {"geom.cod: " + std::to_string(gun.statements) + " statements read",
+          format("Mesh: %d x %d nodes (r x z), cell %.6g mm (%.4f nodes per mm), r to %.6g mm, z to %.6g mm", m.nr,
+                 m.nz, m.cell_mm, m.nodesPerMm, m.rExtent_mm, m.zExtent_mm),
+          electrodes + ")"};
+}
+
 SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads) {
   const auto start = std::chrono::steady_clock::now();
   SolveOutcome outcome;
   Project p;
   p.directory = directory.empty() ? "." : directory;
   if (!readInputs(p, outcome.failure)) return outcome;
-  progress(format("Mesh: %d x %d nodes (r x z), %zu electrodes", p.mesh.nr, p.mesh.nz, p.gun.electrodes.size()));
+  for (const std::string& line : gunSummary(p.gun)) progress(line);
   FieldSolver field;
   std::string error;
+  const auto fieldStart = std::chrono::steady_clock::now();
   if (!field.prepare(p.mesh, error)) {
     outcome.failure = "field not solved: " + error;
     return outcome;
   }
+  std::vector<double> potential;
+  field.solve({}, potential);
+  progress(format("Vacuum field of %zu nodes solved in %.3f s", p.mesh.nodeCount(),
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - fieldStart).count()));
   CathodeShape cathode;
   BeamResult beam;
-  std::vector<double> potential;
   if (p.gun.cathode.shape == CathodeSurface::Shape::kNone) {
-    progress("geom.cod marks no emitting segment: the vacuum field only");
-    field.solve({}, potential);
+    progress("geom.cod marks no emitting segment: no beam");
   } else {
     if (!cathodeOf(p.gun, p.mesh, cathode, error)) {
       outcome.failure = error;

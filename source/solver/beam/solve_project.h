@@ -5,8 +5,10 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "source/solver/beam/beam_iteration.h"
+#include "source/solver/geometry/gun_description.h"
 
 namespace kelm::solver {
 
@@ -25,6 +27,9 @@ struct SolveOutcome {
 // Every line of progress, and true to go on. Returning false stops after the present
 // iteration; what has been computed is still written.
 using SolveProgress = std::function<bool(const std::string& line)>;
+
+// What Build net and Solve say of the gun they read: its statements, mesh and electrodes.
+std::vector<std::string> gunSummary(const GunDescription& gun);
 
 // threads 0: one per core. Nothing is written when any input is wrong.
 SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads = 0);
