@@ -61,6 +61,7 @@ TEST_F(GunCommands, BuildNetAndSolveWriteTheProjectFilesAndReport) {
   fs::remove("pot.dat");
   runSolve();
   EXPECT_EQ(output.lines[1], " Solve");
+  EXPECT_EQ(output.lines[5], " klinput.dat: 7 statements read");
   EXPECT_TRUE(anyLineStartsWith(output.lines, " Vacuum field of 4961 nodes solved in "));
   EXPECT_TRUE(anyLineStartsWith(output.lines, " pot.dat written: 9 equipotential levels"));
   EXPECT_TRUE(fs::exists("pot.dat"));

@@ -39,6 +39,7 @@ struct Project {
   GunDescription gun;
   ClassifiedMesh mesh;
   AxialMagneticField magnetic;
+  std::string inputSummary;
 
   std::string path(const std::string& name) const { return directory + "/" + name; }
 };
@@ -50,6 +51,8 @@ bool readInputs(Project& p, std::string& failure) {
   if (input == Read::kTooLong) return (failure = "klinput.dat is too long", false);
   if (input == Read::kOk && !parseSolverInput(text, p.input, d))
     return (failure = formatDiagnostic("klinput.dat", d), false);
+  p.inputSummary = input == Read::kOk ? "klinput.dat: " + std::to_string(p.input.statements) + " statements read"
+                                      : "klinput.dat not found: every default";
   if (readText(p.path("geom.cod"), text) != Read::kOk) return (failure = "geom.cod not found in this project", false);
   if (!parseGunDescription(text, p.gun, d) || !buildMesh(p.gun, p.mesh, d))
     return (failure = formatDiagnostic("geom.cod", d), false);
@@ -127,6 +130,7 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
   p.directory = directory.empty() ? "." : directory;
   if (!readInputs(p, outcome.failure)) return outcome;
   for (const std::string& line : gunSummary(p.gun)) progress(line);
+  progress(p.inputSummary);
   FieldSolver field;
   std::string error;
   const auto fieldStart = std::chrono::steady_clock::now();

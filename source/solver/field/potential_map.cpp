@@ -51,9 +51,8 @@ std::uint64_t getUnsigned(std::string_view in, std::size_t at, int bytes) {
   return value;
 }
 
-double getDouble(std::string_view in, std::size_t at) {
-  return std::bit_cast<double>(getUnsigned(in, at, 8));
-}
+// Finiteness from the bits: comparing a signalling NaN from a hostile file would trap.
+bool finiteBits(std::uint64_t bits) { return ((bits >> 52) & 0x7ff) != 0x7ff; }
 
 std::string fileLabel(const std::string& path) {
   std::string name = std::filesystem::path(path).filename().string();
@@ -75,10 +74,11 @@ bool parse(const std::string& path, std::string_view bytes, PotentialMap& map, s
   if (getUnsigned(bytes, 8, 4) != kVersion) return damaged(path, "unknown version", error);
   const auto nr = static_cast<std::int32_t>(getUnsigned(bytes, 12, 4));
   const auto nz = static_cast<std::int32_t>(getUnsigned(bytes, 16, 4));
-  const double cell = getDouble(bytes, 20);
+  const std::uint64_t cellBits = getUnsigned(bytes, 20, 8);
   if (nr < 2 || nz < 2 || static_cast<std::uint64_t>(nr) * static_cast<std::uint64_t>(nz) > kMaxFieldNodes)
     return damaged(path, "mesh size out of range", error);
-  if (!std::isfinite(cell) || cell <= 0) return damaged(path, "cell size out of range", error);
+  const double cell = std::bit_cast<double>(cellBits);
+  if (!finiteBits(cellBits) || !(cell > 0)) return damaged(path, "cell size out of range", error);
   const std::size_t nodes = static_cast<std::size_t>(nr) * static_cast<std::size_t>(nz);
   if (bytes.size() != kHeaderBytes + 8 * nodes + kHashBytes) return damaged(path, "wrong length", error);
   const std::size_t hashAt = bytes.size() - kHashBytes;
@@ -86,8 +86,9 @@ bool parse(const std::string& path, std::string_view bytes, PotentialMap& map, s
     return damaged(path, "checksum mismatch", error);
   std::vector<double> potential(nodes);
   for (std::size_t k = 0; k < nodes; ++k) {
-    potential[k] = getDouble(bytes, kHeaderBytes + 8 * k);
-    if (!std::isfinite(potential[k])) return damaged(path, "a potential is not a number", error);
+    const std::uint64_t bits = getUnsigned(bytes, kHeaderBytes + 8 * k, 8);
+    if (!finiteBits(bits)) return damaged(path, "a potential is not a number", error);
+    potential[k] = std::bit_cast<double>(bits);
   }
   map = {nr, nz, cell, std::move(potential)};
   return true;
@@ -109,11 +110,12 @@ bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
   putUnsigned(bytes, static_cast<std::uint32_t>(mesh.nz), 4);
   putUnsigned(bytes, std::bit_cast<std::uint64_t>(mesh.cell_m), 8);
   for (double v : potential_V) {
-    if (!std::isfinite(v)) {
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    if (!finiteBits(bits)) {
       error = "the potential is not a number at some node";
       return false;
     }
-    putUnsigned(bytes, std::bit_cast<std::uint64_t>(v), 8);
+    putUnsigned(bytes, bits, 8);
   }
   putUnsigned(bytes, fnv1a(bytes), 8);
   return runtime::writeWholeFile(path, bytes, error);

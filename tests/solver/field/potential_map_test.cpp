@@ -1,12 +1,16 @@
 // potmap.dat written and read back bit for bit, and damaged or hostile files refused whole.
+#include <fenv.h>
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 
+#include "runtime/fp_traps.h"
 #include "source/solver/field/potential_map.h"
 #include "tests/records/temp_directory.h"
 #include "tests/solver/field/analytic_mesh.h"
@@ -75,9 +79,14 @@ const Damage kDamages[] = {
     {"NanPotential",
      [](std::string& b) { putWord(b, 28 + 8 * 5, std::bit_cast<std::uint64_t>(std::nan("")), 8); rehash(b); },
      "not a number"},
+    {"SignallingNanPotential",
+     [](std::string& b) { putWord(b, 28 + 8 * 7, 0x7ff4000000000000ULL, 8); rehash(b); }, "not a number"},
+    {"SignallingNanCell", [](std::string& b) { putWord(b, 20, 0xfff6000000000000ULL, 8); rehash(b); },
+     "cell size"},
 };
 
-// Each damaged file is refused with the file's name and why, and the map keeps what it held.
+// Each damaged file is refused with the file's name and why, and the map keeps what it held;
+// with the program thread's floating-point traps on, as KELM reads it.
 TEST_F(PotentialMapFile, DamagedFilesAreRefusedWhole) {
   for (const Damage& d : kDamages) {
     SCOPED_TRACE(d.name);
@@ -86,7 +95,13 @@ TEST_F(PotentialMapFile, DamagedFilesAreRefusedWhole) {
     kelm::testing::TempDirectory::writeFile("potmap.dat", bytes);
     PotentialMap map{1, 1, 1.0, {42.0}};
     std::string error;
-    EXPECT_FALSE(readPotentialMap("potmap.dat", map, error));
+    kelm::enableFloatingPointTraps([](const char* what) {
+      std::fprintf(stderr, "trapped: %s\n", what);
+      std::abort();
+    });
+    const bool read = readPotentialMap("potmap.dat", map, error);
+    fedisableexcept(FE_ALL_EXCEPT);
+    EXPECT_FALSE(read);
     EXPECT_NE(error.find("File POTMAP.DAT damaged"), std::string::npos) << error;
     EXPECT_NE(error.find(d.message), std::string::npos) << error;
     EXPECT_EQ(map.potential_V, std::vector<double>{42.0});
