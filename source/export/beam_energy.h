@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "source/klplot/project_data.h"
+#include "source/solver/field/potential_map.h"
 
 namespace kelm::exporting {
 
-enum class EnergySource { kNone, kEquipotentials, kVoltage };
+enum class EnergySource { kNone, kPotentialMap, kEquipotentials, kVoltage };
 
 struct LocalEnergy {
   double electronVolts = 0.0;
@@ -25,8 +26,8 @@ class AxisPotential {
 
   // Where the equipotential lines of pot.dat meet the axis (r = 0).
   static AxisPotential fromEquipotentials(const klplot::ProjectData& data);
-  // A potential map (once the solver writes one) becomes a second factory beside this one;
-  // BeamEnergy takes whichever has samples.
+  // The axis column of KELM's own potential map, a sample at every node.
+  static AxisPotential fromPotentialMap(const solver::PotentialMap& map);
 
   bool empty() const { return samples_.empty(); }
   // The same with one more sample.
@@ -43,11 +44,18 @@ class AxisPotential {
 
 class BeamEnergy {
  public:
-  BeamEnergy(const klplot::ProjectData& data, std::optional<double> voltage);
+  // The potential map, when the project has one, is preferred to pot.dat's lines: it knows the
+  // potential at every node, the cathode's included.
+  BeamEnergy(const klplot::ProjectData& data, std::optional<double> voltage,
+             const solver::PotentialMap* map = nullptr);
   LocalEnergy at(double z) const;
 
  private:
+  void fromEquipotentials(const klplot::ProjectData& data);
+  void fromPotentialMap(const klplot::ProjectData& data, const solver::PotentialMap& map);
+
   AxisPotential axis_;
+  EnergySource axisSource_ = EnergySource::kEquipotentials;
   double cathode_ = 0.0;  // V
   std::optional<double> voltage_;
 };

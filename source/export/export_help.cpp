@@ -102,12 +102,14 @@ Definitions, at a plane z = const:
   alpha_x, beta_x, gamma_x  Twiss parameters of the rms ellipse: -<xx'>, <x^2>, <x'^2>
                    divided by emittance_rms_x (beta in mm/mrad, gamma in mrad/mm)
   axial_field      the field of mag.dat interpolated at z (G), 0 outside its table
-  kinetic_energy   the electrons' energy at z (eV): the potential on the axis, interpolated
-                   where pot.dat's equipotential lines meet it (r = 0), less the cathode's
-                   (at the start of trajectory 1, or one level step below the first line
-                   when the lines begin after it, rising linearly from there to that line);
-                   energy_source "pot.dat". Beyond the lines, --voltage (energy_source
-                   "voltage"), else empty
+  kinetic_energy   the electrons' energy at z (eV): the potential on the axis less the
+                   cathode's. From KELM's potential map potmap.dat when the project has one
+                   (the cathode's: the lowest node around the start of trajectory 1;
+                   energy_source "potmap.dat"); else interpolated where pot.dat's
+                   equipotential lines meet the axis (r = 0), the cathode's at the start of
+                   trajectory 1, or one level step below the first line when the lines begin
+                   after it, rising linearly from there to that line (energy_source
+                   "pot.dat"). Beyond them, --voltage (energy_source "voltage"), else empty
   *_norm           the emittance times beta*gamma = sqrt(T(2 + T)), T = energy/510998.95 eV
 Summary columns:
   geom_dat, mag_dat, pot_dat, klplt_res   loaded, not found or damaged

@@ -172,7 +172,10 @@ class Run {
       planes =
           figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
     }
-    const BeamEnergy energy(projectData, options_.voltage);
+    solver::PotentialMap map;
+    std::string unused;
+    const bool mapped = solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, unused);
+    const BeamEnergy energy(projectData, options_.voltage, mapped ? &map : nullptr);
     const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.
     if (loaded == Load::kRead) writeProjectOutputs(z, planes, energy, units);

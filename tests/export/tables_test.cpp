@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <numeric>
 #include <filesystem>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "records/formatted.h"
+#include "source/export/beam_energy.h"
 #include "source/export/figure_tables.h"
 #include "source/export/project_export.h"
 #include "source/klplot/phase_plane_view.h"
@@ -169,6 +171,32 @@ TEST_F(Tables, NormalizedEmittanceTakesTheLocalEnergyFromTheAxisPotential) {
     }
   }
   EXPECT_EQ(BeamEnergy(projectData, 5000.0).at(1e6).source, EnergySource::kVoltage);
+}
+
+// A potential map is preferred to the lines: its axis column gives the energy at every z, and
+// the cathode's potential is the lowest node around where trajectory 1 starts, not the potential
+// a cell away from the surface.
+TEST_F(Tables, APotentialMapGivesTheEnergyFromTheCathodesOwnPotential) {
+  load(kExamples / "simple");
+  const double z0 = projectData.trajZ(1, 1), r0 = projectData.trajR(1, 1);
+  solver::PotentialMap map;
+  map.nr = 3;
+  map.nz = 200;
+  map.cell_m = 1e-3 * std::max(0.5, (std::fabs(r0) + 1.0) / 2.0);
+  const double cell_mm = map.cell_m * 1e3;
+  // -500 V up to and just past the start point's cell, then rising 100 V a millimetre.
+  const double cathodeEnd = (std::floor(z0 / cell_mm) + 1) * cell_mm;
+  for (int iz = 0; iz < map.nz; ++iz)
+    for (int ir = 0; ir < map.nr; ++ir)
+      map.potential_V.push_back(iz * cell_mm <= cathodeEnd ? -500.0 : -500.0 + 100.0 * (iz * cell_mm - cathodeEnd));
+  const BeamEnergy energy(projectData, 7000.0, &map);
+  const double z = cathodeEnd + 10 * cell_mm;
+  const LocalEnergy e = energy.at(z);
+  EXPECT_EQ(e.source, EnergySource::kPotentialMap);
+  EXPECT_NEAR(e.electronVolts, 100.0 * (z - cathodeEnd), 1e-6);
+  EXPECT_STREQ(sourceName(e.source), "potmap.dat");
+  // Beyond the map the voltage given stands in.
+  EXPECT_EQ(energy.at(1e6).source, EnergySource::kVoltage);
 }
 
 TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
