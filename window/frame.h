@@ -58,6 +58,9 @@ inline constexpr int kRunningMessage = 5;
 int setStatusMessage(std::string_view text, int messageNumber);
 // A field of the status bar beside the run state's, for a note the program keeps current.
 void setStatusNote(std::string_view text);
+// Holds the calling program thread while the user has paused the program (Ctrl+S), so that a
+// long command such as Solve stops between its steps; returns at once otherwise.
+void waitWhilePaused();
 
 // Platform-style operations on handles.
 enum class ShowCommand { normal, minimize, maximize, restore };

@@ -225,6 +225,11 @@ void setStatusNote(std::string_view text) {
   });
 }
 
+void waitWhilePaused() {
+  // Polled like the display driver's flags; the message thread only flips the state.
+  while (layer().runState.load() == kPaused) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
 void setWindowTitle(WindowHandle window, std::string_view title) {
   const QString text = QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
   runOnGui([&] {

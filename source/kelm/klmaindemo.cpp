@@ -9,6 +9,7 @@
 #include "source/kelm/gun_project.h"
 #include "source/solver/beam/solve_project.h"
 #include "source/solver/geometry/geometry_file.h"
+#include "window/frame.h"
 
 namespace kelm {
 
@@ -17,6 +18,10 @@ void runSolve() {
   records::print("Solve");
   const solver::SolveOutcome outcome = solver::solveProject(".", [](const std::string& line) {
     report(line);
+    // The Output window is minimised while a project is shown: the iteration goes to the
+    // status bar too.
+    if (line.starts_with("Iteration")) window::setStatusNote("Solve: " + line.substr(0, line.find(':')));
+    window::waitWhilePaused();
     return true;
   });
   if (!outcome.solved) {

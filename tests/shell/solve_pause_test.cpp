@@ -1,0 +1,50 @@
+// Ctrl+S during Solve: the program thread holds between Solve's steps while paused, and the
+// status bar names the iteration reached, since the Output window is minimised meanwhile.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "source/kelm/klmaindemo.h"
+#include "tests/records/temp_directory.h"
+#include "tests/window/gui_wait.h"
+#include "window/frame_window.h"
+#include "window/layer.h"
+#include "window/output_window.h"
+
+namespace kelm {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::processEventsUntil;
+
+TEST(SolvePause, APausedSolveWaitsBetweenItsStepsAndTheStatusBarNamesTheIteration) {
+  testing::TempDirectory dir;
+  fs::copy(fs::path(KELM_EXAMPLES_DIR) / "simple", ".", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  window::createLayerWindows();
+  window::layer().frame->show();
+  window::layer().runState = window::kPaused;
+  std::atomic<bool> finished{false};
+  std::thread program([&] {
+    runSolve();
+    finished = true;
+  });
+  processEventsUntil([] { return false; }, std::chrono::seconds(1));
+  EXPECT_FALSE(finished.load());
+  window::layer().runState = window::kRunning;
+  EXPECT_TRUE(processEventsUntil([&] { return finished.load(); }, std::chrono::seconds(120)));
+  program.join();
+  EXPECT_TRUE(window::layer().output->toPlainText().contains("\n Solved in "));
+  const QLabel* note = window::layer().frame->statusBar()->findChildren<QLabel*>().at(1);
+  EXPECT_TRUE(note->text().startsWith("Solve: Iteration")) << note->text().toStdString();
+  window::destroyLayerWindows();
+}
+
+}  // namespace
+}  // namespace kelm
