@@ -230,7 +230,8 @@ TEST(ExampleImages, SimpleProjectIsDrawnPixelForPixelAsBefore) {
 // Their pictures change with the generator, so they are drawn, not pinned.
 TEST(ExampleImages, EveryOtherExampleIsDrawnWithoutATrap) {
   const fs::path examples(KELM_EXAMPLES_DIR);
-  std::vector<fs::path> projects{examples / "full"};
+  std::vector<fs::path> projects{examples / "full", examples / "planar-diode", examples / "spherical-diode",
+                                 examples / "solenoid-gun"};
   for (const auto& entry : fs::directory_iterator(examples / "damaged")) projects.push_back(entry.path());
   for (const fs::path& project : projects) {
     const std::vector<QImage> images = drawnWithTraps(project);

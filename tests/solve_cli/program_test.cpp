@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -107,6 +108,28 @@ TEST(SolveProgram, ListFromStandardInputSharedAmongTasks) {
   EXPECT_TRUE(fs::exists("b/geom.dat"));
   EXPECT_FALSE(fs::exists("a/geom.dat") || fs::exists("c/geom.dat"));
   EXPECT_EQ(run("--projects-from absent.txt").status, 2);
+}
+
+// The bundled diodes against their closed forms: Child's law for the planar one, Langmuir and
+// Blodgett's for the spherical one, of which 0.49 of the sphere emits.
+TEST(SolveProgram, BundledDiodesCarryTheirTheoreticalCurrents) {
+  TempDirectory scratch;
+  const double child = 4 * 8.8541878128e-12 / 9 * std::sqrt(2 * 1.602176634e-19 / 9.1093837015e-31);
+  const struct {
+    const char* example;
+    double current_A, tolerance;
+  } cases[] = {
+      {"planar-diode", child * std::pow(1e4, 1.5) / 1e-4 * M_PI * 25e-6, 0.01},
+      {"spherical-diode", child * 4 * M_PI * std::pow(1e3, 1.5) / 0.750 * 0.49, 0.03},
+  };
+  for (const auto& c : cases) {
+    fs::copy(std::string(KELM_EXAMPLES_DIR) + "/" + c.example, c.example);
+    const Outcome o = run(std::string("--solve ") + c.example);
+    ASSERT_EQ(o.status, 0) << o.out << o.err;
+    const std::size_t at = o.out.find("current ");
+    ASSERT_NE(at, std::string::npos) << o.out;
+    EXPECT_NEAR(std::stod(o.out.substr(at + 8)) / c.current_A, 1.0, c.tolerance) << c.example;
+  }
 }
 
 }  // namespace
