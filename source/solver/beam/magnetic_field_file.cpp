@@ -21,7 +21,8 @@ std::string line(std::span<char> record) {
 }  // namespace
 
 std::string magneticFieldText(const AxialMagneticField& field, double z0_m, double z1_m) {
-  const int n = std::clamp(static_cast<int>((z1_m - z0_m) / field.step_m()) + 1, 2, kMaxFieldSamples);
+  const double samples = (z1_m - z0_m) / field.step_m() + 1;
+  const int n = samples >= kMaxFieldSamples ? kMaxFieldSamples : samples > 2 ? static_cast<int>(samples) : 2;
   std::array<char, 40> record;
   record.fill(' ');
   std::string text;

@@ -51,31 +51,34 @@ struct Motion {
 };
 
 // Dormand–Prince 5(4): the fifth-order step and the difference to the embedded fourth order.
-void dormandPrince(const Motion& m, const State& y, double dt, State& next, State& error) {
-  static constexpr double a21 = 1.0 / 5, a31 = 3.0 / 40, a32 = 9.0 / 40, a41 = 44.0 / 45,
-                          a42 = -56.0 / 15, a43 = 32.0 / 9, a51 = 19372.0 / 6561,
-                          a52 = -25360.0 / 2187, a53 = 64448.0 / 6561, a54 = -212.0 / 729,
-                          a61 = 9017.0 / 3168, a62 = -355.0 / 33, a63 = 46732.0 / 5247,
-                          a64 = 49.0 / 176, a65 = -5103.0 / 18656, b1 = 35.0 / 384,
-                          b3 = 500.0 / 1113, b4 = 125.0 / 192, b5 = -2187.0 / 6784, b6 = 11.0 / 84,
-                          e1 = 71.0 / 57600, e3 = -71.0 / 16695, e4 = 71.0 / 1920,
-                          e5 = -17253.0 / 339200, e6 = 22.0 / 525, e7 = -1.0 / 40;
-  auto at = [&](std::initializer_list<std::pair<double, const State*>> terms) {
+// k1 is the derivative at y; on return it is the derivative at next (first same as last).
+void dormandPrince(const Motion& m, const State& y, double dt, State& k1, State& next, State& error) {
+  static constexpr double a[6][5] = {{1.0 / 5},
+                                     {3.0 / 40, 9.0 / 40},
+                                     {44.0 / 45, -56.0 / 15, 32.0 / 9},
+                                     {19372.0 / 6561, -25360.0 / 2187, 64448.0 / 6561, -212.0 / 729},
+                                     {9017.0 / 3168, -355.0 / 33, 46732.0 / 5247, 49.0 / 176, -5103.0 / 18656},
+                                     {35.0 / 384, 0, 500.0 / 1113, 125.0 / 192, -2187.0 / 6784}};
+  static constexpr double b6 = 11.0 / 84;
+  static constexpr double e[7] = {71.0 / 57600, 0, -71.0 / 16695, 71.0 / 1920, -17253.0 / 339200, 22.0 / 525, -1.0 / 40};
+  std::array<State, 7> k;
+  k[0] = k1;
+  for (int stage = 1; stage <= 6; ++stage) {
     State s = y;
-    for (const auto& [c, k] : terms)
-      for (int i = 0; i < 4; ++i) s[i] += dt * c * (*k)[i];
-    return s;
-  };
-  const State k1 = m.derivative(y);
-  const State k2 = m.derivative(at({{a21, &k1}}));
-  const State k3 = m.derivative(at({{a31, &k1}, {a32, &k2}}));
-  const State k4 = m.derivative(at({{a41, &k1}, {a42, &k2}, {a43, &k3}}));
-  const State k5 = m.derivative(at({{a51, &k1}, {a52, &k2}, {a53, &k3}, {a54, &k4}}));
-  const State k6 = m.derivative(at({{a61, &k1}, {a62, &k2}, {a63, &k3}, {a64, &k4}, {a65, &k5}}));
-  next = at({{b1, &k1}, {b3, &k3}, {b4, &k4}, {b5, &k5}, {b6, &k6}});
-  const State k7 = m.derivative(next);
-  for (int i = 0; i < 4; ++i)
-    error[i] = dt * (e1 * k1[i] + e3 * k3[i] + e4 * k4[i] + e5 * k5[i] + e6 * k6[i] + e7 * k7[i]);
+    for (int j = 0; j < stage && j < 5; ++j)
+      for (int i = 0; i < 4; ++i) s[i] += dt * a[stage - 1][j] * k[j][i];
+    if (stage == 6) {
+      for (int i = 0; i < 4; ++i) s[i] += dt * b6 * k[5][i];
+      next = s;
+    }
+    k[stage] = m.derivative(s);
+  }
+  for (int i = 0; i < 4; ++i) {
+    double sum = 0;
+    for (int j = 0; j < 7; ++j) sum += e[j] * k[j][i];
+    error[i] = dt * sum;
+  }
+  k1 = k[6];
 }
 
 }  // namespace
@@ -94,7 +97,9 @@ Trace traceParticle(const PotentialField& electric, const AxialMagneticField& ma
   const Motion motion{electric, magnetic, start.cathodeFlux_Wb};
   const double h = electric.cellSize();
   Trace trace;
+  trace.points.reserve(256);
   State y{start.r_m, start.z_m, start.ur, start.uz};
+  State slope = motion.derivative(y);
   double t = 0;
   trace.points.push_back(motion.point(t, y));
   auto speed = [](const TracePoint& p) {
@@ -107,8 +112,8 @@ Trace traceParticle(const PotentialField& electric, const AxialMagneticField& ma
   for (int step = 0; step < settings.maxSteps; ++step) {
     const double vmax = std::max(speed(trace.points.back()), 1e3);
     dt = std::min(dt, settings.maxStep_cells * h / vmax);
-    State next, error;
-    dormandPrince(motion, y, dt, next, error);
+    State next, error, nextSlope = slope;
+    dormandPrince(motion, y, dt, nextSlope, next, error);
     const double uScale = std::max(std::hypot(y[2], y[3]), 1e-4);
     const double err = std::max({std::fabs(error[0]) / h, std::fabs(error[1]) / h,
                                  std::fabs(error[2]) / uScale, std::fabs(error[3]) / uScale}) /
@@ -124,8 +129,8 @@ Trace traceParticle(const PotentialField& electric, const AxialMagneticField& ma
       State last = y;
       for (int k = 0; k < 12; ++k) {
         const double mid = (inside + outside) / 2;
-        State trial, ignored;
-        dormandPrince(motion, y, mid, trial, ignored);
+        State trial, ignored, trialSlope = slope;
+        dormandPrince(motion, y, mid, trialSlope, trial, ignored);
         if (stopsAt(trial)) {
           inside = mid;
         } else {
@@ -138,6 +143,7 @@ Trace traceParticle(const PotentialField& electric, const AxialMagneticField& ma
       return trace;
     }
     y = next;
+    slope = nextSlope;
     t += dt;
     trace.points.push_back(motion.point(t, y));
     if (y[2] * start.dirR + y[3] * start.dirZ < 0) {

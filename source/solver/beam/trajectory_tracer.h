@@ -34,7 +34,7 @@ struct Trace {
 };
 
 struct TraceSettings {
-  double tolerance = 1e-7;        // local error per step, relative to a cell and to the momentum
+  double tolerance = 1e-6;        // local error per step, relative to a cell and to the momentum
   double maxStep_cells = 0.5;     // so that the charge lands in every cell it crosses
   int maxSteps = 100000;
 };
