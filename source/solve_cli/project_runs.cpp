@@ -1,11 +1,14 @@
 #include "source/solve_cli/project_runs.h"
 
 #include <algorithm>
-#include <atomic>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
+#include <map>
 #include <optional>
 #include <set>
 #include <thread>
@@ -48,6 +51,9 @@ struct Run {
   std::string summary;
 };
 
+// Each project is solved in a child process of its own: the numerical libraries underneath keep
+// state that is not safe to share between solves running at once, and a project that stops on a
+// floating-point fault then takes only itself down.
 class Runner {
  public:
   Runner(const SolveOptions& options, const RunOutput& output, std::vector<Run>& runs)
@@ -55,20 +61,84 @@ class Runner {
 
   void runAll(int jobs) {
     jobs_ = jobs;
-    std::vector<std::jthread> workers;
-    for (int j = 0; j < jobs; ++j) {
-      workers.emplace_back([this] {
-        // Each solve runs as kelm's program thread does: a floating-point fault stops it.
-        enableFloatingPointTraps([](const char* what) {
-          std::fprintf(stderr, "kelm-solve: run-time error 200: %s\n", what);
-          std::_Exit(1);
-        });
-        for (std::size_t i = next_++; i < runs_.size(); i = next_++) finish(i, runOne(runs_[i]));
-      });
+    std::map<pid_t, Child> running;
+    std::size_t next = 0;
+    while (next < runs_.size() || !running.empty()) {
+      while (next < runs_.size() && running.size() < static_cast<std::size_t>(jobs)) {
+        Child child{next++, -1, -1};
+        if (!start(child)) continue;
+        running.emplace(child.pid, child);
+      }
+      if (running.empty()) continue;
+      int status = 0;
+      const pid_t pid = ::waitpid(-1, &status, 0);
+      if (pid < 0 && errno != EINTR) {  // the children are gone without a word: none can be heard
+        for (const auto& [ignored, child] : running) finish(child.index, {false, "failed: its process was lost"});
+        return;
+      }
+      const auto it = running.find(pid);
+      if (it == running.end()) continue;
+      finish(it->second.index, collect(it->second, status));
+      running.erase(it);
     }
   }
 
  private:
+  struct Child {
+    std::size_t index;
+    int pipe;  // the read end: "1" or "0", then the summary
+    pid_t pid = -1;
+  };
+
+  // False when no process could be started; the project is then reported failed at once.
+  bool start(Child& child) {
+    int ends[2];
+    if (::pipe(ends) != 0) return finish(child.index, {false, "failed: no process could be started"}), false;
+    std::fflush(output_.progress);
+    std::fflush(output_.summaries);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+      ::close(ends[0]);
+      ::close(ends[1]);
+      return finish(child.index, {false, "failed: no process could be started"}), false;
+    }
+    if (pid == 0) {
+      ::close(ends[0]);
+      // The solve runs as kelm's program thread does: a floating-point fault stops it.
+      enableFloatingPointTraps([](const char* what) {
+        std::fprintf(stderr, "kelm-solve: run-time error 200: %s\n", what);
+        std::_Exit(1);
+      });
+      const auto [ok, summary] = runOne(runs_[child.index]);
+      const std::string message = (ok ? "1" : "0") + summary.substr(0, kMaxSummary);
+      writeAll(ends[1], message);
+      std::_Exit(0);
+    }
+    ::close(ends[1]);
+    child.pid = pid;
+    child.pipe = ends[0];
+    return true;
+  }
+
+  // The child's word, or why it has none.
+  static std::pair<bool, std::string> collect(const Child& child, int status) {
+    std::string message;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(child.pipe, buffer, sizeof buffer)) > 0;) message.append(buffer, static_cast<std::size_t>(n));
+    ::close(child.pipe);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !message.empty()) return {message[0] == '1', message.substr(1)};
+    if (WIFSIGNALED(status)) return {false, "failed: the solve stopped on signal " + std::to_string(WTERMSIG(status))};
+    return {false, "failed: the solve stopped (see its last lines above)"};
+  }
+
+  static void writeAll(int fd, const std::string& bytes) {
+    for (std::size_t at = 0; at < bytes.size();) {
+      const ssize_t n = ::write(fd, bytes.data() + at, bytes.size() - at);
+      if (n <= 0) return;
+      at += static_cast<std::size_t>(n);
+    }
+  }
+
   // One project's steps; the summary line without the project's name.
   std::pair<bool, std::string> runOne(const Run& run) {
     if (run.duplicate) return {true, "named before: run once"};
@@ -95,15 +165,14 @@ class Runner {
                          o.converged ? " (converged)" : "", o.current_A, o.perveance_uP, seconds)};
   }
 
+  // One write per line, so that the lines of projects solved at once never cut into each other.
   void progress(const Run& run, const std::string& line) {
-    const std::lock_guard lock(mutex_);
-    std::fprintf(output_.progress, "%s: %s\n", run.name.c_str(), line.c_str());
     std::fflush(output_.progress);
+    writeAll(::fileno(output_.progress), run.name + ": " + line + "\n");
   }
 
   // Summaries go out in the order given: each waits for those before it.
   void finish(std::size_t i, std::pair<bool, std::string> result) {
-    const std::lock_guard lock(mutex_);
     runs_[i].done = true;
     runs_[i].ok = result.first;
     runs_[i].summary = std::move(result.second);
@@ -113,12 +182,12 @@ class Runner {
     std::fflush(output_.summaries);
   }
 
+  static constexpr std::size_t kMaxSummary = 16384;
+
   const SolveOptions& options_;
   const RunOutput& output_;
   std::vector<Run>& runs_;
   int jobs_ = 1;
-  std::atomic<std::size_t> next_{0};
-  std::mutex mutex_;
   std::size_t printed_ = 0;
 };
 
