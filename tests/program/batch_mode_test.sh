@@ -15,25 +15,7 @@ start_kelm "$HOME/projA/geom.cod"
 wait_for_line "File KLPLT.RES loaded" 30
 wait_for_first_idle_pass
 
-# "&Build net" and "&Batch mode" share their letter: the second press reaches Batch mode. On a
-# busy machine the menu may not be up when the keys arrive: try again.
-for attempt in 1 2 3 4; do
-  focus_frame
-  xdotool key --clearmodifiers alt+r
-  sleep 0.5
-  xdotool key b
-  sleep 0.3
-  xdotool key b
-  sleep 0.3
-  xdotool key Return
-  for _ in $(seq 50); do
-    [ "$(windows_named "Select KELM projects")" -eq 1 ] && break 2
-    sleep 0.1
-  done
-  xdotool key Escape Escape
-done
-wait_for_windows "Select KELM projects" 1 1
-sleep 0.5
+open_batch_dialog
 
 # Focus starts on the drive box; the tree is next, then ">", "<", the list, "Clear" and "OK".
 xdotool key Tab

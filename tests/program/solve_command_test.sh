@@ -49,25 +49,7 @@ beam_after=$(settled beam_pixels)
 [ "$beam_after" -gt 0 ] && [ "$beam_after" != "$beam_before" ] \
   || fail "the Beam view's trajectories were not redrawn ($beam_before green pixels, then $beam_after)"
 
-# Batch mode: "&Build net" and "&Batch mode" share their letter, so b twice; on a busy machine
-# the menu may not be up when the keys arrive: try again.
-for attempt in 1 2 3 4; do
-  focus_frame
-  xdotool key --clearmodifiers alt+r
-  sleep 0.5
-  xdotool key b
-  sleep 0.3
-  xdotool key b
-  sleep 0.3
-  xdotool key Return
-  for _ in $(seq 50); do
-    [ "$(windows_named "Select KELM projects")" -eq 1 ] && break 2
-    sleep 0.1
-  done
-  xdotool key Escape Escape
-done
-wait_for_windows "Select KELM projects" 1 1
-sleep 0.5
+open_batch_dialog
 # Focus starts on the drive box; the tree is next, then ">", "<", the list, "Clear" and "OK".
 xdotool key Tab
 for project in projB projC; do

@@ -106,3 +106,26 @@ wait_for_first_idle_pass() {
   blank_plane=$(head -c $(( WIDTH * 120 * 3 )) /dev/zero | tr '\0' '\377' | md5sum | cut -d' ' -f1)
   eventually 60 layout_drawn || fail "the views were not laid out and drawn within 60 s"
 }
+
+# Run > Batch mode, up to its dialog. "&Build net" and "&Batch mode" share their letter: the
+# second press reaches Batch mode. On a busy machine the menu may not be up when the keys
+# arrive: try again.
+open_batch_dialog() {
+  for attempt in 1 2 3 4; do
+    focus_frame
+    xdotool key --clearmodifiers alt+r
+    sleep 0.5
+    xdotool key b
+    sleep 0.3
+    xdotool key b
+    sleep 0.3
+    xdotool key Return
+    for _ in $(seq 50); do
+      [ "$(windows_named "Select KELM projects")" -eq 1 ] && break 2
+      sleep 0.1
+    done
+    xdotool key Escape Escape
+  done
+  wait_for_windows "Select KELM projects" 1 1
+  sleep 0.5
+}
