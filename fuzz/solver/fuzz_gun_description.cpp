@@ -33,15 +33,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kelm::solver::ClassifiedMesh mesh;
   if (kelm::solver::buildMesh(gun, mesh, error)) {
     // The promise the field solver relies on: a free node next to an electrode node meets a
-    // surface on that arm.
+    // surface on that arm, within one cell.
+    constexpr auto kFree = kelm::solver::ClassifiedMesh::kFree;
     for (int iz = 0; iz < mesh.nz; ++iz)
-      for (int ir = 0; ir + 1 < mesh.nr; ++ir) {
+      for (int ir = 0; ir < mesh.nr; ++ir) {
         const std::size_t n = mesh.node(ir, iz);
-        if (mesh.electrodeAt[n] == kelm::solver::ClassifiedMesh::kFree &&
-            mesh.electrodeAt[mesh.node(ir + 1, iz)] != kelm::solver::ClassifiedMesh::kFree &&
-            (mesh.armElectrode[n][kelm::solver::kRPlus] == kelm::solver::ClassifiedMesh::kFree ||
-             !(mesh.armFraction[n][kelm::solver::kRPlus] > 0.0f && mesh.armFraction[n][kelm::solver::kRPlus] <= 1.0f)))
-          __builtin_trap();
+        if (mesh.electrodeAt[n] != kFree) continue;
+        const int nearIr[4] = {ir + 1, ir - 1, ir, ir}, nearIz[4] = {iz, iz, iz + 1, iz - 1};
+        for (int arm = 0; arm < 4; ++arm) {
+          const float fraction = mesh.armFraction[n][static_cast<std::size_t>(arm)];
+          if (!(fraction > 0.0f && fraction <= 1.0f)) __builtin_trap();
+          if (nearIr[arm] < 0 || nearIr[arm] >= mesh.nr || nearIz[arm] < 0 || nearIz[arm] >= mesh.nz) continue;
+          if (mesh.electrodeAt[mesh.node(nearIr[arm], nearIz[arm])] != kFree &&
+              mesh.armElectrode[n][static_cast<std::size_t>(arm)] == kFree)
+            __builtin_trap();
+        }
       }
   }
   std::vector<kelm::solver::OutlinePoint> points;

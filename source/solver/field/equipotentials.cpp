@@ -92,10 +92,14 @@ std::string formatLines(const std::vector<LevelLine>& lines) {
 }  // namespace
 
 std::vector<double> defaultEquipotentialLevels(const ClassifiedMesh& mesh) {
+  // A held edge bounds the field as an electrode does: a single electrode against a held edge
+  // still gets its ten levels.
+  std::vector<double> bounds = mesh.electrodePotential_V;
+  for (const EdgeCondition* edge : {&mesh.rMaxEdge, &mesh.zMinEdge, &mesh.zMaxEdge})
+    if (edge->held) bounds.push_back(edge->potential_V);
   std::vector<double> levels;
-  if (mesh.electrodePotential_V.empty()) return levels;
-  const auto [lo, hi] = std::minmax_element(mesh.electrodePotential_V.begin(),
-                                            mesh.electrodePotential_V.end());
+  if (bounds.empty()) return levels;
+  const auto [lo, hi] = std::minmax_element(bounds.begin(), bounds.end());
   if (!(*hi > *lo) || !std::isfinite(*hi - *lo)) return levels;
   for (int k = 1; k <= 10; ++k) levels.push_back(*lo + (*hi - *lo) * k / 11.0);
   return levels;

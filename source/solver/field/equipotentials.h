@@ -9,7 +9,8 @@
 
 namespace kelm::solver {
 
-// Ten levels evenly between the lowest and highest electrode potential (inner levels).
+// Ten levels evenly between the lowest and highest electrode potential (inner levels); held
+// edges count as electrodes. None when all potentials are equal.
 std::vector<double> defaultEquipotentialLevels(const ClassifiedMesh& mesh);
 
 // Traces the levels by marching squares and writes pot.dat through writeWholeFile, in the

@@ -41,13 +41,13 @@ bool checkShape(const ClassifiedMesh& mesh, std::string& error) {
     return false;
   }
   for (double v : mesh.electrodePotential_V)
-    if (!std::isfinite(v)) {
-      error = "an electrode potential is not a number";
+    if (!(std::abs(v) <= kMaxFieldPotential_V)) {
+      error = "an electrode potential is beyond 1e9 V";
       return false;
     }
   for (const EdgeCondition* edge : {&mesh.rMaxEdge, &mesh.zMinEdge, &mesh.zMaxEdge})
-    if (edge->held && !std::isfinite(edge->potential_V)) {
-      error = "an edge potential is not a number";
+    if (edge->held && !(std::abs(edge->potential_V) <= kMaxFieldPotential_V)) {
+      error = "an edge potential is beyond 1e9 V";
       return false;
     }
   return true;
@@ -130,7 +130,7 @@ Cell cellOf(const ClassifiedMesh& mesh, int ir, int iz) {
 // extrapolated linearly through the node and the surface, which keeps the potential second
 // order at curved and slanted surfaces.
 void assembleRow(const ClassifiedMesh& mesh, FieldOperator& op, int ir, int iz, const ArmEnd* ends,
-                 const bool* inside, std::vector<Eigen::Triplet<double>>& entries,
+                 const bool* inside, std::vector<std::pair<int, double>>& entries,
                  char& touchesKnown) {
   const int row = op.unknownOf[mesh.node(ir, iz)];
   const Cell cell = cellOf(mesh, ir, iz);
@@ -150,13 +150,13 @@ void assembleRow(const ClassifiedMesh& mesh, FieldOperator& op, int ir, int iz, 
     }
     diagonal += g;
     if (end.unknown >= 0) {
-      entries.emplace_back(row, end.unknown, -g);
+      entries.emplace_back(end.unknown, -g);
     } else {
       op.knownRhs[row] += g * end.value_V;
       touchesKnown = 1;
     }
   }
-  entries.emplace_back(row, row, diagonal);
+  entries.emplace_back(row, diagonal);
   // The charge counted is that of the cell cut short at the surfaces, which keeps the balance
   // exact for a potential quadratic in r.
   auto reach = [&](Arm arm) { return inside[arm] ? ends[arm].len_m / 2 : 0.0; };
@@ -209,8 +209,11 @@ bool assembleFieldOperator(const ClassifiedMesh& mesh, FieldOperator& op, std::s
   for (int u : op.unknownOf) count += u >= 0 ? 1 : 0;
   op.knownRhs = Eigen::VectorXd::Zero(count);
   op.chargeWeight.assign(static_cast<std::size_t>(count), 0.0);
-  std::vector<Eigen::Triplet<double>> entries;
-  entries.reserve(static_cast<std::size_t>(count) * 5);
+  // Rows come in unknown order and the matrix is symmetric, so each row is also the next
+  // column and goes straight into the compressed store.
+  op.matrix.resize(count, count);
+  op.matrix.reserve(static_cast<Eigen::Index>(count) * 5);
+  std::vector<std::pair<int, double>> entries;
   std::vector<char> touchesKnown(static_cast<std::size_t>(count), 0);
   for (int iz = 0; iz < mesh.nz; ++iz)
     for (int ir = 0; ir < mesh.nr; ++ir) {
@@ -222,10 +225,13 @@ bool assembleFieldOperator(const ClassifiedMesh& mesh, FieldOperator& op, std::s
         inside[arm] = armEnd(mesh, op, ir, iz, static_cast<Arm>(arm), ends[arm], error);
         if (!error.empty()) return false;
       }
+      entries.clear();
       assembleRow(mesh, op, ir, iz, ends, inside, entries, touchesKnown[static_cast<std::size_t>(u)]);
+      std::sort(entries.begin(), entries.end());
+      op.matrix.startVec(u);
+      for (const auto& [index, value] : entries) op.matrix.insertBack(index, u) = value;
     }
-  op.matrix.resize(count, count);
-  op.matrix.setFromTriplets(entries.begin(), entries.end());
+  op.matrix.finalize();
   return checkDetermined(mesh, op, touchesKnown, error);
 }
 

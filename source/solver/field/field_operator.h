@@ -12,6 +12,8 @@ namespace kelm::solver {
 
 // The largest mesh the solver takes: a direct factor of more nodes outgrows a desktop's memory.
 inline constexpr std::size_t kMaxFieldNodes = 2'000'000;
+// Potentials beyond a gigavolt are typing slips; refusing them keeps every sum finite.
+inline constexpr double kMaxFieldPotential_V = 1e9;
 
 struct FieldOperator {
   // Per node: the unknown's row, or -1 for a node held at fixedValue_V.

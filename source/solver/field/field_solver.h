@@ -1,7 +1,7 @@
 #pragma once
 // The electrostatic potential on the classified mesh: the axisymmetric Poisson equation in
-// (r, z), with boundary-fitted (Shortley–Weller) arms at electrode surfaces. The operator is
-// factorized once per geometry; each right-hand side is then one back-substitution.
+// (r, z), with arms cut short where they meet electrode surfaces (Shortley–Weller). The
+// operator is factorized once per geometry; each right-hand side is one back-substitution.
 
 #include <memory>
 #include <span>

@@ -10,12 +10,6 @@
 namespace kelm::solver {
 namespace {
 
-const char* kGun =
-    "mesh r 20 z 60 cell 0.5\nedge zmin held 0\nedge rmax open\nedge zmax open\n"
-    "electrode cathode 0\n from 0 0\n line 0 5\n line 4 5 emitting\n line 11 12\n line 12 12\n"
-    " line 5 5\n line 20 5\n line 20 0\n close\nend\n"
-    "electrode anode 10000\n from 3 35\n line 20 35\n line 20 60\n line 19 60\n line 19 36\n"
-    " line 3 36\n close\nend\n";
 
 AxialMagneticField focusingCoil() {
   const Solenoid coil{40, 20, 25, 2000};
@@ -33,7 +27,7 @@ BeamSettings gunSettings(int threads) {
 
 TEST(BeamIteration, ConvergedBeamResolvedOnceMoreChangesTheCurrentByLessThanOnePerMille) {
   testing::TestGun t;
-  ASSERT_TRUE(testing::makeTestGun(kGun, t));
+  ASSERT_TRUE(testing::makeTestGun(testing::kExampleGun, t));
   const AxialMagneticField coil = focusingCoil();
   BeamResult converged;
   std::string error;
@@ -50,7 +44,7 @@ TEST(BeamIteration, ConvergedBeamResolvedOnceMoreChangesTheCurrentByLessThanOneP
 
 TEST(BeamIteration, ResultsAreTheSameBitForBitWhateverTheThreadCount) {
   testing::TestGun t;
-  ASSERT_TRUE(testing::makeTestGun(kGun, t));
+  ASSERT_TRUE(testing::makeTestGun(testing::kExampleGun, t));
   const AxialMagneticField coil = focusingCoil();
   std::string error;
   BeamResult reference;
@@ -75,7 +69,7 @@ struct Refusal {
 class BeamIterationRefuses : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(BeamIterationRefuses, WithAReasonAndNoResult) {
-  std::string gun = kGun;
+  std::string gun = testing::kExampleGun;
   gun.replace(gun.find("anode 10000"), 11, "anode " + std::to_string(GetParam().anode_V));
   testing::TestGun t;
   ASSERT_TRUE(testing::makeTestGun(gun, t));

@@ -13,13 +13,6 @@ namespace {
 constexpr double kE = 1.602176634e-19, kM = 9.1093837015e-31, kRest_eV = 510998.95;
 constexpr double kMu0 = 1.25663706212e-6;
 
-// The example gun: flat cathode, 45° focusing face, anode plate with an aperture.
-const char* kGun =
-    "mesh r 20 z 60 cell 0.5\nedge zmin held 0\nedge rmax open\nedge zmax open\n"
-    "electrode cathode 0\n from 0 0\n line 0 5\n line 4 5 emitting\n line 11 12\n line 12 12\n"
-    " line 5 5\n line 20 5\n line 20 0\n close\nend\n"
-    "electrode anode 10000\n from 3 35\n line 20 35\n line 20 60\n line 19 60\n line 19 36\n"
-    " line 3 36\n close\nend\n";
 
 // The test's own bilinear reading of the node potentials.
 double potentialAt(const ClassifiedMesh& mesh, const std::vector<double>& phi, double r, double z) {
@@ -40,7 +33,7 @@ class EnergyAlongTrajectory : public ::testing::TestWithParam<EnergyCase> {};
 
 TEST_P(EnergyAlongTrajectory, KineticEnergyIsChargeTimesPotentialWithinOnePerMille) {
   testing::TestGun t;
-  ASSERT_TRUE(testing::makeTestGun(kGun, t));
+  ASSERT_TRUE(testing::makeTestGun(testing::kExampleGun, t));
   std::vector<double> phi;
   t.field.solve({}, phi);
   const Solenoid coil{30, 20, 25, GetParam().ampereTurns};

@@ -12,25 +12,20 @@
 #include "source/solver/beam/solve_project.h"
 #include "tests/records/recording_port.h"
 #include "tests/records/temp_directory.h"
+#include "tests/solver/beam/test_gun.h"
 
 namespace kelm::solver {
 namespace {
 
 using kelm::testing::TempDirectory;
 
-const char* kGeom =
-    "mesh r 20 z 60 cell 0.5\nedge zmin held 0\nedge rmax open\nedge zmax open\n"
-    "electrode cathode 0\n from 0 0\n line 0 5\n line 4 5 emitting\n line 11 12\n line 12 12\n"
-    " line 5 5\n line 20 5\n line 20 0\n close\nend\n"
-    "electrode anode 10000\n from 3 35\n line 20 35\n line 20 60\n line 19 60\n line 19 36\n"
-    " line 3 36\n close\nend\n";
 const char* kInput = "trajectories 1000\niterations 3\nsolenoid z 40 length 20 radius 25 turns 2000\n";
 
 const SolveProgress kQuiet = [](const std::string&) { return true; };
 
 TEST(SolveProject, ThousandTrajectoriesFitTheDisplayStoreInItsUnits) {
   TempDirectory dir;
-  TempDirectory::writeFile("geom.cod", kGeom);
+  TempDirectory::writeFile("geom.cod", testing::kExampleGun);
   TempDirectory::writeFile("klinput.dat", kInput);
   std::vector<std::string> lines;
   const SolveOutcome outcome = solveProject(".", [&](const std::string& l) { lines.push_back(l); return true; });
@@ -103,15 +98,15 @@ TEST_P(SolveProjectRefuses, NamingTheFileAndChangingNothing) {
 INSTANTIATE_TEST_SUITE_P(
     , SolveProjectRefuses,
     ::testing::Values(
-        Refusal{"InputError", kGeom, "trajectories 10\niterations 0\n", nullptr, "klinput.dat:2:"},
-        Refusal{"TooManyTrajectories", kGeom, "trajectories 1001\n", nullptr, "klinput.dat:1:"},
+        Refusal{"InputError", testing::kExampleGun, "trajectories 10\niterations 0\n", nullptr, "klinput.dat:2:"},
+        Refusal{"TooManyTrajectories", testing::kExampleGun, "trajectories 1001\n", nullptr, "klinput.dat:1:"},
         Refusal{"NoGeometry", nullptr, "trajectories 10\n", nullptr, "geom.cod not found"},
         Refusal{"GeometryError", "mesh r 20 z 60 cell 0.5\nelectrode a 0\n from 0 0\n arc 1 1 radius -1 cw\nend\n",
                 "trajectories 10\n", nullptr, "geom.cod:"},
-        Refusal{"MissingFieldFile", kGeom, "magfield coil.dat\n", nullptr, "coil.dat (klinput.dat's magfield) not found"},
-        Refusal{"ShortFieldFile", kGeom, "magfield mag.dat\n", "N=     3\nZ=    .0000E+00 B=    .1000E+03\n",
+        Refusal{"MissingFieldFile", testing::kExampleGun, "magfield coil.dat\n", nullptr, "coil.dat (klinput.dat's magfield) not found"},
+        Refusal{"ShortFieldFile", testing::kExampleGun, "magfield mag.dat\n", "N=     3\nZ=    .0000E+00 B=    .1000E+03\n",
                 "mag.dat: ends after 1 of its 3 samples"},
-        Refusal{"FieldBackwards", kGeom, "magfield mag.dat\n",
+        Refusal{"FieldBackwards", testing::kExampleGun, "magfield mag.dat\n",
                 "N=     2\nZ=    .1000E+02 B=    .1000E+03\nZ=    .0000E+00 B=    .1000E+03\n",
                 "mag.dat: line 3: the positions must increase"},
         Refusal{"AnodeAtCathode", "mesh r 20 z 60 cell 0.5\nedge zmin held 0\nelectrode c 0\n from 0 0\n line 0 5\n"
@@ -120,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SolveProject, GivenFieldFileIsUsedAndLeftAsItWas) {
   TempDirectory dir;
-  TempDirectory::writeFile("geom.cod", kGeom);
+  TempDirectory::writeFile("geom.cod", testing::kExampleGun);
   TempDirectory::writeFile("klinput.dat", "trajectories 20\niterations 2\nmagfield mag.dat\n");
   const std::string mag = "N=     2\nZ=    .0000E+00 B=    .5000E+03\nZ=    .6000E+02 B=    .5000E+03\n";
   TempDirectory::writeFile("mag.dat", mag);

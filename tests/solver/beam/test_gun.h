@@ -8,6 +8,15 @@
 
 namespace kelm::solver::testing {
 
+// The example gun: a flat cathode of 4 mm radius in a 45° focusing electrode at 0 V, an
+// anode plate at 10 kV with a 3 mm aperture and a drift tube, on a 0.5 mm mesh.
+inline constexpr const char* kExampleGun =
+    "mesh r 20 z 60 cell 0.5\nedge zmin held 0\nedge rmax open\nedge zmax open\n"
+    "electrode cathode 0\n from 0 0\n line 0 5\n line 4 5 emitting\n line 11 12\n line 12 12\n"
+    " line 5 5\n line 20 5\n line 20 0\n close\nend\n"
+    "electrode anode 10000\n from 3 35\n line 20 35\n line 20 60\n line 19 60\n line 19 36\n"
+    " line 3 36\n close\nend\n";
+
 struct TestGun {
   GunDescription gun;
   ClassifiedMesh mesh;

@@ -65,6 +65,17 @@ TEST(Equipotentials, DefaultLevelsAroundSpheresLieOnTheExactSurfaces) {
   }
 }
 
+// Held edges widen the default range as electrodes do; one potential everywhere gives none.
+TEST(Equipotentials, DefaultLevelsSpanElectrodesAndHeldEdges) {
+  ClassifiedMesh mesh = testing::quadricMesh(4, 4, kH, {-500.0}, {});
+  EXPECT_TRUE(defaultEquipotentialLevels(mesh).empty());
+  mesh.zMaxEdge = {true, 600.0};
+  const std::vector<double> levels = defaultEquipotentialLevels(mesh);
+  ASSERT_EQ(levels.size(), 10u);
+  EXPECT_DOUBLE_EQ(levels.front(), -400.0);
+  EXPECT_DOUBLE_EQ(levels.back(), 500.0);
+}
+
 class PotentialFile : public ::testing::Test {
  protected:
   kelm::testing::TempDirectory dir;

@@ -58,6 +58,16 @@ const AnalyticCase kAnalyticCases[] = {
      }},
 };
 
+// The field of a fresh solver on the mesh; empty when the mesh is refused.
+std::vector<double> solvedField(const ClassifiedMesh& mesh) {
+  FieldSolver solver;
+  std::string error;
+  EXPECT_TRUE(solver.prepare(mesh, error)) << error;
+  std::vector<double> phi;
+  solver.solve({}, phi);
+  return phi;
+}
+
 double maxFreeNodeError(const ClassifiedMesh& mesh, const std::vector<double>& phi,
                         const std::function<double(double, double)>& exact) {
   double worst = 0;
@@ -80,11 +90,7 @@ TEST(FieldSolver, AnalyticCasesConvergeAtSecondOrder) {
     const int cells[3] = {20, 40, 80};
     for (int k = 0; k < 3; ++k) {
       const ClassifiedMesh mesh = c.mesh(cells[k]);
-      FieldSolver solver;
-      std::string error;
-      ASSERT_TRUE(solver.prepare(mesh, error)) << error;
-      std::vector<double> phi;
-      solver.solve({}, phi);
+      const std::vector<double> phi = solvedField(mesh);
       ASSERT_EQ(phi.size(), mesh.nodeCount());
       errors[k] = maxFreeNodeError(mesh, phi, c.exact_V);
     }
@@ -147,6 +153,7 @@ const RefusedMesh kRefusedMeshes[] = {
      "crossing is out of range at node (1, 1)"},
     {"NanPotential", [](ClassifiedMesh& m) { m.electrodePotential_V[0] = std::nan(""); },
      "electrode potential"},
+    {"HugeEdgePotential", [](ClassifiedMesh& m) { m.zMinEdge = {true, -1e300}; }, "edge potential"},
     {"NothingFixesTheLevel",
      [](ClassifiedMesh& m) {
        std::fill(m.electrodeAt.begin(), m.electrodeAt.end(), ClassifiedMesh::kFree);
@@ -177,15 +184,14 @@ TEST(FieldSolver, RefusesMalformedMeshesWithAReason) {
 TEST(FieldSolver, HeldEdgesAndMismatchedChargeDensity) {
   ClassifiedMesh mesh = openBox(12, 5);
   mesh.zMaxEdge = {true, -50.0};
-  FieldSolver solver;
-  std::string error;
-  ASSERT_TRUE(solver.prepare(mesh, error)) << error;
-  std::vector<double> phi;
-  solver.solve({}, phi);
+  std::vector<double> phi = solvedField(mesh);
   ASSERT_EQ(phi.size(), mesh.nodeCount());
   EXPECT_EQ(phi[mesh.node(0, 4)], -50.0);
   EXPECT_GT(phi[mesh.node(0, 3)], -50.0);
   EXPECT_LT(phi[mesh.node(0, 3)], 10.0);
+  FieldSolver solver;
+  std::string error;
+  ASSERT_TRUE(solver.prepare(mesh, error)) << error;
   solver.solve(std::vector<double>(3, 1.0), phi);
   EXPECT_TRUE(phi.empty());
 }
