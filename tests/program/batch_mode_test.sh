@@ -16,7 +16,6 @@ wait_for_line "File KLPLT.RES loaded" 30
 wait_for_first_idle_pass
 
 open_batch_dialog
-sleep 0.5
 
 # Focus starts on the drive box; the tree is next, then ">", "<", the list, "Clear" and "OK".
 xdotool key Tab

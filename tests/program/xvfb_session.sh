@@ -107,7 +107,7 @@ wait_for_first_idle_pass() {
   eventually 60 layout_drawn || fail "the views were not laid out and drawn within 60 s"
 }
 
-# Run > Batch mode from the keyboard. "&Build net" and "&Batch mode" share their letter: the
+# Run > Batch mode, up to its dialog. "&Build net" and "&Batch mode" share their letter: the
 # second press reaches Batch mode. On a busy machine the menu may not be up when the keys
 # arrive: try again.
 open_batch_dialog() {
@@ -121,10 +121,11 @@ open_batch_dialog() {
     sleep 0.3
     xdotool key Return
     for _ in $(seq 50); do
-      [ "$(windows_named "Select KELM projects")" -eq 1 ] && return 0
+      [ "$(windows_named "Select KELM projects")" -eq 1 ] && break 2
       sleep 0.1
     done
     xdotool key Escape Escape
   done
   wait_for_windows "Select KELM projects" 1 1
+  sleep 0.5
 }

@@ -75,11 +75,11 @@ TEST_F(Driver, LoadsIdlesAndLeaves) {
     EXPECT_TRUE(hasUnitWindow(unit)) << unit;
   }
 
-  // The first phase plane asks for 10 divisions where the example's spacing allows 6.
-  ASSERT_TRUE(processEventsUntil([] { return klplot::displayState.densityDivisionsUsed.load() == 6; }));
-  // 5 fit: what the dialog shows stays as it was. Leaving once the drawing has begun lets
+  // The first phase plane asks for 10 divisions where the example's spacing allows 3.
+  ASSERT_TRUE(processEventsUntil([] { return klplot::displayState.densityDivisionsUsed.load() == 3; }));
+  // 2 fit: what the dialog shows stays as it was. Leaving once the drawing has begun lets
   // it finish first.
-  klplot::displayState.densityDivisions.store(5);
+  klplot::displayState.densityDivisions.store(2);
   klplot::displayState.densityDivisionsUsed.store(250);
   phasePlaneRequested.store(1);
   ASSERT_TRUE(processEventsUntil([] { return phasePlaneRequested.load() == 0; }));
