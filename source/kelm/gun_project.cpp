@@ -6,6 +6,7 @@
 #include <string>
 
 #include "records/window_port.h"
+#include "source/solver/beam/solve_project.h"
 #include "source/solver/geometry/mesh_builder.h"
 
 namespace kelm {
@@ -24,29 +25,6 @@ bool readTextFile(const char* name, std::string& text) {
   return true;
 }
 
-namespace {
-
-std::string describeMesh(const solver::MeshExtent& m) {
-  char line[160];
-  std::snprintf(line, sizeof line, "Mesh: %d x %d nodes (r x z), cell %.6g mm (%.4f nodes per mm), r to %.6g mm, z to %.6g mm",
-                m.nr, m.nz, m.cell_mm, m.nodesPerMm, m.rExtent_mm, m.zExtent_mm);
-  return line;
-}
-
-std::string describeElectrodes(const solver::GunDescription& gun) {
-  std::string line = "Electrodes: " + std::to_string(gun.electrodes.size());
-  const char* separator = " (";
-  for (const auto& e : gun.electrodes) {
-    char potential[48];
-    std::snprintf(potential, sizeof potential, " %.6g V", e.potential_V);
-    line += separator + e.name + potential;
-    separator = ", ";
-  }
-  return line + ")";
-}
-
-}  // namespace
-
 bool loadGunProject(GunProject& project, const char* nothingDone) {
   std::string text;
   if (!readTextFile("geom.cod", text)) {
@@ -62,9 +40,7 @@ bool loadGunProject(GunProject& project, const char* nothingDone) {
     report(solver::formatDiagnostic("geom.cod", error) + "; " + nothingDone);
     return false;
   }
-  report("geom.cod: " + std::to_string(project.gun.statements) + " statements read");
-  report(describeMesh(project.gun.mesh));
-  report(describeElectrodes(project.gun));
+  for (const std::string& line : solver::gunSummary(project.gun)) report(line);
   return true;
 }
 

@@ -3,7 +3,7 @@
 
 namespace kelm {
 
-// Solve: the vacuum field of the gun geom.cod describes, then pot.dat and potmap.dat.
+// Solve: the beam of the gun geom.cod and klinput.dat describe, and its files.
 void runSolve();
 // Build net: the mesh of the gun geom.cod describes, and its outline in geom.dat.
 void runBuildNet();

@@ -1,0 +1,73 @@
+#pragma once
+// The self-consistent beam: emit, trace, deposit the charge, solve the field again with the
+// charge under-relaxed, until the emitted current and the potential settle.
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "source/solver/beam/axial_magnetic_field.h"
+#include "source/solver/beam/cathode_emitter.h"
+#include "source/solver/beam/trajectory_tracer.h"
+#include "source/solver/field/field_solver.h"
+#include "source/solver/mesh.h"
+
+namespace kelm::solver {
+
+struct BeamSettings {
+  int trajectories = 12;
+  bool spaceChargeLimited = true;
+  double emissionDensity_A_per_m2 = 0;  // temperature limited only
+  int iterations = 25;
+  double relaxation = 0.5;
+  double tolerance = 1e-3;
+  int threads = 0;                      // 0: one per core
+  double layerCells = 3;                // depth of the emission layer
+  TraceSettings trace;
+};
+
+struct BeamTrajectory {
+  EmissionSite site;
+  double density_A_per_m2 = 0;
+  double current_A = 0;
+  double layerPotential_V = 0;  // above the cathode, at the layer's surface
+  Trace trace;  // from the layer's surface; empty when nothing is emitted
+};
+
+struct IterationReport {
+  int iteration = 0;
+  double current_A = 0;
+  double perveance_uP = 0;
+  double change = 0;  // the larger of the relative changes of current and potential
+};
+
+struct BeamTimes {
+  double field_s = 0, tracing_s = 0, deposition_s = 0;
+};
+
+struct BeamResult {
+  std::vector<BeamTrajectory> trajectories;
+  std::vector<double> potential_V;          // with the beam's charge
+  std::vector<double> chargeDensity;        // C/m³, as last used in the field
+  int iterations = 0;
+  bool converged = false;
+  double current_A = 0;
+  double perveance_uP = 0;
+  BeamTimes times;
+};
+
+// Called after every iteration; returning false stops the iteration there.
+using IterationProgress = std::function<bool(const IterationReport&)>;
+
+// The field solver must be prepared for the mesh. initialCharge (C/m³ per node, or empty)
+// resumes from an earlier solution. False, with the reason, when the beam cannot be computed.
+bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const CathodeShape& cathode,
+               const AxialMagneticField& magnetic, const BeamSettings& settings,
+               std::span<const double> initialCharge, const IterationProgress& progress,
+               BeamResult& result, std::string& error);
+
+// The accelerating voltage: the highest electrode or held edge above the cathode.
+double acceleratingVoltage(const ClassifiedMesh& mesh, double cathodePotential_V);
+
+}  // namespace kelm::solver

@@ -1,0 +1,83 @@
+#include "source/solver/beam/magnetic_field_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "records/formatted.h"
+
+namespace kelm::solver {
+namespace {
+
+constexpr double kGaussPerTesla = 1e4;
+
+std::string line(std::span<char> record) {
+  std::string_view text(record.data(), record.size());
+  const auto last = text.find_last_not_of(' ');
+  return std::string(text.substr(0, last == std::string_view::npos ? 0 : last + 1)) + "\n";
+}
+
+}  // namespace
+
+std::string magneticFieldText(const AxialMagneticField& field, double z0_m, double z1_m) {
+  const int n = std::clamp(static_cast<int>((z1_m - z0_m) / field.step_m()) + 1, 2, kMaxFieldSamples);
+  std::array<char, 40> record;
+  record.fill(' ');
+  std::string text;
+  (void)records::writeInternal(record, "('N= ',I6)", static_cast<std::int32_t>(n));
+  text += line(record);
+  for (int k = 0; k < n; ++k) {
+    const double z = z0_m + (z1_m - z0_m) * k / (n - 1);
+    record.fill(' ');
+    (void)records::writeInternal(record, "('Z= ',E12.4,' B= ',E12.4)", static_cast<float>(z * 1e3),
+                                 static_cast<float>(field.at(z).b_T * kGaussPerTesla));
+    text += line(record);
+  }
+  return text;
+}
+
+bool parseMagneticField(std::string_view text, std::vector<double>& z_m, std::vector<double>& b_T,
+                        std::string& error) {
+  z_m.clear();
+  b_T.clear();
+  std::size_t at = 0;
+  int lineNumber = 0;
+  auto nextLine = [&](std::string_view& out) {
+    if (at >= text.size()) return false;
+    const auto end = std::min(text.find('\n', at), text.size());
+    out = text.substr(at, end - at);
+    if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
+    at = end + 1;
+    ++lineNumber;
+    return true;
+  };
+  std::string_view record;
+  std::int32_t count = 0;
+  if (!nextLine(record) || records::readInternal(record, "(3X,I6)", count) != 0 || count < 0) {
+    error = "line 1 does not hold the sample count";
+    return false;
+  }
+  count = std::min(count, kMaxFieldSamples);
+  for (int k = 0; k < count; ++k) {
+    float z = 0, b = 0;
+    if (!nextLine(record)) {
+      error = "ends after " + std::to_string(k) + " of its " + std::to_string(count) + " samples";
+      return false;
+    }
+    if (records::readInternal(record, "(3X,E12.4,4X,E12.4)", z, b) != 0 || !std::isfinite(z) ||
+        !std::isfinite(b)) {
+      error = "line " + std::to_string(lineNumber) + " is not a sample of z and B";
+      return false;
+    }
+    if (!z_m.empty() && !(z * 1e-3 > z_m.back())) {
+      error = "line " + std::to_string(lineNumber) + ": the positions must increase";
+      return false;
+    }
+    z_m.push_back(z * 1e-3);
+    b_T.push_back(b / kGaussPerTesla);
+  }
+  return true;
+}
+
+}  // namespace kelm::solver

@@ -1,0 +1,23 @@
+#pragma once
+// mag.dat: the axial field as the display reads it, a count line "(3X,I6)" and one sample a
+// line "(3X,E12.4,4X,E12.4)", z in mm and B in gauss, at most 1000 samples in increasing z.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "source/solver/beam/axial_magnetic_field.h"
+
+namespace kelm::solver {
+
+inline constexpr int kMaxFieldSamples = 1000;
+
+// The field sampled evenly over [z0, z1] in at most 1000 samples.
+std::string magneticFieldText(const AxialMagneticField& field, double z0_m, double z1_m);
+
+// A mag.dat's samples in SI units. False, with the line and what is wrong, for a text the
+// display would not take, or whose positions do not increase.
+bool parseMagneticField(std::string_view text, std::vector<double>& z_m, std::vector<double>& b_T,
+                        std::string& error);
+
+}  // namespace kelm::solver

@@ -1,0 +1,104 @@
+#include "source/solver/beam/result_file.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <numbers>
+
+namespace kelm::solver {
+namespace {
+
+constexpr char kFileMark = 0x4B;
+constexpr char kEndMark = static_cast<char>(0x82);
+constexpr unsigned kContinued = 0x81;
+constexpr std::size_t kBlockBytes = 128;
+
+class RecordWriter {
+ public:
+  template <class T>
+  RecordWriter& item(T value) {
+    static_assert(std::endian::native == std::endian::little, "klplt.res is little-endian");
+    char bytes[sizeof(T)];
+    std::memcpy(bytes, &value, sizeof(T));
+    record_.append(bytes, sizeof(T));
+    return *this;
+  }
+  // Frames the record into out: 128-byte blocks marked as continued, then the last block.
+  void end(std::string& out) {
+    std::size_t at = 0;
+    while (record_.size() - at > kBlockBytes) {
+      out += static_cast<char>(kContinued);
+      out.append(record_, at, kBlockBytes);
+      out += static_cast<char>(kContinued);
+      at += kBlockBytes;
+    }
+    const auto last = static_cast<char>(record_.size() - at);
+    out += last;
+    out.append(record_, at, std::string::npos);
+    out += last;
+    record_.clear();
+  }
+
+ private:
+  std::string record_;
+};
+
+}  // namespace
+
+std::vector<std::size_t> pointsAlongArc(double r0_m, double z0_m, const std::vector<TracePoint>& points,
+                                        std::size_t limit) {
+  std::vector<std::size_t> chosen;
+  if (points.empty() || limit == 0) return chosen;
+  std::vector<double> arc(points.size());
+  double s = 0, r = r0_m, z = z0_m;
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    s += std::hypot(points[k].r_m - r, points[k].z_m - z);
+    r = points[k].r_m;
+    z = points[k].z_m;
+    arc[k] = s;
+  }
+  if (points.size() <= limit) {
+    for (std::size_t k = 0; k < points.size(); ++k) chosen.push_back(k);
+    return chosen;
+  }
+  chosen.push_back(0);
+  std::size_t next = 1;
+  const double first = arc.front(), span = arc.back() - arc.front();
+  for (std::size_t k = 1; k + 1 < limit; ++k) {
+    const double target = first + span * static_cast<double>(k) / static_cast<double>(limit - 1);
+    while (next < points.size() - 1 && arc[next] < target) ++next;
+    if (next >= points.size() - 1) break;
+    chosen.push_back(next++);
+  }
+  chosen.push_back(points.size() - 1);
+  return chosen;
+}
+
+std::string resultFileBytes(const BeamResult& beam, double cell_m) {
+  std::string out(1, kFileMark);
+  RecordWriter w;
+  w.item(static_cast<std::int32_t>(beam.iterations)).end(out);
+  w.item(static_cast<std::int32_t>(beam.trajectories.size())).end(out);
+  // The reader multiplies the density by the squared scale (nodes per mm) and divides by 2π
+  // to show A/mm².
+  const double cell_mm = cell_m * 1e3;
+  const double densityFactor = 2 * std::numbers::pi * 1e-6 * cell_mm * cell_mm;
+  std::int32_t index = 0;
+  for (const BeamTrajectory& t : beam.trajectories) {
+    w.item(++index).item(t.site.r_m / cell_m).item(t.site.z_m / cell_m)
+        .item(t.density_A_per_m2 * densityFactor).item(t.current_A).end(out);
+  }
+  index = 0;
+  for (const BeamTrajectory& t : beam.trajectories) {
+    ++index;
+    const auto& p = t.trace.points;
+    for (std::size_t k : pointsAlongArc(t.site.r_m, t.site.z_m, p, kMaxResultPoints - 1))
+      w.item(index).item(p[k].r_m / cell_m).item(p[k].z_m / cell_m).end(out);
+  }
+  w.item(std::int32_t{0}).item(0.0).item(0.0).end(out);
+  out += kEndMark;
+  return out;
+}
+
+}  // namespace kelm::solver

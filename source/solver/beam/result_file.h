@@ -1,0 +1,23 @@
+#pragma once
+// klplt.res: the trajectories in unformatted sequential records (a file mark, records in
+// length-byte blocks, an end mark), in node units. Record 1 holds the iterations done, record 2
+// the trajectory count, then one start record per trajectory (index, r, z, density, current),
+// the point records (index, r, z) and a closing record of index 0.
+
+#include <string>
+
+#include "source/solver/beam/beam_iteration.h"
+
+namespace kelm::solver {
+
+// The display stores 300 points a trajectory, the start point included.
+inline constexpr int kMaxResultPoints = 299;
+
+std::string resultFileBytes(const BeamResult& beam, double cell_m);
+
+// At most `limit` of the points, the first and the last among them, spread evenly along the
+// arc length from the cathode point (r0, z0). Indices into points, increasing.
+std::vector<std::size_t> pointsAlongArc(double r0_m, double z0_m, const std::vector<TracePoint>& points,
+                                        std::size_t limit);
+
+}  // namespace kelm::solver

@@ -1,0 +1,153 @@
+#include "source/solver/beam/trajectory_tracer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "source/solver/physical_constants.h"
+
+namespace kelm::solver {
+namespace {
+
+using State = std::array<double, 4>;  // r, z, ur, uz
+
+constexpr double kC = kSpeedOfLight_m_per_s;
+constexpr double kChargeOverMc = kElementaryCharge_C / (kElectronMass_kg * kSpeedOfLight_m_per_s);
+
+// uθ / r from Busch's theorem, finite on the axis when the cathode carries no flux.
+double rotation(double r, const AxialFieldSample& b, double cathodeFlux_Wb) {
+  double w = b.b_T - r * r * b.d2b_T_per_m2 / 8;
+  if (cathodeFlux_Wb != 0) w -= cathodeFlux_Wb / (std::numbers::pi * std::max(r * r, 1e-30));
+  return kChargeOverMc / 2 * w;
+}
+
+struct Motion {
+  const PotentialField& electric;
+  const AxialMagneticField& magnetic;
+  double cathodeFlux_Wb;
+
+  double rotation(double r, const AxialFieldSample& b) const { return kelm::solver::rotation(r, b, cathodeFlux_Wb); }
+
+  State derivative(const State& y) const {
+    const double r = y[0];
+    const FieldPoint e = electric.at(r, y[1]);
+    const AxialFieldSample b = magnetic.at(y[1]);
+    const double w = rotation(r, b), uth = w * r;
+    const double gamma = std::sqrt(1 + y[2] * y[2] + y[3] * y[3] + uth * uth);
+    const double bz = b.b_T - r * r * b.d2b_T_per_m2 / 4, br = -r * b.db_T_per_m / 2;
+    // q = −e; the centrifugal term uθ²/r is w·uθ.
+    return {kC * y[2] / gamma, kC * y[3] / gamma,
+            -kChargeOverMc * (e.er_V_per_m + kC * uth * bz / gamma) + kC * w * uth / gamma,
+            -kChargeOverMc * (e.ez_V_per_m - kC * uth * br / gamma)};
+  }
+
+  TracePoint point(double t, const State& y) const {
+    const AxialFieldSample b = magnetic.at(y[1]);
+    const double w = rotation(y[0], b), uth = w * y[0];
+    const double gamma = std::sqrt(1 + y[2] * y[2] + y[3] * y[3] + uth * uth);
+    return {t, y[0], y[1], y[2], y[3], gamma, kC * w / gamma};
+  }
+};
+
+// Dormand–Prince 5(4): the fifth-order step and the difference to the embedded fourth order.
+void dormandPrince(const Motion& m, const State& y, double dt, State& next, State& error) {
+  static constexpr double a21 = 1.0 / 5, a31 = 3.0 / 40, a32 = 9.0 / 40, a41 = 44.0 / 45,
+                          a42 = -56.0 / 15, a43 = 32.0 / 9, a51 = 19372.0 / 6561,
+                          a52 = -25360.0 / 2187, a53 = 64448.0 / 6561, a54 = -212.0 / 729,
+                          a61 = 9017.0 / 3168, a62 = -355.0 / 33, a63 = 46732.0 / 5247,
+                          a64 = 49.0 / 176, a65 = -5103.0 / 18656, b1 = 35.0 / 384,
+                          b3 = 500.0 / 1113, b4 = 125.0 / 192, b5 = -2187.0 / 6784, b6 = 11.0 / 84,
+                          e1 = 71.0 / 57600, e3 = -71.0 / 16695, e4 = 71.0 / 1920,
+                          e5 = -17253.0 / 339200, e6 = 22.0 / 525, e7 = -1.0 / 40;
+  auto at = [&](std::initializer_list<std::pair<double, const State*>> terms) {
+    State s = y;
+    for (const auto& [c, k] : terms)
+      for (int i = 0; i < 4; ++i) s[i] += dt * c * (*k)[i];
+    return s;
+  };
+  const State k1 = m.derivative(y);
+  const State k2 = m.derivative(at({{a21, &k1}}));
+  const State k3 = m.derivative(at({{a31, &k1}, {a32, &k2}}));
+  const State k4 = m.derivative(at({{a41, &k1}, {a42, &k2}, {a43, &k3}}));
+  const State k5 = m.derivative(at({{a51, &k1}, {a52, &k2}, {a53, &k3}, {a54, &k4}}));
+  const State k6 = m.derivative(at({{a61, &k1}, {a62, &k2}, {a63, &k3}, {a64, &k4}, {a65, &k5}}));
+  next = at({{b1, &k1}, {b3, &k3}, {b4, &k4}, {b5, &k5}, {b6, &k6}});
+  const State k7 = m.derivative(next);
+  for (int i = 0; i < 4; ++i)
+    error[i] = dt * (e1 * k1[i] + e3 * k3[i] + e4 * k4[i] + e5 * k5[i] + e6 * k6[i] + e7 * k7[i]);
+}
+
+}  // namespace
+
+double magneticFlux(const AxialMagneticField& field, double r_m, double z_m) {
+  const AxialFieldSample b = field.at(z_m);
+  return std::numbers::pi * r_m * r_m * (b.b_T - r_m * r_m * b.d2b_T_per_m2 / 8);
+}
+
+double azimuthalMomentum(const AxialMagneticField& field, double r_m, double z_m, double cathodeFlux_Wb) {
+  return rotation(r_m, field.at(z_m), cathodeFlux_Wb) * r_m;
+}
+
+Trace traceParticle(const PotentialField& electric, const AxialMagneticField& magnetic,
+                    const ParticleStart& start, const TraceSettings& settings) {
+  const Motion motion{electric, magnetic, start.cathodeFlux_Wb};
+  const double h = electric.cellSize();
+  Trace trace;
+  State y{start.r_m, start.z_m, start.ur, start.uz};
+  double t = 0;
+  trace.points.push_back(motion.point(t, y));
+  auto speed = [](const TracePoint& p) {
+    return kC * std::sqrt(p.ur * p.ur + p.uz * p.uz) / p.gamma;
+  };
+  auto stopsAt = [&](const State& s) {
+    return !electric.withinMesh(s[0], s[1]) || electric.insideElectrode(s[0], s[1]);
+  };
+  double dt = settings.maxStep_cells * h / std::max(speed(trace.points.back()), 1e3);
+  for (int step = 0; step < settings.maxSteps; ++step) {
+    const double vmax = std::max(speed(trace.points.back()), 1e3);
+    dt = std::min(dt, settings.maxStep_cells * h / vmax);
+    State next, error;
+    dormandPrince(motion, y, dt, next, error);
+    const double uScale = std::max(std::hypot(y[2], y[3]), 1e-4);
+    const double err = std::max({std::fabs(error[0]) / h, std::fabs(error[1]) / h,
+                                 std::fabs(error[2]) / uScale, std::fabs(error[3]) / uScale}) /
+                       settings.tolerance;
+    if (!(err <= 1.0)) {
+      dt *= std::clamp(0.9 * std::pow(std::isfinite(err) ? err : 1e10, -0.2), 0.1, 0.9);
+      if (dt < 1e-22) break;
+      continue;
+    }
+    if (stopsAt(next)) {
+      // Halve toward the surface or edge, so the trajectory ends within a small part of a cell.
+      double inside = dt, outside = 0;
+      State last = y;
+      for (int k = 0; k < 12; ++k) {
+        const double mid = (inside + outside) / 2;
+        State trial, ignored;
+        dormandPrince(motion, y, mid, trial, ignored);
+        if (stopsAt(trial)) {
+          inside = mid;
+        } else {
+          outside = mid;
+          last = trial;
+        }
+      }
+      if (outside > 0) trace.points.push_back(motion.point(t + outside, last));
+      trace.end = electric.withinMesh(next[0], next[1]) ? TraceEnd::kElectrode : TraceEnd::kMeshEdge;
+      return trace;
+    }
+    y = next;
+    t += dt;
+    trace.points.push_back(motion.point(t, y));
+    if (y[2] * start.dirR + y[3] * start.dirZ < 0) {
+      trace.end = TraceEnd::kTurnedBack;
+      return trace;
+    }
+    dt *= std::clamp(0.9 * std::pow(std::max(err, 1e-10), -0.2), 1.0, 5.0);
+  }
+  trace.end = TraceEnd::kStepLimit;
+  return trace;
+}
+
+}  // namespace kelm::solver

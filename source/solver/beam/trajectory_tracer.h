@@ -1,0 +1,51 @@
+#pragma once
+// One electron through the gun's static fields: the relativistic equations of motion in (r, z)
+// with the azimuthal motion from Busch's theorem (the canonical angular momentum is that of an
+// electron leaving the cathode without rotation), integrated by an embedded Runge–Kutta pair
+// with step control. The beam's own magnetic field is neglected: it matters only far above
+// 100 kV.
+
+#include <vector>
+
+#include "source/solver/beam/axial_magnetic_field.h"
+#include "source/solver/beam/potential_field.h"
+
+namespace kelm::solver {
+
+struct ParticleStart {
+  double r_m = 0, z_m = 0;
+  double ur = 0, uz = 0;         // momentum / (m c)
+  double cathodeFlux_Wb = 0;     // magnetic flux through the cathode circle of the start radius
+  double dirR = 0, dirZ = 1;     // the emission direction: moving against it means turned back
+};
+
+struct TracePoint {
+  double t_s = 0, r_m = 0, z_m = 0;
+  double ur = 0, uz = 0;
+  double gamma = 1;
+  double thetaDot_per_s = 0;
+};
+
+enum class TraceEnd { kElectrode, kMeshEdge, kTurnedBack, kStepLimit };
+
+struct Trace {
+  std::vector<TracePoint> points;
+  TraceEnd end = TraceEnd::kStepLimit;
+};
+
+struct TraceSettings {
+  double tolerance = 1e-7;        // local error per step, relative to a cell and to the momentum
+  double maxStep_cells = 0.5;     // so that the charge lands in every cell it crosses
+  int maxSteps = 100000;
+};
+
+// The paraxial flux through the circle of radius r at z.
+double magneticFlux(const AxialMagneticField& field, double r_m, double z_m);
+
+// uθ = γ·vθ/c of an electron at (r, z) that left a cathode circle of the given flux unturned.
+double azimuthalMomentum(const AxialMagneticField& field, double r_m, double z_m, double cathodeFlux_Wb);
+
+Trace traceParticle(const PotentialField& electric, const AxialMagneticField& magnetic,
+                    const ParticleStart& start, const TraceSettings& settings);
+
+}  // namespace kelm::solver
