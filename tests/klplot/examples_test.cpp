@@ -79,7 +79,7 @@ TEST_F(Examples, EachDamagedFileIsReportedAndTheRestStillLoads) {
             (std::vector<std::string>{" File GEOM.DAT loaded", " File MAG.DAT loaded", " File POT.DAT damaged",
                                       " File KLPLT.RES loaded"}));
   EXPECT_EQ(projectData.potLineCount, 0);
-  EXPECT_EQ(outlinePoints(), 108);
+  EXPECT_EQ(outlinePoints(), 22);
 
   EXPECT_EQ(load("damaged/result-unknown-trajectory"),
             (std::vector<std::string>{" File GEOM.DAT loaded", " File MAG.DAT loaded", " File POT.DAT loaded",

@@ -103,7 +103,14 @@ else
   fail "installed kelm-export --png failed: $(cat "$work/export.err")"
 fi
 diff -r "$source_dir/examples" "$share/kelm/examples" >/dev/null || fail "the installed examples differ"
-for page in kelm.1 kelm-export.1 kelm-geom.cod.5; do
+
+# kelm-solve: its version, and a copy of the installed example solved.
+solver=$root/usr/bin/kelm-solve
+[ "$(env -u DISPLAY "$solver" --version)" = "kelm-solve $version" ] || fail "installed kelm-solve --version"
+cp -r "$share/kelm/examples/simple" "$work/solved"
+env -u DISPLAY "$solver" "$work/solved" >"$work/solve.out" 2>"$work/solve.err" \
+  || fail "installed kelm-solve failed: $(cat "$work/solve.out" "$work/solve.err")"
+for page in kelm.1 kelm-export.1 kelm-solve.1 kelm-geom.cod.5; do
   man_page=$share/man/man${page##*.}/$page.gz
   [ -z "$(MANWIDTH=80 man --warnings -l "$man_page" 2>&1 >/dev/null)" ] || fail "man $page warns"
   [ -z "$root" ] && { [ "$(man -w "${page##*.}" "${page%.*}")" = "$man_page" ] || fail "man -w $page finds '$(man -w "${page##*.}" "${page%.*}")'"; }

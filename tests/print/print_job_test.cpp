@@ -163,7 +163,7 @@ TEST_F(PrintedPdf, EachPageIsOneBlackPageNamedKelmWithItsTextsApart) {
         "Current = +\\d*\\.\\d\\d A", "Emittance = +\\d*\\.\\d{4} mm\\*rad",
         "Magnetic field = +-?\\d*\\.\\d\\d Gs", "R\\(mm\\)"}},
       {printCathodeCommand, "cathode-current-density",
-       {"Current density on cathode \\(A/mm\\*\\*2\\)", "R\\(mm\\)", "\\.10E-03", "\\b1\\.0\\b"}},
+       {"Current density on cathode \\(A/mm\\*\\*2\\)", "R\\(mm\\)", "\\.10E-02", "\\b1\\.0\\b"}},
   };
   for (const Case& c : cases) {
     const std::string pdf = print(c.command, c.name);

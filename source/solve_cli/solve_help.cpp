@@ -1,0 +1,39 @@
+#include "source/solve_cli/solve_options.h"
+
+namespace kelm::solvecli {
+
+std::string helpText() {
+  return R"(Usage: kelm-solve [options] PROJECT...
+
+Builds the net and solves KELM projects without a display, as kelm's Run > Build net and
+Run > Solve do. Each PROJECT is a project directory, or a file in one (such as its geom.cod).
+geom.cod and klinput.dat are only read; geom.dat, pot.dat, potmap.dat, klplt.res and, for
+solenoids, mag.dat are written, each whole. A project whose input is wrong keeps its files.
+
+Steps (neither given: both, Build net first):
+  --build-net          write geom.dat from geom.cod
+  --solve              solve the fields and the beam
+
+Projects:
+  --projects-from FILE more projects, one a line, after those on the command line; - reads
+                       them from standard input
+  --null               the names in --projects-from's list end in a NUL character instead
+                       of a newline (as find -print0 writes them)
+  --shard K/N          take only every N-th project, starting from the K-th counted from 0
+                       (0 <= K < N), so that N runs share one list; a project named twice
+                       is run once
+  --jobs N             projects solved at once, 1 to 256 (default: one per core); each then
+                       uses one thread, and the results are the same for every N
+  --help, --version    this text, or the version; nothing else is done
+
+Output:
+  Standard error: every line the Output window would show, each after its project's name.
+  Standard output: one line per project, in the order given, when it is done:
+    PROJECT: 25 iterations (converged), current 0.0123 A, perveance 0.45 uP, 0.321 s
+    PROJECT: failed: REASON; nothing solved
+
+Exit status: 0 when every project went well, 1 when a project failed, 2 for a usage error.
+)";
+}
+
+}  // namespace kelm::solvecli
