@@ -52,12 +52,10 @@ bool parseNumber(std::string_view text, double& value) {
   return !s.empty() && end == s.c_str() + s.size() && errno == 0 && std::isfinite(value);
 }
 
-std::string shortest(double v) {
+// Twelve digits hide the binary noise of the steps (0.1, not 0.09999999999999999).
+std::string stepText(double v) {
   char buffer[40];
-  for (int digits = 6; digits <= 17; ++digits) {
-    std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
-    if (std::strtod(buffer, nullptr) == v) break;
-  }
+  std::snprintf(buffer, sizeof buffer, "%.12g", v);
   return buffer;
 }
 
@@ -74,7 +72,7 @@ bool expandRange(std::string_view range, std::vector<std::string>& values, std::
             false);
   const int n = int(count);
   for (int i = 0; i < n; ++i)
-    values.push_back(shortest(i == n - 1 ? last : first + (last - first) * i / std::max(1, n - 1)));
+    values.push_back(stepText(i == n - 1 ? last : first + (last - first) * i / std::max(1, n - 1)));
   return true;
 }
 
