@@ -48,6 +48,8 @@ std::string failureOf(const std::string& directory, int status) {
     last = log.substr(begin == log.npos ? 0 : begin + 1, end - (begin == log.npos ? 0 : begin + 1));
     end = begin == log.npos ? 0 : begin;
   }
+  // kelm-solve names the project first; the point's row says which it is.
+  if (last.rfind(directory + ": ", 0) == 0) last.erase(0, directory.size() + 2);
   if (status > 128) last = "ended by signal " + std::to_string(status - 128);
   if (last.empty()) last = "kelm-solve exited with status " + std::to_string(status);
   if (last.size() > 200) last.resize(200);
