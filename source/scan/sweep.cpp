@@ -124,6 +124,9 @@ bool readSweepCsv(std::string_view text, const std::string& file, Sweep& sweep, 
 
 bool expandGrid(std::string_view grid, Sweep& sweep, std::string& error) {
   sweep = {};
+  // Errors quote the grid's items, which must stay on one line.
+  for (unsigned char c : grid)
+    if (c < 0x20 || c == 0x7f) return (error = "the grid holds a control character", false);
   std::vector<std::vector<std::string>> axes;
   for (std::string_view item : cells(grid)) {
     const std::size_t equals = item.find('=');

@@ -49,6 +49,7 @@ TEST(Grid, RefusesWhatIsNoGrid) {
       {"1gap=1", "not a parameter name"},
       {"gap=1,gap=2", "given twice"},
       {"a=1:2:1000,b=1:2:1000", "more than"},
+      {"gap=1,\nvolts=2", "control character"},
   };
   for (const auto& [grid, why] : cases) {
     Sweep s;
