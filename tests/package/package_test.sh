@@ -110,7 +110,12 @@ solver=$root/usr/bin/kelm-solve
 cp -r "$share/kelm/examples/simple" "$work/solved"
 env -u DISPLAY "$solver" "$work/solved" >"$work/solve.out" 2>"$work/solve.err" \
   || fail "installed kelm-solve failed: $(cat "$work/solve.out" "$work/solve.err")"
-for page in kelm.1 kelm-export.1 kelm-solve.1 kelm-geom.cod.5; do
+# kelm-scan: its version, and the installed example scan solved by the installed programs.
+scanner=$root/usr/bin/kelm-scan
+[ "$(env -u DISPLAY "$scanner" --version)" = "kelm-scan $version" ] || fail "installed kelm-scan --version"
+env -u DISPLAY "$scanner" --jobs 2 "$share/kelm/examples/scan/template" "$share/kelm/examples/scan/sweep.csv" \
+  "$work/scan" >"$work/scan.out" 2>&1 || fail "installed kelm-scan failed: $(cat "$work/scan.out")"
+for page in kelm.1 kelm-export.1 kelm-solve.1 kelm-scan.1 kelm-geom.cod.5; do
   man_page=$share/man/man${page##*.}/$page.gz
   [ -z "$(MANWIDTH=80 man --warnings -l "$man_page" 2>&1 >/dev/null)" ] || fail "man $page warns"
   [ -z "$root" ] && { [ "$(man -w "${page##*.}" "${page%.*}")" = "$man_page" ] || fail "man -w $page finds '$(man -w "${page##*.}" "${page%.*}")'"; }

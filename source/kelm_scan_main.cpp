@@ -1,0 +1,101 @@
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+
+#include "source/scan/point_runs.h"
+#include "source/scan/scan_options.h"
+#include "source/scan/scan_points.h"
+#include "source/scan/scan_summary.h"
+#include "source/scan/slurm_jobs.h"
+
+using namespace kelm::scan;
+
+namespace {
+
+int fail(int status, const std::string& error) {
+  std::fprintf(stderr, "kelm-scan: %s\n", error.c_str());
+  return status;
+}
+
+bool readSweep(const std::string& argument, Sweep& sweep, std::string& error) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(argument, ec)) {
+    std::string text;
+    if (!readFile(argument, text)) return (error = argument + ": cannot be read", false);
+    return readSweepCsv(text, argument, sweep, error);
+  }
+  if (argument.find('=') != std::string::npos) return expandGrid(argument, sweep, error);
+  return (error = argument + ": no such sweep file, nor a grid NAME=VALUES", false);
+}
+
+std::vector<std::string> pointNames(const Sweep& sweep, int shard, int shards) {
+  std::vector<std::string> names;
+  for (std::size_t i = std::size_t(shard); i < sweep.points.size(); i += std::size_t(shards))
+    names.push_back(pointName(i, sweep.points.size()));
+  return names;
+}
+
+std::string absolute(const std::string& path) {
+  std::error_code ec;
+  const auto full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.lexically_normal().string();
+}
+
+// The summary after solving; 1 when any point is not solved.
+int summarize(const std::string& outdir, const Sweep& manifest, int jobs) {
+  std::string error;
+  if (!writeSummary(outdir, manifest, jobs, error)) return fail(1, error);
+  const std::size_t unsolved = unsolvedPoints(outdir, manifest);
+  std::fprintf(stderr, "kelm-scan: %s/summary.csv written; %zu of %zu points solved\n", outdir.c_str(),
+               manifest.points.size() - unsolved, manifest.points.size());
+  return unsolved == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::signal(SIGPIPE, SIG_IGN);
+  const ScanCommandLine line = parseScanCommandLine(argc, argv);
+  const ScanOptions& o = line.options;
+  std::string error;
+  Sweep sweep;
+  switch (line.request) {
+    case Request::kHelp:
+      std::fputs(scanHelpText().c_str(), stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case Request::kVersion:
+      std::puts("kelm-scan " KELM_VERSION);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case Request::kUsageError:
+      return fail(2, line.error + " (see kelm-scan --help)");
+    case Request::kMerge:
+      if (!readManifest(o.outdir, sweep, error)) return fail(2, error);
+      return summarize(o.outdir, sweep, 1);
+    case Request::kShard:
+      // A point that fails is recorded and merged; only a task that cannot run fails, so that
+      // the merge job still follows.
+      if (!readManifest(o.outdir, sweep, error)) return fail(2, error);
+      solvePoints(o.outdir, pointNames(sweep, o.shard, o.shards), 1, stderr);
+      return 0;
+    case Request::kMake:
+      break;
+  }
+  ProjectTemplate project;
+  if (!readTemplate(o.templateDirectory, project, error) || !readSweep(o.sweep, sweep, error) ||
+      !checkParameters(project, sweep, error))
+    return fail(2, error);
+  const std::string outdir = absolute(o.outdir);
+  if (!makePoints(project, sweep, outdir, error)) return fail(2, error);
+  std::fprintf(stderr, "kelm-scan: %zu points in %s\n", sweep.points.size(), outdir.c_str());
+  if (o.slurm) {
+    if (!submitScan(absolute(siblingProgram("kelm-scan")), outdir, sweep.points.size(), o.jobs > 0 ? o.jobs : 100,
+                    o.dryRun, error))
+      return fail(1, error);
+    return 0;
+  }
+  if (o.jobs == 0) return 0;
+  const PointRuns runs = solvePoints(outdir, pointNames(sweep, 0, 1), o.jobs, stderr);
+  if (runs.unchanged > 0)
+    std::fprintf(stderr, "kelm-scan: %zu points unchanged since they were solved\n", runs.unchanged);
+  return summarize(outdir, sweep, o.jobs);
+}

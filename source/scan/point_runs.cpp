@@ -1,0 +1,161 @@
+#include "source/scan/point_runs.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "source/scan/scan_points.h"
+
+extern char** environ;
+
+namespace kelm::scan {
+namespace {
+
+constexpr const char* kSolveLog = "solve.log";
+
+pid_t start(const std::vector<std::string>& argv, const std::string& logFile, std::string& error) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!logFile.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  }
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = -1;
+  const int failed = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed) return (error = "cannot run " + argv[0] + ": " + std::strerror(failed), -1);
+  return pid;
+}
+
+int exitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
+
+// The log's last line says why kelm-solve gave up; commas and quotes would split the cell.
+std::string failureOf(const std::string& directory, int status) {
+  std::string log, last;
+  readFile(directory + "/" + kSolveLog, log);
+  for (std::size_t end = log.size(); end > 0 && last.empty();) {
+    const std::size_t begin = log.rfind('\n', end - 1);
+    last = log.substr(begin == log.npos ? 0 : begin + 1, end - (begin == log.npos ? 0 : begin + 1));
+    end = begin == log.npos ? 0 : begin;
+  }
+  // kelm-solve names the project first; the point's row says which it is.
+  if (last.rfind(directory + ": ", 0) == 0) last.erase(0, directory.size() + 2);
+  if (status > 128) last = "ended by signal " + std::to_string(status - 128);
+  if (last.empty()) last = "kelm-solve exited with status " + std::to_string(status);
+  if (last.size() > 200) last.resize(200);
+  for (char& c : last)
+    if (c == ',' || c == '"' || static_cast<unsigned char>(c) < 0x20) c = c == ',' ? ';' : '\'';
+  return last;
+}
+
+// kelm-solve's last line: "..., perveance 0.077403 uP, 0.192 s".
+std::string perveanceOf(const std::string& directory) {
+  std::string log;
+  readFile(directory + "/" + kSolveLog, log);
+  const std::size_t at = log.rfind(", perveance ");
+  if (at == log.npos) return "";
+  const std::size_t begin = at + 12, end = log.find(" uP", begin);
+  const std::string value = end == log.npos ? "" : log.substr(begin, end - begin);
+  return value.find_first_not_of("0123456789.eE+-") == value.npos ? value : "";
+}
+
+std::string secondsText(double s) {
+  char text[32];
+  std::snprintf(text, sizeof text, s < 100 ? "%.1f s" : "%.0f s", s);
+  return text;
+}
+
+}  // namespace
+
+std::string siblingProgram(const std::string& name) {
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    const auto sibling = self.parent_path() / name;
+    if (::access(sibling.c_str(), X_OK) == 0) return sibling.string();
+  }
+  return name;
+}
+
+int runProgram(const std::vector<std::string>& argv, const std::string& logFile, std::string& error) {
+  const pid_t pid = start(argv, logFile, error);
+  if (pid < 0) return -1;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR) return (error = argv[0] + ": lost", -1);
+  return exitStatus(status);
+}
+
+PointRuns solvePoints(const std::string& outdir, const std::vector<std::string>& points, int jobs,
+                      std::FILE* progress) {
+  using Clock = std::chrono::steady_clock;
+  const auto begin = Clock::now();
+  const std::string solve = siblingProgram("kelm-solve");
+  PointRuns runs;
+  std::vector<std::size_t> todo;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (needsSolving(outdir + "/" + points[i])) todo.push_back(i);
+    else ++runs.unchanged;
+  }
+  std::map<pid_t, std::pair<std::size_t, PointState>> running;
+  std::size_t next = 0, done = 0;
+  auto finish = [&](std::size_t index, PointState state, int status) {
+    const std::string dir = outdir + "/" + points[index];
+    state.finished = true;
+    state.solved = status == 0;
+    if (!state.solved && state.failure.empty()) state.failure = failureOf(dir, status);
+    if (state.solved) state.perveance = perveanceOf(dir);
+    std::string error;
+    if (!writeState(dir, state, error)) std::fprintf(progress, "kelm-scan: %s\n", error.c_str());
+    state.solved ? ++runs.solved : ++runs.failed;
+    const double elapsed = std::chrono::duration<double>(Clock::now() - begin).count();
+    ++done;
+    const double left = elapsed / double(done) * double(todo.size() - done);
+    std::fprintf(progress, "kelm-scan: [%zu/%zu] %s %s, about %s left\n", done, todo.size(), points[index].c_str(),
+                 state.solved ? "solved" : ("failed: " + state.failure).c_str(), secondsText(left).c_str());
+    std::fflush(progress);
+  };
+  while (next < todo.size() || !running.empty()) {
+    while (next < todo.size() && int(running.size()) < std::max(1, jobs)) {
+      const std::size_t index = todo[next++];
+      const std::string dir = outdir + "/" + points[index];
+      // A solve that is cut short must not leave the record of the last one behind.
+      std::filesystem::remove(dir + "/" + kStateFile);
+      PointState state;
+      state.inputs = inputsHash(dir);
+      std::string error;
+      const pid_t pid = start({solve, "--jobs", "1", dir}, dir + "/" + kSolveLog, error);
+      if (pid < 0) {
+        state.failure = error;
+        finish(index, state, 127);
+      } else {
+        running[pid] = {index, state};
+      }
+    }
+    if (running.empty()) continue;
+    int status = 0;
+    const pid_t pid = ::waitpid(-1, &status, 0);
+    if (pid < 0) {
+      if (errno == EINTR) continue;
+      break;  // no children left to wait for: nothing more will finish
+    }
+    const auto it = running.find(pid);
+    if (it == running.end()) continue;
+    auto [index, state] = it->second;
+    running.erase(it);
+    finish(index, state, exitStatus(status));
+  }
+  return runs;
+}
+
+}  // namespace kelm::scan

@@ -1,0 +1,186 @@
+#include "source/scan/scan_points.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "runtime/whole_file.h"
+#include "source/scan/substitution.h"
+
+namespace kelm::scan {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr std::uintmax_t kMaxTemplateFile = 64u << 20;
+
+// Results of a solve in the template would pass for a point's own.
+bool isResult(const std::string& name) {
+  static const std::set<std::string> results{"geom.dat", "pot.dat", "potmap.dat", "klplt.res", kStateFile};
+  return results.count(name) > 0;
+}
+
+bool writeIfChanged(const std::string& path, const std::string& bytes, std::string& error) {
+  std::string now;
+  if (readFile(path, now) && now == bytes) return true;
+  return runtime::writeWholeFile(path, bytes, error);
+}
+
+}  // namespace
+
+bool readFile(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  bytes = std::move(s).str();
+  return !in.bad();
+}
+
+bool readTemplate(const std::string& directory, ProjectTemplate& t, std::string& error) {
+  t = {};
+  t.directory = directory;
+  std::error_code ec;
+  if (!fs::is_directory(directory, ec)) return (error = directory + ": not a project directory", false);
+  if (!readFile(directory + "/geom.cod", t.geomCod)) return (error = directory + "/geom.cod: cannot be read", false);
+  t.hasKlinput = fs::exists(directory + "/klinput.dat", ec);
+  if (t.hasKlinput && !readFile(directory + "/klinput.dat", t.klinputDat))
+    return (error = directory + "/klinput.dat: cannot be read", false);
+  for (const auto& entry : fs::directory_iterator(directory, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name == "geom.cod" || name == "klinput.dat" || isResult(name) || !entry.is_regular_file(ec)) continue;
+    if (entry.file_size(ec) > kMaxTemplateFile) return (error = entry.path().string() + ": too large to copy", false);
+    std::string bytes;
+    if (!readFile(entry.path().string(), bytes)) return (error = entry.path().string() + ": cannot be read", false);
+    t.otherFiles.emplace_back(name, std::move(bytes));
+  }
+  if (ec) return (error = directory + ": " + ec.message(), false);
+  return true;
+}
+
+bool checkParameters(const ProjectTemplate& t, const Sweep& sweep, std::string& error) {
+  std::set<std::string> used;
+  if (!parametersUsed(t.geomCod, t.directory + "/geom.cod", used, error) ||
+      !parametersUsed(t.klinputDat, t.directory + "/klinput.dat", used, error))
+    return false;
+  std::map<std::string, std::string> given;
+  for (const auto& name : sweep.names) given[name] = "x";
+  std::string ignored;
+  if (!substituted(t.geomCod, t.directory + "/geom.cod", given, ignored, error) ||
+      !substituted(t.klinputDat, t.directory + "/klinput.dat", given, ignored, error))
+    return false;
+  for (const auto& name : sweep.names)
+    if (!used.count(name))
+      return (error = "parameter " + name + " of the sweep is used in neither geom.cod nor klinput.dat of " +
+                      t.directory,
+              false);
+  return true;
+}
+
+std::string pointName(std::size_t index, std::size_t count) {
+  const int width = std::max<int>(4, int(std::to_string(count).size()));
+  char name[32];
+  std::snprintf(name, sizeof name, "p%0*zu", width, index + 1);
+  return name;
+}
+
+std::string manifestCsv(const Sweep& sweep) {
+  std::string csv = "directory";
+  for (const auto& name : sweep.names) csv += "," + name;
+  csv += "\n";
+  for (std::size_t i = 0; i < sweep.points.size(); ++i) {
+    csv += pointName(i, sweep.points.size());
+    for (const auto& value : sweep.points[i]) csv += "," + value;
+    csv += "\n";
+  }
+  return csv;
+}
+
+bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error) {
+  const std::string path = outdir + "/manifest.csv";
+  std::string text;
+  if (!readFile(path, text)) return (error = path + ": cannot be read; is " + outdir + " a scan?", false);
+  Sweep withDirectories;
+  if (!readSweepCsv(text, path, withDirectories, error)) return false;
+  if (withDirectories.names.front() != "directory" || withDirectories.names.size() < 2)
+    return (error = path + ": the first column is not directory", false);
+  sweep.names.assign(withDirectories.names.begin() + 1, withDirectories.names.end());
+  sweep.points.clear();
+  for (std::size_t i = 0; i < withDirectories.points.size(); ++i) {
+    auto& row = withDirectories.points[i];
+    if (row.front() != pointName(i, withDirectories.points.size()))
+      return (error = path + ":" + std::to_string(i + 2) + ": directory " + row.front() + " out of order", false);
+    sweep.points.emplace_back(row.begin() + 1, row.end());
+  }
+  return true;
+}
+
+bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error) {
+  std::error_code ec;
+  if (fs::exists(outdir, ec) && !fs::exists(outdir + "/manifest.csv", ec) && !fs::is_empty(outdir, ec))
+    return (error = outdir + " holds files but no manifest.csv: not a scan, left alone", false);
+  std::vector<std::pair<std::string, std::string>> files;  // geom.cod and klinput.dat per point
+  for (const auto& point : sweep.points) {
+    std::map<std::string, std::string> values;
+    for (std::size_t i = 0; i < sweep.names.size(); ++i) values[sweep.names[i]] = point[i];
+    std::string geom, input;
+    if (!substituted(t.geomCod, t.directory + "/geom.cod", values, geom, error) ||
+        !substituted(t.klinputDat, t.directory + "/klinput.dat", values, input, error))
+      return false;
+    files.emplace_back(std::move(geom), std::move(input));
+  }
+  if (!runtime::makeDirectory(outdir, error)) return false;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string dir = outdir + "/" + pointName(i, files.size());
+    if (!runtime::makeDirectory(dir, error) || !writeIfChanged(dir + "/geom.cod", files[i].first, error)) return false;
+    if (t.hasKlinput && !writeIfChanged(dir + "/klinput.dat", files[i].second, error)) return false;
+    for (const auto& [name, bytes] : t.otherFiles)
+      if (!writeIfChanged(dir + "/" + name, bytes, error)) return false;
+  }
+  return writeIfChanged(outdir + "/manifest.csv", manifestCsv(sweep), error);
+}
+
+std::string inputsHash(const std::string& pointDirectory) {
+  std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+  for (const char* name : {"geom.cod", "klinput.dat"}) {
+    std::string bytes;
+    const bool present = readFile(pointDirectory + "/" + name, bytes);
+    const std::string part = std::string(name) + (present ? "=" + std::to_string(bytes.size()) + ":" + bytes : "-");
+    for (unsigned char c : part) h = (h ^ c) * 1099511628211ull;
+  }
+  char hex[20];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
+  return hex;
+}
+
+PointState readState(const std::string& pointDirectory) {
+  PointState state;
+  std::string text;
+  if (!readFile(pointDirectory + "/" + kStateFile, text)) return state;
+  std::istringstream in(text);
+  std::string key, outcome;
+  if (!(in >> key >> state.inputs) || key != "inputs") return {};
+  std::getline(in >> std::ws, outcome);
+  state.finished = outcome == "solved" || outcome.rfind("failed: ", 0) == 0;
+  state.solved = outcome == "solved";
+  if (!state.solved && state.finished) state.failure = outcome.substr(8);
+  if (!(in >> key >> state.perveance) || key != "perveance") state.perveance.clear();
+  return state;
+}
+
+bool writeState(const std::string& pointDirectory, const PointState& state, std::string& error) {
+  std::string text = "inputs " + state.inputs + "\n";
+  text += state.solved ? "solved\n" : "failed: " + state.failure + "\n";
+  if (!state.perveance.empty()) text += "perveance " + state.perveance + "\n";
+  return runtime::writeWholeFile(pointDirectory + "/" + kStateFile, text, error);
+}
+
+bool needsSolving(const std::string& pointDirectory) {
+  const PointState state = readState(pointDirectory);
+  return !state.solved || state.inputs != inputsHash(pointDirectory);
+}
+
+}  // namespace kelm::scan

@@ -1,0 +1,54 @@
+#pragma once
+// A scan's output directory: one project per point made from the template, the manifest that
+// maps them to their values, and each point's record of the inputs it was solved from.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "source/scan/sweep.h"
+
+namespace kelm::scan {
+
+struct ProjectTemplate {
+  std::string directory;
+  std::string geomCod, klinputDat;
+  bool hasKlinput = false;
+  std::vector<std::pair<std::string, std::string>> otherFiles;  // copied as they are
+};
+
+// Reads geom.cod, klinput.dat and the template's other plain files, leaving out results.
+bool readTemplate(const std::string& directory, ProjectTemplate& t, std::string& error);
+
+// Every parameter used must be given and every one given must be used.
+bool checkParameters(const ProjectTemplate& t, const Sweep& sweep, std::string& error);
+
+// p0001, p0002, ...: four digits, more when there are more points.
+std::string pointName(std::size_t index, std::size_t count);
+
+std::string manifestCsv(const Sweep& sweep);
+bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error);
+
+// Substitutes every point in memory first, then writes the directories and manifest.csv; a
+// file whose bytes are already there is left alone, so its point need not be solved again.
+// An OUTDIR that holds other things but no manifest.csv is refused.
+bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error);
+
+// What a point was last solved from, and how that went.
+struct PointState {
+  std::string inputs;  // hash of geom.cod and klinput.dat
+  bool finished = false, solved = false;
+  std::string failure;
+  std::string perveance;  // uP, as kelm-solve gave it at the anode's voltage
+};
+inline constexpr const char* kStateFile = ".kelm-scan-state";
+
+std::string inputsHash(const std::string& pointDirectory);
+PointState readState(const std::string& pointDirectory);
+bool writeState(const std::string& pointDirectory, const PointState& state, std::string& error);
+// False when a point was solved from the inputs it holds now.
+bool needsSolving(const std::string& pointDirectory);
+
+bool readFile(const std::string& path, std::string& bytes);
+
+}  // namespace kelm::scan

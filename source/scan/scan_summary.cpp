@@ -1,0 +1,99 @@
+#include "source/scan/scan_summary.h"
+
+#include <filesystem>
+
+#include "runtime/whole_file.h"
+#include "source/scan/point_runs.h"
+#include "source/scan/scan_points.h"
+
+namespace kelm::scan {
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == text.npos) end = text.size();
+    out.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
+std::vector<std::string> cellsOf(const std::string& line) {
+  std::vector<std::string> cells;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = line.find(',', start);
+    cells.push_back(line.substr(start, comma == line.npos ? line.npos : comma - start));
+    if (comma == line.npos) return cells;
+    start = comma + 1;
+  }
+}
+
+}  // namespace
+
+std::string pointStatus(const std::string& pointDirectory) {
+  const PointState state = readState(pointDirectory);
+  if (!state.finished) return "not solved";
+  if (state.inputs != inputsHash(pointDirectory)) return "not solved: inputs changed";
+  return state.solved ? "solved" : "failed: " + state.failure;
+}
+
+std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>& points,
+                          const std::string& exportCsv) {
+  const auto rows = lines(exportCsv);
+  const auto header = cellsOf(rows.empty() ? "" : rows.front());
+  std::size_t perveance = 0;
+  for (std::size_t k = 1; k < header.size(); ++k)
+    if (header[k] == "perveance [uP]") perveance = k;
+  std::string csv = "directory";
+  for (const auto& name : manifest.names) csv += "," + name;
+  csv += ",status";
+  for (std::size_t k = 1; k < header.size(); ++k) csv += "," + header[k];
+  csv += "\n";
+  for (std::size_t i = 0; i < manifest.points.size(); ++i) {
+    csv += pointName(i, manifest.points.size());
+    for (const auto& value : manifest.points[i]) csv += "," + value;
+    csv += "," + (i < points.size() ? points[i].status : std::string("not solved"));
+    auto cells = cellsOf(i + 1 < rows.size() ? rows[i + 1] : "");
+    cells.resize(header.size());
+    if (perveance > 0 && cells[perveance].empty() && i < points.size() && points[i].status == "solved")
+      cells[perveance] = points[i].perveance;
+    for (std::size_t k = 1; k < cells.size(); ++k) csv += "," + cells[k];
+    csv += "\n";
+  }
+  return csv;
+}
+
+bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error) {
+  std::string list;
+  std::vector<PointSummary> points;
+  for (std::size_t i = 0; i < manifest.points.size(); ++i) {
+    const std::string dir = outdir + "/" + pointName(i, manifest.points.size());
+    list += dir + "\n";
+    points.push_back({pointStatus(dir), readState(dir).perveance});
+  }
+  const std::string listFile = outdir + "/.kelm-scan-points", exported = outdir + "/.kelm-scan-export.csv";
+  if (!runtime::writeWholeFile(listFile, list, error)) return false;
+  std::filesystem::remove(exported);
+  // kelm-export's status 1 only says that some point has no results: its rows still come.
+  const int status = runProgram({siblingProgram("kelm-export"), "--summary-csv", exported, "--jobs",
+                                 std::to_string(std::max(1, jobs)), "--projects-from", listFile},
+                                outdir + "/.kelm-scan-export.log", error);
+  std::string csv;
+  const bool read = readFile(exported, csv);
+  std::filesystem::remove(exported);
+  std::filesystem::remove(listFile);
+  if (status < 0) return false;
+  if (!read) return (error = "kelm-export wrote no summary; see " + outdir + "/.kelm-scan-export.log", false);
+  return runtime::writeWholeFile(outdir + "/summary.csv", joinedSummary(manifest, points, csv), error);
+}
+
+std::size_t unsolvedPoints(const std::string& outdir, const Sweep& manifest) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < manifest.points.size(); ++i)
+    count += pointStatus(outdir + "/" + pointName(i, manifest.points.size())) != "solved";
+  return count;
+}
+
+}  // namespace kelm::scan

@@ -1,0 +1,30 @@
+#pragma once
+// A scan on a Slurm cluster: a job array whose tasks solve shares of the points, and a merge
+// job that runs once every task has ended well.
+
+#include <string>
+
+namespace kelm::scan {
+
+struct SlurmScripts {
+  std::string array, merge;  // the batch scripts' text
+  int tasks = 0;
+};
+
+// One task per point, at most maxTasks (Slurm's usual array limit), at most running at once.
+// scanProgram and outdir must be absolute.
+SlurmScripts slurmScripts(const std::string& scanProgram, const std::string& outdir, std::size_t points,
+                          int running, int maxTasks = 1000);
+
+// False for a path a batch script line cannot carry.
+bool usableInScript(const std::string& path, std::string& error);
+
+// The job id in sbatch --parsable's answer "ID" or "ID;CLUSTER", or empty.
+std::string parsedJobId(const std::string& answer);
+
+// Writes the scripts into outdir/slurm and, unless dryRun, submits the array and then the
+// merge after it; says what it did on standard error.
+bool submitScan(const std::string& scanProgram, const std::string& outdir, std::size_t points, int running,
+                bool dryRun, std::string& error);
+
+}  // namespace kelm::scan

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "source/scan/scan_points.h"
+#include "source/scan/scan_summary.h"
+#include "tests/records/temp_directory.h"
+
+namespace kelm::scan {
+namespace {
+
+using kelm::testing::TempDirectory;
+namespace fs = std::filesystem;
+
+ProjectTemplate gunTemplate(std::string geom, std::string input) {
+  ProjectTemplate t;
+  t.directory = "tpl";
+  t.geomCod = std::move(geom);
+  t.klinputDat = std::move(input);
+  t.hasKlinput = true;
+  return t;
+}
+
+Sweep sweepOf(std::vector<std::string> names, std::vector<std::vector<std::string>> points) {
+  return Sweep{std::move(names), std::move(points)};
+}
+
+TEST(Parameters, EachUsedIsGivenAndEachGivenIsUsed) {
+  const struct {
+    const char* geom;
+    const char* input;
+    std::vector<std::string> names;
+    const char* error;  // empty: accepted
+  } cases[] = {
+      {"z ${gap}\n", "v ${volts}\n", {"gap", "volts"}, ""},
+      {"z ${gap}\nv ${volts}\n", "", {"gap"}, "tpl/geom.cod:2: parameter volts is not in the sweep"},
+      {"z ${gap}\n", "\n\nv ${volts}\n", {"gap"}, "tpl/klinput.dat:3: parameter volts is not in the sweep"},
+      {"z ${gap}\n", "", {"gap", "volts"}, "parameter volts of the sweep is used in neither"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    Sweep s = sweepOf(c.names, {std::vector<std::string>(c.names.size(), "1")});
+    const bool ok = checkParameters(gunTemplate(c.geom, c.input), s, error);
+    EXPECT_EQ(ok, *c.error == 0) << c.geom << error;
+    if (!ok) {
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+  }
+}
+
+TEST(Points, MadeWithValuesAsWrittenAndManifestReadBack) {
+  TempDirectory dir;
+  std::string error;
+  const Sweep s = sweepOf({"gap", "volts"}, {{"8.50", "1e4"}, {"9", "2E4"}});
+  ASSERT_TRUE(makePoints(gunTemplate("z ${gap}\n", "v ${volts}\n"), s, "out", error)) << error;
+  EXPECT_EQ(TempDirectory::readFile("out/p0001/geom.cod"), "z 8.50\n");
+  EXPECT_EQ(TempDirectory::readFile("out/p0002/klinput.dat"), "v 2E4\n");
+  EXPECT_EQ(TempDirectory::readFile("out/manifest.csv"), "directory,gap,volts\np0001,8.50,1e4\np0002,9,2E4\n");
+  Sweep back;
+  ASSERT_TRUE(readManifest("out", back, error)) << error;
+  EXPECT_EQ(back.names, s.names);
+  EXPECT_EQ(back.points, s.points);
+}
+
+TEST(Points, NothingIsMadeOnErrorNorOverAnotherDirectory) {
+  TempDirectory dir;
+  std::string error;
+  // The second point's value is missing from the template's view: found before any write.
+  EXPECT_FALSE(makePoints(gunTemplate("z ${gap}\n", "${x}"), sweepOf({"gap"}, {{"1"}}), "out", error));
+  EXPECT_FALSE(fs::exists("out"));
+  fs::create_directory("mine");
+  TempDirectory::writeFile("mine/notes.txt", "keep");
+  EXPECT_FALSE(makePoints(gunTemplate("z ${gap}\n", ""), sweepOf({"gap"}, {{"1"}}), "mine", error));
+  EXPECT_NE(error.find("not a scan"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists("mine/p0001"));
+}
+
+TEST(Points, ResultsOfTheTemplateAreNotCopied) {
+  TempDirectory dir;
+  fs::create_directory("tpl");
+  for (const char* name : {"geom.dat", "pot.dat", "potmap.dat", "klplt.res", "mag.dat"})
+    TempDirectory::writeFile(std::string("tpl/") + name, "x");
+  TempDirectory::writeFile("tpl/geom.cod", "z ${gap}\n");
+  ProjectTemplate t;
+  std::string error;
+  ASSERT_TRUE(readTemplate("tpl", t, error)) << error;
+  ASSERT_TRUE(makePoints(t, sweepOf({"gap"}, {{"1"}}), "out", error)) << error;
+  EXPECT_TRUE(fs::exists("out/p0001/mag.dat"));  // an input of klinput.dat's magfield
+  for (const char* name : {"geom.dat", "pot.dat", "potmap.dat", "klplt.res", "klinput.dat"})
+    EXPECT_FALSE(fs::exists(std::string("out/p0001/") + name)) << name;
+}
+
+TEST(PointState, SolvedOnlyFromTheInputsItHoldsNow) {
+  TempDirectory dir;
+  fs::create_directory("p");
+  TempDirectory::writeFile("p/geom.cod", "a");
+  std::string error;
+  EXPECT_TRUE(needsSolving("p"));
+  PointState state{inputsHash("p"), true, true, "", "0.5"};
+  ASSERT_TRUE(writeState("p", state, error)) << error;
+  EXPECT_FALSE(needsSolving("p"));
+  EXPECT_EQ(pointStatus("p"), "solved");
+  EXPECT_EQ(readState("p").perveance, "0.5");
+  TempDirectory::writeFile("p/klinput.dat", "");  // even an empty klinput.dat is a change
+  EXPECT_TRUE(needsSolving("p"));
+  EXPECT_EQ(pointStatus("p"), "not solved: inputs changed");
+  state = {inputsHash("p"), true, false, "geom.cod:3: bad", ""};
+  ASSERT_TRUE(writeState("p", state, error)) << error;
+  EXPECT_TRUE(needsSolving("p"));
+  EXPECT_EQ(pointStatus("p"), "failed: geom.cod:3: bad");
+}
+
+TEST(Summary, JoinsManifestStatusAndFiguresInManifestOrder) {
+  const Sweep s = sweepOf({"gap"}, {{"8"}, {"9"}, {"10"}});
+  const std::string exported =
+      "directory,trajectories,perveance [uP]\n/o/p0001,12,\n/o/p0002,0,\n";  // p0003 has no row
+  const std::string csv =
+      joinedSummary(s, {{"solved", "0.5"}, {"failed: geom.cod:3: bad", ""}, {"not solved", ""}}, exported);
+  EXPECT_EQ(csv,
+            "directory,gap,status,trajectories,perveance [uP]\n"
+            "p0001,8,solved,12,0.5\n"
+            "p0002,9,failed: geom.cod:3: bad,0,\n"
+            "p0003,10,not solved,,\n");
+}
+
+}  // namespace
+}  // namespace kelm::scan

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "source/scan/slurm_jobs.h"
+#include "source/scan/substitution.h"
+#include "source/scan/sweep.h"
+
+namespace kelm::scan {
+namespace {
+
+struct GridCase {
+  const char* grid;
+  std::vector<std::string> names;
+  std::vector<std::vector<std::string>> points;
+};
+
+TEST(Grid, ExpandsRangesAndListsFirstNameSlowest) {
+  const GridCase cases[] = {
+      {"gap=8:12:5, volts=10000,20000",
+       {"gap", "volts"},
+       {{"8", "10000"}, {"8", "20000"}, {"9", "10000"}, {"9", "20000"}, {"10", "10000"}, {"10", "20000"},
+        {"11", "10000"}, {"11", "20000"}, {"12", "10000"}, {"12", "20000"}}},
+      // Ends exact, steps without binary noise.
+      {"x=0:0.3:4", {"x"}, {{"0"}, {"0.1"}, {"0.2"}, {"0.3"}}},
+      {"x=1:1:1", {"x"}, {{"1"}}},
+      // Listed values stay as written.
+      {"v=1e4,1.0E4,010", {"v"}, {{"1e4"}, {"1.0E4"}, {"010"}}},
+      {"a=2:1:2,b=x", {"a", "b"}, {{"2", "x"}, {"1", "x"}}},
+  };
+  for (const auto& c : cases) {
+    Sweep s;
+    std::string error;
+    ASSERT_TRUE(expandGrid(c.grid, s, error)) << c.grid << ": " << error;
+    EXPECT_EQ(s.names, c.names) << c.grid;
+    EXPECT_EQ(s.points, c.points) << c.grid;
+  }
+}
+
+TEST(Grid, RefusesWhatIsNoGrid) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"8:12:5", "begin with NAME="},
+      {"gap=8:12:0", "count"},
+      {"gap=8:12:1", "count"},
+      {"gap=8:12:2.5", "count"},
+      {"gap=8:12", "FIRST:LAST:COUNT"},
+      {"gap=8:x:3", "FIRST:LAST:COUNT"},
+      {"gap=1,,2", "empty value"},
+      {"gap=1 2", "space"},
+      {"gap=${x}", "$"},
+      {"1gap=1", "not a parameter name"},
+      {"gap=1,gap=2", "given twice"},
+      {"a=1:2:1000,b=1:2:1000", "more than"},
+      {"gap=1,\nvolts=2", "control character"},
+  };
+  for (const auto& [grid, why] : cases) {
+    Sweep s;
+    std::string error;
+    EXPECT_FALSE(expandGrid(grid, s, error)) << grid;
+    EXPECT_NE(error.find(why), std::string::npos) << grid << ": " << error;
+  }
+}
+
+TEST(SweepCsv, ReadsRowsAndNamesTheLineOfEachFault) {
+  Sweep s;
+  std::string error;
+  ASSERT_TRUE(readSweepCsv("gap, volts\r\n\n8,1e4\n 9 ,2e4\n", "s.csv", s, error)) << error;
+  EXPECT_EQ(s.names, (std::vector<std::string>{"gap", "volts"}));
+  EXPECT_EQ(s.points, (std::vector<std::vector<std::string>>{{"8", "1e4"}, {"9", "2e4"}}));
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "s.csv: no header"},
+      {"gap\n", "s.csv: no points"},
+      {"gap,volts\n8\n", "s.csv:2: 1 values for 2 parameters"},
+      {"gap,volts\n8,1\n9,2,3\n", "s.csv:3: 3 values"},
+      {"gap,volts\n8,\"1\"\n", "s.csv:2: parameter volts: a value with"},
+      {"gap,volts\n\n8,\n", "s.csv:3: parameter volts: an empty value"},
+      {"gap,gap\n1,2\n", "s.csv:1: parameter gap given twice"},
+      {"gap,vo lts\n1,2\n", "s.csv:1: \"vo lts\" is not a parameter name"},
+  };
+  for (const auto& [text, why] : cases) {
+    EXPECT_FALSE(readSweepCsv(text, "s.csv", s, error)) << text;
+    EXPECT_NE(error.find(why), std::string::npos) << text << ": " << error;
+  }
+}
+
+TEST(Substitution, ReplacesParametersAndNamesFileAndLineOfFaults) {
+  const std::map<std::string, std::string> values{{"gap", "8.50"}, {"v", "1e4"}};
+  std::string out, error;
+  ASSERT_TRUE(substituted("a $ b ${gap}\n$gap ${v}${gap}\n", "g.cod", values, out, error)) << error;
+  EXPECT_EQ(out, "a $ b 8.50\n$gap 1e48.50\n");
+  const std::pair<const char*, const char*> cases[] = {
+      {"x\ny ${other}\n", "g.cod:2: parameter other is not in the sweep"},
+      {"x\n\ny ${gap\n}\n", "g.cod:3: ${ without } on its line"},
+      {"${}", "g.cod:1: \"${}\" holds no parameter name"},
+      {"${a b}", "g.cod:1: \"${a b}\" holds no parameter name"},
+  };
+  for (const auto& [text, why] : cases) {
+    EXPECT_FALSE(substituted(text, "g.cod", values, out, error)) << text;
+    EXPECT_EQ(error, why) << text;
+  }
+}
+
+TEST(Slurm, ScriptsSplitThePointsIntoAnArrayWithItsLimit) {
+  const struct {
+    std::size_t points;
+    int running, maxTasks;
+    const char* array;
+    const char* shard;
+  } cases[] = {
+      {6, 100, 1000, "--array=1-6%6", "/6\""},
+      {6, 2, 1000, "--array=1-6%2", "/6\""},
+      {2500, 8, 1000, "--array=1-1000%8", "/1000\""},
+  };
+  for (const auto& c : cases) {
+    const SlurmScripts s = slurmScripts("/bin/kelm scan", "/o/it's", c.points, c.running, c.maxTasks);
+    EXPECT_NE(s.array.find(c.array), std::string::npos) << s.array;
+    EXPECT_NE(s.array.find(c.shard), std::string::npos) << s.array;
+    // Paths with spaces and quotes reach the program as they are.
+    EXPECT_NE(s.array.find("exec '/bin/kelm scan' --shard"), std::string::npos) << s.array;
+    EXPECT_NE(s.merge.find("--merge '/o/it'\\''s'"), std::string::npos) << s.merge;
+  }
+  std::string error;
+  EXPECT_FALSE(usableInScript("/o/50%", error));
+  EXPECT_FALSE(usableInScript("/o/a\nb", error));
+}
+
+TEST(Slurm, JobIdOfSbatchParsable) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"42\n", "42"}, {"42;cluster\n", "42"}, {"42", "42"}, {"", ""}, {"sbatch: error\n", ""}, {"42x\n", ""},
+  };
+  for (const auto& [answer, id] : cases) EXPECT_EQ(parsedJobId(answer), id) << answer;
+}
+
+}  // namespace
+}  // namespace kelm::scan
