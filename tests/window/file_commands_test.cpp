@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolButton>
 
@@ -19,7 +20,6 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <regex>
 
 #include "records/formatted.h"
 #include "records/units.h"
@@ -182,7 +182,7 @@ TEST_F(FileCommands, PrintFollowsKelmPrintToAndNamesTheDocument) {
     testing::processEventsUntil([&] { return layer().frame->mdiArea()->activeSubWindow() == findUnitWindow(row.unit).frame; });
     EXPECT_TRUE(messageOf(kPrintCommand).isEmpty()) << row.active;
     const std::string info = testing::commandOutput("pdfinfo '" + pdf.string() + "'");
-    EXPECT_TRUE(std::regex_search(info, std::regex("(^|\n)Title: +KELM\n"))) << row.active << "\n" << info;
+    EXPECT_TRUE(QRegularExpression("(^|\n)Title: +KELM\n").match(QString::fromStdString(info)).hasMatch()) << row.active << "\n" << info;
     EXPECT_NE(testing::commandOutput("pdftotext '" + pdf.string() + "' -").find(row.text), std::string::npos) << row.active;
   }
 }
