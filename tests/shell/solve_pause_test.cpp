@@ -38,9 +38,11 @@ TEST(SolvePause, APausedSolveWaitsBetweenItsStepsAndTheStatusBarNamesTheIteratio
   processEventsUntil([] { return false; }, std::chrono::seconds(1));
   EXPECT_FALSE(finished.load());
   window::layer().runState = window::kRunning;
-  EXPECT_TRUE(processEventsUntil([&] { return finished.load(); }, std::chrono::seconds(120)));
+  // The last line reaches the Output window through the event queue, after the thread may have ended.
+  const auto solvedLineShown = [] { return window::layer().output->toPlainText().contains("\n Solved in "); };
+  EXPECT_TRUE(processEventsUntil([&] { return finished.load() && solvedLineShown(); }, std::chrono::seconds(120)))
+      << window::layer().output->toPlainText().toStdString();
   program.join();
-  EXPECT_TRUE(window::layer().output->toPlainText().contains("\n Solved in "));
   const QLabel* note = window::layer().frame->statusBar()->findChildren<QLabel*>().at(1);
   EXPECT_TRUE(note->text().startsWith("Solve: Iteration")) << note->text().toStdString();
   window::destroyLayerWindows();
