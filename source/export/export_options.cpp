@@ -23,16 +23,6 @@ constexpr double kMaxVoltage = 1e12;
 // The largest magnitude that still rounds to a finite single-precision number.
 constexpr double kSingleLimit = std::numeric_limits<float>::max() + 0x1p103;
 
-// A number written whole, with nothing after it and at most one leading '+'; neither inf nor nan.
-std::optional<double> realOf(std::string_view text) {
-  if (text.starts_with('+') && text.size() > 1 && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
 std::optional<int> wholeOf(std::string_view text) {
   int value = 0;
   const char* end = text.data() + text.size();
@@ -78,7 +68,7 @@ class Parser {
   }
 
  private:
-  static const std::array<Entry, 18> kEntries;
+  static const std::array<Entry, 22> kEntries;
 
   ExportOptions& o() { return result_.options; }
 
@@ -89,11 +79,19 @@ class Parser {
     return true;
   }
 
-  bool envelope(std::string_view name, std::string_view value) {
+  template <std::optional<std::string> ExportOptions::*target>
+  bool picture(std::string_view name, std::string_view value) {
     if (!endsIgnoringCase(value, ".png") && !namesSvgFile(value)) {
-      return fail("--envelope needs a file name ending in .png or .svg, not " + quoted(value));
+      return fail(std::string(name) + " needs a file name ending in .png or .svg, not " + quoted(value));
     }
-    return path<&ExportOptions::envelopeFile>(name, value);
+    return path<target>(name, value);
+  }
+
+  template <std::optional<std::string> ExportOptions::*target>
+  bool column(std::string_view name, std::string_view value) {
+    if (value.empty()) return fail(std::string(name) + " needs a column name of the summary");
+    o().*target = std::string(value);
+    return true;
   }
 
   bool size(std::string_view, std::string_view value) {
@@ -166,14 +164,14 @@ class Parser {
   CommandLine& result_;
 };
 
-const std::array<Parser::Entry, 18> Parser::kEntries{{
+const std::array<Parser::Entry, 22> Parser::kEntries{{
     {"--png", &Parser::path<&ExportOptions::pngDir>},
     {"--svg", &Parser::path<&ExportOptions::svgDir>},
     {"--pdf", &Parser::path<&ExportOptions::pdfFile>},
     {"--figures-csv", &Parser::path<&ExportOptions::figuresCsv>},
     {"--crossings-csv", &Parser::path<&ExportOptions::crossingsCsv>},
     {"--summary-csv", &Parser::path<&ExportOptions::summaryCsv>},
-    {"--envelope", &Parser::envelope},
+    {"--envelope", &Parser::picture<&ExportOptions::envelopeFile>},
     {"--size", &Parser::size},
     {"--z", &Parser::plane},
     // 1 is left out: the views draw 10 bins when asked for 1.
@@ -186,10 +184,39 @@ const std::array<Parser::Entry, 18> Parser::kEntries{{
     {"--shard", &Parser::shard},
     {"--no-header", &Parser::set<&ExportOptions::header, false>, true},
     {"--definitions", &Parser::definitions, true},
+    {"--scan-plot", &Parser::picture<&ExportOptions::scanPlot>},
+    {"--x", &Parser::column<&ExportOptions::plotX>},
+    {"--y", &Parser::column<&ExportOptions::plotY>},
+    {"--group", &Parser::column<&ExportOptions::plotGroup>},
 }};
 
-void checkWhole(Parser& parser, const ExportOptions& o) {
-  if (o.projects.empty() && !o.projectsFrom) {
+// A scan's picture is drawn from its summary alone: an option for projects would be ignored.
+void checkScanPlot(Parser& parser, const ExportOptions& o, const std::vector<std::string_view>& given) {
+  constexpr std::string_view kPlotOptions[] = {"--scan-plot", "--x", "--y", "--group", "--size"};
+  for (std::string_view name : given) {
+    if (std::find(std::begin(kPlotOptions), std::end(kPlotOptions), name) == std::end(kPlotOptions)) {
+      parser.fail(std::string(name) + " does not go with --scan-plot, which takes only --x, --y, --group and --size");
+      return;
+    }
+  }
+  if (!o.plotX) {
+    parser.fail("--scan-plot needs --x PARAM, the parameter along the x axis");
+  } else if (!o.plotY) {
+    parser.fail("--scan-plot needs --y FIGURE, the summary's figure along the y axis");
+  } else if (o.plotGroup && *o.plotGroup == *o.plotX) {
+    parser.fail("--group needs another parameter than --x");
+  } else if (o.projects.size() != 1) {
+    parser.fail("--scan-plot needs one summary.csv of kelm-scan, not " + std::to_string(o.projects.size()) +
+                " files");
+  }
+}
+
+void checkWhole(Parser& parser, const ExportOptions& o, const std::vector<std::string_view>& given) {
+  if (o.scanPlot) {
+    checkScanPlot(parser, o, given);
+  } else if (o.plotX || o.plotY || o.plotGroup) {
+    parser.fail("--x, --y and --group go only with --scan-plot");
+  } else if (o.projects.empty() && !o.projectsFrom) {
     parser.fail("no PROJECT given");
   } else if (!o.wantsProjectOutputs() && !o.summaryCsv) {
     parser.fail(
@@ -258,7 +285,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (!parser.take(*entry, value)) return result;
   }
   if (result.request == Request::kDefinitions) return {Request::kDefinitions, {}, {}};
-  checkWhole(parser, result.options);
+  std::vector<std::string_view> names;
+  for (const Parser::Entry* entry : given) names.push_back(entry->name);
+  checkWhole(parser, result.options, names);
   return result;
 }
 
@@ -329,6 +358,15 @@ std::string shownText(std::string_view value) {
     text += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
   }
   return text;
+}
+
+std::optional<double> realOf(std::string_view text) {
+  if (text.starts_with('+') && text.size() > 1 && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
+  double value = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
+  return value;
 }
 
 bool namesSvgFile(std::string_view file) { return endsIgnoringCase(file, ".svg"); }

@@ -25,6 +25,10 @@ struct ExportOptions {
   int shard = 0, shards = 1;      // this run takes the projects shard, shard + shards, ...
   bool header = true;             // the CSVs start with their header row
 
+  // --scan-plot: a picture of kelm-scan's summary.csv (the one PROJECT argument) instead of any
+  // project's outputs.
+  std::optional<std::string> scanPlot, plotX, plotY, plotGroup;
+
   // Outputs made for one project at a time, which several projects would overwrite.
   bool wantsProjectOutputs() const {
     return pngDir || svgDir || pdfFile || figuresCsv || crossingsCsv || envelopeFile;
@@ -47,6 +51,9 @@ bool readProjectList(ExportOptions& options, std::string& error);
 
 // Text for a one-line message: control characters (a line break in a path) shown as \xHH.
 std::string shownText(std::string_view value);
+
+// A number written whole, with nothing after it and at most one leading '+'; neither inf nor nan.
+std::optional<double> realOf(std::string_view text);
 
 // Whether a file name ends in .svg (in any case); .png is the other choice for the envelope.
 bool namesSvgFile(std::string_view file);

@@ -78,6 +78,7 @@ std::vector<Output> outputsOf(const ExportOptions& o) {
   add("--crossings-csv", o.crossingsCsv);
   add("--envelope", o.envelopeFile);
   add("--summary-csv", o.summaryCsv);
+  add("--scan-plot", o.scanPlot);
   for (const char* view : kViewNames) {
     if (o.pngDir) outputs.push_back({"--png", (fs::path(*o.pngDir) / (std::string(view) + ".png")).string()});
     if (o.svgDir) outputs.push_back({"--svg", (fs::path(*o.svgDir) / (std::string(view) + ".svg")).string()});
@@ -109,6 +110,13 @@ std::string unsafeOutputs(const ExportOptions& options) {
     }
     return {};
   };
+  // A scan's picture reads only its summary, which is no project.
+  if (options.scanPlot) {
+    for (const std::string& summary : options.projects) {
+      if (summary != "-") return clash(summary, "the scan summary");
+    }
+    return {};
+  }
   if (options.projectsFrom && *options.projectsFrom != "-") {
     if (std::string why = clash(*options.projectsFrom, "the project list"); !why.empty()) return why;
   }

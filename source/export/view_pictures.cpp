@@ -103,4 +103,11 @@ Picture drawEnvelopePicture(const klplot::ProjectData& data, const ViewSettings&
               [&] { drawEnvelopeView(klplot::screenViewContext(), data, planes); });
 }
 
+Picture drawScanPlotPicture(const ScanSeries& series, const ScanPlotNames& names, const ViewSettings& settings,
+                            PictureFormats formats) {
+  prepareDisplay(settings);
+  return draw("scan-plot", envelopeSize(settings.width, settings.height), formats,
+              [&] { drawScanPlot(klplot::screenViewContext(), series, names); });
+}
+
 }  // namespace kelm::exporting

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "source/export/beam_figures_along_z.h"
+#include "source/export/scan_plot_view.h"
 #include "source/klplot/project_data.h"
 
 namespace kelm::exporting {
@@ -39,5 +40,9 @@ std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& setti
 
 Picture drawEnvelopePicture(const klplot::ProjectData& data, const ViewSettings& settings,
                             const std::vector<PlaneFigures>& planes, PictureFormats formats);
+
+// The picture of a scan (series with at least one point), as large as the envelope's.
+Picture drawScanPlotPicture(const ScanSeries& series, const ScanPlotNames& names, const ViewSettings& settings,
+                            PictureFormats formats);
 
 }  // namespace kelm::exporting
