@@ -30,6 +30,18 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
                        perveance, the figures at the waist and at --z
 A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
 
+A picture of a scan (instead of the outputs above):
+  kelm-export --scan-plot FILE --x PARAM --y FIGURE [--group PARAM] [--size WxH] SUMMARY
+  --scan-plot FILE     a picture (FILE ending in .png or .svg, as large as the envelope) of
+                       the figure column FIGURE of kelm-scan's summary.csv SUMMARY ("-":
+                       standard input) against its parameter column PARAM, on the views'
+                       axes, nice steps and tick labels
+  --x PARAM, --y FIGURE  the columns, named in full or without their [unit], such as
+                       --x anode_z --y perveance
+  --group PARAM        one line per value of this second parameter, with a legend
+Rows whose status says failed, or with a plotted value empty, not a number or beyond 1e37,
+are left out with a note on standard error; no row left at all is an error.
+
 Projects:
   --projects-from FILE more PROJECTs, one per line ("-": standard input), after those on
                        the command line
@@ -63,8 +75,9 @@ temporary that a killed run left is removed by a later run writing the same file
 hour old; `find DIR -name '.*.kelm-??????'` lists them.
 
 Exit status: 0 all done; 1 a project could not be read at all (no such directory, no project
-files in it) or an output could not be written (also standard output closed); 2 a usage
-error, an output that is a project file or another output included.
+files in it), a summary not read or with nothing to plot, or an output could not be written (also standard output closed); 2 a usage
+error, an output that is a project file or another output included (for --scan-plot: the
+summary itself, and a column that the summary does not have).
 )";
 }
 

@@ -121,7 +121,8 @@ std::int32_t scanLineColour(std::size_t k) { return kLineColours[k % kLineColour
 
 ValueAxis scanAxis(double low, double high) {
   const double scale = std::max(std::fabs(low), std::fabs(high));
-  if (!(high - low > scale * 1e-4)) {
+  // Spans below 1e-30 would take the nice step below what a float holds.
+  if (!(high - low > std::max(scale * 1e-4, 1e-30))) {
     const double middle = 0.5 * low + 0.5 * high;
     const double half = scale > 1e-30 ? 0.1 * scale : 1.0;
     low = middle - half;

@@ -21,7 +21,8 @@ struct ScanPlotNames {
 };
 
 // The range of data values [low, high] rounded outward to a nice step. A range that is empty
-// beside its values (all values alike) is first widened by a tenth of them, or to -1..1 at 0.
+// beside its values (all values alike) is first widened by a tenth of them, or by 1 about
+// values of 1e-30 and less.
 klplot::ValueAxis scanAxis(double low, double high);
 
 // series must hold at least one point.

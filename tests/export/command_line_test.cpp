@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/records/program_outcome.h"
 #include "tests/records/temp_directory.h"
 
 namespace kelm::exporting {
@@ -20,23 +21,14 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDirectory;
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
+using testing::Outcome;
 
-// Runs the program with its standard output and error in files. The display is taken away,
-// so anything that starts Qt other than offscreen fails.
+// Runs the program with the display taken away, so anything that starts Qt other than
+// offscreen fails.
 Outcome run(const std::vector<std::string>& arguments, const fs::path& scratch) {
-  const fs::path out = scratch / ".stdout", err = scratch / ".stderr";
   std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" KELM_EXPORT_PROGRAM "'";
   for (const std::string& a : arguments) command += " '" + a + "'";
-  const int status = std::system((command + " >'" + out.string() + "' 2>'" + err.string() + "'").c_str());
-  Outcome o{WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempDirectory::readFile(out.string()),
-            TempDirectory::readFile(err.string())};
-  fs::remove(out);
-  fs::remove(err);
-  return o;
+  return testing::runCommand(command, scratch);
 }
 
 // Names, sizes and modification times of everything in a directory.
@@ -61,7 +53,7 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
                            "--divisions",     "--steps",       "--voltage",       "--version",
                            "--projects-from", "--null",        "--shard",         "--jobs",
                            "--no-header",     "r_rms",         "emittance_rms_x", "emittance_core90_rms_x",
-                           "beta*gamma",      "Exit status"}) {
+                           "beta*gamma",      "Exit status",   "--scan-plot",     "--group"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
   Outcome version = run({"--version"}, scratch.path());
@@ -355,6 +347,107 @@ TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
       "s['directory'][0]\n"
       "assert abs(s['perveance [uP]'][1] - s['total_current [A]'][1] / 10000 ** 1.5 * 1e6) < 1e-9\n");
   EXPECT_EQ(std::system("/usr/bin/python3 check.py"), 0);
+}
+
+// A scan's summary as kelm-scan writes it: two voltages, a failed point, one not solved.
+constexpr const char* kScanSummary =
+    "directory,anode_z,volts,status,geom_dat,voltage [V],perveance [uP],energy_source\n"
+    "p1,28,10000,solved,loaded,10000,1.6,pot.dat\n"
+    "p2,30,10000,failed: net did not converge,loaded,,,\n"
+    "p3,32,10000,solved,loaded,10000,1.2,pot.dat\n"
+    "p4,28,20000,solved,loaded,20000,1.7,pot.dat\n"
+    "p5,30,20000,not solved,,,,\n"
+    "p6,32,20000,solved,loaded,20000,1.3,pot.dat\n";
+
+TEST(ScanPlot, UsageErrorsSayWhatIsWrongAndWriteNothing) {
+  TempDirectory scratch;
+  TempDirectory::writeFile("summary.csv", kScanSummary);
+  fs::create_symlink("summary.csv", "link.png");
+  const std::vector<std::string> plot{"--scan-plot", "plot.png"};
+  auto with = [&](std::vector<std::string> more) {
+    more.insert(more.begin(), plot.begin(), plot.end());
+    return more;
+  };
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* says;
+  } cases[] = {
+      {with({"--x", "gap", "--y", "perveance", "summary.csv"}), "--x: \"gap\" is no column of the summary; its "
+                                                                "parameter columns: anode_z, volts"},
+      {with({"--x", "anode_z", "--y", "volts", "summary.csv"}), "--y: \"volts\" is not a figure column"},
+      {with({"--x", "anode_z", "--y", "status", "summary.csv"}), "--y: \"status\" is not a figure column"},
+      {with({"--x", "anode_z", "--y", "geom_dat", "summary.csv"}), "--y: \"geom_dat\" is not a figure column"},
+      {with({"--x", "perveance", "--y", "perveance", "summary.csv"}), "--x: \"perveance\" is not a parameter"},
+      {with({"--x", "anode_z", "--y", "perveance", "--group", "colour", "summary.csv"}), "--group: \"colour\""},
+      {with({"--x", "anode_z", "--y", "perveance", "--group", "anode_z", "summary.csv"}),
+       "--group needs another parameter than --x"},
+      {with({"--x", "anode_z", "--y", "perveance", "--group=", "summary.csv"}), "--group needs a column name"},
+      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", "--group"}), "--group needs a value"},
+      {with({"--y", "perveance", "summary.csv"}), "--scan-plot needs --x PARAM"},
+      {with({"--x", "anode_z", "summary.csv"}), "--scan-plot needs --y FIGURE"},
+      {with({"--x", "anode_z", "--y", "perveance"}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
+      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", kSimple}),
+       "--scan-plot needs one summary.csv of kelm-scan, not 2 files"},
+      {with({"--x", "anode_z", "--y", "perveance", "--png", "d", "summary.csv"}), "--png does not go with --scan-plot"},
+      {with({"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", "summary.csv"}),
+       "--summary-csv does not go with --scan-plot"},
+      {with({"--jobs", "2", "--x", "anode_z", "--y", "perveance", "summary.csv"}), "--jobs does not go"},
+      {{"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", kSimple}, "--x, --y and --group go only"},
+      {{"--scan-plot", "plot.jpg", "--x", "anode_z", "--y", "perveance", "summary.csv"},
+       "--scan-plot needs a file name ending in .png or .svg"},
+      {{"--scan-plot", "link.png", "--x", "anode_z", "--y", "perveance", "link.png"},
+       "--scan-plot link.png would overwrite the scan summary link.png"},
+  };
+  const auto before = listing(scratch.path());
+  for (const Case& c : cases) {
+    const Outcome o = run(c.arguments, scratch.path());
+    EXPECT_EQ(o.status, 2) << c.says;
+    EXPECT_NE(o.err.find("kelm-export: " + std::string(c.says)), std::string::npos) << o.err;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+    EXPECT_EQ(listing(scratch.path()), before) << c.says;
+  }
+  EXPECT_EQ(TempDirectory::readFile("summary.csv"), kScanSummary);
+}
+
+TEST(ScanPlot, FailedRowsAreLeftOutWithANoteAndNoRowLeftIsAnError) {
+  TempDirectory scratch;
+  TempDirectory::writeFile("summary.csv", kScanSummary);
+  const Outcome o = run({"--scan-plot", "plot.svg", "--x", "anode_z", "--y", "perveance [uP]", "--group", "volts",
+                         "summary.csv"},
+                        scratch.path());
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.err,
+            "kelm-export: note: 2 rows of summary.csv left out: 1 failed, 1 without a number in a plotted "
+            "column (empty, not a number, or beyond 1e37)\n");
+  EXPECT_NE(TempDirectory::readFile("plot.svg").find("</svg>"), std::string::npos);
+  // Read from standard input, written as a PNG.
+  const Outcome piped = testing::runCommand("'" KELM_EXPORT_PROGRAM "' --scan-plot p.png --x anode_z --y "
+                                            "perveance - <summary.csv");
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_TRUE(TempDirectory::readFile("p.png").starts_with("\x89PNG"));
+
+  struct Case {
+    const char* summary;
+    const char* says;
+  } failures[] = {
+      {"directory,anode_z,status,perveance [uP]\np1,28,failed: x,1\np2,30,not solved,\n",
+       "summary.csv: nothing to plot: no row that did not fail has a number in both anode_z and perveance [uP]"},
+      {"directory,geom_dat,perveance [uP]\np1,loaded,1\n", "summary.csv: it is not a summary of kelm-scan"},
+  };
+  for (const Case& c : failures) {
+    TempDirectory::writeFile("summary.csv", c.summary);
+    fs::remove("empty.png");
+    const Outcome f = run({"--scan-plot", "empty.png", "--x", "anode_z", "--y", "perveance", "summary.csv"},
+                          scratch.path());
+    EXPECT_EQ(f.status, 1) << c.says;
+    EXPECT_NE(f.err.find("kelm-export: " + std::string(c.says)), std::string::npos) << f.err;
+    EXPECT_FALSE(fs::exists("empty.png")) << c.says;
+  }
+  const Outcome missing =
+      run({"--scan-plot", "m.png", "--x", "anode_z", "--y", "perveance", "absent.csv"}, scratch.path());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("cannot read absent.csv: No such file or directory"), std::string::npos)
+      << missing.err;
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // kelm-scan as a user runs it, on the example template, with the real kelm-solve and
 // kelm-export beside it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
+#include "tests/records/program_outcome.h"
 #include "tests/records/temp_directory.h"
 
 namespace {
@@ -15,10 +15,9 @@ using kelm::testing::TempDirectory;
 namespace fs = std::filesystem;
 
 int scan(const std::string& arguments, std::string* log = nullptr) {
-  const std::string command = std::string(KELM_SCAN_PROGRAM) + " " + arguments + " 2> scan.log";
-  const int status = std::system(command.c_str());
-  if (log) *log = TempDirectory::readFile("scan.log");
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const kelm::testing::Outcome o = kelm::testing::runCommand(std::string(KELM_SCAN_PROGRAM) + " " + arguments);
+  if (log) *log = o.err;
+  return o.status;
 }
 
 std::vector<std::string> column(const std::string& csv, std::size_t index) {

@@ -1,7 +1,6 @@
 // kelm-solve as a script runs it: the exit status, one summary line per project in the order
 // given, projects that fail left as they were, and the same files for any number of jobs.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/records/program_outcome.h"
 #include "tests/records/temp_directory.h"
 
 namespace kelm::solvecli {
@@ -17,20 +17,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDirectory;
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
+using testing::Outcome;
 
 Outcome run(const std::string& arguments, const std::string& input = "") {
-  std::string command = "'" KELM_SOLVE_PROGRAM "' " + arguments + " >.stdout 2>.stderr";
+  std::string command = "'" KELM_SOLVE_PROGRAM "' " + arguments;
   if (!input.empty()) command = "printf '" + input + "' | " + command;
-  const int status = std::system(command.c_str());
-  Outcome o{WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempDirectory::readFile(".stdout"),
-            TempDirectory::readFile(".stderr")};
-  fs::remove(".stdout");
-  fs::remove(".stderr");
-  return o;
+  return testing::runCommand(command);
 }
 
 void copySimple(const std::string& name) {
