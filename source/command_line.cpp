@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/info_arguments.h"
 #include "runtime/process_paths.h"
 #include "source/startup_paths.h"
 
@@ -45,25 +46,25 @@ int finish() {
 }  // namespace
 
 std::optional<int> answerCommandLine(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
+  // The arguments are read in order: an unknown option before --help or --version is the answer.
+  const runtime::InfoArguments info = runtime::findInfoArguments(argc, argv, false);
+  for (int i = 1; i < argc && (info.first() == 0 || i < info.first()); ++i) {
     const std::string_view argument = argv[i];
     if (argument == "--") break;
-    if (argument == "--help") {
-      const std::string helpFile = helpFilePathFor(argv[0], executableDirectory());
-      std::fputs(kUsage, stdout);
-      std::printf("Help file: %s\nSee also: man kelm\n", helpFile.c_str());
-      return finish();
-    }
-    if (argument == "--version") {
-      std::printf("kelm %s\n", KELM_VERSION);
-      return finish();
-    }
     if (argument.starts_with("--")) {
       std::fprintf(stderr, "kelm: unknown option %s (kelm --help lists the options)\n", argv[i]);
       return 2;
     }
   }
-  return std::nullopt;
+  if (info.first() == 0) return std::nullopt;
+  if (info.first() == info.help) {
+    const std::string helpFile = helpFilePathFor(argv[0], executableDirectory());
+    std::fputs(kUsage, stdout);
+    std::printf("Help file: %s\nSee also: man kelm\n", helpFile.c_str());
+  } else {
+    std::printf("kelm %s\n", KELM_VERSION);
+  }
+  return finish();
 }
 
 }  // namespace kelm

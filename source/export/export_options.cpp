@@ -10,6 +10,7 @@
 #include <limits>
 #include <string_view>
 
+#include "runtime/info_arguments.h"
 #include "runtime/text.h"
 
 namespace kelm::exporting {
@@ -233,14 +234,10 @@ void checkWhole(Parser& parser, const ExportOptions& o, const std::vector<std::s
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
   CommandLine result;
-  // Help and version win over anything else on the line, so they always answer.
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--") break;
-    if (argument == "--help" || argument == "-h") return {Request::kHelp, {}, {}};
-    if (argument == "--version") result.request = Request::kVersion;
-  }
-  if (result.request == Request::kVersion) return result;
+  // Help wins over the version, and both over anything else on the line.
+  const runtime::InfoArguments info = runtime::findInfoArguments(argc, argv, true);
+  if (info.help != 0) return {Request::kHelp, {}, {}};
+  if (info.version != 0) return {Request::kVersion, {}, {}};
 
   Parser parser(result);
   std::vector<const Parser::Entry*> given;

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/info_arguments.h"
+
 namespace kelm::scan {
 namespace {
 
@@ -26,6 +28,8 @@ ScanCommandLine parseScanCommandLine(int argc, const char* const* argv) {
   ScanOptions& o = line.options;
   std::vector<std::string> operands;
   bool merge = false, shard = false, optionsEnd = false;
+  // Read in order with the rest: an error before --help or --version is the answer.
+  const runtime::InfoArguments info = runtime::findInfoArguments(argc, argv, true);
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&](std::string_view& v) {
@@ -38,10 +42,10 @@ ScanCommandLine parseScanCommandLine(int argc, const char* const* argv) {
       operands.emplace_back(a);
     } else if (a == "--") {
       optionsEnd = true;
-    } else if (a == "--help" || a == "-h") {
+    } else if (i == info.help) {
       line.request = Request::kHelp;
       return line;
-    } else if (a == "--version") {
+    } else if (i == info.version) {
       line.request = Request::kVersion;
       return line;
     } else if (a == "--jobs" || a == "-j") {

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "runtime/info_arguments.h"
+
 namespace kelm::solvecli {
 namespace {
 
@@ -56,14 +58,10 @@ bool takeValue(CommandLine& line, std::string_view name, std::string_view value)
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
   CommandLine line;
-  // Help and version win over anything else on the line, so they always answer.
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--") break;
-    if (argument == "--help" || argument == "-h") return {Request::kHelp, {}, {}};
-    if (argument == "--version") line.request = Request::kVersion;
-  }
-  if (line.request == Request::kVersion) return line;
+  // Help wins over the version, and both over anything else on the line.
+  const runtime::InfoArguments info = runtime::findInfoArguments(argc, argv, true);
+  if (info.help != 0) return {Request::kHelp, {}, {}};
+  if (info.version != 0) return {Request::kVersion, {}, {}};
 
   SolveOptions& o = line.options;
   bool optionsEnd = false;
