@@ -6,13 +6,7 @@ set -uo pipefail
 kelm=$1
 example=$2  # a project directory
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/work_directory.sh"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 

@@ -1,13 +1,7 @@
 # Sourced by the whole-program tests: a virtual display of its own, a work directory, and
 # helpers to wait for KELM and to look at the screen. Everything started is stopped on exit.
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/work_directory.sh"
 log=$work/log
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; [ -f "$log" ] && sed 's/^/  log: /' "$log" >&2; exit 1; }
 
 width=1600 height=1000
