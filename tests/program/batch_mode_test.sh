@@ -8,9 +8,7 @@ example=$2
 
 source "$(dirname "$0")/xvfb_session.sh"
 # The home directory is one of the dialog's places, and the one that holds the current project.
-export HOME=$work/home
-mkdir -p "$HOME"
-for project in projA projB; do cp -r "$example" "$HOME/$project"; done
+home_with_copies "$example" projA projB
 start_kelm "$HOME/projA/geom.cod"
 wait_for_line "File KLPLT.RES loaded" 30
 wait_for_first_idle_pass

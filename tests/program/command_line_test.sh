@@ -7,8 +7,6 @@ kelm=$1
 example=$2  # a project directory
 
 source "$(dirname "$0")/work_directory.sh"
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # run_headless ARGS... : no display of any kind; sets rc, out, err
 run_headless() {

@@ -8,8 +8,6 @@ kelm=$1
 example=$2  # a project directory
 
 source "$(dirname "$0")/work_directory.sh"
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 mkdir -p "$work/project" "$work/start/a directory"
 cp "$example"/* "$work/project/"

@@ -8,12 +8,8 @@ kelm=$1
 examples=$2
 
 source "$(dirname "$0")/xvfb_session.sh"
-export HOME=$work/home
-mkdir -p "$HOME"
-for project in projA projB projC; do
-  cp -r "$examples/simple" "$HOME/$project"
-  rm "$HOME/$project/klplt.res"
-done
+home_with_copies "$examples/simple" projA projB projC
+for project in projA projB projC; do rm "$HOME/$project/klplt.res"; done
 # The same electrodes with the solenoid gun's beam: Solve must replace it.
 cp "$examples/solenoid-gun/klplt.res" "$HOME/projA/klplt.res"
 start_kelm "$HOME/projA/geom.cod"

@@ -10,9 +10,7 @@ example=$2
 clipboard_probe=$3
 
 source "$(dirname "$0")/xvfb_session.sh"
-export HOME=$work/home
-mkdir -p "$HOME"
-for project in projA projB; do cp -r "$example" "$HOME/$project"; done
+home_with_copies "$example" projA projB
 
 openbox --sm-disable >"$work/openbox.out" 2>&1 &
 pids+=($!)

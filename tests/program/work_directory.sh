@@ -1,5 +1,6 @@
 # Sourced by the program tests: a work directory of their own, and the processes they start
-# (their pids in pids); on exit the processes are stopped and the directory removed.
+# (their pids in pids); on exit the processes are stopped and the directory removed. A failure
+# is counted and the test goes on, to end with [ "$failures" -eq 0 ] || exit 1.
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -7,3 +8,5 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }

@@ -2,6 +2,7 @@
 # helpers to wait for KELM and to look at the screen. Everything started is stopped on exit.
 source "$(dirname "${BASH_SOURCE[0]}")/work_directory.sh"
 log=$work/log
+# Here a failure ends the test at once, with what KELM logged.
 fail() { echo "FAIL: $*" >&2; [ -f "$log" ] && sed 's/^/  log: /' "$log" >&2; exit 1; }
 
 width=1600 height=1000
@@ -14,6 +15,14 @@ exec {display_fd}>&-
 for _ in $(seq 300); do grep -q '^[0-9][0-9]*$' "$work/display" && break; sleep 0.1; done
 grep -q '^[0-9][0-9]*$' "$work/display" || fail "Xvfb did not start within 30 s: $(tail -n 5 "$work/xvfb.out")"
 export DISPLAY=":$(head -n 1 "$work/display")"
+
+home_with_copies() {  # project, names...: a home of the test's own (where the dialogs start) with copies
+  export HOME=$work/home
+  mkdir -p "$HOME"
+  local project=$1 name
+  shift
+  for name in "$@"; do cp -r "$project" "$HOME/$name"; done
+}
 
 start_kelm() {  # arguments for KELM; its pid ends up in kelm_pid
   KELM_LOG=$log QT_QPA_PLATFORM=xcb "$kelm" "$@" >"$work/stdout" 2>&1 &
