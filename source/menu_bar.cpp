@@ -1,6 +1,7 @@
 #include "source/menu_bar.h"
 
 #include "source/commands.h"
+#include "source/klplot/view_table.h"
 #include "source/project_selection.h"
 #include "window/menus.h"
 
@@ -35,10 +36,8 @@ void setBusySet(int flags) {
 
 // Positions shift as the default bar's View and Help menus go, so the order below matters.
 void buildMenuBar() {
-  window::appendMenuItem(kFileMenu, kEnabled, "Print Geometry", printGeometryCommand);
-  window::appendMenuItem(kFileMenu, kEnabled, "Print Magnetic field", printFieldCommand);
-  window::appendMenuItem(kFileMenu, kEnabled, "Print Phase plane", printPhasePlaneCommand);
-  window::appendMenuItem(kFileMenu, kEnabled, "Print Current density on cathode", printCathodeCommand);
+  for (const klplot::ViewRow* view : klplot::printedViewRows())
+    window::appendMenuItem(kFileMenu, kEnabled, view->printMenuText, printCommandOf(*view));
   // A separator still takes a callback, which it never calls.
   window::appendMenuItem(kFileMenu, kSeparator, "", helpContentsCommand);
   window::appendMenuItem(kFileMenu, kEnabled, "Load Kelm project...", loadProjectCommand);
