@@ -1,5 +1,6 @@
 #include "source/menu_bar.h"
 
+#include <atomic>
 #include <vector>
 
 #include "source/klplot/view_table.h"
@@ -80,10 +81,26 @@ void forEachPlacedItem(Visit visit) {
   }
 }
 
+// The recent projects' section: written on the message thread by a command, or on the program
+// thread before the first load; the busy set is changed by the program thread after a command
+// has asked it to leave, so the two never overlap.
+std::atomic<int> recentItemsShown{0};
+std::atomic<int> busyFlags{kGrayed};
+
+// The File menu's position of the recent projects' separator.
+int recentSeparatorItem() {
+  int item = kFileMenu.layerItems;
+  for (const ProgramItem& entry : programItems()) item += entry.menu == &kFileMenu ? 1 : 0;
+  return item + 1;
+}
+
 void setBusySet(int flags) {
+  busyFlags.store(flags);
   forEachPlacedItem([flags](const ProgramItem& entry, MenuPlace place) {
     if (entry.busy) window::setMenuItemFlags(place.menu, place.item, flags);
   });
+  const int first = recentSeparatorItem() + 1;
+  for (int k = 0; k < recentItemsShown.load(); ++k) window::setMenuItemFlags(kFileMenu.position, first + k, flags);
 }
 
 }  // namespace
@@ -113,6 +130,19 @@ void buildMenuBar() {
 void greyBusyCommands() { setBusySet(kGrayed); }
 
 void enableBusyCommands() { setBusySet(kEnabled); }
+
+void showRecentProjectItems(const std::vector<RecentItem>& items) {
+  const int separator = recentSeparatorItem();
+  const int shown = recentItemsShown.exchange(0);
+  // From the end, so that each position still names its item.
+  for (int k = shown; k >= 0 && shown > 0; --k) window::deleteMenuItem(kFileMenu.position, separator + k);
+  if (items.empty()) return;
+  window::insertMenuItem(kFileMenu.position, separator, kSeparator, "", kUncalled);
+  int item = separator;
+  for (const RecentItem& recent : items)
+    window::insertMenuItem(kFileMenu.position, ++item, busyFlags.load(), recent.text, recent.command);
+  recentItemsShown.store(int(items.size()));
+}
 
 MenuPlace placeOfCommand(Command command) {
   MenuPlace found;

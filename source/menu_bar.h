@@ -1,6 +1,9 @@
 #pragma once
 // The program's menu bar on top of the window layer's default bar.
 
+#include <string>
+#include <vector>
+
 #include "source/commands.h"
 
 namespace kelm {
@@ -17,5 +20,13 @@ struct MenuPlace {
   int menu = 0, item = 0;
 };
 MenuPlace placeOfCommand(Command command);
+
+// The recent projects after the File menu's last item, below a separator of their own; in the
+// busy set, as loading a project is. No items, no separator.
+struct RecentItem {
+  std::string text;
+  Command command;
+};
+void showRecentProjectItems(const std::vector<RecentItem>& items);
 
 }  // namespace kelm

@@ -7,6 +7,8 @@ kelm=$1
 example=$2  # a project directory
 
 work=$(mktemp -d)
+# KELM keeps recent projects and its layout in the user's settings: never the real user's here.
+export XDG_CONFIG_HOME=$work/config
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

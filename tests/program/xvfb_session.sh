@@ -1,6 +1,8 @@
 # Sourced by the whole-program tests: a virtual display of its own, a work directory, and
 # helpers to wait for KELM and to look at the screen. Everything started is stopped on exit.
 work=$(mktemp -d)
+# KELM keeps recent projects and its layout in the user's settings: never the real user's here.
+export XDG_CONFIG_HOME=$work/config
 log=$work/log
 pids=()
 cleanup() {
