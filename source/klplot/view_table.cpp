@@ -52,7 +52,7 @@ ViewPlacement lowerHalf(std::int32_t W, std::int32_t H) { return {0, H / 2, W, H
 ViewPlacement centredQuarterBehind(std::int32_t W, std::int32_t H) { return {W / 4, H / 4, W / 2, H / 2, false}; }
 
 // The Magnetic field window shares the Beam window's place and starts minimised.
-constexpr ViewRow kRows[kViewCount] = {
+constexpr ViewRow kRows[] = {
     {kBeamUnit, "Beam", "beam", wideViewSurface, upperHalf, false, true, MarkerSlot::beam, drawBeam, printBeam,
      "Print Geometry", 1},
     {kCathodeUnit, "Cathode", "cathode", cathodeViewSurface, centredQuarterBehind, false, true, MarkerSlot::none,
@@ -62,6 +62,8 @@ constexpr ViewRow kRows[kViewCount] = {
     {kPhasePlaneUnit, "Phase plane", "phase-plane", wideViewSurface, lowerHalf, false, false, MarkerSlot::none,
      drawPhasePlane, printPhasePlane, "Print Phase plane", 3},
 };
+
+static_assert(std::size(kRows) == kViewCount, "kViewCount counts the rows");
 
 }  // namespace
 

@@ -28,7 +28,9 @@ TEST(ViewTable, RowsHaveTheirOwnUnitTitlePictureAndPrintItemInOneMenuOrder) {
   for (const auto* distinct : {&titles, &pictures, &printItems}) EXPECT_EQ(distinct->size(), std::size_t(kViewCount));
   EXPECT_EQ(units.size(), std::size_t(kViewCount));
   // The print items take the places 1..N of the File menu's print section, each once.
-  EXPECT_EQ(printOrders, (std::set<int>{1, 2, 3, 4}));
+  std::set<int> places;
+  for (int place = 1; place <= kViewCount; ++place) places.insert(place);
+  EXPECT_EQ(printOrders, places);
   const auto printed = printedViewRows();
   EXPECT_TRUE(std::ranges::is_sorted(printed, {}, &ViewRow::printOrder));
   EXPECT_EQ(std::string(printed.front()->printMenuText), "Print Geometry");
