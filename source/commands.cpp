@@ -7,6 +7,7 @@
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
 #include "source/main_program.h"
+#include "source/menu_bar.h"
 #include "source/request_flags.h"
 #include "window/dialogs.h"
 #include "window/menus.h"
@@ -14,13 +15,10 @@
 namespace kelm {
 namespace {
 
-constexpr int kWindowMenu = 4;
-constexpr int kBeamToggleItem = 10;
-constexpr int kPotentialToggleItem = 11;
-
-void toggle(std::atomic<int>& shown, int item, const char* hideText, const char* showText) {
+void toggle(std::atomic<int>& shown, Command command, const char* hideText, const char* showText) {
   shown.store(1 - shown.load());
-  window::setMenuItemText(kWindowMenu, item, shown.load() == 1 ? hideText : showText);
+  const MenuPlace place = placeOfCommand(command);
+  window::setMenuItemText(place.menu, place.item, shown.load() == 1 ? hideText : showText);
   beamRedrawRequested.store(1);
 }
 
@@ -42,11 +40,11 @@ void editProjectFile(const char* fileName) {
 }  // namespace
 
 void beamToggleCommand(std::int32_t*) {
-  toggle(beamShown, kBeamToggleItem, "Hide beam", "Show beam");
+  toggle(beamShown, beamToggleCommand, "Hide beam", "Show beam");
 }
 
 void potentialToggleCommand(std::int32_t*) {
-  toggle(potentialShown, kPotentialToggleItem, "Hide potential", "Show potential");
+  toggle(potentialShown, potentialToggleCommand, "Hide potential", "Show potential");
 }
 
 void editGeometryCommand(std::int32_t*) { editProjectFile("geom.cod"); }

@@ -4,12 +4,16 @@
 
 #include <cstdint>
 
+namespace kelm::klplot {
+struct ViewRow;
+}
+
 namespace kelm {
 
-void printGeometryCommand(std::int32_t* state);
-void printFieldCommand(std::int32_t* state);
-void printPhasePlaneCommand(std::int32_t* state);
-void printCathodeCommand(std::int32_t* state);
+using Command = void (*)(std::int32_t* state);
+
+// Prints the view's page; a view outside the table gets a command that does nothing.
+Command printCommandOf(const klplot::ViewRow& view);
 void zCoordinateCommand(std::int32_t* state);
 void beamToggleCommand(std::int32_t* state);
 void potentialToggleCommand(std::int32_t* state);

@@ -9,6 +9,7 @@
 #include "source/klplot/resource.h"
 #include "source/menu_bar.h"
 #include "source/project_selection.h"
+#include "source/recent_projects.h"
 #include "source/request_flags.h"
 #include "source/startup_paths.h"
 #include "window/app.h"
@@ -56,6 +57,7 @@ void mainProgram() {
   resource::registerDialogs();
   buildMenuBar();
   greyBusyCommands();
+  showRecentProjects();
 
   std::string argument1;
   window::commandArgument(1, argument1);

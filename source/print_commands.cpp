@@ -1,25 +1,44 @@
-// The four print commands of the File menu: one page each, on the message thread. They are
-// in the busy set, so the project they read does not change while they print.
+// The print commands of the File menu, one per view: one page each, on the message thread.
+// They are in the busy set, so the project they read does not change while they print.
+#include <algorithm>
+#include <array>
+#include <utility>
+
 #include "source/commands.h"
 #include "source/klplot/printed_project.h"
 #include "source/klplot/printer_canvas.h"
+#include "window/menus.h"
 #include "window/printing.h"
 
 namespace kelm {
 namespace {
 
-void printOnePage(klplot::PrintedPage page) {
-  (void)window::printPage([page](window::PrinterPage& printer, const window::PrinterFacts& facts) {
+void printOnePage(const klplot::ViewRow& view) {
+  (void)window::printPage([&view](window::PrinterPage& printer, const window::PrinterFacts& facts) {
     klplot::PrinterCanvas canvas(printer);
-    klplot::printProjectPage(page, canvas, facts);
+    klplot::printProjectPage(view, canvas, facts);
   });
 }
 
+// A menu item's callback carries no argument, so each view's command is its own function.
+template <std::size_t Row>
+void printViewCommand(std::int32_t*) {
+  printOnePage(klplot::viewRows()[Row]);
+}
+
+template <std::size_t... Rows>
+constexpr std::array<Command, sizeof...(Rows)> printCommands(std::index_sequence<Rows...>) {
+  return {printViewCommand<Rows>...};
+}
+
+constexpr auto kPrintCommands = printCommands(std::make_index_sequence<klplot::kViewCount>{});
+
 }  // namespace
 
-void printGeometryCommand(std::int32_t*) { printOnePage(klplot::PrintedPage::geometry); }
-void printFieldCommand(std::int32_t*) { printOnePage(klplot::PrintedPage::magneticField); }
-void printPhasePlaneCommand(std::int32_t*) { printOnePage(klplot::PrintedPage::phasePlane); }
-void printCathodeCommand(std::int32_t*) { printOnePage(klplot::PrintedPage::cathodeDensity); }
+Command printCommandOf(const klplot::ViewRow& view) {
+  const auto rows = klplot::viewRows();
+  const auto row = std::ranges::find(rows, view.unit, &klplot::ViewRow::unit);
+  return row == rows.end() ? window::doNothing : kPrintCommands[row - rows.begin()];
+}
 
 }  // namespace kelm

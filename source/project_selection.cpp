@@ -9,6 +9,7 @@
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
 #include "source/main_program.h"
+#include "source/recent_projects.h"
 #include "source/request_flags.h"
 #include "source/startup_paths.h"
 #include "window/dialogs.h"
@@ -44,17 +45,24 @@ bool selectStartupProject(std::string_view argument1) {
       if (!window::chooseProjectFile(startupFileName.span(), false, helpFilePath())) return false;
       chosen = startupFileName.trimmed();
     }
-    if (enterProjectDirectoryOf(chosen)) return true;
+    if (enterProjectDirectoryOf(chosen)) {
+      rememberCurrentProject();
+      return true;
+    }
     chosen.clear();  // a directory that cannot be entered brings the dialog back, silently
   }
 }
 
+void makeProjectCurrent(std::string_view chosenFile) {
+  // The directory changes before the driver is asked to leave, so that it reloads the new
+  // project and never the old one.
+  if (enterProjectDirectoryOf(chosenFile)) rememberCurrentProject();
+  leaveRequested.store(1);
+}
+
 void loadProjectCommand(std::int32_t*) {
   if (!window::chooseProjectFile(loadCommandFileName.span(), true, helpFilePath())) return;
-  // The directory changes before the driver is asked to leave, so that it reloads the new
-  // project and never the old one. A failed change reloads the current project.
-  enterProjectDirectoryOf(loadCommandFileName.trimmed());
-  leaveRequested.store(1);
+  makeProjectCurrent(loadCommandFileName.trimmed());
 }
 
 }  // namespace kelm

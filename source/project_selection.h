@@ -18,6 +18,10 @@ bool selectStartupProject(std::string_view argument1);
 // directory part keeps the current directory and counts as success).
 bool enterProjectDirectoryOf(std::string_view chosenFile);
 
+// Makes the chosen file's directory the project and asks the display driver to load it, as
+// "Load Kelm project..." does; a directory that cannot be entered reloads the current project.
+void makeProjectCurrent(std::string_view chosenFile);
+
 // "Load Kelm project..." callback.
 void loadProjectCommand(std::int32_t* state);
 

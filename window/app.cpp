@@ -26,6 +26,7 @@
 #include "window/layer.h"
 #include "window/message_boxes.h"
 #include "window/output_log.h"
+#include "window/user_settings.h"
 
 namespace kelm::window {
 
@@ -88,6 +89,7 @@ int runWindowLayer(int argc, char** argv, MainProgram mainProgram) {
   QGuiApplication::setDesktopFileName(kDesktopEntryId);
   QApplication::setWindowIcon(QIcon::fromTheme(kDesktopEntryId, QIcon(":/kelm/org.example.kelm.png")));
   createLayerWindows();
+  restoreFrameLayout();
   l.frame->show();
 
   std::thread(runProgramThread, mainProgram).detach();

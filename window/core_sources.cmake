@@ -23,4 +23,5 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   dialog_controls.cpp
   drives.cpp
   app.cpp
+  user_settings.cpp
 )

@@ -15,6 +15,7 @@
 #include "window/layer.h"
 #include "window/output_window.h"
 #include "window/unit_port.h"
+#include "window/user_settings.h"
 
 namespace kelm::window {
 
@@ -59,6 +60,7 @@ bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {
+  saveFrameLayout();
   event->accept();
   QApplication::quit();
 }

@@ -7,35 +7,29 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "records/silent_port.h"
 #include "source/commands.h"
 #include "source/klplot/cathode_view.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
+#include "source/klplot/view_table.h"
 
 namespace kelm {
 namespace {
 
 namespace fs = std::filesystem;
 
-void printPage(benchmark::State& state, void (*command)(std::int32_t*), const char* name) {
-  const fs::path pdf = fs::temp_directory_path() / (std::string("kelm-bench-") + name + ".pdf");
+void BM_Print(benchmark::State& state, const klplot::ViewRow* view) {
+  const Command command = printCommandOf(*view);
+  const fs::path pdf = fs::temp_directory_path() / (std::string("kelm-bench-") + view->pictureName + ".pdf");
   ::setenv("KELM_PRINT_TO", pdf.c_str(), 1);
   std::int32_t menuState = 0;
   for (auto _ : state) command(&menuState);
   state.counters["pdf_kB"] = double(fs::file_size(pdf)) / 1024.0;
   fs::remove(pdf);
 }
-
-void BM_PrintGeometry(benchmark::State& s) { printPage(s, printGeometryCommand, "geometry"); }
-void BM_PrintMagneticField(benchmark::State& s) { printPage(s, printFieldCommand, "field"); }
-void BM_PrintPhasePlane(benchmark::State& s) { printPage(s, printPhasePlaneCommand, "phase-plane"); }
-void BM_PrintCathode(benchmark::State& s) { printPage(s, printCathodeCommand, "cathode"); }
-BENCHMARK(BM_PrintGeometry)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PrintMagneticField)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PrintPhasePlane)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PrintCathode)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelm
@@ -50,6 +44,9 @@ int main(int argc, char** argv) {
   kelm::klplot::ProjectData& d = kelm::klplot::projectData;
   kelm::klplot::copyCathodeRadii(d);
   d.phaseZ.store(float((d.zAxisMin + d.zAxisMax) * 0.5));
+  for (const kelm::klplot::ViewRow* view : kelm::klplot::printedViewRows())
+    benchmark::RegisterBenchmark((std::string("BM_Print/") + view->pictureName).c_str(), kelm::BM_Print, view)
+        ->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -10,12 +10,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
-#include "source/klplot/cathode_view.h"
 #include "source/klplot/display_state.h"
-#include "source/klplot/field_view.h"
-#include "source/klplot/geometry_view.h"
-#include "source/klplot/phase_plane_view.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_windows.h"
@@ -39,32 +36,17 @@ ViewContext context() {
   return ViewContext{screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
 }
 
-void drawInto(int unit, void (*draw)()) {
-  window::setActiveWindow(unit);
-  window::clearScreen(0);
-  draw();
-  QCoreApplication::processEvents();  // the paint of the finished image, as on screen
-}
-
-void BM_Beam(benchmark::State& state) {
-  for (auto _ : state) drawInto(kBeamUnit, [] { drawGeometryView(context(), projectData, GeometryToggles{}); });
-}
-void BM_Cathode(benchmark::State& state) {
-  for (auto _ : state) drawInto(kCathodeUnit, [] { drawCathodeView(context(), projectData); });
-}
-void BM_MagneticField(benchmark::State& state) {
-  for (auto _ : state) drawInto(kFieldUnit, [] { drawFieldView(context(), projectData); });
-}
-void BM_PhasePlane(benchmark::State& state) {
+// Each view's drawing into its window, with a new plane each time, so that the crossing search
+// of the phase plane runs in full.
+void BM_View(benchmark::State& state, const ViewRow* view) {
   float z = 5.0f;
   for (auto _ : state) {
-    // A new plane each time, so the crossing search runs in full.
     z = z < 50.0f ? z + 0.7f : 5.0f;
     projectData.phaseZ.store(z);
-    drawInto(kPhasePlaneUnit, [] {
-      const float plane = projectData.phaseZ.load();
-      (void)drawPhasePlaneView(context(), projectData, PhasePlaneInput{plane, fieldAt(plane), 10});
-    });
+    window::setActiveWindow(view->unit);
+    window::clearScreen(0);
+    (void)view->draw(context(), projectData, ViewInputs{GeometryToggles{}, z, fieldAt(z), 10});
+    QCoreApplication::processEvents();  // the paint of the finished image, as on screen
   }
 }
 
@@ -81,10 +63,6 @@ void BM_FirstViewing(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FirstViewing)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Beam)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Cathode)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MagneticField)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PhasePlane)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelm::klplot
@@ -104,6 +82,9 @@ int main(int argc, char** argv) {
   kelm::klplot::residentBeforeViews = kelm::klplot::residentMegabytes();
   kelm::klplot::openViewWindows();
   std::printf("screen %dx%d\n", kelm::klplot::displayState.width(), kelm::klplot::displayState.height());
+  for (const kelm::klplot::ViewRow& view : kelm::klplot::viewRows())
+    benchmark::RegisterBenchmark((std::string("BM_View/") + view.pictureName).c_str(), kelm::klplot::BM_View, &view)
+        ->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -1,5 +1,5 @@
 #pragma once
-// What a load shows, drawn as the view windows draw it: the four views of the project in the
+// What a load shows, drawn as the view windows draw it: the views of the project in the
 // store with their z-markers, then the plane wherever the user can put it, and the printed
 // pages. The fuzz target and the hostile projects test draw through it onto counting canvases.
 
@@ -16,6 +16,7 @@
 #include "source/klplot/printed_project.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/view_layout.h"
+#include "source/klplot/view_table.h"
 #include "source/klplot/z_marker.h"
 
 namespace kelm::klplot::fuzzing {
@@ -28,30 +29,20 @@ void drawPhasePlaneAt(Canvas& canvas, std::int32_t w, std::int32_t h, std::int32
                      PhasePlaneInput{z, fieldAt(z), displayState.densityDivisions.load()});
 }
 
-// The first drawing after a load on a screen of w by h pixels.
+// The first drawing after a load on a screen of w by h pixels, the phase plane included.
 template <class FieldAt>
 void drawLoadedProject(Canvas& c, std::int32_t w, std::int32_t h,
                        std::int32_t textHeight, FieldAt fieldAt) {
   ProjectData& d = projectData;
   displayState.screenRect = ScreenRect{0, 0, w, h};
-  MarkerSave beamMarker, fieldMarker;
-
-  drawGeometryView(ViewContext{c, w, h, textHeight}, d, GeometryToggles{});
   d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
   const float z = d.phaseZ.load();
-  drawMarkerLine(c, beamMarker,
-                 markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
-                              displayState.fL.load(), displayState.fR.load(), w));
-
-  copyCathodeRadii(d);
-  drawCathodeView(ViewContext{c, w, h, textHeight}, d);
-
-  drawFieldView(ViewContext{c, w, h, textHeight}, d);
-  drawMarkerLine(c, fieldMarker,
-                 markerColumn(z, d.zAxisMinF, d.zAxisMaxF, displayState.gL.load(),
-                              displayState.gR.load(), w));
-
-  drawPhasePlaneAt(c, w, h, textHeight, z, fieldAt);
+  const ViewInputs inputs{GeometryToggles{}, z, fieldAt(z), displayState.densityDivisions.load()};
+  for (const ViewRow& view : viewRows()) {
+    const ViewDrawn drawn = view.draw(ViewContext{c, w, h, textHeight}, d, inputs);
+    MarkerSave marker;
+    if (drawn.markerColumn) drawMarkerLine(c, marker, *drawn.markerColumn);
+  }
 }
 
 // Where the Z-coordinate handling can put the plane after a load: the ends of the z range and
@@ -76,17 +67,15 @@ void drawPlaneAcrossTheRange(Canvas& c, std::int32_t w, std::int32_t h, std::int
   }
 }
 
-// The four printed pages of the loaded project as the print commands draw them on a 600-dpi
+// The printed pages of the loaded project as the print commands draw them on a 600-dpi
 // printer, then the phase plane page with the plane at each place above. Needs fieldAt.
 inline void printLoadedProject(PageCanvas& c) {
   const window::PrinterFacts facts{200, 287, 600, 600};
-  for (PrintedPage page : {PrintedPage::geometry, PrintedPage::magneticField, PrintedPage::phasePlane,
-                           PrintedPage::cathodeDensity})
-    printProjectPage(page, c, facts);
+  for (const ViewRow* view : printedViewRows()) printProjectPage(*view, c, facts);
   const float plane = projectData.phaseZ.load();
   for (float z : planesAcrossTheRange()) {
     projectData.phaseZ.store(z);
-    printProjectPage(PrintedPage::phasePlane, c, facts);
+    printProjectPage(*viewRowOfUnit(kPhasePlaneUnit), c, facts);
   }
   projectData.phaseZ.store(plane);
 }

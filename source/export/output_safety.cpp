@@ -8,6 +8,7 @@
 
 #include "runtime/whole_file.h"
 #include "source/export/view_pictures.h"
+#include "source/klplot/view_table.h"
 
 namespace kelm::exporting {
 namespace {
@@ -79,9 +80,10 @@ std::vector<Output> outputsOf(const ExportOptions& o) {
   add("--envelope", o.envelopeFile);
   add("--summary-csv", o.summaryCsv);
   add("--scan-plot", o.scanPlot);
-  for (const char* view : kViewNames) {
-    if (o.pngDir) outputs.push_back({"--png", (fs::path(*o.pngDir) / (std::string(view) + ".png")).string()});
-    if (o.svgDir) outputs.push_back({"--svg", (fs::path(*o.svgDir) / (std::string(view) + ".svg")).string()});
+  for (const klplot::ViewRow& view : klplot::viewRows()) {
+    const std::string name = view.pictureName;
+    if (o.pngDir) outputs.push_back({"--png", (fs::path(*o.pngDir) / (name + ".png")).string()});
+    if (o.svgDir) outputs.push_back({"--svg", (fs::path(*o.svgDir) / (name + ".svg")).string()});
   }
   return outputs;
 }

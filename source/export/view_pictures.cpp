@@ -5,17 +5,13 @@
 #include "source/export/envelope_view.h"
 #include "source/klplot/cathode_view.h"
 #include "source/klplot/display_state.h"
-#include "source/klplot/field_view.h"
-#include "source/klplot/geometry_view.h"
-#include "source/klplot/phase_plane_view.h"
 #include "source/klplot/printed_project.h"
 #include "source/klplot/printer_canvas.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_font.h"
-#include "source/klplot/view_layout.h"
+#include "source/klplot/view_table.h"
 #include "source/klplot/view_windows.h"
 #include "source/klplot/z_marker.h"
-#include "source/z_coordinate.h"
 #include "window/graphics.h"
 #include "window/offscreen.h"
 #include "window/printing.h"
@@ -57,26 +53,15 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
                                       PictureFormats formats) {
   prepareDisplay(settings);
   data.phaseZ.store(settings.z);
-  const klplot::SurfaceSize wide = klplot::wideViewSurface(settings.width, settings.height);
   const float z = settings.z;
+  const klplot::ViewInputs inputs{klplot::GeometryToggles{}, z, klplot::fieldAt(z), settings.divisions};
   std::vector<Picture> pictures;
-  pictures.push_back(draw(kViewNames[0], wide, formats, [&] {
-    klplot::drawGeometryView(klplot::screenViewContext(), data, klplot::GeometryToggles{});
-    drawMarker(beamColumnOf(z));
-  }));
-  pictures.push_back(
-      draw(kViewNames[1], klplot::cathodeViewSurface(settings.width, settings.height), formats, [&] {
-        klplot::copyCathodeRadii(data);
-        klplot::drawCathodeView(klplot::screenViewContext(), data);
-      }));
-  pictures.push_back(draw(kViewNames[2], wide, formats, [&] {
-    klplot::drawFieldView(klplot::screenViewContext(), data);
-    drawMarker(fieldColumnOf(z));
-  }));
-  pictures.push_back(draw(kViewNames[3], wide, formats, [&] {
-    (void)klplot::drawPhasePlaneView(klplot::screenViewContext(), data,
-                                     klplot::PhasePlaneInput{z, klplot::fieldAt(z), settings.divisions});
-  }));
+  for (const klplot::ViewRow& view : klplot::viewRows()) {
+    pictures.push_back(draw(view.pictureName, view.surface(settings.width, settings.height), formats, [&] {
+      const klplot::ViewDrawn drawn = view.draw(klplot::screenViewContext(), data, inputs);
+      if (drawn.markerColumn) drawMarker(*drawn.markerColumn);
+    }));
+  }
   return pictures;
 }
 
@@ -84,14 +69,12 @@ std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& setti
   prepareDisplay(settings);
   data.phaseZ.store(settings.z);
   klplot::copyCathodeRadii(data);
-  constexpr klplot::PrintedPage kPages[] = {klplot::PrintedPage::geometry, klplot::PrintedPage::magneticField,
-                                            klplot::PrintedPage::phasePlane,
-                                            klplot::PrintedPage::cathodeDensity};
+  const auto pages = klplot::printedViewRows();
   return window::pdfDocument(
-      int(std::size(kPages)),
+      int(pages.size()),
       [&](int page, window::PrinterPage& printer, const window::PrinterFacts& facts) {
         klplot::PrinterCanvas canvas(printer);
-        klplot::printProjectPage(kPages[page], canvas, facts);
+        klplot::printProjectPage(*pages[page], canvas, facts);
       },
       why);
 }

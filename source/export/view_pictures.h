@@ -1,8 +1,7 @@
 #pragma once
-// The four views, and the envelope, drawn into offscreen pictures exactly as the view windows
+// The views, and the envelope, drawn into offscreen pictures exactly as the view windows
 // hold them on a screen of the given size.
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -27,14 +26,11 @@ struct Picture {
   std::string png, svg;
 };
 
-// The views' picture names, in the order the windows open.
-inline constexpr std::array<const char*, 4> kViewNames{"beam", "cathode", "magnetic-field", "phase-plane"};
-
-// The four views named by kViewNames.
+// The views, named by their pictureName, in the order the windows open.
 std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSettings& settings,
                                       PictureFormats formats);
 
-// The four printed pages of the File menu, in its order, as one PDF document on A4: its bytes,
+// The printed pages of the File menu, in its order, as one PDF document on A4: its bytes,
 // or empty with why.
 std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& settings, std::string& why);
 

@@ -3,12 +3,14 @@
 // they are, laid out in the page square of the printer's facts.
 
 #include "source/klplot/canvas.h"
+#include "source/klplot/view_table.h"
 #include "window/printing.h"
 
 namespace kelm::klplot {
 
-enum class PrintedPage { geometry, magneticField, phasePlane, cathodeDensity };
+// What the views read besides the store, as the screen shows it now.
+ViewInputs currentViewInputs();
 
-void printProjectPage(PrintedPage page, PageCanvas& c, const window::PrinterFacts& facts);
+void printProjectPage(const ViewRow& view, PageCanvas& c, const window::PrinterFacts& facts);
 
 }  // namespace kelm::klplot

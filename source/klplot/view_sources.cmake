@@ -22,6 +22,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/page_drawing.cpp
   klplot/page_square.cpp
   klplot/printed_project.cpp
+  klplot/view_table.cpp
   klplot/printed_geometry_page.cpp
   klplot/printed_field_page.cpp
   klplot/printed_figures.cpp

@@ -1,19 +1,14 @@
-// The four view windows of a loaded project: opened, drawn, kept up to date, closed.
+// The view windows of a loaded project: opened, drawn, kept up to date, closed.
 #include "source/klplot/view_windows.h"
 
 #include <algorithm>
 
 #include "records/units.h"
 #include "runtime/text.h"
-#include "source/klplot/cathode_view.h"
 #include "source/klplot/display_state.h"
-#include "source/klplot/field_view.h"
-#include "source/klplot/view_font.h"
-#include "source/klplot/geometry_view.h"
-#include "source/klplot/phase_plane_view.h"
+#include "source/klplot/printed_project.h"
 #include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
-#include "source/klplot/view_layout.h"
+#include "source/klplot/view_font.h"
 #include "source/klplot/z_marker.h"
 #include "source/request_flags.h"
 #include "source/z_coordinate.h"
@@ -27,43 +22,38 @@ MarkerSave markerSaves[2];
 
 MarkerSave* saveFor(int which) { return which == 0 || which == 1 ? &markerSaves[which] : nullptr; }
 
-struct ViewWindowLayout {
-  int unit;
-  const char* title;
-  SurfaceSize size;
-};
-
-// Opens the unit's window with its configuration, colours and font; the window becomes active.
-void openViewWindow(const ViewWindowLayout& layout) {
-  (void)records::openUnit(layout.unit, {.file = "USER", .title = layout.title});
-  window::setActiveWindow(layout.unit);
+// Opens the view's window with its configuration, colours and font; the window becomes active.
+void openViewWindow(const ViewRow& view, std::int32_t w, std::int32_t h) {
+  (void)records::openUnit(view.unit, {.file = "USER", .title = view.title});
+  window::setActiveWindow(view.unit);
+  const SurfaceSize size = view.surface(w, h);
   window::WindowConfig config;
-  config.width = static_cast<std::int16_t>(std::clamp(layout.size.width, 1, 32767));
-  config.height = static_cast<std::int16_t>(std::clamp(layout.size.height, 1, 32767));
-  assignPadded(std::span<char>(config.title, sizeof config.title - 1), layout.title);
+  config.width = static_cast<std::int16_t>(std::clamp(size.width, 1, 32767));
+  config.height = static_cast<std::int16_t>(std::clamp(size.height, 1, 32767));
+  assignPadded(std::span<char>(config.title, sizeof config.title - 1), view.title);
   window::setWindowConfig(config);
   prepareViewSurface();
-}
-
-void place(int unit, int x, int y, int width, int height, window::ZOrder order) {
-  window::setWindowPlacement(window::windowHandle(unit), x, y, width, height, order, false);
-}
-
-void drawBeam() {
+  const ViewPlacement at = view.placement(w, h);
+  window::setWindowPlacement(window::windowHandle(view.unit), at.x, at.y, at.width, at.height,
+                             at.onTop ? window::ZOrder::top : window::ZOrder::bottom, false);
   window::clearScreen(0);
-  drawGeometryView(screenViewContext(), projectData,
-                   GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
-  drawZMarker(displayState.markerXBeam.load(), 0);
+}
+
+std::atomic<std::int32_t>& markerColumnOf(MarkerSlot slot) {
+  return slot == MarkerSlot::beam ? displayState.markerXBeam : displayState.markerXField;
+}
+
+ViewDrawn drawView(int unit) {
+  const ViewRow* view = viewRowOfUnit(unit);
+  window::clearScreen(0);
+  return view != nullptr ? view->draw(screenViewContext(), projectData, currentViewInputs()) : ViewDrawn{};
 }
 
 void drawPhasePlane() {
   window::setActiveWindow(kPhasePlaneUnit);
-  window::clearScreen(0);
   // Cleared before drawing: a plane chosen while this one is drawn asks for the next drawing.
   phasePlaneRequested.store(0);
-  const float z = projectData.phaseZ.load();
-  const std::int32_t fewer = drawPhasePlaneView(
-      screenViewContext(), projectData, PhasePlaneInput{z, fieldAt(z), displayState.densityDivisions.load()});
+  const std::int32_t fewer = drawView(kPhasePlaneUnit).fewerDivisions;
   // Only a histogram that had to use fewer divisions changes what the dialog shows.
   if (fewer != 0) displayState.densityDivisionsUsed.store(fewer);
 }
@@ -79,36 +69,23 @@ void openViewWindows() {
   setViewFont(displayState);
   const int w = displayState.width(), h = displayState.height();
   ProjectData& d = projectData;
-
-  openViewWindow({kBeamUnit, "Beam", wideViewSurface(w, h)});
-  place(kBeamUnit, 0, 0, w, h / 2, window::ZOrder::top);
-  window::clearScreen(0);
-  drawGeometryView(screenViewContext(), d, GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
   d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
-  displayState.markerXBeam.store(beamColumnOf(d.phaseZ.load()));
-  drawZMarker(displayState.markerXBeam.load(), 0);
-  window::registerMouseCallback(kBeamUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
-  window::registerArrowKeyCallback(kBeamUnit, zArrowKeyHandler);
-
-  openViewWindow({kCathodeUnit, "Cathode", cathodeViewSurface(w, h)});
-  window::clearScreen(0);
-  place(kCathodeUnit, w / 4, h / 4, w / 2, h / 2, window::ZOrder::bottom);
-  copyCathodeRadii(d);
-  drawCathodeView(screenViewContext(), d);
-
-  openViewWindow({kFieldUnit, "Magnetic field", wideViewSurface(w, h)});
-  place(kFieldUnit, 0, 0, w, h / 2, window::ZOrder::top);
-  window::clearScreen(0);
-  drawFieldView(screenViewContext(), d);
-  displayState.markerXField.store(fieldColumnOf(d.phaseZ.load()));
-  drawZMarker(displayState.markerXField.load(), 1);
-  window::showWindow(window::windowHandle(kFieldUnit), window::ShowCommand::minimize);
-  window::registerMouseCallback(kFieldUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
-  window::registerArrowKeyCallback(kFieldUnit, zArrowKeyHandler);
-
-  openViewWindow({kPhasePlaneUnit, "Phase plane", wideViewSurface(w, h)});
-  window::clearScreen(0);
-  place(kPhasePlaneUnit, 0, h / 2, w, h / 2, window::ZOrder::top);
+  const ViewInputs inputs = currentViewInputs();
+  for (const ViewRow& view : viewRows()) {
+    openViewWindow(view, w, h);
+    if (view.drawnAtOpening) {
+      const ViewDrawn drawn = view.draw(screenViewContext(), d, inputs);
+      if (view.marker != MarkerSlot::none && drawn.markerColumn) {
+        markerColumnOf(view.marker).store(*drawn.markerColumn);
+        drawZMarker(*drawn.markerColumn, static_cast<int>(view.marker));
+      }
+    }
+    if (view.minimisedAtOpening) window::showWindow(window::windowHandle(view.unit), window::ShowCommand::minimize);
+    if (view.marker != MarkerSlot::none) {
+      window::registerMouseCallback(view.unit, window::kLeftDown | window::kLeftUp, zMouseHandler);
+      window::registerArrowKeyCallback(view.unit, zArrowKeyHandler);
+    }
+  }
   window::focusWindow(kBeamUnit);
 }
 
@@ -116,7 +93,8 @@ void serveViewRequests() {
   if (beamRedrawRequested.load() != 0) {
     const std::int32_t active = window::getActiveWindow();
     window::setActiveWindow(kBeamUnit);
-    drawBeam();
+    (void)drawView(kBeamUnit);
+    drawZMarker(displayState.markerXBeam.load(), static_cast<int>(MarkerSlot::beam));
     window::setActiveWindow(active);
     beamRedrawRequested.store(0);
   }
@@ -127,19 +105,19 @@ void serveViewRequests() {
   }
   if (markerRedrawRequested.load() != 0) {
     const std::int32_t active = window::getActiveWindow();
-    window::setActiveWindow(kFieldUnit);
-    eraseZMarker(1);
-    drawZMarker(displayState.markerXField.load(), 1);
-    window::setActiveWindow(kBeamUnit);
-    eraseZMarker(0);
-    drawZMarker(displayState.markerXBeam.load(), 0);
+    for (const ViewRow& view : viewRows()) {
+      if (view.marker == MarkerSlot::none) continue;
+      window::setActiveWindow(view.unit);
+      eraseZMarker(static_cast<int>(view.marker));
+      drawZMarker(markerColumnOf(view.marker).load(), static_cast<int>(view.marker));
+    }
     window::setActiveWindow(active);
     markerRedrawRequested.store(0);
   }
 }
 
 void closeViewWindows() {
-  for (int unit : {kPhasePlaneUnit, kBeamUnit, kCathodeUnit, kFieldUnit}) records::closeUnit(unit);
+  for (const ViewRow& view : viewRows()) records::closeUnit(view.unit);
   window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::restore);
 }
 

@@ -1,18 +1,14 @@
 #pragma once
-// The four view windows of a loaded project: opened and drawn at each load, kept up to date
+// The view windows of a loaded project: opened and drawn at each load, kept up to date
 // while the display driver idles, closed when it leaves. Program thread, except the markers,
 // which the Z-coordinate dialog also moves on the message thread.
 
 #include <cstdint>
 
 #include "source/klplot/view_context.h"
+#include "source/klplot/view_table.h"
 
 namespace kelm::klplot {
-
-inline constexpr int kPhasePlaneUnit = 11;
-inline constexpr int kBeamUnit = 12;
-inline constexpr int kCathodeUnit = 13;
-inline constexpr int kFieldUnit = 14;
 
 void openViewWindows();
 // The views' context on the active drawing surface, for the screen that displayState holds.

@@ -172,13 +172,12 @@ TEST_F(Pictures, PdfHoldsThePagesTheFileMenuPrints) {
   EXPECT_TRUE(shown.contains(QRegularExpression("\nPages: +4\n"))) << info;
   EXPECT_TRUE(shown.contains(QRegularExpression("\nPage size: .*\\(A4\\)"))) << info;
 
-  void (*const commands[])(std::int32_t*) = {printGeometryCommand, printFieldCommand, printPhasePlaneCommand,
-                                             printCathodeCommand};
-  for (int page = 1; page <= 4; ++page) {
+  const auto views = klplot::printedViewRows();
+  for (int page = 1; page <= klplot::kViewCount; ++page) {
     const std::string printed = (scratch.path() / ("printed-" + std::to_string(page) + ".pdf")).string();
     ::setenv("KELM_PRINT_TO", printed.c_str(), 1);
     std::int32_t state = 0;
-    commands[page - 1](&state);
+    printCommandOf(*views[page - 1])(&state);
     ::unsetenv("KELM_PRINT_TO");
     const std::string pixels = pagePixels(printed, 1);
     ASSERT_GT(pixels.size(), 1000u) << "page " << page;

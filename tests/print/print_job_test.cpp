@@ -27,6 +27,7 @@
 #include "source/klplot/page_square.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
+#include "source/klplot/view_table.h"
 #include "tests/print/command_output.h"
 #include "tests/records/recording_port.h"
 #include "tests/window/gui_wait.h"
@@ -150,23 +151,23 @@ class PrintedPdf : public ::testing::Test {
 
 TEST_F(PrintedPdf, EachPageIsOneBlackPageNamedKelmWithItsTextsApart) {
   struct Case {
-    void (*command)(std::int32_t*);
+    int unit;
     const char* name;
     std::vector<std::string> texts;  // regular expressions over the page's text, line by line
   } cases[] = {
-      {printGeometryCommand, "geometry",
+      {klplot::kBeamUnit, "geometry",
        {"KELM demo versioin", "kelm-beams\\.example\\.org", "iteration N= +\\d+",
         "beam current I= +\\d*\\.\\d\\d +A", "\\b0\\b", "\\b30\\b", "\\b60\\b"}},
-      {printFieldCommand, "magnetic-field", {"Magnetic field, Gs", "Z\\(mm\\)", "\\b30\\.", "\\d+\\."}},
-      {printPhasePlaneCommand, "phase-plane",
+      {klplot::kFieldUnit, "magnetic-field", {"Magnetic field, Gs", "Z\\(mm\\)", "\\b30\\.", "\\d+\\."}},
+      {klplot::kPhasePlaneUnit, "phase-plane",
        {"Phase plane", "Current density \\(A/mm\\*\\*2\\)", "Rmax = +\\d*\\.\\d\\d mm", "Zcross = +30\\.0 +mm",
         "Current = +\\d*\\.\\d\\d A", "Emittance = +\\d*\\.\\d{4} mm\\*rad",
         "Magnetic field = +-?\\d*\\.\\d\\d Gs", "R\\(mm\\)"}},
-      {printCathodeCommand, "cathode-current-density",
+      {klplot::kCathodeUnit, "cathode-current-density",
        {"Current density on cathode \\(A/mm\\*\\*2\\)", "R\\(mm\\)", "\\.10E-02", "\\b1\\.0\\b"}},
   };
   for (const Case& c : cases) {
-    const std::string pdf = print(c.command, c.name);
+    const std::string pdf = print(printCommandOf(*klplot::viewRowOfUnit(c.unit)), c.name);
     ASSERT_TRUE(fs::exists(pdf)) << c.name;
     const std::string info = run("pdfinfo '" + pdf + "'");
     EXPECT_TRUE(contains(info, "\nPages: +1\n")) << c.name << "\n" << info;

@@ -2,6 +2,8 @@
 # (their pids in pids); on exit the processes are stopped and the directory removed. A failure
 # is counted and the test goes on, to end with [ "$failures" -eq 0 ] || exit 1.
 work=$(mktemp -d)
+# KELM keeps recent projects and its layout in the user's settings: never the real user's here.
+export XDG_CONFIG_HOME=$work/config
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

@@ -1,0 +1,158 @@
+// The File menu's recent projects: kept in the user's settings (here a directory of the test
+// run), newest first, five at most; a vanished one is taken off with a message, a present one
+// becomes the project through the same request as "Load Kelm project...".
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "source/menu_bar.h"
+#include "source/recent_projects.h"
+#include "source/request_flags.h"
+#include "tests/records/temp_directory.h"
+#include "tests/window/gui_wait.h"
+#include "window/frame_window.h"
+#include "window/layer.h"
+#include "window/menus.h"
+#include "window/user_settings.h"
+
+namespace kelm {
+namespace {
+
+namespace fs = std::filesystem;
+using List = std::vector<std::string>;
+
+TEST(RecentProjectList, NewestFirstOnceAndFiveAtMost) {
+  struct Case {
+    List before;
+    std::string made;
+    List after;
+  } cases[] = {
+      {{}, "/a", {"/a"}},
+      {{"/a", "/b"}, "/c", {"/c", "/a", "/b"}},
+      {{"/a", "/b", "/c"}, "/b", {"/b", "/a", "/c"}},
+      {{"/a", "/b", "/c", "/d", "/e"}, "/f", {"/f", "/a", "/b", "/c", "/d"}},
+      {{"/a", "/b", "/c", "/d", "/e"}, "/e", {"/e", "/a", "/b", "/c", "/d"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(withProjectFirst(c.before, c.made), c.after) << c.made;
+}
+
+TEST(RecentProjectList, ItemTextsNumberTheEntriesKeepAmpersandsAndShortenLongPathsBetweenCharacters) {
+  EXPECT_EQ(recentProjectItemText(0, "/home/guns/x"), "&1 /home/guns/x");
+  EXPECT_EQ(recentProjectItemText(4, "/r&d/gun"), "&5 /r&&d/gun");
+  std::string wide = "/";
+  for (int i = 0; i < 40; ++i) wide += "\xC3\xA4";  // ä, two bytes each
+  const std::string text = recentProjectItemText(1, wide);
+  EXPECT_LT(text.size(), wide.size());
+  EXPECT_NE(text.find("..."), std::string::npos);
+  // Every two-byte character whole: a lead byte is always followed by its continuation.
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\xC3') {
+      EXPECT_EQ(text[i + 1], '\xA4') << i;
+    }
+  }
+}
+
+class RecentProjects : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window::writeSettingsList("recentProjects", {});
+    window::createLayerWindows();
+    buildMenuBar();
+    greyBusyCommands();
+  }
+  void TearDown() override {
+    window::destroyLayerWindows();
+    window::writeSettingsList("recentProjects", {});
+  }
+
+  static std::vector<std::string> fileMenu() {
+    std::vector<std::string> items;
+    for (const window::MenuItem& item : window::layer().menus.entries()[0].items) {
+      if (item.flags & window::kSeparator) items.emplace_back("-");
+      else items.push_back(item.text + ((item.flags & window::kGrayed) ? " (grey)" : ""));
+    }
+    return items;
+  }
+  static std::vector<std::string> recentSection() {
+    const std::vector<std::string> all = fileMenu();
+    return {all.begin() + 9, all.end()};  // after "Load Kelm project..."
+  }
+  // recentIndex from 1, as the item's number.
+  static void choose(int recentIndex) {
+    const window::MenuItem& item = window::layer().menus.entries()[0].items[std::size_t(9 + recentIndex)];
+    std::int32_t state = 0;
+    window::layer().menus.callbackFor(item.id)(&state);
+  }
+};
+
+TEST_F(RecentProjects, NoneKeptShowsNothingAndTheMenuStaysAsBuilt) {
+  const std::vector<std::string> before = fileMenu();
+  showRecentProjects();
+  EXPECT_EQ(fileMenu(), before);
+  EXPECT_TRUE(recentSection().empty());
+}
+
+TEST_F(RecentProjects, KeptOnesShowNewestFirstInTheBusySetAndSurviveARestart) {
+  testing::TempDirectory older, newer;  // newer is current
+  rememberCurrentProject();
+  fs::current_path(older.path());
+  rememberCurrentProject();
+  fs::current_path(newer.path());
+  rememberCurrentProject();
+  const std::string n = fs::current_path().string(), o = older.path().string();
+  EXPECT_EQ(recentSection(), (std::vector<std::string>{"-", "&1 " + n + " (grey)", "&2 " + o + " (grey)"}));
+  enableBusyCommands();
+  EXPECT_EQ(recentSection(), (std::vector<std::string>{"-", "&1 " + n, "&2 " + o}));
+  greyBusyCommands();
+  EXPECT_EQ(recentSection()[1], "&1 " + n + " (grey)");
+
+  // The next run finds them in the settings.
+  window::destroyLayerWindows();
+  window::createLayerWindows();
+  buildMenuBar();
+  enableBusyCommands();
+  showRecentProjects();
+  EXPECT_EQ(recentSection(), (std::vector<std::string>{"-", "&1 " + n, "&2 " + o}));
+  EXPECT_EQ(window::readSettingsList("recentProjects"), (std::vector<std::string>{n, o}));
+}
+
+TEST_F(RecentProjects, ChoosingOneMakesItTheProjectAndAVanishedOneIsTakenOffWithAMessage) {
+  const fs::path home = fs::current_path();
+  testing::TempDirectory kept;
+  const std::string keptPath = fs::current_path().string();
+  const fs::path gone = kept.path() / "gone";
+  fs::create_directory(gone);
+  fs::current_path(gone);
+  rememberCurrentProject();
+  fs::current_path(home);
+  fs::remove(gone);
+  fs::current_path(kept.path());
+  rememberCurrentProject();
+  fs::current_path(home);
+  enableBusyCommands();
+  ASSERT_EQ(recentSection().size(), 3u);
+
+  QString said;
+  testing::actOnModal<QMessageBox>(
+      [&](QMessageBox& box) {
+        said = box.text();
+        box.accept();
+      },
+      [&] { choose(2); });
+  EXPECT_TRUE(said.contains(QString::fromStdString(gone.string()))) << said.toStdString();
+  EXPECT_EQ(recentSection(), (std::vector<std::string>{"-", "&1 " + keptPath}));
+  EXPECT_EQ(window::readSettingsList("recentProjects"), (std::vector<std::string>{keptPath}));
+
+  leaveRequested.store(0);
+  choose(1);
+  EXPECT_EQ(fs::current_path().string(), keptPath);
+  EXPECT_EQ(leaveRequested.exchange(0), 1);
+  fs::current_path(home);
+}
+
+}  // namespace
+}  // namespace kelm

@@ -1,0 +1,55 @@
+// The table of views that the screen, the printer, kelm-export, the fuzz targets and the
+// benchmarks loop over: a row added or edited must keep the rows apart and consistent.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "source/klplot/view_table.h"
+#include "tests/views/recording_canvas.h"
+
+namespace kelm::klplot {
+namespace {
+
+TEST(ViewTable, RowsHaveTheirOwnUnitTitlePictureAndPrintItemInOneMenuOrder) {
+  std::set<int> units;
+  std::set<std::string> titles, pictures, printItems;
+  std::set<int> printOrders;
+  for (const ViewRow& view : viewRows()) {
+    units.insert(view.unit);
+    titles.insert(view.title);
+    pictures.insert(view.pictureName);
+    printItems.insert(view.printMenuText);
+    printOrders.insert(view.printOrder);
+    EXPECT_EQ(viewRowOfUnit(view.unit), &view) << view.title;
+  }
+  for (const auto* distinct : {&titles, &pictures, &printItems}) EXPECT_EQ(distinct->size(), std::size_t(kViewCount));
+  EXPECT_EQ(units.size(), std::size_t(kViewCount));
+  // The print items take the places 1..N of the File menu's print section, each once.
+  std::set<int> places;
+  for (int place = 1; place <= kViewCount; ++place) places.insert(place);
+  EXPECT_EQ(printOrders, places);
+  const auto printed = printedViewRows();
+  EXPECT_TRUE(std::ranges::is_sorted(printed, {}, &ViewRow::printOrder));
+  EXPECT_EQ(std::string(printed.front()->printMenuText), "Print Geometry");
+  EXPECT_EQ(viewRowOfUnit(0), nullptr);
+  EXPECT_EQ(viewRowOfUnit(kFieldUnit + 1), nullptr);
+}
+
+TEST(ViewTable, AViewWithAMarkerSlotReturnsItsColumnAndNoOtherDoes) {
+  auto data = std::make_unique<ProjectData>();
+  for (const ViewRow& view : viewRows()) {
+    testing::RecordingCanvas canvas;
+    const ViewDrawn drawn = view.draw(ViewContext{canvas, 1016, 1048, 13}, *data, ViewInputs{});
+    EXPECT_EQ(drawn.markerColumn.has_value(), view.marker != MarkerSlot::none) << view.title;
+    const ViewPlacement at = view.placement(1600, 1000);
+    EXPECT_GT(at.width, 0) << view.title;
+    EXPECT_LE(at.x + at.width, 1600) << view.title;
+    EXPECT_LE(at.y + at.height, 1000) << view.title;
+  }
+}
+
+}  // namespace
+}  // namespace kelm::klplot
