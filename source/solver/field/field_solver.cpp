@@ -2,11 +2,24 @@
 
 #include <Eigen/CholmodSupport>
 #include <Eigen/Sparse>
+#include <mutex>
 
 #include "runtime/fp_traps.h"
 #include "source/solver/field/field_operator.h"
 
 namespace kelm::solver {
+namespace {
+
+// The serial BLAS underneath the factorization keeps one set of work buffers for the whole
+// process and takes no lock on them: two factorizations or solves running at once in different
+// threads overwrite each other's blocks and come out wrong, or not positive definite. Every
+// call into the library therefore waits its turn.
+std::mutex& libraryTurn() {
+  static std::mutex turn;
+  return turn;
+}
+
+}  // namespace
 
 struct FieldSolver::Factor {
   FieldOperator op;
@@ -24,6 +37,7 @@ bool FieldSolver::prepare(const ClassifiedMesh& mesh, std::string& error) {
   if (!assembleFieldOperator(mesh, factor->op, error)) return false;
   if (factor->op.matrix.rows() > 0) {
     // The factorization library's arithmetic is not ours to trap.
+    const std::lock_guard turn(libraryTurn());
     FloatingPointTrapsSuspended untrapped;
     factor->cholesky.cholmod().print = 0;
     factor->cholesky.compute(factor->op.matrix);
@@ -54,6 +68,7 @@ void FieldSolver::solve(std::span<const double> chargeDensity_C_per_m3,
   }
   Eigen::VectorXd x;
   if (rhs.size() > 0) {
+    const std::lock_guard turn(libraryTurn());
     FloatingPointTrapsSuspended untrapped;
     x = factor_->cholesky.solve(rhs);
   }
