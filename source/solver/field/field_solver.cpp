@@ -1,67 +1,13 @@
 #include "source/solver/field/field_solver.h"
 
 #include <cholmod.h>
-#include <dlfcn.h>
 
-#include <mutex>
-
-#include "runtime/fp_traps.h"
 #include "source/solver/field/field_operator.h"
+#include "source/solver/field/library_turn.h"
 #include "source/solver/field/nested_dissection.h"
 
 namespace kelm::solver {
 namespace {
-
-// Every call into the factorization library runs under one of these.
-//
-// The serial BLAS underneath keeps one set of work buffers for the whole process and takes no
-// lock on them: two factorizations or solves running at once in different threads overwrite
-// each other's blocks and come out wrong, or not positive definite. So the calls take turns.
-//
-// The library's arithmetic is not ours to trap.
-//
-// The library also opens a parallel region for each block of the factor it clears, with more
-// threads than a desktop has cores to spare; the regions cost more than the clearing, so the
-// library's own threads are kept from starting. Its runtime is looked up rather than linked,
-// as a build without one has nothing to hold back.
-class LibraryTurn {
- public:
-  LibraryTurn() : turn_(mutex()) {
-    if (const Levels levels = parallelLevels(); levels.set) {
-      savedLevels_ = levels.get();
-      levels.set(0);
-    }
-  }
-  ~LibraryTurn() {
-    if (const Levels levels = parallelLevels(); levels.set) levels.set(savedLevels_);
-  }
-  LibraryTurn(const LibraryTurn&) = delete;
-  LibraryTurn& operator=(const LibraryTurn&) = delete;
-
- private:
-  struct Levels {
-    void (*set)(int) = nullptr;
-    int (*get)() = nullptr;
-  };
-  static Levels parallelLevels() {
-    static const Levels levels = [] {
-      Levels l;
-      l.set = reinterpret_cast<void (*)(int)>(::dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
-      l.get = reinterpret_cast<int (*)()>(::dlsym(RTLD_DEFAULT, "omp_get_max_active_levels"));
-      if (!l.get) l.set = nullptr;
-      return l;
-    }();
-    return levels;
-  }
-  static std::mutex& mutex() {
-    static std::mutex m;
-    return m;
-  }
-
-  std::lock_guard<std::mutex> turn_;
-  FloatingPointTrapsSuspended untrapped_;
-  int savedLevels_ = 0;
-};
 
 // The operator's lower triangle as the library reads it, without a copy.
 cholmod_sparse lowerTriangleView(const Eigen::SparseMatrix<double>& matrix) {
