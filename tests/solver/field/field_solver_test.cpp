@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <thread>
 
 #include "source/solver/field/field_solver.h"
 #include "source/solver/physical_constants.h"
@@ -194,6 +195,46 @@ TEST(FieldSolver, HeldEdgesAndMismatchedChargeDensity) {
   ASSERT_TRUE(solver.prepare(mesh, error)) << error;
   solver.solve(std::vector<double>(3, 1.0), phi);
   EXPECT_TRUE(phi.empty());
+}
+
+// Two geometries, each factorized again and again in one process, sequentially and from two
+// threads at once (as kelm-solve's workers and a batch would): every field equals the first one.
+// Unguarded, the library's shared work buffers made about half of the concurrent ones wrong.
+TEST(FieldSolver, RepeatedAndConcurrentFactorizationsAgree) {
+  const double h = 1e-4;
+  const ClassifiedMesh meshes[2] = {
+      quadricMesh(120, 320, h, {-10000.0, 0.0},
+                  {{0, 80 * h, 1, 1, 40 * h, true, 0}, {0, 0, 1, 0, 110.5 * h, false, 1}}),
+      quadricMesh(100, 260, h, {500.0, 0.0},
+                  {{0, 130 * h, 1, 1, 30.3 * h, true, 0}, {0, 130 * h, 1, 1, 90.7 * h, false, 1}})};
+  auto charged = [&](const ClassifiedMesh& mesh) {
+    FieldSolver solver;
+    std::string error;
+    std::vector<double> phi;
+    if (solver.prepare(mesh, error)) solver.solve(std::vector<double>(mesh.nodeCount(), -1e-5), phi);
+    return phi;
+  };
+  const std::vector<double> first[2] = {charged(meshes[0]), charged(meshes[1])};
+  auto differsFromFirst = [&](int g) {
+    const std::vector<double> phi = charged(meshes[g]);
+    if (phi.size() != first[g].size()) return true;
+    for (std::size_t k = 0; k < phi.size(); ++k)
+      if (!(std::abs(phi[k] - first[g][k]) <= 1e-9 * 10000.0)) return true;
+    return false;
+  };
+  constexpr int kRounds = 8;
+  int sequentialFaults = 0;
+  for (int round = 0; round < kRounds; ++round) sequentialFaults += differsFromFirst(round % 2);
+  EXPECT_EQ(sequentialFaults, 0);
+  int concurrentFaults[2] = {0, 0};
+  {
+    std::jthread workers[2];
+    for (int w = 0; w < 2; ++w)
+      workers[w] = std::jthread([&, w] {
+        for (int round = 0; round < kRounds; ++round) concurrentFaults[w] += differsFromFirst((round + w) % 2);
+      });
+  }
+  EXPECT_EQ(concurrentFaults[0] + concurrentFaults[1], 0);
 }
 
 }  // namespace
