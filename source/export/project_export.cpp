@@ -118,17 +118,16 @@ class Run {
     emptyStore(projectData);
     {
       LoadReport report;
-      klplot::loadProjectFiles();
-      row.files = report.finish();
+      row.files = report.finish(klplot::loadProjectFiles(projectData));
     }
     std::filesystem::current_path(home, code);
     if (code) {
       fail("cannot return to " + home.string() + ": " + code.message());
       return Load::kNotRead;
     }
-    for (std::size_t f = 0; f < kProjectFiles.size(); ++f) {
+    for (std::size_t f = 0; f < klplot::kProjectFiles.size(); ++f) {
       if (row.files[f] != FileStatus::kNotFound) continue;
-      const std::string path = fileIn(directory, kProjectFiles[f]);
+      const std::string path = fileIn(directory, std::string(klplot::kProjectFiles[f].file));
       if (const std::string why = whyUnread(path); !why.empty()) {
         std::fprintf(stderr, "kelm-export: cannot read %s: %s\n", shownText(path).c_str(), why.c_str());
       }

@@ -31,7 +31,6 @@ list(APPEND KELM_VIEW_SOURCES
 # The views on the screen: the display driver, the canvas on the window layer and the windows.
 list(APPEND KELM_SCREEN_SOURCES
   klplot/klplotdemo.cpp
-  klplot/load_status.cpp
   klplot/screen_canvas.cpp
   klplot/view_windows.cpp
 )
