@@ -9,6 +9,7 @@
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
 #include "source/main_program.h"
+#include "source/program_words.h"
 #include "source/request_flags.h"
 #include "source/startup_paths.h"
 #include "window/dialogs.h"
@@ -41,7 +42,7 @@ bool selectStartupProject(std::string_view argument1) {
   if (!chosen.empty() && chosen.back() != '/' && std::filesystem::is_directory(chosen, error)) chosen += '/';
   for (;;) {
     if (chosen.empty()) {
-      if (!window::chooseProjectFile(startupFileName.span(), false, helpFilePath())) return false;
+      if (!window::chooseProjectFile(startupFileName.span(), false, helpFilePath(), kProjectChooser)) return false;
       chosen = startupFileName.trimmed();
     }
     if (enterProjectDirectoryOf(chosen)) return true;
@@ -50,7 +51,7 @@ bool selectStartupProject(std::string_view argument1) {
 }
 
 void loadProjectCommand(std::int32_t*) {
-  if (!window::chooseProjectFile(loadCommandFileName.span(), true, helpFilePath())) return;
+  if (!window::chooseProjectFile(loadCommandFileName.span(), true, helpFilePath(), kProjectChooser)) return;
   // The directory changes before the driver is asked to leave, so that it reloads the new
   // project and never the old one. A failed change reloads the current project.
   enterProjectDirectoryOf(loadCommandFileName.trimmed());

@@ -48,7 +48,6 @@ int main(int argc, char** argv) {
   std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / "full");
   kelm::klplot::loadProjectFiles(kelm::klplot::projectData);
   kelm::klplot::ProjectData& d = kelm::klplot::projectData;
-  kelm::klplot::copyCathodeRadii(d);
   d.phaseZ.store(float((d.zAxisMin + d.zAxisMax) * 0.5));
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -15,6 +15,7 @@
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/printed_project.h"
 #include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
 #include "source/klplot/view_layout.h"
 #include "source/klplot/z_marker.h"
 
@@ -43,7 +44,6 @@ void drawLoadedProject(Canvas& c, std::int32_t w, std::int32_t h,
                  markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
                               displayState.fL.load(), displayState.fR.load(), w));
 
-  copyCathodeRadii(d);
   drawCathodeView(ViewContext{c, w, h, textHeight}, d);
 
   drawFieldView(ViewContext{c, w, h, textHeight}, d);
@@ -80,15 +80,13 @@ void drawPlaneAcrossTheRange(Canvas& c, std::int32_t w, std::int32_t h, std::int
 // printer, then the phase plane page with the plane at each place above. Needs fieldAt.
 inline void printLoadedProject(PageCanvas& c) {
   const window::PrinterFacts facts{200, 287, 600, 600};
+  const auto choicesAt = [](float z) {
+    return PageChoices{{}, {z, fieldAt(z), displayState.densityDivisions.load()}};
+  };
   for (PrintedPage page : {PrintedPage::geometry, PrintedPage::magneticField, PrintedPage::phasePlane,
                            PrintedPage::cathodeDensity})
-    printProjectPage(page, c, facts);
-  const float plane = projectData.phaseZ.load();
-  for (float z : planesAcrossTheRange()) {
-    projectData.phaseZ.store(z);
-    printProjectPage(PrintedPage::phasePlane, c, facts);
-  }
-  projectData.phaseZ.store(plane);
+    printProjectPage(page, c, facts, projectData, choicesAt(projectData.phaseZ.load()));
+  for (float z : planesAcrossTheRange()) printProjectPage(PrintedPage::phasePlane, c, facts, projectData, choicesAt(z));
 }
 
 }  // namespace kelm::klplot::fuzzing

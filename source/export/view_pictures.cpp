@@ -66,7 +66,6 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
   }));
   pictures.push_back(
       draw(kViewNames[1], klplot::cathodeViewSurface(settings.width, settings.height), formats, [&] {
-        klplot::copyCathodeRadii(data);
         klplot::drawCathodeView(klplot::screenViewContext(), data);
       }));
   pictures.push_back(draw(kViewNames[2], wide, formats, [&] {
@@ -83,7 +82,6 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
 std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& settings, std::string& why) {
   prepareDisplay(settings);
   data.phaseZ.store(settings.z);
-  klplot::copyCathodeRadii(data);
   constexpr klplot::PrintedPage kPages[] = {klplot::PrintedPage::geometry, klplot::PrintedPage::magneticField,
                                             klplot::PrintedPage::phasePlane,
                                             klplot::PrintedPage::cathodeDensity};
@@ -91,7 +89,8 @@ std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& setti
       int(std::size(kPages)),
       [&](int page, window::PrinterPage& printer, const window::PrinterFacts& facts) {
         klplot::PrinterCanvas canvas(printer);
-        klplot::printProjectPage(kPages[page], canvas, facts);
+        klplot::printProjectPage(kPages[page], canvas, facts, data,
+                                 {{}, {settings.z, klplot::fieldAt(settings.z), settings.divisions}});
       },
       why);
 }

@@ -81,12 +81,12 @@ FileOutcome readRecords(ProjectData& d) {
 FileOutcome loadResult(ProjectData& d) {
   // Reset with the counts, so a file that fails early never shows the last project's current.
   d.totalCurrent = 0.0;
-  if (records::openUnit(kUnit, {.file = nameOf(ProjectFile::kResult).file, .status = "OLD", .form = "unformatted", .action = "read"}) != 0) {
-    reportOutcome(ProjectFile::kResult, kNotFound);
-    return kNotFound;
-  }
+  if (!openProjectFile(ProjectFile::kResult, kUnit, "unformatted")) return kNotFound;
   const FileOutcome outcome = readRecords(d);
   records::closeUnit(kUnit);
+  // The cathode view plots the start radii in single precision, of what was read even from a
+  // damaged file, as every view draws that.
+  for (int i = 1; i <= storedTrajectories(d); ++i) d.cathodeR(i) = saturatedSingle(d.trajR(i, 1));
   if (outcome.status == FileStatus::kLoaded) d.resultLoaded = 1;
   reportOutcome(ProjectFile::kResult, outcome);
   return outcome;

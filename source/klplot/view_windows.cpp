@@ -93,7 +93,6 @@ void openViewWindows() {
   openViewWindow({kCathodeUnit, "Cathode", cathodeViewSurface(w, h)});
   window::clearScreen(0);
   place(kCathodeUnit, w / 4, h / 4, w / 2, h / 2, window::ZOrder::bottom);
-  copyCathodeRadii(d);
   drawCathodeView(screenViewContext(), d);
 
   openViewWindow({kFieldUnit, "Magnetic field", wideViewSurface(w, h)});

@@ -129,7 +129,6 @@ class PrintedPdf : public ::testing::Test {
     klplot::loadProjectFiles(klplot::projectData);
     fs::current_path(home);
     klplot::ProjectData& d = klplot::projectData;
-    for (int i = 1; i <= d.trajCount; ++i) d.cathodeR(i) = float(d.trajR(i, 1));
     d.phaseZ.store(float((d.zAxisMin + d.zAxisMax) * 0.5));
     fs::create_directories(kPages);
   }
