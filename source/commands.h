@@ -1,6 +1,6 @@
 #pragma once
 // The program's menu commands. Each runs on the message thread; the long ones only raise
-// request flags for the program thread.
+// request flags for the program thread. The Z-coordinate command is with its dialog.
 
 #include <cstdint>
 
@@ -10,7 +10,6 @@ void printGeometryCommand(std::int32_t* state);
 void printFieldCommand(std::int32_t* state);
 void printPhasePlaneCommand(std::int32_t* state);
 void printCathodeCommand(std::int32_t* state);
-void zCoordinateCommand(std::int32_t* state);
 void beamToggleCommand(std::int32_t* state);
 void potentialToggleCommand(std::int32_t* state);
 void editGeometryCommand(std::int32_t* state);

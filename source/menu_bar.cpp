@@ -2,6 +2,7 @@
 
 #include "source/commands.h"
 #include "source/project_selection.h"
+#include "source/z_coordinate.h"
 #include "window/menus.h"
 
 namespace kelm {

@@ -42,13 +42,6 @@ std::string whyUnread(const std::string& path) {
   return {};
 }
 
-// Every project starts from an empty store: a reader leaves untouched what its file does not
-// name, which would otherwise carry one project's figures into the next.
-void emptyStore(klplot::ProjectData& d) {
-  std::destroy_at(&d);
-  std::construct_at(&d);
-}
-
 class Run {
  public:
   explicit Run(const ExportOptions& options) : options_(options) {}
@@ -115,7 +108,9 @@ class Run {
       fail("cannot enter the project directory " + directory + ": " + code.message());
       return Load::kNotRead;
     }
-    emptyStore(projectData);
+    // A reader leaves untouched what its file does not name, which would otherwise carry one
+    // project's figures into the next.
+    klplot::clearStore(projectData);
     {
       LoadReport report;
       row.files = report.finish(klplot::loadProjectFiles(projectData));

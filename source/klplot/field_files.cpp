@@ -54,10 +54,7 @@ FileOutcome readEquipotentials(ProjectData& d, int lines) {
 
 FileOutcome loadMagneticField(ProjectData& d) {
   d.magCount = 0;
-  if (records::openUnit(kMagUnit, {.file = nameOf(ProjectFile::kMagneticField).file, .status = "OLD", .form = "formatted", .action = "read"}) != 0) {
-    reportOutcome(ProjectFile::kMagneticField, kNotFound);
-    return kNotFound;
-  }
+  if (!openProjectFile(ProjectFile::kMagneticField, kMagUnit, "formatted")) return kNotFound;
   std::int32_t n = 0;
   int status = records::read(kMagUnit, "(3X,I6)", n);
   n = std::min(n, kMaxMagSamples);
@@ -72,10 +69,7 @@ FileOutcome loadMagneticField(ProjectData& d) {
 
 FileOutcome loadEquipotentials(ProjectData& d) {
   d.potLineCount = 0;
-  if (records::openUnit(kPotUnit, {.file = nameOf(ProjectFile::kEquipotentials).file, .status = "OLD", .form = "formatted", .action = "read"}) != 0) {
-    reportOutcome(ProjectFile::kEquipotentials, kNotFound);
-    return kNotFound;
-  }
+  if (!openProjectFile(ProjectFile::kEquipotentials, kPotUnit, "formatted")) return kNotFound;
   std::int32_t lines = 0;
   const int first = records::read(kPotUnit, "(6X,I4)", lines);
   const FileOutcome outcome = first == 0 ? readEquipotentials(d, lines) : damagedAt(kPotUnit, first);

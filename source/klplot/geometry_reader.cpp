@@ -55,10 +55,7 @@ FileOutcome readOutline(ProjectData& d, int& n) {
 }  // namespace
 
 FileOutcome loadGeometry(ProjectData& d) {
-  if (records::openUnit(kUnit, {.file = nameOf(ProjectFile::kGeometry).file, .status = "OLD", .form = "formatted", .action = "read"}) != 0) {
-    reportOutcome(ProjectFile::kGeometry, kNotFound);
-    return kNotFound;
-  }
+  if (!openProjectFile(ProjectFile::kGeometry, kUnit, "formatted")) return kNotFound;
   std::int32_t headerA = 0, headerB = 0;
   float scale = 0.0f;
   int n = 1;

@@ -15,6 +15,13 @@ std::string_view statusWords(FileStatus status) {
   return "damaged";
 }
 
+bool openProjectFile(ProjectFile file, int unit, std::string_view form) {
+  if (records::openUnit(unit, {.file = nameOf(file).file, .status = "OLD", .form = form, .action = "read"}) == 0)
+    return true;
+  reportOutcome(file, kNotFound);
+  return false;
+}
+
 FileOutcome damagedAt(int unit, int status) {
   const records::ReadPosition at = records::readPosition(unit);
   // The end of the file before a record began leaves no record to name; one cut short does.

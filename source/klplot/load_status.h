@@ -40,6 +40,9 @@ struct FileOutcome {
 inline constexpr FileOutcome kLoaded{.status = FileStatus::kLoaded};
 inline constexpr FileOutcome kNotFound{.status = FileStatus::kNotFound};
 
+// Opens the project file on unit for reading; false, with its "not found" told, when it cannot.
+bool openProjectFile(ProjectFile file, int unit, std::string_view form);
+
 // A damaged outcome from the statement on unit that returned status (non-zero), placed by how
 // far the unit had read.
 FileOutcome damagedAt(int unit, int status);

@@ -13,6 +13,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/z_marker.cpp
   klplot/panel_scale.cpp
   klplot/panel_axes.cpp
+  klplot/view_context.cpp
   klplot/cathode_view.cpp
   klplot/section_drawing.cpp
   klplot/geometry_view.cpp

@@ -11,6 +11,7 @@
 #include "source/klplot/project_readers.h"
 #include "tests/records/temp_directory.h"
 #include "tests/records/recording_port.h"
+#include "tests/views/program_state.h"
 
 namespace kelm::klplot {
 namespace {
@@ -18,6 +19,7 @@ namespace {
 class Readers : public ::testing::Test {
  protected:
   void SetUp() override {
+    testing::resetProgramState();
     resetOutlineForLoad(projectData);
     resetResultForLoad(projectData);
   }
@@ -100,6 +102,8 @@ TEST_F(Readers, ResultTrajectoriesInterleaveAndBadIndicesAreDamage) {
   EXPECT_EQ(d.trajNext(2), 3);
   EXPECT_DOUBLE_EQ(d.trajR(1, 3), 1.2);
   EXPECT_DOUBLE_EQ(d.trajR(2, 1), 2.0);
+  EXPECT_EQ(d.cathodeR(1), 1.0f);  // the start radii the cathode view plots, made at load
+  EXPECT_EQ(d.cathodeR(2), 2.0f);
   EXPECT_DOUBLE_EQ(d.totalCurrent, 0.75);
   EXPECT_NEAR(d.cathodeDensity(1), 15.915494f, 1e-5);  // 1.0 x 10 x 10 / (2 pi)
 
