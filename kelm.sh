@@ -8,15 +8,16 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+PACKAGES=(cmake ninja-build g++ clang qt6-base-dev qt6-base-dev-tools qt6-svg-dev
           libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev libsuitesparse-dev libopenblas0-serial fonts-liberation xvfb xauth xdotool imagemagick
           poppler-utils cups printer-driver-cups-pdf python3-pandas python3-numpy openbox x11-utils slurm-wlm munge
           dpkg-dev file lintian desktop-file-utils appstream libglib2.0-bin)
 JOBS=${KELM_JOBS:-2}
 
-install_packages() {
+# install_missing PACKAGE...
+install_missing() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -25,6 +26,12 @@ install_packages() {
   [ "$(id -u)" -ne 0 ] && sudo=sudo
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+install_packages() {
+  install_missing "${PACKAGES[@]}"
+  # The fuzzers' runtime comes with the clang of the release, whose version is in its name.
+  install_missing "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
 }
 
 # configure DIR [cmake options...]

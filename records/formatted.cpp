@@ -61,6 +61,7 @@ struct FormattedTransfer::State {
       return 0;
     }
     const int result = unit->file.readLine(into);
+    if (result != FileStream::kEnd) unit->position = {.record = unit->position.record + 1};
     if (result == FileStream::kTooLong) return kRecordTooLong;
     return result == FileStream::kError ? kFileReadFailed : result;
   }
@@ -185,12 +186,13 @@ struct FormattedTransfer::State {
     int w = 0;
     const EditDescriptor* data = dataEditFor(std::is_integral_v<Value>, w);
     if (data == nullptr) return;
+    const std::size_t column = std::min(pos, record.size()) + 1;
     const std::string_view field = takeField(w);
-    if (failed()) return;
-    int result;
-    if constexpr (std::is_integral_v<Value>) result = readIntegerField(field, blankAsZero(), value);
-    else result = readRealField(field, data->digits, blankAsZero(), value);
-    fail(result);
+    if (!failed()) {
+      if constexpr (std::is_integral_v<Value>) fail(readIntegerField(field, blankAsZero(), value));
+      else fail(readRealField(field, data->digits, blankAsZero(), value));
+    }
+    if (failed() && unit != nullptr) unit->position.column = static_cast<long>(column);
   }
 
   template <class Value>

@@ -42,6 +42,11 @@ bool UnformattedRead::State::openBlock() {
     status = kEndOfFile;
     return false;
   }
+  if (!recordBegun) {
+    recordBegun = true;
+    ReadPosition& position = guard->unit()->position;
+    position = {.record = position.record + 1};
+  }
   if (length > kContinued) {
     status = kBadBlockLength;
     return false;
@@ -89,7 +94,9 @@ UnformattedRead::~UnformattedRead() { end(); }
 
 void UnformattedRead::readItem(void* address, std::size_t byteCount) {
   State& s = state_;
-  if (s.status != 0 || s.ended) return;
+  if (s.ended) return;
+  s.wanted += byteCount;
+  if (s.status != 0) return;
   auto* to = static_cast<unsigned char*>(address);
   while (byteCount > 0) {
     if (s.leading == -2) {
@@ -106,11 +113,13 @@ void UnformattedRead::readItem(void* address, std::size_t byteCount) {
     const long got = s.file->readBytes(to, n);
     if (got != static_cast<long>(n)) {
       s.status = got < 0 ? kFileReadFailed : kEndOfFile;
+      if (got > 0) s.got += static_cast<std::size_t>(got);
       return;
     }
     to += n;
     byteCount -= n;
     s.left -= n;
+    s.got += n;
   }
 }
 
@@ -131,6 +140,9 @@ int UnformattedRead::end() {
     bool goesOn = false;
     if (!s.closeBlock(goesOn)) break;
   }
+  // A record that ends, or a file that ends, before the items are filled: by how much.
+  if (s.recordBegun && (s.status == kShortRecord || s.status == kEndOfFile))
+    s.guard->unit()->position.bytesShort = static_cast<long>(s.wanted - s.got);
   s.guard.reset();
   return s.status;
 }

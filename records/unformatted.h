@@ -33,6 +33,9 @@ class UnformattedRead {
     int leading = -1;  // leading byte of the open block, -1 when none is open
     std::size_t left = 0;
     std::size_t recordBytes = 0;  // of the blocks opened so far
+    bool recordBegun = false;     // its leading byte read: the unit counts it
+    std::size_t wanted = 0;       // bytes the items asked for
+    std::size_t got = 0;          // and those the record gave
 
     bool byte(int& value);
     bool openBlock();

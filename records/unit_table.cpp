@@ -187,6 +187,11 @@ int closeUnit(int unit, std::string_view status) {
   return detach(unit, deleteFile);
 }
 
+ReadPosition readPosition(int unit) {
+  const UnitGuard guard(unit);
+  return guard.status() == 0 ? guard.unit()->position : ReadPosition{};
+}
+
 bool isUnitOpen(int unit) {
   if (isOutputUnit(unit)) return true;
   std::lock_guard table_guard(tableLock);

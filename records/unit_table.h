@@ -6,6 +6,7 @@
 #include <string>
 
 #include "records/file_stream.h"
+#include "records/units.h"
 
 namespace kelm::records {
 
@@ -28,6 +29,7 @@ struct Unit {
   bool closed = false;           // set under the lock by close; a late statement sees it
   bool fileMarkTested = false;   // unformatted reading has checked the leading 0x4B
   bool fileMarkWritten = false;  // unformatted writing has put the leading 0x4B
+  ReadPosition position;
 
   std::mutex lock;  // held for the whole of each statement
 };

@@ -37,4 +37,16 @@ int closeUnit(int unit, std::string_view status = {});
 // Whether a unit is open (unit 0 and the default unit always are).
 bool isUnitOpen(int unit);
 
+// Where reading a disk unit has got to, so that a reader can say where a file went wrong: the
+// records begun so far (one that could not be read whole counts), and for the last statement
+// that failed the 1-based column of the formatted field it failed in, or how many of the bytes
+// its unformatted items asked for the record lacked; 0 when that does not apply.
+struct ReadPosition {
+  long record = 0;
+  long column = 0;
+  long bytesShort = 0;
+};
+// All 0 for a unit that is not open.
+ReadPosition readPosition(int unit);
+
 }  // namespace kelm::records

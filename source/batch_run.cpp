@@ -14,7 +14,7 @@
 
 namespace kelm {
 
-klplot::Array1<std::string, kMaxBatchProjects> projectList;
+Array1<std::string, kMaxBatchProjects> projectList;
 std::int32_t projectCount = 0;
 
 void runBatch() {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "source/klplot/fixed_array.h"
+#include "runtime/fixed_array.h"
 
 namespace kelm {
 
@@ -13,7 +13,7 @@ inline constexpr int kMaxBatchProjects = 100;
 
 // Whole absolute paths. Written by the dialog's OK on the message thread while the display
 // driver idles, read by the batch run after the driver has returned; kept between batches.
-extern klplot::Array1<std::string, kMaxBatchProjects> projectList;
+extern Array1<std::string, kMaxBatchProjects> projectList;
 extern std::int32_t projectCount;
 
 // For each project in turn: its directory made current, "Loading project from " and the

@@ -8,6 +8,7 @@
 #include "runtime/text.h"
 #include "source/main_program.h"
 #include "source/menu_bar.h"
+#include "source/program_words.h"
 #include "source/request_flags.h"
 #include "window/dialogs.h"
 #include "window/menus.h"
@@ -28,7 +29,7 @@ void editProjectFile(const char* fileName) {
   const std::string directory = currentDirectory();
   const std::string absolute = directory + "/" + fileName;
   const std::string path = directory.empty() || absolute.size() >= PATH_MAX ? fileName : absolute;
-  if (!window::startEditor(path)) {
+  if (!window::startEditor(editorProgram(), path)) {
     // The whole phrase before the path: a long path then goes on over the next records.
     records::print("No text editor could be started (set KELM_EDITOR) for " + printable(path));
     // The Output window is minimised while a project is shown: say it where the user looks.

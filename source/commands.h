@@ -1,6 +1,6 @@
 #pragma once
 // The program's menu commands. Each runs on the message thread; the long ones only raise
-// request flags for the program thread.
+// request flags for the program thread. The Z-coordinate command is with its dialog.
 
 #include <cstdint>
 
@@ -14,7 +14,6 @@ using Command = void (*)(std::int32_t* state);
 
 // Prints the view's page; a view outside the table gets a command that does nothing.
 Command printCommandOf(const klplot::ViewRow& view);
-void zCoordinateCommand(std::int32_t* state);
 void beamToggleCommand(std::int32_t* state);
 void potentialToggleCommand(std::int32_t* state);
 void editGeometryCommand(std::int32_t* state);

@@ -5,6 +5,7 @@
 
 #include "source/klplot/view_table.h"
 #include "source/project_selection.h"
+#include "source/z_coordinate.h"
 #include "window/menus.h"
 
 namespace kelm {

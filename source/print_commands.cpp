@@ -5,8 +5,10 @@
 #include <utility>
 
 #include "source/commands.h"
+#include "source/klplot/display_state.h"
 #include "source/klplot/printed_project.h"
 #include "source/klplot/printer_canvas.h"
+#include "source/klplot/view_windows.h"
 #include "window/menus.h"
 #include "window/printing.h"
 
@@ -16,7 +18,7 @@ namespace {
 void printOnePage(const klplot::ViewRow& view) {
   (void)window::printPage([&view](window::PrinterPage& printer, const window::PrinterFacts& facts) {
     klplot::PrinterCanvas canvas(printer);
-    klplot::printProjectPage(view, canvas, facts);
+    klplot::printProjectPage(view, canvas, facts, klplot::projectData, klplot::currentViewInputs());
   });
 }
 

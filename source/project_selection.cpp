@@ -10,6 +10,7 @@
 #include "runtime/fixed_text.h"
 #include "source/main_program.h"
 #include "source/recent_projects.h"
+#include "source/program_words.h"
 #include "source/request_flags.h"
 #include "source/startup_paths.h"
 #include "window/dialogs.h"
@@ -42,7 +43,7 @@ bool selectStartupProject(std::string_view argument1) {
   if (!chosen.empty() && chosen.back() != '/' && std::filesystem::is_directory(chosen, error)) chosen += '/';
   for (;;) {
     if (chosen.empty()) {
-      if (!window::chooseProjectFile(startupFileName.span(), false, helpFilePath())) return false;
+      if (!window::chooseProjectFile(startupFileName.span(), false, helpFilePath(), kProjectChooser)) return false;
       chosen = startupFileName.trimmed();
     }
     if (enterProjectDirectoryOf(chosen)) {
@@ -61,7 +62,7 @@ void makeProjectCurrent(std::string_view chosenFile) {
 }
 
 void loadProjectCommand(std::int32_t*) {
-  if (!window::chooseProjectFile(loadCommandFileName.span(), true, helpFilePath())) return;
+  if (!window::chooseProjectFile(loadCommandFileName.span(), true, helpFilePath(), kProjectChooser)) return;
   makeProjectCurrent(loadCommandFileName.trimmed());
 }
 

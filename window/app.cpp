@@ -60,13 +60,13 @@ void runProgramThread(MainProgram mainProgram) {
 
 }  // namespace
 
-int runWindowLayer(int argc, char** argv, MainProgram mainProgram) {
+int runWindowLayer(int argc, char** argv, MainProgram mainProgram, const char* logVariable) {
   Layer& l = layer();
   l.programName = argc > 0 ? std::filesystem::path(argv[0]).stem().string() : "kelm";
   // A log or standard error whose reader went away is a failed write, not the end of KELM.
   std::signal(SIGPIPE, SIG_IGN);
   l.startDirectory = currentDirectory();
-  startOutputLog(l.programName);
+  startOutputLog(l.programName, logVariable);
 
   // Qt takes its own options (-platform, -style, ...) out of what comes before "--"; what
   // follows "--" is the program's, even a path that looks like one of Qt's options.

@@ -13,7 +13,7 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   copy_key.cpp
   frame_window.cpp
   builtin_commands.cpp
-  frame_operations.cpp
+  frame.cpp
   unit_port.cpp
   project_dialogs.cpp
   printer_page.cpp

@@ -8,20 +8,26 @@
 
 namespace kelm::window {
 
-// "Select KELM project": a file chooser with the "geom.cod" and "All files" filters, an
-// existing file required, and a Help button showing helpFile while the dialog stays open.
-// fileName is the blank-padded file-name field: it proposes the last choice and receives the
-// new one. keepCurrentDirectory leaves the process's current directory alone while browsing.
-// Returns false on Cancel.
-bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
-                       std::string_view helpFile);
+// The program's words for its project chooser: the caption, and the name of the one file a
+// project is opened by, its filter beside "All files".
+struct ProjectChooserWords {
+  std::string_view title;
+  std::string_view projectFile;
+};
+
+// A file chooser with the project file's and "All files" filters, an existing file required,
+// and a Help button showing helpFile while the dialog stays open. fileName is the blank-padded
+// file-name field: it proposes the last choice and receives the new one. keepCurrentDirectory
+// leaves the process's current directory alone while browsing. Returns false on Cancel.
+bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory, std::string_view helpFile,
+                       const ProjectChooserWords& words);
 
 // Shows the help file at its contents in the layer's help viewer.
 void showHelpContents(std::string_view helpFile);
 
-// Starts the user's text editor on path without waiting and without a shell: the program
-// named by KELM_EDITOR, else the desktop's default opener. False when none could be started.
-bool startEditor(const std::string& path);
+// Starts the user's text editor on path without waiting and without a shell: program, or the
+// desktop's default opener when it is empty. False when none could be started.
+bool startEditor(const std::string& program, const std::string& path);
 
 // Dialog library: dialogs built from a template registered under a resource number and
 // addressed by a handle. Positions and sizes are in dialog units (a quarter of the average

@@ -27,10 +27,9 @@ void reapEndedEditors() {
 
 }  // namespace
 
-bool startEditor(const std::string& path) {
+bool startEditor(const std::string& named, const std::string& path) {
   reapEndedEditors();
-  const char* configured = std::getenv("KELM_EDITOR");
-  const std::string program = configured != nullptr && *configured != '\0' ? configured : "xdg-open";
+  const std::string program = named.empty() ? "xdg-open" : named;
   // Bytes as they are: a directory name that is not valid text must still name the file.
   char* arguments[] = {const_cast<char*>(program.c_str()), const_cast<char*>(path.c_str()), nullptr};
   posix_spawnattr_t attributes;

@@ -39,9 +39,11 @@ OutputLog::~OutputLog() {
   if (owned_) ::close(fd_);
 }
 
-void OutputLog::open(std::string_view target, std::string_view program, int complaints) {
+void OutputLog::open(std::string_view target, std::string_view program, std::string_view variable,
+                     int complaints) {
   std::lock_guard guard(lock_);
   program_ = program;
+  variable_ = variable;
   complaints_ = complaints;
   target_ = target;
   if (target == "-") {
@@ -78,7 +80,7 @@ void OutputLog::write(std::string_view record) {
 }
 
 void OutputLog::complain(const std::string& what) {
-  std::string line = program_ + ": the log KELM_LOG=" + printable(target_) + " " + what + "\n";
+  std::string line = program_ + ": the log " + variable_ + "=" + printable(target_) + " " + what + "\n";
   int ignored = 0;
   // Standard error itself may be the log that failed; then nobody can be told.
   (void)writeAll(complaints_, line, ignored);
@@ -96,10 +98,10 @@ OutputLog& outputLog() {
   return log;
 }
 
-void startOutputLog(std::string_view program) {
-  const char* target = std::getenv("KELM_LOG");
+void startOutputLog(std::string_view program, const char* variable) {
+  const char* target = std::getenv(variable);
   if (target == nullptr || *target == '\0') return;
-  outputLog().open(target, program, STDERR_FILENO);
+  outputLog().open(target, program, variable, STDERR_FILENO);
 }
 
 }  // namespace kelm::window

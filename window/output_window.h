@@ -13,7 +13,7 @@ class OutputWindow : public QPlainTextEdit {
   void appendRecord(const QString& record);
 };
 
-// Queues the record for the "Output" window in order, and copies it to KELM_LOG at once.
+// Queues the record for the "Output" window in order, and copies it to the log at once.
 void appendOutputRecord(std::string_view record);
 
 }  // namespace kelm::window

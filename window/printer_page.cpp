@@ -9,7 +9,6 @@ namespace kelm::window {
 
 namespace {
 
-constexpr char kDocumentName[] = "KELM";
 
 QString qs(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));

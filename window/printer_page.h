@@ -10,6 +10,9 @@
 
 namespace kelm::window {
 
+// The name of every print job and PDF, and the caption of the printing's message boxes.
+inline constexpr char kDocumentName[] = "KELM";
+
 PrinterFacts printerFacts(const QPrinter& printer);
 
 // A document named "KELM": one copy of every page, each on the printable area only, whatever

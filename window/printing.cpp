@@ -27,7 +27,6 @@ namespace kelm::window {
 
 namespace {
 
-constexpr char kDocumentName[] = "KELM";
 constexpr char kPrinterPrefix[] = "printer:";
 
 // Where KELM_PRINT_TO sends the page, or why it cannot.

@@ -54,23 +54,26 @@ void returnHelpViewerToFrame() {
 
 }  // namespace
 
-bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
-                       std::string_view helpFile) {
+bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory, std::string_view helpFile,
+                       const ProjectChooserWords& words) {
   // QFileDialog browses without changing the process's directory, so keepCurrentDirectory
   // needs nothing further.
   (void)keepCurrentDirectory;
   const std::string_view proposed = trimRight(std::string_view(fileName.data(), fileName.size()));
   const QString proposal = QString::fromLocal8Bit(proposed.data(), static_cast<qsizetype>(proposed.size()));
   const QString help = QString::fromLocal8Bit(helpFile.data(), static_cast<qsizetype>(helpFile.size()));
+  const QString title = QString::fromUtf8(words.title.data(), static_cast<qsizetype>(words.title.size()));
+  const QString projectFile =
+      QString::fromUtf8(words.projectFile.data(), static_cast<qsizetype>(words.projectFile.size()));
   bool chosen = false;
   runOnGui([&] {
-    QFileDialog dialog(layer().frame, "Select KELM project");
+    QFileDialog dialog(layer().frame, title);
     useModalFrame(dialog);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    // KELM only reads projects: no deleting, renaming or new folders from here.
+    // Projects are only read: no deleting, renaming or new folders from here.
     dialog.setOption(QFileDialog::ReadOnly);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({"geom.cod (geom.cod)", "All files (*)"});
+    dialog.setNameFilters({projectFile + " (" + projectFile + ")", "All files (*)"});
     if (!proposal.isEmpty()) dialog.selectFile(proposal);
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
       QPushButton* helpButton = buttons->addButton(QDialogButtonBox::Help);
@@ -80,7 +83,7 @@ bool chooseProjectFile(std::span<char> fileName, bool keepCurrentDirectory,
       const QByteArray path = dialog.selectedFiles().first().toLocal8Bit();
       // A path cut to fit would name another file; ask again instead.
       if (static_cast<std::size_t>(path.size()) > fileName.size()) {
-        showBox(&dialog, QMessageBox::Warning, "Select KELM project",
+        showBox(&dialog, QMessageBox::Warning, title,
                 QString("The path is %1 characters long; at most %2 are allowed. "
                         "Choose a project with a shorter path.")
                     .arg(path.size())

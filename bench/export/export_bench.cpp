@@ -40,7 +40,7 @@ ViewSettings fullHd() {
 void BM_Load(benchmark::State& state) {
   for (auto _ : state) {
     fs::current_path(kFull);
-    klplot::loadProjectFiles();
+    klplot::loadProjectFiles(klplot::projectData);
     fs::current_path(kOut);
   }
 }
@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
   kelm::records::setWindowPort(&quiet);
   fs::create_directories(kOut);
   fs::current_path(kFull);
-  kelm::klplot::loadProjectFiles();
+  kelm::klplot::loadProjectFiles(kelm::klplot::projectData);
   fs::current_path(kOut);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

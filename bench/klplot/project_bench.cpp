@@ -17,22 +17,22 @@ void BM_ReadFullProject(benchmark::State& state) {
   std::filesystem::current_path(kFull);
   std::uintmax_t bytes = 0;
   for (const char* name : {"geom.dat", "mag.dat", "pot.dat", "klplt.res"}) bytes += std::filesystem::file_size(name);
-  for (auto _ : state) loadProjectFiles();
+  for (auto _ : state) loadProjectFiles(projectData);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_ReadFullProject)->Unit(benchmark::kMillisecond);
 
 void BM_DeriveExtents(benchmark::State& state) {
   std::filesystem::current_path(kFull);
-  loadProjectFiles();
-  for (auto _ : state) deriveExtents();
+  loadProjectFiles(projectData);
+  for (auto _ : state) deriveExtents(projectData);
   benchmark::DoNotOptimize(projectData.zAxisMax);
 }
 BENCHMARK(BM_DeriveExtents);
 
 void BM_FieldAtThousandSamples(benchmark::State& state) {
   std::filesystem::current_path(kFull);
-  loadProjectFiles();
+  loadProjectFiles(projectData);
   for (auto _ : state) {
     double sum = 0.0;
     for (int k = 0; k < 1000; ++k) sum += fieldAt(static_cast<float>(k * 0.06));

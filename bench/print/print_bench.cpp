@@ -40,9 +40,8 @@ int main(int argc, char** argv) {
   static kelm::records::SilentPort port;
   kelm::records::setWindowPort(&port);
   std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / "full");
-  kelm::klplot::loadProjectFiles();
+  kelm::klplot::loadProjectFiles(kelm::klplot::projectData);
   kelm::klplot::ProjectData& d = kelm::klplot::projectData;
-  kelm::klplot::copyCathodeRadii(d);
   d.phaseZ.store(float((d.zAxisMin + d.zAxisMax) * 0.5));
   for (const kelm::klplot::ViewRow* view : kelm::klplot::printedViewRows())
     benchmark::RegisterBenchmark((std::string("BM_Print/") + view->pictureName).c_str(), kelm::BM_Print, view)

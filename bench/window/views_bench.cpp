@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   kelm::window::createLayerWindows();
   kelm::window::layer().frame->show();
   std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / "full");
-  kelm::klplot::loadProjectFiles();
+  kelm::klplot::loadProjectFiles(kelm::klplot::projectData);
   kelm::klplot::residentBeforeViews = kelm::klplot::residentMegabytes();
   kelm::klplot::openViewWindows();
   std::printf("screen %dx%d\n", kelm::klplot::displayState.width(), kelm::klplot::displayState.height());

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fprintf(stderr, "trapped: %s\n", what);
     std::abort();
   });
-  klplot::loadProjectFiles();
+  klplot::loadProjectFiles(klplot::projectData);
   const klplot::ProjectData& d = klplot::projectData;
 
   const std::vector<float> planes = exporting::planesAlong(d.zAxisMin, d.zAxisMax, 37);

@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fprintf(stderr, "trapped: %s\n", what);
     std::abort();
   });
-  loadProjectFiles();
+  loadProjectFiles(projectData);
   const ProjectData& d = projectData;
   if (!(d.zAxisMin < d.zAxisMax) || !(d.rAxisMin < d.rAxisMax) || !std::isfinite(d.zAxisMax)) std::abort();
   kelm::klplot::fuzzing::CountingCanvas canvas;

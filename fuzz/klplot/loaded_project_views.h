@@ -15,6 +15,7 @@
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/printed_project.h"
 #include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
 #include "source/klplot/view_layout.h"
 #include "source/klplot/view_table.h"
 #include "source/klplot/z_marker.h"
@@ -71,13 +72,13 @@ void drawPlaneAcrossTheRange(Canvas& c, std::int32_t w, std::int32_t h, std::int
 // printer, then the phase plane page with the plane at each place above. Needs fieldAt.
 inline void printLoadedProject(PageCanvas& c) {
   const window::PrinterFacts facts{200, 287, 600, 600};
-  for (const ViewRow* view : printedViewRows()) printProjectPage(*view, c, facts);
-  const float plane = projectData.phaseZ.load();
-  for (float z : planesAcrossTheRange()) {
-    projectData.phaseZ.store(z);
-    printProjectPage(*viewRowOfUnit(kPhasePlaneUnit), c, facts);
-  }
-  projectData.phaseZ.store(plane);
+  const auto inputsAt = [](float z) {
+    return ViewInputs{GeometryToggles{}, z, fieldAt(z), displayState.densityDivisions.load()};
+  };
+  for (const ViewRow* view : printedViewRows())
+    printProjectPage(*view, c, facts, projectData, inputsAt(projectData.phaseZ.load()));
+  for (float z : planesAcrossTheRange())
+    printProjectPage(*viewRowOfUnit(kPhasePlaneUnit), c, facts, projectData, inputsAt(z));
 }
 
 }  // namespace kelm::klplot::fuzzing

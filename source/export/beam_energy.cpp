@@ -39,7 +39,7 @@ AxisPotential AxisPotential::fromEquipotentials(const klplot::ProjectData& d) {
   for (int k = 1; k <= lines; ++k) {
     const long first = d.potFirst(k), count = d.potPointCount(k);
     for (long p = first; p < first + count; ++p) {
-      if (!klplot::Array1<float, klplot::kMaxPotPoints>::inRange(p)) break;
+      if (!Array1<float, klplot::kMaxPotPoints>::inRange(p)) break;
       if (std::fabs(d.potR(p)) <= kOnAxis) {
         samples.emplace_back(d.potZ(p), d.potValue(k));
         break;  // a line meets the axis once

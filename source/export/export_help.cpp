@@ -7,7 +7,8 @@ std::string helpText() {
 
 Turns KELM projects into report pictures and tables without a display. Each PROJECT is a
 project directory, or a file in one (such as its geom.cod). It is loaded as kelm loads it: its
-"File ... loaded/not found/damaged" lines go to standard error. Project files are only read:
+"File ... loaded/not found/damaged" lines go to standard error, a damaged file's with where it
+went wrong ("File KLPLT.RES damaged: record 7, 12 bytes short"). Project files are only read:
 an output that is one of them (geom.dat, klplt.res, mag.dat, pot.dat, geom.cod, klinput.dat,
 potmap.dat), by any spelling or link, is refused before anything is written.
 

@@ -12,18 +12,6 @@ namespace {
 
 constexpr double kWaistShare = 0.9;
 
-const char* statusText(FileStatus s) {
-  switch (s) {
-    case FileStatus::kLoaded:
-      return "loaded";
-    case FileStatus::kNotFound:
-      return "not found";
-    case FileStatus::kDamaged:
-      return "damaged";
-  }
-  return "";
-}
-
 // "name [unit]" with the length unit put in for "L".
 std::string named(const std::string& prefix, std::string_view name, std::string_view unit, TableUnits units) {
   std::string text = prefix + std::string(name);
@@ -153,8 +141,8 @@ std::string summaryHeader() {
   const TableUnits mm;
   CsvLine header;
   header.add("directory");
-  for (const char* file : kProjectFiles) {
-    std::string name(file);
+  for (const klplot::ProjectFileName& file : klplot::kProjectFiles) {
+    std::string name(file.file);
     std::replace(name.begin(), name.end(), '.', '_');
     header.add(name);
   }
@@ -171,15 +159,15 @@ std::string summaryHeader() {
 std::string summaryLine(const SummaryRow& row) {
   CsvLine line;
   line.add(escapedText(row.directory));
-  for (FileStatus s : row.files) line.add(statusText(s));
+  for (FileStatus s : row.files) line.add(klplot::statusWords(s));
   // A damaged result still shows what was read before the damage.
-  const bool result = row.files[3] == FileStatus::kLoaded || row.trajectories > 0;
+  const bool result = row.files[std::size_t(klplot::ProjectFile::kResult)] == FileStatus::kLoaded || row.trajectories > 0;
   line.addIf(result, row.trajectories).addIf(result, row.totalCurrent);
   const bool perveance = result && row.voltage && row.totalCurrent != 0.0;
   line.addIf(bool(row.voltage), row.voltage.value_or(0.0))
       .addIf(perveance, std::fabs(row.totalCurrent) / std::pow(row.voltage.value_or(1.0), 1.5) * 1e6);
   // Without geom.dat the lengths are in mesh units, which the mm columns must not show.
-  const bool inMm = row.files[0] == FileStatus::kLoaded;
+  const bool inMm = row.files[std::size_t(klplot::ProjectFile::kGeometry)] == FileStatus::kLoaded;
   const PlaneFigures none;
   const PlaneFigures& waist = row.waist ? *row.waist : none;
   const bool hasWaist = row.waist && inMm;

@@ -10,6 +10,7 @@
 
 #include "source/export/beam_energy.h"
 #include "source/export/beam_figures_along_z.h"
+#include "source/klplot/load_status.h"
 
 namespace kelm::exporting {
 
@@ -25,12 +26,11 @@ std::string figuresCsv(const std::vector<PlaneFigures>& planes, const BeamEnergy
 std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& data, TableUnits units,
                          bool header);
 
-enum class FileStatus { kLoaded, kNotFound, kDamaged };
-inline constexpr std::array<const char*, 4> kProjectFiles{"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
+using klplot::FileStatus;
 
 struct SummaryRow {
   std::string directory;
-  std::array<FileStatus, 4> files{};  // in the order of kProjectFiles
+  std::array<FileStatus, klplot::kProjectFiles.size()> files{};  // in the order of klplot::kProjectFiles
   int trajectories = 0;
   double totalCurrent = 0.0;
   std::optional<double> voltage;      // --voltage, V

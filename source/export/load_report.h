@@ -1,12 +1,13 @@
 #pragma once
-// What loading a project reported: its "File ... loaded/not found/damaged" lines go to standard
-// error as they come, and each file's status is kept for the summary.
+// What loading a project reported: the readers' "File ... loaded/not found/damaged" lines go to
+// standard error from their outcomes, with where a damaged file went wrong, one per file even
+// where the reader's own line is silent (a broken mag.dat).
 
 #include <array>
 #include <string_view>
 
 #include "records/window_port.h"
-#include "source/export/figure_tables.h"
+#include "source/klplot/load_status.h"
 
 namespace kelm::exporting {
 
@@ -19,18 +20,12 @@ class LoadReport final : public records::WindowPort {
 
   bool openWindow(int, std::string_view) override { return true; }
   void closeWindow(int) override {}
-  void writeRecord(int unit, std::string_view record) override;
+  // The readers' lines, which the outcomes tell better.
+  void writeRecord(int, std::string_view) override {}
   [[noreturn]] void runtimeError(int number, std::string_view message) override;
 
-  // A file that reported nothing was read and found wanting: mag.dat fails without a line.
-  // Its line is added to standard error in its place, so every file is accounted for.
-  std::array<FileStatus, 4> finish();
-
- private:
-  void reportSilentFailure(std::size_t file);
-
-  std::array<bool, 4> reported_{};
-  std::array<FileStatus, 4> status_{};
+  // Writes each file's line and gives back each file's status.
+  std::array<klplot::FileStatus, klplot::kProjectFiles.size()> finish(const klplot::ProjectLoad& load);
 };
 
 }  // namespace kelm::exporting

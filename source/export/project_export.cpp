@@ -42,13 +42,6 @@ std::string whyUnread(const std::string& path) {
   return {};
 }
 
-// Every project starts from an empty store: a reader leaves untouched what its file does not
-// name, which would otherwise carry one project's figures into the next.
-void emptyStore(klplot::ProjectData& d) {
-  std::destroy_at(&d);
-  std::construct_at(&d);
-}
-
 class Run {
  public:
   explicit Run(const ExportOptions& options) : options_(options) {}
@@ -115,20 +108,21 @@ class Run {
       fail("cannot enter the project directory " + directory + ": " + code.message());
       return Load::kNotRead;
     }
-    emptyStore(projectData);
+    // A reader leaves untouched what its file does not name, which would otherwise carry one
+    // project's figures into the next.
+    klplot::clearStore(projectData);
     {
       LoadReport report;
-      klplot::loadProjectFiles();
-      row.files = report.finish();
+      row.files = report.finish(klplot::loadProjectFiles(projectData));
     }
     std::filesystem::current_path(home, code);
     if (code) {
       fail("cannot return to " + home.string() + ": " + code.message());
       return Load::kNotRead;
     }
-    for (std::size_t f = 0; f < kProjectFiles.size(); ++f) {
+    for (std::size_t f = 0; f < klplot::kProjectFiles.size(); ++f) {
       if (row.files[f] != FileStatus::kNotFound) continue;
-      const std::string path = fileIn(directory, kProjectFiles[f]);
+      const std::string path = fileIn(directory, std::string(klplot::kProjectFiles[f].file));
       if (const std::string why = whyUnread(path); !why.empty()) {
         std::fprintf(stderr, "kelm-export: cannot read %s: %s\n", shownText(path).c_str(), why.c_str());
       }

@@ -68,13 +68,13 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
 std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& settings, std::string& why) {
   prepareDisplay(settings);
   data.phaseZ.store(settings.z);
-  klplot::copyCathodeRadii(data);
   const auto pages = klplot::printedViewRows();
   return window::pdfDocument(
       int(pages.size()),
       [&](int page, window::PrinterPage& printer, const window::PrinterFacts& facts) {
         klplot::PrinterCanvas canvas(printer);
-        klplot::printProjectPage(*pages[page], canvas, facts);
+        klplot::printProjectPage(*pages[page], canvas, facts, data,
+                                 {{}, settings.z, klplot::fieldAt(settings.z), settings.divisions});
       },
       why);
 }

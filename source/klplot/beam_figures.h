@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "source/klplot/fixed_array.h"
+#include "runtime/fixed_array.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/single_precision.h"
 

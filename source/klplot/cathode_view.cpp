@@ -2,7 +2,6 @@
 
 #include "source/klplot/panel_axes.h"
 #include "source/klplot/plot_mapping.h"
-#include "source/klplot/single_precision.h"
 
 namespace kelm::klplot {
 
@@ -11,11 +10,6 @@ void drawCathodeView(const ViewContext& v, const ProjectData& data) {
   textAtPoint(v.canvas, v.W * 0.14285714285714285, v.H * 0.1,
               "Current density on cathode (A/mm**2)", v.textHeight);
   scatterPanel(v, storedTrajectories(data), data.cathodeR.from(1), data.cathodeDensity.from(1));
-}
-
-void copyCathodeRadii(ProjectData& data) {
-  for (int i = 1; i <= storedTrajectories(data); ++i)
-    data.cathodeR(i) = saturatedSingle(data.trajR(i, 1));
 }
 
 }  // namespace kelm::klplot

@@ -9,7 +9,4 @@ namespace kelm::klplot {
 
 void drawCathodeView(const ViewContext& v, const ProjectData& data);
 
-// cathodeR(i) = trajR(i, 1), the start radii the view plots; refreshed before each drawing.
-void copyCathodeRadii(ProjectData& data);
-
 }  // namespace kelm::klplot

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "source/klplot/fixed_array.h"
+#include "runtime/fixed_array.h"
 #include "source/klplot/project_data.h"
 
 namespace kelm::klplot {

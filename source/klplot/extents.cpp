@@ -24,8 +24,7 @@ float axialStep(double zMin, double zMax) {
 
 }  // namespace
 
-void deriveExtents() {
-  ProjectData& d = projectData;
+void deriveExtents(ProjectData& d) {
   if (d.geomLoaded != 0) d.rAxisMax = 0.0;
   double zMax = 0.0, zMin = 1.0e10;
   for (int s = 1; s <= d.geomSegCount && s <= kMaxGeomSegments; ++s) {

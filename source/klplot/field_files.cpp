@@ -3,6 +3,7 @@
 
 #include "records/formatted.h"
 #include "records/units.h"
+#include "source/klplot/load_status.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/single_precision.h"
@@ -11,49 +12,34 @@ namespace kelm::klplot {
 
 namespace {
 
-void loadMagneticField(ProjectData& d) {
-  d.magCount = 0;
-  if (records::openUnit(22, {.file = "mag.dat", .status = "OLD", .form = "formatted", .action = "read"}) != 0) {
-    records::print("File MAG.DAT not found");
-    return;
-  }
-  std::int32_t n = 0;
-  bool ok = records::read(22, "(3X,I6)", n) == 0;
-  n = std::min(n, kMaxMagSamples);
-  for (int k = 1; ok && k <= n; ++k) {
-    ok = records::read(22, "(3X,E12.4,4X,E12.4)", d.magZ(k), d.magB(k)) == 0;
-  }
-  records::closeUnit(22);
-  if (!ok) return;
-  d.magCount = std::max(n, 0);
-  records::print("File MAG.DAT loaded");
-}
+constexpr int kMagUnit = 22;
+constexpr int kPotUnit = 23;
+constexpr long kPotLinesColumn = 7;   // of the line count in the first line
+constexpr long kPotCountColumn = 21;  // of the point count in a line's header
 
 // One list: a leading word, then count numbers from index first.
-bool readList(Array1<float, kMaxPotPoints>& values, int first, int count) {
+int readList(Array1<float, kMaxPotPoints>& values, int first, int count) {
   std::array<char, 2> word{};
-  records::FormattedTransfer list(23, nullptr, true);
+  records::FormattedTransfer list(kPotUnit, nullptr, true);
   list.in(std::span<char>(word));
   for (int i = 0; i < count; ++i) list.in(values(first + i));
-  return list.end() == 0;
+  return list.end();
 }
 
-enum class PotOutcome { kLoaded, kUnreadable, kDamaged };
-
-PotOutcome readEquipotentials(ProjectData& d) {
-  std::int32_t lines = 0;
-  if (records::read(23, "(6X,I4)", lines) != 0) return PotOutcome::kUnreadable;
-  if (lines < 0 || lines > kMaxPotLines) return PotOutcome::kDamaged;
+FileOutcome readEquipotentials(ProjectData& d, int lines) {
+  if (lines < 0 || lines > kMaxPotLines) return damagedInRecord(kPotUnit, kPotLinesColumn);
   d.potFirst(1) = 1;
   const double scale = d.meshScale;
   for (int k = 1; k <= lines; ++k) {
     std::int32_t count = 0;
-    if (records::read(23, "(2X,F15.3,3X,I5)", d.potValue(k), count) != 0) return PotOutcome::kDamaged;
+    if (const int status = records::read(kPotUnit, "(2X,F15.3,3X,I5)", d.potValue(k), count); status != 0)
+      return damagedAt(kPotUnit, status);
     d.potPointCount(k) = count;
     const int first = d.potFirst(k);
     // Counts beyond the point store, or negative, cannot be placed back to back.
-    if (count < 0 || first - 1 + count > kMaxPotPoints) return PotOutcome::kDamaged;
-    if (!readList(d.potZ, first, count) || !readList(d.potR, first, count)) return PotOutcome::kDamaged;
+    if (count < 0 || first - 1 + count > kMaxPotPoints) return damagedInRecord(kPotUnit, kPotCountColumn);
+    for (Array1<float, kMaxPotPoints>* list : {&d.potZ, &d.potR})
+      if (const int status = readList(*list, first, count); status != 0) return damagedAt(kPotUnit, status);
     for (int i = first; i < first + count; ++i) {
       d.potZ(i) = saturatedSingle(d.potZ(i) / scale);
       d.potR(i) = saturatedSingle(d.potR(i) / scale);
@@ -61,29 +47,42 @@ PotOutcome readEquipotentials(ProjectData& d) {
     d.potFirst(k + 1) = first + count;
   }
   d.potLineCount = lines;
-  return PotOutcome::kLoaded;
-}
-
-void loadEquipotentials(ProjectData& d) {
-  d.potLineCount = 0;
-  if (records::openUnit(23, {.file = "pot.dat", .status = "OLD", .form = "formatted", .action = "read"}) != 0) {
-    records::print("File POT.DAT not found");
-    return;
-  }
-  const PotOutcome outcome = readEquipotentials(d);
-  records::closeUnit(23);
-  if (outcome == PotOutcome::kLoaded) records::print("File POT.DAT loaded");
-  if (outcome == PotOutcome::kDamaged) {
-    d.potLineCount = 0;
-    records::print("File POT.DAT damaged");
-  }
+  return kLoaded;
 }
 
 }  // namespace
 
-void loadFieldFiles() {
-  loadMagneticField(projectData);
-  loadEquipotentials(projectData);
+FileOutcome loadMagneticField(ProjectData& d) {
+  d.magCount = 0;
+  if (!openProjectFile(ProjectFile::kMagneticField, kMagUnit, "formatted")) return kNotFound;
+  std::int32_t n = 0;
+  int status = records::read(kMagUnit, "(3X,I6)", n);
+  n = std::min(n, kMaxMagSamples);
+  for (int k = 1; status == 0 && k <= n; ++k) status = records::read(kMagUnit, "(3X,E12.4,4X,E12.4)", d.magZ(k), d.magB(k));
+  const FileOutcome outcome = status == 0 ? kLoaded : damagedAt(kMagUnit, status);
+  records::closeUnit(kMagUnit);
+  if (status == 0) d.magCount = std::max(n, 0);
+  // A broken mag.dat has never had a line of its own in "Output".
+  reportOutcome(ProjectFile::kMagneticField, outcome, status != 0);
+  return outcome;
+}
+
+FileOutcome loadEquipotentials(ProjectData& d) {
+  d.potLineCount = 0;
+  if (!openProjectFile(ProjectFile::kEquipotentials, kPotUnit, "formatted")) return kNotFound;
+  std::int32_t lines = 0;
+  const int first = records::read(kPotUnit, "(6X,I4)", lines);
+  const FileOutcome outcome = first == 0 ? readEquipotentials(d, lines) : damagedAt(kPotUnit, first);
+  records::closeUnit(kPotUnit);
+  if (outcome.status != FileStatus::kLoaded) d.potLineCount = 0;
+  // An unreadable first line is passed over in silence there too.
+  reportOutcome(ProjectFile::kEquipotentials, outcome, first != 0);
+  return outcome;
+}
+
+FieldOutcomes loadFieldFiles(ProjectData& d) {
+  const FileOutcome magneticField = loadMagneticField(d);
+  return {magneticField, loadEquipotentials(d)};
 }
 
 double fieldAt(float z) {

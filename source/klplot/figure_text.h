@@ -2,12 +2,12 @@
 // A beam figure as one line of text: the literal, the number written into a field of fixed
 // length, the unit.
 
-#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "records/formatted.h"
+#include "runtime/fixed_text.h"
 
 namespace kelm::klplot {
 
@@ -17,10 +17,9 @@ enum class NumberField { kWhole, kTrimmed };
 template <std::size_t N, class T>
 std::string figureText(std::string_view head, std::string_view format, T value,
                        std::string_view tail, NumberField field = NumberField::kWhole) {
-  std::array<char, N> number;
-  number.fill(' ');
-  (void)records::writeInternal(number, format, value);
-  std::string_view written(number.data(), number.size());
+  FixedText<N> number;
+  (void)records::writeInternal(number.span(), format, value);
+  std::string_view written = number.view();
   if (field == NumberField::kTrimmed) written = written.substr(0, written.find_last_not_of(' ') + 1);
   std::string text(head);
   text.append(written);

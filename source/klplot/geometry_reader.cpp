@@ -3,6 +3,7 @@
 
 #include "records/formatted.h"
 #include "records/units.h"
+#include "source/klplot/load_status.h"
 #include "source/klplot/project_data.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/single_precision.h"
@@ -11,16 +12,18 @@ namespace kelm::klplot {
 
 namespace {
 
-enum class Outcome { kLoaded, kDamaged };
+constexpr int kUnit = 20;
+constexpr long kScaleColumn = 29;
 
 // Reads the point lines from n = 1; n is the index the next point gets.
-Outcome readOutline(ProjectData& d, int& n) {
+FileOutcome readOutline(ProjectData& d, int& n) {
   for (;;) {
     std::int32_t code = 0, ir = 0, iz = 0;
     double dr = 0.0, dz = 0.0;
-    if (records::read(20, "(3I5,5X,2F10.5)", code, ir, iz, dr, dz) != 0) return Outcome::kDamaged;
+    if (const int status = records::read(kUnit, "(3I5,5X,2F10.5)", code, ir, iz, dr, dz); status != 0)
+      return damagedAt(kUnit, status);
     if (d.geomSegCount == 0) d.geomSegCount = 1;
-    if (code > 800) return Outcome::kLoaded;
+    if (code > 800) return kLoaded;
     if (code >= 701 && code <= 799) {
       d.geomSegFirst(2) = n;
       d.geomSegLast(1) = n - 1;
@@ -38,10 +41,10 @@ Outcome readOutline(ProjectData& d, int& n) {
     } else if (radialSmall) {
       r = ir + dr, z = iz;
     } else {
-      return Outcome::kLoaded;
+      return kLoaded;
     }
     // More points than the store holds: the file cannot be shown whole.
-    if (!decltype(d.geomCode)::inRange(n)) return Outcome::kDamaged;
+    if (!decltype(d.geomCode)::inRange(n)) return damagedInRecord(kUnit);
     d.geomCode(n) = code;
     d.geomR(n) = static_cast<float>(r);
     d.geomZ(n) = static_cast<float>(z);
@@ -51,30 +54,28 @@ Outcome readOutline(ProjectData& d, int& n) {
 
 }  // namespace
 
-void loadGeometry() {
-  ProjectData& d = projectData;
-  if (records::openUnit(20, {.file = "geom.dat", .status = "OLD", .form = "formatted", .action = "read"}) != 0) {
-    records::print("File GEOM.DAT not found");
-    return;
-  }
+FileOutcome loadGeometry(ProjectData& d) {
+  if (!openProjectFile(ProjectFile::kGeometry, kUnit, "formatted")) return kNotFound;
   std::int32_t headerA = 0, headerB = 0;
   float scale = 0.0f;
   int n = 1;
-  bool loaded = records::read(20, "(5X,I5,6X,I5,7X,F7.4)", headerA, headerB, scale) == 0;
-  if (loaded) {
+  FileOutcome outcome = kLoaded;
+  if (const int status = records::read(kUnit, "(5X,I5,6X,I5,7X,F7.4)", headerA, headerB, scale); status != 0) {
+    outcome = damagedAt(kUnit, status);
+  } else {
     d.geomHeaderA = headerA;
     d.geomHeaderB = headerB;
     d.meshScale = scale;
     // Every coordinate of the project is divided by the scale; 0 leaves nothing to show.
-    loaded = scale != 0.0f && readOutline(d, n) == Outcome::kLoaded;
+    outcome = scale == 0.0f ? damagedInRecord(kUnit, kScaleColumn) : readOutline(d, n);
   }
-  records::closeUnit(20);
-  if (!loaded) {
+  records::closeUnit(kUnit);
+  if (outcome.status != FileStatus::kLoaded) {
     // A half-updated segment table would draw stale points: show no outline instead.
     d.geomSegCount = 0;
     if (d.meshScale == 0.0f) d.meshScale = 1.0f;
-    records::print("File GEOM.DAT damaged");
-    return;
+    reportOutcome(ProjectFile::kGeometry, outcome);
+    return outcome;
   }
   d.geomSegLast(d.geomSegCount) = n - 1;
   for (int i = 1; i < n; ++i) {
@@ -82,7 +83,8 @@ void loadGeometry() {
     d.geomZ(i) = saturatedSingle(d.geomZ(i) / static_cast<double>(d.meshScale));
   }
   d.geomLoaded = 1;
-  records::print("File GEOM.DAT loaded");
+  reportOutcome(ProjectFile::kGeometry, outcome);
+  return outcome;
 }
 
 }  // namespace kelm::klplot

@@ -9,7 +9,6 @@
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
-#include "source/klplot/load_status.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_windows.h"
 #include "source/menu_bar.h"
@@ -47,12 +46,8 @@ void loadAndDisplay() {
   if (currentDirectory().empty()) records::print("Project directory not found: ", printableName(directory));
   window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELMDEMO: " + projectDir);
 
-  {
-    // The Output window is minimised while the views are up: the status bar keeps what it said.
-    LoadStatusWatch watch;
-    loadProjectFiles();
-    window::setStatusNote(watch.summary());
-  }
+  // The Output window is minimised while the views are up: the status bar keeps what it said.
+  window::setStatusNote(loadSummary(loadProjectFiles(projectData)));
 
   openViewWindows();
   phasePlaneRequested = 1;

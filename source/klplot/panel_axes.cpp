@@ -1,8 +1,7 @@
 #include "source/klplot/panel_axes.h"
 
-#include <array>
-
 #include "records/formatted.h"
+#include "runtime/fixed_text.h"
 #include "source/klplot/panel_scale.h"
 #include "source/klplot/plot_mapping.h"
 
@@ -10,15 +9,12 @@ namespace kelm::klplot {
 namespace {
 
 void drawLabel(const ViewContext& v, double x, double y, std::string_view format, double value) {
-  std::array<char, 8> text{};
-  text.fill(' ');
-  (void)records::writeInternal(text, format, value);
-  textAtPoint(v.canvas, x, y, std::string_view(text.data(), text.size()), v.textHeight);
+  FixedText<8> text;
+  (void)records::writeInternal(text.span(), format, value);
+  textAtPoint(v.canvas, x, y, text.view(), v.textHeight);
 }
 
 }  // namespace
-
-void setViewDevice(const ViewContext& v) { setDeviceSize(v.W - 16, v.H / 2 - 24); }
 
 void panelAxesForExtents(const ViewContext& v, double xmax, double ymin, double ymax,
                          PanelViewport panel) {

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "records/formatted.h"
+#include "runtime/fixed_text.h"
 #include "source/klplot/field_view.h"
 #include "source/klplot/page_drawing.h"
 #include "source/klplot/printed_pages.h"
@@ -25,10 +26,9 @@ void printFieldPage(PageCanvas& c, const ProjectData& d) {
   const double labelY = bLow - 0.09 * (bHigh - bLow);
   walkTicks(d.zAxisMinF, zMax, d.zTickStep, [&](float z) {
     m.line(c, z, saturatedSingle(bLow), z, saturatedSingle(bHigh));
-    std::array<char, 8> label;
-    label.fill(' ');
-    (void)records::writeInternal(label, "(F6.0)", z);
-    m.rightAlignedText(c, z, labelY, std::string_view(label.data(), label.size()));
+    FixedText<8> label;
+    (void)records::writeInternal(label.span(), "(F6.0)", z);
+    m.rightAlignedText(c, z, labelY, label.view());
   });
   pageText(c, zMax + 0.05 * (zMax - zMin), labelY, "Z(mm)");
 

@@ -1,11 +1,11 @@
 // The printed figures and the cathode current density page.
 #include "source/klplot/printed_figures.h"
 
-#include <array>
 #include <functional>
 #include <string_view>
 
 #include "records/formatted.h"
+#include "runtime/fixed_text.h"
 #include "source/klplot/density_histogram.h"
 #include "source/klplot/page_drawing.h"
 #include "source/klplot/panel_scale.h"
@@ -31,13 +31,12 @@ void drawFrame(PageCanvas& c, double xmax, double ymin, double ymax, double labe
   m.setWindow(1, -mx, right, lo - my, top);
   if (viewport != nullptr) m.setViewport(1, viewport->x1, viewport->x2, viewport->y1, viewport->y2);
 
-  std::array<char, 8> label;
-  const std::string_view labelText(label.data(), label.size());
+  FixedText<8> label;
+  const std::string_view labelText = label.view();
   const std::string_view yFormat = panelLabelFormat(s.ey);
   for (int k = 0; k < s.y.n; ++k) {
     if (!tickLabelled(k, s.y.n, 7)) continue;
-    label.fill(' ');
-    (void)records::writeInternal(label, yFormat, s.y.t[k] / s.fy);
+    (void)records::writeInternal(label.span(), yFormat, s.y.t[k] / s.fy);
     pageText(c, -1.15 * mx, s.y.t[k] + (top - lo) / 48.0, labelText);
   }
   for (int k = 0; k < s.x.n; ++k) m.line(c, s.x.t[k], lo, s.x.t[k], top);
@@ -45,8 +44,7 @@ void drawFrame(PageCanvas& c, double xmax, double ymin, double ymax, double labe
   const double labelY = lo - labelOffset * my;
   for (int k = 0; k < s.x.n; ++k) {
     if (!tickLabelled(k, s.x.n, 5)) continue;
-    label.fill(' ');
-    (void)records::writeInternal(label, "(F5.1)", s.x.t[k] / s.fx);
+    (void)records::writeInternal(label.span(), "(F5.1)", s.x.t[k] / s.fx);
     m.rightAlignedText(c, s.x.t[k], labelY, labelText);
   }
   m.rightAlignedText(c, right / 2.0, labelY - 0.2 * (top - lo), "R(mm)");

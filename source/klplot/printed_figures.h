@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "source/klplot/canvas.h"
-#include "source/klplot/fixed_array.h"
+#include "runtime/fixed_array.h"
 #include "source/klplot/project_data.h"
 
 namespace kelm::klplot {

@@ -1,8 +1,8 @@
 // The printed geometry page: a header block, then the gun's axial section over a z axis.
-#include <array>
 #include <string_view>
 
 #include "records/formatted.h"
+#include "runtime/fixed_text.h"
 #include "source/klplot/page_drawing.h"
 #include "source/klplot/printed_pages.h"
 #include "source/klplot/section_drawing.h"
@@ -16,11 +16,6 @@ namespace {
 constexpr std::string_view kAddressLine = "kelm-beams.example.org";
 static_assert(kAddressLine.size() == 22);
 
-template <std::size_t N>
-std::string_view viewOf(const std::array<char, N>& text) {
-  return {text.data(), text.size()};
-}
-
 void drawHeader(PageCanvas& c, const ProjectData& d) {
   const PlotMapping& m = printMapping;
   printMapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
@@ -32,14 +27,12 @@ void drawHeader(PageCanvas& c, const ProjectData& d) {
   m.rectangleOutline(c, 0.55, 1.0, 0.89, 0.95);
   pageText(c, 0.6, 0.92, "  iteration N= ");
   pageText(c, 0.56, 0.87, "beam current I=");
-  std::array<char, 3> iteration;
-  std::array<char, 7> current;
-  iteration.fill(' ');
-  current.fill(' ');
-  (void)records::writeInternal(iteration, "(I3)", d.resultIteration);
-  (void)records::writeInternal(current, "(F7.2)", d.totalCurrent);
-  pageText(c, 0.8, 0.92, viewOf(iteration));
-  pageText(c, 0.78, 0.87, viewOf(current));
+  FixedText<3> iteration;
+  FixedText<7> current;
+  (void)records::writeInternal(iteration.span(), "(I3)", d.resultIteration);
+  (void)records::writeInternal(current.span(), "(F7.2)", d.totalCurrent);
+  pageText(c, 0.8, 0.92, iteration.view());
+  pageText(c, 0.78, 0.87, current.view());
   pageText(c, 0.91, 0.87, "A");
 }
 
@@ -52,12 +45,11 @@ void drawZAxis(PageCanvas& c, const ProjectData& d, const SectionLayout& s) {
   const double width = d.zAxisMax - s.zWindowStart;
   float lastLabelPos = -1.0f;
   walkTicks(d.zAxisMinF, d.zAxisMaxF, d.zTickStep, [&](float z) {
-    std::array<char, 5> label;
-    label.fill(' ');
-    tickLabel(z, label, 5);
+    FixedText<5> label;
+    tickLabel(z, label.span(), 5);
     const double pos = (z - s.zWindowStart) / width * (s.vx2 - s.vx1);
     if (lastLabelPos + 0.07 < pos) {
-      m.rightAlignedText(c, z, labelY, viewOf(label));
+      m.rightAlignedText(c, z, labelY, label.view());
       lastLabelPos = static_cast<float>(pos);
       m.line(c, z, axisY, z, tickTop);
     } else {

@@ -1,5 +1,7 @@
 #include "source/klplot/project_data.h"
 
+#include <memory>
+
 namespace kelm::klplot {
 
 namespace {
@@ -7,6 +9,11 @@ ProjectData store;  // static storage: the store is far too large for a stack
 }  // namespace
 
 ProjectData& projectData = store;
+
+void clearStore(ProjectData& d) {
+  std::destroy_at(&d);
+  std::construct_at(&d);
+}
 
 void resetOutlineForLoad(ProjectData& d) {
   d.geomLoaded = 0;

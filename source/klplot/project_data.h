@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "source/klplot/fixed_array.h"
+#include "runtime/fixed_array.h"
 
 namespace kelm::klplot {
 
@@ -65,6 +65,10 @@ inline int storedPoints(const ProjectData& d, int i) { return std::clamp(d.trajN
 
 // The global store, living for the whole run (about 10 MB, so never on a stack).
 extern ProjectData& projectData;
+
+// The store as it is at start-up: nothing of an earlier project left in it, even where a
+// reader leaves untouched what its file does not name.
+void clearStore(ProjectData& d);
 
 // What the display driver clears before the readers run: the outline and the plot's radial
 // range before geom.dat, the result counts before klplt.res.

@@ -3,14 +3,17 @@
 
 namespace kelm::klplot {
 
-void loadProjectFiles() {
-  ProjectData& d = projectData;
+ProjectLoad loadProjectFiles(ProjectData& d) {
+  ProjectLoad load;
   resetOutlineForLoad(d);
-  loadGeometry();
-  loadFieldFiles();
+  load[static_cast<std::size_t>(ProjectFile::kGeometry)] = loadGeometry(d);
+  const FieldOutcomes fields = loadFieldFiles(d);
+  load[static_cast<std::size_t>(ProjectFile::kMagneticField)] = fields.magneticField;
+  load[static_cast<std::size_t>(ProjectFile::kEquipotentials)] = fields.equipotentials;
   resetResultForLoad(d);
-  loadResult();
-  deriveExtents();
+  load[static_cast<std::size_t>(ProjectFile::kResult)] = loadResult(d);
+  deriveExtents(d);
+  return load;
 }
 
 }  // namespace kelm::klplot

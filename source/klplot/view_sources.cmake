@@ -13,6 +13,7 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/z_marker.cpp
   klplot/panel_scale.cpp
   klplot/panel_axes.cpp
+  klplot/view_context.cpp
   klplot/cathode_view.cpp
   klplot/section_drawing.cpp
   klplot/geometry_view.cpp
@@ -32,7 +33,6 @@ list(APPEND KELM_VIEW_SOURCES
 # The views on the screen: the display driver, the canvas on the window layer and the windows.
 list(APPEND KELM_SCREEN_SOURCES
   klplot/klplotdemo.cpp
-  klplot/load_status.cpp
   klplot/screen_canvas.cpp
   klplot/view_windows.cpp
 )

@@ -24,7 +24,6 @@ ViewDrawn drawBeam(const ViewContext& v, ProjectData& data, const ViewInputs& in
 }
 
 ViewDrawn drawCathode(const ViewContext& v, ProjectData& data, const ViewInputs&) {
-  copyCathodeRadii(data);
   drawCathodeView(v, data);
   return {};
 }

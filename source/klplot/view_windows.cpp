@@ -8,6 +8,7 @@
 #include "source/klplot/display_state.h"
 #include "source/klplot/printed_project.h"
 #include "source/klplot/project_data.h"
+#include "source/klplot/project_readers.h"
 #include "source/klplot/view_font.h"
 #include "source/klplot/z_marker.h"
 #include "source/request_flags.h"
@@ -59,6 +60,11 @@ void drawPhasePlane() {
 }
 
 }  // namespace
+
+ViewInputs currentViewInputs() {
+  const float z = projectData.phaseZ.load();
+  return {{beamShown.load() != 0, potentialShown.load() != 0}, z, fieldAt(z), displayState.densityDivisions.load()};
+}
 
 void openViewWindows() {
   const window::WindowHandle frame = window::windowHandle(window::kFrameUnit);

@@ -10,6 +10,9 @@
 
 namespace kelm::klplot {
 
+// What the views read besides the store, as the screen shows it now.
+ViewInputs currentViewInputs();
+
 void openViewWindows();
 // The views' context on the active drawing surface, for the screen that displayState holds.
 ViewContext screenViewContext();

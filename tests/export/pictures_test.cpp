@@ -83,7 +83,7 @@ class Pictures : public ::testing::Test {
   // Loads and opens the windows as the display driver does, up to its first pass.
   void show(const char* project) {
     fs::current_path(fs::path(KELM_EXAMPLES_DIR) / project);
-    klplot::loadProjectFiles();
+    klplot::loadProjectFiles(klplot::projectData);
     fs::current_path(home_);
     klplot::openViewWindows();
     phasePlaneRequested.store(1);
@@ -195,7 +195,7 @@ std::vector<QImage> drawnWithTraps(const fs::path& project) {
   kelm::testing::RecordingPort port;
   std::vector<Picture> pictures;
   kelm::testing::onProgramThread([&] {
-    klplot::loadProjectFiles();
+    klplot::loadProjectFiles(klplot::projectData);
     const klplot::ProjectData& d = klplot::projectData;
     pictures = drawViewPictures(klplot::projectData, {1920, 1080, float((d.zAxisMin + d.zAxisMax) * 0.5), 10},
                                 {.png = true});

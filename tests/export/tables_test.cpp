@@ -79,7 +79,7 @@ class Tables : public ::testing::Test {
  protected:
   void load(const std::filesystem::path& project) {
     std::filesystem::current_path(project);
-    klplot::loadProjectFiles();
+    klplot::loadProjectFiles(klplot::projectData);
     std::filesystem::current_path(home_);
   }
   const std::filesystem::path home_ = std::filesystem::current_path();

@@ -22,7 +22,7 @@ class Examples : public ::testing::Test {
   std::vector<std::string> load(const char* project) {
     std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / project);
     port_.lines.clear();
-    loadProjectFiles();
+    loadProjectFiles(projectData);
     return port_.lines;
   }
 
@@ -93,7 +93,7 @@ TEST_F(Examples, EachDamagedFileIsReportedAndTheRestStillLoads) {
 TEST_F(Examples, ADirectoryWithoutProjectFilesGetsTheDefaultAxes) {
   testing::TempDirectory empty;
   port_.lines.clear();
-  loadProjectFiles();
+  loadProjectFiles(projectData);
   EXPECT_EQ(port_.lines, (std::vector<std::string>{" File GEOM.DAT not found", " File MAG.DAT not found",
                                                    " File POT.DAT not found", " File KLPLT.RES not found"}));
   const ProjectData& d = projectData;

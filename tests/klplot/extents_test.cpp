@@ -31,7 +31,7 @@ TEST(Extents, AxialStepsFollowTheReducedSpan) {
   } cases[] = {{3.0f, 0.5f}, {10.0f, 1.0f}, {19.9f, 2.5f}, {20.0f, 10.0f}, {45.0f, 5.0f}, {100.0f, 10.0f}};
   for (const Case& c : cases) {
     outline({{1.0f, 0.0f}, {2.0f, c.span}});
-    deriveExtents();
+    deriveExtents(projectData);
     EXPECT_FLOAT_EQ(projectData.zTickStep, c.step) << c.span;
     EXPECT_LT(projectData.zAxisMin, projectData.zAxisMax);
   }
@@ -41,12 +41,12 @@ TEST(Extents, AxialStepsFollowTheReducedSpan) {
 TEST(Extents, FallBacksAndHugeCoordinatesStayFinite) {
   ProjectData& d = projectData;
   outline({{0.0f, 5.0f}});  // read, but no radius above 0 and no axial span
-  deriveExtents();
+  deriveExtents(projectData);
   EXPECT_DOUBLE_EQ(d.rAxisMax, 120.0);
   EXPECT_DOUBLE_EQ(d.zAxisMax, 500.0);
 
   outline({{3e38f, -3e38f}, {1.0f, 3e38f}});
-  deriveExtents();
+  deriveExtents(projectData);
   EXPECT_TRUE(std::isfinite(d.zAxisMin) && std::isfinite(d.zAxisMax) && std::isfinite(d.rAxisMax));
   EXPECT_LT(d.zAxisMin, d.zAxisMax);
   EXPECT_LT(d.rAxisMin, d.rAxisMax);

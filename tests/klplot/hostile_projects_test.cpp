@@ -189,7 +189,7 @@ TEST(HostileProjects, EachClassLoadsDrawsAndReportsWithoutATrap) {
     fuzzing::CountingCanvas canvas;
     fuzzing::CountingPage page;
     kelm::testing::onProgramThread([&] {
-      loadProjectFiles();
+      loadProjectFiles(projectData);
       fuzzing::drawLoadedProject(canvas, 1920, 1080, 28, fieldAt);
       fuzzing::drawPlaneAcrossTheRange(canvas, 1920, 1080, 28, fieldAt);
       fuzzing::printLoadedProject(page);
@@ -243,7 +243,7 @@ TEST(HostileProjects, ProjectsAtTheCapacitiesLoadOrAreDamagedAtTheLimit) {
     for (std::size_t i = 0; i < std::size(kProjectFiles); ++i)
       kelm::testing::TempDirectory::writeFile(std::string(kProjectFiles[i]), c.files[i]);
     kelm::testing::RecordingPort port;
-    kelm::testing::onProgramThread([] { loadProjectFiles(); });
+    kelm::testing::onProgramThread([] { loadProjectFiles(projectData); });
     EXPECT_NE(std::find(port.lines.begin(), port.lines.end(), c.reported), port.lines.end());
   }
   EXPECT_EQ(projectData.trajCount, 1000);

@@ -11,6 +11,7 @@
 #include "source/klplot/project_readers.h"
 #include "tests/records/temp_directory.h"
 #include "tests/records/recording_port.h"
+#include "tests/views/program_state.h"
 
 namespace kelm::klplot {
 namespace {
@@ -18,6 +19,7 @@ namespace {
 class Readers : public ::testing::Test {
  protected:
   void SetUp() override {
+    testing::resetProgramState();
     resetOutlineForLoad(projectData);
     resetResultForLoad(projectData);
   }
@@ -42,7 +44,7 @@ TEST_F(Readers, GeometrySegmentsOffsetsAndScale) {
   file += pointLine(800, 40, 40, "0", "0") + "\n";
   file += pointLine(801, 0, 0, "0", "0") + "\n";        // end of the list
   write("geom.dat", file);
-  loadGeometry();
+  loadGeometry(projectData);
   const ProjectData& d = projectData;
   EXPECT_EQ(port.lines, std::vector<std::string>{" File GEOM.DAT loaded"});
   EXPECT_EQ(d.geomLoaded, 1);
@@ -60,16 +62,16 @@ TEST_F(Readers, GeometrySegmentsOffsetsAndScale) {
 
 TEST_F(Readers, GeometryDamageLeavesNoOutline) {
   write("geom.dat", std::string(kHeader) + pointLine(0, 1, 1, "0", "0") + "\n");  // no end line
-  loadGeometry();
+  loadGeometry(projectData);
   EXPECT_EQ(projectData.geomSegCount, 0);
   EXPECT_EQ(projectData.geomLoaded, 0);
   write("geom.dat", "NR =    41 NZ =   121 SCALE=       \n" + pointLine(999, 0, 0, "0", "0") + "\n");
-  loadGeometry();
+  loadGeometry(projectData);
   EXPECT_EQ(projectData.meshScale, 1.0f);  // a zero scale would divide every coordinate by 0
   std::string many = kHeader;
   for (int i = 0; i <= kMaxGeomPoints; ++i) many += pointLine(0, 1, 1, "0", "0") + "\n";
   write("geom.dat", many + pointLine(999, 0, 0, "0", "0") + "\n");
-  loadGeometry();
+  loadGeometry(projectData);
   EXPECT_EQ(projectData.geomSegCount, 0);
   EXPECT_EQ(port.lines, std::vector<std::string>(3, " File GEOM.DAT damaged"));
 }
@@ -92,7 +94,7 @@ TEST_F(Readers, ResultTrajectoriesInterleaveAndBadIndicesAreDamage) {
     (void)records::writeUnformatted(21, std::int32_t{1}, 12.0, 50.0);
     (void)records::writeUnformatted(21, std::int32_t{0}, 0.0, 0.0);
   });
-  loadResult();
+  loadResult(projectData);
   const ProjectData& d = projectData;
   EXPECT_EQ(port.lines.back(), " File KLPLT.RES loaded");
   EXPECT_EQ(d.trajCount, 2);
@@ -100,18 +102,20 @@ TEST_F(Readers, ResultTrajectoriesInterleaveAndBadIndicesAreDamage) {
   EXPECT_EQ(d.trajNext(2), 3);
   EXPECT_DOUBLE_EQ(d.trajR(1, 3), 1.2);
   EXPECT_DOUBLE_EQ(d.trajR(2, 1), 2.0);
+  EXPECT_EQ(d.cathodeR(1), 1.0f);  // the start radii the cathode view plots, made at load
+  EXPECT_EQ(d.cathodeR(2), 2.0f);
   EXPECT_DOUBLE_EQ(d.totalCurrent, 0.75);
   EXPECT_NEAR(d.cathodeDensity(1), 15.915494f, 1e-5);  // 1.0 x 10 x 10 / (2 pi)
 
   // A file failing on its first records must not show the last project's beam current.
   writeResult([] { (void)records::writeUnformatted(21, std::int32_t{7}); });
-  loadResult();
+  loadResult(projectData);
   EXPECT_EQ(projectData.totalCurrent, 0.0);
   writeResult([] {
     (void)records::writeUnformatted(21, std::int32_t{7});
     (void)records::writeUnformatted(21, std::int32_t{1001});
   });
-  loadResult();
+  loadResult(projectData);
   EXPECT_EQ(port.lines.back(), " File KLPLT.RES damaged");
 }
 
@@ -119,7 +123,7 @@ TEST_F(Readers, FieldFilesAndInterpolation) {
   write("mag.dat", "N=      2\nZ=    .0000E+00 B=    .0000E+00\nZ=    .1000E+02 B=    .1000E+03\n");
   write("pot.dat", "LINES=   1\nV=       1000.000 N=    3\n Z 1.0 2.0\n 3.0\n R 4.0, 5.0 6.0\n");
   projectData.meshScale = 1.0f;
-  loadFieldFiles();
+  loadFieldFiles(projectData);
   EXPECT_EQ(port.lines, (std::vector<std::string>{" File MAG.DAT loaded", " File POT.DAT loaded"}));
   EXPECT_DOUBLE_EQ(fieldAt(5.0f), 50.0);
   EXPECT_DOUBLE_EQ(fieldAt(10.0f), 100.0);
@@ -132,7 +136,7 @@ TEST_F(Readers, FieldFilesAndInterpolation) {
   // More lines than the store holds is the damaged pot example.
   for (const char* bad : {"LINES=   1\nV=       1000.000 N=   -2\n Z\n R\n", "LINES=   1\nV=       1000.000 N=30001\n"}) {
     write("pot.dat", bad);
-    loadFieldFiles();
+    loadFieldFiles(projectData);
     EXPECT_EQ(port.lines.back(), " File POT.DAT damaged") << bad;
     EXPECT_EQ(projectData.potLineCount, 0);
   }

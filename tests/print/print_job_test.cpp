@@ -127,10 +127,9 @@ class PrintedPdf : public ::testing::Test {
     const fs::path home = fs::current_path();
     fs::current_path(fs::path(KELM_EXAMPLES_DIR) / "simple");
     testing::RecordingPort port;
-    klplot::loadProjectFiles();
+    klplot::loadProjectFiles(klplot::projectData);
     fs::current_path(home);
     klplot::ProjectData& d = klplot::projectData;
-    for (int i = 1; i <= d.trajCount; ++i) d.cathodeR(i) = float(d.trajR(i, 1));
     d.phaseZ.store(float((d.zAxisMin + d.zAxisMax) * 0.5));
     fs::create_directories(kPages);
   }

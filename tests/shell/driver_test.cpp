@@ -21,6 +21,7 @@
 #include "source/klplot/view_windows.h"
 #include "source/menu_bar.h"
 #include "source/request_flags.h"
+#include "tests/views/program_state.h"
 #include "tests/window/gui_wait.h"
 #include "window/child_window.h"
 #include "window/frame_window.h"
@@ -40,12 +41,11 @@ bool hasUnitWindow(int unit) { return window::findUnitWindow(unit).frame != null
 class Driver : public ::testing::Test {
  protected:
   void SetUp() override {
+    testing::resetProgramState();
     window::createLayerWindows();
     window::layer().frame->show();
     buildMenuBar();
     greyBusyCommands();
-    klplot::displayState.densityDivisions.store(10);
-    klplot::displayState.densityDivisionsUsed.store(10);
     std::filesystem::current_path(project_);
   }
   void TearDown() override {

@@ -53,7 +53,7 @@ TEST_F(GunCommands, BuildNetAndSolveWriteTheProjectFilesAndReport) {
 
   output.lines.clear();
   klplot::resetOutlineForLoad(klplot::projectData);
-  klplot::loadGeometry();
+  klplot::loadGeometry(klplot::projectData);
   EXPECT_EQ(output.lines, Lines{" File GEOM.DAT loaded"});
   EXPECT_FLOAT_EQ(klplot::projectData.meshScale, 2.0f);
 

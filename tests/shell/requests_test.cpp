@@ -4,6 +4,7 @@
 #include "source/request_flags.h"
 #include "tests/records/recording_port.h"
 #include "tests/records/temp_directory.h"
+#include "tests/views/program_state.h"
 
 namespace kelm {
 namespace {
@@ -12,10 +13,7 @@ using Lines = std::vector<std::string>;
 
 class MainLoopRequests : public ::testing::Test {
  protected:
-  void SetUp() override {
-    solveRequested.store(0);
-    buildNetRequested.store(0);
-  }
+  void SetUp() override { testing::resetProgramState(); }
   testing::TempDirectory emptyProject;
   testing::RecordingPort output;
 };

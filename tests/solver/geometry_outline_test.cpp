@@ -30,7 +30,7 @@ ReadBack writeAndRead(const GunDescription& gun) {
   kelm::testing::RecordingPort port;
   kelm::testing::TempDirectory::writeFile("geom.dat", geometryFileText(gun.mesh, points));
   klplot::resetOutlineForLoad(klplot::projectData);
-  klplot::loadGeometry();
+  klplot::loadGeometry(klplot::projectData);
   const klplot::ProjectData& d = klplot::projectData;
   ReadBack back;
   back.output = port.lines;

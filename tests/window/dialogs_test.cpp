@@ -64,7 +64,7 @@ TEST(HelpViewer, ScrollsAndFollowsLinksWhileTheFileDialogIsOpen) {
         }
         dialog.reject();
       },
-      [&] { EXPECT_FALSE(chooseProjectFile(fileName, true, KELM_HELP_FILE)); });
+      [&] { EXPECT_FALSE(chooseProjectFile(fileName, true, KELM_HELP_FILE, {"Select KELM project", "geom.cod"})); });
 
   EXPECT_TRUE(seen.viewerShown);
   EXPECT_GT(seen.scrolledTo, 0) << "End did not scroll the help";

@@ -26,14 +26,13 @@ TEST(Editor, AwkwardPathsArriveAsOneArgumentAndNothingElseRuns) {
                            "/proc/$$/status)\" $$ > '" << record.string() << ".tmp'\nmv '"
                         << record.string() << ".tmp' '" << record.string() << "'\n";
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-  setenv("KELM_EDITOR", script.c_str(), 1);
 
   // Blanks, quotes, shell syntax, a line break and bytes that are not valid text.
   const std::string path = "/tmp/my project/it's \"geom\"; touch " + witness.string() + " $(touch " +
                            witness.string() + ")\nnext/\xff\xfe\xe9t\xe9/geom.cod";
   // As in KELM, which ignores SIGPIPE: the editor must not inherit that.
   const auto previousHandler = std::signal(SIGPIPE, SIG_IGN);
-  ASSERT_TRUE(startEditor(path));
+  ASSERT_TRUE(startEditor(script.string(), path));
   std::signal(SIGPIPE, previousHandler);
   for (int i = 0; i < 200 && !std::filesystem::exists(record); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
@@ -57,10 +56,8 @@ TEST(Editor, AwkwardPathsArriveAsOneArgumentAndNothingElseRuns) {
   };
   for (int i = 0; i < 200 && state() != "Z"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
   ASSERT_EQ(state(), "Z");
-  setenv("KELM_EDITOR", (dir / "no-such-editor").c_str(), 1);
-  EXPECT_FALSE(startEditor("/tmp/geom.cod"));
+  EXPECT_FALSE(startEditor((dir / "no-such-editor").string(), "/tmp/geom.cod"));
   EXPECT_FALSE(std::filesystem::exists(process));
-  unsetenv("KELM_EDITOR");
   std::filesystem::remove_all(dir);
 }
 

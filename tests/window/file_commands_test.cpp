@@ -156,7 +156,7 @@ TEST_F(FileCommands, FileDialogsNeitherDeleteNorCreate) {
       {"Select KELM project", [] {
          std::array<char, 260> name;
          name.fill(' ');
-         chooseProjectFile(name, true, "");
+         chooseProjectFile(name, true, "", {"Select KELM project", "geom.cod"});
        }},
       {"Save", [] { layer().frame->runCommand(kSaveCommand); }},
   };

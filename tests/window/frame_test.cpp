@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMdiArea>
+#include <QThread>
 
 #include <atomic>
 #include <thread>
@@ -81,19 +82,28 @@ TEST_F(Frame, CloseButtonsOnlyHideWindowsUntilCascadeOrTile) {
 }
 
 std::atomic<int> menuCalls{0};
-void countMenuCall(std::int32_t*) { ++menuCalls; }
+std::atomic<bool> menuCallOnMessageThread{false};
+void countMenuCall(std::int32_t*) {
+  ++menuCalls;
+  menuCallOnMessageThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+}
 
 TEST_F(Frame, ProgramItemsRunOnTheMessageThreadExceptWhilePaused) {
   ASSERT_EQ(appendMenuItem(7, kEnabled, "&Run", doNothing), 1);
   ASSERT_EQ(appendMenuItem(7, kEnabled, "&Solve", countMenuCall), 1);
   const int id = layer().menus.entries()[6].items[0].id;
   menuCalls = 0;
+  menuCallOnMessageThread = false;
   layer().frame->runCommand(id);
   EXPECT_EQ(menuCalls, 1);
+  EXPECT_TRUE(menuCallOnMessageThread);
   layer().runState = kPaused;
   layer().frame->runCommand(id);
   EXPECT_EQ(menuCalls, 1);
   layer().runState = kRunning;
+}
+
+TEST_F(Frame, AboutTextHoldsAtMost512Characters) {
   EXPECT_EQ(setAboutText(std::string(512, 'a')), 0);
   EXPECT_EQ(setAboutText(std::string(513, 'a')), -1);
   EXPECT_EQ(layer().aboutText.size(), 512u);

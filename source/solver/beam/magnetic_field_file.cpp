@@ -1,11 +1,11 @@
 #include "source/solver/beam/magnetic_field_file.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 
 #include "records/formatted.h"
+#include "runtime/fixed_text.h"
 
 namespace kelm::solver {
 namespace {
@@ -23,17 +23,15 @@ std::string line(std::span<char> record) {
 std::string magneticFieldText(const AxialMagneticField& field, double z0_m, double z1_m) {
   const double samples = (z1_m - z0_m) / field.step_m() + 1;
   const int n = samples >= kMaxFieldSamples ? kMaxFieldSamples : samples > 2 ? static_cast<int>(samples) : 2;
-  std::array<char, 40> record;
-  record.fill(' ');
+  FixedText<40> record;
   std::string text;
-  (void)records::writeInternal(record, "('N= ',I6)", static_cast<std::int32_t>(n));
-  text += line(record);
+  (void)records::writeInternal(record.span(), "('N= ',I6)", static_cast<std::int32_t>(n));
+  text += line(record.span());
   for (int k = 0; k < n; ++k) {
     const double z = z0_m + (z1_m - z0_m) * k / (n - 1);
-    record.fill(' ');
-    (void)records::writeInternal(record, "('Z= ',E12.4,' B= ',E12.4)", static_cast<float>(z * 1e3),
+    (void)records::writeInternal(record.span(), "('Z= ',E12.4,' B= ',E12.4)", static_cast<float>(z * 1e3),
                                  static_cast<float>(field.at(z).b_T * kGaussPerTesla));
-    text += line(record);
+    text += line(record.span());
   }
   return text;
 }

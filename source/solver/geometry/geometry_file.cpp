@@ -1,11 +1,11 @@
 #include "source/solver/geometry/geometry_file.h"
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
 
 #include "records/formatted.h"
+#include "runtime/fixed_text.h"
 
 namespace kelm::solver {
 namespace {
@@ -20,9 +20,9 @@ void appendRecord(std::string& text, std::span<const char> record) {
 }
 
 void appendPoint(std::string& text, int code, int ir, int iz, double dr, double dz) {
-  std::array<char, 40> record{};
-  (void)records::writeInternal(record, "(3I5,5X,2F10.5)", std::int32_t{code}, std::int32_t{ir}, std::int32_t{iz}, dr, dz);
-  appendRecord(text, record);
+  FixedText<40> record;
+  (void)records::writeInternal(record.span(), "(3I5,5X,2F10.5)", std::int32_t{code}, std::int32_t{ir}, std::int32_t{iz}, dr, dz);
+  appendRecord(text, record.span());
 }
 
 // The reader takes a lone offset whole but halves two, so a point off both mesh lines is
@@ -40,10 +40,10 @@ void appendOutlinePoint(std::string& text, const OutlinePoint& p) {
 
 std::string geometryFileText(const MeshExtent& mesh, const std::vector<OutlinePoint>& points) {
   std::string text;
-  std::array<char, 35> header{};
-  (void)records::writeInternal(header, "('NR = ',I5,' NZ = ',I5,' SCALE=',F7.4)", std::int32_t{mesh.nr},
+  FixedText<35> header;
+  (void)records::writeInternal(header.span(), "('NR = ',I5,' NZ = ',I5,' SCALE=',F7.4)", std::int32_t{mesh.nr},
                                std::int32_t{mesh.nz}, static_cast<float>(mesh.nodesPerMm));
-  appendRecord(text, header);
+  appendRecord(text, header.span());
   for (const OutlinePoint& p : points) appendOutlinePoint(text, p);
   appendPoint(text, kEndCode, 0, 0, 0.0, 0.0);
   return text;

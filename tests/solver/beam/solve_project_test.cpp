@@ -37,7 +37,7 @@ TEST(SolveProject, ThousandTrajectoriesFitTheDisplayStoreInItsUnits) {
   klplot::ProjectData& d = klplot::projectData;
   d.meshScale = 2.0f;  // nodes per mm of a 0.5 mm cell, as geom.dat would say
   d.resultLoaded = d.resultIteration = d.trajCount = 0;
-  klplot::loadResult();
+  klplot::loadResult(klplot::projectData);
   ASSERT_EQ(d.resultLoaded, 1) << (port.lines.empty() ? "" : port.lines.back());
   EXPECT_EQ(d.resultIteration, 3);
   ASSERT_EQ(d.trajCount, 1000);
@@ -57,7 +57,7 @@ TEST(SolveProject, ThousandTrajectoriesFitTheDisplayStoreInItsUnits) {
   // Equal shares of the area: every current is the density times π(4 mm)²/1000.
   EXPECT_NEAR(d.trajCurrent(1), d.cathodeDensity(1) * M_PI * 16 / 1000, 1e-4 * d.trajCurrent(1));
 
-  klplot::loadFieldFiles();
+  klplot::loadFieldFiles(klplot::projectData);
   ASSERT_GT(d.magCount, 100);
   ASSERT_LE(d.magCount, 1000);
   // The thin-sheet solenoid's middle: μ0·NI/L·(L/2)/√((L/2)² + a²), in gauss.

@@ -89,7 +89,7 @@ TEST_F(PotentialFile, ReadBackByTheDisplay) {
   std::string error;
   ASSERT_TRUE(writeEquipotentials("pot.dat", f.mesh, f.phi, levels, error)) << error;
   klplot::projectData.meshScale = 10.0f;
-  klplot::loadFieldFiles();
+  klplot::loadFieldFiles(klplot::projectData);
   EXPECT_EQ(port.lines.back(), " File POT.DAT loaded");
   const klplot::ProjectData& d = klplot::projectData;
   ASSERT_EQ(d.potLineCount, 3);
@@ -143,7 +143,7 @@ TEST_F(PotentialFile, CrowdedFieldsStayWithinTheReadersLimits) {
     std::string error;
     ASSERT_TRUE(writeEquipotentials("pot.dat", mesh, phi, levels, error)) << error;
     klplot::projectData.meshScale = 1.0f;
-    klplot::loadFieldFiles();
+    klplot::loadFieldFiles(klplot::projectData);
     EXPECT_EQ(port.lines.back(), " File POT.DAT loaded");
     const klplot::ProjectData& d = klplot::projectData;
     ASSERT_EQ(d.potLineCount, c.lines);

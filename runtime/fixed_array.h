@@ -1,12 +1,12 @@
 #pragma once
-// Fixed-capacity arrays indexed from 1, as the project store and the views use them.
+// Fixed-capacity arrays indexed from 1, as the project store, the views and the batch list use them.
 // Every access is checked against the capacity: a reader tests inRange() before it stores,
 // and an index that slips past that is a defect, reported and stopped rather than let loose.
 
 #include <cstdio>
 #include <cstdlib>
 
-namespace kelm::klplot {
+namespace kelm {
 
 [[noreturn]] inline void indexOutOfRange(const char* what, long index, long capacity) {
   std::fprintf(stderr, "KELM: index %ld outside 1..%ld of %s\n", index, capacity, what);
@@ -52,4 +52,4 @@ class Array2 {
   T data_[NI * NP] = {};
 };
 
-}  // namespace kelm::klplot
+}  // namespace kelm
