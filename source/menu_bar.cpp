@@ -2,6 +2,7 @@
 
 #include "source/commands.h"
 #include "source/project_selection.h"
+#include "source/project_watch.h"
 #include "window/menus.h"
 
 namespace kelm {
@@ -47,6 +48,9 @@ void buildMenuBar() {
   window::deleteMenuItem(kViewMenu, 1);
   window::deleteMenuItem(kViewMenu, 1);
   window::deleteMenuItem(kViewMenu, 0);
+
+  constexpr int kStateMenu = 3;
+  window::appendMenuItem(kStateMenu, kEnabled | window::kChecked, "&Watch project files", watchFilesCommand);
 
   window::insertMenuItem(kWindowMenu, 7, kSeparator, "", helpContentsCommand);
   window::insertMenuItem(kWindowMenu, 8, kEnabled, "&Z-coordinate", zCoordinateCommand);

@@ -7,6 +7,7 @@ list(APPEND KELM_SHELL_SOURCES
   print_commands.cpp
   project_selection.cpp
   project_tree.cpp
+  project_watch.cpp
   startup_paths.cpp
   z_coordinate.cpp
   klplot/resource.cpp

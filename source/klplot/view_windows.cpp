@@ -70,7 +70,7 @@ void drawPhasePlane() {
 
 }  // namespace
 
-void openViewWindows() {
+void openViewWindows(bool keepView) {
   const window::WindowHandle frame = window::windowHandle(window::kFrameUnit);
   window::showWindow(frame, window::ShowCommand::maximize);
   window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::minimize);
@@ -84,7 +84,9 @@ void openViewWindows() {
   place(kBeamUnit, 0, 0, w, h / 2, window::ZOrder::top);
   window::clearScreen(0);
   drawGeometryView(screenViewContext(), d, GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
-  d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
+  const float kept = d.phaseZ.load();
+  if (!keepView || !(kept >= d.zAxisMin && kept <= d.zAxisMax))
+    d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
   displayState.markerXBeam.store(beamColumnOf(d.phaseZ.load()));
   drawZMarker(displayState.markerXBeam.load(), 0);
   window::registerMouseCallback(kBeamUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);

@@ -14,7 +14,8 @@ inline constexpr int kBeamUnit = 12;
 inline constexpr int kCathodeUnit = 13;
 inline constexpr int kFieldUnit = 14;
 
-void openViewWindows();
+// keepView: the plane stays where it was, if the new extents still hold it.
+void openViewWindows(bool keepView = false);
 // The views' context on the active drawing surface, for the screen that displayState holds.
 ViewContext screenViewContext();
 // White background, black drawing colour and the view font on the active drawing surface, as
