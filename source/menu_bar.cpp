@@ -6,6 +6,7 @@
 #include "source/klplot/view_table.h"
 #include "source/project_selection.h"
 #include "source/z_coordinate.h"
+#include "source/project_watch.h"
 #include "window/menus.h"
 
 namespace kelm {
@@ -36,6 +37,7 @@ struct ProgramItem {
   const char* text;  // empty for a separator
   Command command;   // a separator still takes one, which it never calls
   bool busy;         // grey while the display driver loads or leaves
+  bool checkedAtStart = false;
   bool separator() const { return *text == '\0'; }
 };
 
@@ -50,6 +52,8 @@ const std::vector<ProgramItem>& programItems() {
     list.insert(list.end(), {
                                 {&kFileMenu, "", kUncalled, false},
                                 {&kFileMenu, "Load Kelm project...", loadProjectCommand, true},
+
+                                {&kStateMenu, "&Watch project files", watchFilesCommand, false, true},
 
                                 {&kWindowMenu, "", kUncalled, false},
                                 {&kWindowMenu, "&Z-coordinate", zCoordinateCommand, true},
@@ -123,7 +127,7 @@ void buildMenuBar() {
       window::appendMenuItem(place.menu, kEnabled, entry.menu->title, window::doNothing);
       titled = entry.menu;
     }
-    const int flags = entry.separator() ? kSeparator : kEnabled;
+    const int flags = entry.separator() ? kSeparator : kEnabled | (entry.checkedAtStart ? window::kChecked : 0);
     window::insertMenuItem(place.menu, place.item, flags, entry.text, entry.command);
   });
 }

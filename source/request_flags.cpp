@@ -9,6 +9,7 @@ std::atomic<int> leaveRequested{0};
 std::atomic<int> beamRedrawRequested{0};
 std::atomic<int> markerRedrawRequested{0};
 std::atomic<int> phasePlaneRequested{0};
+std::atomic<int> reloadRequested{0};
 std::atomic<int> beamShown{1};
 std::atomic<int> potentialShown{1};
 

@@ -14,6 +14,8 @@ extern std::atomic<int> leaveRequested;
 extern std::atomic<int> beamRedrawRequested;
 extern std::atomic<int> markerRedrawRequested;
 extern std::atomic<int> phasePlaneRequested;
+// The project's files changed: the next load keeps the plane and the view as they were.
+extern std::atomic<int> reloadRequested;
 
 // Toggles of the Window menu, read by the geometry view: 1 shown, 0 hidden.
 extern std::atomic<int> beamShown;

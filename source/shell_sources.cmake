@@ -8,6 +8,7 @@ list(APPEND KELM_SHELL_SOURCES
   project_selection.cpp
   project_tree.cpp
   recent_projects.cpp
+  project_watch.cpp
   startup_paths.cpp
   z_coordinate.cpp
   klplot/resource.cpp

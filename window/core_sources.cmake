@@ -22,6 +22,7 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   editor.cpp
   dialog_controls.cpp
   drives.cpp
+  file_watch.cpp
   app.cpp
   user_settings.cpp
 )

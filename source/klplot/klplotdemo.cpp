@@ -12,6 +12,7 @@
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_windows.h"
 #include "source/menu_bar.h"
+#include "source/project_watch.h"
 #include "source/request_flags.h"
 #include "window/frame.h"
 
@@ -46,10 +47,14 @@ void loadAndDisplay() {
   if (currentDirectory().empty()) records::print("Project directory not found: ", printableName(directory));
   window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELMDEMO: " + projectDir);
 
+  const bool keepView = reloadRequested.load() != 0;
+  noteProjectFilesLoaded();
   // The Output window is minimised while the views are up: the status bar keeps what it said.
   window::setStatusNote(loadSummary(loadProjectFiles(projectData)));
 
-  openViewWindows();
+  openViewWindows(keepView);
+  watchProjectFiles(currentDirectory().empty() ? std::string() : directory);
+  reloadRequested = 0;
   phasePlaneRequested = 1;
   markerRedrawRequested = 0;
   beamRedrawRequested = 0;

@@ -66,7 +66,7 @@ ViewInputs currentViewInputs() {
   return {{beamShown.load() != 0, potentialShown.load() != 0}, z, fieldAt(z), displayState.densityDivisions.load()};
 }
 
-void openViewWindows() {
+void openViewWindows(bool keepView) {
   const window::WindowHandle frame = window::windowHandle(window::kFrameUnit);
   window::showWindow(frame, window::ShowCommand::maximize);
   window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::minimize);
@@ -75,7 +75,9 @@ void openViewWindows() {
   setViewFont(displayState);
   const int w = displayState.width(), h = displayState.height();
   ProjectData& d = projectData;
-  d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
+  const float kept = d.phaseZ.load();
+  if (!keepView || !(kept >= d.zAxisMin && kept <= d.zAxisMax))
+    d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
   const ViewInputs inputs = currentViewInputs();
   for (const ViewRow& view : viewRows()) {
     openViewWindow(view, w, h);

@@ -13,7 +13,8 @@ namespace kelm::klplot {
 // What the views read besides the store, as the screen shows it now.
 ViewInputs currentViewInputs();
 
-void openViewWindows();
+// keepView: the plane stays where it was, if the new extents still hold it.
+void openViewWindows(bool keepView = false);
 // The views' context on the active drawing surface, for the screen that displayState holds.
 ViewContext screenViewContext();
 // White background, black drawing colour and the view font on the active drawing surface, as

@@ -2,8 +2,9 @@
 # KELM under a window manager (openbox), driven by real keys: the views keep clear of the row
 # of minimised windows after a load, after a batch run and after a reload; Window > Cascade
 # keeps the views' size; Enter in the batch dialog's tree opens a directory instead of starting
-# the batch; the frame carries KELM's icon; the arrow keys move the plane; Ctrl+C copies a
-# selection in "Output" and ends KELM where there is none.
+# the batch; the frame carries KELM's icon; the arrow keys move the plane; the modal dialogs
+# carry no minimise or maximise button of their own; Ctrl+C copies a selection in "Output" and
+# ends KELM where there is none.
 set -euo pipefail
 kelm=$1
 example=$2
@@ -101,6 +102,39 @@ eventually 10 marker_at $(( x + 1 )) || fail "Right did not move the marker one 
 xdotool key shift+Left
 eventually 10 marker_at $(( x - 9 )) || fail "Shift+Left did not move the marker ten columns back"
 marker_at $(( x + 1 )) && fail "the marker stayed at the column before Shift+Left"
+
+# KELM's modal dialogs ask the window manager for a title and a close button only (the
+# functions and decorations of _MOTIF_WM_HINTS hold no minimise or maximise). Openbox offers
+# minimise on every dialog whatever the hints say, and maximise on any it may resize: a dialog
+# of fixed size has none, and minimising a dialog takes the frame with it, and back.
+check_dialog() {  # title of the dialog now open
+  local dialog="" hints functions decorations
+  open() { dialog=$(xdotool search --onlyvisible --name "^$1\$" | tail -n 1); [ -n "$dialog" ]; }
+  eventually 10 open "$1" || fail "no dialog \"$1\" came up"
+  hints=$(xprop -id "$dialog" _MOTIF_WM_HINTS)
+  read -r functions decorations < <(sed -E 's/.*= *0x[0-9a-f]+, *(0x[0-9a-f]+), *(0x[0-9a-f]+).*/\1 \2/' <<<"$hints")
+  (( (functions & 0x18) == 0 && (decorations & 0x60) == 0 )) || fail "\"$1\" asks for minimise or maximise: $hints"
+  [[ $(xprop -id "$dialog" _NET_WM_ALLOWED_ACTIONS) != *MAXIMIZE* ]] || fail "\"$1\" can be maximised"
+  xdotool windowminimize "$dialog"
+  iconic() { [[ $(xprop -id "$1" WM_STATE) == *Iconic* ]]; }
+  eventually 10 iconic "$frame" || fail "minimising \"$1\" left the frame up without its dialog"
+  xdotool windowactivate "$frame" 2>/dev/null || true
+  shown() { ! iconic "$1"; }
+  eventually 10 shown "$dialog" || fail "\"$1\" did not come back with the frame"
+  xdotool windowfocus --sync "$dialog" || true
+  xdotool key Escape
+  wait_for_windows "$1" 0 10
+}
+focus_frame
+xdotool key --clearmodifiers alt+w
+sleep 0.3
+xdotool key z
+check_dialog "Z coordinate ..."
+focus_frame
+xdotool key --clearmodifiers alt+h
+sleep 0.3
+xdotool key a
+check_dialog "kelm"
 
 # Batch mode with both projects; Enter in the tree opens "projA" and does not end the dialog.
 open_batch_dialog

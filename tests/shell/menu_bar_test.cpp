@@ -41,7 +41,7 @@ Bar expectedBar(bool busy) {
       {"&File", "&Print...", "&Save...", "E&xit\tCtrl+C", "&Print Geometry" + g, "&Print Magnetic field" + g,
        "&Print Phase plane" + g, "&Print Current density on cathode" + g, "-", "&Load Kelm project..." + g},
       {"&Edit", "Select &Text", "Select &Graphics", "Select &All", "&Copy\tCtrl+Ins", "&Paste"},
-      {"&State", "&Pause\tCtrl+S"},
+      {"&State", "&Pause\tCtrl+S", "&Watch project files"},
       {"&Window", "&Cascade", "&Tile", "&Arrange Icons", "&Input (grey)", "C&lear Paste", "&Status Bar", "-",
        "&Z-coordinate" + g, "-", "&Hide beam" + g, "&Hide potential" + g},
       {"&Run", "&Edit geometry" + g, "&Edit klinput.dat" + g, "&Build net" + g, "&Solve" + g, "&Batch mode" + g},
