@@ -3,7 +3,7 @@
 #include <atomic>
 #include <vector>
 
-#include "source/klplot/view_table.h"
+#include "source/klplot/pages/view_table.h"
 #include "source/project_selection.h"
 #include "source/z_coordinate.h"
 #include "source/project_watch.h"

@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "source/commands.h"
-#include "source/klplot/display_state.h"
-#include "source/klplot/printed_project.h"
-#include "source/klplot/printer_canvas.h"
+#include "source/klplot/pages/printed_project.h"
+#include "source/klplot/pages/printer_canvas.h"
 #include "source/klplot/view_windows.h"
+#include "source/klplot/views/display_state.h"
 #include "window/menus.h"
 #include "window/printing.h"
 

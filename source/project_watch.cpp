@@ -5,7 +5,7 @@
 #include <array>
 #include <atomic>
 
-#include "source/klplot/load_status.h"
+#include "source/klplot/project/load_status.h"
 #include "source/menu_bar.h"
 #include "source/request_flags.h"
 #include "window/file_watch.h"

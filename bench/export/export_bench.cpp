@@ -15,7 +15,7 @@
 #include "runtime/whole_file.h"
 #include "source/export/project_export.h"
 #include "source/export/view_pictures.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_readers.h"
 #include "window/offscreen.h"
 
 namespace kelm::exporting {

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "records/silent_port.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 
 namespace kelm::klplot {
 namespace {

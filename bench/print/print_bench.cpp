@@ -11,10 +11,10 @@
 
 #include "records/silent_port.h"
 #include "source/commands.h"
-#include "source/klplot/cathode_view.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
-#include "source/klplot/view_table.h"
+#include "source/klplot/pages/view_table.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
+#include "source/klplot/views/cathode_view.h"
 
 namespace kelm {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "source/klplot/beam_figures.h"
-#include "source/klplot/density_histogram.h"
+#include "source/klplot/figures/beam_figures.h"
+#include "source/klplot/figures/density_histogram.h"
 
 namespace kelm::klplot {
 namespace {

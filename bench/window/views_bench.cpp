@@ -12,9 +12,9 @@
 #include <fstream>
 #include <string>
 
-#include "source/klplot/display_state.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/views/display_state.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "source/klplot/view_windows.h"
 #include "window/frame.h"
 #include "window/frame_window.h"

@@ -14,8 +14,8 @@
 #include "records/silent_port.h"
 #include "runtime/fp_traps.h"
 #include "source/export/figure_tables.h"
-#include "source/klplot/crossing_sweep.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/figures/crossing_sweep.h"
+#include "source/klplot/project/project_readers.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "source/klplot/canvas.h"
+#include "source/klplot/plotting/canvas.h"
 
 namespace kelm::klplot::fuzzing {
 

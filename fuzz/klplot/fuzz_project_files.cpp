@@ -17,8 +17,8 @@
 
 #include "records/silent_port.h"
 #include "runtime/fp_traps.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "fuzz/klplot/counting_canvas.h"
 #include "fuzz/klplot/project_sections.h"
 #include "fuzz/klplot/loaded_project_views.h"

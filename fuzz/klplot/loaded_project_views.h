@@ -7,18 +7,18 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "source/klplot/canvas.h"
-#include "source/klplot/cathode_view.h"
-#include "source/klplot/display_state.h"
-#include "source/klplot/field_view.h"
-#include "source/klplot/geometry_view.h"
-#include "source/klplot/phase_plane_view.h"
-#include "source/klplot/printed_project.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
-#include "source/klplot/view_layout.h"
-#include "source/klplot/view_table.h"
-#include "source/klplot/z_marker.h"
+#include "source/klplot/pages/printed_project.h"
+#include "source/klplot/pages/view_table.h"
+#include "source/klplot/plotting/canvas.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
+#include "source/klplot/views/cathode_view.h"
+#include "source/klplot/views/display_state.h"
+#include "source/klplot/views/field_view.h"
+#include "source/klplot/views/geometry_view.h"
+#include "source/klplot/views/phase_plane_view.h"
+#include "source/klplot/views/view_layout.h"
+#include "source/klplot/views/z_marker.h"
 
 namespace kelm::klplot::fuzzing {
 

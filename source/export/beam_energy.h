@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "source/klplot/project_data.h"
+#include "source/klplot/project/project_data.h"
 #include "source/solver/field/potential_map.h"
 
 namespace kelm::exporting {

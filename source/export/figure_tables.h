@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "source/export/beam_energy.h"
-#include "source/export/beam_figures_along_z.h"
-#include "source/klplot/load_status.h"
+#include "source/klplot/figures/beam_figures_along_z.h"
+#include "source/klplot/project/load_status.h"
 
 namespace kelm::exporting {
 

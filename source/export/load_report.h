@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "records/window_port.h"
-#include "source/klplot/load_status.h"
+#include "source/klplot/project/load_status.h"
 
 namespace kelm::exporting {
 

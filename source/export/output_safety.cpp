@@ -8,7 +8,7 @@
 
 #include "runtime/whole_file.h"
 #include "source/export/view_pictures.h"
-#include "source/klplot/view_table.h"
+#include "source/klplot/pages/view_table.h"
 
 namespace kelm::exporting {
 namespace {

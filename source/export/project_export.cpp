@@ -20,8 +20,8 @@
 #include "source/export/output_safety.h"
 #include "source/export/parallel_projects.h"
 #include "source/export/view_pictures.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 
 namespace kelm::exporting {
 namespace {

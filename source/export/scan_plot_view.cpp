@@ -6,8 +6,8 @@
 
 #include "records/formatted.h"
 #include "source/export/export_options.h"
-#include "source/klplot/plot_mapping.h"
-#include "source/klplot/tick_label.h"
+#include "source/klplot/plotting/plot_mapping.h"
+#include "source/klplot/plotting/tick_label.h"
 
 namespace kelm::exporting {
 namespace {

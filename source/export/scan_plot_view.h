@@ -5,9 +5,9 @@
 #include <string>
 
 #include "source/export/scan_table.h"
-#include "source/klplot/view_context.h"
-#include "source/klplot/view_layout.h"
-#include "source/klplot/z_grid.h"
+#include "source/klplot/plotting/view_context.h"
+#include "source/klplot/plotting/z_grid.h"
+#include "source/klplot/views/view_layout.h"
 
 namespace kelm::exporting {
 

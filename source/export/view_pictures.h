@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "source/export/beam_figures_along_z.h"
 #include "source/export/scan_plot_view.h"
-#include "source/klplot/project_data.h"
+#include "source/klplot/figures/beam_figures_along_z.h"
+#include "source/klplot/project/project_data.h"
 
 namespace kelm::exporting {
 

@@ -9,7 +9,7 @@
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_readers.h"
 #include "source/klplot/view_windows.h"
 #include "source/menu_bar.h"
 #include "source/project_watch.h"

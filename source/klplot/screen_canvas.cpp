@@ -1,4 +1,4 @@
-#include "source/klplot/canvas.h"
+#include "source/klplot/plotting/canvas.h"
 #include "window/graphics.h"
 
 namespace kelm::klplot {

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "source/klplot/view_context.h"
-#include "source/klplot/view_table.h"
+#include "source/klplot/pages/view_table.h"
+#include "source/klplot/plotting/view_context.h"
 
 namespace kelm::klplot {
 

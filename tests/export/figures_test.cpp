@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "source/export/beam_figures_along_z.h"
 #include "source/export/figure_tables.h"
+#include "source/klplot/figures/beam_figures_along_z.h"
 
 namespace kelm::exporting {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "tests/records/temp_directory.h"
 #include "tests/records/recording_port.h"
 

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 
 namespace kelm::klplot {
 namespace {

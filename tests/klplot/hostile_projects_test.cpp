@@ -23,8 +23,8 @@
 
 #include "fuzz/klplot/counting_canvas.h"
 #include "fuzz/klplot/loaded_project_views.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "tests/records/temp_directory.h"
 #include "tests/records/recording_port.h"
 #include "tests/views/program_thread.h"

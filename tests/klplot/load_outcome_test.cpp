@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "source/klplot/load_status.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/load_status.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "tests/records/recording_port.h"
 #include "tests/records/temp_directory.h"
 

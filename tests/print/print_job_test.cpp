@@ -24,10 +24,10 @@
 #include <vector>
 
 #include "source/commands.h"
-#include "source/klplot/page_square.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
-#include "source/klplot/view_table.h"
+#include "source/klplot/pages/page_square.h"
+#include "source/klplot/pages/view_table.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "tests/print/command_output.h"
 #include "tests/records/recording_port.h"
 #include "tests/window/gui_wait.h"

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "source/klplot/density_histogram.h"
-#include "source/klplot/plot_mapping.h"
-#include "source/klplot/printed_figures.h"
-#include "source/klplot/printed_pages.h"
+#include "source/klplot/figures/density_histogram.h"
+#include "source/klplot/pages/printed_figures.h"
+#include "source/klplot/pages/printed_pages.h"
+#include "source/klplot/plotting/plot_mapping.h"
 #include "tests/views/recording_canvas.h"
 #include "tests/views/trajectory_store.h"
 

@@ -16,9 +16,9 @@
 #include <thread>
 
 #include "source/commands.h"
-#include "source/klplot/display_state.h"
 #include "source/klplot/klplotdemo.h"
 #include "source/klplot/view_windows.h"
+#include "source/klplot/views/display_state.h"
 #include "source/menu_bar.h"
 #include "source/request_flags.h"
 #include "tests/views/program_state.h"

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "source/klplot/klplotdemo.h"
-#include "source/klplot/project_data.h"
+#include "source/klplot/project/project_data.h"
 #include "source/main_program.h"
 #include "source/menu_bar.h"
 #include "source/project_watch.h"

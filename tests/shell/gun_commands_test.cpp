@@ -7,8 +7,8 @@
 #include <string>
 
 #include "source/kelm/klmaindemo.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "tests/records/recording_port.h"
 #include "tests/records/temp_directory.h"
 

@@ -8,9 +8,9 @@
 
 #include <cstring>
 
-#include "source/klplot/display_state.h"
-#include "source/klplot/project_data.h"
+#include "source/klplot/project/project_data.h"
 #include "source/klplot/resource.h"
+#include "source/klplot/views/display_state.h"
 #include "source/request_flags.h"
 #include "tests/shell/z_dialog_answer.h"
 #include "tests/window/gui_wait.h"

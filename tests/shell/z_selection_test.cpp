@@ -1,8 +1,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "source/klplot/display_state.h"
-#include "source/klplot/project_data.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/views/display_state.h"
 #include "source/request_flags.h"
 #include "source/z_coordinate.h"
 #include "window/frame.h"

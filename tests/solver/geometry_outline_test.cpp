@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "source/solver/geometry/geometry_file.h"
 #include "source/solver/geometry/outline_layout.h"
 #include "tests/records/recording_port.h"

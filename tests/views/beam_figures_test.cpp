@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "source/klplot/beam_figures.h"
-#include "source/klplot/crossing_sweep.h"
-#include "source/klplot/density_histogram.h"
+#include "source/klplot/figures/beam_figures.h"
+#include "source/klplot/figures/crossing_sweep.h"
+#include "source/klplot/figures/density_histogram.h"
 #include "tests/views/program_thread.h"
 #include "tests/views/trajectory_store.h"
 

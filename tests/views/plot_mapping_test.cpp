@@ -1,4 +1,4 @@
-#include "source/klplot/plot_mapping.h"
+#include "source/klplot/plotting/plot_mapping.h"
 
 #include <gtest/gtest.h>
 

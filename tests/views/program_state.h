@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <memory>
 
-#include "source/klplot/display_state.h"
-#include "source/klplot/project_data.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/views/display_state.h"
 #include "source/request_flags.h"
 
 namespace kelm::testing {

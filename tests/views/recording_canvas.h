@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "source/klplot/canvas.h"
+#include "source/klplot/plotting/canvas.h"
 
 namespace kelm::klplot::testing {
 

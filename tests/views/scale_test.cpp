@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "source/klplot/nice_step.h"
-#include "source/klplot/tick_label.h"
+#include "source/klplot/plotting/nice_step.h"
+#include "source/klplot/plotting/tick_label.h"
 
 namespace kelm::klplot {
 namespace {

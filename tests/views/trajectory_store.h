@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "source/klplot/project_data.h"
+#include "source/klplot/project/project_data.h"
 
 namespace kelm::klplot::testing {
 

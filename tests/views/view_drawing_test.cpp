@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "source/klplot/cathode_view.h"
-#include "source/klplot/display_state.h"
-#include "source/klplot/field_view.h"
-#include "source/klplot/geometry_view.h"
+#include "source/klplot/views/cathode_view.h"
+#include "source/klplot/views/display_state.h"
+#include "source/klplot/views/field_view.h"
+#include "source/klplot/views/geometry_view.h"
 #include "tests/views/recording_canvas.h"
 
 namespace kelm::klplot {

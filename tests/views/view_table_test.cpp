@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "source/klplot/view_table.h"
+#include "source/klplot/pages/view_table.h"
 #include "tests/views/recording_canvas.h"
 
 namespace kelm::klplot {

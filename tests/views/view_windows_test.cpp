@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "source/klplot/view_layout.h"
-#include "source/klplot/z_marker.h"
+#include "source/klplot/views/view_layout.h"
+#include "source/klplot/views/z_marker.h"
 #include "tests/views/recording_canvas.h"
 
 namespace kelm::klplot {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "source/solver/beam/solve_project.h"
 #include "tests/records/recording_port.h"
 #include "tests/records/temp_directory.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "records/units.h"
-#include "source/klplot/project_data.h"
-#include "source/klplot/project_readers.h"
+#include "source/klplot/project/project_data.h"
+#include "source/klplot/project/project_readers.h"
 #include "source/solver/field/contour_tracing.h"
 #include "source/solver/field/equipotentials.h"
 #include "tests/records/recording_port.h"

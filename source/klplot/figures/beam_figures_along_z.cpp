@@ -1,0 +1,177 @@
+#include "source/klplot/figures/beam_figures_along_z.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <numeric>
+
+#include "source/klplot/figures/crossing_sweep.h"
+#include "source/klplot/project/project_readers.h"
+
+namespace kelm::exporting {
+namespace {
+
+constexpr double kElectronRestEnergy = 510998.95;  // eV
+constexpr double kCoreFraction = 0.9;
+constexpr double kMilli = 1000.0;  // rad to mrad
+// A determinant within this many roundings of its terms is 0: one crossing, or a laminar beam.
+constexpr double kRoundingSlack = 16.0 * std::numeric_limits<double>::epsilon();
+
+// Means weighted by |current|, about the axis (r = 0, r' = 0).
+struct Means {
+  double rr = 0.0, pp = 0.0, rp = 0.0, r = 0.0, p = 0.0;
+  // <r^2><r'^2> - <rr'>^2, 0 where rounding alone keeps it from 0.
+  double determinant() const {
+    const double d = rr * pp - rp * rp;
+    return d > kRoundingSlack * rr * pp ? d : 0.0;
+  }
+};
+
+double weightOf(const klplot::Crossings& c, int k) { return std::fabs(double(c.current(k))); }
+
+std::optional<Means> meansOf(const klplot::Crossings& c, const std::vector<int>& members, double total) {
+  Means sums;
+  for (int k : members) {
+    const double w = weightOf(c, k), r = c.radius(k), p = c.slope(k);
+    sums.rr += w * r * r;
+    sums.pp += w * p * p;
+    sums.rp += w * r * p;
+    sums.r += w * r;
+    sums.p += w * p;
+  }
+  const auto rr = klplot::quotient(sums.rr, total), pp = klplot::quotient(sums.pp, total),
+             rp = klplot::quotient(sums.rp, total), r = klplot::quotient(sums.r, total),
+             p = klplot::quotient(sums.p, total);
+  if (!rr || !pp || !rp || !r || !p) return std::nullopt;
+  return Means{*rr, *pp, *rp, *r, *p};
+}
+
+// The invariant of the rms ellipse for each crossing, <r'^2> r^2 - 2 <rr'> r r' + <r^2> r'^2,
+// with the crossings ordered from the inside out.
+struct Ranking {
+  std::vector<int> order;
+  std::vector<double> invariant;  // by crossing, from 1
+};
+
+Ranking rankOf(const klplot::Crossings& c, const Means& m) {
+  Ranking ranking;
+  ranking.invariant.resize(std::size_t(c.count) + 1);
+  ranking.order.resize(std::size_t(c.count));
+  for (int k = 1; k <= c.count; ++k) {
+    const double r = c.radius(k), p = c.slope(k);
+    const double j = m.pp * r * r - 2.0 * m.rp * r * p + m.rr * p * p;
+    // Sorting needs an order: a value that is not a number ranks outermost.
+    ranking.invariant[std::size_t(k)] = std::isnan(j) ? HUGE_VAL : j;
+  }
+  std::iota(ranking.order.begin(), ranking.order.end(), 1);
+  std::stable_sort(ranking.order.begin(), ranking.order.end(), [&](int a, int b) {
+    return ranking.invariant[std::size_t(a)] < ranking.invariant[std::size_t(b)];
+  });
+  return ranking;
+}
+
+// The rms emittance of the innermost fraction of the current; the last crossing counts with
+// the part that completes it.
+double coreEmittance(const klplot::Crossings& c, const Ranking& ranking, double total) {
+  const double target = kCoreFraction * total;
+  double taken = 0.0;
+  Means sums;
+  for (int k : ranking.order) {
+    if (taken >= target) break;
+    const double w = std::min(weightOf(c, k), target - taken), r = c.radius(k), p = c.slope(k);
+    sums.rr += w * r * r;
+    sums.pp += w * p * p;
+    sums.rp += w * r * p;
+    taken += w;
+  }
+  if (!(taken > 0.0)) return 0.0;
+  const Means core{sums.rr / taken, sums.pp / taken, sums.rp / taken, 0.0, 0.0};
+  return std::sqrt(core.determinant()) / 2.0 * kMilli;
+}
+
+// Area / pi of the smallest ellipse similar to the rms one that holds the fraction of the
+// current: J / sqrt(det) for the invariant J of the crossing that completes the fraction.
+double fractionalEmittance(const klplot::Crossings& c, const Ranking& ranking, double total, double fraction,
+                           double rootDeterminant) {
+  double taken = 0.0;
+  for (int k : ranking.order) {
+    taken += weightOf(c, k);
+    if (taken >= fraction * total * (1.0 - 1e-12)) {
+      return klplot::quotient(ranking.invariant[std::size_t(k)], rootDeterminant).value_or(0.0) * kMilli;
+    }
+  }
+  return 0.0;
+}
+
+}  // namespace
+
+PlaneFigures figuresOf(const klplot::Crossings& c, float z, double field) {
+  PlaneFigures f;
+  f.z = z;
+  f.crossings = c.count;
+  f.current = c.totalCurrent;
+  f.rMax = c.rMax;
+  f.field = field;
+  std::vector<int> all(std::size_t(c.count));
+  std::iota(all.begin(), all.end(), 1);
+  for (int k : all) f.magnitude += weightOf(c, k);
+  if (c.count == 0 || !(f.magnitude > 0.0)) return f;
+  const std::optional<Means> m = meansOf(c, all, f.magnitude);
+  // Currents too small to divide by leave no meaningful shape to the beam.
+  if (!m) return f;
+  f.shaped = true;
+  f.rmsRadius = std::sqrt(std::max(m->rr, 0.0));
+  f.centroidR = m->r;
+  f.centroidSlope = m->p * kMilli;
+  f.divergence = std::sqrt(std::max(m->pp, 0.0) / 2.0) * kMilli;
+  const double rootDeterminant = std::sqrt(m->determinant());
+  Emittances& e = f.emittance;
+  e.phasePlane = 4.0 * rootDeterminant * kMilli;
+  e.rms = rootDeterminant / 2.0 * kMilli;
+  const Ranking ranking = rankOf(c, *m);
+  e.coreRms = coreEmittance(c, ranking, f.magnitude);
+  if (rootDeterminant > 0.0) {
+    e.ninety = fractionalEmittance(c, ranking, f.magnitude, kCoreFraction, rootDeterminant);
+    e.whole = fractionalEmittance(c, ranking, f.magnitude, 1.0, rootDeterminant);
+    // Per plane: <x^2> = <r^2>/2 (mm^2), <xx'> = <rr'>/2 and <x'^2> = <r'^2>/2 in mrad.
+    f.hasTwiss = true;
+    f.twiss.beta = m->rr / 2.0 / e.rms;
+    f.twiss.alpha = -m->rp / 2.0 * kMilli / e.rms;
+    f.twiss.gamma = m->pp / 2.0 * kMilli * kMilli / e.rms;
+  }
+  return f;
+}
+
+PlaneFigures figuresAt(const klplot::ProjectData& data, float z) {
+  auto crossings = std::make_unique<klplot::Crossings>();
+  klplot::findCrossings(data, z, *crossings);
+  return figuresOf(*crossings, z, klplot::fieldAt(z));
+}
+
+std::vector<float> planesAlong(double zMin, double zMax, int steps) {
+  std::vector<float> planes;
+  if (steps < 2) return planes;
+  planes.reserve(std::size_t(steps));
+  for (int j = 0; j < steps; ++j) {
+    const double z = j + 1 == steps ? zMax : zMin + (zMax - zMin) * j / (steps - 1);
+    planes.push_back(static_cast<float>(z));
+  }
+  return planes;
+}
+
+std::vector<PlaneFigures> figuresAlong(const klplot::ProjectData& data, const std::vector<float>& planes) {
+  std::vector<PlaneFigures> figures(planes.size());
+  klplot::sweepCrossings(data, planes, [&](std::size_t j, const klplot::Crossings& c) {
+    figures[j] = figuresOf(c, planes[j], klplot::fieldAt(planes[j]));
+  });
+  return figures;
+}
+
+double betaGamma(double electronVolts) {
+  // sqrt(gamma^2 - 1) written so that low energies lose no digits.
+  const double t = electronVolts / kElectronRestEnergy;
+  return std::sqrt(t * (2.0 + t));
+}
+
+}  // namespace kelm::exporting

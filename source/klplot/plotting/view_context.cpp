@@ -1,0 +1,9 @@
+#include "source/klplot/plotting/view_context.h"
+
+#include "source/klplot/plotting/plot_mapping.h"
+
+namespace kelm::klplot {
+
+void setViewDevice(const ViewContext& v) { setDeviceSize(v.W - 16, v.H / 2 - 24); }
+
+}  // namespace kelm::klplot

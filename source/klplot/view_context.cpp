@@ -1,9 +1,0 @@
-#include "source/klplot/view_context.h"
-
-#include "source/klplot/plot_mapping.h"
-
-namespace kelm::klplot {
-
-void setViewDevice(const ViewContext& v) { setDeviceSize(v.W - 16, v.H / 2 - 24); }
-
-}  // namespace kelm::klplot

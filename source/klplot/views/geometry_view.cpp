@@ -1,0 +1,113 @@
+#include "source/klplot/views/geometry_view.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "source/klplot/plotting/plot_mapping.h"
+#include "source/klplot/plotting/tick_label.h"
+#include "source/klplot/plotting/tick_walk.h"
+#include "source/klplot/project/single_precision.h"
+#include "source/klplot/views/display_state.h"
+#include "source/klplot/views/section_drawing.h"
+
+namespace kelm::klplot {
+namespace {
+
+struct Frame {
+  double L;
+  float fL, fR, fB, fT;
+};
+
+Frame chooseFrame(const ViewContext& v, const ProjectData& d) {
+  double span = d.zAxisMax - d.zAxisMin;
+  int e = 0;
+  while (span > 10.0) {
+    span *= 0.1;
+    ++e;
+  }
+  const double p = std::pow(10.0, e);
+  Frame f{};
+  f.L = std::trunc(d.zAxisMin * (1.0 / p)) * p;
+  // Truncating a range that lies at or below zero toward zero can put the left edge on or
+  // beyond the right one (outline z within (-1, 0]); the range's own start is the edge then.
+  if (!(f.L < d.zAxisMax)) f.L = d.zAxisMin;
+  // Whole numbers as in 32 bits, formed in double so that no screen size can overflow them.
+  const double a = 90.0 * (v.H / 2) - 4320.0;
+  const double b = 85.0 * (v.W - 16.0);
+  // An outline whose height vanishes beside its length keeps the full width.
+  const double heightPerLength = std::max(2.0 * d.rAxisMax / (d.zAxisMax - f.L), 1e-300);
+  const double q = (b != 0.0 ? a / b : 0.0) / heightPerLength;
+  f.fL = 0.05f;
+  f.fB = 0.15f;
+  if (q >= 1.0) {
+    f.fR = 0.95f;
+    f.fT = float(0.85 / q + 0.15);
+  } else {
+    f.fR = saturatedSingle(0.9 * q + 0.05);
+    f.fT = 1.0f;
+  }
+  return f;
+}
+
+void drawZAxis(const ViewContext& v, const ProjectData& d, const Frame& f) {
+  Canvas& c = v.canvas;
+  const float y0 = saturatedSingle(-1.15 * d.rAxisMax);
+  const float yT = saturatedSingle(y0 + (d.rAxisMax - d.rAxisMin) * 0.04);
+  const double a = d.rAxisMax * 0.09;
+  double lastLabel = -1.0;
+  if (d.zAxisMaxF >= d.zAxisMinF && d.zTickStep > 0.0f) {
+    walkTicks(d.zAxisMinF, d.zAxisMaxF, d.zTickStep, [&](float z) {
+      std::array<char, 5> text;
+      text.fill(' ');
+      tickLabel(z, text, 5);
+      const double phi = (double(f.fR) - f.fL) / (d.zAxisMax - f.L) * (z - f.L);
+      if (lastLabel + 0.05 < phi) {
+        textAtPoint(c, z - 1.8 * a, yT + 0.2 * a, std::string_view(text.data(), text.size()),
+                    v.textHeight);
+        line(c, z, y0, z, yT);
+        lastLabel = phi;
+      } else {
+        line(c, z, y0, z, y0 + (d.rAxisMax - d.rAxisMin) * 0.02);
+      }
+    });
+  }
+  line(c, d.zAxisMinF, y0, d.zAxisMaxF, y0);
+}
+
+}  // namespace
+
+void drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryToggles shown) {
+  setViewDevice(v);
+  setWindow(1, 0.0, 1.0, 0.0, 1.0);
+  setViewport(1, 0.0, 1.0, 0.0, 1.0);
+  const Frame f = chooseFrame(v, data);
+  displayState.zWindowStart.store(f.L);
+  setWindow(1, f.L, data.zAxisMax, -data.rAxisMax, data.rAxisMax);
+  setViewport(1, f.fL, f.fR, f.fB, f.fT);
+  displayState.fL.store(f.fL);
+  displayState.fR.store(f.fR);
+  displayState.fB.store(f.fB);
+  displayState.fT.store(f.fT);
+
+  drawZAxis(v, data, f);
+  Canvas& c = v.canvas;
+  drawOutline(
+      plotMapping, c, data,
+      [&](int j) {
+        const bool solid = data.geomCode(j) != 0 && (j <= 1 || data.geomCode(j - 1) != 0);
+        c.setDrawColor(solid ? kNavy : kCyan);
+      },
+      [&] { c.setDrawColor(kCyan); });
+  if (shown.beam) {
+    c.setDrawColor(kGreen);
+    drawTrajectories(plotMapping, c, data);
+  }
+  if (shown.potential) {
+    drawEquipotentials(plotMapping, c, data, [&](int) { c.setDrawColor(kPurple); });
+    c.setDrawColor(kBlack);
+  }
+}
+
+}  // namespace kelm::klplot
