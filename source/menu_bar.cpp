@@ -1,5 +1,6 @@
 #include "source/menu_bar.h"
 
+#include "source/beam_zoom.h"
 #include "source/commands.h"
 #include "source/project_selection.h"
 #include "window/menus.h"
@@ -20,10 +21,10 @@ struct ItemPosition {
   int menu, item;
 };
 
-// File 4-7 and 9, Window 8-11, Run 1-5, in the order they are greyed and enabled.
+// File 4-7 and 9, Window 8-12, Run 1-5, in the order they are greyed and enabled.
 constexpr ItemPosition kBusySet[] = {
     {kFileMenu, 4},   {kFileMenu, 5},   {kFileMenu, 6},   {kFileMenu, 7},   {kFileMenu, 9},
-    {kWindowMenu, 8}, {kWindowMenu, 9}, {kWindowMenu, 10}, {kWindowMenu, 11},
+    {kWindowMenu, 8}, {kWindowMenu, 9}, {kWindowMenu, 10}, {kWindowMenu, 11}, {kWindowMenu, 12},
     {kRunMenu, 1},    {kRunMenu, 2},    {kRunMenu, 3},    {kRunMenu, 4},    {kRunMenu, 5},
 };
 
@@ -53,6 +54,7 @@ void buildMenuBar() {
   window::insertMenuItem(kWindowMenu, 9, kSeparator, "", helpContentsCommand);
   window::insertMenuItem(kWindowMenu, 10, kEnabled, "Hide beam", beamToggleCommand);
   window::insertMenuItem(kWindowMenu, 11, kEnabled, "Hide potential", potentialToggleCommand);
+  window::insertMenuItem(kWindowMenu, 12, kEnabled, "&Whole gun", wholeGunCommand);
 
   constexpr int kDefaultHelpMenu = 5;
   for (int i = 0; i < 3; ++i) window::deleteMenuItem(kDefaultHelpMenu, 1);

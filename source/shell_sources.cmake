@@ -1,6 +1,7 @@
 list(APPEND KELM_SHELL_SOURCES
   batch_dialog.cpp
   batch_run.cpp
+  beam_zoom.cpp
   commands.cpp
   main_program.cpp
   menu_bar.cpp

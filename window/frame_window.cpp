@@ -22,9 +22,11 @@ FrameWindow::FrameWindow()
     : mdi_(new QMdiArea(this)),
       status_(new QLabel(this)),
       note_(new QLabel(this)),
+      readout_(new QLabel(this)),
       menuView_(*menuBar(), [this](int id) { runCommand(id); }) {
   setCentralWidget(mdi_);
   statusBar()->addWidget(status_, 1);
+  statusBar()->addPermanentWidget(readout_);
   statusBar()->addPermanentWidget(note_);
   setWindowTitle(QString::fromStdString(layer().programName));
   resize(1024, 768);

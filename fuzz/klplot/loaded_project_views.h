@@ -15,7 +15,6 @@
 #include "source/klplot/phase_plane_view.h"
 #include "source/klplot/printed_project.h"
 #include "source/klplot/project_data.h"
-#include "source/klplot/view_layout.h"
 #include "source/klplot/z_marker.h"
 
 namespace kelm::klplot::fuzzing {
@@ -24,7 +23,8 @@ namespace kelm::klplot::fuzzing {
 template <class FieldAt>
 void drawPhasePlaneAt(Canvas& canvas, std::int32_t w, std::int32_t h, std::int32_t textHeight,
                       float z, FieldAt fieldAt) {
-  drawPhasePlaneView(ViewContext{canvas, w, h, textHeight}, projectData,
+  PlotMapping mapping;
+  drawPhasePlaneView(ViewContext{canvas, mapping, w, h, textHeight}, projectData,
                      PhasePlaneInput{z, fieldAt(z), displayState.densityDivisions.load()});
 }
 
@@ -35,21 +35,19 @@ void drawLoadedProject(Canvas& c, std::int32_t w, std::int32_t h,
   ProjectData& d = projectData;
   displayState.screenRect = ScreenRect{0, 0, w, h};
   MarkerSave beamMarker, fieldMarker;
+  PlotMapping mapping;
+  const ViewContext view{c, mapping, w, h, textHeight};
 
-  drawGeometryView(ViewContext{c, w, h, textHeight}, d, GeometryToggles{});
+  displayState.beamFrame.store(drawGeometryView(view, d, GeometryToggles{}));
   d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
   const float z = d.phaseZ.load();
-  drawMarkerLine(c, beamMarker,
-                 markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
-                              displayState.fL.load(), displayState.fR.load(), w));
+  drawMarkerLine(c, beamMarker, displayState.beamFrame.load().column(z));
 
   copyCathodeRadii(d);
-  drawCathodeView(ViewContext{c, w, h, textHeight}, d);
+  drawCathodeView(view, d);
 
-  drawFieldView(ViewContext{c, w, h, textHeight}, d);
-  drawMarkerLine(c, fieldMarker,
-                 markerColumn(z, d.zAxisMinF, d.zAxisMaxF, displayState.gL.load(),
-                              displayState.gR.load(), w));
+  displayState.fieldFrame.store(drawFieldView(view, d));
+  drawMarkerLine(c, fieldMarker, displayState.fieldFrame.load().column(z));
 
   drawPhasePlaneAt(c, w, h, textHeight, z, fieldAt);
 }
@@ -65,13 +63,10 @@ inline std::array<float, 7> planesAcrossTheRange() {
 template <class FieldAt>
 void drawPlaneAcrossTheRange(Canvas& c, std::int32_t w, std::int32_t h, std::int32_t textHeight,
                              FieldAt fieldAt) {
-  const ProjectData& d = projectData;
   for (float z : planesAcrossTheRange()) {
     MarkerSave save;
-    drawMarkerLine(c, save, markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
-                                         displayState.fL.load(), displayState.fR.load(), w));
-    drawMarkerLine(c, save, markerColumn(z, d.zAxisMinF, d.zAxisMaxF, displayState.gL.load(),
-                                         displayState.gR.load(), w));
+    drawMarkerLine(c, save, displayState.beamFrame.load().column(z));
+    drawMarkerLine(c, save, displayState.fieldFrame.load().column(z));
     drawPhasePlaneAt(c, w, h, textHeight, z, fieldAt);
   }
 }

@@ -15,7 +15,6 @@
 #include "source/klplot/view_layout.h"
 #include "source/klplot/view_windows.h"
 #include "source/klplot/z_marker.h"
-#include "source/z_coordinate.h"
 #include "window/graphics.h"
 #include "window/offscreen.h"
 #include "window/printing.h"
@@ -61,8 +60,9 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
   const float z = settings.z;
   std::vector<Picture> pictures;
   pictures.push_back(draw(kViewNames[0], wide, formats, [&] {
-    klplot::drawGeometryView(klplot::screenViewContext(), data, klplot::GeometryToggles{});
-    drawMarker(beamColumnOf(z));
+    const klplot::AxialFrame frame =
+        klplot::drawGeometryView(klplot::screenViewContext(), data, klplot::GeometryToggles{});
+    drawMarker(frame.column(z));
   }));
   pictures.push_back(
       draw(kViewNames[1], klplot::cathodeViewSurface(settings.width, settings.height), formats, [&] {
@@ -70,8 +70,7 @@ std::vector<Picture> drawViewPictures(klplot::ProjectData& data, const ViewSetti
         klplot::drawCathodeView(klplot::screenViewContext(), data);
       }));
   pictures.push_back(draw(kViewNames[2], wide, formats, [&] {
-    klplot::drawFieldView(klplot::screenViewContext(), data);
-    drawMarker(fieldColumnOf(z));
+    drawMarker(klplot::drawFieldView(klplot::screenViewContext(), data).column(z));
   }));
   pictures.push_back(draw(kViewNames[3], wide, formats, [&] {
     (void)klplot::drawPhasePlaneView(klplot::screenViewContext(), data,

@@ -9,6 +9,7 @@
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
+#include "source/klplot/display_state.h"
 #include "source/klplot/load_status.h"
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_windows.h"
@@ -40,7 +41,10 @@ std::string enterProjectDirectory() {
 
 void loadAndDisplay() {
   window::setStatusMessage("Running", window::kRunningMessage);
+  const std::string previous = lastProjectDirectory;
   const std::string directory = enterProjectDirectory();
+  // A reload of the same project keeps the zoom; another project starts with the whole gun.
+  if (directory != previous) displayState.beamZoom.store({});
   const std::string projectDir = printable(directory);
   records::print("Loading project from ", projectDir);
   // Its files are then reported missing, and the next load looks for the directory again.

@@ -11,22 +11,23 @@ namespace kelm::klplot {
 
 void printProjectPage(PrintedPage page, PageCanvas& c, const window::PrinterFacts& facts) {
   const PageSquare square = pageSquare(facts);
-  printMapping.setDeviceSize(square.w, square.h);
+  PlotMapping m;  // each page its own: pages print on the message thread, views draw on another
+  m.setDeviceSize(square.w, square.h);
   const ProjectData& d = projectData;
   switch (page) {
     case PrintedPage::geometry:
-      printGeometryPage(c, d, {beamShown.load() != 0, potentialShown.load() != 0});
+      printGeometryPage(c, m, d, {beamShown.load() != 0, potentialShown.load() != 0});
       return;
     case PrintedPage::magneticField:
-      printFieldPage(c, d);
+      printFieldPage(c, m, d);
       return;
     case PrintedPage::phasePlane: {
       const float z = d.phaseZ.load();
-      printPhasePlanePage(c, d, {z, fieldAt(z), displayState.densityDivisions.load()});
+      printPhasePlanePage(c, m, d, {z, fieldAt(z), displayState.densityDivisions.load()});
       return;
     }
     case PrintedPage::cathodeDensity:
-      printCathodePage(c, d);
+      printCathodePage(c, m, d);
       return;
   }
 }

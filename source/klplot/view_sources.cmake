@@ -10,11 +10,15 @@ list(APPEND KELM_VIEW_SOURCES
   klplot/staircase.cpp
   klplot/view_font.cpp
   klplot/view_layout.cpp
+  klplot/axial_frame.cpp
+  klplot/axial_zoom.cpp
+  klplot/pointer_readout.cpp
   klplot/z_marker.cpp
   klplot/panel_scale.cpp
   klplot/panel_axes.cpp
   klplot/cathode_view.cpp
   klplot/section_drawing.cpp
+  klplot/zoomed_beam.cpp
   klplot/geometry_view.cpp
   klplot/z_grid.cpp
   klplot/field_view.cpp

@@ -15,6 +15,7 @@
 #include "source/klplot/project_readers.h"
 #include "source/klplot/view_layout.h"
 #include "source/klplot/z_marker.h"
+#include "source/beam_zoom.h"
 #include "source/request_flags.h"
 #include "source/z_coordinate.h"
 #include "window/frame.h"
@@ -24,6 +25,8 @@ namespace kelm::klplot {
 namespace {
 
 MarkerSave markerSaves[2];
+// The screen views draw on the program thread only, through this one mapping.
+PlotMapping screenMapping;
 
 MarkerSave* saveFor(int which) { return which == 0 || which == 1 ? &markerSaves[which] : nullptr; }
 
@@ -49,11 +52,33 @@ void place(int unit, int x, int y, int width, int height, window::ZOrder order) 
   window::setWindowPlacement(window::windowHandle(unit), x, y, width, height, order, false);
 }
 
-void drawBeam() {
+bool sameColumns(const AxialFrame& a, const AxialFrame& b) {
+  return a.zStart == b.zStart && a.zEnd == b.zEnd && a.left == b.left && a.right == b.right &&
+         a.plotWidth == b.plotWidth;
+}
+
+// The "Beam" window, and when its z range moved (a zoom), the "Magnetic field" window after it;
+// a marker keeps its column unless its window's columns moved.
+void drawBeamAndField() {
+  window::setActiveWindow(kBeamUnit);
   window::clearScreen(0);
-  drawGeometryView(screenViewContext(), projectData,
-                   GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
+  const AxialFrame before = displayState.beamFrame.load();
+  const AxialFrame beam = drawGeometryView(
+      screenViewContext(), projectData,
+      GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
+  displayState.beamFrame.store(beam);
+  const bool moved = !sameColumns(before, beam);
+  const float z = projectData.phaseZ.load();
+  if (moved) displayState.markerXBeam.store(beam.column(z));
   drawZMarker(displayState.markerXBeam.load(), 0);
+  if (!moved) return;
+
+  window::setActiveWindow(kFieldUnit);
+  window::clearScreen(0);
+  const AxialFrame field = drawFieldView(screenViewContext(), projectData);
+  displayState.fieldFrame.store(field);
+  displayState.markerXField.store(field.column(z));
+  drawZMarker(displayState.markerXField.load(), 1);
 }
 
 void drawPhasePlane() {
@@ -83,11 +108,14 @@ void openViewWindows() {
   openViewWindow({kBeamUnit, "Beam", wideViewSurface(w, h)});
   place(kBeamUnit, 0, 0, w, h / 2, window::ZOrder::top);
   window::clearScreen(0);
-  drawGeometryView(screenViewContext(), d, GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0});
+  displayState.beamFrame.store(drawGeometryView(
+      screenViewContext(), d, GeometryToggles{beamShown.load() != 0, potentialShown.load() != 0}));
   d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
   displayState.markerXBeam.store(beamColumnOf(d.phaseZ.load()));
   drawZMarker(displayState.markerXBeam.load(), 0);
-  window::registerMouseCallback(kBeamUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
+  window::registerMouseCallback(kBeamUnit, window::kLeftDown | window::kLeftUp | window::kMouseMove,
+                                zMouseHandler);
+  window::registerZoomCallbacks(kBeamUnit, {zoomWheelHandler, zoomRectangleHandler, zoomHomeHandler});
   window::registerArrowKeyCallback(kBeamUnit, zArrowKeyHandler);
 
   openViewWindow({kCathodeUnit, "Cathode", cathodeViewSurface(w, h)});
@@ -99,11 +127,13 @@ void openViewWindows() {
   openViewWindow({kFieldUnit, "Magnetic field", wideViewSurface(w, h)});
   place(kFieldUnit, 0, 0, w, h / 2, window::ZOrder::top);
   window::clearScreen(0);
-  drawFieldView(screenViewContext(), d);
+  displayState.fieldFrame.store(drawFieldView(screenViewContext(), d));
   displayState.markerXField.store(fieldColumnOf(d.phaseZ.load()));
   drawZMarker(displayState.markerXField.load(), 1);
   window::showWindow(window::windowHandle(kFieldUnit), window::ShowCommand::minimize);
-  window::registerMouseCallback(kFieldUnit, window::kLeftDown | window::kLeftUp, zMouseHandler);
+  window::registerMouseCallback(kFieldUnit, window::kLeftDown | window::kLeftUp | window::kMouseMove,
+                                zMouseHandler);
+  window::registerZoomCallbacks(kFieldUnit, {zoomWheelHandler, zoomRectangleHandler, zoomHomeHandler});
   window::registerArrowKeyCallback(kFieldUnit, zArrowKeyHandler);
 
   openViewWindow({kPhasePlaneUnit, "Phase plane", wideViewSurface(w, h)});
@@ -115,10 +145,10 @@ void openViewWindows() {
 void serveViewRequests() {
   if (beamRedrawRequested.load() != 0) {
     const std::int32_t active = window::getActiveWindow();
-    window::setActiveWindow(kBeamUnit);
-    drawBeam();
-    window::setActiveWindow(active);
+    // Cleared first: a zoom or toggle while these are drawn asks for the next drawing.
     beamRedrawRequested.store(0);
+    drawBeamAndField();
+    window::setActiveWindow(active);
   }
   if (phasePlaneRequested.load() != 0 && markerRedrawRequested.load() == 0) {
     const std::int32_t active = window::getActiveWindow();
@@ -144,7 +174,8 @@ void closeViewWindows() {
 }
 
 ViewContext screenViewContext() {
-  return ViewContext{screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
+  return ViewContext{screenCanvas(), screenMapping, displayState.width(), displayState.height(),
+                     displayState.fontHeight, displayState.beamZoom.load()};
 }
 
 void prepareViewSurface() {
