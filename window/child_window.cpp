@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 #include <QPainter>
 
+#include "window/frame_window.h"
 #include "window/gui_thread.h"
 #include "window/layer.h"
 
@@ -122,6 +123,12 @@ void ChildWindow::mouseReleaseEvent(QMouseEvent* event) {
   }
   if (event->button() == Qt::LeftButton) deliver(event, kLeftUp);
   else if (event->button() == Qt::RightButton) deliver(event, kRightUp);
+}
+
+void ChildWindow::leaveEvent(QEvent* event) {
+  // The read-out speaks of what lies under the pointer: nothing, once it has left a view.
+  if (mouseCallbacks[6] != nullptr && layer().frame != nullptr) layer().frame->showReadout({});
+  QWidget::leaveEvent(event);
 }
 
 void ChildWindow::wheelEvent(QWheelEvent* event) {

@@ -40,6 +40,7 @@ class ChildWindow : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void deliver(QMouseEvent* event, std::int32_t bits);

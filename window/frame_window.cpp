@@ -26,8 +26,8 @@ FrameWindow::FrameWindow()
       menuView_(*menuBar(), [this](int id) { runCommand(id); }) {
   setCentralWidget(mdi_);
   statusBar()->addWidget(status_, 1);
-  statusBar()->addPermanentWidget(readout_);
   statusBar()->addPermanentWidget(note_);
+  statusBar()->addPermanentWidget(readout_);
   setWindowTitle(QString::fromStdString(layer().programName));
   resize(1024, 768);
   winId();  // the native window exists from here on, so presses can be watched on it

@@ -93,13 +93,22 @@ TEST_F(ZoomGestures, NothingZoomsWhilePausedAndALeftDragIsNoRectangle) {
   EXPECT_TRUE(gestures.empty());
 }
 
-TEST_F(ZoomGestures, TheReadOutHasItsOwnFieldBesideTheNote) {
+void noteMove(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) {}
+
+TEST_F(ZoomGestures, TheReadOutHasItsOwnFieldBesideTheNoteAndGoesWithThePointer) {
+  auto shown = [](const QString& text) {
+    const QList<QLabel*> labels = layer().frame->statusBar()->findChildren<QLabel*>();
+    return std::any_of(labels.begin(), labels.end(), [&](const QLabel* l) { return l->text() == text; });
+  };
   setStatusNote("POT.DAT damaged");
   setStatusReadout("z = 12.34 mm   r = 1.230 mm");
-  std::vector<QString> shown;
-  for (const QLabel* label : layer().frame->statusBar()->findChildren<QLabel*>()) shown.push_back(label->text());
-  EXPECT_NE(std::find(shown.begin(), shown.end(), "POT.DAT damaged"), shown.end());
-  EXPECT_NE(std::find(shown.begin(), shown.end(), "z = 12.34 mm   r = 1.230 mm"), shown.end());
+  EXPECT_TRUE(shown("POT.DAT damaged"));
+  EXPECT_TRUE(shown("z = 12.34 mm   r = 1.230 mm"));
+  registerMouseCallback(12, kMouseMove, noteMove);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(child(), &leave);
+  EXPECT_FALSE(shown("z = 12.34 mm   r = 1.230 mm"));
+  EXPECT_TRUE(shown("POT.DAT damaged"));
 }
 
 }  // namespace
