@@ -170,6 +170,7 @@ void serveViewRequests() {
 
 void closeViewWindows() {
   for (int unit : {kPhasePlaneUnit, kBeamUnit, kCathodeUnit, kFieldUnit}) records::closeUnit(unit);
+  window::setStatusReadout({});  // nothing is under the pointer once the views are gone
   window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::restore);
 }
 
