@@ -3,10 +3,11 @@
 #include <atomic>
 #include <vector>
 
+#include "source/beam_zoom.h"
 #include "source/klplot/pages/view_table.h"
 #include "source/project_selection.h"
-#include "source/z_coordinate.h"
 #include "source/project_watch.h"
+#include "source/z_coordinate.h"
 #include "window/menus.h"
 
 namespace kelm {
@@ -60,6 +61,7 @@ const std::vector<ProgramItem>& programItems() {
                                 {&kWindowMenu, "", kUncalled, true},
                                 {&kWindowMenu, "Hide beam", beamToggleCommand, true},
                                 {&kWindowMenu, "Hide potential", potentialToggleCommand, true},
+                                {&kWindowMenu, "&Whole gun", wholeGunCommand, true},
 
                                 {&kRunMenu, "&Edit geometry", editGeometryCommand, true},
                                 {&kRunMenu, "&Edit klinput.dat", editInputCommand, true},

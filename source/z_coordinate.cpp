@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "records/formatted.h"
+#include "source/beam_zoom.h"
 #include "runtime/fixed_text.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/single_precision.h"
@@ -28,12 +29,10 @@ using klplot::saturatedSingle;
 // The two edit buffers keep their texts between uses of the dialog.
 FixedText<80> zText;
 FixedText<80> divisionsText;
+// While the left button is held after a press in a marked window, moves carry the plane along.
 std::int32_t zDragActive = 0;
-
-double plotWidth() { return static_cast<double>(displayState.width() - 16); }
-
-// A ratio of two spans; an empty span maps everything onto its start instead of dividing by 0.
-double fraction(double offset, double span) { return span != 0.0 ? offset / span : 0.0; }
+// The left button's bit in the key state a mouse callback receives.
+constexpr std::int32_t kLeftButtonHeld = 1;
 
 // List-directed text with its leading blanks moved to the end, as the edit shows it.
 template <class T>
@@ -82,7 +81,8 @@ std::string refusal(std::string_view zInput, std::string_view divisionsInput) {
   if (z.empty()) return "Type the position of the plane, z in mm.";
   if (!readOneValue(z, value) || !std::isfinite(value))
     return "\"" + z + "\" is not a number. Type z in mm with a decimal point, as in 30.5.";
-  const double low = displayState.zWindowStart.load(), high = projectData.zAxisMax;
+  const klplot::AxialFrame drawn = displayState.beamFrame.load();
+  const double low = drawn.zStart, high = drawn.zEnd;
   if (low < high && (value < low || value > high)) {
     return "z = " + z + " mm lies outside the drawn range, " + shortNumber(low) + " to " +
            shortNumber(high) + " mm.";
@@ -105,15 +105,9 @@ void acceptZ(int dialog, int) {
 
 }  // namespace
 
-std::int32_t beamColumnOf(double z) {
-  return klplot::markerColumn(z, displayState.zWindowStart.load(), projectData.zAxisMax,
-                              displayState.fL.load(), displayState.fR.load(), displayState.width());
-}
+std::int32_t beamColumnOf(double z) { return displayState.beamFrame.load().column(z); }
 
-std::int32_t fieldColumnOf(double z) {
-  return klplot::markerColumn(z, projectData.zAxisMinF, projectData.zAxisMaxF,
-                              displayState.gL.load(), displayState.gR.load(), displayState.width());
-}
+std::int32_t fieldColumnOf(double z) { return displayState.fieldFrame.load().column(z); }
 
 void zCoordinateCommand(std::int32_t* state) {
   const int dialog = window::loadDialog(resource::kZCoordinateDialog);
@@ -144,45 +138,35 @@ void zCoordinateCommand(std::int32_t* state) {
   }
 }
 
-void zMouseHandler(std::int32_t* unit, std::int32_t* event, std::int32_t*, std::int32_t* x,
-                   std::int32_t*) {
+void zMouseHandler(std::int32_t* unit, std::int32_t* event, std::int32_t* keyState,
+                   std::int32_t* x, std::int32_t* y) {
   if (*event == window::kLeftUp) {
     zDragActive = 0;
     return;
+  }
+  if (*event == window::kMouseMove) {
+    showPointerReadout(*unit, *x, *y);
+    // A release outside the window never arrives: a move without the left button ends the drag.
+    if ((*keyState & kLeftButtonHeld) == 0) zDragActive = 0;
   }
   if (*event == window::kLeftDown) zDragActive = 1;
   if (zDragActive != 1) return;
 
   markerRedrawRequested.store(1);
-  displayState.markerXBeam.store(*x);
-  displayState.markerXField.store(*x);
-  const double u = fraction(*x, plotWidth());
-  // Each step is rounded to single precision on its way, as the stored position is; the
-  // viewport widths are differences of doubles, so that round fractions give round positions.
-  if (*unit == klplot::kBeamUnit) {
-    const double start = displayState.zWindowStart.load();
-    const double fL = displayState.fL.load(), fR = displayState.fR.load();
-    float z = saturatedSingle(u - fL);
-    z = saturatedSingle(fraction(z, fR - fL));
-    z = saturatedSingle(start + z * (projectData.zAxisMax - start));
-    projectData.phaseZ.store(z);
-    displayState.markerXField.store(fieldColumnOf(z));
-  } else {
-    const double gL = displayState.gL.load(), gR = displayState.gR.load();
-    const double zMin = projectData.zAxisMinF, zMax = projectData.zAxisMaxF;
-    float ratio = saturatedSingle(u - gL);
-    ratio = saturatedSingle(fraction(ratio, gR - gL));
-    const double z = zMin + ratio * (zMax - zMin);
-    projectData.phaseZ.store(saturatedSingle(z));
-    displayState.markerXBeam.store(beamColumnOf(z));
-  }
+  // The z under the click in the frame that window was drawn in; the other marker follows.
+  const bool beam = *unit == klplot::kBeamUnit;
+  const float z = (beam ? displayState.beamFrame : displayState.fieldFrame).load().zAt(*x);
+  projectData.phaseZ.store(z);
+  displayState.markerXBeam.store(beam ? *x : beamColumnOf(z));
+  displayState.markerXField.store(beam ? fieldColumnOf(z) : *x);
   phasePlaneRequested.store(1);
 }
 
 void zArrowKeyHandler(std::int32_t unit, std::int32_t step) {
   const bool beam = unit == klplot::kBeamUnit;
-  const double left = (beam ? displayState.fL.load() : displayState.gL.load()) * plotWidth();
-  const double right = (beam ? displayState.fR.load() : displayState.gR.load()) * plotWidth();
+  const klplot::AxialFrame frame = (beam ? displayState.beamFrame : displayState.fieldFrame).load();
+  const double left = double(frame.left) * frame.plotWidth;
+  const double right = double(frame.right) * frame.plotWidth;
   // From the marker's column, not the plane's: a plane rounded to single precision may map
   // back to the column before, and the key would never get past it.
   const std::int32_t from = beam ? displayState.markerXBeam.load() : displayState.markerXField.load();

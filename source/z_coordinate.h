@@ -8,7 +8,9 @@ namespace kelm {
 
 void zCoordinateCommand(std::int32_t* state);
 
-// Registered on units 12 and 14 for left button down and up.
+// Registered on units 12 and 14 for left button down and up and for moves: a press puts the
+// plane under the pointer, a move with the button held drags it along, and every move updates
+// the status bar's read-out.
 void zMouseHandler(std::int32_t* unit, std::int32_t* event, std::int32_t* keyState,
                    std::int32_t* x, std::int32_t* y);
 

@@ -4,8 +4,10 @@
 #include <QMdiSubWindow>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 
+#include "window/frame_window.h"
 #include "window/gui_thread.h"
 #include "window/layer.h"
 
@@ -94,14 +96,55 @@ void ChildWindow::deliver(QMouseEvent* event, std::int32_t bits) {
   }
 }
 
+bool ChildWindow::zoomGestureAllowed() const {
+  return isActiveChild() && layer().runState.load() != kPaused;
+}
+
 void ChildWindow::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton && zoomCallbacks.rectangle != nullptr &&
+      !pressFindsInactive_ && zoomGestureAllowed()) {
+    if (rubberBand_ == nullptr) rubberBand_ = new QRubberBand(QRubberBand::Rectangle, this);
+    rubberOrigin_ = event->position().toPoint();
+    rubberBand_->setGeometry(QRect(rubberOrigin_, QSize()));
+    rubberBand_->show();
+  }
   if (event->button() == Qt::LeftButton) deliver(event, kLeftDown);
   else if (event->button() == Qt::RightButton) deliver(event, kRightDown);
 }
 
 void ChildWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton && rubberBand_ != nullptr && rubberBand_->isVisible()) {
+    rubberBand_->hide();
+    const QPoint end = event->position().toPoint();
+    if (zoomCallbacks.rectangle != nullptr && layer().runState.load() != kPaused) {
+      setActiveWindow(unit_);
+      zoomCallbacks.rectangle(unit_, rubberOrigin_.x(), rubberOrigin_.y(), end.x(), end.y());
+    }
+  }
   if (event->button() == Qt::LeftButton) deliver(event, kLeftUp);
   else if (event->button() == Qt::RightButton) deliver(event, kRightUp);
+}
+
+void ChildWindow::leaveEvent(QEvent* event) {
+  // The read-out speaks of what lies under the pointer: nothing, once it has left a view.
+  if (mouseCallbacks[6] != nullptr && layer().frame != nullptr) layer().frame->showReadout({});
+  QWidget::leaveEvent(event);
+}
+
+void ChildWindow::wheelEvent(QWheelEvent* event) {
+  if (zoomCallbacks.wheel == nullptr || !zoomGestureAllowed()) {
+    QWidget::wheelEvent(event);
+    return;
+  }
+  event->accept();
+  // 120 eighths of a degree make one notch of a common wheel; finer wheels add up to one.
+  wheelEighths_ += event->angleDelta().y();
+  const int notches = wheelEighths_ / 120;
+  if (notches == 0) return;
+  wheelEighths_ -= notches * 120;
+  setActiveWindow(unit_);
+  const QPoint at = event->position().toPoint();
+  zoomCallbacks.wheel(unit_, at.x(), at.y(), notches);
 }
 
 void ChildWindow::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -109,10 +152,21 @@ void ChildWindow::mouseDoubleClickEvent(QMouseEvent* event) {
   else if (event->button() == Qt::RightButton) deliver(event, kRightDoubleClick);
 }
 
-void ChildWindow::mouseMoveEvent(QMouseEvent* event) { deliver(event, kMouseMove); }
+void ChildWindow::mouseMoveEvent(QMouseEvent* event) {
+  if (rubberBand_ != nullptr && rubberBand_->isVisible())
+    rubberBand_->setGeometry(QRect(rubberOrigin_, event->position().toPoint()).normalized());
+  deliver(event, kMouseMove);
+}
 
 void ChildWindow::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
+  if (key == Qt::Key_Home && zoomCallbacks.home != nullptr && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    if (layer().runState.load() == kPaused) return;
+    setActiveWindow(unit_);
+    zoomCallbacks.home(unit_);
+    return;
+  }
   if ((key != Qt::Key_Left && key != Qt::Key_Right) || arrowKeyCallback == nullptr ||
       (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) != 0) {
     QWidget::keyPressEvent(event);

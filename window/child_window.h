@@ -2,6 +2,7 @@
 // A view window bound to a unit: its off-screen image painted as it is, and its mouse events
 // passed to the program's callbacks. Internal to window/.
 
+#include <QRubberBand>
 #include <QWidget>
 
 #include <array>
@@ -29,6 +30,7 @@ class ChildWindow : public QWidget {
   // Callbacks by event bit (bit 1 in slot 0 ... bit 64 in slot 6).
   std::array<MouseCallback, 7> mouseCallbacks{};
   ArrowKeyCallback arrowKeyCallback = nullptr;
+  ZoomCallbacks zoomCallbacks;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -37,10 +39,13 @@ class ChildWindow : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void deliver(QMouseEvent* event, std::int32_t bits);
   bool isActiveChild() const;
+  bool zoomGestureAllowed() const;
 
   int unit_;
   Surface surface_;
@@ -48,6 +53,9 @@ class ChildWindow : public QWidget {
   std::vector<QString> records_;
   bool swallowRelease_ = false;
   bool pressFindsInactive_ = false;
+  QRubberBand* rubberBand_ = nullptr;
+  QPoint rubberOrigin_;
+  int wheelEighths_ = 0;  // a fine wheel's turn, kept until it makes a notch
 };
 
 }  // namespace kelm::window

@@ -206,6 +206,17 @@ int registerArrowKeyCallback(std::int32_t unit, ArrowKeyCallback callback) {
   return result;
 }
 
+int registerZoomCallbacks(std::int32_t unit, const ZoomCallbacks& callbacks) {
+  int result = -2;
+  runOnGui([&] {
+    if (ChildWindow* child = findUnitWindow(unit).child) {
+      child->zoomCallbacks = callbacks;
+      result = 0;
+    }
+  });
+  return result;
+}
+
 int setStatusMessage(std::string_view text, int messageNumber) {
   if (messageNumber != kRunningMessage) return 0;
   {
@@ -222,6 +233,13 @@ void setStatusNote(std::string_view text) {
   const QString note = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
   runOnGui([&] {
     if (layer().frame != nullptr) layer().frame->showNote(note);
+  });
+}
+
+void setStatusReadout(std::string_view text) {
+  const QString readout = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  runOnGui([&] {
+    if (layer().frame != nullptr) layer().frame->showReadout(readout);
   });
 }
 

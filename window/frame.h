@@ -53,11 +53,25 @@ int registerMouseCallback(std::int32_t unit, std::int32_t eventBits, MouseCallba
 using ArrowKeyCallback = void (*)(std::int32_t unit, std::int32_t step);
 int registerArrowKeyCallback(std::int32_t unit, ArrowKeyCallback callback);
 
+// Zoom gestures in a unit's window, while it is the active one and the program is not paused:
+// the wheel (notches, positive when turned away from the user), a rectangle dragged with the
+// right button (its corners in pixels, drawn as a rubber band while dragged) and the Home key.
+struct ZoomCallbacks {
+  void (*wheel)(std::int32_t unit, std::int32_t x, std::int32_t y, std::int32_t notches) = nullptr;
+  void (*rectangle)(std::int32_t unit, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                    std::int32_t y2) = nullptr;
+  void (*home)(std::int32_t unit) = nullptr;
+};
+// 0, or -2 when the unit has no window.
+int registerZoomCallbacks(std::int32_t unit, const ZoomCallbacks& callbacks);
+
 // Run-state messages: 5 is the Running message ("Running", "Paused", "Finished" built in).
 inline constexpr int kRunningMessage = 5;
 int setStatusMessage(std::string_view text, int messageNumber);
 // A field of the status bar beside the run state's, for a note the program keeps current.
 void setStatusNote(std::string_view text);
+// The status bar's read-out field: what lies under the pointer in a view.
+void setStatusReadout(std::string_view text);
 // Holds the calling program thread while the user has paused the program (Ctrl+S), so that a
 // long command such as Solve stops between its steps; returns at once otherwise.
 void waitWhilePaused();

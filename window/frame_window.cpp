@@ -23,10 +23,12 @@ FrameWindow::FrameWindow()
     : mdi_(new QMdiArea(this)),
       status_(new QLabel(this)),
       note_(new QLabel(this)),
+      readout_(new QLabel(this)),
       menuView_(*menuBar(), [this](int id) { runCommand(id); }) {
   setCentralWidget(mdi_);
   statusBar()->addWidget(status_, 1);
   statusBar()->addPermanentWidget(note_);
+  statusBar()->addPermanentWidget(readout_);
   setWindowTitle(QString::fromStdString(layer().programName));
   resize(1024, 768);
   winId();  // the native window exists from here on, so presses can be watched on it

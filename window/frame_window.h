@@ -19,6 +19,7 @@ class FrameWindow : public QMainWindow {
   void renderMenus();
   void showRunState();
   void showNote(const QString& text) { note_->setText(text); }
+  void showReadout(const QString& text) { readout_->setText(text); }
   // A menu command: built-ins 1000..1025, else a program item (nothing while Paused).
   void runCommand(int id);
 
@@ -30,6 +31,7 @@ class FrameWindow : public QMainWindow {
   QMdiArea* mdi_;
   QLabel* status_;
   QLabel* note_;
+  QLabel* readout_;
   MenuBarView menuView_;
 };
 

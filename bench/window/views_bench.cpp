@@ -33,7 +33,9 @@ double residentMegabytes() {
 double residentBeforeViews = 0.0;  // the program with its store loaded, before any view window
 
 ViewContext context() {
-  return ViewContext{screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
+  static PlotMapping mapping;
+  return ViewContext{screenCanvas(), mapping, displayState.width(), displayState.height(),
+                     displayState.fontHeight};
 }
 
 // Each view's drawing into its window, with a new plane each time, so that the crossing search

@@ -26,7 +26,8 @@ namespace kelm::klplot::fuzzing {
 template <class FieldAt>
 void drawPhasePlaneAt(Canvas& canvas, std::int32_t w, std::int32_t h, std::int32_t textHeight,
                       float z, FieldAt fieldAt) {
-  drawPhasePlaneView(ViewContext{canvas, w, h, textHeight}, projectData,
+  PlotMapping mapping;
+  drawPhasePlaneView(ViewContext{canvas, mapping, w, h, textHeight}, projectData,
                      PhasePlaneInput{z, fieldAt(z), displayState.densityDivisions.load()});
 }
 
@@ -39,8 +40,9 @@ void drawLoadedProject(Canvas& c, std::int32_t w, std::int32_t h,
   d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
   const float z = d.phaseZ.load();
   const ViewInputs inputs{GeometryToggles{}, z, fieldAt(z), displayState.densityDivisions.load()};
+  PlotMapping mapping;
   for (const ViewRow& view : viewRows()) {
-    const ViewDrawn drawn = view.draw(ViewContext{c, w, h, textHeight}, d, inputs);
+    const ViewDrawn drawn = view.draw(ViewContext{c, mapping, w, h, textHeight}, d, inputs);
     MarkerSave marker;
     if (drawn.markerColumn) drawMarkerLine(c, marker, *drawn.markerColumn);
   }
@@ -57,13 +59,10 @@ inline std::array<float, 7> planesAcrossTheRange() {
 template <class FieldAt>
 void drawPlaneAcrossTheRange(Canvas& c, std::int32_t w, std::int32_t h, std::int32_t textHeight,
                              FieldAt fieldAt) {
-  const ProjectData& d = projectData;
   for (float z : planesAcrossTheRange()) {
     MarkerSave save;
-    drawMarkerLine(c, save, markerColumn(z, displayState.zWindowStart.load(), d.zAxisMax,
-                                         displayState.fL.load(), displayState.fR.load(), w));
-    drawMarkerLine(c, save, markerColumn(z, d.zAxisMinF, d.zAxisMaxF, displayState.gL.load(),
-                                         displayState.gR.load(), w));
+    drawMarkerLine(c, save, displayState.beamFrame.load().column(z));
+    drawMarkerLine(c, save, displayState.fieldFrame.load().column(z));
     drawPhasePlaneAt(c, w, h, textHeight, z, fieldAt);
   }
 }

@@ -57,32 +57,32 @@ void drawGrid(const klplot::ViewContext& v, const ValueAxis& x, const ValueAxis&
   const double labelY = y.y0 - 0.04 * ySpan, shift = 0.015 * xSpan;
   forEachTick(x, [&](double at) {
     c.setDrawColor(klplot::kGrey);
-    klplot::line(c, at, y.y0, at, y.y1);
+    v.mapping.line(c, at, y.y0, at, y.y1);
     c.setDrawColor(klplot::kBlack);
-    klplot::textAtPoint(c, at - shift, labelY, trimmed(tickText(float(at))), v.textHeight);
+    v.mapping.textAtPoint(c, at - shift, labelY, trimmed(tickText(float(at))), v.textHeight);
   });
-  klplot::textAtPoint(c, 0.5 * x.y0 + 0.5 * x.y1 - shift, y.y0 - 0.09 * ySpan, shownName(xName), v.textHeight);
+  v.mapping.textAtPoint(c, 0.5 * x.y0 + 0.5 * x.y1 - shift, y.y0 - 0.09 * ySpan, shownName(xName), v.textHeight);
   // Right-aligned labels would need the font's widths; the views leave the blanks in instead.
   const double labelX = x.y0 - 0.12 * xSpan;
   forEachTick(y, [&](double at) {
     c.setDrawColor(klplot::kGrey);
-    klplot::line(c, x.y0, at, x.y1, at);
+    v.mapping.line(c, x.y0, at, x.y1, at);
     c.setDrawColor(klplot::kBlack);
     const GridLabel text = tickText(float(at));
-    klplot::textAtPoint(c, labelX, at - 0.015 * ySpan, std::string_view(text.data(), text.size()), v.textHeight);
+    v.mapping.textAtPoint(c, labelX, at - 0.015 * ySpan, std::string_view(text.data(), text.size()), v.textHeight);
   });
 }
 
-void drawLine(Canvas& c, const ScanLine& line, std::int32_t colour) {
+void drawLine(Canvas& c, const klplot::PlotMapping& m, const ScanLine& line, std::int32_t colour) {
   c.setDrawColor(colour);
   std::vector<float> xs, ys;
   for (const ScanPoint& p : line.points) {
     xs.push_back(float(p.x));
     ys.push_back(float(p.y));
   }
-  klplot::polyline(c, int(xs.size()), xs.data(), ys.data());
+  m.polyline(c, int(xs.size()), xs.data(), ys.data());
   for (std::size_t k = 0; k < xs.size(); ++k) {
-    const klplot::Pixel p = klplot::mapPoint(xs[k], ys[k]);
+    const klplot::Pixel p = m.map(xs[k], ys[k]);
     c.drawRectangle(3, klplot::toPixel(p.x - 3.0), klplot::toPixel(p.y - 3.0), klplot::toPixel(p.x + 3.0),
                     klplot::toPixel(p.y + 3.0));
   }
@@ -98,20 +98,20 @@ void drawLegend(const klplot::ViewContext& v, const ScanSeries& series, const Va
   const double left = x.y1 + 0.04 * xSpan, right = x.y1 + 0.1 * xSpan;
   double at = y.y1;
   c.setDrawColor(klplot::kBlack);
-  klplot::textAtPoint(c, left, at, shownName(group), v.textHeight);
+  v.mapping.textAtPoint(c, left, at, shownName(group), v.textHeight);
   for (std::size_t k = 0; k < series.lines.size(); ++k) {
     at -= rowHeight;
     if (k + 2 >= room && k + 1 < series.lines.size()) {
       c.setDrawColor(klplot::kBlack);
-      klplot::textAtPoint(c, left, at, "and " + std::to_string(series.lines.size() - k) + " more",
+      v.mapping.textAtPoint(c, left, at, "and " + std::to_string(series.lines.size() - k) + " more",
                           v.textHeight);
       break;
     }
     // Text stands on its point: the stroke goes through the middle of its line of text.
     c.setDrawColor(scanLineColour(k));
-    klplot::line(c, left, at + rowHeight / 3.0, right, at + rowHeight / 3.0);
+    v.mapping.line(c, left, at + rowHeight / 3.0, right, at + rowHeight / 3.0);
     c.setDrawColor(klplot::kBlack);
-    klplot::textAtPoint(c, right + 0.01 * xSpan, at, shownName(series.lines[k].group), v.textHeight);
+    v.mapping.textAtPoint(c, right + 0.01 * xSpan, at, shownName(series.lines[k].group), v.textHeight);
   }
 }
 
@@ -142,16 +142,16 @@ void drawScanPlot(const klplot::ViewContext& v, const ScanSeries& series, const 
   if (!(xMin <= xMax)) return;
   const ValueAxis x = scanAxis(xMin, xMax), y = scanAxis(yMin, yMax);
   const std::int32_t deviceHeight = 2 * (v.H / 2 - 24);
-  klplot::setDeviceSize(v.W - 16, deviceHeight);
-  klplot::setWindow(1, x.y0, x.y1, y.y0, y.y1);
-  klplot::setViewport(1, kScanPlotLeft, kScanPlotRight, kScanPlotBottom, kScanPlotTop);
+  v.mapping.setDeviceSize(v.W - 16, deviceHeight);
+  v.mapping.setWindow(1, x.y0, x.y1, y.y0, y.y1);
+  v.mapping.setViewport(1, kScanPlotLeft, kScanPlotRight, kScanPlotBottom, kScanPlotTop);
 
   Canvas& c = v.canvas;
   drawGrid(v, x, y, names.x);
   c.setDrawColor(klplot::kBlack);
-  klplot::rectangleOutline(c, x.y0, x.y1, y.y0, y.y1);
-  klplot::textAtPoint(c, x.y0, y.y1 + 0.03 * (y.y1 - y.y0), shownName(names.y), v.textHeight);
-  for (std::size_t k = 0; k < series.lines.size(); ++k) drawLine(c, series.lines[k], scanLineColour(k));
+  v.mapping.rectangleOutline(c, x.y0, x.y1, y.y0, y.y1);
+  v.mapping.textAtPoint(c, x.y0, y.y1 + 0.03 * (y.y1 - y.y0), shownName(names.y), v.textHeight);
+  for (std::size_t k = 0; k < series.lines.size(); ++k) drawLine(c, v.mapping, series.lines[k], scanLineColour(k));
   if (!names.group.empty()) {
     drawLegend(v, series, x, y, names.group, (kScanPlotTop - kScanPlotBottom) * deviceHeight);
   }

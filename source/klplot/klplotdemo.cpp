@@ -9,7 +9,9 @@
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
+#include "source/klplot/project/load_status.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/klplot/views/display_state.h"
 #include "source/klplot/view_windows.h"
 #include "source/menu_bar.h"
 #include "source/project_watch.h"
@@ -40,7 +42,10 @@ std::string enterProjectDirectory() {
 
 void loadAndDisplay() {
   window::setStatusMessage("Running", window::kRunningMessage);
+  const std::string previous = lastProjectDirectory;
   const std::string directory = enterProjectDirectory();
+  // A reload of the same project keeps the zoom; another project starts with the whole gun.
+  if (directory != previous) displayState.beamZoom.store({});
   const std::string projectDir = printable(directory);
   records::print("Loading project from ", projectDir);
   // Its files are then reported missing, and the next load looks for the directory again.

@@ -5,7 +5,7 @@
 
 #include "records/units.h"
 #include "runtime/text.h"
-#include "source/klplot/pages/printed_project.h"
+#include "source/beam_zoom.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/views/display_state.h"
@@ -20,6 +20,8 @@ namespace kelm::klplot {
 namespace {
 
 MarkerSave markerSaves[2];
+// The screen views draw on the program thread only, through this one mapping.
+PlotMapping screenMapping;
 
 MarkerSave* saveFor(int which) { return which == 0 || which == 1 ? &markerSaves[which] : nullptr; }
 
@@ -44,14 +46,41 @@ std::atomic<std::int32_t>& markerColumnOf(MarkerSlot slot) {
   return slot == MarkerSlot::beam ? displayState.markerXBeam : displayState.markerXField;
 }
 
+Shared<AxialFrame>& frameOf(MarkerSlot slot) {
+  return slot == MarkerSlot::beam ? displayState.beamFrame : displayState.fieldFrame;
+}
+
 ViewDrawn drawView(int unit) {
   const ViewRow* view = viewRowOfUnit(unit);
+  window::setActiveWindow(unit);
   window::clearScreen(0);
   return view != nullptr ? view->draw(screenViewContext(), projectData, currentViewInputs()) : ViewDrawn{};
 }
 
+bool sameColumns(const AxialFrame& a, const AxialFrame& b) {
+  return a.zStart == b.zStart && a.zEnd == b.zEnd && a.left == b.left && a.right == b.right &&
+         a.plotWidth == b.plotWidth;
+}
+
+// The "Beam" window, and when its z range moved (a zoom), the "Magnetic field" window after it;
+// a marker keeps its column unless its window's columns moved.
+void drawBeamAndField() {
+  const AxialFrame before = displayState.beamFrame.load();
+  const ViewDrawn beam = drawView(kBeamUnit);
+  if (beam.frame) displayState.beamFrame.store(*beam.frame);
+  const bool moved = beam.frame && !sameColumns(before, *beam.frame);
+  if (moved) displayState.markerXBeam.store(*beam.markerColumn);
+  drawZMarker(displayState.markerXBeam.load(), static_cast<int>(MarkerSlot::beam));
+  if (!moved) return;
+
+  const ViewDrawn field = drawView(kFieldUnit);
+  if (!field.frame) return;
+  displayState.fieldFrame.store(*field.frame);
+  displayState.markerXField.store(*field.markerColumn);
+  drawZMarker(displayState.markerXField.load(), static_cast<int>(MarkerSlot::field));
+}
+
 void drawPhasePlane() {
-  window::setActiveWindow(kPhasePlaneUnit);
   // Cleared before drawing: a plane chosen while this one is drawn asks for the next drawing.
   phasePlaneRequested.store(0);
   const std::int32_t fewer = drawView(kPhasePlaneUnit).fewerDivisions;
@@ -83,14 +112,17 @@ void openViewWindows(bool keepView) {
     openViewWindow(view, w, h);
     if (view.drawnAtOpening) {
       const ViewDrawn drawn = view.draw(screenViewContext(), d, inputs);
-      if (view.marker != MarkerSlot::none && drawn.markerColumn) {
+      if (view.marker != MarkerSlot::none && drawn.frame && drawn.markerColumn) {
+        frameOf(view.marker).store(*drawn.frame);
         markerColumnOf(view.marker).store(*drawn.markerColumn);
         drawZMarker(*drawn.markerColumn, static_cast<int>(view.marker));
       }
     }
     if (view.minimisedAtOpening) window::showWindow(window::windowHandle(view.unit), window::ShowCommand::minimize);
     if (view.marker != MarkerSlot::none) {
-      window::registerMouseCallback(view.unit, window::kLeftDown | window::kLeftUp, zMouseHandler);
+      window::registerMouseCallback(view.unit, window::kLeftDown | window::kLeftUp | window::kMouseMove,
+                                    zMouseHandler);
+      window::registerZoomCallbacks(view.unit, {zoomWheelHandler, zoomRectangleHandler, zoomHomeHandler});
       window::registerArrowKeyCallback(view.unit, zArrowKeyHandler);
     }
   }
@@ -100,11 +132,10 @@ void openViewWindows(bool keepView) {
 void serveViewRequests() {
   if (beamRedrawRequested.load() != 0) {
     const std::int32_t active = window::getActiveWindow();
-    window::setActiveWindow(kBeamUnit);
-    (void)drawView(kBeamUnit);
-    drawZMarker(displayState.markerXBeam.load(), static_cast<int>(MarkerSlot::beam));
-    window::setActiveWindow(active);
+    // Cleared first: a zoom or toggle while these are drawn asks for the next drawing.
     beamRedrawRequested.store(0);
+    drawBeamAndField();
+    window::setActiveWindow(active);
   }
   if (phasePlaneRequested.load() != 0 && markerRedrawRequested.load() == 0) {
     const std::int32_t active = window::getActiveWindow();
@@ -126,11 +157,13 @@ void serveViewRequests() {
 
 void closeViewWindows() {
   for (const ViewRow& view : viewRows()) records::closeUnit(view.unit);
+  window::setStatusReadout({});  // nothing is under the pointer once the views are gone
   window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::restore);
 }
 
 ViewContext screenViewContext() {
-  return ViewContext{screenCanvas(), displayState.width(), displayState.height(), displayState.fontHeight};
+  return ViewContext{screenCanvas(), screenMapping, displayState.width(), displayState.height(),
+                     displayState.fontHeight, displayState.beamZoom.load()};
 }
 
 void prepareViewSurface() {

@@ -140,8 +140,9 @@ TEST(ScanPlotDrawing, AnyValuesDrawWithTheTrapsOnAndEndInFewCalls) {
     ScanSeries series;
     series.lines = {{"a", points}, {"b", points}};
     klplot::fuzzing::CountingCanvas canvas;
+    klplot::PlotMapping mapping;
     kelm::testing::onProgramThread([&] {
-      drawScanPlot({canvas, 1920, 1080, 16}, series, {"x", "y", "g"});
+      drawScanPlot({canvas, mapping, 1920, 1080, 16}, series, {"x", "y", "g"});
     });
     EXPECT_GT(canvas.calls, 20);
     EXPECT_LT(canvas.calls, 2000);

@@ -209,7 +209,8 @@ TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
     load(kExamples / project);
     const float z = static_cast<float>((projectData.zAxisMin + projectData.zAxisMax) * 0.5);
     klplot::testing::RecordingCanvas canvas;
-    (void)klplot::drawPhasePlaneView({canvas, 1920, 1080, 28}, projectData,
+    klplot::PlotMapping mapping;
+    (void)klplot::drawPhasePlaneView({canvas, mapping, 1920, 1080, 28}, projectData,
                                      klplot::PhasePlaneInput{z, klplot::fieldAt(z), 10});
     const std::vector<std::string> printed = canvas.texts();
     ASSERT_GE(printed.size(), 7u);

@@ -25,9 +25,9 @@ class Pages : public ::testing::Test {
  protected:
   // The unit square on the page square of 200 by 287 mm at 600 dpi.
   void SetUp() override {
-    printMapping.setDeviceSize(4137, 4137);
-    printMapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
-    printMapping.setViewport(1, 0.0, 1.0, 0.0, 1.0);
+    m.setDeviceSize(4137, 4137);
+    m.setWindow(1, 0.0, 1.0, 0.0, 1.0);
+    m.setViewport(1, 0.0, 1.0, 0.0, 1.0);
   }
   void axes(double rMax, double zMin, double zMax, float step) {
     d->rAxisMax = rMax;
@@ -42,21 +42,23 @@ class Pages : public ::testing::Test {
   }
   std::unique_ptr<ProjectData> d = std::make_unique<ProjectData>();
   RecordingPage page;
+  PlotMapping m;
 };
 
 TEST_F(Pages, MappingOfFractionsTextAndMarks) {
-  EXPECT_EQ(printMapping.map(0.15, 0.92).x, 620);  // 620.55 and 330.96, both truncated
-  EXPECT_EQ(printMapping.map(0.15, 0.92).y, 330);
-  printMapping.textAtPoint(page, 0.15, 0.92, "Z(mm)", page.textHeight());
+  EXPECT_EQ(m.map(0.15, 0.92).x, 620);  // 620.55 and 330.96, both truncated
+  EXPECT_EQ(m.map(0.15, 0.92).y, 330);
+  m.textAtPoint(page, 0.15, 0.92, "Z(mm)", page.textHeight());
   const float x[3] = {0.0f, 0.5f, 0.5f}, y[3] = {1.0f, 0.5f, 0.5f};
-  printMapping.points(page, 3, x, y);
-  printMapping.points(page, 0, x, y);
+  m.points(page, 3, x, y);
+  m.points(page, 0, x, y);
   EXPECT_EQ(page.log, (Log{"move 620,310", "text 'Z(mm)'", "move 0,0", "line 0,0", "move 2068,2068",
                            "line 2068,2068", "move 2068,2068", "line 2068,2068"}));
 }
 
 TEST(PrintMapping, RightAlignedTextEndsAtThePoint) {
   // x = 1 maps to 1000; each character is 10 units wide in the recording font.
+  PlotMapping printMapping;
   printMapping.setDeviceSize(2000, 1000);
   printMapping.setWindow(1, 0.0, 2.0, 0.0, 1.0);
   printMapping.setViewport(1, 0.0, 1.0, 0.0, 1.0);
@@ -110,7 +112,7 @@ TEST_F(Pages, CrowdedZAxisLabelsEveryOtherTick) {
   // 0.9 of the square over 200 mm: ticks every 10 mm are 0.045 apart, so every other one
   // clears the 0.07 threshold and is labelled.
   axes(20, 0, 200, 10.0f);
-  printGeometryPage(page, *d, {});
+  printGeometryPage(page, m, *d, {});
   const Log texts = page.texts();
   ASSERT_GE(texts.size(), 11u);
   EXPECT_EQ(Log(texts.end() - 11, texts.end()),
@@ -132,7 +134,7 @@ TEST_F(Pages, FieldLabelsFollowTheFieldsMagnitude) {
   for (const Case& c : cases) {
     RecordingPage field;
     samples(c.b);
-    printFieldPage(field, *d);
+    printFieldPage(field, m, *d);
     // The field labels are the texts after "Z(mm)".
     const Log texts = field.texts();
     const auto z = std::find(texts.begin(), texts.end(), "Z(mm)");
@@ -144,7 +146,7 @@ TEST_F(Pages, FieldCurveIsThickAndEndsAtTheAxis) {
   axes(20, 0, 40, 10.0f);
   // The sample at the axis's end (z = 40) is drawn but does not widen the field range.
   samples({0, 500, 300, 200, 900, 100});
-  printFieldPage(page, *d);
+  printFieldPage(page, m, *d);
   // The curve runs through the five samples up to z = 40, with the thick pen.
   const auto pen = std::find(page.log.begin(), page.log.end(), "pen 5");
   ASSERT_EQ(page.log.end() - pen, 7);
@@ -153,13 +155,13 @@ TEST_F(Pages, FieldCurveIsThickAndEndsAtTheAxis) {
 
   RecordingPage empty;
   d->magCount = 0;
-  printFieldPage(empty, *d);
+  printFieldPage(empty, m, *d);
   EXPECT_TRUE(empty.log.empty());
 }
 
 TEST_F(Pages, EmptyCathodeDataGetsTheFullDefaultFrame) {
   d->trajCount = 0;
-  printCathodePage(page, *d);
+  printCathodePage(page, m, *d);
   // 0..10 up, all five labelled; 0..12.5 across, six ticks of which the odd ones labelled.
   EXPECT_EQ(page.texts(), (Log{"Current density on cathode (A/mm**2)", "  .0000 ", " 2.5000 ", " 5.0000 ",
                                " 7.5000 ", "10.0000 ", ".0", "5.0", "10.0", "R(mm)"}));
@@ -178,7 +180,7 @@ TEST_F(Pages, CrowdedYAxesLabelEveryOtherTick) {
   const float x[1] = {1.0f};
   for (const Case& c : cases) {
     RecordingPage scatter;
-    printScatterPlot(scatter, 1, x, &c.yMax);
+    printScatterPlot(scatter, m, 1, x, &c.yMax);
     const Log texts = scatter.texts();
     EXPECT_EQ(Log(texts.begin(), texts.begin() + long(c.labels.size())), c.labels) << c.yMax;
     // The one mark: a line of no length with the thick pen.
@@ -220,7 +222,7 @@ TEST(PrintedHistogram, SharesBetweenNeighbouringRingsAndNoneBeyond) {
 
 TEST_F(Pages, PhasePlaneWithoutCurrentPrintsZeroFiguresAndAMissedPlaneNothing) {
   auto data = testing::withTrajectories({{{90, 1}, {110, 1}}, {{90, 2}, {110, 2}}}, {1.0, -1.0});
-  printPhasePlanePage(page, *data, PhasePlaneInput{100.0f, 1234.5, 10});
+  printPhasePlanePage(page, m, *data, PhasePlaneInput{100.0f, 1234.5, 10});
   const Log texts = page.texts();
   ASSERT_GE(texts.size(), 7u);
   EXPECT_EQ(Log(texts.begin(), texts.begin() + 7),
@@ -230,7 +232,7 @@ TEST_F(Pages, PhasePlaneWithoutCurrentPrintsZeroFiguresAndAMissedPlaneNothing) {
 
   auto missed = testing::withTrajectories({{{10, 1}, {20, 1}}}, {1.0});
   RecordingPage blank;
-  printPhasePlanePage(blank, *missed, PhasePlaneInput{5.0f, 0.0, 10});
+  printPhasePlanePage(blank, m, *missed, PhasePlaneInput{5.0f, 0.0, 10});
   EXPECT_TRUE(blank.log.empty());
 }
 

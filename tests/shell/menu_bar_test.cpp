@@ -43,7 +43,8 @@ Bar expectedBar(bool busy) {
       {"&Edit", "Select &Text", "Select &Graphics", "Select &All", "&Copy\tCtrl+Ins", "&Paste"},
       {"&State", "&Pause\tCtrl+S", "&Watch project files"},
       {"&Window", "&Cascade", "&Tile", "&Arrange Icons", "&Input (grey)", "C&lear Paste", "&Status Bar", "-",
-       "&Z-coordinate" + g, "-", "&Hide beam" + g, "&Hide potential" + g},
+       "&Z-coordinate" + g, "-", "&Hide beam" + g, "&Hide potential" + g,
+       "&Whole gun" + g},
       {"&Run", "&Edit geometry" + g, "&Edit klinput.dat" + g, "&Build net" + g, "&Solve" + g, "&Batch mode" + g},
       {"&Help", "&Contents", "&Using Help", "&About"},
   };

@@ -34,9 +34,8 @@ class ZDialog : public ::testing::Test {
   static void reset() {
     // A device 1000 pixels wide; both windows plot z from 0 to 40.
     displayState.screenRect = klplot::ScreenRect{0, 0, 1016, 1000};
-    displayState.zWindowStart.store(0.0);
-    displayState.fL.store(0.05f), displayState.fR.store(0.95f);
-    displayState.gL.store(0.1f), displayState.gR.store(0.9f);
+    displayState.beamFrame.store({0.0, 40.0, 0.05f, 0.95f, 1000});
+    displayState.fieldFrame.store({0.0, 40.0, 0.1f, 0.9f, 1000});
     projectData.zAxisMax = 40.0;
     projectData.zAxisMinF = 0.0f, projectData.zAxisMaxF = 40.0f;
     projectData.phaseZ.store(20.0f);

@@ -4,6 +4,7 @@
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/views/display_state.h"
 #include "source/request_flags.h"
+#include "source/beam_zoom.h"
 #include "source/z_coordinate.h"
 #include "window/frame.h"
 
@@ -18,11 +19,7 @@ class ZSelection : public ::testing::Test {
  protected:
   void SetUp() override {
     displayState.screenRect = {0, 0, 1016, 800};
-    displayState.zWindowStart.store(0.0);
-    displayState.fL.store(0.05f);
-    displayState.fR.store(0.95f);
-    displayState.gL.store(0.1f);
-    displayState.gR.store(0.9f);
+    frames(0.0, 100.0, 0.05f, 0.95f, 0.1f, 0.9f);
     projectData.zAxisMin = 0.0;
     projectData.zAxisMax = 100.0;
     projectData.zAxisMinF = 0.0f;
@@ -30,8 +27,16 @@ class ZSelection : public ::testing::Test {
     markerRedrawRequested.store(0);
     phasePlaneRequested.store(0);
   }
-  void press(std::int32_t unit, std::int32_t x, std::int32_t event = window::kLeftDown) {
-    std::int32_t y = 10, keys = 0;
+  // The frames the two windows were drawn in: the beam's from zStart, the field's from
+  // fieldStart, both to zEnd.
+  static void frames(double zStart, double zEnd, float fL, float fR, float gL, float gR,
+                     std::int32_t plotWidth = 1000, double fieldStart = 0.0) {
+    displayState.beamFrame.store({zStart, zEnd, fL, fR, plotWidth});
+    displayState.fieldFrame.store({fieldStart, zEnd, gL, gR, plotWidth});
+  }
+  void press(std::int32_t unit, std::int32_t x, std::int32_t event = window::kLeftDown,
+             std::int32_t keys = 0) {
+    std::int32_t y = 10;
     zMouseHandler(&unit, &event, &keys, &x, &y);
   }
 };
@@ -51,7 +56,7 @@ TEST_F(ZSelection, AClickSetsThePlaneBothMarkersAndTheRequests) {
       {14, 300, 0.0, 25.0f, 275, 300},
   };
   for (const Row& row : rows) {
-    displayState.zWindowStart.store(row.windowStart);
+    frames(row.windowStart, 100.0, 0.05f, 0.95f, 0.1f, 0.9f);
     press(row.unit, row.x);
     EXPECT_NEAR(projectData.phaseZ.load(), row.z, 1e-3) << row.unit << " at " << row.x;
     EXPECT_NEAR(displayState.markerXBeam.load(), row.beamColumn, 1) << row.unit << " at " << row.x;
@@ -67,8 +72,7 @@ TEST_F(ZSelection, AClickSetsThePlaneBothMarkersAndTheRequests) {
 
 TEST_F(ZSelection, RoundFractionsOfEitherViewportGiveRoundPositions) {
   // 0.9f - 0.1f taken in single precision is 0.8 plus an ulp, which put 25 at 25.0000038.
-  displayState.fL.store(0.1f);
-  displayState.fR.store(0.9f);
+  frames(0.0, 100.0, 0.1f, 0.9f, 0.1f, 0.9f);
   struct Row {
     std::int32_t unit, x;
     float z;
@@ -87,9 +91,8 @@ TEST_F(ZSelection, CollapsedViewportsHugeRangesAndATinyScreenGiveFinitePositions
   };
   for (const Row& row : {Row{0.5f, 0.5f, 100.0, 1016}, Row{0.1f, 0.9f, 3.4e38, 1016}, Row{0.1f, 0.9f, 100.0, 16}}) {
     displayState.screenRect = {0, 0, row.screenWidth, 800};
-    displayState.fL.store(row.left), displayState.fR.store(row.right);
-    displayState.gL.store(row.left), displayState.gR.store(row.right);
-    displayState.zWindowStart.store(-row.zMax);
+    frames(-row.zMax, row.zMax, row.left, row.right, row.left, row.right, row.screenWidth - 16,
+           -row.zMax);
     projectData.zAxisMax = row.zMax;
     projectData.zAxisMinF = static_cast<float>(-row.zMax);
     projectData.zAxisMaxF = static_cast<float>(row.zMax);
@@ -139,6 +142,54 @@ TEST_F(ZSelection, ArrowKeysStepTheMarkerByColumnsAndStopAtThePlotsEdges) {
   press(12, 100, window::kLeftUp);
   for (int i = 0; i < 50; ++i) zArrowKeyHandler(12, 1);
   EXPECT_EQ(displayState.markerXBeam.load(), 150);
+}
+
+TEST_F(ZSelection, DraggingTheMarkerMovesThePlaneUntilTheButtonIsUp) {
+  constexpr std::int32_t kHeld = 1, kFree = 0;
+  press(12, 500);
+  struct Step {
+    std::int32_t unit, x, keys;
+    float plane;  // where the plane is after the move
+  } steps[] = {
+      {12, 590, kHeld, 60.0f},  // held: the plane follows, (0.59 - 0.05) / 0.9 * 100
+      {12, 320, kHeld, 30.0f},
+      {12, 950, kFree, 30.0f},  // the button came up outside the window: the drag is over
+      {12, 500, kHeld, 30.0f},  // and a later move with a button held is no drag either
+  };
+  for (const Step& s : steps) {
+    press(s.unit, s.x, window::kMouseMove, s.keys);
+    EXPECT_NEAR(projectData.phaseZ.load(), s.plane, 1e-3) << s.x;
+  }
+  EXPECT_NEAR(displayState.markerXField.load(), 340, 1);  // 30 mm in the field window
+  // A drag in the field window moves the beam's marker along.
+  press(14, 300);
+  press(14, 500, window::kMouseMove, kHeld);
+  press(14, 500, window::kLeftUp);
+  EXPECT_NEAR(projectData.phaseZ.load(), 50.0f, 1e-3);
+  EXPECT_NEAR(displayState.markerXBeam.load(), 500, 1);
+}
+
+TEST_F(ZSelection, ZoomGesturesSetTheZoomAndAskForOneRedraw) {
+  projectData.zAxisMin = 0.0;
+  displayState.beamZoom.store({});
+  beamRedrawRequested.store(0);
+  zoomWheelHandler(12, 500, 10, 1);  // one notch in about z = 50
+  const klplot::AxialZoom wheel = displayState.beamZoom.load();
+  EXPECT_TRUE(wheel.active());
+  EXPECT_NEAR(wheel.zEnd - wheel.zStart, 80.0, 1e-6);
+  EXPECT_EQ(beamRedrawRequested.exchange(0), 1);
+  // A rectangle in the field window sets z only; the height stays the beam window's.
+  displayState.beamZoom.store({0.0, 80.0, 3.0});
+  zoomRectangleHandler(14, 300, 5, 500, 200);
+  EXPECT_NEAR(displayState.beamZoom.load().zStart, 25.0, 1e-4);
+  EXPECT_NEAR(displayState.beamZoom.load().zEnd, 50.0, 1e-4);
+  EXPECT_EQ(displayState.beamZoom.load().rCentre, 3.0);
+  std::int32_t state = 0;
+  wholeGunCommand(&state);
+  EXPECT_FALSE(displayState.beamZoom.load().active());
+  EXPECT_EQ(beamRedrawRequested.exchange(0), 1);
+  zoomWheelHandler(12, 500, 10, -3);  // out of the whole gun: still the whole gun
+  EXPECT_FALSE(displayState.beamZoom.load().active());
 }
 
 }  // namespace

@@ -13,11 +13,13 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-void unitMapping(int w, int h) {
-  setDeviceSize(w, h);
-  setViewport(0, 0, 1, 0, 1);
-  setWindow(1, 0.0, 1.0, 0.0, 1.0);
-  setViewport(1, 0.0, 1.0, 0.0, 1.0);
+PlotMapping unitMapping(int w, int h) {
+  PlotMapping m;
+  m.setDeviceSize(w, h);
+  m.setViewport(0, 0, 1, 0, 1);
+  m.setWindow(1, 0.0, 1.0, 0.0, 1.0);
+  m.setViewport(1, 0.0, 1.0, 0.0, 1.0);
+  return m;
 }
 
 TEST(PixelConversion, TruncatesTowardZeroAndSaturates) {
@@ -33,16 +35,16 @@ TEST(PixelConversion, TruncatesTowardZeroAndSaturates) {
 }
 
 TEST(PlotMapping, MapsEdgesByTruncationAndDrawsNoEmptyPolyline) {
-  unitMapping(500, 300);
-  EXPECT_EQ(mapPoint(0.999, 0.5).x, 499);
-  EXPECT_EQ(mapPoint(1.0, 0.5).x, 500);
-  EXPECT_EQ(mapPoint(0.5, 1.0).y, 0);
-  EXPECT_EQ(mapPoint(0.5, 0.0).y, 300);
+  const PlotMapping m = unitMapping(500, 300);
+  EXPECT_EQ(m.map(0.999, 0.5).x, 499);
+  EXPECT_EQ(m.map(1.0, 0.5).x, 500);
+  EXPECT_EQ(m.map(0.5, 1.0).y, 0);
+  EXPECT_EQ(m.map(0.5, 0.0).y, 300);
   // An empty point list may have no first element to move to.
   const float x[1] = {0.0f}, y[1] = {0.0f};
   for (int n : {0, -4}) {
     testing::RecordingCanvas canvas;
-    polyline(canvas, n, x, y);
+    m.polyline(canvas, n, x, y);
     EXPECT_EQ(canvas.log, Log{}) << n;
   }
 }
@@ -66,15 +68,16 @@ TEST(PlotMapping, HostileWindowsAreStoredAndMappedWithoutATrap) {
   };
   for (const Case& c : cases) {
     Pixel inside{}, far{};
+    PlotMapping m;
     kelm::testing::onProgramThread([&] {
-      setDeviceSize(1000, 500);
-      setWindow(1, c.lo, c.hi, c.lo, c.hi);
-      setViewport(1, 0.0, 1.0, 0.0, 1.0);
-      inside = mapPoint(c.probe, c.probe);
-      far = mapPoint(1e300, -1e300);
+      m.setDeviceSize(1000, 500);
+      m.setWindow(1, c.lo, c.hi, c.lo, c.hi);
+      m.setViewport(1, 0.0, 1.0, 0.0, 1.0);
+      inside = m.map(c.probe, c.probe);
+      far = m.map(1e300, -1e300);
     });
-    EXPECT_LT(plotMapping.wx1, plotMapping.wx2) << c.what;
-    EXPECT_LT(plotMapping.wy1, plotMapping.wy2) << c.what;
+    EXPECT_LT(m.wx1, m.wx2) << c.what;
+    EXPECT_LT(m.wy1, m.wy2) << c.what;
     EXPECT_NEAR(inside.x, c.column, 3) << c.what;  // a few float steps across the range
     EXPECT_EQ(far.x, 32767) << c.what;
     EXPECT_EQ(far.y, 32767) << c.what;

@@ -35,7 +35,8 @@ class Views : public ::testing::Test {
  protected:
   std::unique_ptr<ProjectData> data = std::make_unique<ProjectData>();
   testing::RecordingCanvas canvas;
-  ViewContext view{canvas, 1016, 1048, 13};  // a device area of 1000 by 500
+  PlotMapping mapping;
+  ViewContext view{canvas, mapping, 1016, 1048, 13};  // a device area of 1000 by 500
 };
 
 TEST_F(Views, CathodeWithoutTrajectoriesShowsTheDefaultAxes) {
@@ -76,12 +77,14 @@ TEST_F(FieldView, KilogaussLabelsAndACurveThatEndsBeforeASampleBeyondTheAxis) {
   EXPECT_EQ(lineCountAfterLastText(canvas), 1);
 }
 
-TEST_F(FieldView, AnEmptyTableDrawsNothingButStillPublishesTheViewport) {
-  data->magCount = 0;
-  displayState.gL.store(0.0f);
-  drawFieldView(view, *data);
+TEST_F(FieldView, AnEmptyTableDrawsNothingButStillReturnsItsFrame) {
+  table({});
+  const AxialFrame frame = drawFieldView(view, *data);
   EXPECT_TRUE(canvas.log.empty());
-  EXPECT_EQ(displayState.gL.load(), 0.1f);
+  EXPECT_EQ(frame.left, 0.1f);
+  EXPECT_EQ(frame.right, 0.9f);
+  EXPECT_EQ(frame.zEnd, 40.0);
+  EXPECT_EQ(frame.column(40.0), 899);  // 0.9f lies a hair below 0.9
 }
 
 class GeometryView : public Views {
@@ -127,18 +130,52 @@ TEST_F(GeometryView, TogglesAndZeroCurrentTrajectories) {
 
 TEST_F(GeometryView, AspectRatioDecidesWhichSideHasRoomToSpare) {
   // A long flat gun on a wide screen: the height has room, the width is used in full.
-  drawGeometryView(view, *data, GeometryToggles{});
-  EXPECT_EQ(displayState.fR.load(), 0.95f);
-  EXPECT_LT(displayState.fT.load(), 1.0f);
+  AxialFrame frame = drawGeometryView(view, *data, GeometryToggles{});
+  EXPECT_EQ(frame.right, 0.95f);
+  EXPECT_LT(frame.top, 1.0f);
   // A tall narrow one: the height is used in full.
   data->rAxisMax = 200.0;
-  drawGeometryView(view, *data, GeometryToggles{});
-  EXPECT_LT(displayState.fR.load(), 0.95f);
-  EXPECT_EQ(displayState.fT.load(), 1.0f);
+  frame = drawGeometryView(view, *data, GeometryToggles{});
+  EXPECT_LT(frame.right, 0.95f);
+  EXPECT_EQ(frame.top, 1.0f);
   // zAxisMin = -25 with a span of 40 puts the window's left edge at -20.
   data->zAxisMin = -25.0, data->zAxisMax = 15.0;
-  drawGeometryView(view, *data, GeometryToggles{});
-  EXPECT_EQ(displayState.zWindowStart.load(), -20.0);
+  frame = drawGeometryView(view, *data, GeometryToggles{});
+  EXPECT_EQ(frame.zStart, -20.0);
+  EXPECT_EQ(frame.zEnd, 15.0);
+}
+
+TEST_F(GeometryView, AZoomShowsItsRangeAtOneScaleAndBlanksTheMargins) {
+  const AxialFrame whole = drawGeometryView(view, *data, GeometryToggles{});
+  const Log unzoomed = canvas.log;
+  canvas.log.clear();
+  PlotMapping zoomedMapping;
+  const ViewContext zoomedView{canvas, zoomedMapping, 1016, 1048, 13, AxialZoom{10.0, 20.0, 2.0}};
+  const AxialFrame frame = drawGeometryView(zoomedView, *data, GeometryToggles{});
+  EXPECT_EQ(frame.zStart, 10.0);
+  EXPECT_EQ(frame.zEnd, 20.0);
+  // 10 mm over 900 columns, so 425 rows hold 4.72 mm, centred on r = 2.
+  EXPECT_NEAR(frame.valueHigh - frame.valueLow, 10.0 * 425.0 / 900.0, 1e-9);
+  EXPECT_NEAR(frame.valueAt(212), 2.0, 0.03);
+  // Left, right and bottom margins go white, then the axis: ticks every 2.5 mm from 10.
+  EXPECT_EQ(canvas.calls("rect").size(), 3u);
+  EXPECT_EQ(canvas.texts(), (Log{"10", "12.5", "15", "17.5", "20"}));
+  // No zoom draws exactly what it drew before.
+  canvas.log.clear();
+  EXPECT_EQ(drawGeometryView(view, *data, GeometryToggles{}).zEnd, whole.zEnd);
+  EXPECT_EQ(canvas.log, unzoomed);
+}
+
+TEST_F(FieldView, AZoomShowsTheBeamWindowsRangeWithRoundTicks) {
+  table({{0, 100}, {10, 200}, {20, 300}, {30, 400}, {40, 500}});
+  const ViewContext zoomedView{canvas, mapping, 1016, 1048, 13, AxialZoom{12.5, 27.5, 0.0}};
+  const AxialFrame frame = drawFieldView(zoomedView, *data);
+  EXPECT_EQ(frame.zStart, 12.5);
+  EXPECT_EQ(frame.zEnd, 27.5);
+  const Log shown = canvas.texts();
+  ASSERT_GE(shown.size(), 5u);
+  // The title, then z labels on whole steps of 2.5 inside the range only.
+  EXPECT_EQ(Log(shown.begin() + 1, shown.begin() + 5), (Log{"  12.5  ", "    15  ", "  17.5  ", "    20  "}));
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ TEST(ViewTable, AViewWithAMarkerSlotReturnsItsColumnAndNoOtherDoes) {
   auto data = std::make_unique<ProjectData>();
   for (const ViewRow& view : viewRows()) {
     testing::RecordingCanvas canvas;
-    const ViewDrawn drawn = view.draw(ViewContext{canvas, 1016, 1048, 13}, *data, ViewInputs{});
+    PlotMapping mapping;
+    const ViewDrawn drawn = view.draw(ViewContext{canvas, mapping, 1016, 1048, 13}, *data, ViewInputs{});
     EXPECT_EQ(drawn.markerColumn.has_value(), view.marker != MarkerSlot::none) << view.title;
     const ViewPlacement at = view.placement(1600, 1000);
     EXPECT_GT(at.width, 0) << view.title;

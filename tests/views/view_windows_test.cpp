@@ -54,12 +54,5 @@ TEST(ZMarker, EraseWithoutDrawAndOffSurfaceColumnChangeNothing) {
   EXPECT_TRUE(canvas.log.empty());
 }
 
-TEST(ViewLayout, MarkerColumn) {
-  // 0.95 - 0.05 is a hair below 0.9 in double, so the exact middle truncates to 499.
-  EXPECT_EQ(markerColumn(250.0, 0.0, 500.0, 0.05, 0.95, 1016), 499);
-  // An empty z span must not divide by zero.
-  EXPECT_EQ(markerColumn(7.0, 7.0, 7.0, 0.1, 0.9, 1016), 100);
-}
-
 }  // namespace
 }  // namespace kelm::klplot

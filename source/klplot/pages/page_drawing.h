@@ -14,8 +14,8 @@ namespace kelm::klplot {
 inline constexpr std::int32_t kThickPen = 5;
 
 // Text at point, lifted by the page font's height.
-inline void pageText(PageCanvas& c, double x, double y, std::string_view text) {
-  printMapping.textAtPoint(c, x, y, text, c.textHeight());
+inline void pageText(PageCanvas& c, PlotMapping& m, double x, double y, std::string_view text) {
+  m.textAtPoint(c, x, y, text, c.textHeight());
 }
 
 // Left edge of the section and field drawings: zAxisMin truncated toward zero to a multiple

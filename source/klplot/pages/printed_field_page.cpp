@@ -12,16 +12,15 @@
 
 namespace kelm::klplot {
 
-void printFieldPage(PageCanvas& c, const ProjectData& d) {
+void printFieldPage(PageCanvas& c, PlotMapping& m, const ProjectData& d) {
   const int n = d.magCount < kMaxMagSamples ? d.magCount : kMaxMagSamples;
   if (n < 1) return;
-  const PlotMapping& m = printMapping;
   const ValueAxis axis = fieldAxis(d, n);
   const double bLow = axis.y0, bHigh = axis.y1;
   const double zMin = d.zAxisMinF, zMax = d.zAxisMaxF;
-  printMapping.setWindow(1, pageZWindowStart(d), d.zAxisMax, bLow, bHigh);
-  printMapping.setViewport(1, 0.15, 1.0, 0.5, 0.9);
-  pageText(c, zMin + 0.1 * (zMax - zMin), bHigh + 0.08 * (bHigh - bLow), "Magnetic field, Gs");
+  m.setWindow(1, pageZWindowStart(d), d.zAxisMax, bLow, bHigh);
+  m.setViewport(1, 0.15, 1.0, 0.5, 0.9);
+  pageText(c, m, zMin + 0.1 * (zMax - zMin), bHigh + 0.08 * (bHigh - bLow), "Magnetic field, Gs");
 
   const double labelY = bLow - 0.09 * (bHigh - bLow);
   walkTicks(d.zAxisMinF, zMax, d.zTickStep, [&](float z) {
@@ -30,7 +29,7 @@ void printFieldPage(PageCanvas& c, const ProjectData& d) {
     (void)records::writeInternal(label.span(), "(F6.0)", z);
     m.rightAlignedText(c, z, labelY, label.view());
   });
-  pageText(c, zMax + 0.05 * (zMax - zMin), labelY, "Z(mm)");
+  pageText(c, m, zMax + 0.05 * (zMax - zMin), labelY, "Z(mm)");
 
   // The lines start at z = 0 and their labels stand a seventh of the z range left of it.
   const double labelX = -(zMax - zMin) / 7.0;
@@ -38,7 +37,7 @@ void printFieldPage(PageCanvas& c, const ProjectData& d) {
     if (b < bLow) return;
     m.line(c, 0.0, b, d.zAxisMax, b);
     const std::array<char, 8> label = fieldLabel(b, 10000.0f);
-    pageText(c, labelX, b, std::string_view(label.data(), label.size()));
+    pageText(c, m, labelX, b, std::string_view(label.data(), label.size()));
   });
 
   int inRange = 0;

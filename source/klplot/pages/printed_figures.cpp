@@ -22,9 +22,8 @@ struct Viewport {
 // The grid and its labels in scaled units, then the data in real units, drawn by drawData with
 // the thick pen. labelOffset says how far below the grid the x labels sit, in margins; without
 // a viewport of its own the frame keeps the caller's.
-void drawFrame(PageCanvas& c, double xmax, double ymin, double ymax, double labelOffset,
+void drawFrame(PageCanvas& c, PlotMapping& m, double xmax, double ymin, double ymax, double labelOffset,
                const Viewport* viewport, const std::function<void()>& drawData) {
-  PlotMapping& m = printMapping;
   const PanelScale s = panelScale(xmax, ymin, ymax);
   const double lo = s.y.first(), top = s.y.last(), right = s.x.last();
   const double mx = 0.27 * right, my = 0.27 * (top - lo);
@@ -37,7 +36,7 @@ void drawFrame(PageCanvas& c, double xmax, double ymin, double ymax, double labe
   for (int k = 0; k < s.y.n; ++k) {
     if (!tickLabelled(k, s.y.n, 7)) continue;
     (void)records::writeInternal(label.span(), yFormat, s.y.t[k] / s.fy);
-    pageText(c, -1.15 * mx, s.y.t[k] + (top - lo) / 48.0, labelText);
+    pageText(c, m, -1.15 * mx, s.y.t[k] + (top - lo) / 48.0, labelText);
   }
   for (int k = 0; k < s.x.n; ++k) m.line(c, s.x.t[k], lo, s.x.t[k], top);
   for (int k = 0; k < s.y.n; ++k) m.line(c, 0.0, s.y.t[k], right, s.y.t[k]);
@@ -57,32 +56,32 @@ void drawFrame(PageCanvas& c, double xmax, double ymin, double ymax, double labe
 
 }  // namespace
 
-void printScatterPlot(PageCanvas& c, int n, const float* x, const float* y) {
+void printScatterPlot(PageCanvas& c, PlotMapping& m, int n, const float* x, const float* y) {
   double xmax = 0.0, ymin = 0.0, ymax = 0.0;
   for (int i = 0; i < n; ++i) {
     if (x[i] > xmax) xmax = x[i];
     if (y[i] < ymin) ymin = y[i];
     if (y[i] > ymax) ymax = y[i];
   }
-  drawFrame(c, xmax, ymin, ymax, 0.325, nullptr, [&] { printMapping.points(c, n, x, y); });
+  drawFrame(c, m, xmax, ymin, ymax, 0.325, nullptr, [&] { m.points(c, n, x, y); });
 }
 
-void printDensityHistogram(PageCanvas& c, int n, const Array1<float, kMaxTrajectories>& radius,
+void printDensityHistogram(PageCanvas& c, PlotMapping& m, int n, const Array1<float, kMaxTrajectories>& radius,
                            const Array1<float, kMaxTrajectories>& current, double startSpacing,
                            std::int32_t divisions) {
   DensityHistogram histogram;
   densityHistogram(n, radius, current, startSpacing, divisions, OuterShares::kDrop, histogram);
   const DensityRange range = densityRange(histogram);
   const Viewport beside{0.57, 1.02, 0.31, 0.7};
-  drawFrame(c, histogram.rMax, range.low, range.high, 0.3, &beside,
-            [&] { drawStaircase(printMapping, c, histogram); });
+  drawFrame(c, m, histogram.rMax, range.low, range.high, 0.3, &beside,
+            [&] { drawStaircase(m, c, histogram); });
 }
 
-void printCathodePage(PageCanvas& c, const ProjectData& d) {
-  printMapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
-  printMapping.setViewport(1, 0.02, 0.52, 0.48, 0.88);
-  pageText(c, 0.15, 1.12, "Current density on cathode (A/mm**2)");
-  printScatterPlot(c, storedTrajectories(d), d.cathodeR.from(1), d.cathodeDensity.from(1));
+void printCathodePage(PageCanvas& c, PlotMapping& m, const ProjectData& d) {
+  m.setWindow(1, 0.0, 1.0, 0.0, 1.0);
+  m.setViewport(1, 0.02, 0.52, 0.48, 0.88);
+  pageText(c, m, 0.15, 1.12, "Current density on cathode (A/mm**2)");
+  printScatterPlot(c, m, storedTrajectories(d), d.cathodeR.from(1), d.cathodeDensity.from(1));
 }
 
 }  // namespace kelm::klplot

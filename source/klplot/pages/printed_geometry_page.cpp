@@ -16,28 +16,26 @@ namespace {
 constexpr std::string_view kAddressLine = "kelm-beams.example.org";
 static_assert(kAddressLine.size() == 22);
 
-void drawHeader(PageCanvas& c, const ProjectData& d) {
-  const PlotMapping& m = printMapping;
-  printMapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
-  printMapping.setViewport(1, 0.0, 1.0, 0.0, 1.0);
+void drawHeader(PageCanvas& c, PlotMapping& m, const ProjectData& d) {
+  m.setWindow(1, 0.0, 1.0, 0.0, 1.0);
+  m.setViewport(1, 0.0, 1.0, 0.0, 1.0);
   m.rectangleOutline(c, 0.1, 0.55, 0.83, 0.95);
-  pageText(c, 0.15, 0.92, "   KELM demo versioin");
-  pageText(c, 0.15, 0.87, kAddressLine);
+  pageText(c, m, 0.15, 0.92, "   KELM demo versioin");
+  pageText(c, m, 0.15, 0.87, kAddressLine);
   m.rectangleOutline(c, 0.55, 1.0, 0.83, 0.89);
   m.rectangleOutline(c, 0.55, 1.0, 0.89, 0.95);
-  pageText(c, 0.6, 0.92, "  iteration N= ");
-  pageText(c, 0.56, 0.87, "beam current I=");
+  pageText(c, m, 0.6, 0.92, "  iteration N= ");
+  pageText(c, m, 0.56, 0.87, "beam current I=");
   FixedText<3> iteration;
   FixedText<7> current;
   (void)records::writeInternal(iteration.span(), "(I3)", d.resultIteration);
   (void)records::writeInternal(current.span(), "(F7.2)", d.totalCurrent);
-  pageText(c, 0.8, 0.92, iteration.view());
-  pageText(c, 0.78, 0.87, current.view());
-  pageText(c, 0.91, 0.87, "A");
+  pageText(c, m, 0.8, 0.92, iteration.view());
+  pageText(c, m, 0.78, 0.87, current.view());
+  pageText(c, m, 0.91, 0.87, "A");
 }
 
-void drawZAxis(PageCanvas& c, const ProjectData& d, const SectionLayout& s) {
-  const PlotMapping& m = printMapping;
+void drawZAxis(PageCanvas& c, PlotMapping& m, const ProjectData& d, const SectionLayout& s) {
   const double tickUnit = 0.09 * d.rAxisMax;
   const double axisY = -1.2 * d.rAxisMax;
   const double tickTop = axisY + 0.04 * (d.rAxisMax - d.rAxisMin);
@@ -76,15 +74,15 @@ SectionLayout sectionLayout(const ProjectData& d) {
   return s;
 }
 
-void printGeometryPage(PageCanvas& c, const ProjectData& d, GeometryToggles shown) {
-  drawHeader(c, d);
+void printGeometryPage(PageCanvas& c, PlotMapping& m, const ProjectData& d, GeometryToggles shown) {
+  drawHeader(c, m, d);
   const SectionLayout s = sectionLayout(d);
-  printMapping.setWindow(1, s.zWindowStart, d.zAxisMax, -d.rAxisMax, d.rAxisMax);
-  printMapping.setViewport(1, s.vx1, s.vx2, s.vy1, s.vy2);
-  drawZAxis(c, d, s);
-  drawOutline(printMapping, c, d, [](int) {}, [] {});
-  if (shown.beam) drawTrajectories(printMapping, c, d);
-  if (shown.potential) drawEquipotentials(printMapping, c, d, [](int) {});
+  m.setWindow(1, s.zWindowStart, d.zAxisMax, -d.rAxisMax, d.rAxisMax);
+  m.setViewport(1, s.vx1, s.vx2, s.vy1, s.vy2);
+  drawZAxis(c, m, d, s);
+  drawOutline(m, c, d, [](int) {}, [] {});
+  if (shown.beam) drawTrajectories(m, c, d);
+  if (shown.potential) drawEquipotentials(m, c, d, [](int) {});
 }
 
 }  // namespace kelm::klplot

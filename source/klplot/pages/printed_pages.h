@@ -1,6 +1,6 @@
 #pragma once
-// The four printed pages, drawn in black through printMapping on a page canvas, in the
-// printer's device units. The caller sets the page square first (printMapping.setDeviceSize).
+// The four printed pages, drawn in black through the caller's mapping on a page canvas, in the
+// printer's device units. The caller sets the page square first (m.setDeviceSize).
 
 #include "source/klplot/plotting/canvas.h"
 #include "source/klplot/project/project_data.h"
@@ -16,11 +16,11 @@ struct SectionLayout {
 };
 SectionLayout sectionLayout(const ProjectData& data);
 
-void printGeometryPage(PageCanvas& c, const ProjectData& data, GeometryToggles shown);
-void printFieldPage(PageCanvas& c, const ProjectData& data);
+void printGeometryPage(PageCanvas& c, PlotMapping& m, const ProjectData& data, GeometryToggles shown);
+void printFieldPage(PageCanvas& c, PlotMapping& m, const ProjectData& data);
 // A plane that no trajectory reaches leaves the page blank.
-void printPhasePlanePage(PageCanvas& c, const ProjectData& data, const PhasePlaneInput& in);
+void printPhasePlanePage(PageCanvas& c, PlotMapping& m, const ProjectData& data, const PhasePlaneInput& in);
 // cathodeR as the display driver filled it at the load.
-void printCathodePage(PageCanvas& c, const ProjectData& data);
+void printCathodePage(PageCanvas& c, PlotMapping& m, const ProjectData& data);
 
 }  // namespace kelm::klplot

@@ -4,7 +4,6 @@
 
 #include "source/klplot/pages/printed_pages.h"
 #include "source/klplot/views/cathode_view.h"
-#include "source/klplot/views/display_state.h"
 #include "source/klplot/views/field_view.h"
 #include "source/klplot/views/phase_plane_view.h"
 
@@ -16,11 +15,10 @@ namespace {
 
 PhasePlaneInput phasePlaneInput(const ViewInputs& in) { return {in.z, in.fieldAtZ, in.densityDivisions}; }
 
+ViewDrawn withFrame(const AxialFrame& frame, float z) { return {frame.column(z), 0, frame}; }
+
 ViewDrawn drawBeam(const ViewContext& v, ProjectData& data, const ViewInputs& in) {
-  drawGeometryView(v, data, in.shown);
-  return {markerColumn(in.z, displayState.zWindowStart.load(), data.zAxisMax, displayState.fL.load(),
-                       displayState.fR.load(), v.W),
-          0};
+  return withFrame(drawGeometryView(v, data, in.shown), in.z);
 }
 
 ViewDrawn drawCathode(const ViewContext& v, ProjectData& data, const ViewInputs&) {
@@ -29,21 +27,24 @@ ViewDrawn drawCathode(const ViewContext& v, ProjectData& data, const ViewInputs&
 }
 
 ViewDrawn drawField(const ViewContext& v, ProjectData& data, const ViewInputs& in) {
-  drawFieldView(v, data);
-  return {markerColumn(in.z, data.zAxisMinF, data.zAxisMaxF, displayState.gL.load(), displayState.gR.load(),
-                       v.W),
-          0};
+  return withFrame(drawFieldView(v, data), in.z);
 }
 
 ViewDrawn drawPhasePlane(const ViewContext& v, ProjectData& data, const ViewInputs& in) {
-  return {std::nullopt, drawPhasePlaneView(v, data, phasePlaneInput(in))};
+  return {std::nullopt, drawPhasePlaneView(v, data, phasePlaneInput(in)), std::nullopt};
 }
 
-void printBeam(PageCanvas& c, const ProjectData& data, const ViewInputs& in) { printGeometryPage(c, data, in.shown); }
-void printCathode(PageCanvas& c, const ProjectData& data, const ViewInputs&) { printCathodePage(c, data); }
-void printField(PageCanvas& c, const ProjectData& data, const ViewInputs&) { printFieldPage(c, data); }
-void printPhasePlane(PageCanvas& c, const ProjectData& data, const ViewInputs& in) {
-  printPhasePlanePage(c, data, phasePlaneInput(in));
+void printBeam(PageCanvas& c, PlotMapping& m, const ProjectData& data, const ViewInputs& in) {
+  printGeometryPage(c, m, data, in.shown);
+}
+void printCathode(PageCanvas& c, PlotMapping& m, const ProjectData& data, const ViewInputs&) {
+  printCathodePage(c, m, data);
+}
+void printField(PageCanvas& c, PlotMapping& m, const ProjectData& data, const ViewInputs&) {
+  printFieldPage(c, m, data);
+}
+void printPhasePlane(PageCanvas& c, PlotMapping& m, const ProjectData& data, const ViewInputs& in) {
+  printPhasePlanePage(c, m, data, phasePlaneInput(in));
 }
 
 ViewPlacement upperHalf(std::int32_t W, std::int32_t H) { return {0, 0, W, H / 2, true}; }

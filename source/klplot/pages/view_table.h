@@ -9,7 +9,9 @@
 #include <optional>
 #include <span>
 
+#include "source/klplot/plotting/axial_frame.h"
 #include "source/klplot/plotting/canvas.h"
+#include "source/klplot/plotting/plot_mapping.h"
 #include "source/klplot/plotting/view_context.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/views/geometry_view.h"
@@ -35,6 +37,7 @@ struct ViewInputs {
 struct ViewDrawn {
   std::optional<std::int32_t> markerColumn;  // the plane's column, in a view with a z-marker
   std::int32_t fewerDivisions = 0;           // histogram bins, when it had to use fewer
+  std::optional<AxialFrame> frame;           // where z lies, in a view with a z-marker
 };
 
 struct ViewPlacement {
@@ -56,7 +59,7 @@ struct ViewRow {
   // The window is cleared by the caller.
   ViewDrawn (*draw)(const ViewContext& v, ProjectData& data, const ViewInputs& in);
   // On the page square that the caller has set.
-  void (*print)(PageCanvas& c, const ProjectData& data, const ViewInputs& in);
+  void (*print)(PageCanvas& c, PlotMapping& m, const ProjectData& data, const ViewInputs& in);
   const char* printMenuText;
   int printOrder;  // place among the print items of the File menu and the printed pages, from 1
 };

@@ -11,7 +11,7 @@ namespace {
 void drawLabel(const ViewContext& v, double x, double y, std::string_view format, double value) {
   FixedText<8> text;
   (void)records::writeInternal(text.span(), format, value);
-  textAtPoint(v.canvas, x, y, text.view(), v.textHeight);
+  v.mapping.textAtPoint(v.canvas, x, y, text.view(), v.textHeight);
 }
 
 }  // namespace
@@ -22,13 +22,13 @@ void panelAxesForExtents(const ViewContext& v, double xmax, double ymin, double 
   const double x0 = s.x.first(), x1e = s.x.last(), y0 = s.y.first(), y1e = s.y.last();
   const double mx = (x1e - x0) * 0.25, my = (y1e - y0) * 0.15;
   setViewDevice(v);
-  setWindow(1, x0 - mx, x1e + mx, y0 - 2.0 * my, y1e + my);
-  setViewport(1, panel.left, panel.right, 0.0, 0.7);
+  v.mapping.setWindow(1, x0 - mx, x1e + mx, y0 - 2.0 * my, y1e + my);
+  v.mapping.setViewport(1, panel.left, panel.right, 0.0, 0.7);
 
   Canvas& c = v.canvas;
   c.setDrawColor(kGrey);
-  for (int k = 0; k < s.x.n; ++k) line(c, s.x.t[k], y0, s.x.t[k], y1e);
-  for (int k = 0; k < s.y.n; ++k) line(c, x0, s.y.t[k], x1e, s.y.t[k]);
+  for (int k = 0; k < s.x.n; ++k) v.mapping.line(c, s.x.t[k], y0, s.x.t[k], y1e);
+  for (int k = 0; k < s.y.n; ++k) v.mapping.line(c, x0, s.y.t[k], x1e, s.y.t[k]);
 
   c.setDrawColor(kBlack);
   const std::string_view yFormat = panelLabelFormat(s.ey);
@@ -39,9 +39,9 @@ void panelAxesForExtents(const ViewContext& v, double xmax, double ymin, double 
   for (int k = 0; k < s.x.n; ++k) {
     if (tickLabelled(k, s.x.n, 5)) drawLabel(v, s.x.t[k] - 0.35 * mx, y0 - my, "(F6.1)", s.x.t[k] / s.fx);
   }
-  textAtPoint(c, x1e + 0.5 * mx, y0 - my, "R(mm)", v.textHeight);
+  v.mapping.textAtPoint(c, x1e + 0.5 * mx, y0 - my, "R(mm)", v.textHeight);
 
-  setWindow(1, (x0 - mx) / s.fx, (x1e + mx) / s.fx, (y0 - 2.0 * my) / s.fy, (y1e + my) / s.fy);
+  v.mapping.setWindow(1, (x0 - mx) / s.fx, (x1e + mx) / s.fx, (y0 - 2.0 * my) / s.fy, (y1e + my) / s.fy);
 }
 
 void panelAxes(const ViewContext& v, int n, const float* x, const float* y, PanelViewport panel) {
@@ -56,7 +56,7 @@ void panelAxes(const ViewContext& v, int n, const float* x, const float* y, Pane
 
 void scatterPanel(const ViewContext& v, int n, const float* x, const float* y) {
   panelAxes(v, n, x, y, kLeftPanel);
-  dots(v.canvas, n, x, y);
+  v.mapping.dots(v.canvas, n, x, y);
 }
 
 }  // namespace kelm::klplot

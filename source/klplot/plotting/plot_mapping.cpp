@@ -8,9 +8,6 @@
 
 namespace kelm::klplot {
 
-PlotMapping plotMapping;
-PlotMapping printMapping;
-
 std::int16_t toPixel(double v) {
   constexpr double lo = std::numeric_limits<std::int16_t>::min();
   constexpr double hi = std::numeric_limits<std::int16_t>::max();

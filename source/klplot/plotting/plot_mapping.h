@@ -1,8 +1,8 @@
 #pragma once
-// Problem coordinates -> window -> viewport -> device units, drawn through a canvas. The same
-// code serves two states: plotMapping for the screen views and printMapping for the printed
-// pages. Each drawing sets device size, window and viewport on its state before it draws;
-// the printer's device size is the page square.
+// Problem coordinates -> window -> viewport -> device units, drawn through a canvas. The screen
+// views and the printed pages each own a mapping on their thread and pass it to the drawing.
+// Each drawing sets device size, window and viewport on its mapping before it draws; the
+// printer's device size is the page square.
 
 #include <cstdint>
 #include <string_view>
@@ -45,32 +45,5 @@ struct PlotMapping {
   // font; lifted by its height like text at point. Blanks alone draw nothing.
   void rightAlignedText(PageCanvas& c, double x, double y, std::string_view text) const;
 };
-
-extern PlotMapping plotMapping;   // the screen views
-extern PlotMapping printMapping;  // the printed pages
-
-// The screen views' shorthands, all on plotMapping.
-inline Pixel mapPoint(double x, double y) { return plotMapping.map(x, y); }
-inline void setDeviceSize(std::int32_t w, std::int32_t h) { plotMapping.setDeviceSize(w, h); }
-inline void setWindow(int flag, double x1, double x2, double y1, double y2) {
-  plotMapping.setWindow(flag, x1, x2, y1, y2);
-}
-inline void setViewport(int flag, double x1, double x2, double y1, double y2) {
-  plotMapping.setViewport(flag, x1, x2, y1, y2);
-}
-inline void polyline(LineCanvas& c, int n, const float* x, const float* y) {
-  plotMapping.polyline(c, n, x, y);
-}
-inline void dots(Canvas& c, int n, const float* x, const float* y) { plotMapping.dots(c, n, x, y); }
-inline void line(LineCanvas& c, double x1, double y1, double x2, double y2) {
-  plotMapping.line(c, x1, y1, x2, y2);
-}
-inline void rectangleOutline(LineCanvas& c, double x1, double x2, double y1, double y2) {
-  plotMapping.rectangleOutline(c, x1, x2, y1, y2);
-}
-inline void textAtPoint(LineCanvas& c, double x, double y, std::string_view text,
-                        std::int32_t textHeight) {
-  plotMapping.textAtPoint(c, x, y, text, textHeight);
-}
 
 }  // namespace kelm::klplot

@@ -4,6 +4,6 @@
 
 namespace kelm::klplot {
 
-void setViewDevice(const ViewContext& v) { setDeviceSize(v.W - 16, v.H / 2 - 24); }
+void setViewDevice(const ViewContext& v) { v.mapping.setDeviceSize(v.W - 16, v.H / 2 - 24); }
 
 }  // namespace kelm::klplot

@@ -29,18 +29,20 @@ void drawZGrid(const ViewContext& v, AxialRange z, double y0, double y1) {
   Canvas& c = v.canvas;
   const double labelY = y0 - 0.09 * (y1 - y0);
   if (z.zMin <= z.zMax && z.zStep > 0.0f) {
-    walkTicks(z.zMin, z.zMax, z.zStep, [&](float at) {
+    const float first = z.wholeSteps ? saturatedSingle(std::ceil(z.zMin / z.zStep) * z.zStep) : z.zMin;
+    walkTicks(first, z.zMax, z.zStep, [&](float at) {
+      if (at < z.zMin) return;
       c.setDrawColor(kGrey);
-      line(c, at, y0, at, y1);
+      v.mapping.line(c, at, y0, at, y1);
       GridLabel text;
       text.fill(' ');
       tickLabel(at, text, 6);
       c.setDrawColor(kBlack);
-      textAtPoint(c, at - 0.025 * (double(z.zMax) - z.zMin), labelY, viewOf(text), v.textHeight);
+      v.mapping.textAtPoint(c, at - 0.025 * (double(z.zMax) - z.zMin), labelY, viewOf(text), v.textHeight);
     });
   }
   c.setDrawColor(kBlack);
-  textAtPoint(c, double(z.zMax) + 0.5 * z.zStep, labelY, "Z(mm)", v.textHeight);
+  v.mapping.textAtPoint(c, double(z.zMax) + 0.5 * z.zStep, labelY, "Z(mm)", v.textHeight);
 }
 
 void drawValueGrid(const ViewContext& v, AxialRange z, double y0, double y1, double step,
@@ -50,9 +52,9 @@ void drawValueGrid(const ViewContext& v, AxialRange z, double y0, double y1, dou
   walkTicks(saturatedSingle(y0), y1, step, [&](float b) {
     if (b < y0) return;
     c.setDrawColor(kGrey);
-    line(c, z.zMin, b, z.zMax, b);
+    v.mapping.line(c, z.zMin, b, z.zMax, b);
     c.setDrawColor(kBlack);
-    textAtPoint(c, labelX, b, viewOf(labelOf(b)), v.textHeight);
+    v.mapping.textAtPoint(c, labelX, b, viewOf(labelOf(b)), v.textHeight);
   });
 }
 

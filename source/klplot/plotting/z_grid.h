@@ -15,6 +15,7 @@ using GridLabel = std::array<char, 8>;
 
 struct AxialRange {
   float zMin, zMax, zStep;
+  bool wholeSteps = false;  // ticks at whole multiples of the step (a zoom) rather than from zMin
 };
 
 // A value range rounded outward to a nice step: with the field variant as the field view's B
@@ -25,7 +26,7 @@ struct ValueAxis {
 ValueAxis roundedValueAxis(double low, double high, StepVariant variant);
 
 // Vertical lines at zMin, zMin + zStep, ... (accumulated in single precision) with their tick
-// labels, then "Z(mm)".
+// labels, then "Z(mm)". With wholeSteps the lines start at the first multiple of zStep.
 void drawZGrid(const ViewContext& v, AxialRange z, double y0, double y1);
 
 // Horizontal lines at y0, y0 + step, ... up to y1, each with labelOf(value) left of the plot.

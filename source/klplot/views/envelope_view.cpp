@@ -48,11 +48,12 @@ GridLabel panelLabel(float value, double span) {
 }
 
 // Runs of consecutive planes that carry current, each drawn as one polyline.
-void drawCurve(Canvas& c, const std::vector<PlaneFigures>& planes, const Curve& curve) {
+void drawCurve(const klplot::ViewContext& v, const std::vector<PlaneFigures>& planes, const Curve& curve) {
+  Canvas& c = v.canvas;
   c.setDrawColor(curve.colour);
   std::vector<float> zs, values;
   auto flush = [&] {
-    klplot::polyline(c, int(zs.size()), zs.data(), values.data());
+    v.mapping.polyline(c, int(zs.size()), zs.data(), values.data());
     zs.clear();
     values.clear();
   };
@@ -80,16 +81,16 @@ void drawPanel(const klplot::ViewContext& v, const klplot::ProjectData& d,
   if (high == 0.0) high = 1.0;
   const klplot::ValueAxis axis = klplot::roundedValueAxis(0.0, high, klplot::StepVariant::kPanel);
   const klplot::AxialRange z{d.zAxisMinF, d.zAxisMaxF, d.zTickStep};
-  klplot::setWindow(1, z.zMin, z.zMax, axis.y0, axis.y1);
+  v.mapping.setWindow(1, z.zMin, z.zMax, axis.y0, axis.y1);
   // Narrower than the field view's 0.9, so that "Z(mm)" beyond the right end stays in the picture.
-  klplot::setViewport(1, 0.1, 0.85, panel.bottom, panel.top);
-  klplot::textAtPoint(v.canvas, double(z.zMin) + z.zStep, axis.y1 + (axis.y1 - axis.y0) * 0.02, panel.title,
+  v.mapping.setViewport(1, 0.1, 0.85, panel.bottom, panel.top);
+  v.mapping.textAtPoint(v.canvas, double(z.zMin) + z.zStep, axis.y1 + (axis.y1 - axis.y0) * 0.02, panel.title,
                       v.textHeight);
   klplot::drawZGrid(v, z, axis.y0, axis.y1);
   const double span = axis.y1 - axis.y0;
   klplot::drawValueGrid(v, z, axis.y0, axis.y1, axis.step,
                         [span](float value) { return panelLabel(value, span); });
-  for (const Curve& curve : panel.curves) drawCurve(v.canvas, planes, curve);
+  for (const Curve& curve : panel.curves) drawCurve(v, planes, curve);
 }
 
 }  // namespace
@@ -101,7 +102,7 @@ klplot::SurfaceSize envelopeSize(int W, int H) {
 
 void drawEnvelopeView(const klplot::ViewContext& v, const klplot::ProjectData& data,
                       const std::vector<PlaneFigures>& planes) {
-  klplot::setDeviceSize(v.W - 16, 2 * (v.H / 2 - 24));
+  v.mapping.setDeviceSize(v.W - 16, 2 * (v.H / 2 - 24));
   for (const Panel& panel : kPanels) drawPanel(v, data, planes, panel);
 }
 

@@ -8,7 +8,9 @@
 #include "records/formatted.h"
 #include "source/klplot/plotting/plot_mapping.h"
 #include "source/klplot/plotting/z_grid.h"
+#include "source/klplot/project/single_precision.h"
 #include "source/klplot/views/display_state.h"
+#include "source/klplot/views/zoomed_beam.h"
 
 namespace kelm::klplot {
 namespace {
@@ -51,23 +53,27 @@ std::array<char, 8> fieldLabel(float b, float kiloBeyond) {
   return text;
 }
 
-void drawFieldView(const ViewContext& v, const ProjectData& d) {
+AxialFrame drawFieldView(const ViewContext& v, const ProjectData& d) {
   Canvas& c = v.canvas;
   setViewDevice(v);
-  displayState.gL.store(0.1f);
-  displayState.gR.store(0.9f);
+  // Zoomed, the window shows the "Beam" window's z range.
+  const bool zoomed = v.zoom.active();
+  const float zMin = zoomed ? saturatedSingle(v.zoom.zStart) : d.zAxisMinF;
+  const float zMax = zoomed ? saturatedSingle(v.zoom.zEnd) : d.zAxisMaxF;
+  const float zStep = zoomed ? saturatedSingle(zoomedTickStep(double(zMax) - zMin)) : d.zTickStep;
+  AxialFrame frame{zMin, zMax, 0.1f, 0.9f, v.W - 16, 0.0, 0.0, 0.15f, 0.9f, v.H / 2 - 24};
   const int n = d.magCount < kMaxMagSamples ? d.magCount : kMaxMagSamples;
-  if (n < 1) return;
+  if (n < 1) return frame;
 
   const ValueAxis axis = fieldAxis(d, n);
   const double b0 = axis.y0, b1 = axis.y1;
+  frame.valueLow = b0, frame.valueHigh = b1;
 
-  const float zMin = d.zAxisMinF, zMax = d.zAxisMaxF, zStep = d.zTickStep;
-  setWindow(1, zMin, zMax, b0, b1);
-  setViewport(1, 0.1, 0.9, 0.15, 0.9);
-  textAtPoint(c, double(zMin) + zStep, b1 + (b1 - b0) * 0.02, "Magnetic field, Gs", v.textHeight);
+  v.mapping.setWindow(1, zMin, zMax, b0, b1);
+  v.mapping.setViewport(1, 0.1, 0.9, 0.15, 0.9);
+  v.mapping.textAtPoint(c, double(zMin) + zStep, b1 + (b1 - b0) * 0.02, "Magnetic field, Gs", v.textHeight);
 
-  const AxialRange range{zMin, zMax, zStep};
+  const AxialRange range{zMin, zMax, zStep, zoomed};
   drawZGrid(v, range, b0, b1);
   drawValueGrid(v, range, b0, b1, axis.step, [](float b) { return fieldLabel(b, 9999.0f); });
 
@@ -76,7 +82,8 @@ void drawFieldView(const ViewContext& v, const ProjectData& d) {
   // With no sample beyond the range the curve runs to the last sample.
   int iE = i1;
   while (iE <= n && !(d.magZ(iE) > zMax)) ++iE;
-  if (iE - i1 > 1) polyline(c, iE - i1, d.magZ.from(i1), d.magB.from(i1));
+  if (iE - i1 > 1) v.mapping.polyline(c, iE - i1, d.magZ.from(i1), d.magB.from(i1));
+  return frame;
 }
 
 }  // namespace kelm::klplot

@@ -11,6 +11,7 @@
 #include "source/klplot/project/single_precision.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/section_drawing.h"
+#include "source/klplot/views/zoomed_beam.h"
 
 namespace kelm::klplot {
 namespace {
@@ -21,18 +22,8 @@ struct Frame {
 };
 
 Frame chooseFrame(const ViewContext& v, const ProjectData& d) {
-  double span = d.zAxisMax - d.zAxisMin;
-  int e = 0;
-  while (span > 10.0) {
-    span *= 0.1;
-    ++e;
-  }
-  const double p = std::pow(10.0, e);
   Frame f{};
-  f.L = std::trunc(d.zAxisMin * (1.0 / p)) * p;
-  // Truncating a range that lies at or below zero toward zero can put the left edge on or
-  // beyond the right one (outline z within (-1, 0]); the range's own start is the edge then.
-  if (!(f.L < d.zAxisMax)) f.L = d.zAxisMin;
+  f.L = wholeBeamRange(d).start;
   // Whole numbers as in 32 bits, formed in double so that no screen size can overflow them.
   const double a = 90.0 * (v.H / 2) - 4320.0;
   const double b = 85.0 * (v.W - 16.0);
@@ -64,37 +55,52 @@ void drawZAxis(const ViewContext& v, const ProjectData& d, const Frame& f) {
       tickLabel(z, text, 5);
       const double phi = (double(f.fR) - f.fL) / (d.zAxisMax - f.L) * (z - f.L);
       if (lastLabel + 0.05 < phi) {
-        textAtPoint(c, z - 1.8 * a, yT + 0.2 * a, std::string_view(text.data(), text.size()),
+        v.mapping.textAtPoint(c, z - 1.8 * a, yT + 0.2 * a, std::string_view(text.data(), text.size()),
                     v.textHeight);
-        line(c, z, y0, z, yT);
+        v.mapping.line(c, z, y0, z, yT);
         lastLabel = phi;
       } else {
-        line(c, z, y0, z, y0 + (d.rAxisMax - d.rAxisMin) * 0.02);
+        v.mapping.line(c, z, y0, z, y0 + (d.rAxisMax - d.rAxisMin) * 0.02);
       }
     });
   }
-  line(c, d.zAxisMinF, y0, d.zAxisMaxF, y0);
+  v.mapping.line(c, d.zAxisMinF, y0, d.zAxisMaxF, y0);
 }
 
 }  // namespace
 
-void drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryToggles shown) {
-  setViewDevice(v);
-  setWindow(1, 0.0, 1.0, 0.0, 1.0);
-  setViewport(1, 0.0, 1.0, 0.0, 1.0);
-  const Frame f = chooseFrame(v, data);
-  displayState.zWindowStart.store(f.L);
-  setWindow(1, f.L, data.zAxisMax, -data.rAxisMax, data.rAxisMax);
-  setViewport(1, f.fL, f.fR, f.fB, f.fT);
-  displayState.fL.store(f.fL);
-  displayState.fR.store(f.fR);
-  displayState.fB.store(f.fB);
-  displayState.fT.store(f.fT);
+ZRange wholeBeamRange(const ProjectData& d) {
+  double span = d.zAxisMax - d.zAxisMin;
+  int e = 0;
+  while (span > 10.0) {
+    span *= 0.1;
+    ++e;
+  }
+  const double p = std::pow(10.0, e);
+  const double start = std::trunc(d.zAxisMin * (1.0 / p)) * p;
+  // Truncating a range that lies at or below zero toward zero can put the left edge on or
+  // beyond the right one (outline z within (-1, 0]); the range's own start is the edge then.
+  return {start < d.zAxisMax ? start : d.zAxisMin, d.zAxisMax};
+}
 
-  drawZAxis(v, data, f);
+AxialFrame drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryToggles shown) {
+  setViewDevice(v);
+  v.mapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
+  v.mapping.setViewport(1, 0.0, 1.0, 0.0, 1.0);
+  const bool zoomed = v.zoom.active();
+  const Frame f = chooseFrame(v, data);
+  const AxialFrame frame =
+      zoomed ? zoomedBeamFrame(v, v.zoom)
+             : AxialFrame{f.L,          data.zAxisMax, f.fL, f.fR, v.W - 16,
+                          -data.rAxisMax, data.rAxisMax, f.fB, f.fT, v.H / 2 - 24};
+  v.mapping.setWindow(1, frame.zStart, frame.zEnd, frame.valueLow, frame.valueHigh);
+  v.mapping.setViewport(1, frame.left, frame.right, frame.bottom, frame.top);
+
+  // Zoomed, the drawing runs past the plot: its margins are blanked before the axis goes in.
+  if (!zoomed) drawZAxis(v, data, f);
   Canvas& c = v.canvas;
   drawOutline(
-      plotMapping, c, data,
+      v.mapping, c, data,
       [&](int j) {
         const bool solid = data.geomCode(j) != 0 && (j <= 1 || data.geomCode(j - 1) != 0);
         c.setDrawColor(solid ? kNavy : kCyan);
@@ -102,12 +108,14 @@ void drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryTog
       [&] { c.setDrawColor(kCyan); });
   if (shown.beam) {
     c.setDrawColor(kGreen);
-    drawTrajectories(plotMapping, c, data);
+    drawTrajectories(v.mapping, c, data);
   }
   if (shown.potential) {
-    drawEquipotentials(plotMapping, c, data, [&](int) { c.setDrawColor(kPurple); });
+    drawEquipotentials(v.mapping, c, data, [&](int) { c.setDrawColor(kPurple); });
     c.setDrawColor(kBlack);
   }
+  if (zoomed) drawZoomedMargins(v, frame);
+  return frame;
 }
 
 }  // namespace kelm::klplot

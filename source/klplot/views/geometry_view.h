@@ -1,8 +1,9 @@
 #pragma once
 // The "Beam" window: electrode outline, trajectories and equipotentials mirrored about the
-// axis, one scale both ways, a z axis below. Publishes the window's left edge and viewport
-// fractions for the z-marker.
+// axis, one scale both ways, a z axis below. Returns the frame it drew in.
 
+#include "source/klplot/plotting/axial_frame.h"
+#include "source/klplot/plotting/axial_zoom.h"
 #include "source/klplot/plotting/view_context.h"
 #include "source/klplot/project/project_data.h"
 
@@ -13,6 +14,11 @@ struct GeometryToggles {
   bool potential = true;
 };
 
-void drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryToggles shown);
+// Zoomed when the context carries an active zoom; exactly the whole gun otherwise.
+AxialFrame drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryToggles shown);
+
+// The z range the unzoomed window draws: from zAxisMin truncated toward zero to the decade
+// below the span, to zAxisMax.
+ZRange wholeBeamRange(const ProjectData& data);
 
 }  // namespace kelm::klplot

@@ -13,7 +13,7 @@ namespace {
 template <std::size_t N, class T>
 void drawFigure(const ViewContext& v, double x, double y, std::string_view head,
                 std::string_view format, T value, std::string_view tail) {
-  textAtPoint(v.canvas, x, y, figureText<N>(head, format, value, tail), v.textHeight);
+  v.mapping.textAtPoint(v.canvas, x, y, figureText<N>(head, format, value, tail), v.textHeight);
 }
 
 void drawHistogram(const ViewContext& v, const DensityHistogram& h) {
@@ -21,7 +21,7 @@ void drawHistogram(const ViewContext& v, const DensityHistogram& h) {
   panelAxesForExtents(v, h.rMax, range.low, range.high, kRightPanel);
   Canvas& c = v.canvas;
   const std::int32_t previous = c.setDrawColor(kRed);
-  drawStaircase(plotMapping, c, h);
+  drawStaircase(v.mapping, c, h);
   c.setDrawColor(previous);
 }
 
@@ -33,11 +33,11 @@ std::int32_t drawPhasePlaneView(const ViewContext& v, const ProjectData& data,
   findCrossings(data, in.phaseZ, crossings);
 
   setViewDevice(v);
-  setWindow(1, 0.0, 1.0, 0.0, 1.0);
-  setViewport(1, 0.0, 1.0, 0.0, 1.0);
+  v.mapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
+  v.mapping.setViewport(1, 0.0, 1.0, 0.0, 1.0);
   Canvas& c = v.canvas;
-  textAtPoint(c, 0.2, 0.66, "Phase plane", v.textHeight);
-  textAtPoint(c, 0.65, 0.66, "Current density (A/mm**2)", v.textHeight);
+  v.mapping.textAtPoint(c, 0.2, 0.66, "Phase plane", v.textHeight);
+  v.mapping.textAtPoint(c, 0.65, 0.66, "Current density (A/mm**2)", v.textHeight);
   drawFigure<7>(v, 0.38, 0.83, "Rmax = ", "(F7.2)", crossings.rMax, " mm");
   drawFigure<7>(v, 0.1, 0.93, "Zcross = ", "(F6.1)", in.phaseZ, " mm");
   drawFigure<7>(v, 0.1, 0.83, "Current = ", "(F7.2)", crossings.totalCurrent, " A");

@@ -16,9 +16,4 @@ struct SurfaceSize {
 inline SurfaceSize wideViewSurface(std::int32_t W, std::int32_t H) { return {W - 8, H / 2 - 26}; }
 inline SurfaceSize cathodeViewSurface(std::int32_t W, std::int32_t H) { return {W / 2, H / 2}; }
 
-// Pixel column of phaseZ in a window whose plot spans [z0, z1] over viewport fractions
-// [left, right] of a surface w - 16 pixels wide. An empty span gives the left fraction.
-std::int32_t markerColumn(double phaseZ, double z0, double z1, double left, double right,
-                          std::int32_t w);
-
 }  // namespace kelm::klplot

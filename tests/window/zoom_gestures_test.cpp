@@ -1,0 +1,115 @@
+// The zoom gestures of a view window as Qt delivers them: the wheel in notches, a rectangle
+// dragged with the right button, Home; and the status bar's read-out field.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "records/units.h"
+#include "tests/window/gui_wait.h"
+#include "window/child_window.h"
+#include "window/frame.h"
+#include "window/frame_window.h"
+#include "window/layer.h"
+
+namespace kelm::window {
+namespace {
+
+std::vector<std::string> gestures;
+
+void wheel(std::int32_t unit, std::int32_t x, std::int32_t y, std::int32_t notches) {
+  gestures.push_back("wheel " + std::to_string(unit) + " " + std::to_string(x) + "," +
+                     std::to_string(y) + " " + std::to_string(notches));
+}
+void rectangle(std::int32_t, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+  gestures.push_back("rectangle " + std::to_string(x1) + "," + std::to_string(y1) + " " +
+                     std::to_string(x2) + "," + std::to_string(y2));
+}
+void home(std::int32_t unit) { gestures.push_back("home " + std::to_string(unit)); }
+
+class ZoomGestures : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    createLayerWindows();
+    layer().frame->show();
+    gestures.clear();
+    ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
+    ASSERT_EQ(registerZoomCallbacks(12, {wheel, rectangle, home}), 0);
+    focusWindow(12);
+    ASSERT_TRUE(testing::processEventsUntil(
+        [] { return layer().frame->mdiArea()->activeSubWindow() == findUnitWindow(12).frame; }));
+  }
+  void TearDown() override {
+    records::closeUnit(12);
+    destroyLayerWindows();
+  }
+  static ChildWindow* child() { return findUnitWindow(12).child; }
+  static void turn(int eighths, QPointF at = {200, 100}) {
+    QWheelEvent event(at, child()->mapToGlobal(at), QPoint(), QPoint(0, eighths), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(child(), &event);
+  }
+  static void mouse(QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, child()->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(child(), &event);
+  }
+};
+
+TEST_F(ZoomGestures, WheelRectangleAndHomeReachTheirCallbacks) {
+  turn(120);
+  turn(-240, {50, 60});
+  turn(60);  // half a notch of a fine wheel waits for the other half
+  EXPECT_EQ(gestures.size(), 2u);
+  turn(60);
+  mouse(QEvent::MouseButtonPress, {100, 40}, Qt::RightButton, Qt::RightButton);
+  mouse(QEvent::MouseMove, {180, 90}, Qt::NoButton, Qt::RightButton);
+  mouse(QEvent::MouseButtonRelease, {300, 120}, Qt::RightButton, Qt::NoButton);
+  QKeyEvent homeKey(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+  QApplication::sendEvent(child(), &homeKey);
+  EXPECT_EQ(gestures, (std::vector<std::string>{"wheel 12 200,100 1", "wheel 12 50,60 -2",
+                                                "wheel 12 200,100 1", "rectangle 100,40 300,120",
+                                                "home 12"}));
+}
+
+TEST_F(ZoomGestures, NothingZoomsWhilePausedAndALeftDragIsNoRectangle) {
+  mouse(QEvent::MouseButtonPress, {100, 40}, Qt::LeftButton, Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, {300, 120}, Qt::LeftButton, Qt::NoButton);
+  layer().runState.store(kPaused);
+  turn(120);
+  QKeyEvent homeKey(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+  QApplication::sendEvent(child(), &homeKey);
+  mouse(QEvent::MouseButtonPress, {100, 40}, Qt::RightButton, Qt::RightButton);
+  mouse(QEvent::MouseButtonRelease, {300, 120}, Qt::RightButton, Qt::NoButton);
+  layer().runState.store(kRunning);
+  EXPECT_TRUE(gestures.empty());
+}
+
+void noteMove(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) {}
+
+TEST_F(ZoomGestures, TheReadOutHasItsOwnFieldBesideTheNoteAndGoesWithThePointer) {
+  auto shown = [](const QString& text) {
+    const QList<QLabel*> labels = layer().frame->statusBar()->findChildren<QLabel*>();
+    return std::any_of(labels.begin(), labels.end(), [&](const QLabel* l) { return l->text() == text; });
+  };
+  setStatusNote("POT.DAT damaged");
+  setStatusReadout("z = 12.34 mm   r = 1.230 mm");
+  EXPECT_TRUE(shown("POT.DAT damaged"));
+  EXPECT_TRUE(shown("z = 12.34 mm   r = 1.230 mm"));
+  registerMouseCallback(12, kMouseMove, noteMove);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(child(), &leave);
+  EXPECT_FALSE(shown("z = 12.34 mm   r = 1.230 mm"));
+  EXPECT_TRUE(shown("POT.DAT damaged"));
+}
+
+}  // namespace
+}  // namespace kelm::window
