@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if ((ready == ScanPlotReady::kReady) == !why.empty()) std::abort();
   if (ready == ScanPlotReady::kReady) {
     kelm::klplot::fuzzing::CountingCanvas canvas;
-    drawScanPlot({canvas, 1920, 1080, 16}, plot.series, plot.names);
+    kelm::klplot::PlotMapping mapping;
+    drawScanPlot({canvas, mapping, 1920, 1080, 16}, plot.series, plot.names);
     if (canvas.calls == 0) std::abort();
   }
   fedisableexcept(FE_ALL_EXCEPT);
