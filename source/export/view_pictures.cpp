@@ -6,7 +6,7 @@
 #include "source/klplot/pages/printer_canvas.h"
 #include "source/klplot/pages/view_table.h"
 #include "source/klplot/project/project_readers.h"
-#include "source/klplot/view_windows.h"
+#include "source/klplot/screen/screen_surface.h"
 #include "source/klplot/views/cathode_view.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/envelope_view.h"
