@@ -5,5 +5,6 @@
 
 int main(int argc, char** argv) {
   if (const auto exitCode = kelm::answerCommandLine(argc, argv)) return *exitCode;
-  return kelm::window::runWindowLayer(argc, argv, kelm::mainProgram, kelm::kLogVariable);
+  return kelm::window::runWindowLayer(argc, argv, kelm::mainProgram, kelm::kLogVariable,
+                                      kelm::kPrintWords);
 }

@@ -9,6 +9,7 @@
 #include "source/klplot/pages/printer_canvas.h"
 #include "source/klplot/view_windows.h"
 #include "source/klplot/views/display_state.h"
+#include "source/program_words.h"
 #include "window/menus.h"
 #include "window/printing.h"
 
@@ -16,7 +17,7 @@ namespace kelm {
 namespace {
 
 void printOnePage(const klplot::ViewRow& view) {
-  (void)window::printPage([&view](window::PrinterPage& printer, const window::PrinterFacts& facts) {
+  (void)window::printPage(kPrintWords, [&view](window::PrinterPage& printer, const window::PrinterFacts& facts) {
     klplot::PrinterCanvas canvas(printer);
     klplot::printProjectPage(view, canvas, facts, klplot::projectData, klplot::currentViewInputs());
   });

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "window/dialogs.h"
+#include "window/printing.h"
 
 namespace kelm {
 
@@ -13,6 +14,9 @@ inline constexpr char kLogVariable[] = "KELM_LOG";
 inline constexpr char kEditorVariable[] = "KELM_EDITOR";
 
 inline constexpr window::ProjectChooserWords kProjectChooser{"Select KELM project", "geom.cod"};
+
+// Every print job and PDF is named "KELM"; KELM_PRINT_TO may send a page past the dialog.
+inline constexpr window::PrintWords kPrintWords{"KELM", "KELM_PRINT_TO"};
 
 // The editor the user named, empty for the desktop's default.
 inline std::string editorProgram() {

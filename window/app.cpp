@@ -60,8 +60,10 @@ void runProgramThread(MainProgram mainProgram) {
 
 }  // namespace
 
-int runWindowLayer(int argc, char** argv, MainProgram mainProgram, const char* logVariable) {
+int runWindowLayer(int argc, char** argv, MainProgram mainProgram, const char* logVariable,
+                   const PrintWords& printWords) {
   Layer& l = layer();
+  l.printWords = printWords;
   l.programName = argc > 0 ? std::filesystem::path(argv[0]).stem().string() : "kelm";
   // A log or standard error whose reader went away is a failed write, not the end of KELM.
   std::signal(SIGPIPE, SIG_IGN);

@@ -64,13 +64,13 @@ QImage activeImage() {
   return child->surface().image.copy();
 }
 
-// Through the print layer, so that KELM_PRINT_TO and the document's name "KELM" hold here too.
+// Through the print layer, so that the program's target variable and document name hold here too.
 void printActiveWindow() {
   const bool graphics = activeChild() != nullptr;
   const QImage image = activeImage();
   const QStringList lines =
       graphics || layer().output == nullptr ? QStringList() : layer().output->toPlainText().split('\n');
-  (void)printPage([&](PrinterPage& page, const PrinterFacts&) {
+  (void)printPage(layer().printWords, [&](PrinterPage& page, const PrinterFacts&) {
     auto* qtPage = dynamic_cast<QtPrinterPage*>(&page);
     if (qtPage == nullptr) return;
     qtPage->flush();

@@ -13,6 +13,7 @@
 
 #include "window/child_window.h"
 #include "window/menu_model.h"
+#include "window/printing.h"
 #include "window/output_window.h"
 
 namespace kelm::window {
@@ -44,6 +45,7 @@ struct Layer {
   // here, not from the project directory made current since. Empty outside the program.
   std::string startDirectory;
   std::string aboutText;
+  PrintWords printWords;  // set before the message loop starts
 };
 
 Layer& layer();

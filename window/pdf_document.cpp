@@ -18,7 +18,7 @@ constexpr qsizetype kTrailerReach = 16;
 
 }  // namespace
 
-std::string pdfDocument(int pages, const DocumentPageDrawing& draw, std::string& why) {
+std::string pdfDocument(const char* documentName, int pages, const DocumentPageDrawing& draw, std::string& why) {
   // As the print commands on the message thread: the pages are drawn without traps.
   FloatingPointTrapsSuspended untrapped;
   // The printer writes a file of its own; the caller decides where the bytes go.
@@ -30,7 +30,7 @@ std::string pdfDocument(int pages, const DocumentPageDrawing& draw, std::string&
   file.close();
   QPrinter printer(QPrinter::HighResolution);
   setUpPdf(printer, file.fileName());
-  setUpDocument(printer);
+  setUpDocument(printer, documentName);
   QPainter painter;
   if (!painter.begin(&printer)) {
     why = "the PDF could not be started";

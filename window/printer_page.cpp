@@ -22,9 +22,9 @@ PrinterFacts printerFacts(const QPrinter& printer) {
                       printer.logicalDpiY()};
 }
 
-void setUpDocument(QPrinter& printer) {
-  printer.setDocName(kDocumentName);
-  printer.setCreator(kDocumentName);
+void setUpDocument(QPrinter& printer, const char* name) {
+  printer.setDocName(name);
+  printer.setCreator(name);
   printer.setCopyCount(1);
   printer.setPrintRange(QPrinter::AllPages);
   printer.setFullPage(false);

@@ -10,14 +10,11 @@
 
 namespace kelm::window {
 
-// The name of every print job and PDF, and the caption of the printing's message boxes.
-inline constexpr char kDocumentName[] = "KELM";
-
 PrinterFacts printerFacts(const QPrinter& printer);
 
-// A document named "KELM": one copy of every page, each on the printable area only, whatever
+// A document of that name: one copy of every page, each on the printable area only, whatever
 // the print dialog or the printer's defaults say.
-void setUpDocument(QPrinter& printer);
+void setUpDocument(QPrinter& printer, const char* name);
 
 // A PDF of its own is A4 with margins of 10 mm at 600 dpi, a laser printer's resolution, at
 // which the figures' 5-unit marks are a fifth of a millimetre across.

@@ -29,15 +29,15 @@ namespace {
 
 constexpr char kPrinterPrefix[] = "printer:";
 
-// Where KELM_PRINT_TO sends the page, or why it cannot.
+// Where the target variable sends the page, or why it cannot.
 struct Target {
   enum Kind { dialog, pdfFile, namedPrinter, invalid } kind = dialog;
   QString name;
   std::string path;  // a PDF file's name as given
 };
 
-Target printTarget() {
-  const char* value = std::getenv("KELM_PRINT_TO");
+Target printTarget(const char* variable) {
+  const char* value = *variable == '\0' ? nullptr : std::getenv(variable);
   if (value == nullptr || *value == '\0') return {};
   const QString text = QString::fromLocal8Bit(value);
   if (text.startsWith(kPrinterPrefix)) return {Target::namedPrinter, text.mid(int(sizeof kPrinterPrefix) - 1), value};
@@ -45,8 +45,8 @@ Target printTarget() {
   return {Target::invalid, text, value};
 }
 
-void reportNotPrinted(const QString& why) {
-  QMessageBox box(QMessageBox::Warning, kDocumentName, "The page was not printed: " + why + ".",
+void reportNotPrinted(const PrintWords& words, const QString& why) {
+  QMessageBox box(QMessageBox::Warning, words.documentName, "The page was not printed: " + why + ".",
                   QMessageBox::Ok, layer().frame);
   box.exec();
 }
@@ -82,21 +82,21 @@ QString whyNotPdfTarget(const std::string& path) {
 
 // The whole document made first and the file replaced whole after, so that a full disk or a
 // cut document leaves the old file as it was.
-PrintOutcome printPdf(const std::string& name, const PageDrawing& draw) {
+PrintOutcome printPdf(const PrintWords& words, const std::string& name, const PageDrawing& draw) {
   const std::string path = pdfPath(name);
   if (const QString why = whyNotPdfTarget(path); !why.isEmpty()) {
-    reportNotPrinted(why);
+    reportNotPrinted(words, why);
     return PrintOutcome::failed;
   }
   std::string why;
   const std::string bytes =
-      pdfDocument(1, [&](int, PrinterPage& page, const PrinterFacts& facts) { draw(page, facts); }, why);
+      pdfDocument(words.documentName, 1, [&](int, PrinterPage& page, const PrinterFacts& facts) { draw(page, facts); }, why);
   if (bytes.empty()) {
-    reportNotPrinted(QString::fromStdString(why));
+    reportNotPrinted(words, QString::fromStdString(why));
     return PrintOutcome::failed;
   }
   if (!runtime::writeWholeFile(path, bytes, why)) {
-    reportNotPrinted(QString::fromStdString(printable(why)));
+    reportNotPrinted(words, QString::fromStdString(printable(why)));
     return PrintOutcome::failed;
   }
   return PrintOutcome::printed;
@@ -104,23 +104,23 @@ PrintOutcome printPdf(const std::string& name, const PageDrawing& draw) {
 
 }  // namespace
 
-PrintOutcome printPage(const PageDrawing& draw) {
-  const Target target = printTarget();
+PrintOutcome printPage(const PrintWords& words, const PageDrawing& draw) {
+  const Target target = printTarget(words.targetVariable);
   // A new printer each time: the dialog opens on the system's default printer again.
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   switch (target.kind) {
     case Target::invalid:
-      reportNotPrinted("KELM_PRINT_TO must name a file ending in .pdf or printer:NAME, not \"" +
+      reportNotPrinted(words, QString(words.targetVariable) + " must name a file ending in .pdf or printer:NAME, not \"" +
                        shown(target.path) + "\"");
       return PrintOutcome::failed;
     case Target::pdfFile:
-      return printPdf(target.path, draw);
+      return printPdf(words, target.path, draw);
     case Target::namedPrinter:
       if (!QPrinterInfo::printerInfo(target.name).isNull()) {
         printer->setPrinterName(target.name);
         break;
       }
-      reportNotPrinted("there is no printer named \"" + target.name + "\"");
+      reportNotPrinted(words, "there is no printer named \"" + target.name + "\"");
       return PrintOutcome::failed;
     case Target::dialog: {
       QPrintDialog dialog(printer.get(), layer().frame);
@@ -132,11 +132,11 @@ PrintOutcome printPage(const PageDrawing& draw) {
       break;
     }
   }
-  setUpDocument(*printer);
+  setUpDocument(*printer, words.documentName);
 
   QPainter painter;
   if (!painter.begin(printer.get())) {
-    reportNotPrinted("the printer " + printer->printerName() + " could not start the document");
+    reportNotPrinted(words, "the printer " + printer->printerName() + " could not start the document");
     return PrintOutcome::failed;
   }
   {
@@ -144,7 +144,7 @@ PrintOutcome printPage(const PageDrawing& draw) {
     draw(page, printerFacts(*printer));
   }
   if (!painter.end() || printer->printerState() == QPrinter::Error) {
-    reportNotPrinted("the document could not be finished on " + printer->printerName());
+    reportNotPrinted(words, "the document could not be finished on " + printer->printerName());
     return PrintOutcome::failed;
   }
   return PrintOutcome::printed;

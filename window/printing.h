@@ -1,7 +1,7 @@
 #pragma once
 // One printed page: the printer chosen in the print dialog owned by the frame (or named by
-// KELM_PRINT_TO), a one-page document named "KELM", and a page that the program draws on
-// itself, line by line and text by text.
+// the program's environment variable), a one-page document named by the program, and a page
+// that the program draws on itself, line by line and text by text.
 
 #include <cstdint>
 #include <functional>
@@ -34,15 +34,22 @@ using PageDrawing = std::function<void(PrinterPage& page, const PrinterFacts& fa
 
 enum class PrintOutcome { printed, cancelled, failed };
 
-// Message thread. Opens the dialog on the system's default printer, unless KELM_PRINT_TO
+// The program's words for its printing.
+struct PrintWords {
+  const char* documentName = "";  // every print job and PDF, and the caption of printing's boxes
+  // Names a file ending in ".pdf" or "printer:NAME" that takes the page instead of the dialog.
+  const char* targetVariable = "";
+};
+
+// Message thread. Opens the dialog on the system's default printer, unless the target variable
 // names a file ending in ".pdf" or "printer:NAME"; then prints one copy of one page drawn by
 // draw. Cancel prints nothing and says nothing; a failure says in a message box that the
 // page was not printed, and why.
-PrintOutcome printPage(const PageDrawing& draw);
+PrintOutcome printPage(const PrintWords& words, const PageDrawing& draw);
 
-// Any thread. Pages 0 .. pages - 1 drawn in turn into one PDF document named "KELM", each set
+// Any thread. Pages 0 .. pages - 1 drawn in turn into one PDF document of that name, each set
 // up as a printed page's PDF is: the document's bytes, or empty with why it could not be made.
 using DocumentPageDrawing = std::function<void(int page, PrinterPage& printer, const PrinterFacts& facts)>;
-std::string pdfDocument(int pages, const DocumentPageDrawing& draw, std::string& why);
+std::string pdfDocument(const char* documentName, int pages, const DocumentPageDrawing& draw, std::string& why);
 
 }  // namespace kelm::window

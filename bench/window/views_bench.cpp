@@ -15,6 +15,7 @@
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/klplot/screen/screen_surface.h"
 #include "source/klplot/view_windows.h"
 #include "window/frame.h"
 #include "window/frame_window.h"

@@ -30,16 +30,15 @@ std::string shownName(const std::string& name) {
 // As the views label their ticks, but in exponent form from 10^7 on, where their forms overflow.
 GridLabel tickText(float value) {
   GridLabel text;
-  text.fill(' ');
   if (std::fabs(value) >= 1e7f)
-    (void)records::writeInternal(text, "(E8.2)", value);
+    (void)records::writeInternal(text.span(), "(E8.2)", value);
   else
-    klplot::tickLabel(value, text, int(text.size()));
+    klplot::tickLabel(value, text.span(), int(text.size()));
   return text;
 }
 
 std::string_view trimmed(const GridLabel& text) {
-  const std::string_view view(text.data(), text.size());
+  const std::string_view view = text.view();
   const std::size_t first = view.find_first_not_of(' ');
   return first == view.npos ? std::string_view() : view.substr(first);
 }
@@ -69,7 +68,7 @@ void drawGrid(const klplot::ViewContext& v, const ValueAxis& x, const ValueAxis&
     v.mapping.line(c, x.y0, at, x.y1, at);
     c.setDrawColor(klplot::kBlack);
     const GridLabel text = tickText(float(at));
-    v.mapping.textAtPoint(c, labelX, at - 0.015 * ySpan, std::string_view(text.data(), text.size()), v.textHeight);
+    v.mapping.textAtPoint(c, labelX, at - 0.015 * ySpan, text.view(), v.textHeight);
   });
 }
 

@@ -6,7 +6,8 @@
 #include "source/klplot/pages/printer_canvas.h"
 #include "source/klplot/pages/view_table.h"
 #include "source/klplot/project/project_readers.h"
-#include "source/klplot/view_windows.h"
+#include "source/klplot/screen/screen_surface.h"
+#include "source/program_words.h"
 #include "source/klplot/views/cathode_view.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/envelope_view.h"
@@ -70,7 +71,7 @@ std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& setti
   data.phaseZ.store(settings.z);
   const auto pages = klplot::printedViewRows();
   return window::pdfDocument(
-      int(pages.size()),
+      kPrintWords.documentName, int(pages.size()),
       [&](int page, window::PrinterPage& printer, const window::PrinterFacts& facts) {
         klplot::PrinterCanvas canvas(printer);
         klplot::printProjectPage(*pages[page], canvas, facts, data,

@@ -8,6 +8,7 @@
 #include "source/beam_zoom.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/klplot/screen/screen_surface.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/view_font.h"
 #include "source/klplot/views/z_marker.h"
@@ -20,8 +21,6 @@ namespace kelm::klplot {
 namespace {
 
 MarkerSave markerSaves[2];
-// The screen views draw on the program thread only, through this one mapping.
-PlotMapping screenMapping;
 
 MarkerSave* saveFor(int which) { return which == 0 || which == 1 ? &markerSaves[which] : nullptr; }
 
@@ -159,18 +158,6 @@ void closeViewWindows() {
   for (const ViewRow& view : viewRows()) records::closeUnit(view.unit);
   window::setStatusReadout({});  // nothing is under the pointer once the views are gone
   window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::restore);
-}
-
-ViewContext screenViewContext() {
-  return ViewContext{screenCanvas(), screenMapping, displayState.width(), displayState.height(),
-                     displayState.fontHeight, displayState.beamZoom.load()};
-}
-
-void prepareViewSurface() {
-  window::setBackgroundColor(window::kWhite);
-  window::setDrawColor(window::kBlack);
-  window::registerFonts();
-  window::selectFont(displayState.fontSpec.view());
 }
 
 void drawZMarker(std::int32_t x, int which) {

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "source/klplot/pages/view_table.h"
-#include "source/klplot/plotting/view_context.h"
 
 namespace kelm::klplot {
 
@@ -15,11 +14,6 @@ ViewInputs currentViewInputs();
 
 // keepView: the plane stays where it was, if the new extents still hold it.
 void openViewWindows(bool keepView = false);
-// The views' context on the active drawing surface, for the screen that displayState holds.
-ViewContext screenViewContext();
-// White background, black drawing colour and the view font on the active drawing surface, as
-// every view window gets them when it opens.
-void prepareViewSurface();
 void serveViewRequests();
 void closeViewWindows();
 

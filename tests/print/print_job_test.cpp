@@ -28,6 +28,7 @@
 #include "source/klplot/pages/view_table.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/program_words.h"
 #include "tests/print/command_output.h"
 #include "tests/records/recording_port.h"
 #include "tests/window/gui_wait.h"
@@ -205,7 +206,7 @@ TEST_F(PrintedPdf, FailuresSayWhyAndCancelSaysNothing) {
         },
         [&] {
           testing::actOnModal<QPrintDialog>([](QPrintDialog& dialog) { dialog.reject(); }, [&] {
-            outcome = window::printPage([&](window::PrinterPage&, const window::PrinterFacts&) { drawn = true; });
+            outcome = window::printPage(kPrintWords, [&](window::PrinterPage&, const window::PrinterFacts&) { drawn = true; });
           });
         });
     EXPECT_EQ(outcome, c.target.empty() ? window::PrintOutcome::cancelled : window::PrintOutcome::failed);
@@ -229,7 +230,7 @@ PdfPrint printPdfTo(const std::string& target) {
         box.close();
       },
       [&] {
-        result.outcome = window::printPage([](window::PrinterPage& page, const window::PrinterFacts&) {
+        result.outcome = window::printPage(kPrintWords, [](window::PrinterPage& page, const window::PrinterFacts&) {
           page.moveTo(0, 0);
           page.lineTo(1000, 1000);
         });

@@ -13,6 +13,7 @@
 #include "source/klplot/views/display_state.h"
 #include "source/request_flags.h"
 #include "tests/shell/z_dialog_answer.h"
+#include "tests/views/program_state.h"
 #include "tests/window/gui_wait.h"
 #include "window/frame_window.h"
 
@@ -32,6 +33,7 @@ class ZDialog : public ::testing::Test {
   }
   void TearDown() override { window::destroyLayerWindows(); }
   static void reset() {
+    testing::resetProgramState();
     // A device 1000 pixels wide; both windows plot z from 0 to 40.
     displayState.screenRect = klplot::ScreenRect{0, 0, 1016, 1000};
     displayState.beamFrame.store({0.0, 40.0, 0.05f, 0.95f, 1000});
@@ -39,10 +41,7 @@ class ZDialog : public ::testing::Test {
     projectData.zAxisMax = 40.0;
     projectData.zAxisMinF = 0.0f, projectData.zAxisMaxF = 40.0f;
     projectData.phaseZ.store(20.0f);
-    displayState.densityDivisions.store(10);
-    displayState.densityDivisionsUsed.store(10);
     displayState.markerXBeam.store(-1), displayState.markerXField.store(-1);
-    phasePlaneRequested.store(0);
   }
 };
 

@@ -6,6 +6,7 @@
 #include "source/request_flags.h"
 #include "source/beam_zoom.h"
 #include "source/z_coordinate.h"
+#include "tests/views/program_state.h"
 #include "window/frame.h"
 
 namespace kelm {
@@ -18,14 +19,13 @@ using klplot::projectData;
 class ZSelection : public ::testing::Test {
  protected:
   void SetUp() override {
+    testing::resetProgramState();
     displayState.screenRect = {0, 0, 1016, 800};
     frames(0.0, 100.0, 0.05f, 0.95f, 0.1f, 0.9f);
     projectData.zAxisMin = 0.0;
     projectData.zAxisMax = 100.0;
     projectData.zAxisMinF = 0.0f;
     projectData.zAxisMaxF = 100.0f;
-    markerRedrawRequested.store(0);
-    phasePlaneRequested.store(0);
   }
   // The frames the two windows were drawn in: the beam's from zStart, the field's from
   // fieldStart, both to zEnd.

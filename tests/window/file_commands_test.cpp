@@ -50,6 +50,7 @@ class FileCommands : public ::testing::Test {
  protected:
   void SetUp() override {
     createLayerWindows();
+    layer().printWords = {"KELM", "KELM_PRINT_TO"};  // as the program gives them at its start
     layer().frame->show();
     (void)records::openUnit(12, {.file = "USER", .title = "Beam"});
     focusWindow(12);

@@ -1,5 +1,4 @@
 // The printed magnetic field page: B(z) over a black grid, the curve drawn with the thick pen.
-#include <array>
 #include <string_view>
 
 #include "records/formatted.h"
@@ -36,8 +35,7 @@ void printFieldPage(PageCanvas& c, PlotMapping& m, const ProjectData& d) {
   walkTicks(saturatedSingle(bLow), bHigh, axis.step, [&](float b) {
     if (b < bLow) return;
     m.line(c, 0.0, b, d.zAxisMax, b);
-    const std::array<char, 8> label = fieldLabel(b, 10000.0f);
-    pageText(c, m, labelX, b, std::string_view(label.data(), label.size()));
+    pageText(c, m, labelX, b, fieldLabel(b, 10000.0f).view());
   });
 
   int inRange = 0;

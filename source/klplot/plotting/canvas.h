@@ -40,7 +40,4 @@ class PageCanvas : public LineCanvas {
   virtual std::int32_t setPenWidth(std::int32_t deviceUnits) = 0;
 };
 
-// Draws on the active child window of the calling thread.
-Canvas& screenCanvas();
-
 }  // namespace kelm::klplot

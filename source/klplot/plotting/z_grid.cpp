@@ -9,12 +9,6 @@
 #include "source/klplot/project/single_precision.h"
 
 namespace kelm::klplot {
-namespace {
-
-std::string_view viewOf(const GridLabel& l) { return {l.data(), l.size()}; }
-
-}  // namespace
-
 ValueAxis roundedValueAxis(double low, double high, StepVariant variant) {
   const NiceStep nice = niceStep(high - low, variant);
   // The panel variant scales the data by 10^exponent instead of the step.
@@ -35,10 +29,9 @@ void drawZGrid(const ViewContext& v, AxialRange z, double y0, double y1) {
       c.setDrawColor(kGrey);
       v.mapping.line(c, at, y0, at, y1);
       GridLabel text;
-      text.fill(' ');
-      tickLabel(at, text, 6);
+      tickLabel(at, text.span(), 6);
       c.setDrawColor(kBlack);
-      v.mapping.textAtPoint(c, at - 0.025 * (double(z.zMax) - z.zMin), labelY, viewOf(text), v.textHeight);
+      v.mapping.textAtPoint(c, at - 0.025 * (double(z.zMax) - z.zMin), labelY, text.view(), v.textHeight);
     });
   }
   c.setDrawColor(kBlack);
@@ -54,7 +47,7 @@ void drawValueGrid(const ViewContext& v, AxialRange z, double y0, double y1, dou
     c.setDrawColor(kGrey);
     v.mapping.line(c, z.zMin, b, z.zMax, b);
     c.setDrawColor(kBlack);
-    v.mapping.textAtPoint(c, labelX, b, viewOf(labelOf(b)), v.textHeight);
+    v.mapping.textAtPoint(c, labelX, b, labelOf(b).view(), v.textHeight);
   });
 }
 

@@ -3,15 +3,15 @@
 // draws it: grey grid lines, z labels below, "Z(mm)" at the right end, value labels on the
 // left. The mapping must already be set to the window (zMin, zMax) by (y0, y1).
 
-#include <array>
 #include <functional>
 
+#include "runtime/fixed_text.h"
 #include "source/klplot/plotting/nice_step.h"
 #include "source/klplot/plotting/view_context.h"
 
 namespace kelm::klplot {
 
-using GridLabel = std::array<char, 8>;
+using GridLabel = FixedText<8>;
 
 struct AxialRange {
   float zMin, zMax, zStep;

@@ -41,9 +41,8 @@ const Panel kPanels[] = {
 // Labelled as the views' panels label their y axes.
 GridLabel panelLabel(float value, double span) {
   GridLabel text;
-  text.fill(' ');
   const int exponent = klplot::niceStep(span, klplot::StepVariant::kPanel).exponent;
-  (void)records::writeInternal(text, klplot::panelLabelFormat(exponent), value);
+  (void)records::writeInternal(text.span(), klplot::panelLabelFormat(exponent), value);
   return text;
 }
 

@@ -35,20 +35,19 @@ ValueAxis fieldAxis(const ProjectData& d, int n) {
   return roundedValueAxis(bMin, bMax, StepVariant::kField);
 }
 
-std::array<char, 8> fieldLabel(float b, float kiloBeyond) {
-  std::array<char, 8> text;
-  text.fill(' ');
+FixedText<8> fieldLabel(float b, float kiloBeyond) {
+  FixedText<8> text;
   if (b > 10.0f || b < -10.0f) {
     if (!(b > kiloBeyond || b < -kiloBeyond)) {
-      (void)records::writeInternal(text, "(F6.0)", b);
+      (void)records::writeInternal(text.span(), "(F6.0)", b);
       // The printed page's threshold lets -10000 G through, too wide for F6.0: rather than
       // asterisks it gets the thousands form of its neighbours.
       if (text[0] != '*') return text;
-      text.fill(' ');
+      text = "";
     }
-    (void)records::writeInternal(text, "(I4,'K')", thousands(b));
+    (void)records::writeInternal(text.span(), "(I4,'K')", thousands(b));
   } else {
-    (void)records::writeInternal(text, "(F4.1)", b);
+    (void)records::writeInternal(text.span(), "(F4.1)", b);
   }
   return text;
 }

@@ -2,8 +2,7 @@
 // The "Magnetic field" window: B(z) on the axis over the geometry view's z range, with its
 // grid, labels and titles. Returns the frame it drew in, whether or not there was a curve.
 
-#include <array>
-
+#include "runtime/fixed_text.h"
 #include "source/klplot/plotting/axial_frame.h"
 #include "source/klplot/plotting/view_context.h"
 #include "source/klplot/plotting/z_grid.h"
@@ -19,6 +18,6 @@ ValueAxis fieldAxis(const ProjectData& data, int n);
 
 // A B-axis label: thousands of gauss with a K beyond kiloBeyond either way, whole gauss
 // beyond 10, one decimal within.
-std::array<char, 8> fieldLabel(float b, float kiloBeyond);
+FixedText<8> fieldLabel(float b, float kiloBeyond);
 
 }  // namespace kelm::klplot

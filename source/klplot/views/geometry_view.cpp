@@ -1,10 +1,10 @@
 #include "source/klplot/views/geometry_view.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 
+#include "runtime/fixed_text.h"
 #include "source/klplot/plotting/plot_mapping.h"
 #include "source/klplot/plotting/tick_label.h"
 #include "source/klplot/plotting/tick_walk.h"
@@ -50,12 +50,11 @@ void drawZAxis(const ViewContext& v, const ProjectData& d, const Frame& f) {
   double lastLabel = -1.0;
   if (d.zAxisMaxF >= d.zAxisMinF && d.zTickStep > 0.0f) {
     walkTicks(d.zAxisMinF, d.zAxisMaxF, d.zTickStep, [&](float z) {
-      std::array<char, 5> text;
-      text.fill(' ');
-      tickLabel(z, text, 5);
+      FixedText<5> text;
+      tickLabel(z, text.span(), 5);
       const double phi = (double(f.fR) - f.fL) / (d.zAxisMax - f.L) * (z - f.L);
       if (lastLabel + 0.05 < phi) {
-        v.mapping.textAtPoint(c, z - 1.8 * a, yT + 0.2 * a, std::string_view(text.data(), text.size()),
+        v.mapping.textAtPoint(c, z - 1.8 * a, yT + 0.2 * a, text.view(),
                     v.textHeight);
         v.mapping.line(c, z, y0, z, yT);
         lastLabel = phi;

@@ -1,10 +1,10 @@
 #include "source/klplot/views/zoomed_beam.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <string_view>
 
+#include "runtime/fixed_text.h"
 #include "source/klplot/plotting/nice_step.h"
 #include "source/klplot/plotting/plot_mapping.h"
 #include "source/klplot/project/single_precision.h"
@@ -59,10 +59,9 @@ void drawZoomedMargins(const ViewContext& v, const AxialFrame& f) {
   const double labelShift = 0.25 * v.textHeight * perPixel;
   walkTicks(saturatedSingle(std::ceil(f.zStart / step) * step), f.zEnd, step, [&](float z) {
     if (z < f.zStart) return;
-    std::array<char, 8> text;
-    text.fill(' ');
-    tickLabel(z, text, 8);
-    std::string_view label(text.data(), text.size());
+    FixedText<8> text;
+    tickLabel(z, text.span(), 8);
+    std::string_view label = text.view();
     label.remove_prefix(std::min(label.find_first_not_of(' '), label.size()));
     label = label.substr(0, label.find_last_not_of(' ') + 1);
     v.mapping.textAtPoint(c, z - labelShift * double(label.size()), yT + 0.02 * half, label,

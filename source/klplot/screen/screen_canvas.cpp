@@ -1,4 +1,4 @@
-#include "source/klplot/plotting/canvas.h"
+#include "source/klplot/screen/screen_surface.h"
 #include "window/graphics.h"
 
 namespace kelm::klplot {
