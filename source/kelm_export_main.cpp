@@ -15,10 +15,7 @@ using namespace kelm;
 
 namespace {
 
-int usageError(const std::string& error) {
-  std::fprintf(stderr, "kelm-export: %s (see kelm-export --help)\n", exporting::shownText(error).c_str());
-  return 2;
-}
+int usageError(const std::string& error) { return cli::usageError("kelm-export", error); }
 
 // The work runs as kelm's program thread does: floating-point faults stop it.
 template <class Work>

@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <span>
 
-#include "source/export/csv_line.h"
+#include "source/command_line_tools/csv.h"
 
 namespace kelm::exporting {
 namespace {
+
+using cli::CsvLine;
 
 constexpr double kWaistShare = 0.9;
 
