@@ -49,8 +49,8 @@ Projects:
   --null               the list of --projects-from is separated by NUL bytes (find -print0)
   --shard K/N          take only the projects K, K+N, K+2N, ... of the list (counted from 0),
                        as one task of a job array: K = the task's number, N = the tasks
-  --jobs N             load and compute N projects at once (default: one per core); the
-                       summary rows stay in the order of the list
+  --jobs N             load and compute N projects at once, 1 to 256 (default: one per
+                       core); the summary rows stay in the order of the list
   --no-header          CSV files without their header row, so that shards concatenate
 
 Settings:

@@ -47,7 +47,7 @@ bool valueIsSafe(std::string_view v, std::string& why) {
   if (v.empty()) return (why = "an empty value", false);
   for (unsigned char c : v)
     if (c < 0x20 || c == 0x7f || std::string_view(" \t\"'$#,/*").find(char(c)) != std::string_view::npos)
-      return (why = "a value with a blank, quote, $, #, comma, / or * or a control character: " + cli::shownText(v), false);
+      return (why = "a value with a blank, quote, $, #, comma, / or *, or a control character: " + cli::shownText(v), false);
   const auto number = numberOf(v);
   if (number && !std::isfinite(*number)) return (why = "a value that is no finite number: " + cli::shownText(v), false);
   if (!number && std::string_view("=+-@").find(v.front()) != std::string_view::npos)
@@ -76,7 +76,7 @@ std::optional<int> decimalsOf(double v) {
   for (int d = 0; d <= 12; ++d) {
     const double scale = std::pow(10.0, d);
     if (!(std::fabs(v) * scale < 0x1p52)) return std::nullopt;
-    if (std::fabs(std::round(v * scale) / scale - v) <= 1e-9 * std::fabs(v)) return d;
+    if (std::fabs(std::round(v * scale) / scale - v) <= 1e-13 * std::fabs(v)) return d;
   }
   return std::nullopt;
 }

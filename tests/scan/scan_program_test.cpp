@@ -81,4 +81,16 @@ TEST(ScanProgram, SolvesAgainOnlyAChangedPointAndReportsAFailingOne) {
   EXPECT_NE(log.find("[1/1] p0003 failed"), std::string::npos) << log;
 }
 
+TEST(ScanProgram, SolvesOnEveryCoreUnlessAskedToMakeThePointsOnly) {
+  TempDirectory dir;
+  const std::string sweep = " 'anode_z=30,volts=10000' ";
+  std::string log;
+  ASSERT_EQ(scan("--make-only " + kTemplate + sweep + "out", &log), 0) << log;
+  EXPECT_TRUE(fs::exists("out/p0001/geom.cod"));
+  EXPECT_FALSE(fs::exists("out/p0001/klplt.res"));
+  EXPECT_FALSE(fs::exists("out/summary.csv"));
+  ASSERT_EQ(scan(kTemplate + sweep + "out", &log), 0) << log;
+  EXPECT_EQ(column(TempDirectory::readFile("out/summary.csv"), 3), (std::vector<std::string>{"status", "solved"}));
+}
+
 }  // namespace
