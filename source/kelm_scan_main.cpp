@@ -62,11 +62,9 @@ int main(int argc, char** argv) {
   Sweep sweep;
   switch (line.request) {
     case Request::kHelp:
-      std::fputs(scanHelpText().c_str(), stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+      return kelm::cli::answer(scanHelpText());
     case Request::kVersion:
-      std::puts("kelm-scan " KELM_VERSION);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+      return kelm::cli::answer("kelm-scan " KELM_VERSION "\n");
     case Request::kUsageError:
       return kelm::cli::usageError("kelm-scan", line.error);
     case Request::kMerge:

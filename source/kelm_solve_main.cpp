@@ -13,11 +13,9 @@ int main(int argc, char** argv) {
   solvecli::CommandLine line = solvecli::parseCommandLine(argc, argv);
   switch (line.request) {
     case solvecli::Request::kHelp:
-      std::fputs(solvecli::helpText().c_str(), stdout);
-      return 0;
+      return cli::answer(solvecli::helpText());
     case solvecli::Request::kVersion:
-      std::fputs(solvecli::versionText().c_str(), stdout);
-      return 0;
+      return cli::answer(solvecli::versionText());
     case solvecli::Request::kUsageError:
       return cli::usageError("kelm-solve", line.error);
     case solvecli::Request::kSolve:

@@ -11,6 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/info_arguments.h"
+#include "source/command_line_tools/option_values.h"
+
 namespace CLI {
 class App;
 }
@@ -52,5 +55,27 @@ class OptionTable {
   std::deque<Entry> entries_;  // CLI11 holds references into them
   std::vector<std::string> given_;
 };
+
+// A program's command line: --help, then --version, win over anything else on it; else read
+// fills the line, and a UsageError that it throws becomes the line's usage error. Line has a
+// request of an enum with kHelp, kVersion and kUsageError, and an error.
+template <class Line, class Read>
+Line readCommandLine(int argc, const char* const* argv, Read read) {
+  using Request = decltype(Line::request);
+  Line line;
+  const runtime::InfoArguments info = runtime::findInfoArguments(argc, argv, true);
+  if (info.help != 0 || info.version != 0) {
+    line.request = info.help != 0 ? Request::kHelp : Request::kVersion;
+    return line;
+  }
+  try {
+    read(line);
+  } catch (const UsageError& e) {
+    line = Line{};
+    line.request = Request::kUsageError;
+    line.error = e.what();
+  }
+  return line;
+}
 
 }  // namespace kelm::cli

@@ -78,4 +78,9 @@ int usageError(std::string_view program, std::string_view message) {
   return kUsageStatus;
 }
 
+int answer(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace kelm::cli

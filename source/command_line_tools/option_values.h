@@ -47,5 +47,7 @@ std::vector<std::size_t> shareOf(std::size_t count, Shard shard);
 
 // Prints "PROGRAM: MESSAGE (see PROGRAM --help)" on standard error; returns kUsageStatus.
 int usageError(std::string_view program, std::string_view message);
+// Prints the text of --help or --version; the exit status, 1 when standard output is closed.
+int answer(const std::string& text);
 
 }  // namespace kelm::cli

@@ -5,7 +5,6 @@
 #include <limits>
 #include <string_view>
 
-#include "runtime/info_arguments.h"
 #include "runtime/text.h"
 #include "source/command_line_tools/option_table.h"
 #include "source/command_line_tools/option_values.h"
@@ -128,14 +127,9 @@ void checkWhole(const ExportOptions& o, const std::vector<std::string>& given) {
 }  // namespace
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
-  // Help wins over the version, and both over anything else on the line.
-  const runtime::InfoArguments info = runtime::findInfoArguments(argc, argv, true);
-  if (info.help != 0) return {Request::kHelp, {}, {}};
-  if (info.version != 0) return {Request::kVersion, {}, {}};
-  CommandLine result;
-  ExportOptions& o = result.options;
-  bool definitions = false;
-  try {
+  return cli::readCommandLine<CommandLine>(argc, argv, [&](CommandLine& line) {
+    ExportOptions& o = line.options;
+    bool definitions = false;
     cli::OptionTable table(o.projects);
     table.value("--png", path(o.pngDir))
         .value("--svg", path(o.svgDir))
@@ -160,12 +154,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         .value("--y", column(o.plotY))
         .value("--group", column(o.plotGroup));
     table.parse(argc, argv);
-    if (definitions) return {Request::kDefinitions, {}, {}};
-    checkWhole(o, table.given());
-  } catch (const UsageError& e) {
-    return {Request::kUsageError, {}, e.what()};
-  }
-  return result;
+    if (definitions)
+      line = {Request::kDefinitions, {}, {}};
+    else
+      checkWhole(o, table.given());
+  });
 }
 
 bool readProjectList(ExportOptions& options, std::string& error) {

@@ -4,7 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/info_arguments.h"
 #include "source/command_line_tools/option_table.h"
 #include "source/command_line_tools/option_values.h"
 
@@ -20,13 +19,8 @@ void checkOutdir(const std::string& outdir) {
 }  // namespace
 
 ScanCommandLine parseScanCommandLine(int argc, const char* const* argv) {
-  // Help wins over the version, and both over anything else on the line.
-  const runtime::InfoArguments info = runtime::findInfoArguments(argc, argv, true);
-  if (info.help != 0) return {Request::kHelp, {}, {}};
-  if (info.version != 0) return {Request::kVersion, {}, {}};
-  ScanCommandLine line;
-  ScanOptions& o = line.options;
-  try {
+  return cli::readCommandLine<ScanCommandLine>(argc, argv, [&](ScanCommandLine& line) {
+    ScanOptions& o = line.options;
     std::vector<std::string> operands;
     bool merge = false;
     cli::OptionTable table(operands);
@@ -55,10 +49,7 @@ ScanCommandLine parseScanCommandLine(int argc, const char* const* argv) {
       o.outdir = operands[2];
     }
     checkOutdir(o.outdir);
-  } catch (const cli::UsageError& e) {
-    return {Request::kUsageError, {}, e.what()};
-  }
-  return line;
+  });
 }
 
 std::string scanHelpText() {

@@ -1,6 +1,5 @@
 #include "source/solve_cli/solve_options.h"
 
-#include "runtime/info_arguments.h"
 #include "source/command_line_tools/option_table.h"
 #include "source/command_line_tools/option_values.h"
 #include "source/command_line_tools/project_list.h"
@@ -8,13 +7,8 @@
 namespace kelm::solvecli {
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
-  // Help wins over the version, and both over anything else on the line.
-  const runtime::InfoArguments info = runtime::findInfoArguments(argc, argv, true);
-  if (info.help != 0) return {Request::kHelp, {}, {}};
-  if (info.version != 0) return {Request::kVersion, {}, {}};
-  CommandLine line;
-  SolveOptions& o = line.options;
-  try {
+  return cli::readCommandLine<CommandLine>(argc, argv, [&](CommandLine& line) {
+    SolveOptions& o = line.options;
     cli::OptionTable table(o.projects);
     table.flag("--build-net", [&o] { o.buildNet = true; })
         .flag("--solve", [&o] { o.solve = true; })
@@ -23,10 +17,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         .shard(o.shard, o.shards);
     table.parse(argc, argv);
     if (o.projects.empty() && !o.projectsFrom) throw cli::UsageError("no PROJECT given");
-  } catch (const cli::UsageError& e) {
-    return {Request::kUsageError, {}, e.what()};
-  }
-  return line;
+  });
 }
 
 std::vector<std::string> projectsToRun(const SolveOptions& options) {
