@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
+#include "source/command_line_tools/csv.h"
 #include "tests/records/program_outcome.h"
 #include "tests/records/temp_directory.h"
 
@@ -21,14 +21,11 @@ int scan(const std::string& arguments, std::string* log = nullptr) {
 }
 
 std::vector<std::string> column(const std::string& csv, std::size_t index) {
+  std::vector<kelm::cli::CsvRow> rows;
+  std::string why;
+  EXPECT_TRUE(kelm::cli::readCsv(csv, rows, why)) << why;
   std::vector<std::string> out;
-  std::istringstream in(csv);
-  for (std::string line; std::getline(in, line);) {
-    std::string cell;
-    std::istringstream cells(line);
-    for (std::size_t i = 0; i <= index; ++i) std::getline(cells, cell, ',');
-    out.push_back(cell);
-  }
+  for (const auto& row : rows) out.push_back(index < row.cells.size() ? row.cells[index] : "");
   return out;
 }
 
