@@ -74,7 +74,6 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
       {{"--z=1e39", "--figures-csv", csv, kSimple}, "--z needs a position"},
       {{"--z", "30mm", "--figures-csv", csv, kSimple}, "--z needs a position"},
       {{"--size", "100x100", "--figures-csv", csv, kSimple}, "--size needs WIDTHxHEIGHT"},
-      {{"--steps", "1", "--figures-csv", csv, kSimple}, "--steps needs a whole number from 2"},
       {{"--divisions", "1", "--figures-csv", csv, kSimple}, "--divisions needs a whole number from 2 to 100"},
       {{"--figures-csv", csv, "--crossings-csv", csv, kSimple}, "is also the file of --figures-csv"},
       {{"--png", ".", "--envelope", "phase-plane.png", kSimple}, "is also the file of --envelope"},
