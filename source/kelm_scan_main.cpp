@@ -47,7 +47,7 @@ int summarize(const std::string& outdir, const Sweep& manifest, int jobs) {
   std::string error;
   if (!writeSummary(outdir, manifest, jobs, error)) return fail(1, error);
   const std::size_t unsolved = unsolvedPoints(outdir, manifest);
-  std::fprintf(stderr, "kelm-scan: %s/summary.csv written; %zu of %zu points solved\n", outdir.c_str(),
+  std::fprintf(stderr, "kelm-scan: %s/summary.csv written; %zu of %zu points solved\n", kelm::cli::shownText(outdir).c_str(),
                manifest.points.size() - unsolved, manifest.points.size());
   return unsolved == 0 ? 0 : 1;
 }
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     return fail(2, error);
   const std::string outdir = absolute(o.outdir);
   if (!makePoints(project, sweep, outdir, error)) return fail(2, error);
-  std::fprintf(stderr, "kelm-scan: %zu points in %s\n", sweep.points.size(), outdir.c_str());
+  std::fprintf(stderr, "kelm-scan: %zu points in %s\n", sweep.points.size(), kelm::cli::shownText(outdir).c_str());
   if (o.slurm) {
     if (!submitScan(absolute(siblingProgram("kelm-scan")), outdir, sweep.points.size(), o.jobs > 0 ? o.jobs : 100,
                     o.dryRun, error))

@@ -52,7 +52,7 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
   std::vector<PointSummary> points;
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
     const std::string dir = outdir + "/" + pointName(i, manifest.points.size());
-    list += dir + "\n";
+    list += dir + '\0';  // a directory may hold a line break in its path
     points.push_back({pointStatus(dir), readState(dir).perveance});
   }
   const std::string listFile = outdir + "/.kelm-scan-points", exported = outdir + "/.kelm-scan-export.csv";
@@ -60,7 +60,7 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
   std::filesystem::remove(exported);
   // kelm-export's status 1 only says that some point has no results: its rows still come.
   const int status = runProgram({siblingProgram("kelm-export"), "--summary-csv", exported, "--jobs",
-                                 std::to_string(std::max(1, jobs)), "--projects-from", listFile},
+                                 std::to_string(std::max(1, jobs)), "--null", "--projects-from", listFile},
                                 outdir + "/.kelm-scan-export.log", error);
   std::string csv;
   const bool read = readFile(exported, csv);
