@@ -47,8 +47,8 @@ int summarize(const std::string& outdir, const Sweep& manifest, int jobs) {
   std::string error;
   if (!writeSummary(outdir, manifest, jobs, error)) return fail(1, error);
   const std::size_t unsolved = unsolvedPoints(outdir, manifest);
-  std::fprintf(stderr, "kelm-scan: %s/summary.csv written; %zu of %zu points solved\n", kelm::cli::shownText(outdir).c_str(),
-               manifest.points.size() - unsolved, manifest.points.size());
+  std::fprintf(stderr, "kelm-scan: %s/summary.csv written; %zu of %zu points solved\n",
+               kelm::cli::shownText(outdir).c_str(), manifest.points.size() - unsolved, manifest.points.size());
   return unsolved == 0 ? 0 : 1;
 }
 

@@ -36,7 +36,7 @@ class OptionTable {
 
   // The options that several programs have, read alike.
   OptionTable& jobs(int& jobs, const std::string& names = "--jobs");  // 1 to kMaxJobs
-  OptionTable& shard(int& shard, int& shards);                         // --shard K/N
+  OptionTable& shard(int& shard, int& shards);                        // --shard K/N
   // --projects-from FILE ("-": standard input) and --null, which goes only with it.
   OptionTable& projectList(std::optional<std::string>& from, bool& nulSeparated);
 

@@ -51,7 +51,9 @@ int wholeNumber(std::string_view option, std::string_view text, int low, int hig
 
 int jobsOf(std::string_view text) { return wholeNumber("--jobs", text, 1, kMaxJobs); }
 
-int jobsOrCores(int jobs) { return jobs > 0 ? jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+int jobsOrCores(int jobs) {
+  return jobs > 0 ? jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 Shard shardOf(std::string_view text) {
   const std::size_t slash = text.find('/');

@@ -28,12 +28,14 @@ std::vector<std::string> projectNames(std::string_view text, bool nulSeparated, 
     text = stop == std::string_view::npos ? std::string_view() : text.substr(stop + 1);
     if (!nulSeparated && name.ends_with('\r')) name.remove_suffix(1);
     if (name.empty()) continue;
-    const std::string where = "the project list " + shownText(from) + (nulSeparated ? "" : " line " + std::to_string(line));
+    const std::string where =
+        "the project list " + shownText(from) + (nulSeparated ? "" : " line " + std::to_string(line));
     if (name.find('\0') != std::string_view::npos)
       throw UsageError(where + " holds a NUL byte (--null reads a list of names ended by NUL)");
     if (name.size() > kMaxPath)
       throw UsageError(where + " holds a path longer than " + std::to_string(kMaxPath) + " bytes");
-    if (names.size() == kMaxProjects) throw UsageError("the project list " + shownText(from) + " names more than a million projects");
+    if (names.size() == kMaxProjects)
+      throw UsageError("the project list " + shownText(from) + " names more than a million projects");
     names.emplace_back(name);
   }
   return names;

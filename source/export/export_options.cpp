@@ -97,7 +97,8 @@ void checkScanPlot(const ExportOptions& o, const std::vector<std::string>& given
   constexpr std::string_view kPlotOptions[] = {"--scan-plot", "--x", "--y", "--group", "--size"};
   for (std::string_view name : given) {
     if (std::find(std::begin(kPlotOptions), std::end(kPlotOptions), name) == std::end(kPlotOptions))
-      throw UsageError(std::string(name) + " does not go with --scan-plot, which takes only --x, --y, --group and --size");
+      throw UsageError(std::string(name) +
+                       " does not go with --scan-plot, which takes only --x, --y, --group and --size");
   }
   if (!o.plotX) throw UsageError("--scan-plot needs --x PARAM, the parameter along the x axis");
   if (!o.plotY) throw UsageError("--scan-plot needs --y FIGURE, the summary's figure along the y axis");

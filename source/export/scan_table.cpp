@@ -69,7 +69,8 @@ bool readScanTable(std::string_view text, ScanTable& table, std::string& why) {
   if (!cli::readCsv(text, rows, why)) return false;
   if (rows.size() > kMaxRows + 1) return (why = "it has more than a million rows", false);
   for (cli::CsvRow& row : rows) {
-    if (row.cells.size() > kMaxColumns) return (why = "line " + std::to_string(row.line) + " has more than 10000 columns", false);
+    if (row.cells.size() > kMaxColumns)
+      return (why = "line " + std::to_string(row.line) + " has more than 10000 columns", false);
     if (table.names.empty())
       table.names = std::move(row.cells);
     else

@@ -10,10 +10,13 @@
 namespace kelm::scan {
 namespace {
 
-// The points are listed for kelm-export one a line, so a line break in OUTDIR would lose them all.
+// OUTDIR goes into batch scripts, messages and the paths of every point; a control character in
+// it (a pasted line break) is a slip, not a name to keep.
 void checkOutdir(const std::string& outdir) {
-  if (std::any_of(outdir.begin(), outdir.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
-    throw cli::UsageError("OUTDIR " + cli::quoted(outdir) + " holds a control character (a line break?); give a name without one");
+  if (std::any_of(outdir.begin(), outdir.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+    throw cli::UsageError("OUTDIR " + cli::quoted(outdir) +
+                          " holds a control character (a line break?); give a name without one");
 }
 
 }  // namespace

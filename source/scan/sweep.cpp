@@ -47,11 +47,13 @@ bool valueIsSafe(std::string_view v, std::string& why) {
   if (v.empty()) return (why = "an empty value", false);
   for (unsigned char c : v)
     if (c < 0x20 || c == 0x7f || std::string_view(" \t\"'$#,/*").find(char(c)) != std::string_view::npos)
-      return (why = "a value with a blank, quote, $, #, comma, / or *, or a control character: " + cli::shownText(v), false);
+      return (why = "a value with a blank, quote, $, #, comma, / or *, or a control character: " + cli::shownText(v),
+              false);
   const auto number = numberOf(v);
   if (number && !std::isfinite(*number)) return (why = "a value that is no finite number: " + cli::shownText(v), false);
   if (!number && std::string_view("=+-@").find(v.front()) != std::string_view::npos)
-    return (why = "a value that begins with " + std::string(1, v.front()) + " and is no number: " + cli::shownText(v), false);
+    return (why = "a value that begins with " + std::string(1, v.front()) + " and is no number: " + cli::shownText(v),
+            false);
   return true;
 }
 

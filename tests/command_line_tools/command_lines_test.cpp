@@ -104,10 +104,12 @@ TEST(CommandLines, ScanRefusesWhatWouldMakeNothingUsable) {
     std::vector<std::string> arguments;
     std::string says;
   } cases[] = {
-      // The points are handed to kelm-export one a line: a line break would lose every figure.
-      {{"template", "a=1", "out\nput"}, "OUTDIR \"out\\x0Aput\" holds a control character (a line break?); give a name without one"},
+      // A line break in OUTDIR once left every figure of summary.csv empty.
+      {{"template", "a=1", "out\nput"},
+       "OUTDIR \"out\\x0Aput\" holds a control character (a line break?); give a name without one"},
       {{"--merge", "out\r"}, "OUTDIR \"out\\x0D\" holds a control character (a line break?); give a name without one"},
-      {{"--make-only", "--jobs", "2", "template", "a=1", "out"}, "--make-only solves nothing: it goes with neither --jobs nor --slurm"},
+      {{"--make-only", "--jobs", "2", "template", "a=1", "out"},
+       "--make-only solves nothing: it goes with neither --jobs nor --slurm"},
       {{"--dry-run", "template", "a=1", "out"}, "--dry-run goes only with --slurm"},
       {{"--merge", "--jobs", "2", "out"}, "--merge takes OUTDIR alone"},
   };

@@ -1,7 +1,7 @@
 // CSV read as spreadsheets save it and as the programs write it.
-#include <gtest/gtest.h>
-
 #include "source/command_line_tools/csv.h"
+
+#include <gtest/gtest.h>
 
 namespace kelm::cli {
 namespace {

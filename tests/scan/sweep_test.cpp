@@ -17,8 +17,16 @@ TEST(Grid, ExpandsRangesAndListsFirstNameSlowest) {
   const GridCase cases[] = {
       {"gap=8:12:5, volts=10000,20000",
        {"gap", "volts"},
-       {{"8", "10000"}, {"8", "20000"}, {"9", "10000"}, {"9", "20000"}, {"10", "10000"}, {"10", "20000"},
-        {"11", "10000"}, {"11", "20000"}, {"12", "10000"}, {"12", "20000"}}},
+       {{"8", "10000"},
+        {"8", "20000"},
+        {"9", "10000"},
+        {"9", "20000"},
+        {"10", "10000"},
+        {"10", "20000"},
+        {"11", "10000"},
+        {"11", "20000"},
+        {"12", "10000"},
+        {"12", "20000"}}},
       // Ends exact, steps without binary noise.
       {"x=0:0.3:4", {"x"}, {{"0"}, {"0.1"}, {"0.2"}, {"0.3"}}},
       {"x=-0.1:0.2:4", {"x"}, {{"-0.1"}, {"0"}, {"0.1"}, {"0.2"}}},
@@ -77,7 +85,8 @@ TEST(SweepCsv, ReadsRowsAndNamesTheLineOfEachFault) {
   Sweep s;
   std::string error;
   // As written by hand, and as a spreadsheet saves it: a byte-order mark, quotes, CRLF.
-  for (const char* text : {"gap, volts\r\n\n8,1e4\n 9 ,2e4\n", "\xEF\xBB\xBF\"gap\",\"volts\"\r\n8,1e4\r\n\"9\",2e4\r\n"}) {
+  for (const char* text :
+       {"gap, volts\r\n\n8,1e4\n 9 ,2e4\n", "\xEF\xBB\xBF\"gap\",\"volts\"\r\n8,1e4\r\n\"9\",2e4\r\n"}) {
     ASSERT_TRUE(readSweepCsv(text, "s.csv", s, error)) << error;
     EXPECT_EQ(s.names, (std::vector<std::string>{"gap", "volts"}));
     EXPECT_EQ(s.points, (std::vector<std::vector<std::string>>{{"8", "1e4"}, {"9", "2e4"}}));
