@@ -87,8 +87,8 @@ std::string definitionsText() {
 numbers in the fewest digits that read back exactly, empty cells where a figure is undefined.
 Column names carry their unit in brackets. Without geom.dat the lengths are in mesh units:
 --figures-csv and --crossings-csv say [mesh] instead of [mm], --summary-csv leaves them
-empty. Directories are written as UTF-8; bytes that are not UTF-8, control characters and
-, " # \ appear as \xHH.
+empty. Directories are written as UTF-8; bytes that are not UTF-8, control characters,
+, " # \ and = + - @ in front (which a spreadsheet would run as a formula) appear as \xHH.
 
 Definitions, at a plane z = const:
   crossings        the trajectories that cross the plane, each at its first crossing, as

@@ -195,7 +195,9 @@ std::string escapedText(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
-      if (c < 0x20 || c == 0x7F || c == ',' || c == '"' || c == '#' || c == '\\')
+      // A leading = + - @ would make a spreadsheet run the directory's name as a formula.
+      if (c < 0x20 || c == 0x7F || c == ',' || c == '"' || c == '#' || c == '\\' ||
+          (i == 0 && (c == '=' || c == '+' || c == '-' || c == '@')))
         escape(c);
       else
         out += char(c);
