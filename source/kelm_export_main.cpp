@@ -15,10 +15,7 @@ using namespace kelm;
 
 namespace {
 
-int usageError(const std::string& error) {
-  std::fprintf(stderr, "kelm-export: %s (see kelm-export --help)\n", exporting::shownText(error).c_str());
-  return 2;
-}
+int usageError(const std::string& error) { return cli::usageError("kelm-export", error); }
 
 // The work runs as kelm's program thread does: floating-point faults stop it.
 template <class Work>
@@ -59,14 +56,11 @@ int main(int argc, char** argv) {
   exporting::CommandLine line = exporting::parseCommandLine(argc, argv);
   switch (line.request) {
     case exporting::Request::kHelp:
-      std::fputs(exporting::helpText().c_str(), stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+      return cli::answer(exporting::helpText());
     case exporting::Request::kDefinitions:
-      std::fputs(exporting::definitionsText().c_str(), stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+      return cli::answer(exporting::definitionsText());
     case exporting::Request::kVersion:
-      std::fputs(exporting::versionText().c_str(), stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+      return cli::answer(exporting::versionText());
     case exporting::Request::kUsageError:
       return usageError(line.error);
     case exporting::Request::kExport:

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "source/command_line_tools/option_values.h"
 #include "source/scan/point_runs.h"
 #include "source/scan/scan_options.h"
 #include "source/scan/scan_points.h"
@@ -13,7 +14,7 @@ using namespace kelm::scan;
 namespace {
 
 int fail(int status, const std::string& error) {
-  std::fprintf(stderr, "kelm-scan: %s\n", error.c_str());
+  std::fprintf(stderr, "kelm-scan: %s\n", kelm::cli::shownText(error).c_str());
   return status;
 }
 
@@ -30,7 +31,7 @@ bool readSweep(const std::string& argument, Sweep& sweep, std::string& error) {
 
 std::vector<std::string> pointNames(const Sweep& sweep, int shard, int shards) {
   std::vector<std::string> names;
-  for (std::size_t i = std::size_t(shard); i < sweep.points.size(); i += std::size_t(shards))
+  for (std::size_t i : kelm::cli::shareOf(sweep.points.size(), {shard, shards}))
     names.push_back(pointName(i, sweep.points.size()));
   return names;
 }
@@ -46,8 +47,8 @@ int summarize(const std::string& outdir, const Sweep& manifest, int jobs) {
   std::string error;
   if (!writeSummary(outdir, manifest, jobs, error)) return fail(1, error);
   const std::size_t unsolved = unsolvedPoints(outdir, manifest);
-  std::fprintf(stderr, "kelm-scan: %s/summary.csv written; %zu of %zu points solved\n", outdir.c_str(),
-               manifest.points.size() - unsolved, manifest.points.size());
+  std::fprintf(stderr, "kelm-scan: %s/summary.csv written; %zu of %zu points solved\n",
+               kelm::cli::shownText(outdir).c_str(), manifest.points.size() - unsolved, manifest.points.size());
   return unsolved == 0 ? 0 : 1;
 }
 
@@ -61,13 +62,11 @@ int main(int argc, char** argv) {
   Sweep sweep;
   switch (line.request) {
     case Request::kHelp:
-      std::fputs(scanHelpText().c_str(), stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+      return kelm::cli::answer(scanHelpText());
     case Request::kVersion:
-      std::puts("kelm-scan " KELM_VERSION);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+      return kelm::cli::answer("kelm-scan " KELM_VERSION "\n");
     case Request::kUsageError:
-      return fail(2, line.error + " (see kelm-scan --help)");
+      return kelm::cli::usageError("kelm-scan", line.error);
     case Request::kMerge:
       if (!readManifest(o.outdir, sweep, error)) return fail(2, error);
       return summarize(o.outdir, sweep, 1);
@@ -86,16 +85,17 @@ int main(int argc, char** argv) {
     return fail(2, error);
   const std::string outdir = absolute(o.outdir);
   if (!makePoints(project, sweep, outdir, error)) return fail(2, error);
-  std::fprintf(stderr, "kelm-scan: %zu points in %s\n", sweep.points.size(), outdir.c_str());
+  std::fprintf(stderr, "kelm-scan: %zu points in %s\n", sweep.points.size(), kelm::cli::shownText(outdir).c_str());
   if (o.slurm) {
     if (!submitScan(absolute(siblingProgram("kelm-scan")), outdir, sweep.points.size(), o.jobs > 0 ? o.jobs : 100,
                     o.dryRun, error))
       return fail(1, error);
     return 0;
   }
-  if (o.jobs == 0) return 0;
-  const PointRuns runs = solvePoints(outdir, pointNames(sweep, 0, 1), o.jobs, stderr);
+  if (o.makeOnly) return 0;
+  const int jobs = kelm::cli::jobsOrCores(o.jobs);
+  const PointRuns runs = solvePoints(outdir, pointNames(sweep, 0, 1), jobs, stderr);
   if (runs.unchanged > 0)
     std::fprintf(stderr, "kelm-scan: %zu points unchanged since they were solved\n", runs.unchanged);
-  return summarize(outdir, sweep, o.jobs);
+  return summarize(outdir, sweep, jobs);
 }

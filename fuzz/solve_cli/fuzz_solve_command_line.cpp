@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "source/command_line_tools/option_values.h"
+#include "source/command_line_tools/project_list.h"
 #include "source/solve_cli/solve_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -32,17 +34,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view list = split == std::string_view::npos ? std::string_view() : bytes.substr(split + 1);
   for (bool nul : {false, true}) {
     std::vector<std::string> names;
-    std::string error;
-    if (!readProjectList(list, nul, names, error)) {
-      if (nul || error.empty()) std::abort();
+    try {
+      names = kelm::cli::projectNames(list, nul, "list");
+    } catch (const kelm::cli::UsageError& e) {
+      if (std::string_view(e.what()).find('\n') != std::string_view::npos) std::abort();
       continue;
     }
     std::size_t shared = 0;
     for (const std::string& name : names) {
-      if (name.empty() || (nul && name.find('\0') != std::string::npos)) std::abort();
+      if (name.empty() || name.find('\0') != std::string::npos) std::abort();
     }
     const int shards = line.request == Request::kSolve ? o.shards : 3;
-    for (int k = 0; k < shards && k < 64; ++k) shared += shardOf(names, k, shards).size();
+    for (int k = 0; k < shards && k < 64; ++k) shared += kelm::cli::shareOf(names.size(), {k, shards}).size();
     if (shards <= 64 && shared != names.size()) std::abort();
   }
   return 0;

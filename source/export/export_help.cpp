@@ -49,8 +49,8 @@ Projects:
   --null               the list of --projects-from is separated by NUL bytes (find -print0)
   --shard K/N          take only the projects K, K+N, K+2N, ... of the list (counted from 0),
                        as one task of a job array: K = the task's number, N = the tasks
-  --jobs N             load and compute N projects at once (default: one per core); the
-                       summary rows stay in the order of the list
+  --jobs N             load and compute N projects at once, 1 to 256 (default: one per
+                       core); the summary rows stay in the order of the list
   --no-header          CSV files without their header row, so that shards concatenate
 
 Settings:
@@ -87,8 +87,8 @@ std::string definitionsText() {
 numbers in the fewest digits that read back exactly, empty cells where a figure is undefined.
 Column names carry their unit in brackets. Without geom.dat the lengths are in mesh units:
 --figures-csv and --crossings-csv say [mesh] instead of [mm], --summary-csv leaves them
-empty. Directories are written as UTF-8; bytes that are not UTF-8, control characters and
-, " # \ appear as \xHH.
+empty. Directories are written as UTF-8; bytes that are not UTF-8, control characters,
+, " # \ and = + - @ in front (which a spreadsheet would run as a formula) appear as \xHH.
 
 Definitions, at a plane z = const:
   crossings        the trajectories that cross the plane, each at its first crossing, as

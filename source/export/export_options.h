@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "source/command_line_tools/option_values.h"
+
 namespace kelm::exporting {
 
 struct ExportOptions {
@@ -45,15 +47,13 @@ struct CommandLine {
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
-// Appends the projects of options.projectsFrom to options.projects (at most a million). False
-// with error when the list cannot be read or, with the command line, names no project at all.
+// Appends the projects of options.projectsFrom to options.projects. False with error (one line)
+// when the list cannot be read or, with the command line, names no project at all.
 bool readProjectList(ExportOptions& options, std::string& error);
 
-// Text for a one-line message: control characters (a line break in a path) shown as \xHH.
-std::string shownText(std::string_view value);
-
-// A number written whole, with nothing after it and at most one leading '+'; neither inf nor nan.
-std::optional<double> realOf(std::string_view text);
+// One wording for the three programs.
+using cli::realOf;
+using cli::shownText;
 
 // Whether a file name ends in .svg (in any case); .png is the other choice for the envelope.
 bool namesSvgFile(std::string_view file);

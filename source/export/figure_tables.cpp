@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <span>
 
-#include "source/export/csv_line.h"
+#include "source/command_line_tools/csv.h"
 
 namespace kelm::exporting {
 namespace {
+
+using cli::CsvLine;
 
 constexpr double kWaistShare = 0.9;
 
@@ -193,7 +195,9 @@ std::string escapedText(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
-      if (c < 0x20 || c == 0x7F || c == ',' || c == '"' || c == '#' || c == '\\')
+      // A leading = + - @ would make a spreadsheet run the directory's name as a formula.
+      if (c < 0x20 || c == 0x7F || c == ',' || c == '"' || c == '#' || c == '\\' ||
+          (i == 0 && (c == '=' || c == '+' || c == '-' || c == '@')))
         escape(c);
       else
         out += char(c);

@@ -47,14 +47,9 @@ class Run {
   explicit Run(const ExportOptions& options) : options_(options) {}
 
   int exportAll() {
-    // This run's share of the list: every shards-th project from shard.
-    for (std::size_t p = std::size_t(options_.shard); p < options_.projects.size();
-         p += std::size_t(options_.shards)) {
-      selected_.push_back(p);
-    }
+    selected_ = cli::shareOf(options_.projects.size(), {options_.shard, options_.shards});
     std::string summary = options_.summaryCsv && options_.header ? summaryHeader() : "";
-    const int jobs =
-        options_.jobs > 0 ? options_.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
+    const int jobs = cli::jobsOrCores(options_.jobs);
     runProjects(
         selected_.size(), options_.summaryCsv ? jobs : 1, [this](std::size_t k) { return exportProject(k); },
         [&](std::size_t, ProjectOutcome&& outcome) {

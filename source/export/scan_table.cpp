@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "source/command_line_tools/csv.h"
 #include "source/export/export_options.h"
 
 namespace kelm::exporting {
@@ -11,21 +12,6 @@ namespace {
 
 // A scan of a million points with a few hundred columns; anything larger is no summary.
 constexpr std::size_t kMaxRows = 1000000, kMaxColumns = 10000;
-
-std::vector<std::string> cellsOf(std::string_view line) {
-  if (line.ends_with('\r')) line.remove_suffix(1);
-  std::vector<std::string> cells;
-  for (std::size_t start = 0; cells.size() < kMaxColumns;) {
-    const std::size_t comma = line.find(',', start);
-    std::string_view cell = line.substr(start, comma == line.npos ? line.npos : comma - start);
-    // A spreadsheet that saved the table may have quoted its names.
-    if (cell.size() >= 2 && cell.front() == '"' && cell.back() == '"') cell = cell.substr(1, cell.size() - 2);
-    cells.emplace_back(cell);
-    if (comma == line.npos) break;
-    start = comma + 1;
-  }
-  return cells;
-}
 
 std::string_view withoutUnit(std::string_view name) {
   const std::size_t bracket = name.find(" [");
@@ -79,18 +65,16 @@ void orderLines(std::vector<ScanLine>& lines) {
 
 bool readScanTable(std::string_view text, ScanTable& table, std::string& why) {
   table = {};
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == text.npos) end = text.size();
-    std::vector<std::string> cells = cellsOf(text.substr(start, end - start));
-    start = end + 1;
-    if (table.names.empty()) {
-      table.names = std::move(cells);
-      continue;
-    }
-    if (cells.size() == 1 && cells[0].empty()) continue;  // a blank line
-    if (table.rows.size() == kMaxRows) return (why = "it has more than a million rows", false);
-    table.rows.push_back(std::move(cells));
+  std::vector<cli::CsvRow> rows;
+  if (!cli::readCsv(text, rows, why)) return false;
+  if (rows.size() > kMaxRows + 1) return (why = "it has more than a million rows", false);
+  for (cli::CsvRow& row : rows) {
+    if (row.cells.size() > kMaxColumns)
+      return (why = "line " + std::to_string(row.line) + " has more than 10000 columns", false);
+    if (table.names.empty())
+      table.names = std::move(row.cells);
+    else
+      table.rows.push_back(std::move(row.cells));
   }
   const auto status = std::find(table.names.begin(), table.names.end(), "status");
   if (table.names.empty() || table.names[0] != "directory" || status == table.names.end()) {

@@ -1,88 +1,63 @@
 #include "source/scan/scan_options.h"
 
-#include <charconv>
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
-#include "runtime/info_arguments.h"
+#include "source/command_line_tools/option_table.h"
+#include "source/command_line_tools/option_values.h"
 
 namespace kelm::scan {
 namespace {
 
-bool parseCount(std::string_view text, int low, int& value) {
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size() && value >= low && value <= 100000;
-}
-
-ScanCommandLine usage(std::string error) {
-  ScanCommandLine line;
-  line.request = Request::kUsageError;
-  line.error = std::move(error);
-  return line;
+// OUTDIR goes into batch scripts, messages and the paths of every point; a control character in
+// it (a pasted line break) is a slip, not a name to keep.
+void checkOutdir(const std::string& outdir) {
+  if (std::any_of(outdir.begin(), outdir.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+    throw cli::UsageError("OUTDIR " + cli::quoted(outdir) +
+                          " holds a control character (a line break?); give a name without one");
 }
 
 }  // namespace
 
 ScanCommandLine parseScanCommandLine(int argc, const char* const* argv) {
-  ScanCommandLine line;
-  ScanOptions& o = line.options;
-  std::vector<std::string> operands;
-  bool merge = false, shard = false, optionsEnd = false;
-  // Read in order with the rest: an error before --help or --version is the answer.
-  const runtime::InfoArguments info = runtime::findInfoArguments(argc, argv, true);
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view a = argv[i];
-    auto value = [&](std::string_view& v) {
-      if (i + 1 >= argc) return false;
-      v = argv[++i];
-      return true;
-    };
-    std::string_view v;
-    if (optionsEnd || a.empty() || a[0] != '-' || a == "-") {
-      operands.emplace_back(a);
-    } else if (a == "--") {
-      optionsEnd = true;
-    } else if (i == info.help) {
-      line.request = Request::kHelp;
-      return line;
-    } else if (i == info.version) {
-      line.request = Request::kVersion;
-      return line;
-    } else if (a == "--jobs" || a == "-j") {
-      if (!value(v) || !parseCount(v, 1, o.jobs)) return usage("--jobs takes a count from 1");
-    } else if (a == "--slurm") {
-      o.slurm = true;
-    } else if (a == "--dry-run") {
-      o.dryRun = true;
-    } else if (a == "--merge") {
-      merge = true;
-    } else if (a == "--shard") {
-      const std::size_t slash = value(v) ? v.find('/') : std::string_view::npos;
-      if (slash == v.npos || !parseCount(v.substr(0, slash), 0, o.shard) ||
-          !parseCount(v.substr(slash + 1), 1, o.shards) || o.shard >= o.shards)
-        return usage("--shard takes K/N with 0 <= K < N");
-      shard = true;
+  return cli::readCommandLine<ScanCommandLine>(argc, argv, [&](ScanCommandLine& line) {
+    ScanOptions& o = line.options;
+    std::vector<std::string> operands;
+    bool merge = false;
+    cli::OptionTable table(operands);
+    table.jobs(o.jobs, "-j,--jobs")
+        .flag("--slurm", [&o] { o.slurm = true; })
+        .flag("--dry-run", [&o] { o.dryRun = true; })
+        .flag("--make-only", [&o] { o.makeOnly = true; })
+        .flag("--merge", [&merge] { merge = true; })
+        .shard(o.shard, o.shards);
+    table.parse(argc, argv);
+    const bool shard = table.given("--shard");
+    if (o.dryRun && !o.slurm) throw cli::UsageError("--dry-run goes only with --slurm");
+    if (o.makeOnly && (o.slurm || table.given("--jobs")))
+      throw cli::UsageError("--make-only solves nothing: it goes with neither --jobs nor --slurm");
+    if (merge || shard) {
+      const std::string name = merge ? "--merge" : "--shard";
+      if (merge && shard) throw cli::UsageError("--merge and --shard exclude each other");
+      if (operands.size() != 1 || o.slurm || o.makeOnly || table.given("--jobs"))
+        throw cli::UsageError(name + " takes OUTDIR alone");
+      line.request = merge ? Request::kMerge : Request::kShard;
+      o.outdir = operands[0];
     } else {
-      return usage("unknown option " + std::string(a));
+      if (operands.size() != 3) throw cli::UsageError("give TEMPLATE SWEEP OUTDIR");
+      o.templateDirectory = operands[0];
+      o.sweep = operands[1];
+      o.outdir = operands[2];
     }
-  }
-  if (o.dryRun && !o.slurm) return usage("--dry-run goes with --slurm");
-  if (merge || shard) {
-    if (merge && shard) return usage("--merge and --shard exclude each other");
-    if (operands.size() != 1 || o.slurm) return usage(std::string(merge ? "--merge" : "--shard") + " takes OUTDIR alone");
-    line.request = merge ? Request::kMerge : Request::kShard;
-    o.outdir = operands[0];
-    return line;
-  }
-  if (operands.size() != 3) return usage("give TEMPLATE SWEEP OUTDIR");
-  o.templateDirectory = operands[0];
-  o.sweep = operands[1];
-  o.outdir = operands[2];
-  return line;
+    checkOutdir(o.outdir);
+  });
 }
 
 std::string scanHelpText() {
   return R"(Usage: kelm-scan [--jobs N] [--slurm [--dry-run]] TEMPLATE SWEEP OUTDIR
+       kelm-scan --make-only TEMPLATE SWEEP OUTDIR
        kelm-scan --merge OUTDIR
        kelm-scan --shard K/N OUTDIR
 
@@ -91,12 +66,15 @@ Makes one project per point of a parameter sweep and solves them.
 TEMPLATE  a project directory whose geom.cod and klinput.dat hold parameters as ${name}
 SWEEP     a CSV file: a header row of names, a row of values per point; or a grid such as
           "gap=8:12:5, volts=10000,20000" (FIRST:LAST:COUNT ranges and lists, every
-          combination)
+          combination). A value is one word: no blank, quote, $, #, comma, / or *, no
+          infinity, and no = + - @ before what is no number (a spreadsheet's formula)
 OUTDIR    receives p0001, p0002, ... with the values substituted as written, manifest.csv
           mapping each directory to its values and, once solved, summary.csv
 
   --jobs N     solve N points at once on this machine (Build net, then Solve, by kelm-solve),
-               then write summary.csv; points solved before from the same inputs are kept
+               1 to 256 (default: one per core), then write summary.csv; points solved before
+               from the same inputs are kept
+  --make-only  make the points and manifest.csv, solve none
   --slurm      write OUTDIR/slurm/scan-array.sbatch (a job array) and scan-merge.sbatch and
                submit them with sbatch, the merge after the array; with --jobs N, at most
                N tasks run at once

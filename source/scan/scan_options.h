@@ -9,8 +9,9 @@ enum class Request { kMake, kShard, kMerge, kHelp, kVersion, kUsageError };
 
 struct ScanOptions {
   std::string templateDirectory, sweep, outdir;
-  int jobs = 0;  // 0: make the points only; with --slurm, tasks running at once
+  int jobs = 0;  // points solved at once, 0: one per core; with --slurm, tasks running at once
   bool slurm = false, dryRun = false;
+  bool makeOnly = false;      // make the points, solve none
   int shard = 0, shards = 1;  // --shard K/N
 };
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "runtime/whole_file.h"
+#include "source/command_line_tools/csv.h"
 #include "source/scan/substitution.h"
 
 namespace kelm::scan {
@@ -88,13 +89,15 @@ std::string pointName(std::size_t index, std::size_t count) {
 }
 
 std::string manifestCsv(const Sweep& sweep) {
-  std::string csv = "directory";
-  for (const auto& name : sweep.names) csv += "," + name;
-  csv += "\n";
+  cli::CsvLine header;
+  header.add("directory");
+  for (const auto& name : sweep.names) header.add(name);
+  std::string csv = header.text();
   for (std::size_t i = 0; i < sweep.points.size(); ++i) {
-    csv += pointName(i, sweep.points.size());
-    for (const auto& value : sweep.points[i]) csv += "," + value;
-    csv += "\n";
+    cli::CsvLine line;
+    line.add(pointName(i, sweep.points.size()));
+    for (const auto& value : sweep.points[i]) line.add(value);
+    csv += line.text();
   }
   return csv;
 }

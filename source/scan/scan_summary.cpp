@@ -3,34 +3,11 @@
 #include <filesystem>
 
 #include "runtime/whole_file.h"
+#include "source/command_line_tools/csv.h"
 #include "source/scan/point_runs.h"
 #include "source/scan/scan_points.h"
 
 namespace kelm::scan {
-namespace {
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == text.npos) end = text.size();
-    out.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return out;
-}
-
-std::vector<std::string> cellsOf(const std::string& line) {
-  std::vector<std::string> cells;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = line.find(',', start);
-    cells.push_back(line.substr(start, comma == line.npos ? line.npos : comma - start));
-    if (comma == line.npos) return cells;
-    start = comma + 1;
-  }
-}
-
-}  // namespace
 
 std::string pointStatus(const std::string& pointDirectory) {
   const PointState state = readState(pointDirectory);
@@ -41,26 +18,31 @@ std::string pointStatus(const std::string& pointDirectory) {
 
 std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>& points,
                           const std::string& exportCsv) {
-  const auto rows = lines(exportCsv);
-  const auto header = cellsOf(rows.empty() ? "" : rows.front());
+  std::vector<cli::CsvRow> rows;
+  std::string why;
+  // A table that cannot be read leaves every point's figures empty, as a missing one does.
+  if (!cli::readCsv(exportCsv, rows, why)) rows.clear();
+  const std::vector<std::string> header = rows.empty() ? std::vector<std::string>() : rows.front().cells;
   std::size_t perveance = 0;
   for (std::size_t k = 1; k < header.size(); ++k)
     if (header[k] == "perveance [uP]") perveance = k;
-  std::string csv = "directory";
-  for (const auto& name : manifest.names) csv += "," + name;
-  csv += ",status";
-  for (std::size_t k = 1; k < header.size(); ++k) csv += "," + header[k];
-  csv += "\n";
+  cli::CsvLine names;
+  names.add("directory");
+  for (const auto& name : manifest.names) names.add(name);
+  names.add("status");
+  for (std::size_t k = 1; k < header.size(); ++k) names.add(header[k]);
+  std::string csv = names.text();
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
-    csv += pointName(i, manifest.points.size());
-    for (const auto& value : manifest.points[i]) csv += "," + value;
-    csv += "," + (i < points.size() ? points[i].status : std::string("not solved"));
-    auto cells = cellsOf(i + 1 < rows.size() ? rows[i + 1] : "");
+    cli::CsvLine line;
+    line.add(pointName(i, manifest.points.size()));
+    for (const auto& value : manifest.points[i]) line.add(value);
+    line.add(i < points.size() ? points[i].status : std::string("not solved"));
+    std::vector<std::string> cells = i + 1 < rows.size() ? rows[i + 1].cells : std::vector<std::string>();
     cells.resize(header.size());
     if (perveance > 0 && cells[perveance].empty() && i < points.size() && points[i].status == "solved")
       cells[perveance] = points[i].perveance;
-    for (std::size_t k = 1; k < cells.size(); ++k) csv += "," + cells[k];
-    csv += "\n";
+    for (std::size_t k = 1; k < cells.size(); ++k) line.add(cells[k]);
+    csv += line.text();
   }
   return csv;
 }
@@ -70,7 +52,7 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
   std::vector<PointSummary> points;
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
     const std::string dir = outdir + "/" + pointName(i, manifest.points.size());
-    list += dir + "\n";
+    list += dir + '\0';  // a directory may hold a line break in its path
     points.push_back({pointStatus(dir), readState(dir).perveance});
   }
   const std::string listFile = outdir + "/.kelm-scan-points", exported = outdir + "/.kelm-scan-export.csv";
@@ -78,7 +60,7 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
   std::filesystem::remove(exported);
   // kelm-export's status 1 only says that some point has no results: its rows still come.
   const int status = runProgram({siblingProgram("kelm-export"), "--summary-csv", exported, "--jobs",
-                                 std::to_string(std::max(1, jobs)), "--projects-from", listFile},
+                                 std::to_string(std::max(1, jobs)), "--null", "--projects-from", listFile},
                                 outdir + "/.kelm-scan-export.log", error);
   std::string csv;
   const bool read = readFile(exported, csv);

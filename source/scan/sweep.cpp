@@ -1,9 +1,14 @@
 #include "source/scan/sweep.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+
+#include "source/command_line_tools/csv.h"
+#include "source/command_line_tools/option_values.h"
 
 namespace kelm::scan {
 namespace {
@@ -24,19 +29,38 @@ std::vector<std::string_view> cells(std::string_view line) {
   }
 }
 
-// A value goes into a project file as it is: it must stay on its line and be a word there.
+// The number a whole value reads as, if it is one, with strtod's overflow to infinity.
+std::optional<double> numberOf(std::string_view text) {
+  const std::string s(text);
+  char* end = nullptr;
+  const double value = std::strtod(s.c_str(), &end);
+  if (s.empty() || end != s.c_str() + s.size()) return std::nullopt;
+  return value;
+}
+
+// A value goes into a project file as it is: it must stay one word on its line (no blank,
+// quote, comment, separator or line break), be no infinity, and never look like a formula to a
+// spreadsheet opening manifest.csv or summary.csv. Such values are refused rather than written
+// with an apostrophe, which every other reader (kelm-scan itself, pandas) would take as part of
+// the value.
 bool valueIsSafe(std::string_view v, std::string& why) {
   if (v.empty()) return (why = "an empty value", false);
   for (unsigned char c : v)
-    if (c < 0x20 || c == 0x7f || c == '"' || c == ' ' || c == '\t' || c == '$')
-      return (why = "a value with a space, quote, $ or control character: " + std::string(v), false);
+    if (c < 0x20 || c == 0x7f || std::string_view(" \t\"'$#,/*").find(char(c)) != std::string_view::npos)
+      return (why = "a value with a blank, quote, $, #, comma, / or *, or a control character: " + cli::shownText(v),
+              false);
+  const auto number = numberOf(v);
+  if (number && !std::isfinite(*number)) return (why = "a value that is no finite number: " + cli::shownText(v), false);
+  if (!number && std::string_view("=+-@").find(v.front()) != std::string_view::npos)
+    return (why = "a value that begins with " + std::string(1, v.front()) + " and is no number: " + cli::shownText(v),
+            false);
   return true;
 }
 
 bool checkNames(const std::vector<std::string>& names, const std::string& where, std::string& error) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (!isParameterName(names[i]))
-      return (error = where + ": \"" + names[i] + "\" is not a parameter name (letters, digits, _)", false);
+      return (error = where + ": " + cli::quoted(names[i]) + " is not a parameter name (letters, digits, _)", false);
     for (std::size_t j = 0; j < i; ++j)
       if (names[j] == names[i]) return (error = where + ": parameter " + names[i] + " given twice", false);
   }
@@ -45,34 +69,53 @@ bool checkNames(const std::vector<std::string>& names, const std::string& where,
 }
 
 bool parseNumber(std::string_view text, double& value) {
-  const std::string s(text);
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtod(s.c_str(), &end);
-  return !s.empty() && end == s.c_str() + s.size() && errno == 0 && std::isfinite(value);
+  const auto number = numberOf(text);
+  return number && std::isfinite(value = *number);
+}
+
+// The fewest decimals, up to twelve, that write v exactly enough; none when v needs more.
+std::optional<int> decimalsOf(double v) {
+  for (int d = 0; d <= 12; ++d) {
+    const double scale = std::pow(10.0, d);
+    if (!(std::fabs(v) * scale < 0x1p52)) return std::nullopt;
+    if (std::fabs(std::round(v * scale) / scale - v) <= 1e-13 * std::fabs(v)) return d;
+  }
+  return std::nullopt;
 }
 
 // Twelve digits hide the binary noise of the steps (0.1, not 0.09999999999999999).
 std::string stepText(double v) {
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.12g", v);
+  std::snprintf(buffer, sizeof buffer, "%.12g", v + 0.0);  // + 0.0: no "-0"
   return buffer;
 }
 
-// FIRST:LAST:COUNT, evenly spaced, ends exact.
+// FIRST:LAST:COUNT, evenly spaced: FIRST + i STEP, rounded to the decimals of FIRST and STEP so
+// that a value meant to be 0 is 0; LAST exact.
 bool expandRange(std::string_view range, std::vector<std::string>& values, std::string& error) {
   const std::size_t a = range.find(':'), b = range.find(':', a + 1);
   double first = 0, last = 0, count = 0;
   if (b == range.npos || range.find(':', b + 1) != range.npos || !parseNumber(range.substr(0, a), first) ||
       !parseNumber(range.substr(a + 1, b - a - 1), last) || !parseNumber(range.substr(b + 1), count))
-    return (error = "\"" + std::string(range) + "\" is not a range FIRST:LAST:COUNT", false);
+    return (error = "\"" + std::string(range) + "\" is not a range FIRST:LAST:COUNT of finite numbers", false);
   if (count < 1 || count > double(kMaxPoints) || count != std::floor(count) || (count == 1 && first != last))
     return (error = "the count of \"" + std::string(range) + "\" must be a whole number from 2 to " +
                     std::to_string(kMaxPoints) + " (1 when FIRST and LAST are equal)",
             false);
   const int n = int(count);
-  for (int i = 0; i < n; ++i)
-    values.push_back(stepText(i == n - 1 ? last : first + (last - first) * i / std::max(1, n - 1)));
+  const double step = n == 1 ? 0.0 : (last - first) / (n - 1);
+  // 1e308:-1e308:3 would step by infinity.
+  if (!std::isfinite(step) || !std::isfinite(last - first))
+    return (error = "\"" + std::string(range) + "\" steps beyond the largest number", false);
+  const auto stepDecimals = decimalsOf(step), firstDecimals = decimalsOf(first);
+  for (int i = 0; i < n; ++i) {
+    double v = i == n - 1 ? last : first + i * step;
+    if (stepDecimals && firstDecimals && i < n - 1) {
+      const double scale = std::pow(10.0, std::max(*stepDecimals, *firstDecimals));
+      if (std::fabs(v) * scale < 0x1p52) v = std::round(v * scale) / scale;
+    }
+    values.push_back(stepText(v));
+  }
   return true;
 }
 
@@ -87,31 +130,28 @@ bool isParameterName(std::string_view name) {
 
 bool readSweepCsv(std::string_view text, const std::string& file, Sweep& sweep, std::string& error) {
   sweep = {};
+  std::vector<cli::CsvRow> rows;
+  if (!cli::readCsv(text, rows, error)) return (error = file + ": " + error, false);
   bool header = true;
-  int lineNumber = 0;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == text.npos) end = text.size();
-    const std::string_view line = trimmed(text.substr(start, end - start));
-    start = end + 1;
-    const std::string where = file + ":" + std::to_string(++lineNumber);
-    if (line.empty()) continue;
-    const auto row = cells(line);
+  for (const cli::CsvRow& row : rows) {
+    const std::string where = file + ":" + std::to_string(row.line);
+    if (row.cells.size() == 1 && trimmed(row.cells[0]).empty()) continue;
     if (header) {
-      for (auto c : row) sweep.names.emplace_back(c);
+      for (const auto& c : row.cells) sweep.names.emplace_back(trimmed(c));
       if (!checkNames(sweep.names, where, error)) return false;
       header = false;
       continue;
     }
-    if (row.size() != sweep.names.size())
-      return (error = where + ": " + std::to_string(row.size()) + " values for " +
+    if (row.cells.size() != sweep.names.size())
+      return (error = where + ": " + std::to_string(row.cells.size()) + " values for " +
                       std::to_string(sweep.names.size()) + " parameters",
               false);
     std::vector<std::string> point;
-    for (std::size_t i = 0; i < row.size(); ++i) {
+    for (std::size_t i = 0; i < row.cells.size(); ++i) {
       std::string why;
-      if (!valueIsSafe(row[i], why)) return (error = where + ": parameter " + sweep.names[i] + ": " + why, false);
-      point.emplace_back(row[i]);
+      const std::string_view value = trimmed(row.cells[i]);
+      if (!valueIsSafe(value, why)) return (error = where + ": parameter " + sweep.names[i] + ": " + why, false);
+      point.emplace_back(value);
     }
     if (sweep.points.size() == kMaxPoints)
       return (error = where + ": more than " + std::to_string(kMaxPoints) + " points", false);

@@ -32,7 +32,8 @@ Output:
     PROJECT: 25 iterations (converged), current 0.0123 A, perveance 0.45 uP, 0.321 s
     PROJECT: failed: REASON; nothing solved
 
-Exit status: 0 when every project went well, 1 when a project failed, 2 for a usage error.
+Exit status: 0 when every project went well, 1 when a project failed, 2 for a usage error or a
+project list that cannot be read.
 )";
 }
 

@@ -30,14 +30,9 @@ struct CommandLine {
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
-// The names in a project list: one a line (blank lines and a final newline ignored, a CR
-// before the newline dropped), or each ended by NUL. False with a reason for a name that
-// cannot be a path (an embedded NUL in a line list).
-bool readProjectList(std::string_view text, bool nullSeparated, std::vector<std::string>& names,
-                     std::string& error);
-
-// Every shards-th name from the shard-th, counted from 0, in order.
-std::vector<std::string> shardOf(const std::vector<std::string>& names, int shard, int shards);
+// The projects to run: those given and those of --projects-from, this shard's share of them.
+// Throws cli::UsageError when the list cannot be read.
+std::vector<std::string> projectsToRun(const SolveOptions& options);
 
 std::string helpText();
 std::string versionText();

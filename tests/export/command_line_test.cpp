@@ -74,20 +74,14 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
       {{"--z=1e39", "--figures-csv", csv, kSimple}, "--z needs a position"},
       {{"--z", "30mm", "--figures-csv", csv, kSimple}, "--z needs a position"},
       {{"--size", "100x100", "--figures-csv", csv, kSimple}, "--size needs WIDTHxHEIGHT"},
-      {{"--steps", "1", "--figures-csv", csv, kSimple}, "--steps needs a whole number from 2"},
       {{"--divisions", "1", "--figures-csv", csv, kSimple}, "--divisions needs a whole number from 2 to 100"},
-      {{"--z", "1", "--z", "2", "--figures-csv", csv, kSimple}, "--z given twice"},
-      {{"--null", "--summary-csv", csv, kSimple}, "--null goes only with --projects-from"},
-      {{"--shard", "2/2", "--summary-csv", csv, kSimple}, "--shard needs K/N"},
       {{"--figures-csv", csv, "--crossings-csv", csv, kSimple}, "is also the file of --figures-csv"},
       {{"--png", ".", "--envelope", "phase-plane.png", kSimple}, "is also the file of --envelope"},
-      {{"--projects-from", "/no/such/list", "--summary-csv", csv}, "cannot read the project list"},
       {{"--voltage", "-5", "--figures-csv", csv, kSimple}, "--voltage needs the beam energy"},
       {{"--envelope", "e.jpg", kSimple}, "--envelope needs a file name ending in .png or .svg"},
       {{"--figures-csv", csv}, "no PROJECT given"},
       {{kSimple}, "nothing to write"},
       {{"--figures-csv", csv, kSimple, kSimple}, "several projects go only with --summary-csv"},
-      {{kSimple, "--figures-csv"}, "--figures-csv needs a value"},
   };
   for (const Case& c : cases) {
     const Outcome o = run(c.arguments, scratch.path());

@@ -293,6 +293,8 @@ TEST(Escaping, TextCellsReadAsUtf8) {
       {"a,b\"c#d\\e", "a\\x2Cb\\x22c\\x23d\\x5Ce"},
       {"bad\xFF\xC3", "bad\\xFF\\xC3"},
       {"line\nbreak", "line\\x0Abreak"},
+      {"=1+2", "\\x3D1+2"},  // no formula for a spreadsheet
+      {"@a-b", "\\x40a-b"},
       {"\xED\xA0\x80", "\\xED\\xA0\\x80"},  // a surrogate is not UTF-8
   };
   for (const Case& c : cases) EXPECT_EQ(escapedText(c.raw), c.written) << c.raw;

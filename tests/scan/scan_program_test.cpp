@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
+#include "source/command_line_tools/csv.h"
 #include "tests/records/program_outcome.h"
 #include "tests/records/temp_directory.h"
 
@@ -21,14 +21,11 @@ int scan(const std::string& arguments, std::string* log = nullptr) {
 }
 
 std::vector<std::string> column(const std::string& csv, std::size_t index) {
+  std::vector<kelm::cli::CsvRow> rows;
+  std::string why;
+  EXPECT_TRUE(kelm::cli::readCsv(csv, rows, why)) << why;
   std::vector<std::string> out;
-  std::istringstream in(csv);
-  for (std::string line; std::getline(in, line);) {
-    std::string cell;
-    std::istringstream cells(line);
-    for (std::size_t i = 0; i <= index; ++i) std::getline(cells, cell, ',');
-    out.push_back(cell);
-  }
+  for (const auto& row : rows) out.push_back(index < row.cells.size() ? row.cells[index] : "");
   return out;
 }
 
@@ -79,6 +76,18 @@ TEST(ScanProgram, SolvesAgainOnlyAChangedPointAndReportsAFailingOne) {
   // The failure is solved again on the next run, and fails again; the rest stay.
   EXPECT_EQ(scan("--jobs 1 " + kTemplate + " sweep.csv out", &log), 1) << log;
   EXPECT_NE(log.find("[1/1] p0003 failed"), std::string::npos) << log;
+}
+
+TEST(ScanProgram, SolvesOnEveryCoreUnlessAskedToMakeThePointsOnly) {
+  TempDirectory dir;
+  const std::string sweep = " 'anode_z=30,volts=10000' ";
+  std::string log;
+  ASSERT_EQ(scan("--make-only " + kTemplate + sweep + "out", &log), 0) << log;
+  EXPECT_TRUE(fs::exists("out/p0001/geom.cod"));
+  EXPECT_FALSE(fs::exists("out/p0001/klplt.res"));
+  EXPECT_FALSE(fs::exists("out/summary.csv"));
+  ASSERT_EQ(scan(kTemplate + sweep + "out", &log), 0) << log;
+  EXPECT_EQ(column(TempDirectory::readFile("out/summary.csv"), 3), (std::vector<std::string>{"status", "solved"}));
 }
 
 }  // namespace

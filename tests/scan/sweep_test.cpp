@@ -17,13 +17,24 @@ TEST(Grid, ExpandsRangesAndListsFirstNameSlowest) {
   const GridCase cases[] = {
       {"gap=8:12:5, volts=10000,20000",
        {"gap", "volts"},
-       {{"8", "10000"}, {"8", "20000"}, {"9", "10000"}, {"9", "20000"}, {"10", "10000"}, {"10", "20000"},
-        {"11", "10000"}, {"11", "20000"}, {"12", "10000"}, {"12", "20000"}}},
+       {{"8", "10000"},
+        {"8", "20000"},
+        {"9", "10000"},
+        {"9", "20000"},
+        {"10", "10000"},
+        {"10", "20000"},
+        {"11", "10000"},
+        {"11", "20000"},
+        {"12", "10000"},
+        {"12", "20000"}}},
       // Ends exact, steps without binary noise.
       {"x=0:0.3:4", {"x"}, {{"0"}, {"0.1"}, {"0.2"}, {"0.3"}}},
+      {"x=-0.1:0.2:4", {"x"}, {{"-0.1"}, {"0"}, {"0.1"}, {"0.2"}}},
+      {"x=0.05:1.05:3", {"x"}, {{"0.05"}, {"0.55"}, {"1.05"}}},
+      {"y=0:1:4", {"y"}, {{"0"}, {"0.333333333333"}, {"0.666666666667"}, {"1"}}},
       {"x=1:1:1", {"x"}, {{"1"}}},
       // Listed values stay as written.
-      {"v=1e4,1.0E4,010", {"v"}, {{"1e4"}, {"1.0E4"}, {"010"}}},
+      {"v=1e4,1.0E4,010,-5,+5", {"v"}, {{"1e4"}, {"1.0E4"}, {"010"}, {"-5"}, {"+5"}}},
       {"a=2:1:2,b=x", {"a", "b"}, {{"2", "x"}, {"1", "x"}}},
   };
   for (const auto& c : cases) {
@@ -44,12 +55,23 @@ TEST(Grid, RefusesWhatIsNoGrid) {
       {"gap=8:12", "FIRST:LAST:COUNT"},
       {"gap=8:x:3", "FIRST:LAST:COUNT"},
       {"gap=1,,2", "empty value"},
-      {"gap=1 2", "space"},
+      {"gap=1 2", "blank"},
       {"gap=${x}", "$"},
       {"1gap=1", "not a parameter name"},
       {"gap=1,gap=2", "given twice"},
       {"a=1:2:1000,b=1:2:1000", "more than"},
       {"gap=1,\nvolts=2", "control character"},
+      {"x=1e308:-1e308:3", "beyond the largest number"},
+      {"x=0:inf:3", "finite numbers"},
+      {"gap=28#", "#"},
+      {"gap=1/2", "/"},
+      {"gap=3*1", "*"},
+      {"gap='1'", "quote"},
+      {"gap=1e999", "no finite number"},
+      {"gap=nan", "no finite number"},
+      {"gap==1+2", "begins with = and is no number"},
+      {"gap=@SUM", "begins with @"},
+      {"gap=-cmd", "begins with -"},
   };
   for (const auto& [grid, why] : cases) {
     Sweep s;
@@ -62,15 +84,20 @@ TEST(Grid, RefusesWhatIsNoGrid) {
 TEST(SweepCsv, ReadsRowsAndNamesTheLineOfEachFault) {
   Sweep s;
   std::string error;
-  ASSERT_TRUE(readSweepCsv("gap, volts\r\n\n8,1e4\n 9 ,2e4\n", "s.csv", s, error)) << error;
-  EXPECT_EQ(s.names, (std::vector<std::string>{"gap", "volts"}));
-  EXPECT_EQ(s.points, (std::vector<std::vector<std::string>>{{"8", "1e4"}, {"9", "2e4"}}));
+  // As written by hand, and as a spreadsheet saves it: a byte-order mark, quotes, CRLF.
+  for (const char* text :
+       {"gap, volts\r\n\n8,1e4\n 9 ,2e4\n", "\xEF\xBB\xBF\"gap\",\"volts\"\r\n8,1e4\r\n\"9\",2e4\r\n"}) {
+    ASSERT_TRUE(readSweepCsv(text, "s.csv", s, error)) << error;
+    EXPECT_EQ(s.names, (std::vector<std::string>{"gap", "volts"}));
+    EXPECT_EQ(s.points, (std::vector<std::vector<std::string>>{{"8", "1e4"}, {"9", "2e4"}}));
+  }
   const std::pair<const char*, const char*> cases[] = {
       {"", "s.csv: no header"},
       {"gap\n", "s.csv: no points"},
       {"gap,volts\n8\n", "s.csv:2: 1 values for 2 parameters"},
       {"gap,volts\n8,1\n9,2,3\n", "s.csv:3: 3 values"},
-      {"gap,volts\n8,\"1\"\n", "s.csv:2: parameter volts: a value with"},
+      {"gap,volts\n8,=1+2\n", "s.csv:2: parameter volts: a value that begins with ="},
+      {"gap,volts\n8,\"1\n", "s.csv: line 2: a quoted cell without its closing quote"},
       {"gap,volts\n\n8,\n", "s.csv:3: parameter volts: an empty value"},
       {"gap,gap\n1,2\n", "s.csv:1: parameter gap given twice"},
       {"gap,vo lts\n1,2\n", "s.csv:1: \"vo lts\" is not a parameter name"},

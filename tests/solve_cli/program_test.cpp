@@ -47,10 +47,6 @@ TEST(SolveProgram, HelpAndVersion) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   const Outcome version = run("--version");
   EXPECT_EQ(version.out, "kelm-solve " KELM_VERSION "\n");
-  const Outcome usage = run("--shard 3/3 p");
-  EXPECT_EQ(usage.status, 2);
-  EXPECT_EQ(usage.out, "");
-  EXPECT_NE(usage.err.find("kelm-solve: --shard needs"), std::string::npos) << usage.err;
 }
 
 TEST(SolveProgram, FailuresAreReportedInOrderAndTouchNothing) {
@@ -103,7 +99,6 @@ TEST(SolveProgram, ListFromStandardInputSharedAmongTasks) {
   EXPECT_TRUE(o.out.starts_with("b: geom.dat written: ")) << o.out;
   EXPECT_TRUE(fs::exists("b/geom.dat"));
   EXPECT_FALSE(fs::exists("a/geom.dat") || fs::exists("c/geom.dat"));
-  EXPECT_EQ(run("--projects-from absent.txt").status, 2);
 }
 
 // The bundled diodes against their closed forms: Child's law for the planar one, Langmuir and

@@ -1,0 +1,133 @@
+// kelm-export, kelm-solve and kelm-scan given the same bad command line: each exits with 2 and
+// one line, worded alike, and reads its project list alike.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "source/command_line_tools/option_values.h"
+#include "source/command_line_tools/project_list.h"
+#include "tests/records/program_outcome.h"
+#include "tests/records/temp_directory.h"
+
+namespace kelm::cli {
+namespace {
+
+using testing::TempDirectory;
+
+std::string shellWord(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+testing::Outcome run(const std::string& program, const std::vector<std::string>& arguments) {
+  std::string command = std::string(KELM_BIN_DIR) + "/" + program;
+  for (const std::string& a : arguments) command += " " + shellWord(a);
+  return testing::runCommand(command + " </dev/null");
+}
+
+// Each program with operands that are right for it, so that only the case's words are wrong.
+struct Program {
+  const char* name;
+  std::vector<std::string> operands;
+  bool readsLists;
+};
+const Program kPrograms[] = {
+    {"kelm-export", {"p", "--summary-csv", "s.csv"}, true},
+    {"kelm-solve", {"p"}, true},
+    {"kelm-scan", {"template", "a=1", "out"}, false},
+};
+
+void expectUsageError(const Program& program, std::vector<std::string> arguments, const std::string& says) {
+  arguments.insert(arguments.begin(), program.operands.begin(), program.operands.end());
+  const testing::Outcome o = run(program.name, arguments);
+  EXPECT_EQ(o.status, kUsageStatus) << program.name << ": " << says << "\n" << o.err;
+  EXPECT_EQ(o.err, std::string(program.name) + ": " + says + " (see " + program.name + " --help)\n");
+}
+
+TEST(CommandLines, TheSameFaultGetsTheSameAnswerFromEachProgram) {
+  TempDirectory scratch;
+  const std::string jobs = "--jobs needs a whole number from 1 to 256, not ";
+  const std::string shard = "--shard needs K/N, task K of N counted from 0 (0 <= K < N <= 1000000), not ";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string says;
+  } cases[] = {
+      {{"--jobs", "1", "--jobs", "2"}, "--jobs given twice"},
+      {{"--jobs", "0"}, jobs + "\"0\""},
+      {{"--jobs=2x"}, jobs + "\"2x\""},
+      {{"--jobs=99999999999"}, jobs + "\"99999999999\""},
+      {{"--jobs="}, jobs + "\"\""},
+      {{"--jobs", "1\n2"}, jobs + "\"1\\x0A2\""},
+      {{"--jobs"}, "--jobs needs a value"},
+      {{"--shard", "3/2"}, shard + "\"3/2\""},
+      {{"--shard", "-1/3"}, shard + "\"-1/3\""},
+      {{"--shard", "1"}, shard + "\"1\""},
+      {{"--shard", "0/0"}, shard + "\"0/0\""},
+      {{"--bogus=1"}, "unknown option --bogus"},
+      {{"--jobs", "1", "--\x01"}, "unknown option --\\x01"},
+  };
+  for (const Program& program : kPrograms) {
+    for (const auto& c : cases) expectUsageError(program, c.arguments, c.says);
+  }
+}
+
+TEST(CommandLines, ProjectListsAreReadAndRefusedAlike) {
+  TempDirectory scratch;
+  TempDirectory::writeFile("nul-in-lines", std::string("a\n\0ex/simple\n", 13));
+  std::filesystem::create_directory("a-directory");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string says;
+  } cases[] = {
+      {{"--projects-from", "a-directory"}, "cannot read the project list a-directory: Is a directory"},
+      {{"--projects-from", "absent"}, "cannot read the project list absent: No such file or directory"},
+      {{"--projects-from", "nul-in-lines"},
+       "the project list nul-in-lines line 2 holds a NUL byte (--null reads a list of names ended by NUL)"},
+      {{"--projects-from", ""}, "--projects-from needs a file name, or - for standard input"},
+      {{"--null"}, "--null goes only with --projects-from"},
+      {{"--null=0", "--projects-from", "-"}, "--null takes no value"},
+  };
+  for (const Program& program : kPrograms) {
+    if (!program.readsLists) continue;
+    for (const auto& c : cases) expectUsageError(program, c.arguments, c.says);
+  }
+  // Blank lines and a CR before the newline are no names; with --null only NUL ends one.
+  EXPECT_EQ(projectNames("a\r\n\nb c\n", false, "l"), (std::vector<std::string>{"a", "b c"}));
+  EXPECT_EQ(projectNames(std::string("a\nb\0\0c", 6), true, "l"), (std::vector<std::string>{"a\nb", "c"}));
+}
+
+TEST(CommandLines, ScanRefusesWhatWouldMakeNothingUsable) {
+  const Program scan{"kelm-scan", {}, false};
+  const struct {
+    std::vector<std::string> arguments;
+    std::string says;
+  } cases[] = {
+      // A line break in OUTDIR once left every figure of summary.csv empty.
+      {{"template", "a=1", "out\nput"},
+       "OUTDIR \"out\\x0Aput\" holds a control character (a line break?); give a name without one"},
+      {{"--merge", "out\r"}, "OUTDIR \"out\\x0D\" holds a control character (a line break?); give a name without one"},
+      {{"--make-only", "--jobs", "2", "template", "a=1", "out"},
+       "--make-only solves nothing: it goes with neither --jobs nor --slurm"},
+      {{"--dry-run", "template", "a=1", "out"}, "--dry-run goes only with --slurm"},
+      {{"--merge", "--jobs", "2", "out"}, "--merge takes OUTDIR alone"},
+  };
+  for (const auto& c : cases) expectUsageError(scan, c.arguments, c.says);
+}
+
+TEST(CommandLines, SharesTakeEveryIndexOnce) {
+  for (int shards : {1, 2, 3, 7, 9}) {
+    std::vector<int> taken(7, 0);
+    for (int k = 0; k < shards; ++k) {
+      for (std::size_t i : shareOf(taken.size(), {k, shards})) {
+        EXPECT_EQ(int(i) % shards, k);
+        ++taken[i];
+      }
+    }
+    EXPECT_EQ(taken, std::vector<int>(7, 1)) << shards;
+  }
+}
+
+}  // namespace
+}  // namespace kelm::cli
