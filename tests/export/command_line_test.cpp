@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -294,6 +295,35 @@ TEST(CommandLine, ProjectListsShardsAndJobsGiveTheSameRows) {
   const std::string second = summary({"--projects-from", "lines", "--shard", "1/2", "--no-header"}).out;
   EXPECT_EQ(std::count(first.begin(), first.end(), '\n') + std::count(second.begin(), second.end(), '\n'), 5);
   EXPECT_TRUE(whole.out.find(first.substr(0, first.find('\n'))) != std::string::npos);
+}
+
+// A potmap.dat with a right checksum but values the solver never writes is reported damaged;
+// the run goes on, one row per project, however many workers.
+TEST(CommandLine, AMapOutOfRangeIsDamagedAndEveryRowStays) {
+  TempDirectory scratch;
+  const std::pair<std::size_t, double> crafted[] = {{28, -1.7e308}, {20, 1e-300}};  // a potential, the cell
+  std::vector<std::string> arguments{"--summary-csv", "-", "--steps", "20", kSimple};
+  for (const auto& [at, value] : crafted) {
+    const fs::path p = scratch.path() / std::to_string(at);
+    fs::copy(kSimple, p);
+    std::string bytes = TempDirectory::readFile((p / "potmap.dat").string());
+    std::memcpy(bytes.data() + at, &value, sizeof value);
+    std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a of all but the last 8 bytes
+    for (std::size_t k = 0; k + 8 < bytes.size(); ++k)
+      hash = (hash ^ static_cast<unsigned char>(bytes[k])) * 0x100000001b3ULL;
+    std::memcpy(bytes.data() + bytes.size() - 8, &hash, sizeof hash);
+    TempDirectory::writeFile((p / "potmap.dat").string(), bytes);
+    arguments.push_back(p.string());
+  }
+  for (const char* jobs : {"--jobs=1", "--jobs=2"}) {
+    arguments.push_back(jobs);
+    const Outcome o = run(arguments, scratch.path());
+    arguments.pop_back();
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(std::count(o.out.begin(), o.out.end(), '\n'), 4) << o.out;
+    EXPECT_NE(o.err.find("File POTMAP.DAT damaged: a potential out of range"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("File POTMAP.DAT damaged: cell size out of range"), std::string::npos) << o.err;
+  }
 }
 
 TEST(CommandLine, AnUnreadableFileSaysWhy) {
