@@ -15,8 +15,9 @@ std::optional<double> cathodePotential(const solver::PotentialMap& map, double r
   const double cell = map.cell_m * 1e3;
   // A start point read from klplt.res may be anything; comparing a NaN would trap.
   if (!(cell > 0.0) || map.nr < 2 || map.nz < 2 || !std::isfinite(r) || !std::isfinite(z)) return std::nullopt;
+  // On the mesh before dividing: a start far off it would overflow.
+  if (std::fabs(r) > (map.nr - 1) * cell || z < 0.0 || z > (map.nz - 1) * cell) return std::nullopt;
   const double x = std::fabs(r) / cell, y = z / cell;
-  if (!(x >= 0.0 && y >= 0.0 && x <= map.nr - 1 && y <= map.nz - 1)) return std::nullopt;
   const int ir = std::min(static_cast<int>(x), map.nr - 2), iz = std::min(static_cast<int>(y), map.nz - 2);
   double lowest = map.potential_V[static_cast<std::size_t>(iz) * static_cast<std::size_t>(map.nr) + static_cast<std::size_t>(ir)];
   for (int j = iz; j <= iz + 1; ++j)
