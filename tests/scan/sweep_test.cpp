@@ -118,8 +118,50 @@ TEST(Slurm, ScriptsSplitThePointsIntoAnArrayWithItsLimit) {
     EXPECT_NE(s.merge.find("--merge '/o/it'\\''s'"), std::string::npos) << s.merge;
   }
   std::string error;
-  EXPECT_FALSE(usableInScript("/o/50%", error));
+  EXPECT_FALSE(usableInScript("/o/a\\b", error));
   EXPECT_FALSE(usableInScript("/o/a\nb", error));
+}
+
+// The file name sbatch makes of a script's --output directive, by its rules: blanks outside
+// quotes end the argument, ' and " quote, a backslash escapes the next character, an unquoted
+// # begins a comment; then %% is %, and %A, %a stand for the job and the task.
+std::string outputFileOf(const std::string& script) {
+  const std::size_t at = script.find("#SBATCH --output=");
+  std::string argument;
+  char quote = 0;
+  for (std::size_t k = at + 8; k < script.size() && script[k] != '\n' && (quote || script[k] != ' '); ++k) {
+    const char c = script[k];
+    if (c == '\\') argument += script[++k];
+    else if (quote && c == quote) quote = 0;
+    else if (!quote && (c == '"' || c == '\'')) quote = c;
+    else if (!quote && c == '#') break;
+    else argument += c;
+  }
+  std::string name;
+  for (std::size_t k = argument.find('=') + 1; k < argument.size(); ++k) {
+    if (argument[k] != '%') name += argument[k];
+    else name += argument[++k] == '%' ? "%" : argument[k] == 'A' ? "7" : argument[k] == 'a' ? "1" : "?";
+  }
+  return name;
+}
+
+TEST(Slurm, OutputPathsReachSbatchAsTheyAre) {
+  for (const std::string outdir : {"/o/plain", "/o/a b", "/o/it's", "/o/say \"hi\"", "/o/#1", "/o/50%A"}) {
+    std::string error;
+    EXPECT_TRUE(usableInScript(outdir, error)) << outdir;
+    EXPECT_EQ(outputFileOf(slurmScripts("/bin/kelm-scan", outdir, 3, 2).array), outdir + "/slurm/task-7_1.out");
+  }
+}
+
+TEST(Slurm, JobsThatCannotStartAreFound) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"7_1|RUNNING|None\n7_[2-3]|PENDING|Resources\n8|PENDING|Dependency\n", ""},
+      {"7_1|PENDING|launch failed requeued held\n8|PENDING|Dependency\n",
+       "job 7_1 PENDING (launch failed requeued held)"},
+      {"7_1|FAILED|NonZeroExitCode\n8|PENDING|DependencyNeverSatisfied\n",
+       "job 7_1 FAILED (NonZeroExitCode); job 8 PENDING (DependencyNeverSatisfied)"},
+  };
+  for (const auto& [answer, found] : cases) EXPECT_EQ(jobsThatCannotStart(answer), found) << answer;
 }
 
 TEST(Slurm, JobIdOfSbatchParsable) {
