@@ -61,7 +61,8 @@ AxisPotential AxisPotential::fromPotentialMap(const solver::PotentialMap& map) {
 }
 
 std::optional<double> AxisPotential::at(double z) const {
-  if (samples_.empty() || !std::isfinite(z) || z < samples_.front().first || z > samples_.back().first) return std::nullopt;
+  if (samples_.empty() || !std::isfinite(z) || z < samples_.front().first || z > samples_.back().first)
+    return std::nullopt;
   const auto upper = std::lower_bound(samples_.begin(), samples_.end(), z,
                                       [](const auto& s, double value) { return s.first < value; });
   if (upper->first == z || upper == samples_.begin()) return upper->second;

@@ -70,11 +70,12 @@ SlurmScripts slurmScripts(const std::string& scanProgram, const std::string& out
   const int limit = std::clamp(running, 1, s.tasks);
   s.array = "#!/bin/sh\n#SBATCH --job-name=kelm-scan\n#SBATCH --array=1-" + std::to_string(s.tasks) + "%" +
             std::to_string(limit) + "\n#SBATCH --ntasks=1\n#SBATCH --cpus-per-task=1\n#SBATCH --output=\"" +
-            directiveText(outdir) + "/slurm/task-%A_%a.out\"\n# Task K solves the points K, K + " + std::to_string(s.tasks) +
-            ", ... of the manifest.\nexec " + quoted(scanProgram) + " --shard \"$((SLURM_ARRAY_TASK_ID - 1))/" +
-            std::to_string(s.tasks) + "\" " + quoted(outdir) + "\n";
+            directiveText(outdir) + "/slurm/task-%A_%a.out\"\n# Task K solves the points K, K + " +
+            std::to_string(s.tasks) + ", ... of the manifest.\nexec " + quoted(scanProgram) +
+            " --shard \"$((SLURM_ARRAY_TASK_ID - 1))/" + std::to_string(s.tasks) + "\" " + quoted(outdir) + "\n";
   s.merge = "#!/bin/sh\n#SBATCH --job-name=kelm-scan-merge\n#SBATCH --ntasks=1\n#SBATCH --output=\"" +
-            directiveText(outdir) + "/slurm/merge-%j.out\"\nexec " + quoted(scanProgram) + " --merge " + quoted(outdir) + "\n";
+            directiveText(outdir) + "/slurm/merge-%j.out\"\nexec " + quoted(scanProgram) + " --merge " +
+            quoted(outdir) + "\n";
   return s;
 }
 
@@ -103,7 +104,8 @@ std::string jobsThatCannotStart(const std::string& squeueAnswer) {
     const bool stuck = std::any_of(std::begin(kStuck), std::end(kStuck),
                                    [&](std::string_view r) { return reason.find(r) != reason.npos; });
     if (ended || stuck)
-      found += (found.empty() ? "" : "; ") + withoutLineEnd("job " + line.substr(0, bar) + " " + state + " (" + reason + ")");
+      found += (found.empty() ? "" : "; ") + withoutLineEnd("job " + line.substr(0, bar) + " " + state + " (" +
+                                                            reason + ")");
   }
   return found;
 }

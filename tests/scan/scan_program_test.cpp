@@ -1,13 +1,16 @@
 // kelm-scan as a user runs it, on the example template, with the real kelm-solve and
 // kelm-export beside it.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <csignal>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -92,83 +95,77 @@ TEST(ScanProgram, SolvesAgainOnlyAChangedPointAndReportsAFailingOne) {
   EXPECT_EQ(log.find("failed: failed"), std::string::npos) << log;
 }
 
-// The processes below root that have not ended, from /proc.
-std::set<pid_t> runningBelow(pid_t root) {
-  std::multimap<pid_t, pid_t> children;
+// Each process that has not ended, with its parent, from /proc.
+std::map<pid_t, pid_t> runningProcesses() {
+  std::map<pid_t, pid_t> parentOf;
   for (const auto& entry : fs::directory_iterator("/proc")) {
     if (entry.path().filename().string().find_first_not_of("0123456789") != std::string::npos) continue;
-    const std::string stat = kelm::testing::TempDirectory::readFile(entry.path().string() + "/stat");
-    const std::size_t end = stat.rfind(')');
+    // Read as the kernel gives it: a process that ends meanwhile fails the read, not the test.
+    char stat[512] = {};
+    const int fd = ::open((entry.path().string() + "/stat").c_str(), O_RDONLY);
+    if (fd < 0) continue;
+    const ssize_t n = ::read(fd, stat, sizeof stat - 1);
+    ::close(fd);
     char state = 'Z';
     int parent = 0;
-    if (end == std::string::npos || std::sscanf(stat.c_str() + end + 1, " %c %d", &state, &parent) != 2) continue;
-    if (state != 'Z' && state != 'X') children.emplace(parent, std::stoi(entry.path().filename().string()));
+    const char* end = n > 0 ? std::strrchr(stat, ')') : nullptr;
+    if (end != nullptr && std::sscanf(end + 1, " %c %d", &state, &parent) == 2 &&
+        state != 'Z' && state != 'X')
+      parentOf[std::stoi(entry.path().filename().string())] = parent;
   }
-  std::set<pid_t> below;
-  std::vector<pid_t> todo{root};
-  for (std::size_t k = 0; k < todo.size(); ++k)
-    for (auto [at, last] = children.equal_range(todo[k]); at != last; ++at)
-      if (below.insert(at->second).second) todo.push_back(at->second);
-  return below;
+  return parentOf;
 }
 
-bool running(pid_t pid) {
-  const std::string stat = kelm::testing::TempDirectory::readFile("/proc/" + std::to_string(pid) + "/stat");
-  const std::size_t end = stat.rfind(')');
-  return end != std::string::npos && stat.size() > end + 2 && stat[end + 2] != 'Z' && stat[end + 2] != 'X';
-}
-
-template <class Done>
-bool waitFor(Done done) {
-  for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-       std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(std::chrono::milliseconds(10)))
-    if (done()) return true;
+bool within60s(const std::function<bool()>& done) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!done() && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return done();
 }
 
 // Stopped by its PID, not by its terminal's group, the program takes its solves with it: none
 // runs on to write results afterwards, and a point cut short is not recorded as solved.
 TEST(ScanProgram, StoppedByItsPidItLeavesNoSolveRunning) {
-  const std::string bin = fs::path(KELM_SCAN_PROGRAM).parent_path().string();
-  const std::string full = std::string(KELM_EXAMPLES_DIR) + "/full";
+  const std::string bin = fs::path(KELM_SCAN_PROGRAM).parent_path().string() + "/";
+  const std::string full = std::string(KELM_EXAMPLES_DIR) + "/full/";
   const struct {
-    const char* program;
+    std::string command;
     int signal;
-    std::size_t processes;  // below it while it solves two projects
-  } cases[] = {{"kelm-solve", SIGTERM, 2}, {"kelm-scan", SIGTERM, 4}, {"kelm-scan", SIGKILL, 4}};
+    std::size_t below;  // processes below it while it solves two projects of seconds each
+  } cases[] = {{"kelm-solve --jobs 2 a b", SIGTERM, 2},
+               {"kelm-scan --jobs 2 a tag=1,2 scan", SIGTERM, 4},
+               {"kelm-scan --jobs 2 a tag=1,2 scan", SIGKILL, 4}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.program) + " " + strsignal(c.signal));
+    SCOPED_TRACE(c.command + " " + strsignal(c.signal));
     TempDirectory dir;
-    // Two projects of the full example, whose solves take seconds; as points of a scan first.
-    fs::create_directory("template");
-    for (const char* name : {"klinput.dat", "mag.dat"}) fs::copy(full + "/" + name, std::string("template/") + name);
-    TempDirectory::writeFile("template/geom.cod", "# ${tag}\n" + TempDirectory::readFile(full + "/geom.cod"));
-    std::vector<std::string> argv{bin + "/" + c.program, "--jobs", "2"};
-    if (c.program == std::string("kelm-solve")) {
-      for (const char* name : {"a", "b"}) fs::copy("template", name, fs::copy_options::recursive);
-      argv.insert(argv.end(), {"a", "b"});
-    } else {
-      argv.insert(argv.end(), {"template", "tag=1,2", "scan"});
+    for (const char* p : {"a/", "b/"}) {
+      fs::create_directory(p);
+      for (const char* name : {"klinput.dat", "mag.dat"}) fs::copy(full + name, p + std::string(name));
+      TempDirectory::writeFile(p + std::string("geom.cod"), "# ${tag}\n" + TempDirectory::readFile(full + "geom.cod"));
     }
+    std::vector<std::string> argv;
+    for (std::istringstream words(bin + c.command); words >> argv.emplace_back();) {
+    }
+    argv.pop_back();
     std::vector<char*> args;
     for (auto& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 2, "err", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, args[0], &quiet, nullptr, args.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&quiet);
-    std::set<pid_t> below;
-    EXPECT_TRUE(waitFor([&] {
-      for (pid_t p : runningBelow(pid)) below.insert(p);
-      return below.size() >= c.processes;
-    })) << TempDirectory::readFile("err");
+    ASSERT_EQ(posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ), 0);
+    std::set<pid_t> below{pid};
+    EXPECT_TRUE(within60s([&] {
+      for (const auto& [child, parent] : runningProcesses())
+        if (below.count(parent)) below.insert(child);
+      return below.size() > c.below;
+    }));
     ::kill(pid, c.signal);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
-    EXPECT_TRUE(waitFor([&] { return std::none_of(below.begin(), below.end(), running); }));
+    EXPECT_TRUE(within60s([&] {
+      const auto now = runningProcesses();
+      return std::none_of(below.begin(), below.end(), [&](pid_t p) { return now.count(p) > 0; });
+    }));
     // Nothing is left to write, and nothing was written.
     for (const char* result : {"a/klplt.res", "b/klplt.res", "scan/p0001/klplt.res", "scan/p0002/klplt.res",
                                "scan/p0001/.kelm-scan-state", "scan/summary.csv"})
