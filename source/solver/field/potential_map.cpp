@@ -57,7 +57,10 @@ std::uint64_t getUnsigned(std::string_view in, std::size_t at, int bytes) {
 // Finiteness from the bits: comparing a signalling NaN from a hostile file would trap.
 bool finiteBits(std::uint64_t bits) { return ((bits >> 52) & 0x7ff) != 0x7ff; }
 
-bool cellInRange(double cell_m) { return cell_m >= kMinCell_mm * 1e-3 && cell_m <= kMaxCell_mm * 1e-3; }
+// With a hair of slack, for a mesh that converts geom.cod's millimetres another way.
+bool cellInRange(double cell_m) {
+  return cell_m >= kMinCell_mm * (1e-3 - 1e-12) && cell_m <= kMaxCell_mm * (1e-3 + 1e-12);
+}
 
 bool potentialInRange(std::uint64_t bits) {
   return finiteBits(bits) && std::fabs(std::bit_cast<double>(bits)) <= kMaxFieldPotential_V;
