@@ -81,7 +81,8 @@ SlurmScripts slurmScripts(const std::string& scanProgram, const std::string& out
 
 bool usableInScript(const std::string& path, std::string& error) {
   if (path.find_first_of("\n\r\\") != path.npos)
-    return (error = "Slurm cannot take a path with a line break or a backslash for the jobs' output: " + path,
+    return (error = "Slurm cannot name the jobs' output files in a folder whose name holds a backslash or a "
+                    "line break: " + path,
             false);
   return true;
 }
@@ -119,7 +120,8 @@ std::string parsedJobId(const std::string& answer) {
 
 bool submitScan(const std::string& scanProgram, const std::string& outdir, std::size_t points, int running,
                 bool dryRun, std::string& error) {
-  if (!usableInScript(scanProgram, error) || !usableInScript(outdir, error)) return false;
+  // The program's path goes only to the shell, which takes any quoted path.
+  if (!usableInScript(outdir, error)) return false;
   const SlurmScripts s = slurmScripts(scanProgram, outdir, points, running);
   const std::string array = outdir + "/slurm/scan-array.sbatch", merge = outdir + "/slurm/scan-merge.sbatch";
   if (!runtime::makeDirectory(outdir + "/slurm", error) || !runtime::writeWholeFile(array, s.array, error) ||

@@ -16,7 +16,7 @@ struct SlurmScripts {
 SlurmScripts slurmScripts(const std::string& scanProgram, const std::string& outdir, std::size_t points,
                           int running, int maxTasks = 1000);
 
-// False for a path a batch script line cannot carry.
+// False for an output folder whose name Slurm cannot carry into the jobs' output files.
 bool usableInScript(const std::string& path, std::string& error);
 
 // From squeue's "ID|STATE|REASON" lines, the jobs that ended before they ran or wait for
