@@ -91,9 +91,10 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
   const std::string log = outdir + "/.kelm-scan-export.log";
   if (!runtime::writeWholeFile(listFile, list, error)) return false;
   std::filesystem::remove(exported);
-  // kelm-export's status 1 only says that some point has no results: its rows still come.
+  // kelm-export's status 1 only says that some point has no results: its rows still come. Two
+  // worker processes at least, so that a point that ends its worker costs no other point's row.
   const int status = runProgram({siblingProgram("kelm-export"), "--summary-csv", exported, "--jobs",
-                                 std::to_string(std::max(1, jobs)), "--null", "--projects-from", listFile},
+                                 std::to_string(std::max(2, jobs)), "--null", "--projects-from", listFile},
                                 log, error);
   std::string csv;
   const bool read = readFile(exported, csv);
