@@ -13,9 +13,11 @@ constexpr double kOnAxis = 1e-4;  // mm: a point of a line this close to r = 0 i
 // nodes above it. Unknown off the mesh.
 std::optional<double> cathodePotential(const solver::PotentialMap& map, double r, double z) {
   const double cell = map.cell_m * 1e3;
-  if (!(cell > 0.0) || map.nr < 2 || map.nz < 2) return std::nullopt;
+  // A start point read from klplt.res may be anything; comparing a NaN would trap.
+  if (!(cell > 0.0) || map.nr < 2 || map.nz < 2 || !std::isfinite(r) || !std::isfinite(z)) return std::nullopt;
+  // On the mesh before dividing: a start far off it would overflow.
+  if (std::fabs(r) > (map.nr - 1) * cell || z < 0.0 || z > (map.nz - 1) * cell) return std::nullopt;
   const double x = std::fabs(r) / cell, y = z / cell;
-  if (!(x >= 0.0 && y >= 0.0 && x <= map.nr - 1 && y <= map.nz - 1)) return std::nullopt;
   const int ir = std::min(static_cast<int>(x), map.nr - 2), iz = std::min(static_cast<int>(y), map.nz - 2);
   double lowest = map.potential_V[static_cast<std::size_t>(iz) * static_cast<std::size_t>(map.nr) + static_cast<std::size_t>(ir)];
   for (int j = iz; j <= iz + 1; ++j)
@@ -59,7 +61,8 @@ AxisPotential AxisPotential::fromPotentialMap(const solver::PotentialMap& map) {
 }
 
 std::optional<double> AxisPotential::at(double z) const {
-  if (samples_.empty() || z < samples_.front().first || z > samples_.back().first) return std::nullopt;
+  if (samples_.empty() || !std::isfinite(z) || z < samples_.front().first || z > samples_.back().first)
+    return std::nullopt;
   const auto upper = std::lower_bound(samples_.begin(), samples_.end(), z,
                                       [](const auto& s, double value) { return s.first < value; });
   if (upper->first == z || upper == samples_.begin()) return upper->second;

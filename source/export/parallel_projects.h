@@ -22,7 +22,9 @@ using OutcomeSink = std::function<void(std::size_t index, ProjectOutcome&& outco
 
 // Runs work for indices 0 .. count-1 in up to jobs processes (in this one when jobs < 2) and
 // gives each outcome to take in index order, its messages already on standard error. A worker
-// that dies takes its unfinished projects with it: each is reported as failed, without a row.
+// that dies is reported; the project it was on is tried once more in a new worker, and the
+// projects queued behind it are exported by new workers. A project that ends its worker twice
+// is reported lost: failed, without a row.
 void runProjects(std::size_t count, int jobs, const ProjectWork& work, const OutcomeSink& take);
 
 }  // namespace kelm::exporting

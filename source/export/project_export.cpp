@@ -162,8 +162,10 @@ class Run {
           figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
     }
     solver::PotentialMap map;
-    std::string unused;
-    const bool mapped = solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, unused);
+    std::string why;
+    const bool mapped = solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, why);
+    // A damaged map is left out, and said so; one that is not there is no news.
+    if (!mapped && !why.ends_with(" not found")) std::fprintf(stderr, "kelm-export: %s\n", why.c_str());
     const BeamEnergy energy(projectData, options_.voltage, mapped ? &map : nullptr);
     const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.

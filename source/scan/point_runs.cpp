@@ -1,41 +1,19 @@
 #include "source/scan/point_runs.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <map>
 
+#include "runtime/child_processes.h"
 #include "source/scan/scan_points.h"
-
-extern char** environ;
 
 namespace kelm::scan {
 namespace {
 
 constexpr const char* kSolveLog = "solve.log";
-
-pid_t start(const std::vector<std::string>& argv, const std::string& logFile, std::string& error) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (!logFile.empty()) {
-    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  }
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t pid = -1;
-  const int failed = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (failed) return (error = "cannot run " + argv[0] + ": " + std::strerror(failed), -1);
-  return pid;
-}
 
 int exitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
@@ -48,8 +26,9 @@ std::string failureOf(const std::string& directory, int status) {
     last = log.substr(begin == log.npos ? 0 : begin + 1, end - (begin == log.npos ? 0 : begin + 1));
     end = begin == log.npos ? 0 : begin;
   }
-  // kelm-solve names the project first; the point's row says which it is.
+  // kelm-solve names the project first, then "failed: "; the point's status says both.
   if (last.rfind(directory + ": ", 0) == 0) last.erase(0, directory.size() + 2);
+  if (last.rfind("failed: ", 0) == 0) last.erase(0, 8);
   if (status > 128) last = "ended by signal " + std::to_string(status - 128);
   if (last.empty()) last = "kelm-solve exited with status " + std::to_string(status);
   if (last.size() > 200) last.resize(200);
@@ -88,11 +67,11 @@ std::string siblingProgram(const std::string& name) {
 }
 
 int runProgram(const std::vector<std::string>& argv, const std::string& logFile, std::string& error) {
-  const pid_t pid = start(argv, logFile, error);
+  ChildSignals signals;
+  const pid_t pid = startProgram(argv, logFile, error);
   if (pid < 0) return -1;
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0)
-    if (errno != EINTR) return (error = argv[0] + ": lost", -1);
+  if (signals.waitChild({pid}, status) != pid) return (error = argv[0] + ": lost", -1);
   return exitStatus(status);
 }
 
@@ -107,6 +86,8 @@ PointRuns solvePoints(const std::string& outdir, const std::vector<std::string>&
     if (needsSolving(outdir + "/" + points[i])) todo.push_back(i);
     else ++runs.unchanged;
   }
+  // Stopping kelm-scan stops its solves, which would otherwise write their results after it.
+  ChildSignals signals;
   std::map<pid_t, std::pair<std::size_t, PointState>> running;
   std::size_t next = 0, done = 0;
   auto finish = [&](std::size_t index, PointState state, int status) {
@@ -134,7 +115,7 @@ PointRuns solvePoints(const std::string& outdir, const std::vector<std::string>&
       PointState state;
       state.inputs = inputsHash(dir);
       std::string error;
-      const pid_t pid = start({solve, "--jobs", "1", dir}, dir + "/" + kSolveLog, error);
+      const pid_t pid = startProgram({solve, "--jobs", "1", dir}, dir + "/" + kSolveLog, error);
       if (pid < 0) {
         state.failure = error;
         finish(index, state, 127);
@@ -143,14 +124,11 @@ PointRuns solvePoints(const std::string& outdir, const std::vector<std::string>&
       }
     }
     if (running.empty()) continue;
+    std::vector<pid_t> pids;
+    for (const auto& [pid, point] : running) pids.push_back(pid);
     int status = 0;
-    const pid_t pid = ::waitpid(-1, &status, 0);
-    if (pid < 0) {
-      if (errno == EINTR) continue;
-      break;  // no children left to wait for: nothing more will finish
-    }
-    const auto it = running.find(pid);
-    if (it == running.end()) continue;
+    const auto it = running.find(signals.waitChild(pids, status));
+    if (it == running.end()) break;  // no children left to wait for: nothing more will finish
     auto [index, state] = it->second;
     running.erase(it);
     finish(index, state, exitStatus(status));

@@ -1,6 +1,7 @@
 #include "source/scan/scan_summary.h"
 
 #include <filesystem>
+#include <map>
 
 #include "runtime/whole_file.h"
 #include "source/command_line_tools/csv.h"
@@ -8,6 +9,11 @@
 #include "source/scan/scan_points.h"
 
 namespace kelm::scan {
+namespace {
+
+constexpr const char* kNoFigures = "no figures";
+
+}  // namespace
 
 std::string pointStatus(const std::string& pointDirectory) {
   const PointState state = readState(pointDirectory);
@@ -26,6 +32,13 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>
   std::size_t perveance = 0;
   for (std::size_t k = 1; k < header.size(); ++k)
     if (header[k] == "perveance [uP]") perveance = k;
+  // A row belongs to the point its directory names, never to the place it comes in: a row
+  // kelm-export lost would otherwise move every later figure onto the wrong point.
+  std::map<std::string, std::size_t> rowOf;
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const std::string directory = rows[r].cells.empty() ? std::string() : rows[r].cells.front();
+    rowOf.try_emplace(directory.substr(directory.rfind('/') + 1), r);
+  }
   cli::CsvLine names;
   names.add("directory");
   for (const auto& name : manifest.names) names.add(name);
@@ -33,11 +46,15 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>
   for (std::size_t k = 1; k < header.size(); ++k) names.add(header[k]);
   std::string csv = names.text();
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
+    const std::string name = pointName(i, manifest.points.size());
+    const auto row = rowOf.find(name);
+    std::string status = i < points.size() ? points[i].status : std::string("not solved");
+    if (row == rowOf.end() && status == "solved") status += "; " + std::string(kNoFigures);
     cli::CsvLine line;
-    line.add(pointName(i, manifest.points.size()));
+    line.add(name);
     for (const auto& value : manifest.points[i]) line.add(value);
-    line.add(i < points.size() ? points[i].status : std::string("not solved"));
-    std::vector<std::string> cells = i + 1 < rows.size() ? rows[i + 1].cells : std::vector<std::string>();
+    line.add(status);
+    std::vector<std::string> cells = row == rowOf.end() ? std::vector<std::string>() : rows[row->second].cells;
     cells.resize(header.size());
     if (perveance > 0 && cells[perveance].empty() && i < points.size() && points[i].status == "solved")
       cells[perveance] = points[i].perveance;
@@ -56,19 +73,28 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
     points.push_back({pointStatus(dir), readState(dir).perveance});
   }
   const std::string listFile = outdir + "/.kelm-scan-points", exported = outdir + "/.kelm-scan-export.csv";
+  const std::string log = outdir + "/.kelm-scan-export.log";
   if (!runtime::writeWholeFile(listFile, list, error)) return false;
   std::filesystem::remove(exported);
-  // kelm-export's status 1 only says that some point has no results: its rows still come.
+  // kelm-export's status 1 only says that some point has no results: its rows still come. Two
+  // worker processes at least, so that a point that ends its worker costs no other point's row.
   const int status = runProgram({siblingProgram("kelm-export"), "--summary-csv", exported, "--jobs",
-                                 std::to_string(std::max(1, jobs)), "--null", "--projects-from", listFile},
-                                outdir + "/.kelm-scan-export.log", error);
+                                 std::to_string(std::max(2, jobs)), "--null", "--projects-from", listFile},
+                                log, error);
   std::string csv;
   const bool read = readFile(exported, csv);
   std::filesystem::remove(exported);
   std::filesystem::remove(listFile);
   if (status < 0) return false;
-  if (!read) return (error = "kelm-export wrote no summary; see " + outdir + "/.kelm-scan-export.log", false);
-  return runtime::writeWholeFile(outdir + "/summary.csv", joinedSummary(manifest, points, csv), error);
+  if (!read) return (error = "kelm-export wrote no summary; see " + log, false);
+  const std::string joined = joinedSummary(manifest, points, csv);
+  if (!runtime::writeWholeFile(outdir + "/summary.csv", joined, error)) return false;
+  std::size_t missing = 0;
+  for (std::size_t at = joined.find(kNoFigures); at != joined.npos; at = joined.find(kNoFigures, at + 1)) ++missing;
+  if (missing == 0) return true;
+  error = outdir + "/summary.csv written, but " + std::to_string(missing) + " solved point" +
+          (missing == 1 ? " has" : "s have") + " no figures: kelm-export could not make them; see " + log;
+  return false;
 }
 
 std::size_t unsolvedPoints(const std::string& outdir, const Sweep& manifest) {

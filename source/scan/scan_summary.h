@@ -17,12 +17,14 @@ struct PointSummary {
   std::string perveance;  // kelm-solve's, for a perveance that kelm-export had no voltage for
 };
 
-// Joins the manifest with kelm-export's header and rows (its first column, the directory, is
-// dropped for the manifest's). A point without a row gets empty figures.
+// Joins the manifest with kelm-export's header and rows, each row matched to its point by the
+// last name of its directory (which the manifest's replaces). A point without a row gets empty
+// figures, and a solved one says "solved; no figures" in its status.
 std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>& points,
                           const std::string& exportCsv);
 
-// Runs kelm-export over the points and writes outdir/summary.csv. True when it is written.
+// Runs kelm-export over the points and writes outdir/summary.csv. True when it is written with
+// the figures of every solved point; false with why otherwise.
 bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error);
 
 // How many points of the manifest are not solved.

@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include <set>
 #include <thread>
 
+#include "runtime/child_processes.h"
 #include "runtime/fp_traps.h"
 #include "runtime/whole_file.h"
 #include "source/solver/beam/solve_project.h"
@@ -61,6 +61,8 @@ class Runner {
 
   void runAll(int jobs) {
     jobs_ = jobs;
+    // Stopping kelm-solve stops its solves, which would otherwise write their results after it.
+    ChildSignals signals;
     std::map<pid_t, Child> running;
     std::size_t next = 0;
     while (next < runs_.size() || !running.empty()) {
@@ -70,9 +72,11 @@ class Runner {
         running.emplace(child.pid, child);
       }
       if (running.empty()) continue;
+      std::vector<pid_t> pids;
+      for (const auto& [pid, child] : running) pids.push_back(pid);
       int status = 0;
-      const pid_t pid = ::waitpid(-1, &status, 0);
-      if (pid < 0 && errno != EINTR) {  // the children are gone without a word: none can be heard
+      const pid_t pid = signals.waitChild(pids, status);
+      if (pid < 0) {  // the children are gone without a word: none can be heard
         for (const auto& [ignored, child] : running) finish(child.index, {false, "failed: its process was lost"});
         return;
       }
@@ -96,6 +100,7 @@ class Runner {
     if (::pipe(ends) != 0) return finish(child.index, {false, "failed: no process could be started"}), false;
     std::fflush(output_.progress);
     std::fflush(output_.summaries);
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
       ::close(ends[0]);
@@ -103,6 +108,7 @@ class Runner {
       return finish(child.index, {false, "failed: no process could be started"}), false;
     }
     if (pid == 0) {
+      if (!adoptChild(parent)) std::_Exit(1);
       ::close(ends[0]);
       // The solve runs as kelm's program thread does: a floating-point fault stops it.
       enableFloatingPointTraps([](const char* what) {

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -240,11 +241,21 @@ TEST(CommandLine, OutputsThroughStreamsLinksAndKeptPermissions) {
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
+// A potmap.dat with a right checksum but a potential the solver never writes is among them: it
+// is reported damaged, and takes no row with it however many workers.
 TEST(CommandLine, ProjectListsShardsAndJobsGiveTheSameRows) {
   TempDirectory scratch;
   const fs::path dir = scratch.path();
   const std::string examples = KELM_EXAMPLES_DIR;
-  const std::vector<std::string> projects{kSimple, examples + "/damaged/result-unknown-trajectory",
+  fs::copy(kSimple, dir / "map");
+  std::string map = TempDirectory::readFile("map/potmap.dat");
+  const double huge = -1.7e308;
+  std::memcpy(map.data() + 28, &huge, sizeof huge);
+  std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a of all but the last 8 bytes
+  for (std::size_t k = 0; k + 8 < map.size(); ++k) hash = (hash ^ std::uint8_t(map[k])) * 0x100000001b3ULL;
+  std::memcpy(map.data() + map.size() - 8, &hash, sizeof hash);
+  TempDirectory::writeFile("map/potmap.dat", map);
+  const std::vector<std::string> projects{(dir / "map").string(), examples + "/damaged/result-unknown-trajectory",
                                           examples + "/damaged/geom-scale-zero", examples + "/full",
                                           examples + "/damaged/pot-too-many-lines"};
   std::string lines, nul;
@@ -262,6 +273,7 @@ TEST(CommandLine, ProjectListsShardsAndJobsGiveTheSameRows) {
   };
   const Outcome whole = summary({"--projects-from", "lines", "--jobs", "1"});
   EXPECT_EQ(std::count(whole.out.begin(), whole.out.end(), '\n'), 6);
+  EXPECT_NE(whole.err.find("File POTMAP.DAT damaged: a potential out of range"), std::string::npos) << whole.err;
   // Rows and messages in list order, whatever the number of workers.
   for (const char* jobs : {"2", "3", "8"}) {
     const Outcome o = summary({"--projects-from", "lines", "--jobs", jobs});

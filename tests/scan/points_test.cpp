@@ -110,17 +110,20 @@ TEST(PointState, SolvedOnlyFromTheInputsItHoldsNow) {
   EXPECT_EQ(pointStatus("p"), "failed: geom.cod:3: bad");
 }
 
-TEST(Summary, JoinsManifestStatusAndFiguresInManifestOrder) {
-  const Sweep s = sweepOf({"gap"}, {{"8"}, {"9"}, {"10"}});
+// Rows are matched by their directory: one lost by kelm-export leaves its point without
+// figures, saying so, and moves no other point's figures.
+TEST(Summary, JoinsEachRowToThePointItsDirectoryNames) {
+  const Sweep s = sweepOf({"gap"}, {{"8"}, {"9"}, {"10"}, {"11"}});
   const std::string exported =
-      "directory,trajectories,perveance [uP]\n/o/p0001,12,\n/o/p0002,0,\n";  // p0003 has no row
-  const std::string csv =
-      joinedSummary(s, {{"solved", "0.5"}, {"failed: geom.cod:3: bad", ""}, {"not solved", ""}}, exported);
+      "directory,trajectories,perveance [uP]\n/o/p0004,7,\n/o/p0001,12,\n/o/p0003,0,\n";  // p0002 lost
+  const std::string csv = joinedSummary(
+      s, {{"solved", "0.5"}, {"solved", "0.6"}, {"failed: geom.cod:3: bad", ""}, {"not solved", ""}}, exported);
   EXPECT_EQ(csv,
             "directory,gap,status,trajectories,perveance [uP]\n"
             "p0001,8,solved,12,0.5\n"
-            "p0002,9,failed: geom.cod:3: bad,0,\n"
-            "p0003,10,not solved,,\n");
+            "p0002,9,solved; no figures,,0.6\n"
+            "p0003,10,failed: geom.cod:3: bad,0,\n"
+            "p0004,11,not solved,7,\n");
 }
 
 }  // namespace

@@ -1,9 +1,22 @@
 // kelm-scan as a user runs it, on the example template, with the real kelm-solve and
 // kelm-export beside it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <unistd.h>
+#include <sys/wait.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <csignal>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
 
 #include "source/command_line_tools/csv.h"
 #include "tests/records/program_outcome.h"
@@ -68,6 +81,7 @@ TEST(ScanProgram, SolvesAgainOnlyAChangedPointAndReportsAFailingOne) {
   EXPECT_EQ(status[1], "solved");
   EXPECT_EQ(status[2], "solved");
   EXPECT_EQ(status[3].rfind("failed: ", 0), 0u) << second;
+  EXPECT_EQ(second.find("failed: failed"), std::string::npos) << second;
   // The reason without the point's path, so that scans in two places compare equal.
   EXPECT_EQ(status[3].find("p0003"), std::string::npos) << second;
   EXPECT_EQ(column(second, 1), (std::vector<std::string>{"anode_z", "30", "34", "70"}));
@@ -76,6 +90,85 @@ TEST(ScanProgram, SolvesAgainOnlyAChangedPointAndReportsAFailingOne) {
   // The failure is solved again on the next run, and fails again; the rest stay.
   EXPECT_EQ(scan("--jobs 1 " + kTemplate + " sweep.csv out", &log), 1) << log;
   EXPECT_NE(log.find("[1/1] p0003 failed"), std::string::npos) << log;
+  EXPECT_EQ(log.find("failed: failed"), std::string::npos) << log;
+}
+
+// Each process that has not ended, with its parent, from /proc.
+std::map<pid_t, pid_t> runningProcesses() {
+  std::map<pid_t, pid_t> parentOf;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    if (entry.path().filename().string().find_first_not_of("0123456789") != std::string::npos) continue;
+    // Read as the kernel gives it: a process that ends meanwhile fails the read, not the test.
+    char stat[512] = {};
+    const int fd = ::open((entry.path().string() + "/stat").c_str(), O_RDONLY);
+    if (fd < 0) continue;
+    const ssize_t n = ::read(fd, stat, sizeof stat - 1);
+    ::close(fd);
+    char state = 'Z';
+    int parent = 0;
+    const char* end = n > 0 ? std::strrchr(stat, ')') : nullptr;
+    if (end != nullptr && std::sscanf(end + 1, " %c %d", &state, &parent) == 2 &&
+        state != 'Z' && state != 'X')
+      parentOf[std::stoi(entry.path().filename().string())] = parent;
+  }
+  return parentOf;
+}
+
+bool within60s(const std::function<bool()>& done) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!done() && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return done();
+}
+
+// Stopped by its PID, not by its terminal's group, the program takes its solves with it: none
+// runs on to write results afterwards, and a point cut short is not recorded as solved.
+TEST(ScanProgram, StoppedByItsPidItLeavesNoSolveRunning) {
+  const std::string bin = fs::path(KELM_SCAN_PROGRAM).parent_path().string() + "/";
+  const std::string full = std::string(KELM_EXAMPLES_DIR) + "/full/";
+  const struct {
+    std::string command;
+    int signal;
+    std::size_t below;  // processes below it while it solves two projects of seconds each
+  } cases[] = {{"kelm-solve --jobs 2 a b", SIGTERM, 2},
+               {"kelm-scan --jobs 2 a tag=1,2 scan", SIGTERM, 4},
+               {"kelm-scan --jobs 2 a tag=1,2 scan", SIGKILL, 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command + " " + strsignal(c.signal));
+    TempDirectory dir;
+    for (const char* p : {"a/", "b/"}) {
+      fs::create_directory(p);
+      for (const char* name : {"klinput.dat", "mag.dat"}) fs::copy(full + name, p + std::string(name));
+      TempDirectory::writeFile(p + std::string("geom.cod"), "# ${tag}\n" + TempDirectory::readFile(full + "geom.cod"));
+    }
+    std::vector<std::string> argv;
+    for (std::istringstream words(bin + c.command); words >> argv.emplace_back();) {
+    }
+    argv.pop_back();
+    std::vector<char*> args;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ), 0);
+    std::set<pid_t> below{pid};
+    EXPECT_TRUE(within60s([&] {
+      for (const auto& [child, parent] : runningProcesses())
+        if (below.count(parent)) below.insert(child);
+      return below.size() > c.below;
+    }));
+    ::kill(pid, c.signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
+    EXPECT_TRUE(within60s([&] {
+      const auto now = runningProcesses();
+      return std::none_of(below.begin(), below.end(), [&](pid_t p) { return now.count(p) > 0; });
+    }));
+    // Nothing is left to write, and nothing was written.
+    for (const char* result : {"a/klplt.res", "b/klplt.res", "scan/p0001/klplt.res", "scan/p0002/klplt.res",
+                               "scan/p0001/.kelm-scan-state", "scan/summary.csv"})
+      EXPECT_FALSE(fs::exists(result)) << result;
+  }
 }
 
 TEST(ScanProgram, SolvesOnEveryCoreUnlessAskedToMakeThePointsOnly) {

@@ -145,8 +145,46 @@ TEST(Slurm, ScriptsSplitThePointsIntoAnArrayWithItsLimit) {
     EXPECT_NE(s.merge.find("--merge '/o/it'\\''s'"), std::string::npos) << s.merge;
   }
   std::string error;
-  EXPECT_FALSE(usableInScript("/o/50%", error));
+  EXPECT_FALSE(usableInScript("/o/a\\b", error));
   EXPECT_FALSE(usableInScript("/o/a\nb", error));
+}
+
+// The file name sbatch makes of a script's --output directive, by its rules: blanks outside
+// quotes end the argument, a backslash escapes the next character, an unquoted # begins a
+// comment; then %% is %, and %A, %a stand for the job and the task.
+std::string outputFileOf(const std::string& script) {
+  std::string argument, name;
+  bool quoted = false;
+  for (std::size_t k = script.find("--output=") + 9; script[k] != '\n' && (quoted || script[k] != ' '); ++k) {
+    if (script[k] == '\\') argument += script[++k];
+    else if (script[k] == '"') quoted = !quoted;
+    else if (!quoted && script[k] == '#') break;
+    else argument += script[k];
+  }
+  for (std::size_t k = 0; k < argument.size(); ++k) {
+    const char c = argument[k] == '%' ? argument[++k] : 0;
+    name += c == 0 ? argument.substr(k, 1) : c == 'A' ? "7" : c == 'a' ? "1" : "%";
+  }
+  return name;
+}
+
+TEST(Slurm, OutputPathsReachSbatchAsTheyAre) {
+  for (const std::string outdir : {"/o/a b", "/o/it's", "/o/say \"hi\"", "/o/#1", "/o/50%A"}) {
+    std::string error;
+    EXPECT_TRUE(usableInScript(outdir, error)) << outdir;
+    EXPECT_EQ(outputFileOf(slurmScripts("/bin/kelm-scan", outdir, 3, 2).array), outdir + "/slurm/task-7_1.out");
+  }
+}
+
+TEST(Slurm, JobsThatCannotStartAreFound) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"7_1|RUNNING|None\n7_[2-3]|PENDING|Resources\n8|PENDING|Dependency\n", ""},
+      {"7_1|PENDING|launch failed requeued held\n8|PENDING|Dependency\n",
+       "job 7_1 PENDING (launch failed requeued held)"},
+      {"7_1|FAILED|NonZeroExitCode\n8|PENDING|DependencyNeverSatisfied\n",
+       "job 7_1 FAILED (NonZeroExitCode); job 8 PENDING (DependencyNeverSatisfied)"},
+  };
+  for (const auto& [answer, found] : cases) EXPECT_EQ(jobsThatCannotStart(answer), found) << answer;
 }
 
 TEST(Slurm, JobIdOfSbatchParsable) {

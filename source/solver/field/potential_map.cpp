@@ -5,12 +5,14 @@
 //   8       4         version, uint32 (1)
 //   12      4         nr, int32: nodes along r, at least 2
 //   16      4         nz, int32: nodes along z, at least 2; nr·nz at most kMaxFieldNodes
-//   20      8         cell size h in metres, IEEE double, finite and positive
-//   28      8·nr·nz   potential in volts per node, IEEE double, node (ir, iz) at iz·nr + ir
+//   20      8         cell size h in metres, IEEE double, within geom.cod's cell sizes
+//   28      8·nr·nz   potential in volts per node, IEEE double, node (ir, iz) at iz·nr + ir,
+//                     at most kMaxFieldPotential_V in magnitude
 //   end−8   8         FNV-1a 64-bit hash of every byte before it
 //
 // Node (ir, iz) lies at r = ir·h, z = iz·h. A reader takes a file only when its size is exactly
-// what the header says and the hash matches, so a truncated or altered file is refused whole.
+// what the header says and the hash matches, so a truncated or altered file is refused whole, and
+// only with values the solver can write, so that a crafted file cannot overflow its users' sums.
 #include "source/solver/field/potential_map.h"
 
 #include <bit>
@@ -22,6 +24,7 @@
 
 #include "runtime/whole_file.h"
 #include "source/solver/field/field_operator.h"
+#include "source/solver/geometry/gun_description.h"
 
 namespace kelm::solver {
 namespace {
@@ -54,6 +57,15 @@ std::uint64_t getUnsigned(std::string_view in, std::size_t at, int bytes) {
 // Finiteness from the bits: comparing a signalling NaN from a hostile file would trap.
 bool finiteBits(std::uint64_t bits) { return ((bits >> 52) & 0x7ff) != 0x7ff; }
 
+// With a hair of slack, for a mesh that converts geom.cod's millimetres another way.
+bool cellInRange(double cell_m) {
+  return cell_m >= kMinCell_mm * (1e-3 - 1e-12) && cell_m <= kMaxCell_mm * (1e-3 + 1e-12);
+}
+
+bool potentialInRange(std::uint64_t bits) {
+  return finiteBits(bits) && std::fabs(std::bit_cast<double>(bits)) <= kMaxFieldPotential_V;
+}
+
 std::string fileLabel(const std::string& path) {
   std::string name = std::filesystem::path(path).filename().string();
   for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -78,7 +90,7 @@ bool parse(const std::string& path, std::string_view bytes, PotentialMap& map, s
   if (nr < 2 || nz < 2 || static_cast<std::uint64_t>(nr) * static_cast<std::uint64_t>(nz) > kMaxFieldNodes)
     return damaged(path, "mesh size out of range", error);
   const double cell = std::bit_cast<double>(cellBits);
-  if (!finiteBits(cellBits) || !(cell > 0)) return damaged(path, "cell size out of range", error);
+  if (!finiteBits(cellBits) || !cellInRange(cell)) return damaged(path, "cell size out of range", error);
   const std::size_t nodes = static_cast<std::size_t>(nr) * static_cast<std::size_t>(nz);
   if (bytes.size() != kHeaderBytes + 8 * nodes + kHashBytes) return damaged(path, "wrong length", error);
   const std::size_t hashAt = bytes.size() - kHashBytes;
@@ -88,6 +100,7 @@ bool parse(const std::string& path, std::string_view bytes, PotentialMap& map, s
   for (std::size_t k = 0; k < nodes; ++k) {
     const std::uint64_t bits = getUnsigned(bytes, kHeaderBytes + 8 * k, 8);
     if (!finiteBits(bits)) return damaged(path, "a potential is not a number", error);
+    if (!potentialInRange(bits)) return damaged(path, "a potential out of range", error);
     potential[k] = std::bit_cast<double>(bits);
   }
   map = {nr, nz, cell, std::move(potential)};
@@ -99,7 +112,7 @@ bool parse(const std::string& path, std::string_view bytes, PotentialMap& map, s
 bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
                        std::span<const double> potential_V, std::string& error) {
   if (mesh.nr < 2 || mesh.nz < 2 || mesh.nodeCount() > kMaxFieldNodes ||
-      !std::isfinite(mesh.cell_m) || mesh.cell_m <= 0 || potential_V.size() != mesh.nodeCount()) {
+      !cellInRange(mesh.cell_m) || potential_V.size() != mesh.nodeCount()) {
     error = "the potential does not match the mesh";
     return false;
   }
@@ -111,8 +124,8 @@ bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
   putUnsigned(bytes, std::bit_cast<std::uint64_t>(mesh.cell_m), 8);
   for (double v : potential_V) {
     const auto bits = std::bit_cast<std::uint64_t>(v);
-    if (!finiteBits(bits)) {
-      error = "the potential is not a number at some node";
+    if (!potentialInRange(bits)) {
+      error = "the potential is not a number or out of range at some node";
       return false;
     }
     putUnsigned(bytes, bits, 8);

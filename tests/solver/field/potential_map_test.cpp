@@ -83,6 +83,14 @@ const Damage kDamages[] = {
      [](std::string& b) { putWord(b, 28 + 8 * 7, 0x7ff4000000000000ULL, 8); rehash(b); }, "not a number"},
     {"SignallingNanCell", [](std::string& b) { putWord(b, 20, 0xfff6000000000000ULL, 8); rehash(b); },
      "cell size"},
+    // Finite, but beyond what the solver writes: kelm-export's sums on them would overflow.
+    {"HugeCell", [](std::string& b) { putWord(b, 20, std::bit_cast<std::uint64_t>(1e300), 8); rehash(b); },
+     "cell size"},
+    {"TinyCell", [](std::string& b) { putWord(b, 20, std::bit_cast<std::uint64_t>(1e-300), 8); rehash(b); },
+     "cell size"},
+    {"HugePotential",
+     [](std::string& b) { putWord(b, 28 + 8 * 2, std::bit_cast<std::uint64_t>(-1.7e308), 8); rehash(b); },
+     "a potential out of range"},
 };
 
 // Each damaged file is refused with the file's name and why, and the map keeps what it held;
@@ -116,9 +124,11 @@ TEST_F(PotentialMapFile, MissingFilesAndUnwritableMaps) {
     EXPECT_FALSE(readPotentialMap(name, map, error));
     EXPECT_NE(error.find(" not found"), std::string::npos) << error;
   }
-  std::vector<double> nan = phi;
-  nan[3] = std::nan("");
-  EXPECT_FALSE(writePotentialMap("potmap.dat", mesh, nan, error));
+  std::vector<double> bad = phi;
+  for (const double value : {std::nan(""), 2e9}) {
+    bad[3] = value;
+    EXPECT_FALSE(writePotentialMap("potmap.dat", mesh, bad, error)) << value;
+  }
   EXPECT_FALSE(writePotentialMap("potmap.dat", mesh, std::vector<double>(3, 0.0), error));
   EXPECT_EQ(kelm::testing::TempDirectory::readFile("potmap.dat"), good);
 }
