@@ -84,6 +84,8 @@ int main(int argc, char** argv) {
       !checkParameters(project, sweep, error))
     return fail(2, error);
   const std::string outdir = absolute(o.outdir);
+  // Refused before anything is made: the points would be of no use to the cluster.
+  if (o.slurm && !usableInScript(outdir, error)) return fail(2, error);
   if (!makePoints(project, sweep, outdir, error)) return fail(2, error);
   std::fprintf(stderr, "kelm-scan: %zu points in %s\n", sweep.points.size(), kelm::cli::shownText(outdir).c_str());
   if (o.slurm) {
