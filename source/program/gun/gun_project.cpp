@@ -1,4 +1,4 @@
-#include "source/kelm/gun_project.h"
+#include "source/program/gun/gun_project.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "source/beam_zoom.h"
+#include "source/program/display/beam_zoom.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include "source/klplot/views/geometry_view.h"
 #include "source/klplot/plotting/pointer_readout.h"
 #include "source/klplot/project/project_data.h"
-#include "source/klplot/view_windows.h"
-#include "source/request_flags.h"
+#include "source/program/display/view_windows.h"
+#include "source/program/request_flags.h"
 #include "window/frame.h"
 
 namespace kelm {

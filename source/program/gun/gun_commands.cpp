@@ -1,4 +1,4 @@
-#include "source/kelm/klmaindemo.h"
+#include "source/program/gun/gun_commands.h"
 
 #include <cstdio>
 #include <string>
@@ -6,7 +6,7 @@
 
 #include "records/formatted.h"
 #include "runtime/whole_file.h"
-#include "source/kelm/gun_project.h"
+#include "source/program/gun/gun_project.h"
 #include "source/solver/beam/solve_project.h"
 #include "source/solver/geometry/geometry_file.h"
 #include "window/frame.h"

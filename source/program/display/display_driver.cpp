@@ -1,4 +1,4 @@
-#include "source/klplot/klplotdemo.h"
+#include "source/program/display/display_driver.h"
 
 #include <unistd.h>
 
@@ -12,10 +12,10 @@
 #include "source/klplot/project/load_status.h"
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/views/display_state.h"
-#include "source/klplot/view_windows.h"
-#include "source/menu_bar.h"
-#include "source/project_watch.h"
-#include "source/request_flags.h"
+#include "source/program/display/view_windows.h"
+#include "source/program/menus/menu_bar.h"
+#include "source/program/project/project_watch.h"
+#include "source/program/request_flags.h"
 #include "window/frame.h"
 
 namespace kelm::klplot {

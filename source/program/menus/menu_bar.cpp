@@ -1,13 +1,13 @@
-#include "source/menu_bar.h"
+#include "source/program/menus/menu_bar.h"
 
 #include <atomic>
 #include <vector>
 
-#include "source/beam_zoom.h"
+#include "source/program/display/beam_zoom.h"
 #include "source/klplot/pages/view_table.h"
-#include "source/project_selection.h"
-#include "source/project_watch.h"
-#include "source/z_coordinate.h"
+#include "source/program/project/project_selection.h"
+#include "source/program/project/project_watch.h"
+#include "source/program/display/z_coordinate.h"
 #include "window/menus.h"
 
 namespace kelm {

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "runtime/process_paths.h"
-#include "source/batch_run.h"
-#include "source/commands.h"
-#include "source/klplot/resource.h"
-#include "source/project_selection.h"
-#include "source/project_tree.h"
-#include "source/request_flags.h"
+#include "source/program/batch/batch_run.h"
+#include "source/program/menus/commands.h"
+#include "source/program/dialog_resources.h"
+#include "source/program/project/project_selection.h"
+#include "source/program/batch/project_tree.h"
+#include "source/program/request_flags.h"
 #include "window/dialog_controls.h"
 #include "window/dialogs.h"
 #include "window/drives.h"

@@ -1,4 +1,4 @@
-#include "source/klplot/resource.h"
+#include "source/program/dialog_resources.h"
 
 #include "window/dialog_controls.h"
 #include "window/dialogs.h"

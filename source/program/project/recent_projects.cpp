@@ -1,4 +1,4 @@
-#include "source/recent_projects.h"
+#include "source/program/project/recent_projects.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "runtime/process_paths.h"
-#include "source/menu_bar.h"
-#include "source/project_selection.h"
-#include "source/request_flags.h"
+#include "source/program/menus/menu_bar.h"
+#include "source/program/project/project_selection.h"
+#include "source/program/request_flags.h"
 #include "window/menus.h"
 #include "window/user_settings.h"
 

@@ -1,4 +1,4 @@
-#include "source/batch_run.h"
+#include "source/program/batch/batch_run.h"
 
 #include <unistd.h>
 
@@ -8,8 +8,8 @@
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
-#include "source/kelm/klmaindemo.h"
-#include "source/request_flags.h"
+#include "source/program/gun/gun_commands.h"
+#include "source/program/request_flags.h"
 #include "window/frame.h"
 
 namespace kelm {

@@ -1,4 +1,4 @@
-#include "source/project_tree.h"
+#include "source/program/batch/project_tree.h"
 
 #include <dirent.h>
 #include <fcntl.h>

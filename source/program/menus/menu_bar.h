@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "source/commands.h"
+#include "source/program/menus/commands.h"
 
 namespace kelm {
 

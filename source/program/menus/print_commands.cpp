@@ -4,12 +4,12 @@
 #include <array>
 #include <utility>
 
-#include "source/commands.h"
+#include "source/program/menus/commands.h"
 #include "source/klplot/pages/printed_project.h"
 #include "source/klplot/pages/printer_canvas.h"
-#include "source/klplot/view_windows.h"
+#include "source/program/display/view_windows.h"
 #include "source/klplot/views/display_state.h"
-#include "source/program_words.h"
+#include "source/program/program_words.h"
 #include "window/menus.h"
 #include "window/printing.h"
 

@@ -1,4 +1,4 @@
-#include "source/commands.h"
+#include "source/program/menus/commands.h"
 
 #include <climits>
 #include <string>
@@ -6,10 +6,10 @@
 #include "records/formatted.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
-#include "source/main_program.h"
-#include "source/menu_bar.h"
-#include "source/program_words.h"
-#include "source/request_flags.h"
+#include "source/program/main_program.h"
+#include "source/program/menus/menu_bar.h"
+#include "source/program/program_words.h"
+#include "source/program/request_flags.h"
 #include "window/dialogs.h"
 #include "window/menus.h"
 

@@ -1,4 +1,4 @@
-#include "source/z_coordinate.h"
+#include "source/program/display/z_coordinate.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,15 +7,15 @@
 #include <string_view>
 
 #include "records/formatted.h"
-#include "source/beam_zoom.h"
+#include "source/program/display/beam_zoom.h"
 #include "runtime/fixed_text.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/single_precision.h"
-#include "source/klplot/resource.h"
-#include "source/klplot/view_windows.h"
+#include "source/program/dialog_resources.h"
+#include "source/program/display/view_windows.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/view_layout.h"
-#include "source/request_flags.h"
+#include "source/program/request_flags.h"
 #include "window/dialogs.h"
 #include "window/frame.h"
 

@@ -1,4 +1,4 @@
-#include "source/project_selection.h"
+#include "source/program/project/project_selection.h"
 
 #include <unistd.h>
 
@@ -8,11 +8,11 @@
 
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
-#include "source/main_program.h"
-#include "source/recent_projects.h"
-#include "source/program_words.h"
-#include "source/request_flags.h"
-#include "source/startup_paths.h"
+#include "source/program/main_program.h"
+#include "source/program/project/recent_projects.h"
+#include "source/program/program_words.h"
+#include "source/program/request_flags.h"
+#include "source/program/startup_paths.h"
 #include "window/dialogs.h"
 
 namespace kelm {

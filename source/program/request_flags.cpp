@@ -1,4 +1,4 @@
-#include "source/request_flags.h"
+#include "source/program/request_flags.h"
 
 namespace kelm {
 

@@ -1,4 +1,4 @@
-#include "source/project_watch.h"
+#include "source/program/project/project_watch.h"
 
 #include <sys/stat.h>
 
@@ -6,8 +6,8 @@
 #include <atomic>
 
 #include "source/klplot/project/load_status.h"
-#include "source/menu_bar.h"
-#include "source/request_flags.h"
+#include "source/program/menus/menu_bar.h"
+#include "source/program/request_flags.h"
 #include "window/file_watch.h"
 #include "window/menus.h"
 

@@ -1,19 +1,19 @@
 // The view windows of a loaded project: opened, drawn, kept up to date, closed.
-#include "source/klplot/view_windows.h"
+#include "source/program/display/view_windows.h"
 
 #include <algorithm>
 
 #include "records/units.h"
 #include "runtime/text.h"
-#include "source/beam_zoom.h"
+#include "source/program/display/beam_zoom.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/screen/screen_surface.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/view_font.h"
 #include "source/klplot/views/z_marker.h"
-#include "source/request_flags.h"
-#include "source/z_coordinate.h"
+#include "source/program/request_flags.h"
+#include "source/program/display/z_coordinate.h"
 #include "window/frame.h"
 #include "window/graphics.h"
 
