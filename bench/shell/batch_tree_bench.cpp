@@ -15,7 +15,7 @@
 #include <fstream>
 #include <string>
 
-#include "source/program/menus/commands.h"
+#include "source/program/batch/batch_dialog.h"
 #include "source/program/dialog_resources.h"
 #include "source/program/batch/project_tree.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// Identifiers of the program's two dialogs and their controls.
+// The program's resource: identifiers of its two dialogs and their controls, and their templates.
 
 namespace kelm::resource {
 

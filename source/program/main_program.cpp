@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "runtime/process_paths.h"
 #include "source/program/batch/batch_run.h"
 #include "source/program/gun/gun_commands.h"
 #include "source/program/display/display_driver.h"
@@ -18,8 +17,6 @@
 
 namespace kelm {
 namespace {
-
-std::string helpFile;
 
 constexpr char kAboutText[] =
     "KELMDEMO\n"
@@ -41,8 +38,6 @@ void serveOneRequest() {
   }
 }
 
-const std::string& helpFilePath() { return helpFile; }
-
 void mainProgram() {
   window::setWindowTitle(window::windowHandle(window::kOutputUnit), "Output");
   window::setAboutText(kAboutText);
@@ -52,7 +47,7 @@ void mainProgram() {
   batchRequested.store(0);
   std::string argument0;
   window::commandArgument(0, argument0);
-  helpFile = helpFilePathFor(argument0, executableDirectory());
+  findHelpFile(argument0);
 
   resource::registerDialogs();
   buildMenuBar();
@@ -62,6 +57,7 @@ void mainProgram() {
   std::string argument1;
   window::commandArgument(1, argument1);
   if (!selectStartupProject(argument1)) return;
+  rememberCurrentProject();
 
   for (;;) {
     klplot::loadAndDisplay();

@@ -1,8 +1,6 @@
 #pragma once
 // The program's entry routine, run once on the program thread by the window layer.
 
-#include <string>
-
 namespace kelm {
 
 void mainProgram();
@@ -10,8 +8,5 @@ void mainProgram();
 // Serves at most one long request (Solve, then Build net, then the batch) after the display
 // driver returned.
 void serveOneRequest();
-
-// The help file beside the program, computed once at start-up.
-const std::string& helpFilePath();
 
 }  // namespace kelm

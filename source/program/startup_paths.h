@@ -18,4 +18,9 @@ std::string helpFilePathFor(std::string_view argument0, std::string_view executa
 // including the last separator; empty when the name has none (the current directory stays).
 std::string projectDirectoryOf(std::string_view projectPath);
 
+// The help file of this run: found once at start-up from argument 0, read by the commands and
+// dialogs that offer help.
+void findHelpFile(std::string_view argument0);
+const std::string& helpFilePath();
+
 }  // namespace kelm

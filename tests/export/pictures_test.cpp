@@ -13,7 +13,7 @@
 
 #include "fuzz/klplot/counting_canvas.h"
 #include "fuzz/klplot/loaded_project_views.h"
-#include "source/program/menus/commands.h"
+#include "source/program/menus/print_commands.h"
 #include "runtime/whole_file.h"
 #include "source/export/view_pictures.h"
 #include "source/klplot/views/display_state.h"

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "source/program/menus/commands.h"
+#include "source/program/menus/print_commands.h"
 #include "source/klplot/pages/page_square.h"
 #include "source/klplot/pages/view_table.h"
 #include "source/klplot/project/project_data.h"

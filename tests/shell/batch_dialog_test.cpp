@@ -20,7 +20,7 @@
 
 #include "runtime/process_paths.h"
 #include "source/program/batch/batch_run.h"
-#include "source/program/menus/commands.h"
+#include "source/program/batch/batch_dialog.h"
 #include "source/program/dialog_resources.h"
 #include "source/program/request_flags.h"
 #include "tests/records/temp_directory.h"

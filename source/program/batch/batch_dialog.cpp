@@ -1,11 +1,12 @@
 // The "&Batch mode" command: the "Select KELM projects" dialog collects project directories
 // for the batch run. It runs on the message thread and browses by absolute path only.
+#include "source/program/batch/batch_dialog.h"
+
 #include <string>
 #include <vector>
 
 #include "runtime/process_paths.h"
 #include "source/program/batch/batch_run.h"
-#include "source/program/menus/commands.h"
 #include "source/program/dialog_resources.h"
 #include "source/program/project/project_selection.h"
 #include "source/program/batch/project_tree.h"

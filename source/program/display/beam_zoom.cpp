@@ -7,7 +7,7 @@
 #include "source/klplot/views/geometry_view.h"
 #include "source/klplot/plotting/pointer_readout.h"
 #include "source/klplot/project/project_data.h"
-#include "source/program/display/view_windows.h"
+#include "source/klplot/pages/view_table.h"
 #include "source/program/request_flags.h"
 #include "window/frame.h"
 

@@ -13,7 +13,7 @@
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/views/display_state.h"
 #include "source/program/display/view_windows.h"
-#include "source/program/menus/menu_bar.h"
+#include "source/program/menus/bar_layout.h"
 #include "source/program/project/project_watch.h"
 #include "source/program/request_flags.h"
 #include "window/frame.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The display driver: loads the project in the current directory, shows it and keeps its
-// windows up to date until a command asks to leave.
+// The display driver (klplotdemo): loads the project in the current directory, shows it and
+// keeps its windows up to date until a command asks to leave.
 
 namespace kelm::klplot {
 

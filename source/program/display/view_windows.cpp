@@ -11,18 +11,14 @@
 #include "source/klplot/screen/screen_surface.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/view_font.h"
-#include "source/klplot/views/z_marker.h"
 #include "source/program/request_flags.h"
 #include "source/program/display/z_coordinate.h"
+#include "source/program/display/z_markers.h"
 #include "window/frame.h"
 #include "window/graphics.h"
 
 namespace kelm::klplot {
 namespace {
-
-MarkerSave markerSaves[2];
-
-MarkerSave* saveFor(int which) { return which == 0 || which == 1 ? &markerSaves[which] : nullptr; }
 
 // Opens the view's window with its configuration, colours and font; the window becomes active.
 void openViewWindow(const ViewRow& view, std::int32_t w, std::int32_t h) {
@@ -158,14 +154,6 @@ void closeViewWindows() {
   for (const ViewRow& view : viewRows()) records::closeUnit(view.unit);
   window::setStatusReadout({});  // nothing is under the pointer once the views are gone
   window::showWindow(window::windowHandle(window::getActiveWindow()), window::ShowCommand::restore);
-}
-
-void drawZMarker(std::int32_t x, int which) {
-  if (MarkerSave* save = saveFor(which)) drawMarkerLine(screenCanvas(), *save, x);
-}
-
-void eraseZMarker(int which) {
-  if (MarkerSave* save = saveFor(which)) eraseMarkerLine(screenCanvas(), *save);
 }
 
 }  // namespace kelm::klplot

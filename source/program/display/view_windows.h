@@ -1,9 +1,6 @@
 #pragma once
 // The view windows of a loaded project: opened and drawn at each load, kept up to date
-// while the display driver idles, closed when it leaves. Program thread, except the markers,
-// which the Z-coordinate dialog also moves on the message thread.
-
-#include <cstdint>
+// while the display driver idles, closed when it leaves. Program thread.
 
 #include "source/klplot/pages/view_table.h"
 
@@ -16,9 +13,5 @@ ViewInputs currentViewInputs();
 void openViewWindows(bool keepView = false);
 void serveViewRequests();
 void closeViewWindows();
-
-// which: 0 the "Beam" window, 1 the "Magnetic field" window; both act on the active window.
-void drawZMarker(std::int32_t x, int which);
-void eraseZMarker(int which);
 
 }  // namespace kelm::klplot

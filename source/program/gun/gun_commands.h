@@ -1,5 +1,5 @@
 #pragma once
-// The Build net and Solve commands on the project in the current directory.
+// The Build net and Solve commands (klmaindemo) on the project in the current directory.
 
 namespace kelm {
 

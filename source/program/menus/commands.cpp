@@ -4,17 +4,23 @@
 #include <string>
 
 #include "records/formatted.h"
+#include "runtime/fixed_text.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
-#include "source/program/main_program.h"
-#include "source/program/menus/menu_bar.h"
+#include "source/program/menus/bar_layout.h"
 #include "source/program/program_words.h"
+#include "source/program/project/project_selection.h"
+#include "source/program/project/recent_projects.h"
 #include "source/program/request_flags.h"
+#include "source/program/startup_paths.h"
 #include "window/dialogs.h"
 #include "window/menus.h"
 
 namespace kelm {
 namespace {
+
+// The load command's file-name field, which proposes the last choice the next time.
+FixedText<kMaxPathLength + 1> loadCommandFileName;
 
 void toggle(std::atomic<int>& shown, Command command, const char* hideText, const char* showText) {
   shown.store(1 - shown.load());
@@ -39,6 +45,11 @@ void editProjectFile(const char* fileName) {
 }
 
 }  // namespace
+
+void loadProjectCommand(std::int32_t*) {
+  if (!window::chooseProjectFile(loadCommandFileName.span(), true, helpFilePath(), kProjectChooser)) return;
+  makeProjectCurrent(loadCommandFileName.trimmed());
+}
 
 void beamToggleCommand(std::int32_t*) {
   toggle(beamShown, beamToggleCommand, "Hide beam", "Show beam");

@@ -1,10 +1,11 @@
 // The print commands of the File menu, one per view: one page each, on the message thread.
 // They are in the busy set, so the project they read does not change while they print.
+#include "source/program/menus/print_commands.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
 
-#include "source/program/menus/commands.h"
 #include "source/klplot/pages/printed_project.h"
 #include "source/klplot/pages/printer_canvas.h"
 #include "source/program/display/view_windows.h"

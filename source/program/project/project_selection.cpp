@@ -8,20 +8,15 @@
 
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
-#include "source/program/main_program.h"
-#include "source/program/project/recent_projects.h"
 #include "source/program/program_words.h"
-#include "source/program/request_flags.h"
 #include "source/program/startup_paths.h"
 #include "window/dialogs.h"
 
 namespace kelm {
 namespace {
 
-// The file-name fields of the two dialogs: the start-up one, and the menu command's, which
-// proposes the last choice the next time.
+// The start-up dialog's file-name field.
 FixedText<kMaxPathLength + 1> startupFileName;
-FixedText<kMaxPathLength + 1> loadCommandFileName;
 
 }  // namespace
 
@@ -46,24 +41,9 @@ bool selectStartupProject(std::string_view argument1) {
       if (!window::chooseProjectFile(startupFileName.span(), false, helpFilePath(), kProjectChooser)) return false;
       chosen = startupFileName.trimmed();
     }
-    if (enterProjectDirectoryOf(chosen)) {
-      rememberCurrentProject();
-      return true;
-    }
+    if (enterProjectDirectoryOf(chosen)) return true;
     chosen.clear();  // a directory that cannot be entered brings the dialog back, silently
   }
-}
-
-void makeProjectCurrent(std::string_view chosenFile) {
-  // The directory changes before the driver is asked to leave, so that it reloads the new
-  // project and never the old one.
-  if (enterProjectDirectoryOf(chosenFile)) rememberCurrentProject();
-  leaveRequested.store(1);
-}
-
-void loadProjectCommand(std::int32_t*) {
-  if (!window::chooseProjectFile(loadCommandFileName.span(), true, helpFilePath(), kProjectChooser)) return;
-  makeProjectCurrent(loadCommandFileName.trimmed());
 }
 
 }  // namespace kelm

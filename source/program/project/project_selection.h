@@ -1,7 +1,7 @@
 #pragma once
 // Choosing the project: a project is a directory, chosen through any file in it.
 
-#include <cstdint>
+#include <cstddef>
 #include <string_view>
 
 namespace kelm {
@@ -11,18 +11,11 @@ inline constexpr std::size_t kMaxPathLength = 4095;
 
 // Start-up: argument 1 when given (a file in the project directory, or the directory), else
 // the "Select KELM project" dialog, until a directory change succeeds. False when the user
-// cancels the dialog.
+// cancels the dialog. The caller remembers the project among the recent ones.
 bool selectStartupProject(std::string_view argument1);
 
 // Changes the current directory to the chosen file's directory; true on success (an empty
 // directory part keeps the current directory and counts as success).
 bool enterProjectDirectoryOf(std::string_view chosenFile);
-
-// Makes the chosen file's directory the project and asks the display driver to load it, as
-// "Load Kelm project..." does; a directory that cannot be entered reloads the current project.
-void makeProjectCurrent(std::string_view chosenFile);
-
-// "Load Kelm project..." callback.
-void loadProjectCommand(std::int32_t* state);
 
 }  // namespace kelm

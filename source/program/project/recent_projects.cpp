@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "runtime/process_paths.h"
-#include "source/program/menus/menu_bar.h"
+#include "source/program/menus/bar_layout.h"
 #include "source/program/project/project_selection.h"
 #include "source/program/request_flags.h"
 #include "window/menus.h"
@@ -101,6 +101,13 @@ void showRecentProjects() { keep(storedList()); }
 void rememberCurrentProject() {
   const std::string directory = currentDirectory();
   if (!directory.empty()) keep(withProjectFirst(storedList(), directory));
+}
+
+void makeProjectCurrent(std::string_view chosenFile) {
+  // The directory changes before the driver is asked to leave, so that it reloads the new
+  // project and never the old one.
+  if (enterProjectDirectoryOf(chosenFile)) rememberCurrentProject();
+  leaveRequested.store(1);
 }
 
 }  // namespace kelm

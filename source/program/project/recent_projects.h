@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelm {
@@ -21,5 +22,10 @@ std::string recentProjectItemText(std::size_t index, const std::string& director
 void showRecentProjects();
 // The current directory has just become the project.
 void rememberCurrentProject();
+
+// Makes the chosen file's directory the project and asks the display driver to load it, as
+// "Load Kelm project..." and the recent items do; a directory that cannot be entered reloads
+// the current project.
+void makeProjectCurrent(std::string_view chosenFile);
 
 }  // namespace kelm
