@@ -30,7 +30,7 @@ inline constexpr ProgramMenu kHelpMenu{6, "&Help", 0};
 struct ProgramItem {
   const ProgramMenu* menu;
   const char* text;  // empty for a separator
-  Command command;   // a separator still takes one, which it never calls
+  Command command;   // a separator's is never called
   bool busy;         // grey while the display driver loads or leaves
   bool checkedAtStart = false;
   bool separator() const { return *text == '\0'; }

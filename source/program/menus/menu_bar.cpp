@@ -14,8 +14,8 @@
 namespace kelm {
 namespace {
 
-// Separators take a command too, which is never called.
-constexpr Command kUncalled = window::doNothing;
+// A separator still takes a command, which it never calls.
+constexpr ProgramItem separatorIn(const ProgramMenu& menu, bool busy) { return {&menu, "", window::doNothing, busy}; }
 
 // Every item of the program, menu by menu, in the order each menu shows them.
 const std::vector<ProgramItem>& programItems() {
@@ -24,14 +24,14 @@ const std::vector<ProgramItem>& programItems() {
     for (const klplot::ViewRow* view : klplot::printedViewRows())
       list.push_back({&kFileMenu, view->printMenuText, printCommandOf(*view), true});
     list.insert(list.end(), {
-                                {&kFileMenu, "", kUncalled, false},
+                                separatorIn(kFileMenu, false),
                                 {&kFileMenu, "Load Kelm project...", loadProjectCommand, true},
 
                                 {&kStateMenu, "&Watch project files", watchFilesCommand, false, true},
 
-                                {&kWindowMenu, "", kUncalled, false},
+                                separatorIn(kWindowMenu, false),
                                 {&kWindowMenu, "&Z-coordinate", zCoordinateCommand, true},
-                                {&kWindowMenu, "", kUncalled, true},
+                                separatorIn(kWindowMenu, true),
                                 {&kWindowMenu, "Hide beam", beamToggleCommand, true},
                                 {&kWindowMenu, "Hide potential", potentialToggleCommand, true},
                                 {&kWindowMenu, "&Whole gun", wholeGunCommand, true},
