@@ -3,9 +3,9 @@
 #include <string>
 
 #include "source/program/batch/batch_run.h"
-#include "source/program/gun/gun_commands.h"
-#include "source/program/display/display_driver.h"
 #include "source/program/dialog_resources.h"
+#include "source/program/display/display_driver.h"
+#include "source/program/gun/gun_commands.h"
 #include "source/program/menus/menu_bar.h"
 #include "source/program/project/project_selection.h"
 #include "source/program/project/recent_projects.h"

@@ -7,9 +7,9 @@
 
 #include "runtime/process_paths.h"
 #include "source/program/batch/batch_run.h"
+#include "source/program/batch/project_tree.h"
 #include "source/program/dialog_resources.h"
 #include "source/program/project/project_selection.h"
-#include "source/program/batch/project_tree.h"
 #include "source/program/request_flags.h"
 #include "window/dialog_controls.h"
 #include "window/dialogs.h"

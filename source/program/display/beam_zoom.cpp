@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "source/klplot/views/display_state.h"
-#include "source/klplot/views/geometry_view.h"
+#include "source/klplot/pages/view_table.h"
 #include "source/klplot/plotting/pointer_readout.h"
 #include "source/klplot/project/project_data.h"
-#include "source/klplot/pages/view_table.h"
+#include "source/klplot/views/display_state.h"
+#include "source/klplot/views/geometry_view.h"
 #include "source/program/request_flags.h"
 #include "window/frame.h"
 

@@ -5,15 +5,15 @@
 
 #include "records/units.h"
 #include "runtime/text.h"
-#include "source/program/display/beam_zoom.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/screen/screen_surface.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/view_font.h"
-#include "source/program/request_flags.h"
+#include "source/program/display/beam_zoom.h"
 #include "source/program/display/z_coordinate.h"
 #include "source/program/display/z_markers.h"
+#include "source/program/request_flags.h"
 #include "window/frame.h"
 #include "window/graphics.h"
 

@@ -8,8 +8,8 @@
 
 #include "source/klplot/pages/printed_project.h"
 #include "source/klplot/pages/printer_canvas.h"
-#include "source/program/display/view_windows.h"
 #include "source/klplot/views/display_state.h"
+#include "source/program/display/view_windows.h"
 #include "source/program/program_words.h"
 #include "window/menus.h"
 #include "window/printing.h"
