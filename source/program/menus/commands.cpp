@@ -7,7 +7,7 @@
 #include "runtime/fixed_text.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
-#include "source/program/menus/bar_layout.h"
+#include "source/program/bar_layout.h"
 #include "source/program/program_words.h"
 #include "source/program/project/project_selection.h"
 #include "source/program/project/recent_projects.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The program's menu bar: every item of its menus and the command behind it.
 
-#include "source/program/menus/bar_layout.h"
+#include "source/program/bar_layout.h"
 
 namespace kelm {
 

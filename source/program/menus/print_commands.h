@@ -1,7 +1,7 @@
 #pragma once
 // The print commands of the File menu, one per view.
 
-#include "source/program/menus/bar_layout.h"
+#include "source/program/bar_layout.h"
 
 namespace kelm::klplot {
 struct ViewRow;

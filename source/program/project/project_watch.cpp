@@ -6,7 +6,7 @@
 #include <atomic>
 
 #include "source/klplot/project/load_status.h"
-#include "source/program/menus/bar_layout.h"
+#include "source/program/bar_layout.h"
 #include "source/program/request_flags.h"
 #include "window/file_watch.h"
 #include "window/menus.h"

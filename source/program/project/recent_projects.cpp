@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "runtime/process_paths.h"
-#include "source/program/menus/bar_layout.h"
+#include "source/program/bar_layout.h"
 #include "source/program/project/project_selection.h"
 #include "source/program/request_flags.h"
 #include "window/menus.h"

@@ -1,4 +1,4 @@
-#include "source/program/menus/bar_layout.h"
+#include "source/program/bar_layout.h"
 
 #include <atomic>
 
