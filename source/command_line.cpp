@@ -6,7 +6,7 @@
 
 #include "runtime/info_arguments.h"
 #include "runtime/process_paths.h"
-#include "source/startup_paths.h"
+#include "source/program/startup_paths.h"
 
 namespace kelm {
 namespace {

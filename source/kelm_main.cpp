@@ -1,6 +1,6 @@
 #include "source/command_line.h"
-#include "source/main_program.h"
-#include "source/program_words.h"
+#include "source/program/main_program.h"
+#include "source/program/program_words.h"
 #include "window/app.h"
 
 int main(int argc, char** argv) {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "records/silent_port.h"
-#include "source/commands.h"
+#include "source/program/menus/print_commands.h"
 #include "source/klplot/pages/view_table.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"

@@ -15,9 +15,9 @@
 #include <fstream>
 #include <string>
 
-#include "source/commands.h"
-#include "source/klplot/resource.h"
-#include "source/project_tree.h"
+#include "source/program/batch/batch_dialog.h"
+#include "source/program/dialog_resources.h"
+#include "source/program/batch/project_tree.h"
 
 namespace kelm {
 namespace {

@@ -16,7 +16,7 @@
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/screen/screen_surface.h"
-#include "source/klplot/view_windows.h"
+#include "source/program/display/view_windows.h"
 #include "window/frame.h"
 #include "window/frame_window.h"
 #include "window/layer.h"

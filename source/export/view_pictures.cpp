@@ -7,7 +7,7 @@
 #include "source/klplot/pages/view_table.h"
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/screen/screen_surface.h"
-#include "source/program_words.h"
+#include "source/program/program_words.h"
 #include "source/klplot/views/cathode_view.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/envelope_view.h"

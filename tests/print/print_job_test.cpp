@@ -23,12 +23,12 @@
 #include <string>
 #include <vector>
 
-#include "source/commands.h"
+#include "source/program/menus/print_commands.h"
 #include "source/klplot/pages/page_square.h"
 #include "source/klplot/pages/view_table.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
-#include "source/program_words.h"
+#include "source/program/program_words.h"
 #include "tests/print/command_output.h"
 #include "tests/records/recording_port.h"
 #include "tests/window/gui_wait.h"

@@ -19,10 +19,10 @@
 #include <functional>
 
 #include "runtime/process_paths.h"
-#include "source/batch_run.h"
-#include "source/commands.h"
-#include "source/klplot/resource.h"
-#include "source/request_flags.h"
+#include "source/program/batch/batch_run.h"
+#include "source/program/batch/batch_dialog.h"
+#include "source/program/dialog_resources.h"
+#include "source/program/request_flags.h"
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
 #include "window/dialog_record.h"

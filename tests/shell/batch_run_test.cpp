@@ -12,11 +12,11 @@
 #include <thread>
 
 #include "runtime/process_paths.h"
-#include "source/batch_run.h"
-#include "source/klplot/klplotdemo.h"
-#include "source/main_program.h"
-#include "source/menu_bar.h"
-#include "source/request_flags.h"
+#include "source/program/batch/batch_run.h"
+#include "source/program/display/display_driver.h"
+#include "source/program/main_program.h"
+#include "source/program/menus/menu_bar.h"
+#include "source/program/request_flags.h"
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
 #include "window/frame_window.h"

@@ -15,12 +15,12 @@
 #include <fstream>
 #include <thread>
 
-#include "source/commands.h"
-#include "source/klplot/klplotdemo.h"
-#include "source/klplot/view_windows.h"
+#include "source/program/menus/commands.h"
+#include "source/program/display/display_driver.h"
+#include "source/program/display/view_windows.h"
 #include "source/klplot/views/display_state.h"
-#include "source/menu_bar.h"
-#include "source/request_flags.h"
+#include "source/program/menus/menu_bar.h"
+#include "source/program/request_flags.h"
 #include "tests/views/program_state.h"
 #include "tests/window/gui_wait.h"
 #include "window/child_window.h"

@@ -12,12 +12,12 @@
 #include <filesystem>
 #include <thread>
 
-#include "source/klplot/klplotdemo.h"
+#include "source/program/display/display_driver.h"
 #include "source/klplot/project/project_data.h"
-#include "source/main_program.h"
-#include "source/menu_bar.h"
-#include "source/project_watch.h"
-#include "source/request_flags.h"
+#include "source/program/main_program.h"
+#include "source/program/menus/menu_bar.h"
+#include "source/program/project/project_watch.h"
+#include "source/program/request_flags.h"
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
 #include "window/frame_window.h"

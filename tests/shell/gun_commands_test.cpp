@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "source/kelm/klmaindemo.h"
+#include "source/program/gun/gun_commands.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
 #include "tests/records/recording_port.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "source/commands.h"
-#include "source/menu_bar.h"
-#include "source/request_flags.h"
+#include "source/program/menus/commands.h"
+#include "source/program/menus/menu_bar.h"
+#include "source/program/request_flags.h"
 #include "tests/window/gui_wait.h"
 #include "window/frame_window.h"
 #include "window/layer.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "source/menu_bar.h"
-#include "source/recent_projects.h"
-#include "source/request_flags.h"
+#include "source/program/menus/menu_bar.h"
+#include "source/program/project/recent_projects.h"
+#include "source/program/request_flags.h"
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
 #include "window/frame_window.h"

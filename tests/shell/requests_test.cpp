@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "source/main_program.h"
-#include "source/request_flags.h"
+#include "source/program/main_program.h"
+#include "source/program/request_flags.h"
 #include "tests/records/recording_port.h"
 #include "tests/records/temp_directory.h"
 #include "tests/views/program_state.h"

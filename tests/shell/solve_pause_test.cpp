@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "source/kelm/klmaindemo.h"
+#include "source/program/gun/gun_commands.h"
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
 #include "window/frame_window.h"

@@ -1,4 +1,4 @@
-#include "source/startup_paths.h"
+#include "source/program/startup_paths.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "source/z_coordinate.h"
+#include "source/program/display/z_coordinate.h"
 #include "tests/window/gui_wait.h"
 
 namespace kelm::testing {

@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "source/klplot/project/project_data.h"
-#include "source/klplot/resource.h"
+#include "source/program/dialog_resources.h"
 #include "source/klplot/views/display_state.h"
-#include "source/request_flags.h"
+#include "source/program/request_flags.h"
 #include "tests/shell/z_dialog_answer.h"
 #include "tests/views/program_state.h"
 #include "tests/window/gui_wait.h"

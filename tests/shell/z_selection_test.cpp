@@ -3,9 +3,9 @@
 
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/views/display_state.h"
-#include "source/request_flags.h"
-#include "source/beam_zoom.h"
-#include "source/z_coordinate.h"
+#include "source/program/request_flags.h"
+#include "source/program/display/beam_zoom.h"
+#include "source/program/display/z_coordinate.h"
 #include "tests/views/program_state.h"
 #include "window/frame.h"
 

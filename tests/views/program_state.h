@@ -9,7 +9,7 @@
 
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/views/display_state.h"
-#include "source/request_flags.h"
+#include "source/program/request_flags.h"
 
 namespace kelm::testing {
 

@@ -1,0 +1,19 @@
+#pragma once
+// The program's short menu commands. Each runs on the message thread; the long ones only raise
+// request flags for the program thread. The print, Z-coordinate, zoom, watch and batch commands
+// are with what they work on.
+
+#include <cstdint>
+
+namespace kelm {
+
+void loadProjectCommand(std::int32_t* state);
+void beamToggleCommand(std::int32_t* state);
+void potentialToggleCommand(std::int32_t* state);
+void editGeometryCommand(std::int32_t* state);
+void editInputCommand(std::int32_t* state);
+void buildNetCommand(std::int32_t* state);
+void solveCommand(std::int32_t* state);
+void helpContentsCommand(std::int32_t* state);
+
+}  // namespace kelm
