@@ -22,6 +22,7 @@
 #include "source/export/view_pictures.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/project_files/solve_record.h"
 
 namespace kelm::exporting {
 namespace {
@@ -166,9 +167,16 @@ class Run {
       planes =
           figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
     }
+    projectfiles::SolveRecord record;
+    const projectfiles::ResultsState results = projectfiles::resultsState(directory, &record);
     solver::PotentialMap map;
-    std::string unused;
-    const bool mapped = solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, unused);
+    std::string why;
+    // A potmap.dat of results that do not match their record is not this project's.
+    const bool mapped = results != projectfiles::ResultsState::kIncomplete &&
+                        solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, why);
+    if (!mapped && why.find("damaged") != std::string::npos)
+      std::fprintf(stderr, "kelm-export: %s: %s; energies from pot.dat instead\n", shownText(directory).c_str(),
+                   why.c_str());
     const BeamEnergy energy(projectData, options_.voltage, mapped ? &map : nullptr);
     const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.
@@ -177,12 +185,30 @@ class Run {
     row.trajectories = projectData.trajCount;
     row.totalCurrent = projectData.totalCurrent;
     row.voltage = options_.voltage;
+    recordInRow(results, record, row);
     row.waist = waistOf(planes);
     if (row.waist) row.waistEnergy = energy.at(row.waist->z);
     row.atZ = figuresAt(projectData, z);
     row.energyAtZ = energy.at(z);
     row.largestCurrent = largestCurrentOf(planes);
     return summaryLine(row);
+  }
+
+  // The record's word on the results, and the voltage it solved at when none is given.
+  static void recordInRow(projectfiles::ResultsState results, const projectfiles::SolveRecord& record,
+                          SummaryRow& row) {
+    if (results == projectfiles::ResultsState::kNoRecord) return;
+    if (results == projectfiles::ResultsState::kIncomplete) {
+      row.status = "incomplete: solve again";
+      return;
+    }
+    row.status = projectfiles::statusName(record.status);
+    if (record.status != projectfiles::SolveStatus::kSolved && record.status != projectfiles::SolveStatus::kNotConverged)
+      return;
+    row.iterations = record.iterations;
+    row.converged = record.converged;
+    row.finalChange = record.finalChange;
+    if (!row.voltage && record.voltage_V > 0) row.voltage = record.voltage_V;
   }
 
   void writeProjectOutputs(float z, const std::vector<PlaneFigures>& planes, const BeamEnergy& energy,

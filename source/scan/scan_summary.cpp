@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "runtime/whole_file.h"
+#include "source/project_files/solve_record.h"
 #include "source/scan/point_runs.h"
 #include "source/scan/scan_points.h"
 
@@ -34,32 +35,42 @@ std::vector<std::string> cellsOf(const std::string& line) {
 
 std::string pointStatus(const std::string& pointDirectory) {
   const PointState state = readState(pointDirectory);
-  if (!state.finished) return "not solved";
-  if (state.inputs != inputsHash(pointDirectory)) return "not solved: inputs changed";
-  return state.solved ? "solved" : "failed: " + state.failure;
+  if (state.finished && !state.solved) return "failed: " + state.failure;
+  projectfiles::SolveRecord record;
+  switch (projectfiles::resultsState(pointDirectory, &record)) {
+    case projectfiles::ResultsState::kNoRecord: return "not solved";
+    case projectfiles::ResultsState::kIncomplete: return "not solved: results incomplete";
+    case projectfiles::ResultsState::kComplete: break;
+  }
+  if (record.status == projectfiles::SolveStatus::kFailed) return "failed: " + record.failure;
+  if (!projectfiles::filesMatch(pointDirectory, record.inputs)) return "not solved: inputs changed";
+  return std::string(projectfiles::statusName(record.status));
 }
 
-std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>& points,
+bool isSolved(const std::string& status) {
+  return status == "solved" || status == "not-converged" || status == "vacuum";
+}
+
+std::string joinedSummary(const Sweep& manifest, const std::vector<std::string>& statuses,
                           const std::string& exportCsv) {
   const auto rows = lines(exportCsv);
   const auto header = cellsOf(rows.empty() ? "" : rows.front());
-  std::size_t perveance = 0;
-  for (std::size_t k = 1; k < header.size(); ++k)
-    if (header[k] == "perveance [uP]") perveance = k;
   std::string csv = "directory";
   for (const auto& name : manifest.names) csv += "," + name;
   csv += ",status";
-  for (std::size_t k = 1; k < header.size(); ++k) csv += "," + header[k];
+  for (std::size_t k = 1; k < header.size(); ++k)
+    if (header[k] != "status") csv += "," + header[k];
   csv += "\n";
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
     csv += pointName(i, manifest.points.size());
     for (const auto& value : manifest.points[i]) csv += "," + value;
-    csv += "," + (i < points.size() ? points[i].status : std::string("not solved"));
-    auto cells = cellsOf(i + 1 < rows.size() ? rows[i + 1] : "");
+    const std::string status = i < statuses.size() ? statuses[i] : "not solved";
+    csv += "," + status;
+    // Figures of results a point does not stand by would pass for its own.
+    auto cells = isSolved(status) ? cellsOf(i + 1 < rows.size() ? rows[i + 1] : "") : std::vector<std::string>{};
     cells.resize(header.size());
-    if (perveance > 0 && cells[perveance].empty() && i < points.size() && points[i].status == "solved")
-      cells[perveance] = points[i].perveance;
-    for (std::size_t k = 1; k < cells.size(); ++k) csv += "," + cells[k];
+    for (std::size_t k = 1; k < cells.size(); ++k)
+      if (header[k] != "status") csv += "," + cells[k];
     csv += "\n";
   }
   return csv;
@@ -67,11 +78,11 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>
 
 bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error) {
   std::string list;
-  std::vector<PointSummary> points;
+  std::vector<std::string> statuses;
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
     const std::string dir = outdir + "/" + pointName(i, manifest.points.size());
     list += dir + "\n";
-    points.push_back({pointStatus(dir), readState(dir).perveance});
+    statuses.push_back(pointStatus(dir));
   }
   const std::string listFile = outdir + "/.kelm-scan-points", exported = outdir + "/.kelm-scan-export.csv";
   if (!runtime::writeWholeFile(listFile, list, error)) return false;
@@ -86,13 +97,13 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
   std::filesystem::remove(listFile);
   if (status < 0) return false;
   if (!read) return (error = "kelm-export wrote no summary; see " + outdir + "/.kelm-scan-export.log", false);
-  return runtime::writeWholeFile(outdir + "/summary.csv", joinedSummary(manifest, points, csv), error);
+  return runtime::writeWholeFile(outdir + "/summary.csv", joinedSummary(manifest, statuses, csv), error);
 }
 
 std::size_t unsolvedPoints(const std::string& outdir, const Sweep& manifest) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < manifest.points.size(); ++i)
-    count += pointStatus(outdir + "/" + pointName(i, manifest.points.size())) != "solved";
+    count += !isSolved(pointStatus(outdir + "/" + pointName(i, manifest.points.size())));
   return count;
 }
 
