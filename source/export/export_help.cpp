@@ -27,8 +27,9 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --envelope FILE      a picture (FILE ending in .png or .svg) of r_max and r_rms against z,
                        and of the 90 % core rms emittance against z below them
   --summary-csv FILE   one row per PROJECT: the directory, the status of geom.dat, mag.dat,
-                       pot.dat and klplt.res, the trajectories, the total current, the
-                       perveance, the figures at the waist and at --z
+                       pot.dat and klplt.res, the solve's status from its record, the
+                       trajectories, the total current, the perveance, the figures at the
+                       waist and at --z
 A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
 
 A picture of a scan (instead of the outputs above):

@@ -1,5 +1,6 @@
 #include "source/project_files/solve_record.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -94,9 +95,10 @@ bool parseRecord(std::string_view text, SolveRecord& record, std::string& error)
     if (key == "format") {
       ok = hasFormat = value == std::to_string(kRecordFormat);
     } else if (key == "status") {
-      for (SolveStatus s : kStatuses)
-        if (value == statusName(s)) r.status = s, hasStatus = true;
-      ok = hasStatus;
+      const auto* known = std::find_if(std::begin(kStatuses), std::end(kStatuses),
+                                       [&](SolveStatus s) { return value == statusName(s); });
+      ok = hasStatus = known != std::end(kStatuses);
+      if (ok) r.status = *known;
     } else if (key == "failure") {
       r.failure = value;
     } else if (key == "iterations") {
