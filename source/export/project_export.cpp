@@ -128,6 +128,11 @@ class Run {
         std::fprintf(stderr, "kelm-export: cannot read %s: %s\n", shownText(path).c_str(), why.c_str());
       }
     }
+    // Results a solve left incomplete are not pictured: the summary row says so.
+    if (std::find(row.files.begin(), row.files.end(), FileStatus::kIncomplete) != row.files.end()) {
+      fail(directory + ": " + projectfiles::kIncompleteMessage);
+      return Load::kNoFiles;
+    }
     for (FileStatus s : row.files) {
       if (s != FileStatus::kNotFound) return Load::kRead;
     }
