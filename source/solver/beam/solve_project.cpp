@@ -43,8 +43,6 @@ struct Project {
   AxialMagneticField magnetic;
   std::string inputSummary;
   std::vector<FileHash> inputs;
-
-  std::string path(const std::string& name) const { return directory + "/" + name; }
 };
 
 bool readInputs(Project& p, std::string& failure) {
