@@ -129,7 +129,7 @@ Definitions, at a plane z = const:
 Summary columns:
   geom_dat, mag_dat, pot_dat, klplt_res   loaded, not found, damaged, or incomplete
                    (a solve's result that does not match its record: not read)
-  status           the solve's record (solve-record.csv): solved, not-converged, vacuum or
+  solve_status     the solve's record (solve-record.csv): solved, not-converged, vacuum or
                    failed; "incomplete: solve again" when the result files do not match it;
                    empty for a project without a record
   converged, iterations, final_change   the record's: 1 when the last relative change was

@@ -146,7 +146,7 @@ std::string summaryHeader() {
     std::replace(name.begin(), name.end(), '.', '_');
     header.add(name);
   }
-  header.add("status").add("converged").add("iterations").add("final_change");
+  header.add("solve_status").add("converged").add("iterations").add("final_change");
   header.add("trajectories").add("total_current [A]").add("voltage [V]").add("perveance [uP]");
   header.add("waist_z [mm]").add("waist_crossings").add("waist_current [A]");
   addNames(header, "waist_", kShape, mm);

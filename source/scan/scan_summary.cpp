@@ -58,8 +58,7 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<std::string>&
   std::string csv = "directory";
   for (const auto& name : manifest.names) csv += "," + name;
   csv += ",status";
-  for (std::size_t k = 1; k < header.size(); ++k)
-    if (header[k] != "status") csv += "," + header[k];
+  for (std::size_t k = 1; k < header.size(); ++k) csv += "," + header[k];
   csv += "\n";
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
     csv += pointName(i, manifest.points.size());
@@ -69,8 +68,7 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<std::string>&
     // Figures of results a point does not stand by would pass for its own.
     auto cells = isSolved(status) ? cellsOf(i + 1 < rows.size() ? rows[i + 1] : "") : std::vector<std::string>{};
     cells.resize(header.size());
-    for (std::size_t k = 1; k < cells.size(); ++k)
-      if (header[k] != "status") csv += "," + cells[k];
+    for (std::size_t k = 1; k < cells.size(); ++k) csv += "," + cells[k];
     csv += "\n";
   }
   return csv;

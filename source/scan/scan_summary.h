@@ -17,8 +17,7 @@ std::string pointStatus(const std::string& pointDirectory);
 bool isSolved(const std::string& status);
 
 // Joins the manifest with kelm-export's header and rows (its first column, the directory, is
-// dropped for the manifest's, its status for the point's). A point without a row, or not
-// solved, gets empty figures.
+// dropped for the manifest's). A point without a row, or not solved, gets empty figures.
 std::string joinedSummary(const Sweep& manifest, const std::vector<std::string>& statuses,
                           const std::string& exportCsv);
 

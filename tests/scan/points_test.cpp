@@ -130,8 +130,7 @@ TEST(PointState, SolvedOnlyFromEveryInputItHoldsNow) {
 TEST(Summary, JoinsManifestStatusAndOnlySolvedFiguresInManifestOrder) {
   const Sweep s = sweepOf({"gap"}, {{"8"}, {"9"}, {"10"}, {"11"}});
   const std::string exported =  // p0004 has no row
-      "directory,status,trajectories,perveance [uP]\n/o/p0001,solved,12,0.5\n/o/p0002,solved,12,0.4\n"
-      "/o/p0003,not-converged,12,0.3\n";
+      "directory,trajectories,perveance [uP]\n/o/p0001,12,0.5\n/o/p0002,12,0.4\n/o/p0003,12,0.3\n";
   const std::string csv = joinedSummary(s, {"solved", "not solved: inputs changed", "not-converged", "solved"}, exported);
   EXPECT_EQ(csv,
             "directory,gap,status,trajectories,perveance [uP]\n"
