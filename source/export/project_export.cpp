@@ -176,12 +176,9 @@ class Run {
     const projectfiles::ResultsState results = projectfiles::resultsState(directory, &record);
     solver::PotentialMap map;
     std::string why;
-    // A potmap.dat of results that do not match their record is not this project's.
-    const bool mapped = results != projectfiles::ResultsState::kIncomplete &&
-                        solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, why);
-    if (!mapped && why.find("damaged") != std::string::npos)
-      std::fprintf(stderr, "kelm-export: %s: %s; energies from pot.dat instead\n", shownText(directory).c_str(),
-                   why.c_str());
+    const bool mapped = solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, why);
+    // A damaged map is left out, and said so; one that is not there is no news.
+    if (!mapped && !why.ends_with(" not found")) std::fprintf(stderr, "kelm-export: %s\n", why.c_str());
     const BeamEnergy energy(projectData, options_.voltage, mapped ? &map : nullptr);
     const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.
