@@ -7,8 +7,8 @@
 #include "records/formatted.h"
 #include "runtime/whole_file.h"
 #include "source/kelm/gun_project.h"
-#include "source/project_files/project_lock.h"
 #include "source/solver/beam/solve_project.h"
+#include "source/project_files/project_lock.h"
 #include "source/solver/geometry/geometry_file.h"
 #include "window/frame.h"
 
