@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ clang qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev libsuitesparse-dev libopenblas0-serial fonts-liberation xvfb xauth xdotool imagemagick
+          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev libsuitesparse-dev libssl-dev libopenblas0-serial fonts-liberation xvfb xauth xdotool imagemagick
           poppler-utils cups printer-driver-cups-pdf python3-pandas python3-numpy openbox x11-utils slurm-wlm munge
           dpkg-dev file lintian desktop-file-utils appstream libglib2.0-bin weston qt6-wayland)
 JOBS=${KELM_JOBS:-2}

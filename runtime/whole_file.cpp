@@ -105,37 +105,33 @@ std::string linkTarget(const std::string& path) {
   return target.string();
 }
 
-bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error) {
-  if (path == "-") return writeStream(path, bytes, error);
+bool writeTemporary(const std::string& path, std::string_view bytes, std::string& temporary, std::string& error) {
   const std::string resolved = linkTarget(path);
   struct stat existing {};
   const bool exists = ::stat(resolved.c_str(), &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
-    return writeStream(resolved, bytes, error);
+  if (exists && !S_ISREG(existing.st_mode)) {
+    error = S_ISDIR(existing.st_mode) ? failure(path, EISDIR) : "cannot write " + path + ": it is not a regular file";
+    return false;
   }
   const std::filesystem::path target(resolved);
   std::filesystem::path directory = target.parent_path();
   if (directory.empty()) directory = ".";
   const std::string prefix = temporaryPrefix(target.filename().string());
   removeStaleTemporaries(directory, prefix);
-  std::string temporary = (directory / (prefix + std::string(kRandomPart, 'X'))).string();
+  temporary = (directory / (prefix + std::string(kRandomPart, 'X'))).string();
   const int fd = ::mkstemp(temporary.data());
   if (fd < 0) {
     error = failure(path, errno);
     return false;
   }
   // The replaced file's owner and permission bits stay; a failed chown (not root) changes nothing.
-  if (exists && S_ISREG(existing.st_mode)) {
+  if (exists) {
     [[maybe_unused]] const int owned = ::fchown(fd, existing.st_uid, existing.st_gid);
   }
-  const mode_t mode = exists && S_ISREG(existing.st_mode) ? existing.st_mode & 07777 : ordinaryMode();
+  const mode_t mode = exists ? existing.st_mode & 07777 : ordinaryMode();
   bool written = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
   int number = written ? 0 : errno;
   if (::close(fd) != 0 && written) {
-    written = false;
-    number = errno;
-  }
-  if (written && ::rename(temporary.c_str(), resolved.c_str()) != 0) {
     written = false;
     number = errno;
   }
@@ -144,6 +140,24 @@ bool writeWholeFile(const std::string& path, std::string_view bytes, std::string
     error = failure(path, number);
   }
   return written;
+}
+
+bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error) {
+  if (path == "-") return writeStream(path, bytes, error);
+  const std::string resolved = linkTarget(path);
+  struct stat existing {};
+  if (::stat(resolved.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
+    return writeStream(resolved, bytes, error);
+  }
+  std::string temporary;
+  if (!writeTemporary(path, bytes, temporary, error)) return false;
+  if (::rename(temporary.c_str(), resolved.c_str()) != 0) {
+    const int number = errno;
+    ::unlink(temporary.c_str());
+    error = failure(path, number);
+    return false;
+  }
+  return true;
 }
 
 bool makeDirectory(const std::string& directory, std::string& error) {

@@ -15,6 +15,11 @@ namespace kelm::runtime {
 // once it is an hour old.
 bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error);
 
+// The first half of writeWholeFile for a regular file or a new name: the bytes, synced, in a
+// temporary beside the file path leads to, for the caller to rename over it (or remove), so
+// that several files can be replaced together. A FIFO, a device or a directory is refused.
+bool writeTemporary(const std::string& path, std::string_view bytes, std::string& temporary, std::string& error);
+
 // Makes sure directory exists, creating it and its parents when missing.
 bool makeDirectory(const std::string& directory, std::string& error);
 

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<double> z, b;
   std::string error;
   if (kelm::solver::parseMagneticField(text, z, b, error)) {
-    if (z.size() != b.size() || z.size() > kelm::solver::kMaxFieldSamples) std::abort();
+    if (z.size() != b.size() || z.size() > kelm::kMaxMagSamples) std::abort();
     for (std::size_t k = 1; k < z.size(); ++k)
       if (!(z[k] > z[k - 1])) std::abort();
     const auto field = kelm::solver::AxialMagneticField::fromTable(z, b, 1e-4);

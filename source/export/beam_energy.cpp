@@ -37,11 +37,11 @@ AxisPotential::AxisPotential(std::vector<std::pair<double, double>> samples) : s
 
 AxisPotential AxisPotential::fromEquipotentials(const klplot::ProjectData& d) {
   std::vector<std::pair<double, double>> samples;
-  const int lines = std::clamp(d.potLineCount, 0, klplot::kMaxPotLines);
+  const int lines = std::clamp(d.potLineCount, 0, kMaxPotLines);
   for (int k = 1; k <= lines; ++k) {
     const long first = d.potFirst(k), count = d.potPointCount(k);
     for (long p = first; p < first + count; ++p) {
-      if (!Array1<float, klplot::kMaxPotPoints>::inRange(p)) break;
+      if (!Array1<float, kMaxPotPoints>::inRange(p)) break;
       if (std::fabs(d.potR(p)) <= kOnAxis) {
         samples.emplace_back(d.potZ(p), d.potValue(k));
         break;  // a line meets the axis once

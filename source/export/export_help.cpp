@@ -27,8 +27,9 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --envelope FILE      a picture (FILE ending in .png or .svg) of r_max and r_rms against z,
                        and of the 90 % core rms emittance against z below them
   --summary-csv FILE   one row per PROJECT: the directory, the status of geom.dat, mag.dat,
-                       pot.dat and klplt.res, the trajectories, the total current, the
-                       perveance, the figures at the waist and at --z
+                       pot.dat and klplt.res, the solve's status from its record, the
+                       trajectories, the total current, the perveance, the figures at the
+                       waist and at --z
 A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
 
 A picture of a scan (instead of the outputs above):
@@ -126,8 +127,15 @@ Definitions, at a plane z = const:
                    "pot.dat"). Beyond them, --voltage (energy_source "voltage"), else empty
   *_norm           the emittance times beta*gamma = sqrt(T(2 + T)), T = energy/510998.95 eV
 Summary columns:
-  geom_dat, mag_dat, pot_dat, klplt_res   loaded, not found or damaged
-  perveance        |total current| / voltage^(3/2) in uP (1e-6 A/V^1.5), with --voltage
+  geom_dat, mag_dat, pot_dat, klplt_res   loaded, not found, damaged, or incomplete
+                   (a solve's result that does not match its record: not read)
+  solve_status     the solve's record (solve-record.csv): solved, not-converged, vacuum or
+                   failed; "incomplete: solve again" when the result files do not match it;
+                   empty for a project without a record
+  converged, iterations, final_change   the record's: 1 when the last relative change was
+                   within the tolerance, the iterations done, that last change
+  voltage          --voltage, else the voltage the record's solve accelerated the beam by
+  perveance        |total current| / voltage^(3/2) in uP (1e-6 A/V^1.5)
   waist_*          the plane of the smallest r_rms among the --steps planes that carry at
                    least 90 % of the largest |current| of any of them
   transmitted_fraction  the sum of |current| at z over the largest of any plane

@@ -148,6 +148,7 @@ std::string summaryHeader() {
     std::replace(name.begin(), name.end(), '.', '_');
     header.add(name);
   }
+  header.add("solve_status").add("converged").add("iterations").add("final_change");
   header.add("trajectories").add("total_current [A]").add("voltage [V]").add("perveance [uP]");
   header.add("waist_z [mm]").add("waist_crossings").add("waist_current [A]");
   addNames(header, "waist_", kShape, mm);
@@ -162,6 +163,8 @@ std::string summaryLine(const SummaryRow& row) {
   CsvLine line;
   line.add(escapedText(row.directory));
   for (FileStatus s : row.files) line.add(klplot::statusWords(s));
+  line.add(row.status).addIf(bool(row.iterations), int(row.converged)).addIf(bool(row.iterations), row.iterations.value_or(0));
+  line.addIf(bool(row.iterations), row.finalChange);
   // A damaged result still shows what was read before the damage.
   const bool result = row.files[std::size_t(klplot::ProjectFile::kResult)] == FileStatus::kLoaded || row.trajectories > 0;
   line.addIf(result, row.trajectories).addIf(result, row.totalCurrent);

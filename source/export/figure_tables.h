@@ -31,6 +31,12 @@ using klplot::FileStatus;
 struct SummaryRow {
   std::string directory;
   std::array<FileStatus, klplot::kProjectFiles.size()> files{};  // in the order of klplot::kProjectFiles
+  // From the solve's record: its status ("incomplete: solve again" when the results do not match
+  // it, empty without one), and how its iteration ended when it solved a beam.
+  std::string status;
+  std::optional<int> iterations;
+  bool converged = false;
+  double finalChange = 0.0;
   int trajectories = 0;
   double totalCurrent = 0.0;
   std::optional<double> voltage;      // --voltage, V

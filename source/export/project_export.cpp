@@ -22,6 +22,7 @@
 #include "source/export/view_pictures.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/project_files/solve_record.h"
 
 namespace kelm::exporting {
 namespace {
@@ -122,6 +123,11 @@ class Run {
         std::fprintf(stderr, "kelm-export: cannot read %s: %s\n", shownText(path).c_str(), why.c_str());
       }
     }
+    // Results a solve left incomplete are not pictured: the summary row says so.
+    if (std::find(row.files.begin(), row.files.end(), FileStatus::kIncomplete) != row.files.end()) {
+      fail(directory + ": " + projectfiles::kIncompleteMessage);
+      return Load::kNoFiles;
+    }
     for (FileStatus s : row.files) {
       if (s != FileStatus::kNotFound) return Load::kRead;
     }
@@ -161,6 +167,8 @@ class Run {
       planes =
           figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
     }
+    projectfiles::SolveRecord record;
+    const projectfiles::ResultsState results = projectfiles::resultsState(directory, &record);
     solver::PotentialMap map;
     std::string why;
     const bool mapped = solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, why);
@@ -174,12 +182,30 @@ class Run {
     row.trajectories = projectData.trajCount;
     row.totalCurrent = projectData.totalCurrent;
     row.voltage = options_.voltage;
+    recordInRow(results, record, row);
     row.waist = waistOf(planes);
     if (row.waist) row.waistEnergy = energy.at(row.waist->z);
     row.atZ = figuresAt(projectData, z);
     row.energyAtZ = energy.at(z);
     row.largestCurrent = largestCurrentOf(planes);
     return summaryLine(row);
+  }
+
+  // The record's word on the results, and the voltage it solved at when none is given.
+  static void recordInRow(projectfiles::ResultsState results, const projectfiles::SolveRecord& record,
+                          SummaryRow& row) {
+    if (results == projectfiles::ResultsState::kNoRecord) return;
+    if (results == projectfiles::ResultsState::kIncomplete) {
+      row.status = "incomplete: solve again";
+      return;
+    }
+    row.status = projectfiles::statusName(record.status);
+    if (record.status != projectfiles::SolveStatus::kSolved && record.status != projectfiles::SolveStatus::kNotConverged)
+      return;
+    row.iterations = record.iterations;
+    row.converged = record.converged;
+    row.finalChange = record.finalChange;
+    if (!row.voltage && record.voltage_V > 0) row.voltage = record.voltage_V;
   }
 
   void writeProjectOutputs(float z, const std::vector<PlaneFigures>& planes, const BeamEnergy& energy,

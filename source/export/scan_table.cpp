@@ -18,9 +18,10 @@ std::string_view withoutUnit(std::string_view name) {
   return bracket != name.npos && name.ends_with(']') ? name.substr(0, bracket) : name;
 }
 
-// Columns of text after "status": the project files' statuses and where an energy came from.
+// Columns of text after "status": the statuses of the project files and of the solve, and
+// where an energy came from.
 bool isFigure(const ScanTable& table, std::size_t k) {
-  static constexpr std::string_view kText[] = {"geom_dat", "mag_dat", "pot_dat", "klplt_res"};
+  static constexpr std::string_view kText[] = {"geom_dat", "mag_dat", "pot_dat", "klplt_res", "solve_status"};
   const std::string& name = table.names[k];
   return k > table.status && !name.ends_with("energy_source") &&
          std::find(std::begin(kText), std::end(kText), name) == std::end(kText);

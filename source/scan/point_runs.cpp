@@ -37,17 +37,6 @@ std::string failureOf(const std::string& directory, int status) {
   return last;
 }
 
-// kelm-solve's last line: "..., perveance 0.077403 uP, 0.192 s".
-std::string perveanceOf(const std::string& directory) {
-  std::string log;
-  readFile(directory + "/" + kSolveLog, log);
-  const std::size_t at = log.rfind(", perveance ");
-  if (at == log.npos) return "";
-  const std::size_t begin = at + 12, end = log.find(" uP", begin);
-  const std::string value = end == log.npos ? "" : log.substr(begin, end - begin);
-  return value.find_first_not_of("0123456789.eE+-") == value.npos ? value : "";
-}
-
 std::string secondsText(double s) {
   char text[32];
   std::snprintf(text, sizeof text, s < 100 ? "%.1f s" : "%.0f s", s);
@@ -93,9 +82,9 @@ PointRuns solvePoints(const std::string& outdir, const std::vector<std::string>&
   auto finish = [&](std::size_t index, PointState state, int status) {
     const std::string dir = outdir + "/" + points[index];
     state.finished = true;
-    state.solved = status == 0;
+    // 3: solved without converging; the record says so.
+    state.solved = status == 0 || status == 3;
     if (!state.solved && state.failure.empty()) state.failure = failureOf(dir, status);
-    if (state.solved) state.perveance = perveanceOf(dir);
     std::string error;
     if (!writeState(dir, state, error)) std::fprintf(progress, "kelm-scan: %s\n", error.c_str());
     state.solved ? ++runs.solved : ++runs.failed;
@@ -113,7 +102,6 @@ PointRuns solvePoints(const std::string& outdir, const std::vector<std::string>&
       // A solve that is cut short must not leave the record of the last one behind.
       std::filesystem::remove(dir + "/" + kStateFile);
       PointState state;
-      state.inputs = inputsHash(dir);
       std::string error;
       const pid_t pid = startProgram({solve, "--jobs", "1", dir}, dir + "/" + kSolveLog, error);
       if (pid < 0) {

@@ -83,8 +83,10 @@ OUTDIR    receives p0001, p0002, ... with the values substituted as written, man
   --shard K/N  solve the points K, K + N, ... (from 0) of OUTDIR's manifest, one at a time
   --version, --help
 
-summary.csv holds the manifest's columns, a status column ("solved", "failed: WHY",
-"not solved") and kelm-export's summary figures, one row per point in manifest order.
+summary.csv holds the manifest's columns, a status column ("solved", "not-converged",
+"vacuum", "failed: WHY", "not solved", "not solved: inputs changed") and kelm-export's
+summary figures, one row per point in manifest order, empty where a point is not solved.
+A point is kept when its solve's record holds the hash of every file it read as it is now.
 Exit status: 0 all done, 1 some point failed or a file could not be written, 2 bad usage or
 input (then nothing is made).
 )";

@@ -1,15 +1,14 @@
 #include "source/scan/scan_points.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "runtime/whole_file.h"
 #include "source/command_line_tools/csv.h"
+#include "source/project_files/input_file.h"
+#include "source/project_files/solve_record.h"
 #include "source/scan/substitution.h"
 
 namespace kelm::scan {
@@ -20,7 +19,9 @@ constexpr std::uintmax_t kMaxTemplateFile = 64u << 20;
 
 // Results of a solve in the template would pass for a point's own.
 bool isResult(const std::string& name) {
-  static const std::set<std::string> results{"geom.dat", "pot.dat", "potmap.dat", "klplt.res", kStateFile};
+  static const std::set<std::string> results{"geom.dat",        "pot.dat", "potmap.dat",
+                                             "klplt.res",       kStateFile, projectfiles::kRecordFile,
+                                             projectfiles::kIterationFile, projectfiles::kLockFile};
   return results.count(name) > 0;
 }
 
@@ -33,12 +34,8 @@ bool writeIfChanged(const std::string& path, const std::string& bytes, std::stri
 }  // namespace
 
 bool readFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  bytes = std::move(s).str();
-  return !in.bad();
+  std::string why;
+  return projectfiles::readInputFile(path, kMaxTemplateFile, bytes, why) == projectfiles::InputRead::kOk;
 }
 
 bool readTemplate(const std::string& directory, ProjectTemplate& t, std::string& error) {
@@ -146,44 +143,26 @@ bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string&
   return writeIfChanged(outdir + "/manifest.csv", manifestCsv(sweep), error);
 }
 
-std::string inputsHash(const std::string& pointDirectory) {
-  std::uint64_t h = 1469598103934665603ull;  // FNV-1a
-  for (const char* name : {"geom.cod", "klinput.dat"}) {
-    std::string bytes;
-    const bool present = readFile(pointDirectory + "/" + name, bytes);
-    const std::string part = std::string(name) + (present ? "=" + std::to_string(bytes.size()) + ":" + bytes : "-");
-    for (unsigned char c : part) h = (h ^ c) * 1099511628211ull;
-  }
-  char hex[20];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
-  return hex;
-}
-
 PointState readState(const std::string& pointDirectory) {
   PointState state;
   std::string text;
   if (!readFile(pointDirectory + "/" + kStateFile, text)) return state;
-  std::istringstream in(text);
-  std::string key, outcome;
-  if (!(in >> key >> state.inputs) || key != "inputs") return {};
-  std::getline(in >> std::ws, outcome);
-  state.finished = outcome == "solved" || outcome.rfind("failed: ", 0) == 0;
+  const std::string outcome = text.substr(0, text.find('\n'));
+  state.finished = outcome == "solved" || outcome.starts_with("failed: ");
   state.solved = outcome == "solved";
   if (!state.solved && state.finished) state.failure = outcome.substr(8);
-  if (!(in >> key >> state.perveance) || key != "perveance") state.perveance.clear();
   return state;
 }
 
 bool writeState(const std::string& pointDirectory, const PointState& state, std::string& error) {
-  std::string text = "inputs " + state.inputs + "\n";
-  text += state.solved ? "solved\n" : "failed: " + state.failure + "\n";
-  if (!state.perveance.empty()) text += "perveance " + state.perveance + "\n";
+  const std::string text = state.solved ? "solved\n" : "failed: " + state.failure + "\n";
   return runtime::writeWholeFile(pointDirectory + "/" + kStateFile, text, error);
 }
 
 bool needsSolving(const std::string& pointDirectory) {
-  const PointState state = readState(pointDirectory);
-  return !state.solved || state.inputs != inputsHash(pointDirectory);
+  projectfiles::SolveRecord record;
+  return projectfiles::resultsState(pointDirectory, &record) != projectfiles::ResultsState::kComplete ||
+         !projectfiles::hasResults(record.status) || !projectfiles::filesMatch(pointDirectory, record.inputs);
 }
 
 }  // namespace kelm::scan

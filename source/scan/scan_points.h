@@ -34,19 +34,18 @@ bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error);
 // An OUTDIR that holds other things but no manifest.csv is refused.
 bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error);
 
-// What a point was last solved from, and how that went.
+// How the last run of kelm-solve on a point ended, for a failure that left no record of the
+// solve (the solve's own record, solve-record.csv, says what it read and wrote).
 struct PointState {
-  std::string inputs;  // hash of geom.cod and klinput.dat
   bool finished = false, solved = false;
   std::string failure;
-  std::string perveance;  // uP, as kelm-solve gave it at the anode's voltage
 };
 inline constexpr const char* kStateFile = ".kelm-scan-state";
 
-std::string inputsHash(const std::string& pointDirectory);
 PointState readState(const std::string& pointDirectory);
 bool writeState(const std::string& pointDirectory, const PointState& state, std::string& error);
-// False when a point was solved from the inputs it holds now.
+// False when the point's record says it was solved from every input it holds now, and its
+// results are those the record lists.
 bool needsSolving(const std::string& pointDirectory);
 
 bool readFile(const std::string& path, std::string& bytes);

@@ -5,6 +5,7 @@
 
 #include "runtime/whole_file.h"
 #include "source/command_line_tools/csv.h"
+#include "source/project_files/solve_record.h"
 #include "source/scan/point_runs.h"
 #include "source/scan/scan_points.h"
 
@@ -17,21 +18,29 @@ constexpr const char* kNoFigures = "no figures";
 
 std::string pointStatus(const std::string& pointDirectory) {
   const PointState state = readState(pointDirectory);
-  if (!state.finished) return "not solved";
-  if (state.inputs != inputsHash(pointDirectory)) return "not solved: inputs changed";
-  return state.solved ? "solved" : "failed: " + state.failure;
+  if (state.finished && !state.solved) return "failed: " + state.failure;
+  projectfiles::SolveRecord record;
+  switch (projectfiles::resultsState(pointDirectory, &record)) {
+    case projectfiles::ResultsState::kNoRecord: return "not solved";
+    case projectfiles::ResultsState::kIncomplete: return "not solved: results incomplete";
+    case projectfiles::ResultsState::kComplete: break;
+  }
+  if (record.status == projectfiles::SolveStatus::kFailed) return "failed: " + record.failure;
+  if (!projectfiles::filesMatch(pointDirectory, record.inputs)) return "not solved: inputs changed";
+  return std::string(projectfiles::statusName(record.status));
 }
 
-std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>& points,
+bool isSolved(const std::string& status) {
+  return status == "solved" || status == "not-converged" || status == "vacuum";
+}
+
+std::string joinedSummary(const Sweep& manifest, const std::vector<std::string>& statuses,
                           const std::string& exportCsv) {
   std::vector<cli::CsvRow> rows;
   std::string why;
   // A table that cannot be read leaves every point's figures empty, as a missing one does.
   if (!cli::readCsv(exportCsv, rows, why)) rows.clear();
   const std::vector<std::string> header = rows.empty() ? std::vector<std::string>() : rows.front().cells;
-  std::size_t perveance = 0;
-  for (std::size_t k = 1; k < header.size(); ++k)
-    if (header[k] == "perveance [uP]") perveance = k;
   // A row belongs to the point its directory names, never to the place it comes in: a row
   // kelm-export lost would otherwise move every later figure onto the wrong point.
   std::map<std::string, std::size_t> rowOf;
@@ -48,16 +57,17 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
     const std::string name = pointName(i, manifest.points.size());
     const auto row = rowOf.find(name);
-    std::string status = i < points.size() ? points[i].status : std::string("not solved");
-    if (row == rowOf.end() && status == "solved") status += "; " + std::string(kNoFigures);
+    std::string status = i < statuses.size() ? statuses[i] : std::string("not solved");
+    // Figures of results a point does not stand by would pass for its own.
+    const bool stands = isSolved(status);
+    if (stands && row == rowOf.end()) status += "; " + std::string(kNoFigures);
     cli::CsvLine line;
     line.add(name);
     for (const auto& value : manifest.points[i]) line.add(value);
     line.add(status);
-    std::vector<std::string> cells = row == rowOf.end() ? std::vector<std::string>() : rows[row->second].cells;
+    std::vector<std::string> cells =
+        stands && row != rowOf.end() ? rows[row->second].cells : std::vector<std::string>();
     cells.resize(header.size());
-    if (perveance > 0 && cells[perveance].empty() && i < points.size() && points[i].status == "solved")
-      cells[perveance] = points[i].perveance;
     for (std::size_t k = 1; k < cells.size(); ++k) line.add(cells[k]);
     csv += line.text();
   }
@@ -66,11 +76,11 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>
 
 bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error) {
   std::string list;
-  std::vector<PointSummary> points;
+  std::vector<std::string> statuses;
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
     const std::string dir = outdir + "/" + pointName(i, manifest.points.size());
     list += dir + '\0';  // a directory may hold a line break in its path
-    points.push_back({pointStatus(dir), readState(dir).perveance});
+    statuses.push_back(pointStatus(dir));
   }
   const std::string listFile = outdir + "/.kelm-scan-points", exported = outdir + "/.kelm-scan-export.csv";
   const std::string log = outdir + "/.kelm-scan-export.log";
@@ -87,7 +97,7 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
   std::filesystem::remove(listFile);
   if (status < 0) return false;
   if (!read) return (error = "kelm-export wrote no summary; see " + log, false);
-  const std::string joined = joinedSummary(manifest, points, csv);
+  const std::string joined = joinedSummary(manifest, statuses, csv);
   if (!runtime::writeWholeFile(outdir + "/summary.csv", joined, error)) return false;
   std::size_t missing = 0;
   for (std::size_t at = joined.find(kNoFigures); at != joined.npos; at = joined.find(kNoFigures, at + 1)) ++missing;
@@ -100,7 +110,7 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
 std::size_t unsolvedPoints(const std::string& outdir, const Sweep& manifest) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < manifest.points.size(); ++i)
-    count += pointStatus(outdir + "/" + pointName(i, manifest.points.size())) != "solved";
+    count += !isSolved(pointStatus(outdir + "/" + pointName(i, manifest.points.size())));
   return count;
 }
 

@@ -9,25 +9,24 @@
 
 namespace kelm::scan {
 
-// "solved", "failed: WHY" or "not solved" from the point's record.
+// From the point's records: "solved", "not-converged" or "vacuum" when its results stand and
+// were solved from the inputs it holds now; else "failed: WHY", "not solved: inputs changed",
+// "not solved: results incomplete" or "not solved".
 std::string pointStatus(const std::string& pointDirectory);
-
-struct PointSummary {
-  std::string status;     // see pointStatus
-  std::string perveance;  // kelm-solve's, for a perveance that kelm-export had no voltage for
-};
+// Whether a point of that status has figures of its own.
+bool isSolved(const std::string& status);
 
 // Joins the manifest with kelm-export's header and rows, each row matched to its point by the
-// last name of its directory (which the manifest's replaces). A point without a row gets empty
-// figures, and a solved one says "solved; no figures" in its status.
-std::string joinedSummary(const Sweep& manifest, const std::vector<PointSummary>& points,
+// last name of its directory (which the manifest's replaces). A point without a row, or not
+// solved, gets empty figures, and a solved one without a row says "solved; no figures".
+std::string joinedSummary(const Sweep& manifest, const std::vector<std::string>& statuses,
                           const std::string& exportCsv);
 
 // Runs kelm-export over the points and writes outdir/summary.csv. True when it is written with
 // the figures of every solved point; false with why otherwise.
 bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error);
 
-// How many points of the manifest are not solved.
+// How many points of the manifest are not solved (isSolved).
 std::size_t unsolvedPoints(const std::string& outdir, const Sweep& manifest);
 
 }  // namespace kelm::scan

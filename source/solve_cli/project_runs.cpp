@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
@@ -15,6 +14,8 @@
 #include "runtime/child_processes.h"
 #include "runtime/fp_traps.h"
 #include "runtime/whole_file.h"
+#include "source/project_files/input_file.h"
+#include "source/project_files/project_lock.h"
 #include "source/solver/beam/solve_project.h"
 #include "source/solver/geometry/geometry_file.h"
 #include "source/solver/geometry/mesh_builder.h"
@@ -47,7 +48,8 @@ struct Run {
   std::string name;       // as given, for the lines
   std::string directory;  // empty: not a project
   bool duplicate = false;
-  bool done = false, ok = false;
+  bool done = false;
+  int status = 1;  // the exit status it asks for: 0, 1 failed, 3 not converged
   std::string summary;
 };
 
@@ -77,7 +79,7 @@ class Runner {
       int status = 0;
       const pid_t pid = signals.waitChild(pids, status);
       if (pid < 0) {  // the children are gone without a word: none can be heard
-        for (const auto& [ignored, child] : running) finish(child.index, {false, "failed: its process was lost"});
+        for (const auto& [ignored, child] : running) finish(child.index, {1, "failed: its process was lost"});
         return;
       }
       const auto it = running.find(pid);
@@ -90,14 +92,14 @@ class Runner {
  private:
   struct Child {
     std::size_t index;
-    int pipe;  // the read end: "1" or "0", then the summary
+    int pipe;  // the read end: the status as one digit, then the summary
     pid_t pid = -1;
   };
 
   // False when no process could be started; the project is then reported failed at once.
   bool start(Child& child) {
     int ends[2];
-    if (::pipe(ends) != 0) return finish(child.index, {false, "failed: no process could be started"}), false;
+    if (::pipe(ends) != 0) return finish(child.index, {1, "failed: no process could be started"}), false;
     std::fflush(output_.progress);
     std::fflush(output_.summaries);
     const pid_t parent = ::getpid();
@@ -105,7 +107,7 @@ class Runner {
     if (pid < 0) {
       ::close(ends[0]);
       ::close(ends[1]);
-      return finish(child.index, {false, "failed: no process could be started"}), false;
+      return finish(child.index, {1, "failed: no process could be started"}), false;
     }
     if (pid == 0) {
       if (!adoptChild(parent)) std::_Exit(1);
@@ -115,8 +117,8 @@ class Runner {
         std::fprintf(stderr, "kelm-solve: run-time error 200: %s\n", what);
         std::_Exit(1);
       });
-      const auto [ok, summary] = runOne(runs_[child.index]);
-      const std::string message = (ok ? "1" : "0") + summary.substr(0, kMaxSummary);
+      const auto [status, summary] = runOne(runs_[child.index]);
+      const std::string message = std::to_string(status) + summary.substr(0, kMaxSummary);
       writeAll(ends[1], message);
       std::_Exit(0);
     }
@@ -127,14 +129,14 @@ class Runner {
   }
 
   // The child's word, or why it has none.
-  static std::pair<bool, std::string> collect(const Child& child, int status) {
+  static std::pair<int, std::string> collect(const Child& child, int status) {
     std::string message;
     char buffer[4096];
     for (ssize_t n; (n = ::read(child.pipe, buffer, sizeof buffer)) > 0;) message.append(buffer, static_cast<std::size_t>(n));
     ::close(child.pipe);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !message.empty()) return {message[0] == '1', message.substr(1)};
-    if (WIFSIGNALED(status)) return {false, "failed: the solve stopped on signal " + std::to_string(WTERMSIG(status))};
-    return {false, "failed: the solve stopped (see its last lines above)"};
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !message.empty()) return {message[0] - '0', message.substr(1)};
+    if (WIFSIGNALED(status)) return {1, "failed: the solve stopped on signal " + std::to_string(WTERMSIG(status))};
+    return {1, "failed: the solve stopped (see its last lines above)"};
   }
 
   static void writeAll(int fd, const std::string& bytes) {
@@ -145,30 +147,40 @@ class Runner {
     }
   }
 
-  // One project's steps; the summary line without the project's name.
-  std::pair<bool, std::string> runOne(const Run& run) {
-    if (run.duplicate) return {true, "named before: run once"};
-    if (run.directory.empty()) return {false, "failed: no such project directory"};
+  // One project's steps under the project's lock; the exit status it asks for and the summary
+  // line without the project's name.
+  std::pair<int, std::string> runOne(const Run& run) {
+    if (run.duplicate) return {0, "named before: run once"};
+    if (run.directory.empty()) return {1, "failed: no such project directory"};
     const auto start = std::chrono::steady_clock::now();
-    std::string summary, failure;
+    const auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    projectfiles::ProjectLock lock;
+    std::string summary, failure, geometry;
+    if (!lock.acquire(run.directory, failure)) return {1, "failed: " + failure};
     if (options_.runsBuildNet()) {
       progress(run, "Build net");
-      if (!buildNet(run.directory, summary, failure)) return {false, "failed: " + failure + "; nothing built"};
-      progress(run, summary);
+      if (!buildNet(run.directory, geometry, summary, failure)) return {1, "failed: " + failure + "; nothing built"};
     }
     if (!options_.runsSolve()) {
-      return {true, summary + format(", %.3f s", std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count())};
+      std::string error;
+      if (!runtime::writeWholeFile(run.directory + "/geom.dat", geometry, error))
+        return {1, "failed: geom.dat not written: " + error};
+      progress(run, summary);
+      return {0, summary + format(", %.3f s", seconds())};
     }
     progress(run, "Solve");
+    // Build net's geom.dat becomes visible with the results, or stays as it was.
+    solver::SolveCommit commit;
+    if (options_.runsBuildNet()) commit.files.push_back({"geom.dat", std::move(geometry)});
     // One thread each when projects share the cores; the results do not depend on it.
     const int threads = jobs_ == 1 ? 0 : 1;
     const solver::SolveOutcome o = solver::solveProject(
-        run.directory, [&](const std::string& line) { return progress(run, line), true; }, threads);
-    if (!o.solved) return {false, "failed: " + o.failure + "; nothing solved"};
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!o.beam) return {true, format("vacuum field only (no emitting segment), %.3f s", seconds)};
-    return {true, format("%d iterations%s, current %.6g A, perveance %.5g uP, %.3f s", o.iterations,
-                         o.converged ? " (converged)" : "", o.current_A, o.perveance_uP, seconds)};
+        run.directory, [&](const std::string& line) { return progress(run, line), true; }, threads, commit);
+    if (!o.solved) return {1, "failed: " + o.failure + "; nothing solved"};
+    if (options_.runsBuildNet()) progress(run, summary);
+    if (!o.beam) return {0, format("vacuum field only (no emitting segment), %.3f s", seconds())};
+    return {o.converged ? 0 : 3, format("%d iterations%s, current %.6g A, perveance %.5g uP, %.3f s", o.iterations,
+                                        o.converged ? " (converged)" : "", o.current_A, o.perveance_uP, seconds())};
   }
 
   // One write per line, so that the lines of projects solved at once never cut into each other.
@@ -178,9 +190,9 @@ class Runner {
   }
 
   // Summaries go out in the order given: each waits for those before it.
-  void finish(std::size_t i, std::pair<bool, std::string> result) {
+  void finish(std::size_t i, std::pair<int, std::string> result) {
     runs_[i].done = true;
-    runs_[i].ok = result.first;
+    runs_[i].status = result.first;
     runs_[i].summary = std::move(result.second);
     for (; printed_ < runs_.size() && runs_[printed_].done; ++printed_) {
       std::fprintf(output_.summaries, "%s: %s\n", runs_[printed_].name.c_str(), runs_[printed_].summary.c_str());
@@ -199,14 +211,14 @@ class Runner {
 
 }  // namespace
 
-bool buildNet(const std::string& directory, std::string& summary, std::string& failure) {
-  std::ifstream in(directory + "/geom.cod", std::ios::binary);
-  if (!in) return (failure = "geom.cod not found in this project", false);
-  // One byte more than the parser takes, so that it can say the file is too long.
-  std::string text(solver::kMaxInputBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad()) return (failure = "geom.cod not readable", false);
-  text.resize(static_cast<std::size_t>(in.gcount()));
+bool buildNet(const std::string& directory, std::string& geometryDat, std::string& summary, std::string& failure) {
+  std::string text, why;
+  const projectfiles::InputRead read =
+      projectfiles::readInputFile(directory + "/geom.cod", solver::kMaxInputBytes, text, why);
+  if (read == projectfiles::InputRead::kMissing) return (failure = "geom.cod not found in this project", false);
+  // A file too long is the parser's to report.
+  if (read != projectfiles::InputRead::kOk && read != projectfiles::InputRead::kTooLong)
+    return (failure = projectfiles::inputFailure("geom.cod", read, why), false);
   solver::GunDescription gun;
   solver::ClassifiedMesh mesh;
   solver::Diagnostic diagnostic;
@@ -214,9 +226,7 @@ bool buildNet(const std::string& directory, std::string& summary, std::string& f
     return (failure = solver::formatDiagnostic("geom.cod", diagnostic), false);
   std::vector<solver::OutlinePoint> points;
   if (!solver::layOutOutline(gun, points, failure)) return false;
-  std::string error;
-  if (!runtime::writeWholeFile(directory + "/geom.dat", solver::geometryFileText(gun.mesh, points), error))
-    return (failure = "geom.dat not written: " + error, false);
+  geometryDat = solver::geometryFileText(gun.mesh, points);
   summary = "geom.dat written: " + std::to_string(points.size()) + " outline points";
   return true;
 }
@@ -239,7 +249,10 @@ int runProjects(const std::vector<std::string>& projects, const SolveOptions& op
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   const int jobs = std::clamp(options.jobs > 0 ? options.jobs : cores, 1, static_cast<int>(std::max<std::size_t>(runs.size(), 1)));
   Runner(options, output, runs).runAll(jobs);
-  return std::all_of(runs.begin(), runs.end(), [](const Run& r) { return r.ok; }) ? 0 : 1;
+  // A failure outweighs a solve that did not converge.
+  int status = 0;
+  for (const Run& r : runs) status = status == 1 || r.status == 1 ? 1 : std::max(status, r.status);
+  return status;
 }
 
 }  // namespace kelm::solvecli

@@ -315,6 +315,23 @@ TEST(CommandLine, AnUnreadableFileSaysWhy) {
       << o.err;
 }
 
+// Results that do not match their record are not read, and the summary says so; a damaged
+// potmap.dat is said to give way to pot.dat.
+TEST(CommandLine, IncompleteResultsAndADamagedMapAreToldNotUsed) {
+  TempDirectory scratch;
+  const fs::path p = scratch.path() / "p", q = scratch.path() / "q";
+  fs::copy(kSimple, p);
+  fs::copy(kSimple, q);
+  TempDirectory::writeFile(p / "solve-record.csv", "key,value\nformat,1\nstatus,solved\nresult:klplt.res,0\n");
+  TempDirectory::writeFile(q / "potmap.dat", "damaged");
+  const Outcome o = run({"--summary-csv", "s.csv", p.string(), q.string()}, scratch.path());
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find(p.string() + ": Results incomplete: solve again"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("kelm-export: File POTMAP.DAT damaged"), std::string::npos) << o.err;
+  const std::string csv = TempDirectory::readFile(scratch.path() / "s.csv");
+  EXPECT_NE(csv.find(",incomplete,incomplete: solve again,"), std::string::npos) << csv;
+}
+
 TEST(CommandLine, MessagesStayOneLineAndAnEmptyEnvelopeSaysSo) {
   TempDirectory scratch;
   const Outcome missing = run({"--summary-csv", "s.csv", "/no/such\nproject"}, scratch.path());

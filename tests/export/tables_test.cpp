@@ -116,7 +116,7 @@ TEST_F(Tables, EachRowAlongZIsThePhasePlaneAtThatZ) {
     const double energyThere = numberOf<double>(t.cell(j, "kinetic_energy [eV]"));
     EXPECT_NEAR(numberOf<double>(t.cell(j, "emittance_rms_x_norm [mm mrad]")),
                 numberOf<double>(t.cell(j, "emittance_rms_x [mm mrad]")) * betaGamma(energyThere), 1e-12);
-    fullPlanes += alone->count == klplot::kMaxTrajectories;
+    fullPlanes += alone->count == kMaxTrajectories;
   }
   // The whole beam runs from the cathode at about 5 mm to the end of the mesh at 59.5 mm.
   EXPECT_GT(fullPlanes, 175);

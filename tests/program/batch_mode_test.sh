@@ -32,7 +32,7 @@ wait_for_windows "Select KELM projects" 0 30
 home=$(printf '%s' "$HOME" | sed 's/[][\.*^$/]/\\&/g')
 report() {
   printf '%s' " Loading project from $home/$1\| \| Build net\| geom\.cod: 24 statements read\|[^|]*\|[^|]*\|"
-  printf '%s' " geom\.dat written: [0-9]+ outline points\| \| \| Solve\|([^|]*\|){4} Vacuum field of 4961 nodes"
+  printf '%s' " geom\.dat ready: [0-9]+ outline points, written with the results\| \| \| Solve\|([^|]*\|){4} Vacuum field of 4961 nodes"
   printf '%s' " solved in [0-9.]+ s\|([^|]*\|)*"
 }
 expected="$(report projA)$(report projB) Loading project from $home/projB\| File GEOM\.DAT loaded\|"

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "source/project_files/file_hash.h"
+#include "source/project_files/solve_record.h"
 #include "source/scan/scan_points.h"
 #include "source/scan/scan_summary.h"
 #include "tests/records/temp_directory.h"
@@ -90,40 +92,56 @@ TEST(Points, ResultsOfTheTemplateAreNotCopied) {
     EXPECT_FALSE(fs::exists(std::string("out/p0001/") + name)) << name;
 }
 
-TEST(PointState, SolvedOnlyFromTheInputsItHoldsNow) {
+// A point stands only on a record whose every input and result is the file there now.
+TEST(PointState, SolvedOnlyFromEveryInputItHoldsNow) {
   TempDirectory dir;
   fs::create_directory("p");
   TempDirectory::writeFile("p/geom.cod", "a");
+  TempDirectory::writeFile("p/coil.dat", "b");
+  TempDirectory::writeFile("p/pot.dat", "c");
+  projectfiles::SolveRecord record;
+  record.status = projectfiles::SolveStatus::kNotConverged;
+  record.inputs = {{"geom.cod", projectfiles::sha256Hex("a")}, {"coil.dat", projectfiles::sha256Hex("b")},
+                   {"klinput.dat", projectfiles::kAbsent}};
+  record.results = {{"pot.dat", projectfiles::sha256Hex("c")}};
+  const struct {
+    const char* file;  // written before the check, or nullptr
+    const char* bytes;  // nullptr: the record
+    bool solve;
+    const char* status;
+  } steps[] = {
+      {nullptr, "", true, "not solved"},
+      {"p/solve-record.csv", nullptr, false, "not-converged"},
+      {"p/coil.dat", "B", true, "not solved: inputs changed"},
+      {"p/coil.dat", "b", false, "not-converged"},
+      {"p/klinput.dat", "", true, "not solved: inputs changed"},  // even an empty one is a change
+      {"p/pot.dat", "C", true, "not solved: results incomplete"},
+  };
+  for (const auto& step : steps) {
+    if (step.file) TempDirectory::writeFile(step.file, step.bytes ? step.bytes : projectfiles::recordText(record));
+    EXPECT_EQ(needsSolving("p"), step.solve) << step.status;
+    EXPECT_EQ(pointStatus("p"), step.status);
+  }
   std::string error;
-  EXPECT_TRUE(needsSolving("p"));
-  PointState state{inputsHash("p"), true, true, "", "0.5"};
-  ASSERT_TRUE(writeState("p", state, error)) << error;
-  EXPECT_FALSE(needsSolving("p"));
-  EXPECT_EQ(pointStatus("p"), "solved");
-  EXPECT_EQ(readState("p").perveance, "0.5");
-  TempDirectory::writeFile("p/klinput.dat", "");  // even an empty klinput.dat is a change
-  EXPECT_TRUE(needsSolving("p"));
-  EXPECT_EQ(pointStatus("p"), "not solved: inputs changed");
-  state = {inputsHash("p"), true, false, "geom.cod:3: bad", ""};
-  ASSERT_TRUE(writeState("p", state, error)) << error;
-  EXPECT_TRUE(needsSolving("p"));
+  ASSERT_TRUE(writeState("p", {true, false, "geom.cod:3: bad"}, error)) << error;
   EXPECT_EQ(pointStatus("p"), "failed: geom.cod:3: bad");
 }
 
-// Rows are matched by their directory: one lost by kelm-export leaves its point without
-// figures, saying so, and moves no other point's figures.
-TEST(Summary, JoinsEachRowToThePointItsDirectoryNames) {
-  const Sweep s = sweepOf({"gap"}, {{"8"}, {"9"}, {"10"}, {"11"}});
-  const std::string exported =
-      "directory,trajectories,perveance [uP]\n/o/p0004,7,\n/o/p0001,12,\n/o/p0003,0,\n";  // p0002 lost
+// Rows are matched by their directory, and only a point that stands has figures: a row lost
+// by kelm-export leaves its point without figures, saying so, and moves no other point's.
+TEST(Summary, JoinsEachRowToThePointItsDirectoryNamesAndOnlySolvedFigures) {
+  const Sweep s = sweepOf({"gap"}, {{"8"}, {"9"}, {"10"}, {"11"}, {"12"}});
+  const std::string exported =  // p0002 lost
+      "directory,trajectories,perveance [uP]\n/o/p0005,7,0.1\n/o/p0001,12,0.5\n/o/p0003,0,0.3\n/o/p0004,12,0.2\n";
   const std::string csv = joinedSummary(
-      s, {{"solved", "0.5"}, {"solved", "0.6"}, {"failed: geom.cod:3: bad", ""}, {"not solved", ""}}, exported);
+      s, {"solved", "solved", "not-converged", "not solved: inputs changed", "failed: geom.cod:3: bad"}, exported);
   EXPECT_EQ(csv,
             "directory,gap,status,trajectories,perveance [uP]\n"
             "p0001,8,solved,12,0.5\n"
-            "p0002,9,solved; no figures,,0.6\n"
-            "p0003,10,failed: geom.cod:3: bad,0,\n"
-            "p0004,11,not solved,7,\n");
+            "p0002,9,solved; no figures,,\n"
+            "p0003,10,not-converged,0,0.3\n"
+            "p0004,11,not solved: inputs changed,,\n"
+            "p0005,12,failed: geom.cod:3: bad,,\n");
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ bool inOrder(const std::string& text, const std::vector<std::string>& pieces) {
 // Build net's and Solve's reports on the small example, blank lines around each.
 std::vector<std::string> gunReports(const std::string& project) {
   return {" Loading project from " + project + "\n \n Build net\n geom.cod: 24 statements read\n",
-          " geom.dat written: ", "\n \n \n Solve\n geom.cod: 24 statements read\n", " Vacuum field of 4961 nodes solved in ",
+          " geom.dat ready: ", "\n \n \n Solve\n geom.cod: 24 statements read\n", " Vacuum field of 4961 nodes solved in ",
           "\n \n"};
 }
 

@@ -18,6 +18,8 @@
 #include "source/program/menus/menu_bar.h"
 #include "source/program/project/project_watch.h"
 #include "source/program/request_flags.h"
+#include "source/project_files/file_hash.h"
+#include "source/project_files/solve_record.h"
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
 #include "window/frame_window.h"
@@ -164,6 +166,27 @@ TEST_F(FileWatch, TheStateMenuTurnsWatchingOffAndOnAgain) {
   watchFilesCommand(&state);
   EXPECT_TRUE(checked());
   expectLoadsToStayAt(2);
+}
+
+// A solve's result files reload nothing, nor does its record while it says "writing"; the record
+// written last reloads once, and results that do not match it are withheld, never mixed.
+TEST_F(FileWatch, ASolvedProjectReloadsOnItsRecord) {
+  projectfiles::SolveRecord record;
+  record.status = projectfiles::SolveStatus::kSolved;
+  record.results = {{"klplt.res", projectfiles::sha256Hex(result_)}};
+  TempDirectory::writeFile(projectfiles::kRecordFile, projectfiles::recordText(record));
+  expectLoadsToStayAt(2);
+  TempDirectory::writeFile("klplt.res", result_.substr(0, result_.size() / 2));
+  expectLoadsToStayAt(2);
+  record.status = projectfiles::SolveStatus::kWriting;
+  TempDirectory::writeFile(projectfiles::kRecordFile, projectfiles::recordText(record));
+  expectLoadsToStayAt(2);
+  EXPECT_EQ(klplot::projectData.resultLoaded, 1);
+  record.status = projectfiles::SolveStatus::kSolved;
+  TempDirectory::writeFile(projectfiles::kRecordFile, projectfiles::recordText(record));
+  expectLoadsToStayAt(3);
+  EXPECT_TRUE(window::layer().output->toPlainText().contains(projectfiles::kIncompleteMessage));
+  EXPECT_EQ(klplot::projectData.trajCount, 0);
 }
 
 // Build net writes geom.dat while the driver is away: the load that follows it is the only one.

@@ -9,6 +9,7 @@
 #include "source/program/gun/gun_commands.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/project_files/solve_record.h"
 #include "tests/records/recording_port.h"
 #include "tests/records/temp_directory.h"
 
@@ -18,10 +19,13 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
+// The project's files, without the solve's bookkeeping: its lock and the record of a failure.
 std::map<std::string, std::string> snapshot() {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::directory_iterator("."))
     files[entry.path().filename().string()] = testing::TempDirectory::readFile(entry.path().string());
+  files.erase(projectfiles::kLockFile);
+  files.erase(projectfiles::kRecordFile);
   return files;
 }
 

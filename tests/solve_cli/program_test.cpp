@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "source/project_files/project_lock.h"
+#include "source/project_files/solve_record.h"
 #include "tests/records/program_outcome.h"
 #include "tests/records/temp_directory.h"
 
@@ -99,6 +103,31 @@ TEST(SolveProgram, ListFromStandardInputSharedAmongTasks) {
   EXPECT_TRUE(o.out.starts_with("b: geom.dat written: ")) << o.out;
   EXPECT_TRUE(fs::exists("b/geom.dat"));
   EXPECT_FALSE(fs::exists("a/geom.dat") || fs::exists("c/geom.dat"));
+}
+
+// Results written without converging ask for 3, a failure (which outweighs it) for 1: one after
+// Build net keeps the old geom.dat, and a project another solve holds is refused, naming it.
+TEST(SolveProgram, ExitStatusSaysHowTheSolvesWent) {
+  TempDirectory scratch;
+  for (const char* name : {"short", "late", "held"}) copySimple(name);
+  TempDirectory::writeFile("short/klinput.dat", "magfield mag.dat\niterations 2\n");
+  TempDirectory::writeFile("late/klinput.dat", "iterations 0\n");
+  TempDirectory::writeFile("late/geom.dat", "old outline");
+  const Outcome notConverged = run("short");
+  EXPECT_EQ(notConverged.status, 3) << notConverged.out << notConverged.err;
+  projectfiles::SolveRecord record;
+  ASSERT_EQ(projectfiles::readRecord("short", record), projectfiles::RecordState::kRead);
+  EXPECT_EQ(record.status, projectfiles::SolveStatus::kNotConverged);
+  EXPECT_EQ(record.iterations, 2);
+  EXPECT_EQ(run("short late").status, 1);
+  EXPECT_EQ(TempDirectory::readFile("late/geom.dat"), "old outline");
+  projectfiles::ProjectLock lock;
+  std::string error;
+  ASSERT_TRUE(lock.acquire("held", error)) << error;
+  const Outcome held = run("held");
+  EXPECT_EQ(held.status, 1);
+  EXPECT_NE(held.out.find("held: failed: another solve (process " + std::to_string(::getpid()) + ")"),
+            std::string::npos) << held.out;
 }
 
 // The bundled diodes against their closed forms: Child's law for the planar one, Langmuir and

@@ -160,7 +160,7 @@ TEST(SolverInput, ReadsEveryStatement) {
 
 TEST(SolverInput, ErrorsNamePlaceAndCause) {
   std::string hundredOne = "levels";
-  for (int k = 0; k <= kMaxLevels; ++k) hundredOne += " " + std::to_string(k);
+  for (int k = 0; k <= kMaxPotLines; ++k) hundredOne += " " + std::to_string(k);
   const struct {
     std::string text, expected;
   } cases[] = {

@@ -3,6 +3,7 @@
 #include "records/formatted.h"
 #include "records/units.h"
 #include "records/window_port.h"
+#include "source/project_files/solve_record.h"
 
 namespace kelm::klplot {
 
@@ -10,6 +11,7 @@ std::string_view statusWords(FileStatus status) {
   switch (status) {
     case FileStatus::kLoaded: return "loaded";
     case FileStatus::kNotFound: return "not found";
+    case FileStatus::kIncomplete: return "incomplete";
     case FileStatus::kDamaged: break;
   }
   return "damaged";
@@ -57,6 +59,8 @@ void reportOutcome(ProjectFile file, const FileOutcome& outcome, bool silent) {
 }
 
 std::string loadSummary(const ProjectLoad& load) {
+  for (const FileOutcome& o : load)
+    if (o.status == FileStatus::kIncomplete) return projectfiles::kIncompleteMessage;
   std::string failed;
   for (std::size_t f = 0; f < load.size(); ++f) {
     if (load[f].status == FileStatus::kLoaded) continue;

@@ -23,8 +23,9 @@ inline constexpr std::array<ProjectFileName, 4> kProjectFiles{{{"geom.dat", "GEO
                                                               {"klplt.res", "KLPLT.RES"}}};
 constexpr const ProjectFileName& nameOf(ProjectFile file) { return kProjectFiles[static_cast<std::size_t>(file)]; }
 
-enum class FileStatus { kLoaded, kNotFound, kDamaged };
-std::string_view statusWords(FileStatus status);  // "loaded", "not found", "damaged"
+// kIncomplete: a result a solve left incomplete (its record does not match), so not read.
+enum class FileStatus { kLoaded, kNotFound, kDamaged, kIncomplete };
+std::string_view statusWords(FileStatus status);  // "loaded", "not found", "damaged", "incomplete"
 
 struct FileOutcome {
   FileStatus status = FileStatus::kNotFound;
@@ -39,6 +40,7 @@ struct FileOutcome {
 
 inline constexpr FileOutcome kLoaded{.status = FileStatus::kLoaded};
 inline constexpr FileOutcome kNotFound{.status = FileStatus::kNotFound};
+inline constexpr FileOutcome kIncomplete{.status = FileStatus::kIncomplete};
 
 // Opens the project file on unit for reading; false, with its "not found" told, when it cannot.
 bool openProjectFile(ProjectFile file, int unit, std::string_view form);
@@ -61,7 +63,8 @@ std::string outcomeLine(ProjectFile file, const FileOutcome& outcome, bool withW
 // note for the program's log.
 void reportOutcome(ProjectFile file, const FileOutcome& outcome, bool silent = false);
 
-// "All project files loaded", or each file that was not, as "POT.DAT damaged".
+// "All project files loaded", or each file that was not, as "POT.DAT damaged"; "Results
+// incomplete: solve again" when a solve's results were withheld.
 std::string loadSummary(const ProjectLoad& load);
 
 }  // namespace kelm::klplot

@@ -8,16 +8,10 @@
 #include <cstdint>
 
 #include "runtime/fixed_array.h"
+#include "source/project_files/capacities.h"
 
 namespace kelm::klplot {
 
-inline constexpr int kMaxGeomPoints = 20000;
-inline constexpr int kMaxGeomSegments = 12;
-inline constexpr int kMaxTrajectories = 1000;
-inline constexpr int kMaxTrajPoints = 300;
-inline constexpr int kMaxMagSamples = 1000;
-inline constexpr int kMaxPotLines = 100;
-inline constexpr int kMaxPotPoints = 30000;
 
 struct ProjectData {
   // Geometry (geom.dat).

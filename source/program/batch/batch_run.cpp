@@ -30,8 +30,7 @@ void runBatch() {
     const std::string current = currentDirectory();
     records::print("Loading project from ", printable(current));
     window::setWindowTitle(window::windowHandle(window::kFrameUnit), "KELM: " + printable(current));
-    runBuildNet();
-    runSolve();
+    runBuildNetAndSolve();
   }
   batchRequested.store(0);
 }

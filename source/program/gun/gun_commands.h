@@ -7,5 +7,7 @@ namespace kelm {
 void runSolve();
 // Build net: the mesh of the gun geom.cod describes, and its outline in geom.dat.
 void runBuildNet();
+// Both, as the batch runs them: the outline is committed with the results, or not at all.
+void runBuildNetAndSolve();
 
 }  // namespace kelm

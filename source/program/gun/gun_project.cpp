@@ -1,11 +1,9 @@
 #include "source/program/gun/gun_project.h"
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "records/window_port.h"
+#include "source/project_files/input_file.h"
 #include "source/solver/beam/solve_project.h"
 #include "source/solver/geometry/mesh_builder.h"
 
@@ -14,22 +12,18 @@ namespace kelm {
 // The record a list-directed write of the text makes, without its wrapping at 79 columns.
 void report(const std::string& line) { records::windowPort().writeRecord(0, " " + line); }
 
-bool readTextFile(const char* name, std::string& text) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  // One byte more than the parser takes, so that it can say the file is too long.
-  text.assign(solver::kMaxInputBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad()) return false;
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return true;
-}
-
 bool loadGunProject(GunProject& project, const char* nothingDone) {
-  std::string text;
-  if (!readTextFile("geom.cod", text)) {
-    report(std::string("geom.cod not found in this project: ") + nothingDone);
-    return false;
+  std::string text, why;
+  // A file too long is the parser's to report.
+  switch (const auto read = projectfiles::readInputFile("geom.cod", solver::kMaxInputBytes, text, why)) {
+    case projectfiles::InputRead::kOk:
+    case projectfiles::InputRead::kTooLong: break;
+    case projectfiles::InputRead::kMissing:
+      report(std::string("geom.cod not found in this project: ") + nothingDone);
+      return false;
+    default:
+      report(projectfiles::inputFailure("geom.cod", read, why) + "; " + nothingDone);
+      return false;
   }
   solver::Diagnostic error;
   if (!solver::parseGunDescription(text, project.gun, error)) {

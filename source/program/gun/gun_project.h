@@ -22,7 +22,4 @@ bool loadGunProject(GunProject& project, const char* nothingDone);
 // stay on one line.
 void report(const std::string& line);
 
-// Reads the whole of a small text file; false when it is missing or unreadable.
-bool readTextFile(const char* name, std::string& text);
-
 }  // namespace kelm

@@ -8,17 +8,19 @@
 #include "source/klplot/project/load_status.h"
 #include "source/program/bar_layout.h"
 #include "source/program/request_flags.h"
+#include "source/project_files/solve_record.h"
 #include "window/file_watch.h"
 #include "window/menus.h"
 
 namespace kelm {
 namespace {
 
-// The bare names the readers open.
-const std::array<const char*, klplot::kProjectFiles.size()>& projectFileNames() {
+// The bare names the readers open, and the solve's record last.
+const std::array<const char*, klplot::kProjectFiles.size() + 1>& projectFileNames() {
   static const auto names = [] {
-    std::array<const char*, klplot::kProjectFiles.size()> list{};
-    for (std::size_t k = 0; k < list.size(); ++k) list[k] = klplot::kProjectFiles[k].file.data();  // literals
+    std::array<const char*, klplot::kProjectFiles.size() + 1> list{};
+    for (std::size_t k = 0; k < klplot::kProjectFiles.size(); ++k) list[k] = klplot::kProjectFiles[k].file.data();  // literals
+    list.back() = projectfiles::kRecordFile;
     return list;
   }();
   return names;
@@ -33,10 +35,14 @@ std::uint64_t mix(std::uint64_t hash, std::uint64_t value) {
 }
 
 // Identity, size and times of each file, by the bare names the readers open. A writer that
-// replaces a file or rewrites it in place changes at least one of them.
+// replaces a file or rewrites it in place changes at least one of them. A project with a solve's
+// record changes when its record does: the solve writes it last, once every result is there.
 std::uint64_t projectFilesSignature() {
   std::uint64_t hash = 0;
+  struct stat record {};
+  const bool recorded = ::stat(projectfiles::kRecordFile, &record) == 0;
   for (const char* name : projectFileNames()) {
+    if (recorded && name != projectfiles::kRecordFile) continue;
     struct stat s {};
     if (::stat(name, &s) != 0) {
       hash = mix(hash, 0);
@@ -57,6 +63,11 @@ bool takeFileChange() {
   // anyway, and the change is weighed again then.
   if (leaveRequested.load() != 0) return false;
   if (projectFilesSignature() == loadedFiles.load()) return true;
+  // Results being renamed into place: the record's last write brings the whole of them.
+  projectfiles::SolveRecord record;
+  if (projectfiles::readRecord(".", record) == projectfiles::RecordState::kRead &&
+      record.status == projectfiles::SolveStatus::kWriting)
+    return true;
   // Grey at once, so that no dialog reading the store opens before the driver leaves.
   greyBusyCommands();
   reloadRequested.store(1);

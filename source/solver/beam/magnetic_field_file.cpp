@@ -22,7 +22,7 @@ std::string line(std::span<char> record) {
 
 std::string magneticFieldText(const AxialMagneticField& field, double z0_m, double z1_m) {
   const double samples = (z1_m - z0_m) / field.step_m() + 1;
-  const int n = samples >= kMaxFieldSamples ? kMaxFieldSamples : samples > 2 ? static_cast<int>(samples) : 2;
+  const int n = samples >= kMaxMagSamples ? kMaxMagSamples : samples > 2 ? static_cast<int>(samples) : 2;
   FixedText<40> record;
   std::string text;
   (void)records::writeInternal(record.span(), "('N= ',I6)", static_cast<std::int32_t>(n));
@@ -57,7 +57,7 @@ bool parseMagneticField(std::string_view text, std::vector<double>& z_m, std::ve
     error = "line 1 does not hold the sample count";
     return false;
   }
-  count = std::min(count, kMaxFieldSamples);
+  count = std::min(count, kMaxMagSamples);
   for (int k = 0; k < count; ++k) {
     float z = 0, b = 0;
     if (!nextLine(record)) {

@@ -6,11 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "source/project_files/capacities.h"
 #include "source/solver/beam/axial_magnetic_field.h"
 
 namespace kelm::solver {
-
-inline constexpr int kMaxFieldSamples = 1000;
 
 // The field sampled evenly over [z0, z1] in at most 1000 samples.
 std::string magneticFieldText(const AxialMagneticField& field, double z0_m, double z1_m);

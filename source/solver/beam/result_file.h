@@ -6,12 +6,10 @@
 
 #include <string>
 
+#include "source/project_files/capacities.h"
 #include "source/solver/beam/beam_iteration.h"
 
 namespace kelm::solver {
-
-// The display stores 300 points a trajectory, the start point included.
-inline constexpr int kMaxResultPoints = 299;
 
 std::string resultFileBytes(const BeamResult& beam, double cell_m);
 

@@ -2,9 +2,9 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 
-#include "runtime/whole_file.h"
+#include "source/project_files/file_hash.h"
+#include "source/project_files/input_file.h"
 #include "source/solver/beam/magnetic_field_file.h"
 #include "source/solver/beam/result_file.h"
 #include "source/solver/field/equipotentials.h"
@@ -15,16 +15,18 @@
 namespace kelm::solver {
 namespace {
 
-enum class Read { kOk, kMissing, kTooLong };
+using projectfiles::FileHash;
+using projectfiles::InputRead;
 
-Read readText(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Read::kMissing;
-  text.assign(kMaxInputBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad()) return Read::kMissing;
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return text.size() > kMaxInputBytes ? Read::kTooLong : Read::kOk;
+// Reads an input and notes its hash for the record; false, with the failure line, when it
+// cannot be read (a missing klinput.dat is noted as absent by the caller).
+InputRead readInput(const std::string& directory, const std::string& name, std::string& text,
+                    std::vector<FileHash>& hashes, std::string& failure) {
+  std::string why;
+  const InputRead read = projectfiles::readInputFile(directory + "/" + name, kMaxInputBytes, text, why);
+  if (read == InputRead::kOk) hashes.push_back({name, projectfiles::sha256Hex(text)});
+  else failure = projectfiles::inputFailure(name, read, why);
+  return read;
 }
 
 std::string format(const char* pattern, auto... values) {
@@ -40,20 +42,23 @@ struct Project {
   ClassifiedMesh mesh;
   AxialMagneticField magnetic;
   std::string inputSummary;
-
-  std::string path(const std::string& name) const { return directory + "/" + name; }
+  std::vector<FileHash> inputs;
 };
 
 bool readInputs(Project& p, std::string& failure) {
   std::string text;
   Diagnostic d;
-  const Read input = readText(p.path("klinput.dat"), text);
-  if (input == Read::kTooLong) return (failure = "klinput.dat is too long", false);
-  if (input == Read::kOk && !parseSolverInput(text, p.input, d))
+  const InputRead input = readInput(p.directory, "klinput.dat", text, p.inputs, failure);
+  if (input == InputRead::kMissing) p.inputs.push_back({"klinput.dat", projectfiles::kAbsent});
+  else if (input != InputRead::kOk) return false;
+  if (input == InputRead::kOk && !parseSolverInput(text, p.input, d))
     return (failure = formatDiagnostic("klinput.dat", d), false);
-  p.inputSummary = input == Read::kOk ? "klinput.dat: " + std::to_string(p.input.statements) + " statements read"
-                                      : "klinput.dat not found: every default";
-  if (readText(p.path("geom.cod"), text) != Read::kOk) return (failure = "geom.cod not found in this project", false);
+  p.inputSummary = input == InputRead::kOk ? "klinput.dat: " + std::to_string(p.input.statements) + " statements read"
+                                           : "klinput.dat not found: every default";
+  if (const InputRead geometry = readInput(p.directory, "geom.cod", text, p.inputs, failure); geometry != InputRead::kOk) {
+    if (geometry == InputRead::kMissing) failure = "geom.cod not found in this project";
+    return false;
+  }
   if (!parseGunDescription(text, p.gun, d) || !buildMesh(p.gun, p.mesh, d))
     return (failure = formatDiagnostic("geom.cod", d), false);
   const double zEnd = (p.mesh.nz - 1) * p.mesh.cell_m, step = p.mesh.cell_m / 4;
@@ -63,7 +68,10 @@ bool readInputs(Project& p, std::string& failure) {
     const std::string& name = p.input.magneticFieldFile;
     std::vector<double> z, b;
     std::string why;
-    if (readText(p.path(name), text) != Read::kOk) return (failure = name + " (klinput.dat's magfield) not found", false);
+    if (const InputRead field = readInput(p.directory, name, text, p.inputs, failure); field != InputRead::kOk) {
+      if (field == InputRead::kMissing) failure = name + " (klinput.dat's magfield) not found";
+      return false;
+    }
     if (!parseMagneticField(text, z, b, why)) return (failure = name + ": " + why, false);
     p.magnetic = AxialMagneticField::fromTable(z, b, step);
   }
@@ -82,29 +90,51 @@ BeamSettings beamSettings(const SolverInput& in, int threads) {
   return s;
 }
 
+// One row an iteration, as solve.csv holds them.
+struct IterationRows {
+  std::string csv = "iteration,current [A],perveance [uP],change,relaxation,time [s]\n";
+  void add(const IterationReport& r, double relaxation, double seconds) {
+    csv += format("%d,%.9g,%.9g,%.6g,%.6g,%.6g\n", r.iteration, r.current_A, r.perveance_uP, r.change, relaxation,
+                  seconds);
+  }
+};
+
 // Everything is computed before the first file is written, so a failure leaves the project as
-// it was; the files are then written one by one, each whole.
-bool writeOutputs(const Project& p, const std::vector<double>& potential, const BeamResult* beam,
-                  const SolveProgress& progress, std::string& failure) {
-  std::string error;
+// it was; the files are then committed together, the record last.
+bool commitOutputs(const Project& p, const std::vector<double>& potential, const BeamResult* beam,
+                   const IterationRows& rows, const SolveCommit& commit, projectfiles::SolveRecord record,
+                   const SolveProgress& progress, std::string& failure) {
+  std::string error, potmap, pot;
   const std::vector<double> levels = p.input.levels_V.empty() ? defaultEquipotentialLevels(p.mesh) : p.input.levels_V;
-  if (!writePotentialMap(p.path("potmap.dat"), p.mesh, potential, error) ||
-      !writeEquipotentials(p.path("pot.dat"), p.mesh, potential, levels, error))
+  if (!potentialMapBytes(p.mesh, potential, potmap, error) || !equipotentialText(p.mesh, potential, levels, pot, error))
     return (failure = error, false);
+  std::vector<projectfiles::ResultFile> files = commit.files;
+  files.push_back({"pot.dat", std::move(pot)});
+  files.push_back({"potmap.dat", std::move(potmap)});
+  std::vector<std::string> obsolete;
+  const double zEnd = (p.mesh.nz - 1) * p.mesh.cell_m;
+  if (!p.input.solenoids.empty()) files.push_back({"mag.dat", magneticFieldText(p.magnetic, 0, zEnd)});
+  else obsolete.push_back("mag.dat");
+  if (beam) files.push_back({"klplt.res", resultFileBytes(*beam, p.mesh.cell_m)});
+  else obsolete.push_back("klplt.res");
+  files.push_back({projectfiles::kIterationFile, rows.csv});
+  if (!projectfiles::commitResults(p.directory, files, obsolete, std::move(record), failure, commit.beforeRename))
+    return false;
   progress(format("pot.dat written: %zu equipotential levels", levels.size()));
   progress("potmap.dat written");
-  if (!p.input.solenoids.empty()) {
-    const double zEnd = (p.mesh.nz - 1) * p.mesh.cell_m;
-    if (!runtime::writeWholeFile(p.path("mag.dat"), magneticFieldText(p.magnetic, 0, zEnd), error))
-      return (failure = error, false);
-    progress(format("mag.dat written: the field of %zu solenoids", p.input.solenoids.size()));
-  }
-  if (beam) {
-    if (!runtime::writeWholeFile(p.path("klplt.res"), resultFileBytes(*beam, p.mesh.cell_m), error))
-      return (failure = error, false);
-    progress(format("klplt.res written: %zu trajectories", beam->trajectories.size()));
-  }
+  if (!p.input.solenoids.empty()) progress(format("mag.dat written: the field of %zu solenoids", p.input.solenoids.size()));
+  if (beam) progress(format("klplt.res written: %zu trajectories", beam->trajectories.size()));
   return true;
+}
+
+// A failure's record, so that a scan reads why; the results before it stay as they were.
+SolveOutcome failed(const Project& p, SolveOutcome outcome) {
+  projectfiles::SolveRecord record;
+  record.failure = outcome.failure;
+  record.inputs = p.inputs;
+  std::string ignored;  // the failure already says what went wrong
+  projectfiles::recordFailure(p.directory, std::move(record), ignored);
+  return outcome;
 }
 
 }  // namespace
@@ -123,42 +153,50 @@ std::vector<std::string> gunSummary(const GunDescription& gun) {
           electrodes + ")"};
 }
 
-SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads) {
-  const auto start = std::chrono::steady_clock::now();
+SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads,
+                          const SolveCommit& commit) {
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  const auto since = [&](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
   SolveOutcome outcome;
   Project p;
   p.directory = directory.empty() ? "." : directory;
-  if (!readInputs(p, outcome.failure)) return outcome;
+  if (!readInputs(p, outcome.failure)) return failed(p, outcome);
   for (const std::string& line : gunSummary(p.gun)) progress(line);
   progress(p.inputSummary);
   FieldSolver field;
   std::string error;
-  const auto fieldStart = std::chrono::steady_clock::now();
+  const auto fieldStart = Clock::now();
   if (!field.prepare(p.mesh, error)) {
     outcome.failure = "field not solved: " + error;
-    return outcome;
+    return failed(p, outcome);
   }
   std::vector<double> potential;
   field.solve({}, potential);
-  progress(format("Vacuum field of %zu nodes solved in %.3f s", p.mesh.nodeCount(),
-                  std::chrono::duration<double>(std::chrono::steady_clock::now() - fieldStart).count()));
+  progress(format("Vacuum field of %zu nodes solved in %.3f s", p.mesh.nodeCount(), since(fieldStart)));
   CathodeShape cathode;
   BeamResult beam;
+  IterationRows rows;
+  projectfiles::SolveRecord record;
+  record.status = projectfiles::SolveStatus::kVacuum;
   if (p.gun.cathode.shape == CathodeSurface::Shape::kNone) {
     progress("geom.cod marks no emitting segment: no beam");
   } else {
     if (!cathodeOf(p.gun, p.mesh, cathode, error)) {
       outcome.failure = error;
-      return outcome;
+      return failed(p, outcome);
     }
     const double voltage = acceleratingVoltage(p.mesh, cathode.potential_V);
+    const BeamSettings settings = beamSettings(p.input, threads);
     auto report = [&](const IterationReport& r) {
+      rows.add(r, settings.relaxation, since(start));
+      outcome.finalChange = r.change;
       return progress(format("Iteration %3d: current %.6g A, perveance %.5g uP at %.6g V, change %.3g", r.iteration,
                              r.current_A, r.perveance_uP, voltage, r.change));
     };
-    if (!solveBeam(p.mesh, field, cathode, p.magnetic, beamSettings(p.input, threads), {}, report, beam, error)) {
+    if (!solveBeam(p.mesh, field, cathode, p.magnetic, settings, {}, report, beam, error)) {
       outcome.failure = error;
-      return outcome;
+      return failed(p, outcome);
     }
     potential = beam.potential_V;
     outcome.beam = true;
@@ -167,10 +205,24 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
     outcome.current_A = beam.current_A;
     outcome.perveance_uP = beam.perveance_uP;
     outcome.times = beam.times;
+    record.status = beam.converged ? projectfiles::SolveStatus::kSolved : projectfiles::SolveStatus::kNotConverged;
+    record.voltage_V = voltage;
   }
-  if (!writeOutputs(p, potential, outcome.beam ? &beam : nullptr, progress, outcome.failure)) return outcome;
+  outcome.seconds = since(start);
+  record.iterations = outcome.iterations;
+  record.converged = outcome.converged;
+  record.finalChange = outcome.finalChange;
+  record.current_A = outcome.current_A;
+  record.perveance_uP = outcome.perveance_uP;
+  record.seconds = outcome.seconds;
+  record.field_s = outcome.times.field_s;
+  record.tracing_s = outcome.times.tracing_s;
+  record.deposition_s = outcome.times.deposition_s;
+  record.inputs = p.inputs;
+  if (!commitOutputs(p, potential, outcome.beam ? &beam : nullptr, rows, commit, std::move(record), progress,
+                     outcome.failure))
+    return failed(p, outcome);
   outcome.solved = true;
-  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return outcome;
 }
 

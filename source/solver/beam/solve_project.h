@@ -1,12 +1,14 @@
 #pragma once
 // Solve on one project directory, without a window: geom.cod and klinput.dat in; pot.dat,
-// potmap.dat, klplt.res and (for solenoids) mag.dat out, each written whole. The Solve command
-// and the command-line program are thin callers: they only show the lines and the outcome.
+// potmap.dat, klplt.res, (for solenoids) mag.dat and the iterations' solve.csv out, committed
+// together with solve-record.csv (see source/project_files). The Solve command and the
+// command-line program are thin callers: they only show the lines and the outcome.
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "source/project_files/result_commit.h"
 #include "source/solver/beam/beam_iteration.h"
 #include "source/solver/geometry/gun_description.h"
 
@@ -18,6 +20,7 @@ struct SolveOutcome {
   bool beam = false;        // false: the gun has no cathode, only the vacuum field was solved
   int iterations = 0;
   bool converged = false;
+  double finalChange = 0;   // of the last iteration
   double current_A = 0;
   double perveance_uP = 0;
   double seconds = 0;
@@ -31,7 +34,16 @@ using SolveProgress = std::function<bool(const std::string& line)>;
 // What Build net and Solve say of the gun they read: its statements, mesh and electrodes.
 std::vector<std::string> gunSummary(const GunDescription& gun);
 
-// threads 0: one per core. Nothing is written when any input is wrong.
-SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads = 0);
+// What a caller adds to the solve's commit: Build net's geom.dat, so that the outline becomes
+// visible with the results or not at all, and the tests' stop between renames.
+struct SolveCommit {
+  std::vector<projectfiles::ResultFile> files;
+  projectfiles::BeforeRename beforeRename;
+};
+
+// threads 0: one per core. No result is written when any input is wrong; the record then says
+// the solve failed.
+SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads = 0,
+                          const SolveCommit& commit = {});
 
 }  // namespace kelm::solver

@@ -7,14 +7,14 @@
 
 #include "runtime/fp_traps.h"
 #include "runtime/whole_file.h"
+#include "source/project_files/capacities.h"
 #include "source/solver/field/contour_tracing.h"
 
 namespace kelm::solver {
 namespace {
 
-// What the display reads of pot.dat.
-constexpr int kMaxLines = 100;
-constexpr std::size_t kMaxPoints = 30000;
+constexpr std::size_t kMaxLines = kMaxPotLines;
+constexpr std::size_t kMaxPoints = kMaxPotPoints;
 // The header's potential field holds 15 characters with three decimals.
 constexpr double kMaxLevelMagnitude_V = 1e10;
 
@@ -105,9 +105,8 @@ std::vector<double> defaultEquipotentialLevels(const ClassifiedMesh& mesh) {
   return levels;
 }
 
-bool writeEquipotentials(const std::string& path, const ClassifiedMesh& mesh,
-                         std::span<const double> potential_V, std::span<const double> levels_V,
-                         std::string& error) {
+bool equipotentialText(const ClassifiedMesh& mesh, std::span<const double> potential_V,
+                       std::span<const double> levels_V, std::string& text, std::string& error) {
   if (potential_V.size() != mesh.nodeCount() || mesh.nodeCount() == 0) {
     error = "the potential does not match the mesh";
     return false;
@@ -123,7 +122,15 @@ bool writeEquipotentials(const std::string& path, const ClassifiedMesh& mesh,
       lines.push_back({level, std::move(points)});
   keepLongestLines(lines);
   thinToPointLimit(lines);
-  return runtime::writeWholeFile(path, formatLines(lines), error);
+  text = formatLines(lines);
+  return true;
+}
+
+bool writeEquipotentials(const std::string& path, const ClassifiedMesh& mesh,
+                         std::span<const double> potential_V, std::span<const double> levels_V,
+                         std::string& error) {
+  std::string text;
+  return equipotentialText(mesh, potential_V, levels_V, text, error) && runtime::writeWholeFile(path, text, error);
 }
 
 }  // namespace kelm::solver

@@ -13,8 +13,10 @@ namespace kelm::solver {
 // edges count as electrodes. None when all potentials are equal.
 std::vector<double> defaultEquipotentialLevels(const ClassifiedMesh& mesh);
 
-// Traces the levels by marching squares and writes pot.dat through writeWholeFile, in the
-// reader's format and node units, within 100 lines and 30000 points.
+// Traces the levels by marching squares into pot.dat's text, in the reader's format and node
+// units, within the store's lines and points; writeEquipotentials writes it whole.
+bool equipotentialText(const ClassifiedMesh& mesh, std::span<const double> potential_V,
+                       std::span<const double> levels_V, std::string& text, std::string& error);
 bool writeEquipotentials(const std::string& path, const ClassifiedMesh& mesh,
                          std::span<const double> potential_V, std::span<const double> levels_V,
                          std::string& error);

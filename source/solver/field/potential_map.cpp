@@ -109,14 +109,14 @@ bool parse(const std::string& path, std::string_view bytes, PotentialMap& map, s
 
 }  // namespace
 
-bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
-                       std::span<const double> potential_V, std::string& error) {
+bool potentialMapBytes(const ClassifiedMesh& mesh, std::span<const double> potential_V, std::string& bytes,
+                       std::string& error) {
   if (mesh.nr < 2 || mesh.nz < 2 || mesh.nodeCount() > kMaxFieldNodes ||
       !cellInRange(mesh.cell_m) || potential_V.size() != mesh.nodeCount()) {
     error = "the potential does not match the mesh";
     return false;
   }
-  std::string bytes(kMagic, sizeof kMagic);
+  bytes.assign(kMagic, sizeof kMagic);
   bytes.reserve(kHeaderBytes + 8 * potential_V.size() + kHashBytes);
   putUnsigned(bytes, kVersion, 4);
   putUnsigned(bytes, static_cast<std::uint32_t>(mesh.nr), 4);
@@ -131,7 +131,13 @@ bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
     putUnsigned(bytes, bits, 8);
   }
   putUnsigned(bytes, fnv1a(bytes), 8);
-  return runtime::writeWholeFile(path, bytes, error);
+  return true;
+}
+
+bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
+                       std::span<const double> potential_V, std::string& error) {
+  std::string bytes;
+  return potentialMapBytes(mesh, potential_V, bytes, error) && runtime::writeWholeFile(path, bytes, error);
 }
 
 bool readPotentialMap(const std::string& path, PotentialMap& map, std::string& error) {

@@ -18,6 +18,9 @@ struct PotentialMap {
   std::vector<double> potential_V;  // node (ir, iz) at iz * nr + ir
 };
 
+// The file's bytes; false, with why, for a potential that does not fit the mesh or is not finite.
+bool potentialMapBytes(const ClassifiedMesh& mesh, std::span<const double> potential_V, std::string& bytes,
+                       std::string& error);
 bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
                        std::span<const double> potential_V, std::string& error);
 // False, with "File POTMAP.DAT not found" or "File POTMAP.DAT damaged: why", when the file is

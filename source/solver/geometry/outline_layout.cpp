@@ -96,12 +96,12 @@ bool layOutOutline(const GunDescription& gun, std::vector<OutlinePoint>& points,
     const ElectrodeOutline& outline = gun.electrodes[e];
     auto loop = loopFromEdge(tracePoints(outline, static_cast<int>(e) + 1, toCells), outline.closed, edges);
     total += loop.size();
-    if (total > static_cast<std::size_t>(kMaxOutlinePoints)) break;
+    if (total > static_cast<std::size_t>(kMaxGeomPoints)) break;
     loops.push_back({edges.positionOf(loop.front()), std::move(loop)});
   }
   // Electrodes in their order along the open edges keep the joins short.
   std::stable_sort(loops.begin(), loops.end(), [](const Loop& a, const Loop& b) { return a.position < b.position; });
-  for (std::size_t k = 0; k < loops.size() && total <= static_cast<std::size_t>(kMaxOutlinePoints); ++k) {
+  for (std::size_t k = 0; k < loops.size() && total <= static_cast<std::size_t>(kMaxGeomPoints); ++k) {
     if (k > 0) appendJoin(edges, loops[k - 1].points.back(), loops[k].points.front(), points);
     points.insert(points.end(), loops[k].points.begin(), loops[k].points.end());
   }
@@ -111,8 +111,8 @@ bool layOutOutline(const GunDescription& gun, std::vector<OutlinePoint>& points,
     appendJoin(edges, points.back(), first, points);
     if (points.back().r != first.r || points.back().z != first.z) points.push_back({0, first.r, first.z});
   }
-  if (total > static_cast<std::size_t>(kMaxOutlinePoints) || points.size() > static_cast<std::size_t>(kMaxOutlinePoints)) {
-    error = "outline points: the electrodes need more than " + std::to_string(kMaxOutlinePoints) +
+  if (total > static_cast<std::size_t>(kMaxGeomPoints) || points.size() > static_cast<std::size_t>(kMaxGeomPoints)) {
+    error = "outline points: the electrodes need more than " + std::to_string(kMaxGeomPoints) +
             " points, the most geom.dat holds; a coarser cell or fewer arcs need fewer";
     points.clear();
     return false;

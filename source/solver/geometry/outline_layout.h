@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "source/project_files/capacities.h"
 #include "source/solver/geometry/gun_description.h"
 
 namespace kelm::solver {
 
-// The Beam view draws at most this many outline points (its store's capacity).
-inline constexpr int kMaxOutlinePoints = 20000;
 // How far an arc's chords may stray from it, in cells; what the five decimals of the
 // offsets add stays far below the rest of the 0.05 cells the outline may differ.
 inline constexpr double kArcChordToleranceCells = 0.02;

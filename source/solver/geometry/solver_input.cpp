@@ -12,8 +12,8 @@ bool levels(StatementReader& s, SolverInput& in, Diagnostic& error) {
   const Word& head = s.last();
   if (!in.levels_V.empty()) return (error = diagnosticAt(head, "levels already given"), false);
   while (!s.atEnd()) {
-    if (static_cast<int>(in.levels_V.size()) >= kMaxLevels)
-      return (error = diagnosticAt(s.peek(), "too many levels: at most " + std::to_string(kMaxLevels)), false);
+    if (static_cast<int>(in.levels_V.size()) >= kMaxPotLines)
+      return (error = diagnosticAt(s.peek(), "too many levels: at most " + std::to_string(kMaxPotLines)), false);
     double v = 0;
     if (!s.number(v, "level", -kMaxPotential_V, kMaxPotential_V, error)) return false;
     if (std::find(in.levels_V.begin(), in.levels_V.end(), v) != in.levels_V.end())

@@ -6,12 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "source/project_files/capacities.h"
 #include "source/solver/geometry/statement_lexer.h"
 
 namespace kelm::solver {
 
-inline constexpr int kMaxLevels = 100;        // pot.dat holds at most 100 lines
-inline constexpr int kMaxTrajectories = 1000;  // the result store's capacity
 inline constexpr int kMaxSolenoids = 50;
 
 struct Solenoid {

@@ -3,8 +3,14 @@
 // stay untouched whether Solve succeeds or refuses them.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "source/klplot/project/project_data.h"
@@ -71,24 +77,38 @@ struct Refusal {
   const char* input;
   const char* magDat;     // an existing mag.dat, or nullptr
   const char* expected;   // the start of the failure line
+  const char* fifo = nullptr;       // made a FIFO of this name
+  const char* directory = nullptr;  // made a directory of this name
 };
 
 class SolveProjectRefuses : public ::testing::TestWithParam<Refusal> {};
 
+// Build net's geom.dat, committed with the results, stays the old one too; the record says why.
 TEST_P(SolveProjectRefuses, NamingTheFileAndChangingNothing) {
   TempDirectory dir;
   const Refusal& c = GetParam();
   if (c.geom) TempDirectory::writeFile("geom.cod", c.geom);
   TempDirectory::writeFile("klinput.dat", c.input);
+  TempDirectory::writeFile("geom.dat", "old outline");
   if (c.magDat) TempDirectory::writeFile("mag.dat", c.magDat);
-  std::vector<std::string> before;
-  for (const auto& e : std::filesystem::directory_iterator(".")) before.push_back(e.path().filename());
-  const SolveOutcome outcome = solveProject(".", kQuiet);
+  if (c.fifo) {
+    ASSERT_EQ(::mkfifo(c.fifo, 0644), 0);
+  }
+  if (c.directory) std::filesystem::create_directory(c.directory);
+  std::set<std::string> before;
+  for (const auto& e : std::filesystem::directory_iterator(".")) before.insert(e.path().filename());
+  const SolveOutcome outcome = solveProject(".", kQuiet, 1, {{{"geom.dat", "new outline"}}, {}});
   EXPECT_FALSE(outcome.solved);
   EXPECT_TRUE(outcome.failure.starts_with(c.expected)) << outcome.failure;
-  std::vector<std::string> after;
-  for (const auto& e : std::filesystem::directory_iterator(".")) after.push_back(e.path().filename());
-  EXPECT_EQ(after.size(), before.size());
+  std::set<std::string> after;
+  for (const auto& e : std::filesystem::directory_iterator(".")) after.insert(e.path().filename());
+  after.erase(projectfiles::kRecordFile);
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(TempDirectory::readFile("geom.dat"), "old outline");
+  projectfiles::SolveRecord record;
+  ASSERT_EQ(projectfiles::readRecord(".", record), projectfiles::RecordState::kRead);
+  EXPECT_EQ(record.status, projectfiles::SolveStatus::kFailed);
+  EXPECT_EQ(record.failure, outcome.failure);
   EXPECT_EQ(TempDirectory::readFile("klinput.dat"), c.input);
   if (c.magDat) {
     EXPECT_EQ(TempDirectory::readFile("mag.dat"), c.magDat);
@@ -109,6 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"FieldBackwards", testing::kExampleGun, "magfield mag.dat\n",
                 "N=     2\nZ=    .1000E+02 B=    .1000E+03\nZ=    .0000E+00 B=    .1000E+03\n",
                 "mag.dat: line 3: the positions must increase"},
+        Refusal{"GeometryIsFifo", nullptr, "trajectories 10\n", nullptr, "geom.cod: a FIFO, not a regular file",
+                "geom.cod"},
+        Refusal{"FieldFileIsDirectory", testing::kExampleGun, "magfield coil\n", nullptr,
+                "coil: a directory, not a regular file", nullptr, "coil"},
         Refusal{"AnodeAtCathode", "mesh r 20 z 60 cell 0.5\nedge zmin held 0\nelectrode c 0\n from 0 0\n line 0 5\n"
                 "line 4 5 emitting\n line 4 0\n close\nend\n", "trajectories 10\n", nullptr, "no electrode lies above"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -123,6 +147,41 @@ TEST(SolveProject, GivenFieldFileIsUsedAndLeftAsItWas) {
   ASSERT_TRUE(outcome.solved) << outcome.failure;
   EXPECT_EQ(TempDirectory::readFile("mag.dat"), mag);
   EXPECT_TRUE(std::filesystem::exists("klplt.res"));
+}
+
+// A solve killed before any rename of its commit, however many went before: the results are
+// either all new with their record, or withheld from the display as incomplete, never a mix.
+TEST(SolveProject, KillBetweenRenamesLeavesNoMixThatLoads) {
+  TempDirectory dir;
+  TempDirectory::writeFile("geom.cod", testing::kExampleGun);
+  TempDirectory::writeFile("klinput.dat", "trajectories 20\niterations 2\n");
+  ASSERT_TRUE(solveProject(".", kQuiet, 1).solved);
+  TempDirectory::writeFile("klinput.dat", "trajectories 30\niterations 2\n");
+  for (std::size_t k = 0;; ++k) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const SolveCommit commit{{{"geom.dat", "new outline"}}, [k](std::size_t at) {
+                                 if (at == k) ::raise(SIGKILL);
+                               }};
+      solveProject(".", kQuiet, 1, commit);
+      std::_Exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    if (!WIFSIGNALED(status)) {  // k is past the last rename: the whole commit went through
+      EXPECT_EQ(projectfiles::resultsState("."), projectfiles::ResultsState::kComplete);
+      EXPECT_EQ(TempDirectory::readFile("geom.dat"), "new outline");
+      EXPECT_GE(k, 5u);
+      break;
+    }
+    EXPECT_EQ(projectfiles::resultsState("."), projectfiles::ResultsState::kIncomplete) << k;
+    kelm::testing::RecordingPort port;
+    const klplot::ProjectLoad load = klplot::loadProjectFiles(klplot::projectData);
+    for (auto file : {klplot::ProjectFile::kGeometry, klplot::ProjectFile::kEquipotentials, klplot::ProjectFile::kResult})
+      EXPECT_EQ(load[static_cast<std::size_t>(file)].status, klplot::FileStatus::kIncomplete) << k;
+    EXPECT_EQ(klplot::projectData.trajCount, 0);
+    EXPECT_EQ(klplot::loadSummary(load), projectfiles::kIncompleteMessage);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,106 @@
+// The record a solve leaves and what reads it, inputs that are not regular files, and the lock
+// that keeps two solves off one project.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "source/project_files/file_hash.h"
+#include "source/project_files/input_file.h"
+#include "source/project_files/project_lock.h"
+#include "source/project_files/solve_record.h"
+#include "tests/records/temp_directory.h"
+
+namespace kelm::projectfiles {
+namespace {
+
+using kelm::testing::TempDirectory;
+
+TEST(SolveRecord, ReadsBackWhatItWroteWhateverTheNames) {
+  SolveRecord r;
+  r.status = SolveStatus::kNotConverged;
+  r.failure = "never\nseen";
+  r.iterations = 25;
+  r.finalChange = 0.0125;
+  r.perveance_uP = 0.5597;
+  r.inputs = {{"geom.cod", sha256Hex("a")}, {"fields/coil, 2.dat", sha256Hex("")}, {"klinput.dat", kAbsent}};
+  r.results = {{"pot.dat", sha256Hex("b")}};
+  SolveRecord back;
+  std::string error;
+  ASSERT_TRUE(parseRecord(recordText(r), back, error)) << error;
+  EXPECT_EQ(back.status, r.status);
+  EXPECT_EQ(back.failure, "never seen");
+  EXPECT_EQ(back.iterations, 25);
+  EXPECT_DOUBLE_EQ(back.finalChange, 0.0125);
+  EXPECT_DOUBLE_EQ(back.perveance_uP, 0.5597);
+  EXPECT_EQ(back.inputs, r.inputs);
+  EXPECT_EQ(back.results, r.results);
+  // SHA-256 of "" and "abc", as published.
+  EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
+TEST(SolveRecord, RefusesWhatIsNotARecordOfItsFormat) {
+  const std::string head = "key,value\nformat,1\nstatus,solved\n";
+  const std::pair<std::string, bool> cases[] = {
+      {head, true},
+      {head + "a later key,any value\n", true},
+      {"format,1\nstatus,solved\n", false},
+      {"key,value\nformat,2\nstatus,solved\n", false},
+      {"key,value\nformat,1\n", false},
+      {head + "status,done\n", false},
+      {head + "iterations,-1\n", false},
+      {head + "current [A],nan\n", false},
+      {head + "converged,yes\n", false},
+      {head + "result:pot.dat,\n", false},
+      {head + "iterations\n", false},
+  };
+  for (const auto& [text, valid] : cases) {
+    SolveRecord r;
+    std::string error;
+    EXPECT_EQ(parseRecord(text, r, error), valid) << text;
+  }
+}
+
+TEST(InputFile, ReadsRegularFilesAndRefusesTheRestWithoutWaiting) {
+  TempDirectory dir;
+  TempDirectory::writeFile("geom.cod", "12345");
+  ASSERT_EQ(::mkfifo("fifo", 0644), 0);
+  std::filesystem::create_directory("dir");
+  const struct {
+    const char* path;
+    std::size_t limit;
+    InputRead read;
+    const char* failure;
+  } cases[] = {
+      {"geom.cod", 5, InputRead::kOk, ""},
+      {"geom.cod", 4, InputRead::kTooLong, "geom.cod is too long"},
+      {"absent", 5, InputRead::kMissing, "absent not found"},
+      {"fifo", 5, InputRead::kNotRegular, "fifo: a FIFO, not a regular file"},
+      {"dir", 5, InputRead::kNotRegular, "dir: a directory, not a regular file"},
+      {"/dev/null", 5, InputRead::kNotRegular, "/dev/null: a device, not a regular file"},
+  };
+  for (const auto& c : cases) {
+    std::string text, why;
+    EXPECT_EQ(readInputFile(c.path, c.limit, text, why), c.read) << c.path;
+    EXPECT_EQ(inputFailure(c.path, c.read, why), c.failure);
+  }
+}
+
+TEST(ProjectLock, ASecondHolderIsRefusedNamingTheFirstUntilItLetsGo) {
+  TempDirectory dir;
+  std::string error;
+  {
+    ProjectLock first, second;
+    ASSERT_TRUE(first.acquire(".", error)) << error;
+    EXPECT_FALSE(second.acquire(".", error));
+    EXPECT_EQ(error, "another solve (process " + std::to_string(::getpid()) + ") is working on this project");
+  }
+  ProjectLock again;
+  EXPECT_TRUE(again.acquire(".", error)) << error;
+}
+
+}  // namespace
+}  // namespace kelm::projectfiles
