@@ -47,22 +47,26 @@ struct Emitter {
     const EmissionSite& s = t.site;
     t.trace = Trace{};
     t.tube = profile.tube(s);
-    t.layerPotential_V = layerPotential(field, s);
-    t.current_A = t.layerPotential_V > 0 ? profile.current(s.from_m, s.to_m) : 0.0;
+    const double vs = layerPotential(field, s);
+    t.current_A = vs > 0 ? profile.current(s.from_m, s.to_m) : 0.0;
     t.density_A_per_m2 = t.current_A / s.area_m2;
+    // The layer's charge and the start speed take at least the Child flow of the density
+    // emitted: the field is the last pass's, and a layer potential that space charge has
+    // pressed down by then would lay more charge still where it was already too much.
+    t.layerPotential_V = std::max(vs, childPotential(t.density_A_per_m2, depth()));
     KELM_ASSERT(std::isfinite(t.current_A) && t.current_A >= 0);
     for (const TubePart& part : t.tube) KELM_ASSERT(std::isfinite(part.fraction));
     if (!(t.current_A > 0)) {
       t.current_A = t.density_A_per_m2 = 0;
       return;
     }
-    const double d = depth(), vs = t.layerPotential_V;
+    const double d = depth();
     ParticleStart start;
     start.r_m = s.r_m + d * s.nr;
     start.z_m = s.z_m + d * s.nz;
     start.cathodeFlux_Wb = magneticFlux(magnetic, s.r_m, s.z_m);
     // The rotation the flux change across the layer gives takes its share of the energy.
-    const double u = momentumAfter(vs), uth = azimuthalMomentum(magnetic, start.r_m, start.z_m, start.cathodeFlux_Wb);
+    const double u = momentumAfter(t.layerPotential_V), uth = azimuthalMomentum(magnetic, start.r_m, start.z_m, start.cathodeFlux_Wb);
     const double along = std::sqrt(std::max(u * u - uth * uth, 0.0));
     start.ur = along * s.nr;
     start.uz = along * s.nz;
@@ -72,18 +76,20 @@ struct Emitter {
   }
 
   // The charge of a stretch of the tube about (r, z), the trajectory moving along (ur, uz):
-  // spread across the tube, whose width scales with the radius as in a laminar flow.
+  // spread over the tube, its parts where they left the cathode, turned as the trajectory has
+  // turned since and scaled with the radius, as in a laminar flow. Exact for the planar and
+  // the spherical diode.
   void depositAcross(const BeamTrajectory& t, double r, double z, double ur, double uz, double dt,
                      SpaceCharge& charge) const {
     const EmissionSite& s = t.site;
     if (t.tube.size() == 1) return charge.deposit(r, z, t.current_A, dt);
-    // Across the motion, turned the way the surface's tangent lies from its normal.
-    const double side = s.nz * s.tr - s.nr * s.tz >= 0 ? 1.0 : -1.0;
     const double speed = std::hypot(ur, uz);
-    const double ar = speed > 0 ? side * uz / speed : s.tr, az = speed > 0 ? -side * ur / speed : s.tz;
+    const double cosine = speed > 0 ? (s.nr * ur + s.nz * uz) / speed : 1.0;
+    const double sine = speed > 0 ? (s.nr * uz - s.nz * ur) / speed : 0.0;
     const double scale = std::min(std::fabs(r) / s.r_m, 100.0);
     for (const TubePart& p : t.tube)
-      charge.deposit(r + scale * p.offset_m * ar, z + scale * p.offset_m * az, t.current_A * p.fraction, dt);
+      charge.deposit(r + scale * (p.dr_m * cosine - p.dz_m * sine), z + scale * (p.dr_m * sine + p.dz_m * cosine),
+                     t.current_A * p.fraction, dt);
   }
 
   void deposit(const BeamTrajectory& t, SpaceCharge& charge) const {
@@ -123,19 +129,19 @@ double maxChange(std::span<const double> a, std::span<const double> b) {
   return m;
 }
 
-// How far the emission in use is from what the field allows: the relative difference of the
-// total current and of the profile against its peak. Unrelaxed, so a small relaxed step does
-// not pass for a settled one.
+// How far the emission in use is from what the field allows: the current of |allowed − used|
+// over the surface, relative to the total.
+// Unrelaxed, so that a small relaxed step does not pass for a settled one.
 double emissionResidual(CathodeProfile& profile, const std::vector<double>& allowed) {
   const std::vector<double> used = profile.density();
   const double usedCurrent = profile.total();
   profile.density() = allowed;
   const double allowedCurrent = profile.total();
+  for (std::size_t k = 0; k < used.size(); ++k) profile.density()[k] = std::fabs(allowed[k] - used[k]);
+  const double apart = profile.total();
   profile.density() = used;
-  const double peak = std::max(*std::max_element(used.begin(), used.end()), *std::max_element(allowed.begin(), allowed.end()));
-  if (!(peak > 0)) return 0.0;
   const double scale = std::max(usedCurrent, allowedCurrent);
-  return std::max(scale > 0 ? std::fabs(allowedCurrent - usedCurrent) / scale : 0.0, maxChange(used, allowed) / peak);
+  return scale > 0 ? apart / scale : 0.0;  // never below the difference of the totals
 }
 
 }  // namespace
@@ -184,6 +190,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   // Each point's layer potential in the vacuum field: how far the space charge has lowered it
   // tells the next density (consistentDensity).
   std::vector<double> vacuum, vacuumLayer(profile.size()), layer(profile.size()), allowed(profile.size());
+  std::vector<double> charged(profile.size());
   if (resumed) field.solve({}, vacuum);
   const PotentialField vacuumField(mesh, resumed ? vacuum : result.potential_V);
   for (std::size_t k = 0; k < profile.size(); ++k) vacuumLayer[k] = emitter.layerPotential(vacuumField, profile.point(k));
@@ -191,7 +198,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   std::vector<double> previousPotential;
   double omega = settings.relaxation, previousChange = 0;
   const double temperatureLimit = settings.spaceChargeLimited ? 0.0 : settings.emissionDensity_A_per_m2;
-  int settledPasses = 0, growing = 0;
+  int settledPasses = 0, growing = 0, falling = 0;
   for (int iteration = 1; iteration <= std::max(settings.iterations, 1); ++iteration) {
     start = Clock::now();
     const PotentialField present(mesh, result.potential_V);
@@ -205,11 +212,11 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     double change = 1.0;
     if (iteration == 1) {
       for (std::size_t k = 0; k < profile.size(); ++k)
-        density[k] = resumed ? allowed[k] : emitter.estimated(vacuumField, profile.point(k));
+        charged[k] = density[k] = resumed ? allowed[k] : emitter.estimated(vacuumField, profile.point(k));
     } else {
       change = emissionResidual(profile, allowed);
       for (std::size_t k = 0; k < profile.size(); ++k) {
-        const double next = consistentDensity(density[k], layer[k], vacuumLayer[k], emitter.depth(), temperatureLimit);
+        const double next = consistentDensity(charged[k], layer[k], vacuumLayer[k], emitter.depth(), temperatureLimit);
         density[k] += omega * (next - density[k]);
       }
     }
@@ -223,9 +230,13 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
       emitter.deposit(t, charge);
       current += t.current_A;
     }
-    // The charge is the emitted density's, whole: relaxing it as well would leave the field
-    // behind the density that consistentDensity reads it for.
-    result.chargeDensity = charge.density();
+    // The charge is relaxed as well: it was laid down at the speeds of the last field, a lag
+    // that swings near the cathode of a fine mesh. charged[k] follows the density the field's
+    // charge stands for, against which consistentDensity reads the lowering.
+    const std::vector<double> fresh = charge.density();
+    const double step = iteration == 1 && !resumed ? 1.0 : omega;
+    for (std::size_t n = 0; n < fresh.size(); ++n) result.chargeDensity[n] += step * (fresh[n] - result.chargeDensity[n]);
+    for (std::size_t k = 0; k < profile.size(); ++k) charged[k] += step * (density[k] - charged[k]);
     result.times.deposition_s += since(start);
 
     start = Clock::now();
@@ -237,7 +248,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
       return false;
     }
 
-    if (iteration > 1 || resumed) change = std::max(change, maxChange(previousPotential, result.potential_V) / (omega * voltage));
+    if (iteration > 1 || resumed) change = std::max(change, maxChange(previousPotential, result.potential_V) / (step * voltage));
     IterationReport report;
     report.iteration = iteration;
     report.current_A = current;
@@ -250,9 +261,12 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     result.change = change;
     // Settled only when two passes in a row are: one small step may be a turning point.
     settledPasses = change < settings.tolerance ? settledPasses + 1 : 0;
-    // A growing change means the relaxation overshoots: take smaller steps.
-    growing = iteration > 2 && change > previousChange ? growing + 1 : 0;
+    // A change that grows pass after pass means the relaxation overshoots: take smaller steps,
+    // and larger ones again, up to the setting, once it falls steadily.
+    growing = iteration > 2 && change > 1.2 * previousChange ? growing + 1 : 0;
+    falling = change < previousChange ? falling + 1 : 0;
     if (growing >= 2) omega = std::max(kMinRelaxation, omega * 0.7);
+    if (falling >= 3) omega = std::min(settings.relaxation, omega / 0.8);
     previousChange = change;
     if (progress && !progress(report)) break;
     if (settledPasses >= 2) {

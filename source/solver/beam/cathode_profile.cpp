@@ -25,14 +25,13 @@ double CathodeProfile::current(double from_m, double to_m) const {
   // Simpson on each piece between profile points: exact on the flat cathode, where both J
   // and the ring's circumference are linear along the surface.
   double sum = 0;
-  for (double a = std::max(from_m, 0.0); a < to_m;) {
-    const double next = std::floor(a / step_ + 1.0) * step_;
-    const double b = std::min(next, to_m);
-    if (!(b > a)) break;
-    const double m = (a + b) / 2;
+  const double first = std::max(std::floor(from_m / step_), 0.0);
+  const double last = std::min(std::ceil(to_m / step_), static_cast<double>(density_.size() - 1));
+  for (double k = first; k < last; ++k) {  // by index: a sum of steps would drift off the points
+    const double a = std::max(from_m, k * step_), b = std::min(to_m, (k + 1) * step_);
+    if (!(b > a)) continue;
     auto ring = [&](double s) { return densityAt(s) * surfacePoint(cathode_, s).r_m; };
-    sum += (b - a) / 6 * (ring(a) + 4 * ring(m) + ring(b));
-    a = b;
+    sum += (b - a) / 6 * (ring(a) + 4 * ring((a + b) / 2) + ring(b));
   }
   return 2 * std::numbers::pi * sum;
 }
@@ -41,12 +40,14 @@ std::vector<TubePart> CathodeProfile::tube(const EmissionSite& site) const {
   const double width = site.to_m - site.from_m;
   const int parts = static_cast<int>(std::clamp(std::ceil(2 * width / step_), 1.0, 256.0));
   std::vector<TubePart> tube(static_cast<std::size_t>(parts));
-  if (parts == 1) return {TubePart{0, 1}};
+  if (parts == 1) return {TubePart{0, 0, 1}};
   double total = 0;
   for (int q = 0; q < parts; ++q) {
     const double a = site.from_m + width * q / parts, b = site.from_m + width * (q + 1) / parts;
     TubePart& p = tube[static_cast<std::size_t>(q)];
-    p.offset_m = (a + b) / 2 - site.along_m;
+    const SurfacePoint middle = surfacePoint(cathode_, (a + b) / 2);
+    p.dr_m = middle.r_m - site.r_m;
+    p.dz_m = middle.z_m - site.z_m;
     p.fraction = current(a, b);
     total += p.fraction;
   }

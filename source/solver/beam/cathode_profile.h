@@ -10,10 +10,10 @@
 
 namespace kelm::solver {
 
-// One part of a trajectory's current tube: its offset across the tube at the cathode (m, along
-// the surface from the site) and its fraction of the trajectory's current.
+// One part of a trajectory's current tube: where it lies from the site on the cathode (m) and
+// its fraction of the trajectory's current.
 struct TubePart {
-  double offset_m = 0;
+  double dr_m = 0, dz_m = 0;
   double fraction = 1;
 };
 

@@ -16,6 +16,11 @@ double childDensity(double layerPotential_V, double depth_m) {
   return childConstant() * std::pow(layerPotential_V, 1.5) / (depth_m * depth_m);
 }
 
+double childPotential(double density, double depth_m) {
+  if (!(density > 0) || !(depth_m > 0)) return 0.0;
+  return std::cbrt(std::pow(density * depth_m * depth_m / childConstant(), 2));
+}
+
 double limitedDensity(double temperatureLimit, double spaceChargeLimit) {
   if (!(temperatureLimit > 0) || !(spaceChargeLimit > 0)) return 0.0;
   // In ratio form, so that no power overflows whatever the limits.

@@ -25,6 +25,8 @@ double vacuumEstimate(double layerPotential_V, double depth_m, double voltage_V)
 // would answer a small lowering with a large swing. temperatureLimit 0: no such limit.
 double consistentDensity(double used_A_per_m2, double layer_V, double vacuumLayer_V, double depth_m,
                          double temperatureLimit_A_per_m2);
+// The layer potential at which Child's law gives the density: its inverse.
+double childPotential(double density_A_per_m2, double depth_m);
 // Momentum / (m c) of an electron that has fallen through V.
 double momentumAfter(double potential_V);
 

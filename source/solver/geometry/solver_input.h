@@ -26,7 +26,7 @@ struct SolverInput {
   int trajectories = 12;
   bool spaceChargeLimited = true;
   double emissionDensity_A_per_cm2 = 0;  // temperature limited only
-  int iterations = 25;
+  int iterations = 50;
   double relaxation = 0.5;
   double tolerance = 1e-3;
   std::vector<Solenoid> solenoids;
