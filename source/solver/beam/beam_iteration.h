@@ -13,6 +13,7 @@
 #include "source/solver/beam/cathode_profile.h"
 #include "source/solver/beam/trajectory_tracer.h"
 #include "source/solver/field/field_solver.h"
+#include "source/solver/geometry/solver_input.h"
 #include "source/solver/mesh.h"
 
 namespace kelm::solver {
@@ -21,17 +22,13 @@ struct BeamSettings {
   int trajectories = 12;
   bool spaceChargeLimited = true;
   double emissionDensity_A_per_m2 = 0;  // temperature limited only
-  int iterations = 50;
+  int iterations = 100;
   double relaxation = 0.5;              // at most; lowered while the change grows
   double tolerance = 1e-3;
   int threads = 0;                      // 0: one per core
   double layerCells = 3;                // depth of the emission layer
   TraceSettings trace;
 };
-
-// The lowest relaxation taken: below it a pass moves the beam too little to tell a settled
-// iteration from a slow one.
-inline constexpr double kMinRelaxation = 0.05;
 
 struct BeamTrajectory {
   EmissionSite site;

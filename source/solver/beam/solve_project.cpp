@@ -164,6 +164,9 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
     outcome.beam = true;
     outcome.iterations = beam.iterations;
     outcome.converged = beam.converged;
+    outcome.finalChange = beam.change;
+    if (!beam.converged)
+      progress(format("Not converged after %d iterations (change %.3g)", beam.iterations, beam.change));
     outcome.current_A = beam.current_A;
     outcome.perveance_uP = beam.perveance_uP;
     outcome.times = beam.times;

@@ -18,6 +18,7 @@ struct SolveOutcome {
   bool beam = false;        // false: the gun has no cathode, only the vacuum field was solved
   int iterations = 0;
   bool converged = false;
+  double finalChange = 0;
   double current_A = 0;
   double perveance_uP = 0;
   double seconds = 0;
