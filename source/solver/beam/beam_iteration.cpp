@@ -86,7 +86,7 @@ struct Emitter {
     const double speed = std::hypot(ur, uz);
     const double cosine = speed > 0 ? (s.nr * ur + s.nz * uz) / speed : 1.0;
     const double sine = speed > 0 ? (s.nr * uz - s.nz * ur) / speed : 0.0;
-    const double scale = std::min(std::fabs(r) / s.r_m, 100.0);
+    const double scale = s.r_m > 0 ? std::min(std::fabs(r) / s.r_m, 100.0) : 1.0;
     for (const TubePart& p : t.tube)
       charge.deposit(r + scale * (p.dr_m * cosine - p.dz_m * sine), z + scale * (p.dr_m * sine + p.dz_m * cosine),
                      t.current_A * p.fraction, dt);
@@ -254,7 +254,6 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     report.current_A = current;
     report.perveance_uP = current / std::pow(voltage, 1.5) * 1e6;
     report.change = change;
-    report.relaxation = omega;
     result.iterations = iteration;
     result.current_A = current;
     result.perveance_uP = report.perveance_uP;

@@ -43,11 +43,9 @@ struct IterationReport {
   int iteration = 0;
   double current_A = 0;
   double perveance_uP = 0;
-  // The largest of: the relative difference between the current the field allows and the
-  // current emitted, the same for the density profile (relative to its peak), and the
-  // potential's change over the accelerating voltage divided by the relaxation.
+  // The larger of: the current of |allowed − emitted density| over the cathode relative to the
+  // total, and the potential's step over the accelerating voltage divided by the relaxation.
   double change = 0;
-  double relaxation = 0;
 };
 
 struct BeamTimes {
