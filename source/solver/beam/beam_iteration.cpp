@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <thread>
 
 #include "source/solver/beam/emission_layer.h"
@@ -27,11 +28,15 @@ struct Emitter {
 
   double depth() const { return settings.layerCells * mesh.cell_m; }
 
-  // The potential above the cathode at the layer's surface over p; 0 where there is none.
-  double layerPotential(const PotentialField& field, const SurfacePoint& p) const {
+  // Whether the layer's surface over p lies in the free mesh, and its potential above the
+  // cathode there (0 where it lies below).
+  bool layerFree(const PotentialField& field, const SurfacePoint& p) const {
     const double rs = p.r_m + depth() * p.nr, zs = p.z_m + depth() * p.nz;
-    if (!field.withinMesh(rs, zs) || field.insideElectrode(rs, zs)) return 0.0;
-    return std::max(field.at(rs, zs).phi_V - cathode.potential_V, 0.0);
+    return field.withinMesh(rs, zs) && !field.insideElectrode(rs, zs);
+  }
+  double layerPotential(const PotentialField& field, const SurfacePoint& p) const {
+    if (!layerFree(field, p)) return 0.0;
+    return std::max(field.at(p.r_m + depth() * p.nr, p.z_m + depth() * p.nz).phi_V - cathode.potential_V, 0.0);
   }
 
   double limited(double spaceChargeLimit) const {
@@ -47,13 +52,14 @@ struct Emitter {
     const EmissionSite& s = t.site;
     t.trace = Trace{};
     t.tube = profile.tube(s);
-    const double vs = layerPotential(field, s);
-    t.current_A = vs > 0 ? profile.current(s.from_m, s.to_m) : 0.0;
+    t.current_A = layerFree(field, s) ? profile.current(s.from_m, s.to_m) : 0.0;
     t.density_A_per_m2 = t.current_A / s.area_m2;
     // The layer's charge and the start speed take at least the Child flow of the density
     // emitted: the field is the last pass's, and a layer potential that space charge has
-    // pressed down by then would lay more charge still where it was already too much.
-    t.layerPotential_V = std::max(vs, childPotential(t.density_A_per_m2, depth()));
+    // pressed down by then would lay more charge still where it was already too much. Nor
+    // does a site stop emitting at once where that field holds electrons back: the density
+    // falls by relaxation, so the iteration has no step to swing about.
+    t.layerPotential_V = std::max(layerPotential(field, s), childPotential(t.density_A_per_m2, depth()));
     KELM_ASSERT(std::isfinite(t.current_A) && t.current_A >= 0);
     for (const TubePart& part : t.tube) KELM_ASSERT(std::isfinite(part.fraction));
     if (!(t.current_A > 0)) {
@@ -192,13 +198,15 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   std::vector<double> vacuum, vacuumLayer(profile.size()), layer(profile.size()), allowed(profile.size());
   std::vector<double> charged(profile.size());
   if (resumed) field.solve({}, vacuum);
-  const PotentialField vacuumField(mesh, resumed ? vacuum : result.potential_V);
+  else vacuum = result.potential_V;
+  const PotentialField vacuumField(mesh, vacuum);
+  std::vector<double> predicted(mesh.nodeCount());
   for (std::size_t k = 0; k < profile.size(); ++k) vacuumLayer[k] = emitter.layerPotential(vacuumField, profile.point(k));
   SpaceCharge charge(mesh);
   std::vector<double> previousPotential;
-  double omega = settings.relaxation, previousChange = 0;
+  double omega = settings.relaxation, best = std::numeric_limits<double>::max();
   const double temperatureLimit = settings.spaceChargeLimited ? 0.0 : settings.emissionDensity_A_per_m2;
-  int settledPasses = 0, growing = 0, falling = 0;
+  int settledPasses = 0, stalled = 0;
   for (int iteration = 1; iteration <= std::max(settings.iterations, 1); ++iteration) {
     start = Clock::now();
     const PotentialField present(mesh, result.potential_V);
@@ -220,7 +228,19 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
         density[k] += omega * (next - density[k]);
       }
     }
-    traceAll(emitter, present, profile, threads, result.trajectories);
+    // The electrons' speeds near the cathode hang on the space charge's share of the
+    // potential, which follows the density emitted; tracing in the last field would lay the
+    // new density's charge at the old speeds, a lag that swings on fine meshes. So they are
+    // traced in the field with that share scaled to the new density.
+    double emitted = 0, standing = 0;
+    for (std::size_t k = 0; k < profile.size(); ++k) {
+      emitted += density[k] * profile.point(k).r_m;
+      standing += charged[k] * profile.point(k).r_m;
+    }
+    const double scale = standing > 0 && emitted > 0 ? emitted / standing : 1.0;
+    for (std::size_t n = 0; n < predicted.size(); ++n)
+      predicted[n] = vacuum[n] + scale * (result.potential_V[n] - vacuum[n]);
+    traceAll(emitter, PotentialField(mesh, predicted), profile, threads, result.trajectories);
     result.times.tracing_s += since(start);
 
     start = Clock::now();
@@ -260,13 +280,16 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     result.change = change;
     // Settled only when two passes in a row are: one small step may be a turning point.
     settledPasses = change < settings.tolerance ? settledPasses + 1 : 0;
-    // A change that grows pass after pass means the relaxation overshoots: take smaller steps,
-    // and larger ones again, up to the setting, once it falls steadily.
-    growing = iteration > 2 && change > 1.2 * previousChange ? growing + 1 : 0;
-    falling = change < previousChange ? falling + 1 : 0;
-    if (growing >= 2) omega = std::max(kMinRelaxation, omega * 0.7);
-    if (falling >= 3) omega = std::min(settings.relaxation, omega / 0.8);
-    previousChange = change;
+    // A change that has not come below its best for four passes means the relaxation
+    // overshoots or swings: take smaller steps from there on.
+    if (change < best) {
+      best = change;
+      stalled = 0;
+    } else if (++stalled >= 4) {
+      omega = std::max(kMinRelaxation, omega * 0.7);
+      best = change;
+      stalled = 0;
+    }
     if (progress && !progress(report)) break;
     if (settledPasses >= 2) {
       result.converged = true;
