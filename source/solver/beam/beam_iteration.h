@@ -23,7 +23,7 @@ struct BeamSettings {
   bool spaceChargeLimited = true;
   double emissionDensity_A_per_m2 = 0;  // temperature limited only
   int iterations = 100;
-  double relaxation = 0.5;              // at most; lowered while the change grows
+  double relaxation = 0.5;              // at most; lowered when the change stalls
   double tolerance = 1e-3;
   int threads = 0;                      // 0: one per core
   double layerCells = 3;                // depth of the emission layer
