@@ -39,8 +39,8 @@ double CathodeProfile::current(double from_m, double to_m) const {
 std::vector<TubePart> CathodeProfile::tube(const EmissionSite& site) const {
   const double width = site.to_m - site.from_m;
   const int parts = static_cast<int>(std::clamp(std::ceil(2 * width / step_), 1.0, 256.0));
-  std::vector<TubePart> tube(static_cast<std::size_t>(parts));
   if (parts == 1) return {TubePart{0, 0, 1}};
+  std::vector<TubePart> tube(static_cast<std::size_t>(parts));
   double total = 0;
   for (int q = 0; q < parts; ++q) {
     const double a = site.from_m + width * q / parts, b = site.from_m + width * (q + 1) / parts;
