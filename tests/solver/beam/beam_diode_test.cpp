@@ -1,4 +1,5 @@
-// Diodes with known space-charge-limited currents, each reference computed here.
+// Diodes with known currents, each reference computed here, over mesh sizes and with
+// trajectories sparser and denser than cells.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -31,7 +32,6 @@ std::string planarDiode(double gap_mm, double cell_mm, double volts, double radi
 BeamSettings diodeSettings(int trajectories) {
   BeamSettings s;
   s.trajectories = trajectories;
-  s.iterations = 100;
   s.tolerance = 1e-4;
   s.threads = 2;
   return s;
