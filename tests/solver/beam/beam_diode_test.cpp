@@ -38,7 +38,8 @@ BeamSettings diodeSettings(int trajectories) {
 }
 
 // The one-dimensional relativistic limit: shooting on φ'' = J/(ε0·v(φ)) from the cathode,
-// where the flow starts as Child's, and bisecting on J until φ(d) = V.
+// where the flow starts as Child's, and bisecting on J until φ(d) = V. RK4 in u with
+// x = d·u³, in which Child's φ ∝ u⁴ is smooth: in x its singular start costs 0.3 %.
 double relativisticLimit(double volts, double gap_m) {
   constexpr double c = 299792458.0, rest = 510998.95;
   auto speed = [&](double phi) {
@@ -47,16 +48,21 @@ double relativisticLimit(double volts, double gap_m) {
   };
   auto potentialAtAnode = [&](double j) {
     // Child's start: φ = (9J/(4ε0·√(2e/m)))^{2/3}·x^{4/3}.
-    const double x0 = gap_m * 1e-6, coeff = std::pow(9 * j / (4 * kEps0 * std::sqrt(2 * kE / kM)), 2.0 / 3);
+    const double u0 = 1e-3, x0 = gap_m * u0 * u0 * u0;
+    const double coeff = std::pow(9 * j / (4 * kEps0 * std::sqrt(2 * kE / kM)), 2.0 / 3);
     double phi = coeff * std::pow(x0, 4.0 / 3), slope = 4.0 / 3 * coeff * std::pow(x0, 1.0 / 3);
-    const int steps = 20000;
-    const double h = (gap_m - x0) / steps;
+    const int steps = 4000;
+    const double h = (1 - u0) / steps;
+    // d/du of (φ, φ') is (φ', J/(ε0·v))·dx/du.
+    auto dxdu = [&](double u) { return 3 * gap_m * u * u; };
     auto f = [&](double p) { return j / (kEps0 * speed(p)); };
-    for (int k = 0; k < steps; ++k) {
-      const double k1p = slope, k1s = f(phi);
-      const double k2p = slope + h / 2 * k1s, k2s = f(phi + h / 2 * k1p);
-      const double k3p = slope + h / 2 * k2s, k3s = f(phi + h / 2 * k2p);
-      const double k4p = slope + h * k3s, k4s = f(phi + h * k3p);
+    double u = u0;
+    for (int k = 0; k < steps; ++k, u += h) {
+      const double w1 = dxdu(u), w2 = dxdu(u + h / 2), w4 = dxdu(u + h);
+      const double k1p = w1 * slope, k1s = w1 * f(phi);
+      const double k2p = w2 * (slope + h / 2 * k1s), k2s = w2 * f(phi + h / 2 * k1p);
+      const double k3p = w2 * (slope + h / 2 * k2s), k3s = w2 * f(phi + h / 2 * k2p);
+      const double k4p = w4 * (slope + h * k3s), k4s = w4 * f(phi + h * k3p);
       phi += h / 6 * (k1p + 2 * k2p + 2 * k3p + k4p);
       slope += h / 6 * (k1s + 2 * k2s + 2 * k3s + k4s);
     }
