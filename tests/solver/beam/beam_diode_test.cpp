@@ -165,6 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlanarCase{"ThreeKilovolt400Cells", 3e3, 25, 0.0625, 6, 50, 0},
                       PlanarCase{"ThreeKilovolt50CellsDense", 3e3, 25, 0.5, 6, 1000, 0},
                       PlanarCase{"ThreeKilovolt200CellsDense", 3e3, 25, 0.125, 6, 1000, 0},
+                      PlanarCase{"ThreeKilovolt400CellsDense", 3e3, 25, 0.0625, 6, 1000, 0},
                       PlanarCase{"ThirtySevenKilovolt46Cells", 37e3, 7.3, 0.16, 1.92, 50, 0},
                       PlanarCase{"ThirtySevenKilovolt91Cells", 37e3, 7.3, 0.08, 1.92, 50, 0},
                       PlanarCase{"ThirtySevenKilovolt182Cells", 37e3, 7.3, 0.04, 1.92, 50, 0},
