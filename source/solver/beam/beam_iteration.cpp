@@ -4,10 +4,12 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <thread>
 
 #include "source/solver/beam/emission_layer.h"
 #include "source/solver/beam/space_charge.h"
+#include "source/solver/solver_checks.h"
 
 namespace kelm::solver {
 namespace {
@@ -22,38 +24,55 @@ struct Emitter {
   const CathodeShape& cathode;
   const AxialMagneticField& magnetic;
   const BeamSettings& settings;
+  double voltage_V;
 
   double depth() const { return settings.layerCells * mesh.cell_m; }
-  double relaxation() const { return std::clamp(settings.relaxation, 1e-3, 1.0); }
 
-  // The emission at one site in the present field, and its trajectory from the layer on.
-  void emit(const PotentialField& field, BeamTrajectory& t) const {
+  // Whether the layer's surface over p lies in the free mesh, and its potential above the
+  // cathode there (0 where it lies below).
+  bool layerFree(const PotentialField& field, const SurfacePoint& p) const {
+    const double rs = p.r_m + depth() * p.nr, zs = p.z_m + depth() * p.nz;
+    return field.withinMesh(rs, zs) && !field.insideElectrode(rs, zs);
+  }
+  double layerPotential(const PotentialField& field, const SurfacePoint& p) const {
+    if (!layerFree(field, p)) return 0.0;
+    return std::max(field.at(p.r_m + depth() * p.nr, p.z_m + depth() * p.nz).phi_V - cathode.potential_V, 0.0);
+  }
+
+  double limited(double spaceChargeLimit) const {
+    return settings.spaceChargeLimited ? spaceChargeLimit
+                                       : limitedDensity(settings.emissionDensity_A_per_m2, spaceChargeLimit);
+  }
+  double estimated(const PotentialField& vacuum, const SurfacePoint& p) const {
+    return limited(vacuumEstimate(layerPotential(vacuum, p), depth(), voltage_V));
+  }
+
+  // The site's current from the profile over its share, and its trajectory from the layer on.
+  void emit(const PotentialField& field, const CathodeProfile& profile, BeamTrajectory& t) const {
     const EmissionSite& s = t.site;
-    const double d = depth();
-    const double rs = s.r_m + d * s.nr, zs = s.z_m + d * s.nz;
     t.trace = Trace{};
-    const double before = t.density_A_per_m2;
-    t.density_A_per_m2 = 0;
-    t.current_A = 0;
-    t.layerPotential_V = 0;
-    if (!field.withinMesh(rs, zs) || field.insideElectrode(rs, zs)) return;
-    const double vs = field.at(rs, zs).phi_V - cathode.potential_V;
-    // Child's law steers the charge near the cathode steeply; relaxing the density as well as
-    // the charge keeps the iteration from swinging about the solution.
-    t.density_A_per_m2 = settings.spaceChargeLimited ? childDensity(vs, d) : settings.emissionDensity_A_per_m2;
-    if (before > 0) t.density_A_per_m2 = before + relaxation() * (t.density_A_per_m2 - before);
-    if (!(vs > 0) || t.density_A_per_m2 <= 0) {
-      t.density_A_per_m2 = 0;
+    t.tube = profile.tube(s);
+    t.current_A = layerFree(field, s) ? profile.current(s.from_m, s.to_m) : 0.0;
+    t.density_A_per_m2 = t.current_A / s.area_m2;
+    // The layer's charge and the start speed take at least the Child flow of the density
+    // emitted: the field is the last pass's, and a layer potential that space charge has
+    // pressed down by then would lay more charge still where it was already too much. Nor
+    // does a site stop emitting at once where that field holds electrons back: the density
+    // falls by relaxation, so the iteration has no step to swing about.
+    t.layerPotential_V = std::max(layerPotential(field, s), childPotential(t.density_A_per_m2, depth()));
+    KELM_ASSERT(std::isfinite(t.current_A) && t.current_A >= 0);
+    for (const TubePart& part : t.tube) KELM_ASSERT(std::isfinite(part.fraction));
+    if (!(t.current_A > 0)) {
+      t.current_A = t.density_A_per_m2 = 0;
       return;
     }
-    t.current_A = t.density_A_per_m2 * s.area_m2;
-    t.layerPotential_V = vs;
+    const double d = depth();
     ParticleStart start;
-    start.r_m = rs;
-    start.z_m = zs;
+    start.r_m = s.r_m + d * s.nr;
+    start.z_m = s.z_m + d * s.nz;
     start.cathodeFlux_Wb = magneticFlux(magnetic, s.r_m, s.z_m);
     // The rotation the flux change across the layer gives takes its share of the energy.
-    const double u = momentumAfter(vs), uth = azimuthalMomentum(magnetic, rs, zs, start.cathodeFlux_Wb);
+    const double u = momentumAfter(t.layerPotential_V), uth = azimuthalMomentum(magnetic, start.r_m, start.z_m, start.cathodeFlux_Wb);
     const double along = std::sqrt(std::max(u * u - uth * uth, 0.0));
     start.ur = along * s.nr;
     start.uz = along * s.nz;
@@ -62,32 +81,47 @@ struct Emitter {
     t.trace = traceParticle(field, magnetic, start, settings.trace);
   }
 
+  // The charge of a stretch of the tube about (r, z), the trajectory moving along (ur, uz):
+  // spread over the tube, its parts where they left the cathode, turned as the trajectory has
+  // turned since and scaled with the radius, as in a laminar flow. Exact for the planar and
+  // the spherical diode.
+  void depositAcross(const BeamTrajectory& t, double r, double z, double ur, double uz, double dt,
+                     SpaceCharge& charge) const {
+    const EmissionSite& s = t.site;
+    if (t.tube.size() == 1) return charge.deposit(r, z, t.current_A, dt);
+    const double speed = std::hypot(ur, uz);
+    const double cosine = speed > 0 ? (s.nr * ur + s.nz * uz) / speed : 1.0;
+    const double sine = speed > 0 ? (s.nr * uz - s.nz * ur) / speed : 0.0;
+    const double scale = s.r_m > 0 ? std::min(std::fabs(r) / s.r_m, 100.0) : 1.0;
+    for (const TubePart& p : t.tube)
+      charge.deposit(r + scale * (p.dr_m * cosine - p.dz_m * sine), z + scale * (p.dr_m * sine + p.dz_m * cosine),
+                     t.current_A * p.fraction, dt);
+  }
+
   void deposit(const BeamTrajectory& t, SpaceCharge& charge) const {
     if (t.current_A <= 0 || t.trace.points.empty()) return;
-    const EmissionSite& s = t.site;
+    const SurfacePoint& s = t.site;
     const double d = depth();
     const double transit = layerTransitTime(t.layerPotential_V, d);
     for (int k = 0; k < kLayerSteps; ++k) {
       const LayerStep step = layerStep(k);
-      charge.deposit(s.r_m + step.depthFraction * d * s.nr, s.z_m + step.depthFraction * d * s.nz,
-                     t.current_A, step.timeFraction * transit);
+      depositAcross(t, s.r_m + step.depthFraction * d * s.nr, s.z_m + step.depthFraction * d * s.nz, s.nr, s.nz,
+                    step.timeFraction * transit, charge);
     }
-    // Trapezoidal in time: each step leaves half its charge at either end.
+    // Trapezoidal in time: each point holds half of the steps on either side of it.
     const auto& p = t.trace.points;
-    for (std::size_t k = 1; k < p.size(); ++k) {
-      const double half = (p[k].t_s - p[k - 1].t_s) / 2;
-      charge.deposit(p[k - 1].r_m, p[k - 1].z_m, t.current_A, half);
-      charge.deposit(p[k].r_m, p[k].z_m, t.current_A, half);
+    for (std::size_t k = 0; k < p.size(); ++k) {
+      const double dt = ((k + 1 < p.size() ? p[k + 1].t_s : p[k].t_s) - (k > 0 ? p[k - 1].t_s : p[k].t_s)) / 2;
+      depositAcross(t, p[k].r_m, p[k].z_m, p[k].ur, p[k].uz, dt, charge);
     }
   }
-
 };
 
-void traceAll(const Emitter& emitter, const PotentialField& field, int threads,
+void traceAll(const Emitter& emitter, const PotentialField& field, const CathodeProfile& profile, int threads,
               std::vector<BeamTrajectory>& trajectories) {
   std::atomic<std::size_t> next{0};
   auto work = [&] {
-    for (std::size_t i = next++; i < trajectories.size(); i = next++) emitter.emit(field, trajectories[i]);
+    for (std::size_t i = next++; i < trajectories.size(); i = next++) emitter.emit(field, profile, trajectories[i]);
   };
   const int count = std::clamp(threads, 1, 64);
   std::vector<std::jthread> pool;
@@ -99,6 +133,21 @@ double maxChange(std::span<const double> a, std::span<const double> b) {
   double m = 0;
   for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) m = std::max(m, std::fabs(a[k] - b[k]));
   return m;
+}
+
+// How far the emission in use is from what the field allows: the current of |allowed − used|
+// over the surface, relative to the total.
+// Unrelaxed, so that a small relaxed step does not pass for a settled one.
+double emissionResidual(CathodeProfile& profile, const std::vector<double>& allowed) {
+  const std::vector<double> used = profile.density();
+  const double usedCurrent = profile.total();
+  profile.density() = allowed;
+  const double allowedCurrent = profile.total();
+  for (std::size_t k = 0; k < used.size(); ++k) profile.density()[k] = std::fabs(allowed[k] - used[k]);
+  const double apart = profile.total();
+  profile.density() = used;
+  const double scale = std::max(usedCurrent, allowedCurrent);
+  return scale > 0 ? apart / scale : 0.0;  // never below the difference of the totals
 }
 
 }  // namespace
@@ -125,12 +174,18 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     error = "the earlier charge does not fit this mesh";
     return false;
   }
-  const Emitter emitter{mesh, cathode, magnetic, settings};
+  if (!(settings.relaxation >= kMinRelaxation && settings.relaxation <= 1)) {
+    error = "the relaxation factor must lie between 0.05 and 1";
+    return false;
+  }
+  const Emitter emitter{mesh, cathode, magnetic, settings, voltage};
   const int threads = settings.threads > 0 ? settings.threads
                                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  for (const EmissionSite& s : emissionSites(cathode, settings.trajectories)) result.trajectories.push_back({s, 0, 0, 0, {}});
+  for (const EmissionSite& s : emissionSites(cathode, settings.trajectories)) result.trajectories.push_back({s, 0, 0, 0, {}, {}});
+  CathodeProfile profile(cathode, mesh.cell_m);
   result.chargeDensity.assign(mesh.nodeCount(), 0.0);
-  if (!initialCharge.empty()) result.chargeDensity.assign(initialCharge.begin(), initialCharge.end());
+  const bool resumed = !initialCharge.empty();
+  if (resumed) result.chargeDensity.assign(initialCharge.begin(), initialCharge.end());
   auto start = Clock::now();
   field.solve(result.chargeDensity, result.potential_V);
   result.times.field_s += since(start);
@@ -138,13 +193,54 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     error = "the field solver is not prepared for this mesh";
     return false;
   }
+  // Each point's layer potential in the vacuum field: how far the space charge has lowered it
+  // tells the next density (consistentDensity).
+  std::vector<double> vacuum, vacuumLayer(profile.size()), layer(profile.size()), allowed(profile.size());
+  std::vector<double> charged(profile.size());
+  if (resumed) field.solve({}, vacuum);
+  else vacuum = result.potential_V;
+  const PotentialField vacuumField(mesh, vacuum);
+  std::vector<double> predicted(mesh.nodeCount());
+  for (std::size_t k = 0; k < profile.size(); ++k) vacuumLayer[k] = emitter.layerPotential(vacuumField, profile.point(k));
   SpaceCharge charge(mesh);
   std::vector<double> previousPotential;
-  double previousCurrent = 0;
-  const double omega = emitter.relaxation();
+  double omega = settings.relaxation, best = std::numeric_limits<double>::max();
+  const double temperatureLimit = settings.spaceChargeLimited ? 0.0 : settings.emissionDensity_A_per_m2;
+  int settledPasses = 0, stalled = 0;
   for (int iteration = 1; iteration <= std::max(settings.iterations, 1); ++iteration) {
     start = Clock::now();
-    traceAll(emitter, PotentialField(mesh, result.potential_V), threads, result.trajectories);
+    const PotentialField present(mesh, result.potential_V);
+    std::vector<double>& density = profile.density();
+    for (std::size_t k = 0; k < profile.size(); ++k) {
+      layer[k] = emitter.layerPotential(present, profile.point(k));
+      allowed[k] = emitter.limited(childDensity(layer[k], emitter.depth()));
+    }
+    // The first pass starts from an estimate (or from what the earlier charge's field allows);
+    // every later one moves each point part of the way to its consistent density.
+    double change = 1.0;
+    if (iteration == 1) {
+      for (std::size_t k = 0; k < profile.size(); ++k)
+        charged[k] = density[k] = resumed ? allowed[k] : emitter.estimated(vacuumField, profile.point(k));
+    } else {
+      change = emissionResidual(profile, allowed);
+      for (std::size_t k = 0; k < profile.size(); ++k) {
+        const double next = consistentDensity(charged[k], layer[k], vacuumLayer[k], emitter.depth(), temperatureLimit);
+        density[k] += omega * (next - density[k]);
+      }
+    }
+    // The electrons' speeds near the cathode hang on the space charge's share of the
+    // potential, which follows the density emitted; tracing in the last field would lay the
+    // new density's charge at the old speeds, a lag that swings on fine meshes. So they are
+    // traced in the field with that share scaled to the new density.
+    double emitted = 0, standing = 0;
+    for (std::size_t k = 0; k < profile.size(); ++k) {
+      emitted += density[k] * profile.point(k).r_m;
+      standing += charged[k] * profile.point(k).r_m;
+    }
+    const double scale = standing > 0 && emitted > 0 ? emitted / standing : 1.0;
+    for (std::size_t n = 0; n < predicted.size(); ++n)
+      predicted[n] = vacuum[n] + scale * (result.potential_V[n] - vacuum[n]);
+    traceAll(emitter, PotentialField(mesh, predicted), profile, threads, result.trajectories);
     result.times.tracing_s += since(start);
 
     start = Clock::now();
@@ -154,28 +250,49 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
       emitter.deposit(t, charge);
       current += t.current_A;
     }
+    // The charge is relaxed as well: it was laid down at the speeds of the last field, a lag
+    // that swings near the cathode of a fine mesh. charged[k] follows the density the field's
+    // charge stands for, against which consistentDensity reads the lowering.
     const std::vector<double> fresh = charge.density();
-    for (std::size_t n = 0; n < fresh.size(); ++n) result.chargeDensity[n] += omega * (fresh[n] - result.chargeDensity[n]);
+    const double step = iteration == 1 && !resumed ? 1.0 : omega;
+    for (std::size_t n = 0; n < fresh.size(); ++n) result.chargeDensity[n] += step * (fresh[n] - result.chargeDensity[n]);
+    for (std::size_t k = 0; k < profile.size(); ++k) charged[k] += step * (density[k] - charged[k]);
     result.times.deposition_s += since(start);
 
     start = Clock::now();
     previousPotential.swap(result.potential_V);
     field.solve(result.chargeDensity, result.potential_V);
     result.times.field_s += since(start);
+    if (result.potential_V.size() != mesh.nodeCount()) {
+      error = "the field solver ran out of memory";
+      return false;
+    }
 
+    if (iteration > 1 || resumed) change = std::max(change, maxChange(previousPotential, result.potential_V) / (step * voltage));
     IterationReport report;
     report.iteration = iteration;
     report.current_A = current;
     report.perveance_uP = current / std::pow(voltage, 1.5) * 1e6;
-    const double currentChange = current > 0 ? std::fabs(current - previousCurrent) / current : 0.0;
-    report.change = std::max(currentChange, maxChange(previousPotential, result.potential_V) / voltage);
-    previousCurrent = current;
+    report.change = change;
+    report.relaxation = step;
     result.iterations = iteration;
     result.current_A = current;
     result.perveance_uP = report.perveance_uP;
-    const bool settled = iteration > 1 && report.change < settings.tolerance;
+    result.change = change;
+    // Settled only when two passes in a row are: one small step may be a turning point.
+    settledPasses = change < settings.tolerance ? settledPasses + 1 : 0;
+    // A change that has not come below its best for four passes means the relaxation
+    // overshoots or swings: take smaller steps from there on.
+    if (change < best) {
+      best = change;
+      stalled = 0;
+    } else if (++stalled >= 4) {
+      omega = std::max(kMinRelaxation, omega * 0.7);
+      best = change;
+      stalled = 0;
+    }
     if (progress && !progress(report)) break;
-    if (settled) {
+    if (settledPasses >= 2) {
       result.converged = true;
       break;
     }

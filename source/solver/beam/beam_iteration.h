@@ -1,6 +1,7 @@
 #pragma once
 // The self-consistent beam: emit, trace, deposit the charge, solve the field again with the
-// charge under-relaxed, until the emitted current and the potential settle.
+// emitted density and the charge under-relaxed, until the emission the field allows and the
+// potential settle (docs/method.md, "The iteration").
 
 #include <functional>
 #include <span>
@@ -9,8 +10,10 @@
 
 #include "source/solver/beam/axial_magnetic_field.h"
 #include "source/solver/beam/cathode_emitter.h"
+#include "source/solver/beam/cathode_profile.h"
 #include "source/solver/beam/trajectory_tracer.h"
 #include "source/solver/field/field_solver.h"
+#include "source/solver/geometry/solver_input.h"
 #include "source/solver/mesh.h"
 
 namespace kelm::solver {
@@ -19,8 +22,8 @@ struct BeamSettings {
   int trajectories = 12;
   bool spaceChargeLimited = true;
   double emissionDensity_A_per_m2 = 0;  // temperature limited only
-  int iterations = 25;
-  double relaxation = 0.5;
+  int iterations = 100;
+  double relaxation = 0.5;              // at most; lowered when the change stalls
   double tolerance = 1e-3;
   int threads = 0;                      // 0: one per core
   double layerCells = 3;                // depth of the emission layer
@@ -29,9 +32,10 @@ struct BeamSettings {
 
 struct BeamTrajectory {
   EmissionSite site;
-  double density_A_per_m2 = 0;
+  double density_A_per_m2 = 0;  // the mean over the site's share
   double current_A = 0;
   double layerPotential_V = 0;  // above the cathode, at the layer's surface
+  std::vector<TubePart> tube;   // the share's parts the charge is spread over
   Trace trace;  // from the layer's surface; empty when nothing is emitted
 };
 
@@ -39,7 +43,10 @@ struct IterationReport {
   int iteration = 0;
   double current_A = 0;
   double perveance_uP = 0;
-  double change = 0;  // the larger of the relative changes of current and potential
+  // The larger of: the current of |allowed − emitted density| over the cathode relative to the
+  // total, and the potential's step over the accelerating voltage divided by the relaxation.
+  double change = 0;
+  double relaxation = 0;  // the step this pass took toward the new charge
 };
 
 struct BeamTimes {
@@ -52,6 +59,7 @@ struct BeamResult {
   std::vector<double> chargeDensity;        // C/m³, as last used in the field
   int iterations = 0;
   bool converged = false;
+  double change = 0;  // of the last iteration
   double current_A = 0;
   double perveance_uP = 0;
   BeamTimes times;

@@ -62,35 +62,62 @@ bool cathodeOf(const GunDescription& gun, const ClassifiedMesh& mesh, CathodeSha
   return true;
 }
 
+double surfaceLength(const CathodeShape& c) {
+  return c.spherical ? c.radius_m * (c.theta1 - c.theta0) : c.r1_m - c.r0_m;
+}
+
+SurfacePoint surfacePoint(const CathodeShape& c, double along_m) {
+  const double s = std::clamp(along_m, 0.0, surfaceLength(c));
+  SurfacePoint p;
+  if (!c.spherical) {
+    p.r_m = c.r0_m + s;
+    p.z_m = c.z0_m;
+    p.nr = 0;
+    p.nz = c.towardGap;
+    return p;
+  }
+  const double theta = c.theta0 + s / c.radius_m;
+  p.r_m = c.radius_m * std::sin(theta);
+  p.z_m = c.zc_m - c.radius_m * std::cos(theta);
+  p.nr = -std::sin(theta);
+  p.nz = std::cos(theta);
+  p.tr = std::cos(theta);
+  p.tz = std::sin(theta);
+  return p;
+}
+
+double surfaceArea(const CathodeShape& c, double from_m, double to_m) {
+  constexpr double pi = std::numbers::pi;
+  if (!c.spherical) {
+    const double a = c.r0_m + from_m, b = c.r0_m + to_m;
+    return pi * (b * b - a * a);
+  }
+  const double a = c.theta0 + from_m / c.radius_m, b = c.theta0 + to_m / c.radius_m;
+  return 2 * pi * c.radius_m * c.radius_m * (std::cos(a) - std::cos(b));
+}
+
 std::vector<EmissionSite> emissionSites(const CathodeShape& c, int count) {
   std::vector<EmissionSite> sites;
   if (count <= 0) return sites;
   sites.reserve(static_cast<std::size_t>(count));
-  constexpr double pi = std::numbers::pi;
-  if (!c.spherical) {
-    // Area ∝ r²: equal shares are equal steps in r², each site in the middle of its share.
-    const double a0 = c.r0_m * c.r0_m, a1 = c.r1_m * c.r1_m;
-    for (int k = 0; k < count; ++k) {
-      EmissionSite s;
-      s.r_m = std::sqrt(a0 + (a1 - a0) * (k + 0.5) / count);
-      s.z_m = c.z0_m;
-      s.nr = 0;
-      s.nz = c.towardGap;
-      s.area_m2 = pi * (a1 - a0) / count;
-      sites.push_back(s);
+  // Equal shares of the area: equal steps in r² on the flat cathode, in cos θ on the sphere,
+  // each site in the middle of its share by area.
+  auto alongAtShare = [&](double fraction) {
+    if (!c.spherical) {
+      const double a0 = c.r0_m * c.r0_m, a1 = c.r1_m * c.r1_m;
+      return std::sqrt(a0 + (a1 - a0) * fraction) - c.r0_m;
     }
-    return sites;
-  }
-  // Area ∝ 1 − cos θ on the sphere.
-  const double c0 = std::cos(c.theta0), c1 = std::cos(c.theta1);
+    const double c0 = std::cos(c.theta0), c1 = std::cos(c.theta1);
+    return c.radius_m * (std::acos(std::clamp(c0 + (c1 - c0) * fraction, -1.0, 1.0)) - c.theta0);
+  };
+  const double area = surfaceArea(c, 0, surfaceLength(c)) / count;
   for (int k = 0; k < count; ++k) {
-    const double theta = std::acos(std::clamp(c0 + (c1 - c0) * (k + 0.5) / count, -1.0, 1.0));
     EmissionSite s;
-    s.r_m = c.radius_m * std::sin(theta);
-    s.z_m = c.zc_m - c.radius_m * std::cos(theta);
-    s.nr = -std::sin(theta);
-    s.nz = std::cos(theta);
-    s.area_m2 = 2 * pi * c.radius_m * c.radius_m * (c0 - c1) / count;
+    s.along_m = alongAtShare((k + 0.5) / count);
+    s.from_m = alongAtShare(static_cast<double>(k) / count);
+    s.to_m = alongAtShare((k + 1.0) / count);
+    static_cast<SurfacePoint&>(s) = surfacePoint(c, s.along_m);
+    s.area_m2 = area;
     sites.push_back(s);
   }
   return sites;

@@ -1,6 +1,7 @@
 #pragma once
 // The emitting surface and where the trajectories leave it: equal shares of its area, each
-// with the point at the middle of its share and the normal into the gap.
+// with the point at the middle of its share and the normal into the gap (docs/method.md,
+// "Emission").
 
 #include <string>
 #include <vector>
@@ -20,15 +21,30 @@ struct CathodeShape {
   double potential_V = 0;
 };
 
-struct EmissionSite {
-  double r_m = 0, z_m = 0;    // on the cathode
-  double nr = 0, nz = 1;      // unit normal into the gap
+// A point of the surface, with its unit normal into the gap and its unit tangent toward
+// larger distances along the surface.
+struct SurfacePoint {
+  double r_m = 0, z_m = 0;
+  double nr = 0, nz = 1;
+  double tr = 1, tz = 0;
+};
+
+// On the cathode.
+struct EmissionSite : SurfacePoint {
+  double along_m = 0;         // distance along the surface from its start
+  double from_m = 0, to_m = 0;  // the ends of its share along the surface
   double area_m2 = 0;         // the share of the surface this trajectory stands for
 };
 
 // The cathode of a described gun on its mesh. False, with the reason, when there is none.
 bool cathodeOf(const GunDescription& gun, const ClassifiedMesh& mesh, CathodeShape& cathode,
                std::string& error);
+
+// The surface's length in the (r, z) plane, and its point at a distance along it (clamped).
+double surfaceLength(const CathodeShape& cathode);
+SurfacePoint surfacePoint(const CathodeShape& cathode, double along_m);
+// The area of the ring between two distances along the surface.
+double surfaceArea(const CathodeShape& cathode, double from_m, double to_m);
 
 std::vector<EmissionSite> emissionSites(const CathodeShape& cathode, int count);
 

@@ -16,6 +16,39 @@ double childDensity(double layerPotential_V, double depth_m) {
   return childConstant() * std::pow(layerPotential_V, 1.5) / (depth_m * depth_m);
 }
 
+double childPotential(double density, double depth_m) {
+  if (!(density > 0) || !(depth_m > 0)) return 0.0;
+  return std::cbrt(std::pow(density * depth_m * depth_m / childConstant(), 2));
+}
+
+double limitedDensity(double temperatureLimit, double spaceChargeLimit) {
+  if (!(temperatureLimit > 0) || !(spaceChargeLimit > 0)) return 0.0;
+  // In ratio form, so that no power overflows whatever the limits.
+  const double low = std::min(temperatureLimit, spaceChargeLimit), high = std::max(temperatureLimit, spaceChargeLimit);
+  return low * std::pow(1.0 + std::pow(low / high, kEmissionBlend), -1.0 / kEmissionBlend);
+}
+
+double vacuumEstimate(double layerPotential_V, double depth_m, double voltage_V) {
+  if (!(layerPotential_V > 0) || !(voltage_V > 0)) return 0.0;
+  const double gap = depth_m * voltage_V / std::min(layerPotential_V, voltage_V);
+  return childDensity(voltage_V, gap);
+}
+
+double consistentDensity(double used, double layer_V, double vacuumLayer_V, double depth_m, double temperatureLimit) {
+  auto emitted = [&](double potential_V) {
+    const double child = childDensity(potential_V, depth_m);
+    return temperatureLimit > 0 ? limitedDensity(temperatureLimit, child) : child;
+  };
+  const double lowering = vacuumLayer_V - layer_V;
+  if (!(used > 0) || !(lowering > 0)) return emitted(layer_V);
+  double low = 0, high = emitted(vacuumLayer_V);
+  for (int k = 0; k < 100 && high - low > 1e-12 * high; ++k) {
+    const double mid = (low + high) / 2;
+    (emitted(vacuumLayer_V - lowering * mid / used) > mid ? low : high) = mid;
+  }
+  return (low + high) / 2;
+}
+
 double momentumAfter(double potential_V) {
   const double gamma = 1.0 + std::max(potential_V, 0.0) / kElectronRestEnergy_eV;
   return std::sqrt(gamma * gamma - 1.0);

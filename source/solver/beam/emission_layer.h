@@ -1,7 +1,7 @@
 #pragma once
 // Space-charge-limited emission across a thin layer in front of the cathode: Child's law from
 // the potential at the layer's outer surface, and the layer's own charge from the planar Child
-// flow, in which x grows as t³.
+// flow, in which x grows as t³ (docs/method.md, "Emission").
 
 namespace kelm::solver {
 
@@ -10,6 +10,23 @@ double childConstant();
 // The space-charge-limited current density (A/m²) for a layer of depth d at potential V above
 // the cathode; 0 when the field holds the electrons back.
 double childDensity(double layerPotential_V, double depth_m);
+// The density a cathode that could give temperatureLimit emits where space charge allows
+// spaceChargeLimit: 1/J^p = 1/J_T^p + 1/J_SCL^p with p = kEmissionBlend, never above either.
+inline constexpr double kEmissionBlend = 8;
+double limitedDensity(double temperatureLimit_A_per_m2, double spaceChargeLimit_A_per_m2);
+// A start before any charge is known: Child's law across the planar gap V·d/φ_s that the
+// vacuum potential φ_s at the layer implies for the accelerating voltage V. Child's law at the
+// layer itself would overshoot by √(gap/d).
+double vacuumEstimate(double layerPotential_V, double depth_m, double voltage_V);
+// The next density of an iteration at one point of the cathode. The space charge lowers the
+// layer's potential from vacuumLayer_V to layer_V while the density `used` is emitted; taking
+// that lowering as proportional to the density, this solves J = limitedDensity(J_T,
+// Child(vacuumLayer_V − (vacuumLayer_V − layer_V)·J/used)) by bisection. Child's law alone
+// would answer a small lowering with a large swing. temperatureLimit 0: no such limit.
+double consistentDensity(double used_A_per_m2, double layer_V, double vacuumLayer_V, double depth_m,
+                         double temperatureLimit_A_per_m2);
+// The layer potential at which Child's law gives the density: its inverse.
+double childPotential(double density_A_per_m2, double depth_m);
 // Momentum / (m c) of an electron that has fallen through V.
 double momentumAfter(double potential_V);
 

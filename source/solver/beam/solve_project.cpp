@@ -93,8 +93,8 @@ BeamSettings beamSettings(const SolverInput& in, int threads) {
 // One row an iteration, as solve.csv holds them.
 struct IterationRows {
   std::string csv = "iteration,current [A],perveance [uP],change,relaxation,time [s]\n";
-  void add(const IterationReport& r, double relaxation, double seconds) {
-    csv += format("%d,%.9g,%.9g,%.6g,%.6g,%.6g\n", r.iteration, r.current_A, r.perveance_uP, r.change, relaxation,
+  void add(const IterationReport& r, double seconds) {
+    csv += format("%d,%.9g,%.9g,%.6g,%.6g,%.6g\n", r.iteration, r.current_A, r.perveance_uP, r.change, r.relaxation,
                   seconds);
   }
 };
@@ -189,8 +189,7 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
     const double voltage = acceleratingVoltage(p.mesh, cathode.potential_V);
     const BeamSettings settings = beamSettings(p.input, threads);
     auto report = [&](const IterationReport& r) {
-      rows.add(r, settings.relaxation, since(start));
-      outcome.finalChange = r.change;
+      rows.add(r, since(start));
       return progress(format("Iteration %3d: current %.6g A, perveance %.5g uP at %.6g V, change %.3g", r.iteration,
                              r.current_A, r.perveance_uP, voltage, r.change));
     };
@@ -202,6 +201,9 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
     outcome.beam = true;
     outcome.iterations = beam.iterations;
     outcome.converged = beam.converged;
+    outcome.finalChange = beam.change;
+    if (!beam.converged)
+      progress(format("Not converged after %d iterations (change %.3g)", beam.iterations, beam.change));
     outcome.current_A = beam.current_A;
     outcome.perveance_uP = beam.perveance_uP;
     outcome.times = beam.times;

@@ -1,7 +1,7 @@
 #pragma once
 // The beam's charge on the mesh. A trajectory stands for a ring of current I; over a time step
 // dt it leaves the charge −I·dt, shared among the four nodes of its cell by area (bilinear)
-// weights and divided by each node's ring volume.
+// weights and divided by each node's ring volume (docs/method.md, "The space charge").
 
 #include <vector>
 

@@ -5,6 +5,7 @@
 #include "source/solver/field/field_operator.h"
 #include "source/solver/field/library_turn.h"
 #include "source/solver/field/nested_dissection.h"
+#include "source/solver/solver_checks.h"
 
 namespace kelm::solver {
 namespace {
@@ -24,6 +25,21 @@ cholmod_sparse lowerTriangleView(const Eigen::SparseMatrix<double>& matrix) {
   a.sorted = 1;
   a.packed = 1;
   return a;
+}
+
+[[maybe_unused]] bool isPermutation(const std::vector<int>& order) {
+  std::vector<char> seen(order.size(), 0);
+  for (int u : order) {
+    if (u < 0 || static_cast<std::size_t>(u) >= order.size() || seen[static_cast<std::size_t>(u)]) return false;
+    seen[static_cast<std::size_t>(u)] = 1;
+  }
+  return true;
+}
+
+// The Cholesky factor reads only the lower triangle: an asymmetric assembly would pass unseen.
+[[maybe_unused]] bool isSymmetric(const Eigen::SparseMatrix<double>& matrix) {
+  const Eigen::SparseMatrix<double> transposed = matrix.transpose();
+  return (matrix - transposed).norm() <= 1e-12 * matrix.norm();
 }
 
 }  // namespace
@@ -77,6 +93,8 @@ bool FieldSolver::prepare(const ClassifiedMesh& mesh, std::string& error) {
       error = "the field equations cannot be ordered for factorization";
       return false;
     }
+    KELM_ASSERT(isPermutation(order));
+    KELM_ASSERT(isSymmetric(op.matrix));
     cholmod_sparse a = lowerTriangleView(op.matrix);
     const LibraryTurn turn;
     factor->cholesky = cholmod_analyze_p(&a, order.data(), nullptr, 0, &factor->common);

@@ -1,7 +1,8 @@
 #pragma once
 // The electrostatic potential on the classified mesh: the axisymmetric Poisson equation in
 // (r, z), with arms cut short where they meet electrode surfaces (Shortley–Weller). The
-// operator is factorized once per geometry; each right-hand side is one back-substitution.
+// operator is factorized once per geometry; each right-hand side is one back-substitution
+// (docs/method.md, "The discretization").
 
 #include <memory>
 #include <span>

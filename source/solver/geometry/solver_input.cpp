@@ -61,8 +61,8 @@ bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
   else if (isKeyword(head, "trajectories")) ok = s.integer(in.trajectories, "trajectory count", 1, kMaxTrajectories, error);
   else if (isKeyword(head, "emission")) ok = emission(s, in, error);
   else if (isKeyword(head, "iterations")) ok = s.integer(in.iterations, "iteration count", 1, 10000, error);
-  else if (isKeyword(head, "relaxation")) ok = s.positive(in.relaxation, "relaxation factor", 1.0, error);
-  else if (isKeyword(head, "tolerance")) ok = s.positive(in.tolerance, "tolerance", 1.0, error);
+  else if (isKeyword(head, "relaxation")) ok = s.number(in.relaxation, "relaxation factor", kMinRelaxation, 1.0, error);
+  else if (isKeyword(head, "tolerance")) ok = s.number(in.tolerance, "tolerance", kMinTolerance, 1.0, error);
   else if (isKeyword(head, "solenoid")) ok = solenoid(s, in, error);
   else if (isKeyword(head, "magfield")) {
     std::string_view file;

@@ -12,6 +12,10 @@
 namespace kelm::solver {
 
 inline constexpr int kMaxSolenoids = 50;
+// Below this relaxation a pass moves the beam too little to tell a settled iteration from a
+// slow one; below this tolerance rounding decides.
+inline constexpr double kMinRelaxation = 0.05;
+inline constexpr double kMinTolerance = 1e-9;
 
 struct Solenoid {
   double z_mm = 0;       // centre
@@ -25,7 +29,7 @@ struct SolverInput {
   int trajectories = 12;
   bool spaceChargeLimited = true;
   double emissionDensity_A_per_cm2 = 0;  // temperature limited only
-  int iterations = 25;
+  int iterations = 100;
   double relaxation = 0.5;
   double tolerance = 1e-3;
   std::vector<Solenoid> solenoids;

@@ -38,6 +38,11 @@ TEST(SolveProject, ThousandTrajectoriesFitTheDisplayStoreInItsUnits) {
   ASSERT_TRUE(outcome.solved) << outcome.failure;
   EXPECT_EQ(outcome.iterations, 3);
   EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const auto& l) { return l.starts_with("Iteration"); }), 3);
+  EXPECT_FALSE(outcome.converged);
+  EXPECT_GT(outcome.finalChange, 0.0);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const auto& l) { return l.starts_with("Not converged after 3 iterations (change "); }),
+            1);
 
   kelm::testing::RecordingPort port;
   klplot::ProjectData& d = klplot::projectData;
