@@ -1,4 +1,5 @@
-// Single electrons in known fields: energy against the potential they fall through, rotation
+// Single electrons in known fields: energy against the potential they fall through (the one
+// the tracer interpolates, whose gradient it follows), rotation
 // against Larmor's rate, the radius against the Larmor circle through the axis.
 #include <gtest/gtest.h>
 
@@ -13,15 +14,6 @@ namespace {
 constexpr double kE = 1.602176634e-19, kM = 9.1093837015e-31, kRest_eV = 510998.95;
 constexpr double kMu0 = 1.25663706212e-6;
 
-
-// The test's own bilinear reading of the node potentials.
-double potentialAt(const ClassifiedMesh& mesh, const std::vector<double>& phi, double r, double z) {
-  const double x = std::fabs(r) / mesh.cell_m, y = z / mesh.cell_m;
-  const int i = std::min(static_cast<int>(x), mesh.nr - 2), j = std::min(static_cast<int>(y), mesh.nz - 2);
-  const double u = x - i, v = y - j;
-  return (1 - u) * (1 - v) * phi[mesh.node(i, j)] + u * (1 - v) * phi[mesh.node(i + 1, j)] +
-         (1 - u) * v * phi[mesh.node(i, j + 1)] + u * v * phi[mesh.node(i + 1, j + 1)];
-}
 
 struct EnergyCase {
   const char* name;
@@ -42,7 +34,7 @@ TEST_P(EnergyAlongTrajectory, KineticEnergyIsChargeTimesPotentialWithinOnePerMil
   ParticleStart start;
   start.r_m = GetParam().startRadius_mm * 1e-3;
   start.z_m = 6.5e-3;
-  const double v0 = potentialAt(t.mesh, phi, start.r_m, start.z_m);
+  const double v0 = field.at(start.r_m, start.z_m).phi_V;
   start.cathodeFlux_Wb = magneticFlux(magnetic, start.r_m, 5e-3);
   // The rotation the flux gives already takes its share of the energy.
   const double uth = azimuthalMomentum(magnetic, start.r_m, start.z_m, start.cathodeFlux_Wb);
@@ -51,7 +43,7 @@ TEST_P(EnergyAlongTrajectory, KineticEnergyIsChargeTimesPotentialWithinOnePerMil
   ASSERT_GT(trace.points.size(), 50u);
   EXPECT_NE(trace.end, TraceEnd::kStepLimit);
   for (const TracePoint& p : trace.points) {
-    const double fallen = potentialAt(t.mesh, phi, p.r_m, p.z_m);
+    const double fallen = field.at(p.r_m, p.z_m).phi_V;
     ASSERT_NEAR((p.gamma - 1) * kRest_eV, fallen, 1e-3 * fallen) << "at z " << p.z_m * 1e3 << " mm";
   }
 }
