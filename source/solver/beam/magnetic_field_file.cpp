@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
@@ -16,6 +17,12 @@ std::string line(std::span<char> record) {
   std::string_view text(record.data(), record.size());
   const auto last = text.find_last_not_of(' ');
   return std::string(text.substr(0, last == std::string_view::npos ? 0 : last + 1)) + "\n";
+}
+
+std::string format(const char* pattern, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
 }
 
 }  // namespace
@@ -76,6 +83,31 @@ bool parseMagneticField(std::string_view text, std::vector<double>& z_m, std::ve
     z_m.push_back(z * 1e-3);
     b_T.push_back(b / kGaussPerTesla);
   }
+  return true;
+}
+
+bool readMagneticField(std::string_view text, double z0_m, double z1_m, double step_m, AxialMagneticField& field,
+                       std::string& error) {
+  std::vector<double> z, b;
+  if (!parseMagneticField(text, z, b, error)) return false;
+  auto lineOf = [](std::size_t sample) { return "line " + std::to_string(sample + 2); };  // after the count
+  auto mm = [](double z_m) { return format("%.6g mm", z_m * 1e3); };
+  const std::string gun = "the gun's z range, " + mm(z0_m) + " to " + mm(z1_m);
+  if (z.size() < 2) return (error = "line 1: " + std::to_string(z.size()) + " samples; the field needs two at least", false);
+  if (!(z.back() > z0_m && z.front() < z1_m))
+    return (error = lineOf(0) + ": the samples run from " + mm(z.front()) + " to " + mm(z.back()) + ", outside " + gun, false);
+  for (std::size_t k = 1; k < z.size(); ++k)
+    if (z[k] > z0_m && z[k - 1] < z1_m && z[k] - z[k - 1] > z1_m - z0_m)
+      return (error = lineOf(k) + ": " + mm(z[k] - z[k - 1]) + " after the sample before, longer than " + gun + ": too coarse for the field along it", false);
+  double peak = 0;
+  for (double value : b) peak = std::max(peak, std::fabs(value));
+  for (const std::size_t k : {std::size_t{0}, z.size() - 1}) {
+    const bool inside = k == 0 ? z[k] > z0_m : z[k] < z1_m;
+    if (inside && std::fabs(b[k]) > 0.01 * peak)
+      return (error = lineOf(k) + ": the table ends at " + mm(z[k]) + ", within " + gun + ", where B is still " +
+                      format("%.4g G", b[k] * kGaussPerTesla) + "; the field would step to zero there", false);
+  }
+  field = AxialMagneticField::fromTable(z, b, step_m);
   return true;
 }
 

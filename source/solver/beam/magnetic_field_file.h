@@ -20,4 +20,12 @@ std::string magneticFieldText(const AxialMagneticField& field, double z0_m, doub
 bool parseMagneticField(std::string_view text, std::vector<double>& z_m, std::vector<double>& b_T,
                         std::string& error);
 
+// The solver's field from a mag.dat, for a gun that runs from z0 to z1. False, with the line at
+// fault, for a table that cannot describe the field along the gun: fewer than two samples, none
+// within the gun, samples further apart there than the gun is long, or an end
+// inside the gun where the field has not fallen to 1 % of its peak (beyond the ends the field
+// is zero, so it would step there). The field is the table's spline, sampled every step_m.
+bool readMagneticField(std::string_view text, double z0_m, double z1_m, double step_m, AxialMagneticField& field,
+                       std::string& error);
+
 }  // namespace kelm::solver

@@ -61,11 +61,9 @@ bool readInputs(Project& p, std::string& failure) {
     p.magnetic = AxialMagneticField::fromSolenoids(p.input.solenoids, 0, zEnd, step);
   } else if (!p.input.magneticFieldFile.empty()) {
     const std::string& name = p.input.magneticFieldFile;
-    std::vector<double> z, b;
     std::string why;
     if (readText(p.path(name), text) != Read::kOk) return (failure = name + " (klinput.dat's magfield) not found", false);
-    if (!parseMagneticField(text, z, b, why)) return (failure = name + ": " + why, false);
-    p.magnetic = AxialMagneticField::fromTable(z, b, step);
+    if (!readMagneticField(text, 0, zEnd, step, p.magnetic, why)) return (failure = name + ": " + why, false);
   }
   return true;
 }

@@ -1,0 +1,60 @@
+// The solver's reading of a mag.dat: a table that cannot describe the field along the gun is
+// refused at the line at fault, rather than giving no field or a coarser one.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "source/solver/beam/magnetic_field_file.h"
+
+namespace kelm::solver {
+namespace {
+
+// Samples (z in mm, B in gauss) as the display writes them.
+std::string magDat(const std::vector<std::pair<double, double>>& samples) {
+  char line[64];
+  std::snprintf(line, sizeof line, "N= %6zu\n", samples.size());
+  std::string text = line;
+  for (const auto& [z, b] : samples) {
+    std::snprintf(line, sizeof line, "Z= %12.4E B= %12.4E\n", z, b);
+    text += line;
+  }
+  return text;
+}
+
+struct TableCase {
+  const char* name;
+  std::vector<std::pair<double, double>> samples;
+  const char* error;  // the start of the message, or nullptr when taken
+};
+
+class FieldTable : public ::testing::TestWithParam<TableCase> {};
+
+TEST_P(FieldTable, ForAGunFrom0To60mmIsTakenOrRefusedAtTheLineAtFault) {
+  AxialMagneticField field;
+  std::string error;
+  const bool taken = readMagneticField(magDat(GetParam().samples), 0, 0.06, 1.25e-4, field, error);
+  if (GetParam().error) {
+    EXPECT_FALSE(taken);
+    EXPECT_EQ(error.rfind(GetParam().error, 0), 0u) << error;
+    return;
+  }
+  ASSERT_TRUE(taken) << error;
+  EXPECT_NEAR(field.at(0.03).b_T, 0.05, 1e-9);  // 500 G mid-gun, whatever lies beyond
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , FieldTable,
+    ::testing::Values(TableCase{"UniformOverTheGun", {{0, 500}, {60, 500}}, nullptr},
+                      TableCase{"FarSampleBeyondTheGun", {{0, 500}, {30, 500}, {60, 500}, {1e9, 500}}, nullptr},
+                      TableCase{"OneSample", {{30, 500}}, "line 1: 1 samples"},
+                      TableCase{"TwoCloseSamples", {{0, 500}, {0.1, 500}}, "line 3: the table ends at 0.1 mm"},
+                      TableCase{"StartsInsideTheGun", {{20, 500}, {70, 0}}, "line 2: the table ends at 20 mm"},
+                      TableCase{"SpacingBeyondTheGun", {{-1e9, 500}, {1e9, 500}}, "line 3: 2e+09 mm after"},
+                      TableCase{"OutsideTheGun", {{100, 0}, {200, 0}}, "line 2: the samples run from 100 mm"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kelm::solver
