@@ -144,7 +144,8 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   const double omega = emitter.relaxation();
   for (int iteration = 1; iteration <= std::max(settings.iterations, 1); ++iteration) {
     start = Clock::now();
-    traceAll(emitter, PotentialField(mesh, result.potential_V), threads, result.trajectories);
+    const BeamSelfField selfField = beamSelfField(mesh, result.trajectories);
+    traceAll(emitter, PotentialField(mesh, result.potential_V, &selfField), threads, result.trajectories);
     result.times.tracing_s += since(start);
 
     start = Clock::now();

@@ -24,7 +24,8 @@ bool parseMagneticField(std::string_view text, std::vector<double>& z_m, std::ve
 // fault, for a table that cannot describe the field along the gun: fewer than two samples, none
 // within the gun, samples further apart there than the gun is long, or an end
 // inside the gun where the field has not fallen to 1 % of its peak (beyond the ends the field
-// is zero, so it would step there). The field is the table's spline, sampled every step_m.
+// is zero, so it would step there). The field is the table's spline, sampled every step_m
+// but no finer than 0.5 mm.
 bool readMagneticField(std::string_view text, double z0_m, double z1_m, double step_m, AxialMagneticField& field,
                        std::string& error);
 

@@ -114,8 +114,9 @@ struct Slopes {
 
 }  // namespace
 
-PotentialField::PotentialField(const ClassifiedMesh& mesh, std::span<const double> potential_V)
-    : mesh_(mesh), fit_(mesh.nodeCount()) {
+PotentialField::PotentialField(const ClassifiedMesh& mesh, std::span<const double> potential_V,
+                               const BeamSelfField* selfField)
+    : mesh_(mesh), fit_(mesh.nodeCount()), selfField_(selfField) {
   const Slopes s{mesh, potential_V};
   // Per node: whether its value, its r slope and its z slope are known yet.
   std::vector<std::array<bool, 3>> known(mesh.nodeCount(), {false, false, false});

@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "source/solver/beam/beam_self_field.h"
 #include "source/solver/mesh.h"
 
 namespace kelm::solver {
@@ -23,7 +24,10 @@ struct FieldPoint {
 
 class PotentialField {
  public:
-  PotentialField(const ClassifiedMesh& mesh, std::span<const double> potential_V);
+  // With the beam's own magnetic field, when the beam has been traced before; the object must
+  // outlive this one.
+  PotentialField(const ClassifiedMesh& mesh, std::span<const double> potential_V,
+                 const BeamSelfField* selfField = nullptr);
 
   double cellSize() const { return mesh_.cell_m; }
   bool withinMesh(double r_m, double z_m) const;
@@ -32,6 +36,8 @@ class PotentialField {
   // Inside or on an electrode: beyond the surface crossings of the nearest free node of the
   // cell, the surface taken straight between the crossings on its two arms.
   bool insideElectrode(double r_m, double z_m) const;
+  // The beam's azimuthal magnetic field, B_θ in tesla (odd in r).
+  double selfField_T(double r_m, double z_m) const { return selfField_ ? selfField_->at(r_m, z_m) : 0.0; }
 
  private:
   struct Cell {
@@ -47,6 +53,7 @@ class PotentialField {
 
   const ClassifiedMesh& mesh_;
   std::vector<NodeFit> fit_;
+  const BeamSelfField* selfField_ = nullptr;
 };
 
 // Inline: the tracer asks for the field seven times a step.

@@ -2,8 +2,8 @@
 // One electron through the gun's static fields: the relativistic equations of motion in (r, z)
 // with the azimuthal motion from Busch's theorem (the canonical angular momentum is that of an
 // electron leaving the cathode without rotation), integrated by an embedded Runge–Kutta pair
-// with step control. The beam's own magnetic field is neglected: it matters only far above
-// 100 kV.
+// with step control. The beam's own azimuthal magnetic field comes with the electric field,
+// when the iteration has built it from an earlier pass.
 
 #include <vector>
 
