@@ -1,5 +1,6 @@
-// The solver's reading of a mag.dat: a table that cannot describe the field along the gun is
-// refused at the line at fault, rather than giving no field or a coarser one.
+// The solver's reading of a field table (a mag.dat or free columns): a table that cannot
+// describe the field along the gun is refused at the line at fault, rather than giving no field
+// or a coarser one.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -26,7 +27,7 @@ std::string magDat(const std::vector<std::pair<double, double>>& samples) {
 
 struct TableCase {
   const char* name;
-  std::vector<std::pair<double, double>> samples;
+  std::string text;
   const char* error;  // the start of the message, or nullptr when taken
 };
 
@@ -35,7 +36,7 @@ class FieldTable : public ::testing::TestWithParam<TableCase> {};
 TEST_P(FieldTable, ForAGunFrom0To60mmIsTakenOrRefusedAtTheLineAtFault) {
   AxialMagneticField field;
   std::string error;
-  const bool taken = readMagneticField(magDat(GetParam().samples), 0, 0.06, 1.25e-4, field, error);
+  const bool taken = readMagneticField(GetParam().text, 0, 0.06, 1.25e-4, field, error);
   if (GetParam().error) {
     EXPECT_FALSE(taken);
     EXPECT_EQ(error.rfind(GetParam().error, 0), 0u) << error;
@@ -47,13 +48,15 @@ TEST_P(FieldTable, ForAGunFrom0To60mmIsTakenOrRefusedAtTheLineAtFault) {
 
 INSTANTIATE_TEST_SUITE_P(
     , FieldTable,
-    ::testing::Values(TableCase{"UniformOverTheGun", {{0, 500}, {60, 500}}, nullptr},
-                      TableCase{"FarSampleBeyondTheGun", {{0, 500}, {30, 500}, {60, 500}, {1e9, 500}}, nullptr},
-                      TableCase{"OneSample", {{30, 500}}, "line 1: 1 samples"},
-                      TableCase{"TwoCloseSamples", {{0, 500}, {0.1, 500}}, "line 3: the table ends at 0.1 mm"},
-                      TableCase{"StartsInsideTheGun", {{20, 500}, {70, 0}}, "line 2: the table ends at 20 mm"},
-                      TableCase{"SpacingBeyondTheGun", {{-1e9, 500}, {1e9, 500}}, "line 3: 2e+09 mm after"},
-                      TableCase{"OutsideTheGun", {{100, 0}, {200, 0}}, "line 2: the samples run from 100 mm"}),
+    ::testing::Values(TableCase{"UniformOverTheGun", magDat({{0, 500}, {60, 500}}), nullptr},
+                      TableCase{"FarSampleBeyondTheGun", magDat({{0, 500}, {30, 500}, {60, 500}, {1e9, 500}}), nullptr},
+                      TableCase{"FreeColumnsAndComments", "# z [mm]  B [G]\n\n0 500\n  3.0e1,\t5.0000E+02\n60. +500 # end\n", nullptr},
+                      TableCase{"OneSample", magDat({{30, 500}}), "1 samples"},
+                      TableCase{"TwoCloseSamples", magDat({{0, 500}, {0.1, 500}}), "line 3: the table ends at 0.1 mm"},
+                      TableCase{"StartsInsideTheGun", magDat({{20, 500}, {70, 0}}), "line 2: the table ends at 20 mm"},
+                      TableCase{"SpacingBeyondTheGun", magDat({{-1e9, 500}, {1e9, 500}}), "line 3: 2e+09 mm after"},
+                      TableCase{"OutsideTheGun", magDat({{100, 0}, {200, 0}}), "line 2: the samples run from 100 mm"},
+                      TableCase{"ThreeNumbersOnALine", "0 500\n30 500 7\n60 500\n", "line 2 is not a sample"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
