@@ -79,17 +79,21 @@ AxialMagneticField AxialMagneticField::fromSolenoids(std::span<const Solenoid> s
 }
 
 AxialMagneticField AxialMagneticField::fromTable(std::span<const double> z_m, std::span<const double> b_T,
-                                                 double step_m) {
+                                                 double z0_m, double z1_m, double step_m) {
   const std::size_t count = std::min(z_m.size(), b_T.size());
   if (count < 2) return {};
   const AxialMagneticField table = spline(z_m.first(count), b_T.first(count));
   // Samples closer than the step carry their rounding into B'' and B''' many times over: the
-  // table's own spline is sampled again at the step.
-  const int n = sampleCount(z_m.front(), z_m[count - 1], step_m);
-  if (n == 0 || static_cast<std::size_t>(n) >= count) return table;
+  // table's own spline is sampled again at the step, over the range needed only, so that a
+  // sample far outside it cannot coarsen the rest.
+  const double from = std::max(z_m.front(), z0_m), to = std::min(z_m[count - 1], z1_m);
+  const int n = sampleCount(from, to, step_m);
+  const auto inside = std::count_if(z_m.begin(), z_m.begin() + static_cast<std::ptrdiff_t>(count),
+                                    [&](double z) { return z >= from && z <= to; });
+  if (n < 2 || n >= inside) return table;
   std::vector<double> z(static_cast<std::size_t>(n)), b(z.size());
   for (std::size_t k = 0; k < z.size(); ++k) {
-    z[k] = std::min(z_m.front() + static_cast<double>(k) * step_m, z_m[count - 1]);
+    z[k] = from + (to - from) * static_cast<double>(k) / static_cast<double>(n - 1);
     b[k] = table.at(z[k]).b_T;
   }
   return spline(z, b);

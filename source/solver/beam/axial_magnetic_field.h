@@ -24,9 +24,10 @@ class AxialMagneticField {
   // Finite solenoids (thin current sheets), summed; samples every step_m over [z0, z1].
   static AxialMagneticField fromSolenoids(std::span<const Solenoid> solenoids, double z0_m,
                                           double z1_m, double step_m);
-  // A table of (z, B) in strictly increasing z; fewer than two samples give no field. A table
-  // finer than step_m is taken at step_m.
-  static AxialMagneticField fromTable(std::span<const double> z_m, std::span<const double> b_T, double step_m);
+  // A table of (z, B) in strictly increasing z, needed over [z0, z1]; fewer than two samples
+  // give no field. A table finer than step_m there is taken at step_m.
+  static AxialMagneticField fromTable(std::span<const double> z_m, std::span<const double> b_T, double z0_m,
+                                      double z1_m, double step_m);
 
   bool empty() const { return z_m_.empty(); }
   AxialFieldSample at(double z_m) const;

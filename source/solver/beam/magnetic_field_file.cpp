@@ -74,7 +74,7 @@ bool parseSamples(std::string_view text, Samples& out, std::string& error) {
     if (count >= 0 && static_cast<long>(out.z_m.size()) == count) break;
     if (n.size() != 2 || !std::isfinite(n[0]) || !std::isfinite(n[1]) || std::fabs(n[0]) > 1e30 || std::fabs(n[1]) > 1e30)
       return (error = "line " + std::to_string(lineNumber) + " is not a sample of z and B", false);
-    if (!out.z_m.empty() && !(n[0] * 1e-3 > out.z_m.back()))
+    if (!out.z_m.empty() && !(n[0] * 1e-3 > out.z_m.back() + 1e-9))  // by a nanometre at least
       return (error = "line " + std::to_string(lineNumber) + ": the positions must increase", false);
     out.z_m.push_back(n[0] * 1e-3);
     out.b_T.push_back(n[1] / kGaussPerTesla);
@@ -127,7 +127,7 @@ bool readMagneticField(std::string_view text, double z0_m, double z1_m, double s
   }
   // A mag.dat holds four digits: finer than half a millimetre their rounding would reach
   // r²B''/4 and r³B'''/16 many times over (at 0.06 mm, B_r's noise exceeds its signal).
-  field = AxialMagneticField::fromTable(z, b, std::max(step_m, kFinestTableStep_m));
+  field = AxialMagneticField::fromTable(z, b, z0_m, z1_m, std::max(step_m, kFinestTableStep_m));
   return true;
 }
 

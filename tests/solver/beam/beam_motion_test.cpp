@@ -101,7 +101,7 @@ TEST_P(RampFromTable, EnergyIsKeptThroughTheRampAndTheLarmorRateFollowsWithinOne
   start.r_m = 0.95e-3;
   start.z_m = 1e-3;
   start.uz = std::sqrt(gamma * gamma - 1);
-  const Trace trace = traceParticle(PotentialField(mesh, phi), AxialMagneticField::fromTable(z, b, 0.125e-3), start, TraceSettings{});
+  const Trace trace = traceParticle(PotentialField(mesh, phi), AxialMagneticField::fromTable(z, b, 0, 0.12, 0.125e-3), start, TraceSettings{});
   std::vector<double> crossings;
   for (std::size_t k = 1; k < trace.points.size(); ++k) {
     const TracePoint &p = trace.points[k - 1], &q = trace.points[k];

@@ -25,6 +25,14 @@ std::string magDat(const std::vector<std::pair<double, double>>& samples) {
   return text;
 }
 
+// 0 → 1000 G straight along the gun in 1 mm samples, and one more sample at 1e9 mm.
+std::string rise() {
+  std::vector<std::pair<double, double>> samples;
+  for (int z = 0; z <= 60; ++z) samples.push_back({z, 1000.0 * z / 60});
+  samples.push_back({1e9, 1000});
+  return magDat(samples);
+}
+
 struct TableCase {
   const char* name;
   std::string text;
@@ -43,13 +51,13 @@ TEST_P(FieldTable, ForAGunFrom0To60mmIsTakenOrRefusedAtTheLineAtFault) {
     return;
   }
   ASSERT_TRUE(taken) << error;
-  EXPECT_NEAR(field.at(0.03).b_T, 0.05, 1e-9);  // 500 G mid-gun, whatever lies beyond
+  EXPECT_NEAR(field.at(0.03).b_T, 0.05, 1e-8);  // 500 G mid-gun, whatever lies beyond
 }
 
 INSTANTIATE_TEST_SUITE_P(
     , FieldTable,
     ::testing::Values(TableCase{"UniformOverTheGun", magDat({{0, 500}, {60, 500}}), nullptr},
-                      TableCase{"FarSampleBeyondTheGun", magDat({{0, 500}, {30, 500}, {60, 500}, {1e9, 500}}), nullptr},
+                      TableCase{"FarSampleBeyondTheGun", rise(), nullptr},
                       TableCase{"FreeColumnsAndComments", "# z [mm]  B [G]\n\n0 500\n  3.0e1,\t5.0000E+02\n60. +500 # end\n", nullptr},
                       TableCase{"OneSample", magDat({{30, 500}}), "1 samples"},
                       TableCase{"TwoCloseSamples", magDat({{0, 500}, {0.1, 500}}), "line 3: the table ends at 0.1 mm"},
