@@ -37,9 +37,8 @@ struct ExampleGun {
       error = formatDiagnostic(project, d);
       return false;
     }
-    std::vector<double> z, b;
-    if (!parseMagneticField(exampleFile(project, "mag.dat"), z, b, error)) return false;
-    magnetic = AxialMagneticField::fromTable(z, b, mesh.cell_m / 4);
+    const double zEnd = (mesh.nz - 1) * mesh.cell_m;
+    if (!readMagneticField(exampleFile(project, "mag.dat"), 0, zEnd, mesh.cell_m / 4, magnetic, error)) return false;
     return field.prepare(mesh, error) && cathodeOf(gun, mesh, cathode, error);
   }
 };

@@ -21,81 +21,102 @@ int sampleCount(double z0, double z1, double& step) {
   return static_cast<int>(n) + 1;
 }
 
-}  // namespace
-
-AxialFieldSample solenoidField(const Solenoid& s, double z_m) {
-  // B = k [u1/√(u1² + a²) − u2/√(u2² + a²)], with u = z − end; f(u) = u/√(u² + a²) has
-  // f' = a²/(u² + a²)^{3/2} and f'' = −3a²u/(u² + a²)^{5/2}.
+// B = k [u1/√(u1² + a²) − u2/√(u2² + a²)], with u = z − end.
+double solenoidField_T(const Solenoid& s, double z_m) {
   const double length = s.length_mm * 1e-3, a = s.radius_mm * 1e-3;
   const double k = kVacuumPermeability_H_per_m * s.ampereTurns / (2.0 * length);
   const double u1 = z_m - (s.z_mm * 1e-3 - length / 2), u2 = z_m - (s.z_mm * 1e-3 + length / 2);
-  auto f = [a](double u) { return u / std::sqrt(u * u + a * a); };
-  auto f1 = [a](double u) { return a * a / std::pow(u * u + a * a, 1.5); };
-  auto f2 = [a](double u) { return -3.0 * a * a * u / std::pow(u * u + a * a, 2.5); };
-  return {k * (f(u1) - f(u2)), k * (f1(u1) - f1(u2)), k * (f2(u1) - f2(u2))};
+  return k * (u1 / std::sqrt(u1 * u1 + a * a) - u2 / std::sqrt(u2 * u2 + a * a));
 }
+
+// The spline's slopes at the samples: not-a-knot (the third derivative continuous across the
+// second and the last but one sample), the parabola for three samples, the line for two.
+std::vector<double> splineSlopes(std::span<const double> x, std::span<const double> y) {
+  const std::size_t n = x.size();
+  std::vector<double> dx(n - 1), m(n - 1), slope(n);
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    dx[i] = x[i + 1] - x[i];
+    m[i] = (y[i + 1] - y[i]) / dx[i];
+  }
+  if (n == 2) return {m[0], m[0]};
+  if (n == 3) {
+    const double c = (m[1] - m[0]) / (x[2] - x[0]);  // B'' / 2
+    return {m[0] - c * dx[0], m[0] + c * dx[0], m[1] + c * dx[1]};
+  }
+  // Tridiagonal rows sub·s[i−1] + diag·s[i] + super·s[i+1] = rhs, solved by elimination.
+  std::vector<double> sub(n), diag(n), super(n), rhs(n);
+  const double d0 = x[2] - x[0], d1 = x[n - 1] - x[n - 3];
+  diag[0] = dx[1], super[0] = d0;
+  rhs[0] = ((dx[0] + 2 * d0) * dx[1] * m[0] + dx[0] * dx[0] * m[1]) / d0;
+  for (std::size_t i = 1; i + 1 < n; ++i) {
+    sub[i] = dx[i], diag[i] = 2 * (dx[i - 1] + dx[i]), super[i] = dx[i - 1];
+    rhs[i] = 3 * (dx[i] * m[i - 1] + dx[i - 1] * m[i]);
+  }
+  sub[n - 1] = d1, diag[n - 1] = dx[n - 3];
+  rhs[n - 1] = (dx[n - 2] * dx[n - 2] * m[n - 3] + (2 * d1 + dx[n - 2]) * dx[n - 3] * m[n - 2]) / d1;
+  for (std::size_t i = 1; i < n; ++i) {
+    const double f = sub[i] / diag[i - 1];
+    diag[i] -= f * super[i - 1];
+    rhs[i] -= f * rhs[i - 1];
+  }
+  slope[n - 1] = rhs[n - 1] / diag[n - 1];
+  for (std::size_t i = n - 1; i-- > 0;) slope[i] = (rhs[i] - super[i] * slope[i + 1]) / diag[i];
+  return slope;
+}
+
+}  // namespace
 
 AxialMagneticField AxialMagneticField::fromSolenoids(std::span<const Solenoid> solenoids,
                                                      double z0_m, double z1_m, double step_m) {
-  AxialMagneticField field;
   const int n = sampleCount(z0_m, z1_m, step_m);
-  if (solenoids.empty() || n == 0) return field;
-  field.z0_m_ = z0_m;
-  field.step_m_ = step_m;
-  field.samples_.resize(static_cast<std::size_t>(n));
-  for (int k = 0; k < n; ++k) {
-    AxialFieldSample& sum = field.samples_[static_cast<std::size_t>(k)];
-    for (const Solenoid& s : solenoids) {
-      const AxialFieldSample one = solenoidField(s, z0_m + k * step_m);
-      sum.b_T += one.b_T;
-      sum.db_T_per_m += one.db_T_per_m;
-      sum.d2b_T_per_m2 += one.d2b_T_per_m2;
-    }
+  if (solenoids.empty() || n == 0) return {};
+  std::vector<double> z(static_cast<std::size_t>(n)), b(static_cast<std::size_t>(n), 0.0);
+  for (std::size_t k = 0; k < z.size(); ++k) {
+    z[k] = z0_m + static_cast<double>(k) * step_m;
+    for (const Solenoid& s : solenoids) b[k] += solenoidField_T(s, z[k]);
   }
-  return field;
+  return spline(z, b);
 }
 
-AxialMagneticField AxialMagneticField::fromTable(std::span<const double> z_m,
-                                                 std::span<const double> b_T, double step_m) {
-  AxialMagneticField field;
+AxialMagneticField AxialMagneticField::fromTable(std::span<const double> z_m, std::span<const double> b_T,
+                                                 double z0_m, double z1_m, double step_m) {
   const std::size_t count = std::min(z_m.size(), b_T.size());
-  if (count < 2) return field;
-  const int n = sampleCount(z_m.front(), z_m[count - 1], step_m);
-  if (n < 3) return field;
-  field.z0_m_ = z_m.front();
-  field.step_m_ = step_m;
-  field.samples_.resize(static_cast<std::size_t>(n));
-  std::size_t j = 1;
-  for (int k = 0; k < n; ++k) {
-    const double z = z_m.front() + k * step_m;
-    while (j + 1 < count && z_m[j] < z) ++j;
-    const double span = z_m[j] - z_m[j - 1];
-    const double t = span > 0 ? std::clamp((z - z_m[j - 1]) / span, 0.0, 1.0) : 1.0;
-    field.samples_[static_cast<std::size_t>(k)].b_T = b_T[j - 1] + t * (b_T[j] - b_T[j - 1]);
+  if (count < 2) return {};
+  const AxialMagneticField table = spline(z_m.first(count), b_T.first(count));
+  // Samples closer than the step carry their rounding into B'' and B''' many times over: the
+  // table's own spline is sampled again at the step, over the range needed only, so that a
+  // sample far outside it cannot coarsen the rest.
+  const double from = std::max(z_m.front(), z0_m), to = std::min(z_m[count - 1], z1_m);
+  const int n = sampleCount(from, to, step_m);
+  const auto inside = std::count_if(z_m.begin(), z_m.begin() + static_cast<std::ptrdiff_t>(count),
+                                    [&](double z) { return z >= from && z <= to; });
+  if (n < 2 || n >= inside) return table;
+  std::vector<double> z(static_cast<std::size_t>(n)), b(z.size());
+  for (std::size_t k = 0; k < z.size(); ++k) {
+    z[k] = from + (to - from) * static_cast<double>(k) / static_cast<double>(n - 1);
+    b[k] = table.at(z[k]).b_T;
   }
-  // Differences; one-sided at the ends of the table.
-  auto b = [&](int k) { return field.samples_[static_cast<std::size_t>(std::clamp(k, 0, n - 1))].b_T; };
-  for (int k = 0; k < n; ++k) {
-    const int lo = std::max(k - 1, 0), hi = std::min(k + 1, n - 1);
-    AxialFieldSample& s = field.samples_[static_cast<std::size_t>(k)];
-    s.db_T_per_m = (b(hi) - b(lo)) / ((hi - lo) * step_m);
-    const int c = std::clamp(k, 1, n - 2);
-    s.d2b_T_per_m2 = (b(c + 1) - 2 * b(c) + b(c - 1)) / (step_m * step_m);
-  }
+  return spline(z, b);
+}
+
+AxialMagneticField AxialMagneticField::spline(std::span<const double> z_m, std::span<const double> b_T) {
+  AxialMagneticField field;
+  field.z_m_.assign(z_m.begin(), z_m.end());
+  field.b_T_.assign(b_T.begin(), b_T.end());
+  field.slope_T_per_m_ = splineSlopes(field.z_m_, field.b_T_);
+  field.step_m_ = field.z_m_[1] - field.z_m_[0];
+  for (std::size_t i = 1; i + 1 < field.z_m_.size(); ++i) field.step_m_ = std::min(field.step_m_, field.z_m_[i + 1] - field.z_m_[i]);
   return field;
 }
 
 AxialFieldSample AxialMagneticField::at(double z_m) const {
-  if (samples_.empty()) return {};
-  const double x = (z_m - z0_m_) / step_m_;
-  const double last = static_cast<double>(samples_.size() - 1);
-  if (!(x >= 0.0) || x > last) return {};
-  const auto k = std::min(static_cast<std::size_t>(x), samples_.size() - 2);
-  const double t = x - static_cast<double>(k);
-  const AxialFieldSample& a = samples_[k];
-  const AxialFieldSample& b = samples_[k + 1];
-  return {a.b_T + t * (b.b_T - a.b_T), a.db_T_per_m + t * (b.db_T_per_m - a.db_T_per_m),
-          a.d2b_T_per_m2 + t * (b.d2b_T_per_m2 - a.d2b_T_per_m2)};
+  if (z_m_.empty() || !(z_m >= z_m_.front()) || z_m > z_m_.back()) return {};
+  const auto above = static_cast<std::size_t>(std::upper_bound(z_m_.begin(), z_m_.end(), z_m) - z_m_.begin());
+  const std::size_t i = std::min(above, z_m_.size() - 1) - 1;
+  const double h = z_m_[i + 1] - z_m_[i], x = z_m - z_m_[i];
+  const double m = (b_T_[i + 1] - b_T_[i]) / h, s0 = slope_T_per_m_[i], s1 = slope_T_per_m_[i + 1];
+  const double c2 = (3 * m - 2 * s0 - s1) / h, c3 = (s0 + s1 - 2 * m) / (h * h);
+  return {b_T_[i] + x * (s0 + x * (c2 + x * c3)), s0 + x * (2 * c2 + 3 * c3 * x), 2 * c2 + 6 * c3 * x, 6 * c3};
 }
 
 }  // namespace kelm::solver

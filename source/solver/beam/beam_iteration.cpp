@@ -19,6 +19,14 @@ double since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// From the trajectories of the last pass with their currents, for the tracer of the next.
+BeamSelfField beamSelfField(const ClassifiedMesh& mesh, const std::vector<BeamTrajectory>& beam) {
+  BeamSelfField field(mesh);
+  for (const BeamTrajectory& t : beam) field.add(t.trace, t.current_A);
+  field.finish();
+  return field;
+}
+
 struct Emitter {
   const ClassifiedMesh& mesh;
   const CathodeShape& cathode;
@@ -240,7 +248,8 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     const double scale = standing > 0 && emitted > 0 ? emitted / standing : 1.0;
     for (std::size_t n = 0; n < predicted.size(); ++n)
       predicted[n] = vacuum[n] + scale * (result.potential_V[n] - vacuum[n]);
-    traceAll(emitter, PotentialField(mesh, predicted), profile, threads, result.trajectories);
+    const BeamSelfField selfField = beamSelfField(mesh, result.trajectories);
+    traceAll(emitter, PotentialField(mesh, predicted, &selfField), profile, threads, result.trajectories);
     result.times.tracing_s += since(start);
 
     start = Clock::now();

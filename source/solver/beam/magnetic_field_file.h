@@ -14,9 +14,15 @@ namespace kelm::solver {
 // The field sampled evenly over [z0, z1] in at most 1000 samples.
 std::string magneticFieldText(const AxialMagneticField& field, double z0_m, double z1_m);
 
-// A mag.dat's samples in SI units. False, with the line and what is wrong, for a text the
-// display would not take, or whose positions do not increase.
-bool parseMagneticField(std::string_view text, std::vector<double>& z_m, std::vector<double>& b_T,
-                        std::string& error);
+// The solver's field from a table of the axial field (klinput.dat's magfield): two numbers a
+// line, z in mm and B in gauss, in any real-number form, after an optional count line as a
+// mag.dat has; blank lines and '#' comments are skipped. For a gun that runs from z0 to z1.
+// False, with the line at fault, for a table that does not parse, or that cannot describe the
+// field along the gun: fewer than two samples, none within the gun, samples further apart there
+// than the gun is long, or an end inside the gun where the field has not fallen to 1 % of its
+// peak (beyond the ends the field is zero, so it would step there). The field is the table's
+// spline, sampled every step_m but no finer than 0.5 mm.
+bool readMagneticField(std::string_view text, double z0_m, double z1_m, double step_m, AxialMagneticField& field,
+                       std::string& error);
 
 }  // namespace kelm::solver

@@ -66,14 +66,12 @@ bool readInputs(Project& p, std::string& failure) {
     p.magnetic = AxialMagneticField::fromSolenoids(p.input.solenoids, 0, zEnd, step);
   } else if (!p.input.magneticFieldFile.empty()) {
     const std::string& name = p.input.magneticFieldFile;
-    std::vector<double> z, b;
     std::string why;
     if (const InputRead field = readInput(p.directory, name, text, p.inputs, failure); field != InputRead::kOk) {
       if (field == InputRead::kMissing) failure = name + " (klinput.dat's magfield) not found";
       return false;
     }
-    if (!parseMagneticField(text, z, b, why)) return (failure = name + ": " + why, false);
-    p.magnetic = AxialMagneticField::fromTable(z, b, step);
+    if (!readMagneticField(text, 0, zEnd, step, p.magnetic, why)) return (failure = name + ": " + why, false);
   }
   return true;
 }

@@ -35,11 +35,13 @@ struct Motion {
     const AxialFieldSample b = magnetic.at(y[1]);
     const double w = rotation(r, b), uth = w * r;
     const double gamma = std::sqrt(1 + y[2] * y[2] + y[3] * y[3] + uth * uth);
-    const double bz = b.b_T - r * r * b.d2b_T_per_m2 / 4, br = -r * b.db_T_per_m / 2;
+    // The paraxial field to the order of the flux in rotation(), so that the two agree.
+    const double bz = b.b_T - r * r * b.d2b_T_per_m2 / 4, br = -r * b.db_T_per_m / 2 + r * r * r * b.d3b_T_per_m3 / 16;
     // q = −e; the centrifugal term uθ²/r is w·uθ.
+    const double bth = electric.selfField_T(r, y[1]);
     return {kC * y[2] / gamma, kC * y[3] / gamma,
-            -kChargeOverMc * (e.er_V_per_m + kC * uth * bz / gamma) + kC * w * uth / gamma,
-            -kChargeOverMc * (e.ez_V_per_m - kC * uth * br / gamma)};
+            -kChargeOverMc * (e.er_V_per_m + kC * (uth * bz - y[3] * bth) / gamma) + kC * w * uth / gamma,
+            -kChargeOverMc * (e.ez_V_per_m + kC * (y[2] * bth - uth * br) / gamma)};
   }
 
   TracePoint point(double t, const State& y) const {

@@ -2,13 +2,14 @@
 // One electron through the gun's static fields: the relativistic equations of motion in (r, z)
 // with the azimuthal motion from Busch's theorem (the canonical angular momentum is that of an
 // electron leaving the cathode without rotation), integrated by an embedded Runge–Kutta pair
-// with step control. The beam's own magnetic field is neglected: it matters only far above
-// 100 kV.
+// with step control. The beam's own azimuthal magnetic field comes with the electric field,
+// when the iteration has built it from an earlier pass.
 
 #include <vector>
 
 #include "source/solver/beam/axial_magnetic_field.h"
 #include "source/solver/beam/potential_field.h"
+#include "source/solver/beam/trace.h"
 
 namespace kelm::solver {
 
@@ -17,20 +18,6 @@ struct ParticleStart {
   double ur = 0, uz = 0;         // momentum / (m c)
   double cathodeFlux_Wb = 0;     // magnetic flux through the cathode circle of the start radius
   double dirR = 0, dirZ = 1;     // the emission direction: moving against it means turned back
-};
-
-struct TracePoint {
-  double t_s = 0, r_m = 0, z_m = 0;
-  double ur = 0, uz = 0;
-  double gamma = 1;
-  double thetaDot_per_s = 0;
-};
-
-enum class TraceEnd { kElectrode, kMeshEdge, kTurnedBack, kStepLimit };
-
-struct Trace {
-  std::vector<TracePoint> points;
-  TraceEnd end = TraceEnd::kStepLimit;
 };
 
 struct TraceSettings {

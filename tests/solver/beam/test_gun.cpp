@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "source/solver/geometry/mesh_builder.h"
 
 namespace kelm::solver::testing {
@@ -19,6 +21,14 @@ bool makeTestGun(const std::string& geomCod, TestGun& t) {
     return false;
   }
   return true;
+}
+
+double radiusAt(const Trace& trace, double z_m) {
+  const auto& p = trace.points;
+  for (std::size_t k = 1; k < p.size(); ++k)
+    if (p[k].z_m >= z_m && p[k - 1].z_m < z_m)
+      return p[k - 1].r_m + (p[k].r_m - p[k - 1].r_m) * (z_m - p[k - 1].z_m) / (p[k].z_m - p[k - 1].z_m);
+  return std::nan("");
 }
 
 }  // namespace kelm::solver::testing

@@ -28,4 +28,7 @@ struct TestGun {
 // without an emitting segment leaves the cathode for the test to set.
 bool makeTestGun(const std::string& geomCod, TestGun& gun);
 
+// The radius where a trajectory first reaches the plane z, interpolated; NaN when it does not.
+double radiusAt(const Trace& trace, double z_m);
+
 }  // namespace kelm::solver::testing
