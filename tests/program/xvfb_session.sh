@@ -151,13 +151,13 @@ open_batch_dialog() {
 
 # In the batch dialog, with the focus on its drive box (the home directory, which holds only the
 # test's projects): each project by its place in the tree, added with ">"; the focus stays in
-# the tree. Focus goes drive box, tree, ">", "<", list, "Clear", "OK"; Home and Down pick from
-# the top of the tree.
+# the tree. Focus goes drive box, tree, ">", "<", list, "Clear", "OK"; End and Home select the
+# top of the tree (Home alone would not select an item that is already current), Down goes on.
 add_projects() {  # places in the tree, from 0
   local place
   xdotool key Tab
   for place in "$@"; do
-    xdotool key Home
+    xdotool key End Home
     for _ in $(seq "$place"); do xdotool key Down; done
     xdotool key Tab space shift+Tab
   done
