@@ -194,25 +194,6 @@ TEST_F(Driver, AVanishedProjectIsNamedAndFoundAgainWhenBack) {
   std::filesystem::remove_all(base);
 }
 
-// The editor's failure keeps its phrase on one Output line, however long the path after it.
-TEST_F(Driver, AnEditorThatCannotStartIsNamedInOnePhrase) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / std::string(70, 'p');
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
-  setenv("KELM_EDITOR", "/nonexistent/kelm-editor", 1);
-  std::int32_t state = 0;
-  // The box that also reports it is the menu bar test's; here it is only closed.
-  testing::actOnModal<QMessageBox>([](QMessageBox& box) { box.accept(); }, [&] { editGeometryCommand(&state); });
-  unsetenv("KELM_EDITOR");
-  std::filesystem::current_path(home_);
-  std::filesystem::remove_all(dir);
-  ASSERT_TRUE(processEventsUntil([] { return window::layer().output->toPlainText().contains("editor"); }));
-  const QStringList lines = window::layer().output->toPlainText().split('\n');
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QString& line) {
-    return line.startsWith(" No text editor could be started (set KELM_EDITOR) for ");
-  })) << lines.join('\n').toStdString();
-}
-
 // The status bar keeps what the load said of the project's files beside the run state, until
 // the next load says otherwise.
 TEST_F(Driver, TheStatusBarShowsWhatTheLastLoadSaidOfTheFiles) {
