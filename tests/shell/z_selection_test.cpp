@@ -169,27 +169,15 @@ TEST_F(ZSelection, DraggingTheMarkerMovesThePlaneUntilTheButtonIsUp) {
   EXPECT_NEAR(displayState.markerXBeam.load(), 500, 1);
 }
 
-TEST_F(ZSelection, ZoomGesturesSetTheZoomAndAskForOneRedraw) {
-  projectData.zAxisMin = 0.0;
-  displayState.beamZoom.store({});
-  beamRedrawRequested.store(0);
-  zoomWheelHandler(12, 500, 10, 1);  // one notch in about z = 50
-  const klplot::AxialZoom wheel = displayState.beamZoom.load();
-  EXPECT_TRUE(wheel.active());
-  EXPECT_NEAR(wheel.zEnd - wheel.zStart, 80.0, 1e-6);
-  EXPECT_EQ(beamRedrawRequested.exchange(0), 1);
-  // A rectangle in the field window sets z only; the height stays the beam window's.
+// The wheel, a rectangle in Beam and Home are the zoom script's, with real input.
+TEST_F(ZSelection, ARectangleInTheFieldWindowSetsZOnly) {
   displayState.beamZoom.store({0.0, 80.0, 3.0});
+  beamRedrawRequested.store(0);
   zoomRectangleHandler(14, 300, 5, 500, 200);
   EXPECT_NEAR(displayState.beamZoom.load().zStart, 25.0, 1e-4);
   EXPECT_NEAR(displayState.beamZoom.load().zEnd, 50.0, 1e-4);
   EXPECT_EQ(displayState.beamZoom.load().rCentre, 3.0);
-  std::int32_t state = 0;
-  wholeGunCommand(&state);
-  EXPECT_FALSE(displayState.beamZoom.load().active());
   EXPECT_EQ(beamRedrawRequested.exchange(0), 1);
-  zoomWheelHandler(12, 500, 10, -3);  // out of the whole gun: still the whole gun
-  EXPECT_FALSE(displayState.beamZoom.load().active());
 }
 
 }  // namespace
