@@ -83,29 +83,6 @@ TEST_F(ZSelection, RoundFractionsOfEitherViewportGiveRoundPositions) {
   }
 }
 
-TEST_F(ZSelection, CollapsedViewportsHugeRangesAndATinyScreenGiveFinitePositions) {
-  struct Row {
-    float left, right;
-    double zMax;
-    std::int32_t screenWidth;
-  };
-  for (const Row& row : {Row{0.5f, 0.5f, 100.0, 1016}, Row{0.1f, 0.9f, 3.4e38, 1016}, Row{0.1f, 0.9f, 100.0, 16}}) {
-    displayState.screenRect = {0, 0, row.screenWidth, 800};
-    frames(-row.zMax, row.zMax, row.left, row.right, row.left, row.right, row.screenWidth - 16,
-           -row.zMax);
-    projectData.zAxisMax = row.zMax;
-    projectData.zAxisMinF = static_cast<float>(-row.zMax);
-    projectData.zAxisMaxF = static_cast<float>(row.zMax);
-    for (std::int32_t unit : {12, 14}) {
-      for (std::int32_t x : {0, 500, 1000}) {
-        press(unit, x);
-        EXPECT_TRUE(std::isfinite(projectData.phaseZ.load())) << unit << " at " << x;
-      }
-    }
-  }
-}
-
-
 TEST_F(ZSelection, ArrowKeysStepTheMarkerByColumnsAndStopAtThePlotsEdges) {
   auto markerOf = [](std::int32_t unit) {
     return unit == 12 ? displayState.markerXBeam.load() : displayState.markerXField.load();
