@@ -65,12 +65,7 @@ TEST_F(Driver, LoadsIdlesAndLeaves) {
   // "Idle" is shown just before the busy set is enabled.
   ASSERT_TRUE(processEventsUntil([] { return statusText() == "Idle" && !solveIsGrey(); }));
 
-  EXPECT_EQ(window::layer().frame->windowTitle().toStdString(), "KELMDEMO: " + project_.string());
-  const QString output = window::layer().output->toPlainText();
-  EXPECT_TRUE(output.contains(QString::fromStdString(" Loading project from " + project_.string() + "\n"
-                                                     " File GEOM.DAT loaded\n File MAG.DAT loaded\n"
-                                                     " File POT.DAT loaded\n File KLPLT.RES loaded")))
-      << output.toStdString();
+  // The Output lines and the caption of a load are the batch script's, with real keys.
   for (int unit : {klplot::kPhasePlaneUnit, klplot::kBeamUnit, klplot::kCathodeUnit, klplot::kFieldUnit}) {
     EXPECT_TRUE(hasUnitWindow(unit)) << unit;
   }
