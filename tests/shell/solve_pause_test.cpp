@@ -35,7 +35,11 @@ long timedSleeps(pid_t thread) {
   const std::string task = "/proc/self/task/" + std::to_string(thread);
   std::ifstream call(task + "/syscall"), status(task + "/status");
   long number = -1;
-  if (!(call >> number) || (number != SYS_clock_nanosleep && number != SYS_nanosleep)) return -1;
+  if (!(call >> number)) return -1;
+#ifdef SYS_nanosleep  // not on every architecture
+  if (number == SYS_nanosleep) number = SYS_clock_nanosleep;
+#endif
+  if (number != SYS_clock_nanosleep) return -1;
   for (std::string word; status >> word;) {
     if (word == "voluntary_ctxt_switches:" && status >> number) return number;
   }
