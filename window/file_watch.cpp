@@ -24,6 +24,9 @@ constexpr int kRetryMilliseconds = 250;
 class FileWatch : public QObject {
  public:
   explicit FileWatch(QObject* parent) : QObject(parent) {
+    // Found by its name among the frame's children: whoever must know that no reload is still
+    // coming (a test) looks at it.
+    quiet_.setObjectName(kQuietTimerName);
     quiet_.setSingleShot(true);
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { changed(); });
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { changed(); });
@@ -65,7 +68,7 @@ class FileWatch : public QObject {
   }
 
   QFileSystemWatcher watcher_;
-  QTimer quiet_;
+  QTimer quiet_{this};
   QString directory_;
   std::vector<QString> names_;
   FilesQuietCallback onQuiet_ = nullptr;

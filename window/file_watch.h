@@ -18,4 +18,7 @@ void watchFiles(const std::string& directory, std::span<const char* const> names
 // As if a watched file had just changed: onQuiet is called after the quiet time.
 void recheckWatchedFiles();
 
+// The frame's child timer that runs from a change until onQuiet has taken it.
+inline constexpr char kQuietTimerName[] = "projectFilesQuiet";
+
 }  // namespace kelm::window

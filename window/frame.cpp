@@ -1,5 +1,6 @@
 // The frame.h operations: handles, the per-thread active window, configuration, mouse
 // registration, status messages and placement.
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -41,8 +42,9 @@ bool validConfigField(int value) { return value == -1 || value > 0; }
 // A window manager maximises the frame some time after it is asked, and until then its client
 // area is not the one the views must be laid out in: the frame is maximised when its outer
 // edges meet the screen's available area. A manager that leaves a margin is given two seconds.
+// Without a display there is no manager, and the offscreen platform's frame never meets it.
 void awaitMaximisedFrame() {
-  if (onGuiThread()) return;
+  if (onGuiThread() || QGuiApplication::platformName() == QLatin1String("offscreen")) return;
   for (int poll = 0; poll < 200; ++poll) {
     bool done = true;
     runOnGui([&] {

@@ -182,43 +182,12 @@ TEST_F(PrintedPdf, EachPageIsOneBlackPageNamedKelmWithItsTextsApart) {
   }
 }
 
-TEST_F(PrintedPdf, FailuresSayWhyAndCancelSaysNothing) {
-  struct Case {
-    std::string target;
-    std::string says;
-  } cases[] = {
-      {"/nonexistent-kelm-directory/page.pdf",
-       "The page was not printed: the file /nonexistent-kelm-directory/page.pdf cannot be written (No such file or directory)."},
-      {"page.ps", "The page was not printed: KELM_PRINT_TO must name a file ending in .pdf or printer:NAME, not \"page.ps\"."},
-      {"printer:no-such-kelm-queue", "The page was not printed: there is no printer named \"no-such-kelm-queue\"."},
-      // Cancel in the dialog: no box at all.
-      {"", ""},
-  };
-  for (const Case& c : cases) {
-    ::setenv("KELM_PRINT_TO", c.target.c_str(), 1);
-    QString said;
-    bool drawn = false;
-    window::PrintOutcome outcome{};
-    testing::actOnModal<QMessageBox>(
-        [&](QMessageBox& box) {
-          said = box.text();
-          box.close();
-        },
-        [&] {
-          testing::actOnModal<QPrintDialog>([](QPrintDialog& dialog) { dialog.reject(); }, [&] {
-            outcome = window::printPage(kPrintWords, [&](window::PrinterPage&, const window::PrinterFacts&) { drawn = true; });
-          });
-        });
-    EXPECT_EQ(outcome, c.target.empty() ? window::PrintOutcome::cancelled : window::PrintOutcome::failed);
-    EXPECT_EQ(said.toStdString(), c.says);
-    EXPECT_FALSE(drawn);
-  }
-}
-
-// What a PDF target holds after a print, and what the box said.
+// What a print to the target gave, what the box said, and whether the page was drawn at all.
+// An empty target brings the print dialog, which is cancelled.
 struct PdfPrint {
   window::PrintOutcome outcome{};
   std::string said;
+  bool drawn = false;
 };
 
 PdfPrint printPdfTo(const std::string& target) {
@@ -230,9 +199,12 @@ PdfPrint printPdfTo(const std::string& target) {
         box.close();
       },
       [&] {
-        result.outcome = window::printPage(kPrintWords, [](window::PrinterPage& page, const window::PrinterFacts&) {
-          page.moveTo(0, 0);
-          page.lineTo(1000, 1000);
+        testing::actOnModal<QPrintDialog>([](QPrintDialog& dialog) { dialog.reject(); }, [&] {
+          result.outcome = window::printPage(kPrintWords, [&](window::PrinterPage& page, const window::PrinterFacts&) {
+            result.drawn = true;
+            page.moveTo(0, 0);
+            page.lineTo(1000, 1000);
+          });
         });
       });
   return result;
@@ -243,11 +215,13 @@ std::string contentOf(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Whatever a PDF target is, the message thread never waits on it, and a page that cannot be
-// written whole leaves the file there as it was: a FIFO, a directory or a device is refused,
-// a full disk keeps the old page. A link is written through; a relative name is taken from
-// where KELM started, not from the project directory.
-TEST_F(PrintedPdf, TargetsThatCannotTakeThePageKeepWhatTheyHeld) {
+// A target that is neither a PDF nor a printer, or no printer of that name, is refused before
+// anything is drawn, and Cancel in the dialog says nothing. Whatever a PDF target is, the
+// message thread never waits on it, and a page that cannot be written whole leaves the file
+// there as it was: a FIFO, a directory or a device is refused, a full disk keeps the old page.
+// A link is written through; a relative name is taken from where KELM started, not from the
+// project directory.
+TEST_F(PrintedPdf, FailuresSayWhyAndTargetsThatCannotTakeThePageKeepWhatTheyHeld) {
   const fs::path dir = fs::temp_directory_path() / ("kelm-print-" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir / "dir.pdf");
@@ -261,20 +235,27 @@ TEST_F(PrintedPdf, TargetsThatCannotTakeThePageKeepWhatTheyHeld) {
   fs::current_path(fs::temp_directory_path());
 
   const std::string d = dir.string();
+  using enum window::PrintOutcome;
   struct Case {
     std::string target;
     bool fullDisk;
-    std::string says;  // the start of the box's text; empty when printed
+    window::PrintOutcome outcome;
+    std::string says;  // the start of the box's text
     fs::path holds;    // the file that must then be a PDF, or hold the old page
   } cases[] = {
-      {d + "/fifo.pdf", false, "The page was not printed: the file " + d + "/fifo.pdf is not a regular file.", {}},
-      {d + "/dir.pdf", false, "The page was not printed: the file " + d + "/dir.pdf is not a regular file.", {}},
-      {d + "/full.pdf", false, "The page was not printed: the file /dev/full is not a regular file.", {}},
-      {d + "/no/page.pdf", false,
+      {"page.ps", false, failed,
+       "The page was not printed: KELM_PRINT_TO must name a file ending in .pdf or printer:NAME, not \"page.ps\".", {}},
+      {"printer:no-such-kelm-queue", false, failed,
+       "The page was not printed: there is no printer named \"no-such-kelm-queue\".", {}},
+      {"", false, cancelled, "", {}},
+      {d + "/fifo.pdf", false, failed, "The page was not printed: the file " + d + "/fifo.pdf is not a regular file.", {}},
+      {d + "/dir.pdf", false, failed, "The page was not printed: the file " + d + "/dir.pdf is not a regular file.", {}},
+      {d + "/full.pdf", false, failed, "The page was not printed: the file /dev/full is not a regular file.", {}},
+      {d + "/no/page.pdf", false, failed,
        "The page was not printed: the file " + d + "/no/page.pdf cannot be written (No such file or directory).", {}},
-      {d + "/old.pdf", true, "The page was not printed: ", dir / "old.pdf"},
-      {d + "/link.pdf", false, "", dir / "linked.pdf"},
-      {"new.pdf", false, "", dir / "new.pdf"},
+      {d + "/old.pdf", true, failed, "The page was not printed: ", dir / "old.pdf"},
+      {d + "/link.pdf", false, printed, "", dir / "linked.pdf"},
+      {"new.pdf", false, printed, "", dir / "new.pdf"},
   };
   for (const Case& c : cases) {
     rlimit previous{};
@@ -288,9 +269,13 @@ TEST_F(PrintedPdf, TargetsThatCannotTakeThePageKeepWhatTheyHeld) {
     }
     const PdfPrint result = printPdfTo(c.target);
     ::setrlimit(RLIMIT_FSIZE, &previous);
-    EXPECT_EQ(result.outcome, c.says.empty() ? window::PrintOutcome::printed : window::PrintOutcome::failed) << c.target;
-    EXPECT_TRUE(result.said.starts_with(c.says)) << c.target << ": " << result.said;
-    if (!c.holds.empty() && c.says.empty()) {
+    EXPECT_EQ(result.outcome, c.outcome) << c.target;
+    EXPECT_TRUE(c.says.empty() ? result.said.empty() : result.said.starts_with(c.says)) << c.target << ": " << result.said;
+    // A target refused outright is refused before the page is drawn.
+    if (c.outcome != printed && !c.fullDisk) {
+      EXPECT_FALSE(result.drawn) << c.target;
+    }
+    if (!c.holds.empty() && c.outcome == printed) {
       EXPECT_TRUE(contentOf(c.holds).starts_with("%PDF-")) << c.target;
     } else if (!c.holds.empty()) {
       EXPECT_EQ(contentOf(c.holds), "the old page") << c.target;

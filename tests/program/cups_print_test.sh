@@ -108,12 +108,10 @@ check_job() {  # job id
     fail "job $1 is not logged as one page named KELM: \"$record\""
 }
 
-choose_file_item() {  # position in the File menu
-  focus_frame
-  xdotool key --clearmodifiers alt+f
-  sleep 0.5
-  for _ in $(seq $(( $1 - 1 ))); do xdotool key Down; done
-  xdotool key Return
+choose_file_item() {  # position in the File menu, which opens on its first item
+  local downs=()
+  for _ in $(seq $(( $1 - 1 ))); do downs+=(Down); done
+  menu_keys f "${downs[@]}" Return
 }
 completed() { lpstat -W completed -o "$queue" 2>/dev/null | grep -c "^$queue-" || true; }
 # cups-pdf names its file after the job, so each page is read back and removed before the next.
@@ -138,8 +136,8 @@ wait_for_line "File KLPLT.RES loaded" 30
 # which prints the window's picture under the same dialog title.
 wait_for_first_idle_pass
 
-# File opens on its first item; "Print Geometry" is the fourth. On a busy machine the menu may
-# not be up when the keys arrive: Escape closes whatever opened and the choice is repeated.
+# "Print Geometry" is the File menu's fourth item. Escape closes whatever opened and the choice
+# is repeated when no dialog comes.
 dialog=
 for _ in 1 2 3; do
   choose_file_item 4
@@ -147,8 +145,7 @@ for _ in 1 2 3; do
   xdotool key Escape
 done
 [ -n "$dialog" ] || fail "File > Print Geometry showed no print dialog"
-xdotool windowfocus --sync "$dialog" || true
-sleep 0.5
+eventually 10 has_focus "$dialog" || xdotool windowfocus --sync "$dialog" || true
 xdotool key Return  # Print, the dialog's default button
 
 for _ in $(seq 600); do [ "$(completed)" -ge 1 ] && break; sleep 0.1; done

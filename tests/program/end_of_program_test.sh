@@ -26,20 +26,13 @@ start_kelm
 cancel_the_start_up_dialog
 xdotool key Return  # No is the default
 wait_for_windows "$caption" 1 20
-sleep 0.5
-kill -0 "$kelm_pid" 2>/dev/null || fail "answering No ended the program"
 # The layer's own commands still work: Help > About opens its box, Return closes it.
-xdotool windowfocus --sync "$frame" || true
-xdotool key --clearmodifiers alt+h
-sleep 0.3
-xdotool key a
+menu_keys h a
 wait_for_windows "$caption" 2 20
+kill -0 "$kelm_pid" 2>/dev/null || fail "answering No ended the program"
 xdotool key Return
 wait_for_windows "$caption" 1 20
-xdotool windowfocus --sync "$frame" || true
-xdotool key --clearmodifiers alt+f
-sleep 0.3
-xdotool key x
+menu_keys f x
 for _ in $(seq 200); do kill -0 "$kelm_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$kelm_pid" 2>/dev/null && fail "File > Exit did not end the program"
 wait "$kelm_pid" || fail "File > Exit ended the program with a failure"

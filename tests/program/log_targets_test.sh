@@ -37,8 +37,7 @@ while IFS='|' read -r log says; do
   start_kelm "$log"
   pid=${pids[-1]}
   wait_for "KELM_LOG=.*$log $says" "$work/err" || fail "KELM_LOG=$log: no '$says' on standard error: $(cat "$work/err")"
-  sleep 1
-  kill -0 "$pid" 2>/dev/null || fail "KELM_LOG=$log ended KELM"
+  quiet "$pid" || fail "KELM_LOG=$log ended KELM"
   [ "$(grep -c 'KELM_LOG=' "$work/err")" -eq 1 ] || fail "KELM_LOG=$log told more than once: $(cat "$work/err")"
   kill "$pid" 2>/dev/null
 done <<'CASES'
@@ -52,15 +51,16 @@ CASES
 # Standard error read by `head`, which leaves after two lines: KELM goes on past its end.
 (cd "$work/start" && KELM_LOG=- exec "$kelm" -platform offscreen "$work/project/geom.cod" 2>&1 >/dev/null) \
   | head -n 2 >"$work/head" &
-sleep 1
-pid=$(pgrep -n -f -- "offscreen $work/project/geom.cod")
+for _ in $(seq 300); do
+  pid=$(pgrep -n -f -- "offscreen $work/project/geom.cod") && break
+  sleep 0.1
+done
 pids+=("$pid")
 for _ in $(seq 300); do
   [ "$(wc -l <"$work/head")" -ge 2 ] && break
   sleep 0.1
 done
-sleep 2
-kill -0 "$pid" 2>/dev/null || fail "KELM_LOG=- into head ended KELM"
+quiet "$pid" || fail "KELM_LOG=- into head ended KELM"
 kill "$pid" 2>/dev/null
 
 # A relative name: beside where KELM started, not in the project directory made current.

@@ -27,10 +27,7 @@ solved_more_than() { [ "$(solved_count)" -gt "$1" ]; }
 
 beam_before=$(settled beam_pixels)
 before=$(loads)
-focus_frame
-xdotool key --clearmodifiers alt+r
-sleep 0.5
-xdotool key s
+menu_keys r s
 eventually 120 solved_more_than 0 || fail "Solve did not end within 120 s"
 eventually 60 loaded_more_than "$before" || fail "the project was not loaded again"
 wait_for_first_idle_pass
@@ -46,19 +43,8 @@ beam_after=$(settled beam_pixels)
   || fail "the Beam view's trajectories were not redrawn ($beam_before green pixels, then $beam_after)"
 
 open_batch_dialog
-# Focus starts on the drive box; the tree is next, then ">", "<", the list, "Clear" and "OK".
-xdotool key Tab
-for project in projB projC; do
-  xdotool type --delay 60 "$project"
-  xdotool key Tab space
-  sleep 0.3
-  xdotool key shift+Tab
-  sleep 0.5  # a new type-ahead search
-done
-xdotool type --delay 60 projA
-xdotool key Tab space
-sleep 0.3
-xdotool key Tab Tab Tab Tab space
+add_projects 1 2 0
+press_batch_ok
 wait_for_windows "Select KELM projects" 0 30
 eventually 300 solved_more_than 3 || fail "the batch did not solve three projects within 300 s"
 for project in projA projB projC; do

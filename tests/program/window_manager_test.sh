@@ -50,14 +50,10 @@ bar_rows() {
 
 # Window > Cascade: the views keep their size, so the topmost still shows its white surface
 # well below its title bar; the background is what is left at the bottom right.
-focus_frame
-xdotool key --clearmodifiers alt+w
-sleep 0.3
-xdotool key c
+menu_keys w c
 cascaded() { [ "$(pixel $(( X + WIDTH * 3 / 4 )) $(( Y + top + 150 )))" = "255,255,255" ]; }
 eventually 10 cascaded || fail "Window > Cascade left the views without their surfaces"
-sleep 0.5
-background=$(column $(( X + WIDTH - 40 )) $(( Y + HEIGHT - 200 )) 1)
+background=$(settled column $(( X + WIDTH - 40 )) $(( Y + HEIGHT - 200 )) 1)
 row_height=$(bar_rows)
 [ "$row_height" -ge 16 ] || fail "no minimised Output window at the bottom left ($row_height rows)"
 
@@ -68,9 +64,9 @@ icon=$(xprop -id "$frame" _NET_WM_ICON)
 # Lays the views out again as a load does (Solve reloads), then checks the room they leave.
 check_layout() {  # when
   eventually 60 layout_drawn || fail "the views were not laid out again $1"
-  sleep 1.5  # the driver's first idle pass, which activates Beam, follows the drawing
+  # The driver's first idle pass, which activates Beam, follows the drawing.
   local free
-  free=$(free_rows_above_status)
+  free=$(settled free_rows_above_status)
   [ "$free" -ge "$row_height" ] \
     || fail "$1 the views reach into the row of minimised windows ($free free rows, the row is $row_height)"
 }
@@ -78,10 +74,7 @@ check_layout() {  # when
 # may be a moment after the views are drawn. Solve ends by loading the project again.
 solve_until() {  # condition...
   for _ in 1 2 3 4; do
-    focus_frame
-    xdotool key --clearmodifiers alt+r
-    sleep 0.3
-    xdotool key s
+    menu_keys r s
     eventually 15 "$@" && return 0
     xdotool key Escape Escape
   done
@@ -95,7 +88,7 @@ check_layout "after the first load"
 marker_at() { [ "$(pixel "$1" $(( beam_y + 20 )))" = "0,0,0" ]; }
 x=$(( X + WIDTH * 3 / 10 ))
 # Solve's reload may still be activating its windows: a click that only activates is repeated.
-click_moves_marker() { xdotool mousemove "$x" "$beam_y" click 1; sleep 0.3; marker_at "$x"; }
+click_moves_marker() { xdotool mousemove "$x" "$beam_y" click 1; eventually 2 marker_at "$x"; }
 eventually 10 click_moves_marker || fail "no marker at column $x after a click into Beam"
 xdotool key Right
 eventually 10 marker_at $(( x + 1 )) || fail "Right did not move the marker one column"
@@ -125,34 +118,24 @@ check_dialog() {  # title of the dialog now open
   xdotool key Escape
   wait_for_windows "$1" 0 10
 }
-focus_frame
-xdotool key --clearmodifiers alt+w
-sleep 0.3
-xdotool key z
+menu_keys w z
 check_dialog "Z coordinate ..."
-focus_frame
-xdotool key --clearmodifiers alt+h
-sleep 0.3
-xdotool key a
+menu_keys h a
 check_dialog "kelm"
 
-# Batch mode with both projects; Enter in the tree opens "projA" and does not end the dialog.
+# Batch mode with both projects; Enter in the tree opens "projA" and does not end the dialog:
+# the keys after it still add both projects, and the batch runs them.
 open_batch_dialog
-sleep 0.5
-xdotool key Tab
-xdotool type --delay 60 projA
-xdotool key Return
-sleep 1
-[ "$(windows_named "Select KELM projects")" -eq 1 ] || fail "Enter in the tree ended the batch dialog"
-xdotool key Tab space
-sleep 0.3
-xdotool key shift+Tab
-sleep 0.5
-xdotool type --delay 60 projB
-xdotool key Tab space
-sleep 0.3
-xdotool key Tab Tab Tab Tab space
+xdotool key Tab End Home Return shift+Tab
+add_projects 0 1
+press_batch_ok
 wait_for_windows "Select KELM projects" 0 30
+batch_ran() {
+  local lines
+  lines=$(tr '\n' '|' <"$log")
+  [[ $lines == *"Loading project from $HOME/projA| | Build net"*"Loading project from $HOME/projB| | Build net"* ]]
+}
+eventually 60 batch_ran || fail "Enter in the tree ended the batch dialog: the batch did not run projA and projB"
 wait_for_windows "KELMDEMO: $HOME/projB" 1 60
 check_layout "after the batch run"
 
@@ -164,21 +147,16 @@ check_layout "after loading again"
 # click away), everything in it selected, Ctrl+C: copied, and KELM goes on.
 clipboard() { QT_QPA_PLATFORM=xcb "$clipboard_probe"; }
 xdotool mousemove $(( X + 80 )) $(( Y + HEIGHT - 80 + $(status_top) - row_height / 2 )) click --repeat 2 1
-sleep 0.5
-focus_frame
-xdotool key --clearmodifiers alt+e
-sleep 0.3
-xdotool key a
-sleep 0.3
+menu_keys e a
 xdotool key ctrl+c
 holds_text() { [ "$(clipboard)" = text ]; }
 eventually 10 holds_text || fail "Ctrl+C with text selected in Output copied nothing ($(clipboard))"
-sleep 1
+# A menu opening after it shows KELM went on.
 kill -0 "$kelm_pid" 2>/dev/null || fail "Ctrl+C with text selected in Output ended KELM"
+menu_keys w Escape
 
 # In a view, Ctrl+C still ends KELM.
 xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 3 )) click 1
-sleep 0.5
 xdotool key ctrl+c
 ended() { ! kill -0 "$kelm_pid" 2>/dev/null; }
 eventually 20 ended || fail "Ctrl+C in a view did not end KELM"

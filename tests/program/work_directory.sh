@@ -12,3 +12,18 @@ cleanup() {
 trap cleanup EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# Waits, up to 30 s, until the process has gone quiet: its CPU time stands still for half a
+# second, so whatever it was going to do about its start-up has been done. False once it ended
+# (a child that ended stays a zombie until waited for).
+cpu_time() { awk '$3 != "Z" { print $14 + $15; found = 1 } END { exit !found }' "/proc/$1/stat" 2>/dev/null; }
+quiet() {  # pid
+  local previous current
+  current=$(cpu_time "$1") || return 1
+  for _ in $(seq 60); do
+    previous=$current
+    sleep 0.5
+    current=$(cpu_time "$1") || return 1
+    [ "$current" = "$previous" ] && return 0
+  done
+  return 0
+}

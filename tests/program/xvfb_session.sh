@@ -110,25 +110,56 @@ wait_for_first_idle_pass() {
   eventually 60 layout_drawn || fail "the views were not laid out and drawn within 60 s"
 }
 
-# Run > Batch mode, up to its dialog. "&Build net" and "&Batch mode" share their letter: the
-# second press reaches Batch mode. On a busy machine the menu may not be up when the keys
-# arrive: try again.
-open_batch_dialog() {
-  for attempt in 1 2 3 4; do
+# A drop-down menu is up: a mapped window of KELM's that bypasses the window manager (its
+# title is not searchable by name, and a menu built again may not say it is one).
+menu_shown() {
+  local w
+  for w in $(xdotool search --onlyvisible --class '^kelm$' 2>/dev/null); do
+    xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
+}
+
+# Alt+letter on the frame, then the keys, once the menu is up: keys that arrive before it would
+# reach the frame instead. On a busy machine the menu may not come: Escape and try again.
+menu_keys() {  # letter, keys...
+  local letter=$1
+  shift
+  for _ in 1 2 3; do
     focus_frame
-    xdotool key --clearmodifiers alt+r
-    sleep 0.5
-    xdotool key b
-    sleep 0.3
-    xdotool key b
-    sleep 0.3
-    xdotool key Return
-    for _ in $(seq 50); do
-      [ "$(windows_named "Select KELM projects")" -eq 1 ] && break 2
-      sleep 0.1
-    done
+    xdotool key --clearmodifiers "alt+$letter"
+    if eventually 10 menu_shown; then
+      xdotool key "$@"
+      return 0
+    fi
     xdotool key Escape Escape
   done
-  wait_for_windows "Select KELM projects" 1 1
-  sleep 0.5
+  fail "the menu under Alt+$letter did not open"
 }
+
+# The X input focus is in the window (or one of its children).
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
+# Run > Batch mode, up to its dialog with the keys. "&Build net" and "&Batch mode" share their
+# letter: the second press reaches Batch mode. Sets batch_dialog.
+open_batch_dialog() {
+  menu_keys r b b Return
+  batch_dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Select KELM projects$' | head -n 1) ||
+    fail "Run > Batch mode showed no \"Select KELM projects\""
+  eventually 10 has_focus "$batch_dialog" || xdotool windowfocus --sync "$batch_dialog" || true
+}
+
+# In the batch dialog, with the focus on its drive box (the home directory, which holds only the
+# test's projects): each project by its place in the tree, added with ">"; the focus stays in
+# the tree. Focus goes drive box, tree, ">", "<", list, "Clear", "OK"; End and Home select the
+# top of the tree (Home alone would not select an item that is already current), Down goes on.
+add_projects() {  # places in the tree, from 0
+  local place
+  xdotool key Tab
+  for place in "$@"; do
+    xdotool key End Home
+    for _ in $(seq "$place"); do xdotool key Down; done
+    xdotool key Tab space shift+Tab
+  done
+}
+press_batch_ok() { xdotool key Tab Tab Tab Tab Tab space; }

@@ -5,9 +5,9 @@
 
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
@@ -22,6 +22,7 @@
 #include "source/project_files/solve_record.h"
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
+#include "window/file_watch.h"
 #include "window/frame_window.h"
 #include "window/layer.h"
 #include "window/output_window.h"
@@ -33,17 +34,12 @@ namespace fs = std::filesystem;
 using testing::processEventsUntil;
 using testing::TempDirectory;
 
-// Longer than the quiet time and a retry: a reload that was going to come has come by then.
-constexpr auto kSettle = std::chrono::milliseconds(1500);
-
 int loadCount() { return window::layer().output->toPlainText().count("Loading project from"); }
 
 bool idle() { return leaveRequested.load() == 0 && testing::statusText() == "Idle"; }
 
-void settle() {
-  const auto end = std::chrono::steady_clock::now() + kSettle;
-  processEventsUntil([&] { return std::chrono::steady_clock::now() >= end; });
-}
+// The watch's timer from a change until the change is taken.
+QTimer& quietTimer() { return *window::layer().frame->findChild<QTimer*>(window::kQuietTimerName); }
 
 class FileWatch : public ::testing::Test {
  protected:
@@ -75,12 +71,17 @@ class FileWatch : public ::testing::Test {
     window::destroyLayerWindows();
   }
 
-  // Waits for the loads to reach count and the driver to idle, then for any further load.
-  void expectLoadsToStayAt(int count) {
-    EXPECT_TRUE(processEventsUntil([&] { return loadCount() >= count && idle(); })) << loadCount();
-    settle();
+  // Waits until the watch has seen the change (unless there was none), taken it and the
+  // driver idles with no reload to come, twice in a row; the loads must then stand at count.
+  void expectLoadsToStayAt(int count, bool afterAChange = true) {
+    bool seen = !afterAChange;
+    int calm = 0;
+    EXPECT_TRUE(processEventsUntil([&] {
+      seen = seen || quietTimer().isActive();
+      calm = seen && !quietTimer().isActive() && idle() && loadCount() >= count ? calm + 1 : 0;
+      return calm >= 2;
+    })) << loadCount();
     EXPECT_EQ(loadCount(), count);
-    EXPECT_TRUE(idle());
   }
 
   // A plane away from the middle, where a fresh load would put it.
@@ -121,7 +122,7 @@ TEST_F(FileWatch, ARewriteInPlaceOrByRenameReloadsOnceKeepingThePlane) {
 
   // A load the user asks for puts the plane back in the middle.
   leaveRequested.store(1);
-  expectLoadsToStayAt(7);
+  expectLoadsToStayAt(7, false);
   EXPECT_NE(klplot::projectData.phaseZ.load(), z);
 }
 
@@ -143,7 +144,13 @@ TEST_F(FileWatch, AChangeWhileADialogIsOpenReloadsOnceItCloses) {
       [&](QMessageBox& box) {
         TempDirectory::writeFile("klplt.res", result_);
         TempDirectory::writeFile("geom.dat", TempDirectory::readFile("geom.dat"));
-        settle();
+        // Once the quiet time is over the watch finds the dialog and waits again, on another
+        // interval: by then a reload would have been asked for.
+        int quiet = -1;
+        EXPECT_TRUE(processEventsUntil([&] {
+          if (quietTimer().isActive() && quiet < 0) quiet = quietTimer().interval();
+          return quiet >= 0 && quietTimer().isActive() && quietTimer().interval() != quiet;
+        }));
         loadsWhileOpen = loadCount();
         box.accept();
       },

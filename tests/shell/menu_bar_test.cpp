@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "window/frame_window.h"
 #include "window/layer.h"
 #include "window/menus.h"
+#include "window/output_window.h"
 
 namespace kelm {
 namespace {
@@ -91,8 +95,13 @@ TEST_F(MenuBar, TogglesRelabelTheirItemsAndAskForOneRedrawEach) {
 }
 
 
-// The editor commands run while the Output window is minimised: a failure shows in a box.
+// The editor commands run while the Output window is minimised: a failure shows in a box, and
+// on the Output window in one phrase on one line, however long the path after it.
 TEST_F(MenuBar, EditorCommandsThatCannotStartAnEditorSaySoInABox) {
+  const std::filesystem::path home = std::filesystem::current_path();
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / std::string(70, 'p');
+  std::filesystem::create_directories(dir);
+  std::filesystem::current_path(dir);
   setenv("KELM_EDITOR", "/nonexistent/kelm-editor", 1);
   struct Row {
     void (*command)(std::int32_t*);
@@ -111,6 +120,12 @@ TEST_F(MenuBar, EditorCommandsThatCannotStartAnEditorSaySoInABox) {
     EXPECT_TRUE(said.contains(QString(row.file) + ".")) << said.toStdString();
   }
   unsetenv("KELM_EDITOR");
+  std::filesystem::current_path(home);
+  std::filesystem::remove_all(dir);
+  const QRegularExpression phrase("^ No text editor could be started \\(set KELM_EDITOR\\) for ");
+  const auto lines = [] { return window::layer().output->toPlainText().split('\n'); };
+  EXPECT_TRUE(testing::processEventsUntil([&] { return lines().filter(phrase).size() == 2; }))
+      << lines().join('\n').toStdString();
 }
 
 }  // namespace

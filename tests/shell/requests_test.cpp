@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "runtime/process_paths.h"
+#include "source/program/batch/batch_run.h"
 #include "source/program/main_program.h"
 #include "source/program/request_flags.h"
 #include "tests/records/recording_port.h"
@@ -32,6 +34,19 @@ TEST_F(MainLoopRequests, SolveIsServedBeforeBuildNetWhichWaitsForTheNextReturn) 
   EXPECT_EQ(output.lines,
             (Lines{" ", " Build net", " geom.cod not found in this project: nothing built", " "}));
   EXPECT_EQ(buildNetRequested.load(), 0);
+}
+
+// The batch script runs present projects and a missing one; these are names the dialog never
+// gives, which a batch still names on one line each, staying where it was.
+TEST_F(MainLoopRequests, ABatchNamesMissingProjectsEvenEmptyOrHoldingALineBreak) {
+  const std::string here = currentDirectory();
+  projectList(1) = "/nonexistent/gone\nB";
+  projectList(2) = "";
+  projectCount = 2;
+  runBatch();
+  EXPECT_EQ(output.lines, (Lines{" Project directory not found: /nonexistent/gone\\nB",
+                                 " Project directory not found: \"\""}));
+  EXPECT_EQ(currentDirectory(), here);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The zoom gestures of a view window as Qt delivers them: the wheel in notches, a rectangle
-// dragged with the right button, Home; and the status bar's read-out field.
+// The zoom gestures of a view window as Qt delivers them where real input does not reach: half
+// notches, a pause, a left drag; and the status bar's read-out field.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -64,20 +64,13 @@ class ZoomGestures : public ::testing::Test {
   }
 };
 
-TEST_F(ZoomGestures, WheelRectangleAndHomeReachTheirCallbacks) {
-  turn(120);
-  turn(-240, {50, 60});
-  turn(60);  // half a notch of a fine wheel waits for the other half
-  EXPECT_EQ(gestures.size(), 2u);
+// The wheel, the right-button rectangle and Home with real input are the zoom script's; a fine
+// wheel's half notches are not something it can turn.
+TEST_F(ZoomGestures, HalfNotchesOfAFineWheelAddUpToOne) {
   turn(60);
-  mouse(QEvent::MouseButtonPress, {100, 40}, Qt::RightButton, Qt::RightButton);
-  mouse(QEvent::MouseMove, {180, 90}, Qt::NoButton, Qt::RightButton);
-  mouse(QEvent::MouseButtonRelease, {300, 120}, Qt::RightButton, Qt::NoButton);
-  QKeyEvent homeKey(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
-  QApplication::sendEvent(child(), &homeKey);
-  EXPECT_EQ(gestures, (std::vector<std::string>{"wheel 12 200,100 1", "wheel 12 50,60 -2",
-                                                "wheel 12 200,100 1", "rectangle 100,40 300,120",
-                                                "home 12"}));
+  EXPECT_TRUE(gestures.empty());
+  turn(60, {50, 60});
+  EXPECT_EQ(gestures, std::vector<std::string>{"wheel 12 50,60 1"});
 }
 
 TEST_F(ZoomGestures, NothingZoomsWhilePausedAndALeftDragIsNoRectangle) {
