@@ -6,14 +6,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <numeric>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "records/formatted.h"
+#include "source/command_line_tools/csv.h"
 #include "source/export/beam_energy.h"
 #include "source/export/figure_tables.h"
 #include "source/export/project_export.h"
@@ -30,7 +29,7 @@ using klplot::projectData;
 using Row = std::vector<std::string>;
 const std::filesystem::path kExamples(KELM_EXAMPLES_DIR);
 
-// A CSV as its header names it: one header row, then rows of fields split at commas.
+// A CSV as its header names it.
 struct Table {
   Row header;
   std::vector<Row> rows;
@@ -44,26 +43,12 @@ struct Table {
   }
 };
 
-Row fieldsOf(const std::string& line) {
-  Row row(1);
-  for (char c : line) {
-    if (c == ',')
-      row.emplace_back();
-    else
-      row.back() += c;
-  }
-  return row;
-}
-
 Table tableOf(const std::string& csv) {
+  std::vector<cli::CsvRow> lines;
+  std::string why;
+  EXPECT_TRUE(cli::readCsv(csv, lines, why)) << why;
   Table table;
-  std::istringstream lines(csv);
-  for (std::string line; std::getline(lines, line);) {
-    if (table.header.empty())
-      table.header = fieldsOf(line);
-    else
-      table.rows.push_back(fieldsOf(line));
-  }
+  for (const cli::CsvRow& line : lines) (table.header.empty() ? table.header : table.rows.emplace_back()) = line.cells;
   return table;
 }
 
