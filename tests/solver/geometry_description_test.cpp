@@ -61,11 +61,7 @@ TEST(GunDescription, ReadsMeshEdgesElectrodesAndCathode) {
   EXPECT_EQ(gun.cathode.segment, 0);
   EXPECT_FALSE(gun.electrodes[1].closed);
   EXPECT_EQ(gun.electrodes[1].potential_V, 300);
-}
-
-TEST(GunDescription, NodeCountsGiveTheCell) {
-  GunDescription gun;
-  Diagnostic error;
+  // Node counts give the cell.
   ASSERT_TRUE(parseGunDescription("mesh r 20 z 60 nodes 41 121\nelectrode a 0\nfrom 0 0\nline 20 0\nend\n", gun, error));
   EXPECT_EQ(gun.mesh.nr, 41);
   EXPECT_EQ(gun.mesh.nz, 121);
