@@ -85,7 +85,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
   const std::string csv = (scratch.path() / "f.csv").string();
   struct Case {
     std::vector<std::string> arguments;
-    const char* says;
+    std::string says;
   } cases[] = {
       {{"--bogus", kSimple}, "unknown option --bogus"},
       {{"--z", "abc", "--figures-csv", csv, kSimple}, "--z needs a position in mm, not \"abc\""},
@@ -94,8 +94,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
       {{"--z", "30mm", "--figures-csv", csv, kSimple}, "--z needs a position"},
       {{"--size", "100x100", "--figures-csv", csv, kSimple}, "--size needs WIDTHxHEIGHT"},
       {{"--divisions", "1", "--figures-csv", csv, kSimple}, "--divisions needs a whole number from 2 to 100"},
-      {{"--figures-csv", csv, "--crossings-csv", csv, kSimple}, "is also the file of --figures-csv"},
-      {{"--png", ".", "--envelope", "phase-plane.png", kSimple}, "is also the file of --envelope"},
+      {{"--figures-csv", csv, "--crossings-csv", csv, kSimple}, "--crossings-csv " + csv + " is also the file of --figures-csv"},
+      {{"--png", ".", "--envelope", "phase-plane.png", kSimple}, "--png ./phase-plane.png is also the file of --envelope"},
       {{"--voltage", "-5", "--figures-csv", csv, kSimple}, "--voltage needs the beam energy"},
       {{"--envelope", "e.jpg", kSimple}, "--envelope needs a file name ending in .png or .svg"},
       {{"--figures-csv", csv}, "no PROJECT given"},
@@ -296,50 +296,51 @@ TEST(CommandLine, ProjectListsShardsAndJobsGiveTheSameRows) {
   EXPECT_TRUE(whole.out.find(first.substr(0, first.find('\n'))) != std::string::npos);
 }
 
-TEST(CommandLine, AnUnreadableFileSaysWhy) {
-  TempDirectory scratch;
-  const fs::path p = scratch.path() / "p";
-  fs::copy(kSimple, p);
-  fs::remove(p / "mag.dat");
-  fs::create_directory(p / "mag.dat");
-  const Outcome o = run({"--summary-csv", "s.csv", p.string()}, scratch.path());
-  EXPECT_EQ(o.status, 0) << o.err;
-  EXPECT_NE(o.err.find("File MAG.DAT not found"), std::string::npos) << o.err;
-  EXPECT_NE(o.err.find("cannot read " + (p / "mag.dat").string() + ": it is a directory"), std::string::npos)
-      << o.err;
-}
-
-// Results that do not match their record are not read, and the summary says so; a damaged
-// potmap.dat is said to give way to pot.dat.
-TEST(CommandLine, IncompleteResultsAndADamagedMapAreToldNotUsed) {
-  TempDirectory scratch;
-  const fs::path p = scratch.path() / "p", q = scratch.path() / "q";
-  fs::copy(kSimple, p);
-  fs::copy(kSimple, q);
-  TempDirectory::writeFile(p / "solve-record.csv", "key,value\nformat,1\nstatus,solved\nresult:klplt.res,0\n");
-  TempDirectory::writeFile(q / "potmap.dat", "damaged");
-  const Outcome o = run({"--summary-csv", "s.csv", p.string(), q.string()}, scratch.path());
-  EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find(p.string() + ": Results incomplete: solve again"), std::string::npos) << o.err;
-  EXPECT_NE(o.err.find("kelm-export: File POTMAP.DAT damaged"), std::string::npos) << o.err;
-  const std::string csv = TempDirectory::readFile(scratch.path() / "s.csv");
-  EXPECT_NE(csv.find(",incomplete,incomplete: solve again,"), std::string::npos) << csv;
-}
-
-TEST(CommandLine, MessagesStayOneLineAndAnEmptyEnvelopeSaysSo) {
-  TempDirectory scratch;
-  const Outcome missing = run({"--summary-csv", "s.csv", "/no/such\nproject"}, scratch.path());
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("no such project directory: /no/such\\x0Aproject\n"), std::string::npos)
-      << missing.err;
-  const fs::path p = scratch.path() / "p";
-  fs::copy(kSimple, p);
-  fs::remove(p / "klplt.res");
-  const Outcome empty = run({"--envelope", "e.png", p.string()}, scratch.path());
-  EXPECT_EQ(empty.status, 0) << empty.err;
-  EXPECT_NE(empty.err.find("e.png has no curves: no current crosses any plane"), std::string::npos)
-      << empty.err;
-  EXPECT_TRUE(fs::exists(scratch.path() / "e.png"));
+// A project spoilt one way each is told of in one line naming it, and what it cannot give is
+// not used: results that do not match their record, a damaged potmap.dat (pot.dat stands in).
+TEST(CommandLine, SpoiltProjectsAreToldOfAndNotUsed) {
+  using Spoil = void (*)(const fs::path&);
+  const struct {
+    Spoil spoil;
+    std::vector<std::string> arguments;  // before the project
+    int status;
+    std::vector<std::string> says;  // @ stands for the project's directory
+    const char* name = "p";         // the project named
+  } cases[] = {
+      {[](const fs::path& p) {
+         fs::remove(p / "mag.dat");
+         fs::create_directory(p / "mag.dat");
+       },
+       {"--summary-csv", "s.csv"}, 0, {"File MAG.DAT not found", "cannot read @/mag.dat: it is a directory"}},
+      {[](const fs::path& p) {
+         TempDirectory::writeFile(p / "solve-record.csv", "key,value\nformat,1\nstatus,solved\nresult:klplt.res,0\n");
+       },
+       {"--summary-csv", "s.csv"}, 1, {"@: Results incomplete: solve again", ",incomplete,incomplete: solve again,"}},
+      {[](const fs::path& p) { TempDirectory::writeFile(p / "potmap.dat", "damaged"); },
+       {"--summary-csv", "s.csv"}, 0, {"kelm-export: File POTMAP.DAT damaged"}},
+      {[](const fs::path& p) { fs::remove(p / "klplt.res"); }, {"--envelope", "e.png"}, 0,
+       {"e.png has no curves: no current crosses any plane"}},
+      {[](const fs::path&) {}, {"--summary-csv", "s.csv"}, 1, {"no such project directory: @\\x0Aproject\n"},
+       "p\nproject"},
+  };
+  for (const auto& c : cases) {
+    TempDirectory scratch;
+    const fs::path p = scratch.path() / "p";
+    fs::copy(kSimple, p);
+    c.spoil(p);
+    std::vector<std::string> arguments = c.arguments;
+    arguments.push_back((scratch.path() / c.name).string());
+    const Outcome o = run(arguments, scratch.path());
+    EXPECT_EQ(o.status, c.status) << c.says[0];
+    const std::string told = o.err + (fs::exists("s.csv") ? TempDirectory::readFile("s.csv") : "");
+    for (std::string says : c.says) {
+      if (const auto at = says.find('@'); at != std::string::npos) says.replace(at, 1, p.string());
+      EXPECT_NE(told.find(says), std::string::npos) << says << "\n" << told;
+    }
+    if (c.status == 0) {
+      EXPECT_TRUE(fs::exists(c.arguments[1])) << c.says[0];
+    }
+  }
 }
 
 TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
