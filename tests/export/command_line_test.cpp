@@ -80,9 +80,25 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
   EXPECT_EQ(version.out, "kelm-export " KELM_VERSION "\n");
 }
 
+// A scan's summary as kelm-scan writes it: two voltages, a failed point, one not solved.
+constexpr const char* kScanSummary =
+    "directory,anode_z,volts,status,geom_dat,voltage [V],perveance [uP],energy_source\n"
+    "p1,28,10000,solved,loaded,10000,1.6,pot.dat\n"
+    "p2,30,10000,failed: net did not converge,loaded,,,\n"
+    "p3,32,10000,solved,loaded,10000,1.2,pot.dat\n"
+    "p4,28,20000,solved,loaded,20000,1.7,pot.dat\n"
+    "p5,30,20000,not solved,,,,\n"
+    "p6,32,20000,solved,loaded,20000,1.3,pot.dat\n";
+
 TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
   TempDirectory scratch;
   const std::string csv = (scratch.path() / "f.csv").string();
+  TempDirectory::writeFile("summary.csv", kScanSummary);
+  fs::create_symlink("summary.csv", "link.png");
+  auto with = [](std::vector<std::string> more) {
+    more.insert(more.begin(), {"--scan-plot", "plot.png"});
+    return more;
+  };
   struct Case {
     std::vector<std::string> arguments;
     std::string says;
@@ -101,9 +117,32 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
       {{"--figures-csv", csv}, "no PROJECT given"},
       {{kSimple}, "nothing to write"},
       {{"--figures-csv", csv, kSimple, kSimple}, "several projects go only with --summary-csv"},
+      {with({"--x", "gap", "--y", "perveance", "summary.csv"}), "--x: \"gap\" is no column of the summary; its "
+                                                                "parameter columns: anode_z, volts"},
+      {with({"--x", "anode_z", "--y", "volts", "summary.csv"}), "--y: \"volts\" is not a figure column"},
+      {with({"--x", "perveance", "--y", "perveance", "summary.csv"}), "--x: \"perveance\" is not a parameter"},
+      {with({"--x", "anode_z", "--y", "perveance", "--group", "colour", "summary.csv"}), "--group: \"colour\""},
+      {with({"--x", "anode_z", "--y", "perveance", "--group", "anode_z", "summary.csv"}),
+       "--group needs another parameter than --x"},
+      {with({"--x", "anode_z", "--y", "perveance", "--group=", "summary.csv"}), "--group needs a column name"},
+      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", "--group"}), "--group needs a value"},
+      {with({"--y", "perveance", "summary.csv"}), "--scan-plot needs --x PARAM"},
+      {with({"--x", "anode_z", "summary.csv"}), "--scan-plot needs --y FIGURE"},
+      {with({"--x", "anode_z", "--y", "perveance"}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
+      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", kSimple}),
+       "--scan-plot needs one summary.csv of kelm-scan, not 2 files"},
+      {with({"--x", "anode_z", "--y", "perveance", "--png", "d", "summary.csv"}), "--png does not go with --scan-plot"},
+      {with({"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", "summary.csv"}),
+       "--summary-csv does not go with --scan-plot"},
+      {with({"--jobs", "2", "--x", "anode_z", "--y", "perveance", "summary.csv"}), "--jobs does not go"},
+      {{"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", kSimple}, "--x, --y and --group go only"},
+      {{"--scan-plot", "plot.jpg", "--x", "anode_z", "--y", "perveance", "summary.csv"},
+       "--scan-plot needs a file name ending in .png or .svg"},
+      {{"--scan-plot", "link.png", "--x", "anode_z", "--y", "perveance", "link.png"},
+       "--scan-plot link.png would overwrite the scan summary link.png"},
   };
   for (const Case& c : cases) expectRefused(c.arguments, scratch.path(), 2, c.says, scratch.path());
-  EXPECT_TRUE(fs::is_empty(scratch.path()));
+  EXPECT_EQ(TempDirectory::readFile("summary.csv"), kScanSummary);
 }
 
 TEST(CommandLine, EveryNumberThatFitsThePlaneIsTaken) {
@@ -365,57 +404,6 @@ TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
       "s['directory'][0]\n"
       "assert abs(s['perveance [uP]'][1] - s['total_current [A]'][1] / 10000 ** 1.5 * 1e6) < 1e-9\n");
   EXPECT_EQ(std::system("/usr/bin/python3 check.py"), 0);
-}
-
-// A scan's summary as kelm-scan writes it: two voltages, a failed point, one not solved.
-constexpr const char* kScanSummary =
-    "directory,anode_z,volts,status,geom_dat,voltage [V],perveance [uP],energy_source\n"
-    "p1,28,10000,solved,loaded,10000,1.6,pot.dat\n"
-    "p2,30,10000,failed: net did not converge,loaded,,,\n"
-    "p3,32,10000,solved,loaded,10000,1.2,pot.dat\n"
-    "p4,28,20000,solved,loaded,20000,1.7,pot.dat\n"
-    "p5,30,20000,not solved,,,,\n"
-    "p6,32,20000,solved,loaded,20000,1.3,pot.dat\n";
-
-TEST(ScanPlot, UsageErrorsSayWhatIsWrongAndWriteNothing) {
-  TempDirectory scratch;
-  TempDirectory::writeFile("summary.csv", kScanSummary);
-  fs::create_symlink("summary.csv", "link.png");
-  const std::vector<std::string> plot{"--scan-plot", "plot.png"};
-  auto with = [&](std::vector<std::string> more) {
-    more.insert(more.begin(), plot.begin(), plot.end());
-    return more;
-  };
-  struct Case {
-    std::vector<std::string> arguments;
-    const char* says;
-  } cases[] = {
-      {with({"--x", "gap", "--y", "perveance", "summary.csv"}), "--x: \"gap\" is no column of the summary; its "
-                                                                "parameter columns: anode_z, volts"},
-      {with({"--x", "anode_z", "--y", "volts", "summary.csv"}), "--y: \"volts\" is not a figure column"},
-      {with({"--x", "perveance", "--y", "perveance", "summary.csv"}), "--x: \"perveance\" is not a parameter"},
-      {with({"--x", "anode_z", "--y", "perveance", "--group", "colour", "summary.csv"}), "--group: \"colour\""},
-      {with({"--x", "anode_z", "--y", "perveance", "--group", "anode_z", "summary.csv"}),
-       "--group needs another parameter than --x"},
-      {with({"--x", "anode_z", "--y", "perveance", "--group=", "summary.csv"}), "--group needs a column name"},
-      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", "--group"}), "--group needs a value"},
-      {with({"--y", "perveance", "summary.csv"}), "--scan-plot needs --x PARAM"},
-      {with({"--x", "anode_z", "summary.csv"}), "--scan-plot needs --y FIGURE"},
-      {with({"--x", "anode_z", "--y", "perveance"}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
-      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", kSimple}),
-       "--scan-plot needs one summary.csv of kelm-scan, not 2 files"},
-      {with({"--x", "anode_z", "--y", "perveance", "--png", "d", "summary.csv"}), "--png does not go with --scan-plot"},
-      {with({"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", "summary.csv"}),
-       "--summary-csv does not go with --scan-plot"},
-      {with({"--jobs", "2", "--x", "anode_z", "--y", "perveance", "summary.csv"}), "--jobs does not go"},
-      {{"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", kSimple}, "--x, --y and --group go only"},
-      {{"--scan-plot", "plot.jpg", "--x", "anode_z", "--y", "perveance", "summary.csv"},
-       "--scan-plot needs a file name ending in .png or .svg"},
-      {{"--scan-plot", "link.png", "--x", "anode_z", "--y", "perveance", "link.png"},
-       "--scan-plot link.png would overwrite the scan summary link.png"},
-  };
-  for (const Case& c : cases) expectRefused(c.arguments, scratch.path(), 2, c.says, scratch.path());
-  EXPECT_EQ(TempDirectory::readFile("summary.csv"), kScanSummary);
 }
 
 TEST(ScanPlot, FailedRowsAreLeftOutWithANoteAndNoRowLeftIsAnError) {
