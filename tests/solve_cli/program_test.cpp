@@ -76,6 +76,8 @@ TEST(SolveProgram, FailuresAreReportedInOrderAndJobsChangeNoResult) {
   EXPECT_EQ(lines[4], "./two/geom.cod: named before: run once");
   EXPECT_EQ(TempDirectory::readFile("bad/klplt.res"), before);
   EXPECT_EQ(TempDirectory::readFile("two/geom.cod"), geometry);
+  // Its klinput.dat names mag.dat as the field: read, never written.
+  EXPECT_EQ(TempDirectory::readFile("two/mag.dat"), TempDirectory::readFile(KELM_EXAMPLES_DIR "/simple/mag.dat"));
   EXPECT_NE(o.err.find("two: Iteration   1:"), std::string::npos) << o.err;
   for (const char* project : {"two", "three", "four"}) {
     for (const char* file : {"klplt.res", "pot.dat", "potmap.dat"}) {
