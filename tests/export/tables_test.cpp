@@ -205,26 +205,24 @@ TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
     ASSERT_EQ(planes[100], z);
     const Table t = tableOf(
         figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), TableUnits{}, true));
-    auto cell = [&](const char* name) { return t.cell(100, name); };
-    auto field = [](std::string_view format, double value, std::size_t width) {
-      std::string text(width, ' ');
-      (void)records::writeInternal(std::span<char>(text), format, value);
-      return text;
-    };
-    EXPECT_EQ(printed[2], "Rmax = " + field("(F7.2)", numberOf<float>(cell("r_max [mm]")), 7) + " mm")
-        << project;
-    EXPECT_EQ(printed[3], "Zcross = " + field("(F6.1)", numberOf<float>(cell("z [mm]")), 7) + " mm")
-        << project;
-    EXPECT_EQ(printed[4], "Current = " + field("(F7.2)", numberOf<double>(cell("current [A]")), 7) + " A")
-        << project;
-    EXPECT_EQ(printed[5],
-              "Emittance = " +
-                  field("(F7.4)", numberOf<double>(cell("emittance_phase_plane [mm mrad]")) / 1000, 7) +
-                  " mm*rad")
-        << project;
-    EXPECT_EQ(printed[6],
-              "Magnetic field = " + field("(F12.4)", numberOf<double>(cell("axial_field [G]")), 15) + " Gs")
-        << project;
+    const struct {
+      const char* label;
+      const char* column;
+      std::string_view format;
+      double scale;  // to the view's unit
+      std::size_t width;
+      const char* unit;
+    } lines[] = {{"Rmax = ", "r_max [mm]", "(F7.2)", 1, 7, " mm"},
+                 {"Zcross = ", "z [mm]", "(F6.1)", 1, 7, " mm"},
+                 {"Current = ", "current [A]", "(F7.2)", 1, 7, " A"},
+                 {"Emittance = ", "emittance_phase_plane [mm mrad]", "(F7.4)", 1e-3, 7, " mm*rad"},
+                 {"Magnetic field = ", "axial_field [G]", "(F12.4)", 1, 15, " Gs"}};
+    for (std::size_t k = 0; k < std::size(lines); ++k) {
+      std::string text(lines[k].width, ' ');
+      (void)records::writeInternal(std::span<char>(text), lines[k].format,
+                                   numberOf<double>(t.cell(100, lines[k].column)) * lines[k].scale);
+      EXPECT_EQ(printed[k + 2], lines[k].label + text + lines[k].unit) << project;
+    }
   }
 }
 
