@@ -46,13 +46,17 @@ void expectUsageError(const Program& program, std::vector<std::string> arguments
   EXPECT_EQ(o.err, std::string(program.name) + ": " + says + " (see " + program.name + " --help)\n");
 }
 
+// Project lists are read only by kelm-export and kelm-solve.
 TEST(CommandLines, TheSameFaultGetsTheSameAnswerFromEachProgram) {
   TempDirectory scratch;
+  TempDirectory::writeFile("nul-in-lines", std::string("a\n\0ex/simple\n", 13));
+  std::filesystem::create_directory("a-directory");
   const std::string jobs = "--jobs needs a whole number from 1 to 256, not ";
   const std::string shard = "--shard needs K/N, task K of N counted from 0 (0 <= K < N <= 1000000), not ";
   const struct {
     std::vector<std::string> arguments;
     std::string says;
+    bool list = false;  // a fault of the project list
   } cases[] = {
       {{"--jobs", "1", "--jobs", "2"}, "--jobs given twice"},
       {{"--jobs", "0"}, jobs + "\"0\""},
@@ -67,35 +71,18 @@ TEST(CommandLines, TheSameFaultGetsTheSameAnswerFromEachProgram) {
       {{"--shard", "0/0"}, shard + "\"0/0\""},
       {{"--bogus=1"}, "unknown option --bogus"},
       {{"--jobs", "1", "--\x01"}, "unknown option --\\x01"},
-  };
-  for (const Program& program : kPrograms) {
-    for (const auto& c : cases) expectUsageError(program, c.arguments, c.says);
-  }
-}
-
-TEST(CommandLines, ProjectListsAreReadAndRefusedAlike) {
-  TempDirectory scratch;
-  TempDirectory::writeFile("nul-in-lines", std::string("a\n\0ex/simple\n", 13));
-  std::filesystem::create_directory("a-directory");
-  const struct {
-    std::vector<std::string> arguments;
-    std::string says;
-  } cases[] = {
-      {{"--projects-from", "a-directory"}, "cannot read the project list a-directory: Is a directory"},
-      {{"--projects-from", "absent"}, "cannot read the project list absent: No such file or directory"},
+      {{"--projects-from", "a-directory"}, "cannot read the project list a-directory: Is a directory", true},
+      {{"--projects-from", "absent"}, "cannot read the project list absent: No such file or directory", true},
       {{"--projects-from", "nul-in-lines"},
-       "the project list nul-in-lines line 2 holds a NUL byte (--null reads a list of names ended by NUL)"},
-      {{"--projects-from", ""}, "--projects-from needs a file name, or - for standard input"},
-      {{"--null"}, "--null goes only with --projects-from"},
-      {{"--null=0", "--projects-from", "-"}, "--null takes no value"},
+       "the project list nul-in-lines line 2 holds a NUL byte (--null reads a list of names ended by NUL)", true},
+      {{"--projects-from", ""}, "--projects-from needs a file name, or - for standard input", true},
+      {{"--null"}, "--null goes only with --projects-from", true},
+      {{"--null=0", "--projects-from", "-"}, "--null takes no value", true},
   };
   for (const Program& program : kPrograms) {
-    if (!program.readsLists) continue;
-    for (const auto& c : cases) expectUsageError(program, c.arguments, c.says);
+    for (const auto& c : cases)
+      if (!c.list || program.readsLists) expectUsageError(program, c.arguments, c.says);
   }
-  // Blank lines and a CR before the newline are no names; with --null only NUL ends one.
-  EXPECT_EQ(projectNames("a\r\n\nb c\n", false, "l"), (std::vector<std::string>{"a", "b c"}));
-  EXPECT_EQ(projectNames(std::string("a\nb\0\0c", 6), true, "l"), (std::vector<std::string>{"a\nb", "c"}));
 }
 
 TEST(CommandLines, ScanRefusesWhatWouldMakeNothingUsable) {
@@ -116,7 +103,11 @@ TEST(CommandLines, ScanRefusesWhatWouldMakeNothingUsable) {
   for (const auto& c : cases) expectUsageError(scan, c.arguments, c.says);
 }
 
-TEST(CommandLines, SharesTakeEveryIndexOnce) {
+TEST(CommandLines, ListsAndSharesSplitAsTheySay) {
+  // Blank lines and a CR before the newline are no names; with --null only NUL ends one.
+  EXPECT_EQ(projectNames("a\r\n\nb c\n", false, "l"), (std::vector<std::string>{"a", "b c"}));
+  EXPECT_EQ(projectNames(std::string("a\nb\0\0c", 6), true, "l"), (std::vector<std::string>{"a\nb", "c"}));
+  // Each index in exactly one share.
   for (int shards : {1, 2, 3, 7, 9}) {
     std::vector<int> taken(7, 0);
     for (int k = 0; k < shards; ++k) {

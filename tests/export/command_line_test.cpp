@@ -44,6 +44,24 @@ std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> listing(con
 
 const std::string kSimple = std::string(KELM_EXAMPLES_DIR) + "/simple";
 
+// A refusal: the exit status, one line of the program's saying why (and nothing else for a
+// usage error), and nothing in `watched` written or touched.
+void expectRefused(const std::vector<std::string>& arguments, const fs::path& dir, int status,
+                   const std::string& says, const fs::path& watched) {
+  const auto before = listing(watched);
+  const Outcome o = run(arguments, dir);
+  EXPECT_EQ(o.status, status) << says;
+  EXPECT_NE(o.err.find("kelm-export: " + says), std::string::npos) << o.err;
+  std::size_t lines = 0;
+  for (std::size_t at = o.err.find("kelm-export: "); at != std::string::npos; at = o.err.find("kelm-export: ", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 1u) << o.err;
+  if (status == 2) {
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+  }
+  EXPECT_EQ(listing(watched), before) << says;
+}
+
 TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
   TempDirectory scratch;
   Outcome help = run({"--png", "x", "--help"}, scratch.path());
@@ -62,12 +80,28 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
   EXPECT_EQ(version.out, "kelm-export " KELM_VERSION "\n");
 }
 
+// A scan's summary as kelm-scan writes it: two voltages, a failed point, one not solved.
+constexpr const char* kScanSummary =
+    "directory,anode_z,volts,status,geom_dat,voltage [V],perveance [uP],energy_source\n"
+    "p1,28,10000,solved,loaded,10000,1.6,pot.dat\n"
+    "p2,30,10000,failed: net did not converge,loaded,,,\n"
+    "p3,32,10000,solved,loaded,10000,1.2,pot.dat\n"
+    "p4,28,20000,solved,loaded,20000,1.7,pot.dat\n"
+    "p5,30,20000,not solved,,,,\n"
+    "p6,32,20000,solved,loaded,20000,1.3,pot.dat\n";
+
 TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
   TempDirectory scratch;
   const std::string csv = (scratch.path() / "f.csv").string();
+  TempDirectory::writeFile("summary.csv", kScanSummary);
+  fs::create_symlink("summary.csv", "link.png");
+  auto with = [](std::vector<std::string> more) {
+    more.insert(more.begin(), {"--scan-plot", "plot.png"});
+    return more;
+  };
   struct Case {
     std::vector<std::string> arguments;
-    const char* says;
+    std::string says;
   } cases[] = {
       {{"--bogus", kSimple}, "unknown option --bogus"},
       {{"--z", "abc", "--figures-csv", csv, kSimple}, "--z needs a position in mm, not \"abc\""},
@@ -76,33 +110,48 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
       {{"--z", "30mm", "--figures-csv", csv, kSimple}, "--z needs a position"},
       {{"--size", "100x100", "--figures-csv", csv, kSimple}, "--size needs WIDTHxHEIGHT"},
       {{"--divisions", "1", "--figures-csv", csv, kSimple}, "--divisions needs a whole number from 2 to 100"},
-      {{"--figures-csv", csv, "--crossings-csv", csv, kSimple}, "is also the file of --figures-csv"},
-      {{"--png", ".", "--envelope", "phase-plane.png", kSimple}, "is also the file of --envelope"},
+      {{"--figures-csv", csv, "--crossings-csv", csv, kSimple}, "--crossings-csv " + csv + " is also the file of --figures-csv"},
+      {{"--png", ".", "--envelope", "phase-plane.png", kSimple}, "--png ./phase-plane.png is also the file of --envelope"},
       {{"--voltage", "-5", "--figures-csv", csv, kSimple}, "--voltage needs the beam energy"},
       {{"--envelope", "e.jpg", kSimple}, "--envelope needs a file name ending in .png or .svg"},
       {{"--figures-csv", csv}, "no PROJECT given"},
       {{kSimple}, "nothing to write"},
       {{"--figures-csv", csv, kSimple, kSimple}, "several projects go only with --summary-csv"},
+      {with({"--x", "gap", "--y", "perveance", "summary.csv"}), "--x: \"gap\" is no column of the summary; its "
+                                                                "parameter columns: anode_z, volts"},
+      {with({"--x", "anode_z", "--y", "volts", "summary.csv"}), "--y: \"volts\" is not a figure column"},
+      {with({"--x", "perveance", "--y", "perveance", "summary.csv"}), "--x: \"perveance\" is not a parameter"},
+      {with({"--x", "anode_z", "--y", "perveance", "--group", "colour", "summary.csv"}), "--group: \"colour\""},
+      {with({"--x", "anode_z", "--y", "perveance", "--group", "anode_z", "summary.csv"}),
+       "--group needs another parameter than --x"},
+      {with({"--x", "anode_z", "--y", "perveance", "--group=", "summary.csv"}), "--group needs a column name"},
+      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", "--group"}), "--group needs a value"},
+      {with({"--y", "perveance", "summary.csv"}), "--scan-plot needs --x PARAM"},
+      {with({"--x", "anode_z", "summary.csv"}), "--scan-plot needs --y FIGURE"},
+      {with({"--x", "anode_z", "--y", "perveance"}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
+      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", kSimple}),
+       "--scan-plot needs one summary.csv of kelm-scan, not 2 files"},
+      {with({"--x", "anode_z", "--y", "perveance", "--png", "d", "summary.csv"}), "--png does not go with --scan-plot"},
+      {with({"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", "summary.csv"}),
+       "--summary-csv does not go with --scan-plot"},
+      {with({"--jobs", "2", "--x", "anode_z", "--y", "perveance", "summary.csv"}), "--jobs does not go"},
+      {{"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", kSimple}, "--x, --y and --group go only"},
+      {{"--scan-plot", "plot.jpg", "--x", "anode_z", "--y", "perveance", "summary.csv"},
+       "--scan-plot needs a file name ending in .png or .svg"},
+      {{"--scan-plot", "link.png", "--x", "anode_z", "--y", "perveance", "link.png"},
+       "--scan-plot link.png would overwrite the scan summary link.png"},
   };
-  for (const Case& c : cases) {
-    const Outcome o = run(c.arguments, scratch.path());
-    EXPECT_EQ(o.status, 2) << c.says;
-    EXPECT_TRUE(o.err.starts_with("kelm-export: ")) << o.err;
-    EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
-    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
-    EXPECT_TRUE(fs::is_empty(scratch.path())) << c.says;
-  }
+  for (const Case& c : cases) expectRefused(c.arguments, scratch.path(), 2, c.says, scratch.path());
+  EXPECT_EQ(TempDirectory::readFile("summary.csv"), kScanSummary);
 }
 
 TEST(CommandLine, EveryNumberThatFitsThePlaneIsTaken) {
   TempDirectory scratch;
-  for (const char* z : {"+5", "3.4028235e38", "-3.4028235e38", "+.5", "0x1p3"}) {
-    const Outcome o = run({"--z", z, "--summary-csv", "s.csv", kSimple}, scratch.path());
-    // Hexadecimal is not a number a user types; the others are.
-    EXPECT_EQ(o.status, std::string_view(z) == "0x1p3" ? 2 : 0) << z << o.err;
+  // Hexadecimal is not a number a user types.
+  for (const auto& [z, status] : {std::pair{"+5", 0}, {"3.4028235e38", 0}, {"-3.4028235e38", 0}, {"+.5", 0},
+                                  {"0x1p3", 2}, {"3.5e38", 2}, {"+-5", 2}}) {
+    EXPECT_EQ(run({"--z", z, "--summary-csv", "s.csv", kSimple}, scratch.path()).status, status) << z;
   }
-  EXPECT_EQ(run({"--z", "3.5e38", "--summary-csv", "s.csv", kSimple}, scratch.path()).status, 2);
-  EXPECT_EQ(run({"--z", "+-5", "--summary-csv", "s.csv", kSimple}, scratch.path()).status, 2);
 }
 
 TEST(CommandLine, FailuresLeaveNoPartialFile) {
@@ -121,17 +170,7 @@ TEST(CommandLine, FailuresLeaveNoPartialFile) {
       {{"--png", (dir / "plain-file").string(), kSimple}, "cannot make the directory"},
   };
   for (const Case& c : cases) {
-    const auto before = listing(dir);
-    const Outcome o = run(c.arguments, dir);
-    EXPECT_EQ(o.status, 1) << c.says;
-    EXPECT_NE(o.err.find("kelm-export: " + std::string(c.says)), std::string::npos) << o.err;
-    std::size_t lines = 0;
-    for (std::size_t at = o.err.find("kelm-export: "); at != std::string::npos;
-         at = o.err.find("kelm-export: ", at + 1)) {
-      ++lines;
-    }
-    EXPECT_EQ(lines, 1u) << o.err;
-    EXPECT_EQ(listing(dir), before) << c.says;
+    expectRefused(c.arguments, dir, 1, c.says, dir);
     EXPECT_TRUE(fs::is_empty(dir / "a-directory")) << c.says;
   }
 }
@@ -179,29 +218,23 @@ TEST(CommandLine, NoSpellingOfAProjectFileIsEverWritten) {
   fs::create_symlink("p/potmap.dat", scratch.path() / "dangling");
   fs::create_hard_link(p / "geom.cod", scratch.path() / "hard-link");
   TempDirectory::writeFile((scratch.path() / "list").string(), p.string() + "\n");
-  const auto before = listing(p);
   const std::string list = (scratch.path() / "list").string();
-  struct Case {
-    std::vector<std::string> arguments;
-  } cases[] = {
-      {{"--figures-csv", (p / "klplt.res").string(), p.string()}},
-      {{"--pdf", (p / "klplt.res").string(), p.string()}},
-      {{"--summary-csv", (p / "geom.dat").string(), p.string()}},
-      {{"--crossings-csv", (p / "." / "geom.dat").string(), p.string()}},
-      {{"--summary-csv", (p / "sub" / ".." / "mag.dat").string(), (p / "geom.cod").string()}},
-      {{"--summary-csv", "link-to-pot", p.string()}},
-      {{"--summary-csv", "hard-link", p.string()}},
-      {{"--summary-csv", "p/klinput.dat", "p"}},
+  const std::vector<std::string> cases[] = {
+      {"--figures-csv", (p / "klplt.res").string(), p.string()},
+      {"--pdf", (p / "klplt.res").string(), p.string()},
+      {"--summary-csv", (p / "geom.dat").string(), p.string()},
+      {"--crossings-csv", (p / "." / "geom.dat").string(), p.string()},
+      {"--summary-csv", (p / "sub" / ".." / "mag.dat").string(), (p / "geom.cod").string()},
+      {"--summary-csv", "link-to-pot", p.string()},
+      {"--summary-csv", "hard-link", p.string()},
+      {"--summary-csv", "p/klinput.dat", "p"},
       // Not there yet, and still the project's: the potential map and a link that leads there.
-      {{"--summary-csv", (p / "potmap.dat").string(), p.string()}},
-      {{"--summary-csv", "dangling", "--z", "3", "p/../p"}},
-      {{"--summary-csv", list, "--projects-from", list}},
+      {"--summary-csv", (p / "potmap.dat").string(), p.string()},
+      {"--summary-csv", "dangling", "--z", "3", "p/../p"},
+      {"--summary-csv", list, "--projects-from", list},
   };
-  for (const Case& c : cases) {
-    const Outcome o = run(c.arguments, scratch.path());
-    EXPECT_EQ(o.status, 2) << c.arguments[1];
-    EXPECT_NE(o.err.find("would overwrite"), std::string::npos) << o.err;
-    EXPECT_EQ(listing(p), before) << c.arguments[1];
+  for (const auto& arguments : cases) {
+    expectRefused(arguments, scratch.path(), 2, arguments[0] + " " + arguments[1] + " would overwrite", p);
     EXPECT_FALSE(fs::exists(p / "potmap.dat"));
   }
 }
@@ -285,16 +318,16 @@ TEST(CommandLine, ProjectListsShardsAndJobsGiveTheSameRows) {
   std::vector<std::string> reversed(projects.rbegin(), projects.rend());
   reversed.insert(reversed.begin(), "--jobs=1");
   const std::string backwards = summary(reversed).out;
-  std::vector<std::string> rowsForward, rowsBackward;
-  for (std::size_t at = 0, next; (next = whole.out.find('\n', at)) != std::string::npos; at = next + 1) {
-    rowsForward.push_back(whole.out.substr(at, next - at));
-  }
-  for (std::size_t at = 0, next; (next = backwards.find('\n', at)) != std::string::npos; at = next + 1) {
-    rowsBackward.push_back(backwards.substr(at, next - at));
-  }
-  ASSERT_EQ(rowsBackward.size(), rowsForward.size());
+  auto rows = [](const std::string& csv) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, next; (next = csv.find('\n', at)) != std::string::npos; at = next + 1)
+      lines.push_back(csv.substr(at, next - at));
+    return lines;
+  };
+  std::vector<std::string> rowsBackward = rows(backwards);
+  ASSERT_EQ(rowsBackward.size(), 6u);
   std::reverse(rowsBackward.begin() + 1, rowsBackward.end());
-  EXPECT_EQ(rowsBackward, rowsForward);
+  EXPECT_EQ(rowsBackward, rows(whole.out));
   // Two shards without headers make the whole, rows interleaved.
   const std::string first = summary({"--projects-from", "lines", "--shard", "0/2", "--no-header"}).out;
   const std::string second = summary({"--projects-from", "lines", "--shard", "1/2", "--no-header"}).out;
@@ -302,50 +335,51 @@ TEST(CommandLine, ProjectListsShardsAndJobsGiveTheSameRows) {
   EXPECT_TRUE(whole.out.find(first.substr(0, first.find('\n'))) != std::string::npos);
 }
 
-TEST(CommandLine, AnUnreadableFileSaysWhy) {
-  TempDirectory scratch;
-  const fs::path p = scratch.path() / "p";
-  fs::copy(kSimple, p);
-  fs::remove(p / "mag.dat");
-  fs::create_directory(p / "mag.dat");
-  const Outcome o = run({"--summary-csv", "s.csv", p.string()}, scratch.path());
-  EXPECT_EQ(o.status, 0) << o.err;
-  EXPECT_NE(o.err.find("File MAG.DAT not found"), std::string::npos) << o.err;
-  EXPECT_NE(o.err.find("cannot read " + (p / "mag.dat").string() + ": it is a directory"), std::string::npos)
-      << o.err;
-}
-
-// Results that do not match their record are not read, and the summary says so; a damaged
-// potmap.dat is said to give way to pot.dat.
-TEST(CommandLine, IncompleteResultsAndADamagedMapAreToldNotUsed) {
-  TempDirectory scratch;
-  const fs::path p = scratch.path() / "p", q = scratch.path() / "q";
-  fs::copy(kSimple, p);
-  fs::copy(kSimple, q);
-  TempDirectory::writeFile(p / "solve-record.csv", "key,value\nformat,1\nstatus,solved\nresult:klplt.res,0\n");
-  TempDirectory::writeFile(q / "potmap.dat", "damaged");
-  const Outcome o = run({"--summary-csv", "s.csv", p.string(), q.string()}, scratch.path());
-  EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find(p.string() + ": Results incomplete: solve again"), std::string::npos) << o.err;
-  EXPECT_NE(o.err.find("kelm-export: File POTMAP.DAT damaged"), std::string::npos) << o.err;
-  const std::string csv = TempDirectory::readFile(scratch.path() / "s.csv");
-  EXPECT_NE(csv.find(",incomplete,incomplete: solve again,"), std::string::npos) << csv;
-}
-
-TEST(CommandLine, MessagesStayOneLineAndAnEmptyEnvelopeSaysSo) {
-  TempDirectory scratch;
-  const Outcome missing = run({"--summary-csv", "s.csv", "/no/such\nproject"}, scratch.path());
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("no such project directory: /no/such\\x0Aproject\n"), std::string::npos)
-      << missing.err;
-  const fs::path p = scratch.path() / "p";
-  fs::copy(kSimple, p);
-  fs::remove(p / "klplt.res");
-  const Outcome empty = run({"--envelope", "e.png", p.string()}, scratch.path());
-  EXPECT_EQ(empty.status, 0) << empty.err;
-  EXPECT_NE(empty.err.find("e.png has no curves: no current crosses any plane"), std::string::npos)
-      << empty.err;
-  EXPECT_TRUE(fs::exists(scratch.path() / "e.png"));
+// A project spoilt one way each is told of in one line naming it, and what it cannot give is
+// not used: results that do not match their record, a damaged potmap.dat (pot.dat stands in).
+TEST(CommandLine, SpoiltProjectsAreToldOfAndNotUsed) {
+  using Spoil = void (*)(const fs::path&);
+  const struct {
+    Spoil spoil;
+    std::vector<std::string> arguments;  // before the project
+    int status;
+    std::vector<std::string> says;  // @ stands for the project's directory
+    const char* name = "p";         // the project named
+  } cases[] = {
+      {[](const fs::path& p) {
+         fs::remove(p / "mag.dat");
+         fs::create_directory(p / "mag.dat");
+       },
+       {"--summary-csv", "s.csv"}, 0, {"File MAG.DAT not found", "cannot read @/mag.dat: it is a directory"}},
+      {[](const fs::path& p) {
+         TempDirectory::writeFile(p / "solve-record.csv", "key,value\nformat,1\nstatus,solved\nresult:klplt.res,0\n");
+       },
+       {"--summary-csv", "s.csv"}, 1, {"@: Results incomplete: solve again", ",incomplete,incomplete: solve again,"}},
+      {[](const fs::path& p) { TempDirectory::writeFile(p / "potmap.dat", "damaged"); },
+       {"--summary-csv", "s.csv"}, 0, {"kelm-export: File POTMAP.DAT damaged"}},
+      {[](const fs::path& p) { fs::remove(p / "klplt.res"); }, {"--envelope", "e.png"}, 0,
+       {"e.png has no curves: no current crosses any plane"}},
+      {[](const fs::path&) {}, {"--summary-csv", "s.csv"}, 1, {"no such project directory: @\\x0Aproject\n"},
+       "p\nproject"},
+  };
+  for (const auto& c : cases) {
+    TempDirectory scratch;
+    const fs::path p = scratch.path() / "p";
+    fs::copy(kSimple, p);
+    c.spoil(p);
+    std::vector<std::string> arguments = c.arguments;
+    arguments.push_back((scratch.path() / c.name).string());
+    const Outcome o = run(arguments, scratch.path());
+    EXPECT_EQ(o.status, c.status) << c.says[0];
+    const std::string told = o.err + (fs::exists("s.csv") ? TempDirectory::readFile("s.csv") : "");
+    for (std::string says : c.says) {
+      if (const auto at = says.find('@'); at != std::string::npos) says.replace(at, 1, p.string());
+      EXPECT_NE(told.find(says), std::string::npos) << says << "\n" << told;
+    }
+    if (c.status == 0) {
+      EXPECT_TRUE(fs::exists(c.arguments[1])) << c.says[0];
+    }
+  }
 }
 
 TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
@@ -370,66 +404,6 @@ TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
       "s['directory'][0]\n"
       "assert abs(s['perveance [uP]'][1] - s['total_current [A]'][1] / 10000 ** 1.5 * 1e6) < 1e-9\n");
   EXPECT_EQ(std::system("/usr/bin/python3 check.py"), 0);
-}
-
-// A scan's summary as kelm-scan writes it: two voltages, a failed point, one not solved.
-constexpr const char* kScanSummary =
-    "directory,anode_z,volts,status,geom_dat,voltage [V],perveance [uP],energy_source\n"
-    "p1,28,10000,solved,loaded,10000,1.6,pot.dat\n"
-    "p2,30,10000,failed: net did not converge,loaded,,,\n"
-    "p3,32,10000,solved,loaded,10000,1.2,pot.dat\n"
-    "p4,28,20000,solved,loaded,20000,1.7,pot.dat\n"
-    "p5,30,20000,not solved,,,,\n"
-    "p6,32,20000,solved,loaded,20000,1.3,pot.dat\n";
-
-TEST(ScanPlot, UsageErrorsSayWhatIsWrongAndWriteNothing) {
-  TempDirectory scratch;
-  TempDirectory::writeFile("summary.csv", kScanSummary);
-  fs::create_symlink("summary.csv", "link.png");
-  const std::vector<std::string> plot{"--scan-plot", "plot.png"};
-  auto with = [&](std::vector<std::string> more) {
-    more.insert(more.begin(), plot.begin(), plot.end());
-    return more;
-  };
-  struct Case {
-    std::vector<std::string> arguments;
-    const char* says;
-  } cases[] = {
-      {with({"--x", "gap", "--y", "perveance", "summary.csv"}), "--x: \"gap\" is no column of the summary; its "
-                                                                "parameter columns: anode_z, volts"},
-      {with({"--x", "anode_z", "--y", "volts", "summary.csv"}), "--y: \"volts\" is not a figure column"},
-      {with({"--x", "anode_z", "--y", "status", "summary.csv"}), "--y: \"status\" is not a figure column"},
-      {with({"--x", "anode_z", "--y", "geom_dat", "summary.csv"}), "--y: \"geom_dat\" is not a figure column"},
-      {with({"--x", "perveance", "--y", "perveance", "summary.csv"}), "--x: \"perveance\" is not a parameter"},
-      {with({"--x", "anode_z", "--y", "perveance", "--group", "colour", "summary.csv"}), "--group: \"colour\""},
-      {with({"--x", "anode_z", "--y", "perveance", "--group", "anode_z", "summary.csv"}),
-       "--group needs another parameter than --x"},
-      {with({"--x", "anode_z", "--y", "perveance", "--group=", "summary.csv"}), "--group needs a column name"},
-      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", "--group"}), "--group needs a value"},
-      {with({"--y", "perveance", "summary.csv"}), "--scan-plot needs --x PARAM"},
-      {with({"--x", "anode_z", "summary.csv"}), "--scan-plot needs --y FIGURE"},
-      {with({"--x", "anode_z", "--y", "perveance"}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
-      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", kSimple}),
-       "--scan-plot needs one summary.csv of kelm-scan, not 2 files"},
-      {with({"--x", "anode_z", "--y", "perveance", "--png", "d", "summary.csv"}), "--png does not go with --scan-plot"},
-      {with({"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", "summary.csv"}),
-       "--summary-csv does not go with --scan-plot"},
-      {with({"--jobs", "2", "--x", "anode_z", "--y", "perveance", "summary.csv"}), "--jobs does not go"},
-      {{"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", kSimple}, "--x, --y and --group go only"},
-      {{"--scan-plot", "plot.jpg", "--x", "anode_z", "--y", "perveance", "summary.csv"},
-       "--scan-plot needs a file name ending in .png or .svg"},
-      {{"--scan-plot", "link.png", "--x", "anode_z", "--y", "perveance", "link.png"},
-       "--scan-plot link.png would overwrite the scan summary link.png"},
-  };
-  const auto before = listing(scratch.path());
-  for (const Case& c : cases) {
-    const Outcome o = run(c.arguments, scratch.path());
-    EXPECT_EQ(o.status, 2) << c.says;
-    EXPECT_NE(o.err.find("kelm-export: " + std::string(c.says)), std::string::npos) << o.err;
-    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
-    EXPECT_EQ(listing(scratch.path()), before) << c.says;
-  }
-  EXPECT_EQ(TempDirectory::readFile("summary.csv"), kScanSummary);
 }
 
 TEST(ScanPlot, FailedRowsAreLeftOutWithANoteAndNoRowLeftIsAnError) {

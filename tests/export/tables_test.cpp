@@ -6,14 +6,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <numeric>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "records/formatted.h"
+#include "source/command_line_tools/csv.h"
 #include "source/export/beam_energy.h"
 #include "source/export/figure_tables.h"
 #include "source/export/project_export.h"
@@ -30,7 +29,7 @@ using klplot::projectData;
 using Row = std::vector<std::string>;
 const std::filesystem::path kExamples(KELM_EXAMPLES_DIR);
 
-// A CSV as its header names it: one header row, then rows of fields split at commas.
+// A CSV as its header names it.
 struct Table {
   Row header;
   std::vector<Row> rows;
@@ -44,26 +43,12 @@ struct Table {
   }
 };
 
-Row fieldsOf(const std::string& line) {
-  Row row(1);
-  for (char c : line) {
-    if (c == ',')
-      row.emplace_back();
-    else
-      row.back() += c;
-  }
-  return row;
-}
-
 Table tableOf(const std::string& csv) {
+  std::vector<cli::CsvRow> lines;
+  std::string why;
+  EXPECT_TRUE(cli::readCsv(csv, lines, why)) << why;
   Table table;
-  std::istringstream lines(csv);
-  for (std::string line; std::getline(lines, line);) {
-    if (table.header.empty())
-      table.header = fieldsOf(line);
-    else
-      table.rows.push_back(fieldsOf(line));
-  }
+  for (const cli::CsvRow& line : lines) (table.header.empty() ? table.header : table.rows.emplace_back()) = line.cells;
   return table;
 }
 
@@ -220,26 +205,24 @@ TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {
     ASSERT_EQ(planes[100], z);
     const Table t = tableOf(
         figuresCsv(figuresAlong(projectData, planes), BeamEnergy(projectData, {}), TableUnits{}, true));
-    auto cell = [&](const char* name) { return t.cell(100, name); };
-    auto field = [](std::string_view format, double value, std::size_t width) {
-      std::string text(width, ' ');
-      (void)records::writeInternal(std::span<char>(text), format, value);
-      return text;
-    };
-    EXPECT_EQ(printed[2], "Rmax = " + field("(F7.2)", numberOf<float>(cell("r_max [mm]")), 7) + " mm")
-        << project;
-    EXPECT_EQ(printed[3], "Zcross = " + field("(F6.1)", numberOf<float>(cell("z [mm]")), 7) + " mm")
-        << project;
-    EXPECT_EQ(printed[4], "Current = " + field("(F7.2)", numberOf<double>(cell("current [A]")), 7) + " A")
-        << project;
-    EXPECT_EQ(printed[5],
-              "Emittance = " +
-                  field("(F7.4)", numberOf<double>(cell("emittance_phase_plane [mm mrad]")) / 1000, 7) +
-                  " mm*rad")
-        << project;
-    EXPECT_EQ(printed[6],
-              "Magnetic field = " + field("(F12.4)", numberOf<double>(cell("axial_field [G]")), 15) + " Gs")
-        << project;
+    const struct {
+      const char* label;
+      const char* column;
+      std::string_view format;
+      double scale;  // to the view's unit
+      std::size_t width;
+      const char* unit;
+    } lines[] = {{"Rmax = ", "r_max [mm]", "(F7.2)", 1, 7, " mm"},
+                 {"Zcross = ", "z [mm]", "(F6.1)", 1, 7, " mm"},
+                 {"Current = ", "current [A]", "(F7.2)", 1, 7, " A"},
+                 {"Emittance = ", "emittance_phase_plane [mm mrad]", "(F7.4)", 1e-3, 7, " mm*rad"},
+                 {"Magnetic field = ", "axial_field [G]", "(F12.4)", 1, 15, " Gs"}};
+    for (std::size_t k = 0; k < std::size(lines); ++k) {
+      std::string text(lines[k].width, ' ');
+      (void)records::writeInternal(std::span<char>(text), lines[k].format,
+                                   numberOf<double>(t.cell(100, lines[k].column)) * lines[k].scale);
+      EXPECT_EQ(printed[k + 2], lines[k].label + text + lines[k].unit) << project;
+    }
   }
 }
 

@@ -44,19 +44,15 @@ std::vector<std::string> column(const std::string& csv, std::size_t index) {
 
 const std::string kTemplate = std::string(KELM_EXAMPLES_DIR) + "/scan/template";
 
-TEST(ScanProgram, SubstitutionErrorsNameFileLineAndParameterAndMakeNothing) {
+// The parameters' own faults are the in-process tests'; here the program's answer to one.
+TEST(ScanProgram, AFaultySweepMakesNothing) {
   TempDirectory dir;
-  const std::pair<const char*, const char*> cases[] = {
-      {"anode_z=30", "geom.cod:2: parameter volts is not in the sweep"},
-      {"anode_z=30,volts=1e4,gap=2", "parameter gap of the sweep is used in neither"},
-      {"missing.csv", "missing.csv: no such sweep file"},
-  };
-  for (const auto& [sweep, why] : cases) {
-    std::string log;
-    EXPECT_EQ(scan(kTemplate + " '" + sweep + "' out", &log), 2) << sweep;
-    EXPECT_NE(log.find(why), std::string::npos) << log;
-    EXPECT_FALSE(fs::exists("out")) << sweep;
-  }
+  std::string log;
+  EXPECT_EQ(scan(kTemplate + " 'anode_z=30' out", &log), 2);
+  EXPECT_NE(log.find("geom.cod:2: parameter volts is not in the sweep"), std::string::npos) << log;
+  EXPECT_EQ(scan(kTemplate + " missing.csv out", &log), 2);
+  EXPECT_NE(log.find("missing.csv: no such sweep file"), std::string::npos) << log;
+  EXPECT_FALSE(fs::exists("out"));
 }
 
 TEST(ScanProgram, SolvesAgainOnlyAChangedPointAndReportsAFailingOne) {

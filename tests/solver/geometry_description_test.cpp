@@ -61,11 +61,7 @@ TEST(GunDescription, ReadsMeshEdgesElectrodesAndCathode) {
   EXPECT_EQ(gun.cathode.segment, 0);
   EXPECT_FALSE(gun.electrodes[1].closed);
   EXPECT_EQ(gun.electrodes[1].potential_V, 300);
-}
-
-TEST(GunDescription, NodeCountsGiveTheCell) {
-  GunDescription gun;
-  Diagnostic error;
+  // Node counts give the cell.
   ASSERT_TRUE(parseGunDescription("mesh r 20 z 60 nodes 41 121\nelectrode a 0\nfrom 0 0\nline 20 0\nend\n", gun, error));
   EXPECT_EQ(gun.mesh.nr, 41);
   EXPECT_EQ(gun.mesh.nz, 121);
@@ -73,8 +69,12 @@ TEST(GunDescription, NodeCountsGiveTheCell) {
   EXPECT_DOUBLE_EQ(gun.mesh.zExtent_mm, 60);
 }
 
-TEST(GunDescription, ErrorsNamePlaceAndCause) {
+TEST(GunDescription, ErrorsAndLimitsNamePlaceAndCause) {
   const std::string electrode = "electrode a 0\nfrom 1 1\n";
+  std::string many = std::string(kMesh);
+  for (int e = 0; e <= kMaxElectrodes; ++e) many += "electrode e" + std::to_string(e) + " 0\nfrom 1 1\nline 2 2\nend\n";
+  std::string longOutline = std::string(kMesh) + "electrode a 0\nfrom 0 0\n";
+  for (int k = 0; k <= kMaxOutlineSegments; ++k) longOutline += k % 2 ? "line 0 0\n" : "line 1 1\n";
   const struct {
     std::string text, expected;
   } cases[] = {
@@ -118,25 +118,13 @@ TEST(GunDescription, ErrorsNamePlaceAndCause) {
       {std::string(kMesh) + "electrode a 1e9\n", "geom.cod:2:13: potential must be at most 1e+08"},
       {std::string(kMesh) + "electrode a 0\n  from\t1 nan\n", "geom.cod:3:10: z must be a number, found 'nan'"},
       {std::string(kMesh) + "electrode a 0\x01\n", "geom.cod:2:14: control character in the text"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(failure(c.text), c.expected) << c.text;
-}
-
-TEST(GunDescription, LimitsAreReportedByName) {
-  std::string many = std::string(kMesh);
-  for (int e = 0; e <= kMaxElectrodes; ++e) many += "electrode e" + std::to_string(e) + " 0\nfrom 1 1\nline 2 2\nend\n";
-  std::string longOutline = std::string(kMesh) + "electrode a 0\nfrom 0 0\n";
-  for (int k = 0; k <= kMaxOutlineSegments; ++k) longOutline += k % 2 ? "line 0 0\n" : "line 1 1\n";
-  const struct {
-    std::string text, expected;
-  } cases[] = {
       {"mesh r 5001 z 10 cell 1\n", "geom.cod:1:1: mesh size 5002 x 11 nodes exceeds 5000 nodes along r or z"},
       {"mesh r 2000 z 2000 cell 1\n", "geom.cod:1:1: mesh size 2001 x 2001 nodes exceeds 2000000 nodes"},
       {many, "geom.cod:402:1: too many electrodes: at most 100"},
       {longOutline, "geom.cod:2004:1: outline length: electrode 'a' has more than 2000 segments"},
       {std::string(kMesh) + std::string(1001, ' ') + "\n", "geom.cod:2:1001: line longer than 1000 characters"},
   };
-  for (const auto& c : cases) EXPECT_EQ(failure(c.text), c.expected);
+  for (const auto& c : cases) EXPECT_EQ(failure(c.text), c.expected) << c.text.substr(0, 80);
 }
 
 TEST(SolverInput, ReadsEveryStatement) {

@@ -142,18 +142,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 4 5 emitting\n line 4 0\n close\nend\n", "trajectories 10\n", nullptr, "no electrode lies above"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SolveProject, GivenFieldFileIsUsedAndLeftAsItWas) {
-  TempDirectory dir;
-  TempDirectory::writeFile("geom.cod", testing::kExampleGun);
-  TempDirectory::writeFile("klinput.dat", "trajectories 20\niterations 2\nmagfield mag.dat\n");
-  const std::string mag = "N=     2\nZ=    .0000E+00 B=    .5000E+03\nZ=    .6000E+02 B=    .5000E+03\n";
-  TempDirectory::writeFile("mag.dat", mag);
-  const SolveOutcome outcome = solveProject(".", kQuiet);
-  ASSERT_TRUE(outcome.solved) << outcome.failure;
-  EXPECT_EQ(TempDirectory::readFile("mag.dat"), mag);
-  EXPECT_TRUE(std::filesystem::exists("klplt.res"));
-}
-
 // A solve killed before any rename of its commit, however many went before: the results are
 // either all new with their record, or withheld from the display as incomplete, never a mix.
 TEST(SolveProject, KillBetweenRenamesLeavesNoMixThatLoads) {

@@ -105,11 +105,6 @@ TEST_F(PotentialFile, ReadBackByTheDisplay) {
   }
 }
 
-ClassifiedMesh freeMesh(int nr, int nz) {
-  ClassifiedMesh m = testing::quadricMesh(nr, nz, kH, {0.0, 1.0}, {});
-  return m;
-}
-
 struct Crowded {
   const char* name;
   int nr, nz;
@@ -133,7 +128,7 @@ const Crowded kCrowded[] = {
 TEST_F(PotentialFile, CrowdedFieldsStayWithinTheReadersLimits) {
   for (const Crowded& c : kCrowded) {
     SCOPED_TRACE(c.name);
-    const ClassifiedMesh mesh = freeMesh(c.nr, c.nz);
+    const ClassifiedMesh mesh = testing::quadricMesh(c.nr, c.nz, kH, {0.0, 1.0}, {});
     std::vector<double> phi(mesh.nodeCount());
     for (int iz = 0; iz < mesh.nz; ++iz)
       for (int ir = 0; ir < mesh.nr; ++ir) phi[mesh.node(ir, iz)] = c.phi(ir, iz);

@@ -33,9 +33,7 @@ struct AnalyticCase {
 ClassifiedMesh coaxMesh(int cells) {
   const double h = (kOuter - kInner) / cells;
   const int nr = static_cast<int>(kOuter / h) + 3;
-  ClassifiedMesh mesh = quadricMesh(nr, 6, h, {kV0, 0.0},
-                                    {{0, 0, 1, 0, kInner, true, 0}, {0, 0, 1, 0, kOuter, false, 1}});
-  return mesh;
+  return quadricMesh(nr, 6, h, {kV0, 0.0}, {{0, 0, 1, 0, kInner, true, 0}, {0, 0, 1, 0, kOuter, false, 1}});
 }
 
 // Spheres about (0, zc): φ = V0 (1/ρ − 1/b) / (1/a − 1/b).
