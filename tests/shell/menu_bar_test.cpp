@@ -74,24 +74,22 @@ TEST_F(MenuBar, FollowsItsTableThroughStartUpIdleAndBusy) {
 }
 
 TEST_F(MenuBar, TogglesRelabelTheirItemsAndAskForOneRedrawEach) {
-  auto windowItem = [](int item) { return window::layer().menus.entries()[3].items[item - 1].text; };
+  struct Toggle {
+    void (*command)(std::int32_t*);
+    std::atomic<int>& shown;
+    std::size_t item;  // in the Window menu, from 0
+    std::string what;
+  } toggles[] = {{beamToggleCommand, beamShown, 9, "beam"}, {potentialToggleCommand, potentialShown, 10, "potential"}};
   std::int32_t state = 0;
   beamRedrawRequested.store(0);
-  beamToggleCommand(&state);
-  EXPECT_EQ(beamShown.load(), 0);
-  EXPECT_EQ(windowItem(10), "&Show beam");
-  EXPECT_EQ(beamRedrawRequested.exchange(0), 1);
-  beamToggleCommand(&state);
-  EXPECT_EQ(beamShown.load(), 1);
-  EXPECT_EQ(windowItem(10), "&Hide beam");
-  EXPECT_EQ(beamRedrawRequested.exchange(0), 1);
-
-  potentialToggleCommand(&state);
-  EXPECT_EQ(potentialShown.load(), 0);
-  EXPECT_EQ(windowItem(11), "&Show potential");
-  EXPECT_EQ(windowItem(10), "&Hide beam");
-  potentialToggleCommand(&state);
-  EXPECT_EQ(windowItem(11), "&Hide potential");
+  for (const Toggle& t : toggles) {
+    for (int shown : {0, 1}) {
+      t.command(&state);
+      EXPECT_EQ(t.shown.load(), shown) << t.what;
+      EXPECT_EQ(window::layer().menus.entries()[3].items[t.item].text, (shown ? "&Hide " : "&Show ") + t.what);
+      EXPECT_EQ(beamRedrawRequested.exchange(0), 1) << t.what;
+    }
+  }
 }
 
 

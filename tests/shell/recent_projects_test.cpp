@@ -3,8 +3,6 @@
 // becomes the project through the same request as "Load Kelm project...".
 #include <gtest/gtest.h>
 
-#include <QMessageBox>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -136,13 +134,7 @@ TEST_F(RecentProjects, ChoosingOneMakesItTheProjectAndAVanishedOneIsTakenOffWith
   enableBusyCommands();
   ASSERT_EQ(recentSection().size(), 3u);
 
-  QString said;
-  testing::actOnModal<QMessageBox>(
-      [&](QMessageBox& box) {
-        said = box.text();
-        box.accept();
-      },
-      [&] { choose(2); });
+  const QString said = testing::messageBoxText([] { choose(2); });
   EXPECT_TRUE(said.contains(QString::fromStdString(gone.string()))) << said.toStdString();
   EXPECT_EQ(recentSection(), (std::vector<std::string>{"-", "&1 " + keptPath}));
   EXPECT_EQ(window::readSettingsList("recentProjects"), (std::vector<std::string>{keptPath}));
