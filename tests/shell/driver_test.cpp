@@ -20,13 +20,11 @@
 #include "source/program/display/display_driver.h"
 #include "source/program/display/view_windows.h"
 #include "source/klplot/views/display_state.h"
-#include "source/program/menus/menu_bar.h"
+#include "tests/shell/program_frame.h"
 #include "source/program/request_flags.h"
 #include "tests/views/program_state.h"
 #include "tests/window/gui_wait.h"
 #include "window/child_window.h"
-#include "window/frame_window.h"
-#include "window/layer.h"
 #include "window/output_window.h"
 
 namespace kelm {
@@ -39,19 +37,16 @@ bool solveIsGrey() { return (window::layer().menus.entries()[4].items[3].flags &
 
 bool hasUnitWindow(int unit) { return window::findUnitWindow(unit).frame != nullptr; }
 
-class Driver : public ::testing::Test {
+class Driver : public testing::ProgramFrame {
  protected:
   void SetUp() override {
     testing::resetProgramState();
-    window::createLayerWindows();
-    window::layer().frame->show();
-    buildMenuBar();
-    greyBusyCommands();
+    ProgramFrame::SetUp();
     std::filesystem::current_path(project_);
   }
   void TearDown() override {
     std::filesystem::current_path(home_);
-    window::destroyLayerWindows();
+    ProgramFrame::TearDown();
   }
   const std::filesystem::path home_ = std::filesystem::current_path();
   const std::filesystem::path project_ = std::filesystem::path(KELM_EXAMPLES_DIR) / "simple";

@@ -12,12 +12,9 @@
 #include <vector>
 
 #include "source/program/menus/commands.h"
-#include "source/program/menus/menu_bar.h"
 #include "source/program/request_flags.h"
+#include "tests/shell/program_frame.h"
 #include "tests/window/gui_wait.h"
-#include "window/frame_window.h"
-#include "window/layer.h"
-#include "window/menus.h"
 #include "window/output_window.h"
 
 namespace kelm {
@@ -25,17 +22,9 @@ namespace {
 
 using Bar = std::vector<std::vector<std::string>>;
 
-// Each menu as its title followed by its items; separators as "-", grey items marked.
 Bar shownBar() {
   Bar bar;
-  for (const window::MenuEntry& entry : window::layer().menus.entries()) {
-    std::vector<std::string> menu{entry.text};
-    for (const window::MenuItem& item : entry.items) {
-      if (item.flags & window::kSeparator) menu.emplace_back("-");
-      else menu.push_back(item.text + ((item.flags & window::kGrayed) ? " (grey)" : ""));
-    }
-    bar.push_back(menu);
-  }
+  for (const window::MenuEntry& entry : window::layer().menus.entries()) bar.push_back(testing::menuTexts(entry));
   return bar;
 }
 
@@ -54,15 +43,7 @@ Bar expectedBar(bool busy) {
   };
 }
 
-class MenuBar : public ::testing::Test {
- protected:
-  void SetUp() override {
-    window::createLayerWindows();
-    buildMenuBar();
-    greyBusyCommands();
-  }
-  void TearDown() override { window::destroyLayerWindows(); }
-};
+using MenuBar = testing::ProgramFrame;
 
 TEST_F(MenuBar, FollowsItsTableThroughStartUpIdleAndBusy) {
   EXPECT_EQ(shownBar(), expectedBar(true));
