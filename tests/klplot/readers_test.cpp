@@ -60,22 +60,6 @@ TEST_F(Readers, GeometrySegmentsOffsetsAndScale) {
   EXPECT_EQ(d.geomCode(4), 800);
 }
 
-TEST_F(Readers, GeometryDamageLeavesNoOutline) {
-  write("geom.dat", std::string(kHeader) + pointLine(0, 1, 1, "0", "0") + "\n");  // no end line
-  loadGeometry(projectData);
-  EXPECT_EQ(projectData.geomSegCount, 0);
-  EXPECT_EQ(projectData.geomLoaded, 0);
-  write("geom.dat", "NR =    41 NZ =   121 SCALE=       \n" + pointLine(999, 0, 0, "0", "0") + "\n");
-  loadGeometry(projectData);
-  EXPECT_EQ(projectData.meshScale, 1.0f);  // a zero scale would divide every coordinate by 0
-  std::string many = kHeader;
-  for (int i = 0; i <= kMaxGeomPoints; ++i) many += pointLine(0, 1, 1, "0", "0") + "\n";
-  write("geom.dat", many + pointLine(999, 0, 0, "0", "0") + "\n");
-  loadGeometry(projectData);
-  EXPECT_EQ(projectData.geomSegCount, 0);
-  EXPECT_EQ(port.lines, std::vector<std::string>(3, " File GEOM.DAT damaged"));
-}
-
 void writeResult(const std::function<void()>& records) {
   ASSERT_EQ(records::openUnit(21, {.file = "klplt.res", .status = "REPLACE", .form = "unformatted"}), 0);
   records();
