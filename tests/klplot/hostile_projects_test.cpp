@@ -85,20 +85,29 @@ struct Row {
   Kind kind;
   std::string content;
   const char* reported;  // the line about this file, or "" when the reader stays silent
-  std::string outline = {};  // geom.dat beside another file; the simple project's when empty
+  std::string outline = {};  // geom.dat beside another file; the project's own when empty
+  const char* project = "simple";  // the example that gives the other files
 };
 
 constexpr const char* kProjectFiles[] = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
 
-// The bundled simple project's files: each row changes one of them, so that the hostile value
-// meets a whole picture.
-std::string simpleFile(std::string_view name) {
-  return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/simple/" + std::string(name));
+// A bundled project's files: each row changes one of them, so that the hostile value meets a
+// whole picture.
+std::string exampleFile(std::string_view name, std::string_view project = "simple") {
+  return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/" + std::string(project) + "/" +
+                                                std::string(name));
 }
 
 // The simple outline on a mesh of another scale: every coordinate of the project follows it.
 std::string simpleOutlineScaled(const char* scale) {
-  return simpleFile("geom.dat").replace(28, 7, format("%7s", scale));
+  return exampleFile("geom.dat").replace(28, 7, format("%7s", scale));
+}
+
+// The simple outline with its first line padded to length bytes.
+std::string simpleOutlineWithHeaderOf(std::size_t length) {
+  std::string geometry = exampleFile("geom.dat");
+  const std::size_t end = geometry.find('\n');
+  return geometry.insert(end, length - end, ' ');
 }
 
 std::vector<Row> rows() {
@@ -115,6 +124,13 @@ std::vector<Row> rows() {
       {"a directory", "geom.dat", Kind::kDirectory, "", " File GEOM.DAT not found"},
       {"a link to /dev/zero", "geom.dat", Kind::kZeroDevice, "", " File GEOM.DAT not found"},
       {"a line longer than 1 MiB", "geom.dat", Kind::kLongRecord, "", " File GEOM.DAT damaged"},
+      // At the capacities: a line of exactly the longest record, one byte over it, and the full
+      // example (1000 trajectories, about 20000 outline points, 100 equipotentials).
+      {"capacity line of 1 MiB", "geom.dat", Kind::kFile, simpleOutlineWithHeaderOf(1 << 20), " File GEOM.DAT loaded"},
+      {"capacity line over 1 MiB", "geom.dat", Kind::kFile, simpleOutlineWithHeaderOf((1 << 20) + 1),
+       " File GEOM.DAT damaged"},
+      {"capacity full example", "klplt.res", Kind::kFile, exampleFile("klplt.res", "full"), " File KLPLT.RES loaded", {},
+       "full"},
       // mag.dat
       {"one sample of 1e10 G: the B range collapses in single precision", "mag.dat", Kind::kFile,
        field({{30.0, 1e10}}), " File MAG.DAT loaded"},
@@ -157,7 +173,7 @@ void make(const Row& row) {
 
 // What stands beside the row's file under this name.
 std::string besideRow(const Row& row, std::string_view name) {
-  return name == "geom.dat" && !row.outline.empty() ? row.outline : simpleFile(name);
+  return name == "geom.dat" && !row.outline.empty() ? row.outline : exampleFile(name, row.project);
 }
 
 // The seed's name: the file and the first words of the class.
@@ -201,53 +217,6 @@ TEST(HostileProjects, EachClassLoadsDrawsAndReportsWithoutATrap) {
     EXPECT_EQ(port.lines.size(), silent ? 3u : 4u);
     EXPECT_TRUE(silent || std::find(port.lines.begin(), port.lines.end(), row.reported) != port.lines.end());
   }
-}
-
-// Projects at the capacities: a line of exactly the longest record, one byte over it, and the
-// full example (1000 trajectories, about 20000 outline points, 100 equipotentials). Made here
-// rather than kept as files; KELM_WRITE_SEEDS=dir writes them as seeds too.
-TEST(HostileProjects, ProjectsAtTheCapacitiesLoadOrAreDamagedAtTheLimit) {
-  auto withHeaderOf = [](std::size_t length) {
-    std::string geometry = simpleFile("geom.dat");
-    const std::size_t end = geometry.find('\n');
-    return geometry.insert(end, length - end, ' ');
-  };
-  auto fullFile = [](std::string_view name) {
-    return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/full/" + std::string(name));
-  };
-  constexpr std::size_t kLongest = std::size_t{1} << 20;
-  struct Capacity {
-    const char* name;
-    std::array<std::string, 4> files;  // in the order of kProjectFiles
-    const char* reported;
-  } capacities[] = {
-      {"capacity-geom.dat-line-of-1-MiB",
-       {withHeaderOf(kLongest), simpleFile(kProjectFiles[1]), simpleFile(kProjectFiles[2]), simpleFile(kProjectFiles[3])},
-       " File GEOM.DAT loaded"},
-      {"capacity-geom.dat-line-over-1-MiB",
-       {withHeaderOf(kLongest + 1), simpleFile(kProjectFiles[1]), simpleFile(kProjectFiles[2]), simpleFile(kProjectFiles[3])},
-       " File GEOM.DAT damaged"},
-      {"capacity-full-example",
-       {fullFile(kProjectFiles[0]), fullFile(kProjectFiles[1]), fullFile(kProjectFiles[2]), fullFile(kProjectFiles[3])},
-       " File KLPLT.RES loaded"},
-  };
-  const char* seeds = std::getenv("KELM_WRITE_SEEDS");
-  for (const Capacity& c : capacities) {
-    SCOPED_TRACE(c.name);
-    if (seeds != nullptr) {
-      std::ofstream seed(std::filesystem::path(seeds) / c.name, std::ios::binary);
-      for (std::size_t i = 0; i < std::size(kProjectFiles); ++i)
-        seed << (i == 0 ? "" : "\n") << "%%" << kProjectFiles[i] << "\n" << c.files[i];
-    }
-    kelm::testing::TempDirectory dir;
-    for (std::size_t i = 0; i < std::size(kProjectFiles); ++i)
-      kelm::testing::TempDirectory::writeFile(std::string(kProjectFiles[i]), c.files[i]);
-    kelm::testing::RecordingPort port;
-    kelm::testing::onProgramThread([] { loadProjectFiles(projectData); });
-    EXPECT_NE(std::find(port.lines.begin(), port.lines.end(), c.reported), port.lines.end());
-  }
-  EXPECT_EQ(projectData.trajCount, 1000);
-  EXPECT_GT(projectData.geomSegLast(projectData.geomSegCount), 19900);
 }
 
 }  // namespace

@@ -47,6 +47,8 @@ struct Row {
 
 std::vector<Row> rows() {
   const std::string geom = kGeomHeader;
+  std::string tooManyPoints = geom;
+  for (int i = 0; i <= kMaxGeomPoints; ++i) tooManyPoints += kGeomPoint;
   return {
       {"a whole outline", ProjectFile::kGeometry, geom + kGeomPoint + kGeomEnd, FileStatus::kLoaded, ""},
       {"an empty geom.dat", ProjectFile::kGeometry, "", FileStatus::kDamaged, "no records"},
@@ -54,6 +56,10 @@ std::vector<Row> rows() {
        FileStatus::kDamaged, "record 1, column 6"},
       {"a mesh scale of 0", ProjectFile::kGeometry, "NR =    41 NZ =   121 SCALE=     0.\n" + std::string(kGeomEnd),
        FileStatus::kDamaged, "record 1, column 29"},
+      {"a blank mesh scale", ProjectFile::kGeometry, "NR =    41 NZ =   121 SCALE=       \n" + std::string(kGeomEnd),
+       FileStatus::kDamaged, "record 1, column 29"},
+      {"more points than the store holds", ProjectFile::kGeometry, tooManyPoints + kGeomEnd, FileStatus::kDamaged,
+       "record 20002"},
       {"a bad axial offset in the third line", ProjectFile::kGeometry,
        geom + kGeomPoint + "    0    1    1              0.       x.5\n", FileStatus::kDamaged, "record 3, column 31"},
       {"an outline without its end line", ProjectFile::kGeometry, geom + kGeomPoint + kGeomPoint,
@@ -109,6 +115,13 @@ TEST(LoadOutcome, EachDamagedFileNamesWhereItWentWrong) {
     EXPECT_EQ(port.lines, row.silent ? std::vector<std::string>{} : std::vector<std::string>{line});
     const std::string note = std::string(name.file) + " damaged: " + row.where;
     EXPECT_EQ(port.notes, *row.where == '\0' ? std::vector<std::string>{} : std::vector<std::string>{note});
+    // A damaged outline or field file leaves nothing of itself to draw, and no scale of 0 to
+    // divide every coordinate by.
+    const int kept[] = {d.geomSegCount, d.magCount, d.potLineCount};
+    if (row.status == FileStatus::kDamaged && row.file != ProjectFile::kResult) {
+      EXPECT_EQ(kept[int(row.file)], 0);
+    }
+    EXPECT_NE(d.meshScale, 0.0f);
   }
 }
 

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -95,18 +94,6 @@ int withDialog(const std::function<void(const Dialog&)>& act) {
   return state;
 }
 
-// Presses button and returns the text of the message box that it brings up (closing it).
-QString messageAfterPressing(const Dialog& dialog, const QString& button) {
-  QString text;
-  testing::actOnModal<QMessageBox>(
-      [&](QMessageBox& box) {
-        text = box.text();
-        box.accept();
-      },
-      [&] { dialog.press(button); });
-  return text;
-}
-
 class BatchDialog : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -179,7 +166,6 @@ TEST_F(BatchDialog, TreeShowsProjectsAtEveryLevelAndEachSubdirectoryOnce) {
     const QImage picture = d.item({"alpha"})->icon(0).pixmap(20, 12).toImage();
     EXPECT_EQ(picture.pixelColor(19, 0).alpha(), 0);
     EXPECT_EQ(picture.pixelColor(0, 11).alpha(), 255);
-    EXPECT_EQ(currentDirectory(), root().string());
   });
 }
 
@@ -199,10 +185,8 @@ TEST_F(BatchDialog, ConfirmingADriveRebuildsTheTreeCollapsedAndCancelKeepsTheLis
     EXPECT_EQ(d.entries(), (Names{"/usr"}));
     d.press("Cancel");
   });
-  EXPECT_EQ(projectCount, 1);
   EXPECT_EQ(projectList(1), "/earlier");
   EXPECT_EQ(batchRequested.load(), 0);
-  EXPECT_EQ(leaveRequested.load(), 0);
 }
 
 TEST_F(BatchDialog, AddRemoveClearAndDuplicates) {
@@ -234,18 +218,17 @@ TEST_F(BatchDialog, AddRemoveClearAndDuplicates) {
   EXPECT_EQ(projectList(2), (root() / longName / longName).string());
 }
 
-TEST_F(BatchDialog, OkNeedsOneToAHundredProjectsThenStoresThemSortedAndRaisesTheBatch) {
+// Storing the list sorted and raising the batch are the batch script's, with real keys.
+TEST_F(BatchDialog, OkNeedsOneToAHundredProjects) {
   const int state = withDialog([&](const Dialog& d) {
     d.press("OK");
     QApplication::processEvents();
     EXPECT_TRUE(d.window->isVisible());
     d.add({"beta"});
     for (int i = 0; i < kMaxBatchProjects; ++i) d.add({"alpha"});
-    const QString message = messageAfterPressing(d, "OK");
-    EXPECT_TRUE(message.contains("at most 100 projects")) << message.toStdString();
-    EXPECT_TRUE(message.contains("101")) << message.toStdString();
+    const QString message = testing::messageBoxText([&] { d.press("OK"); });
+    EXPECT_TRUE(message.contains("at most 100 projects") && message.contains("101")) << message.toStdString();
     EXPECT_TRUE(d.window->isVisible());
-    EXPECT_EQ(projectCount, 1);
     EXPECT_EQ(batchRequested.load(), 0);
 
     d.list()->setCurrentRow(0);
@@ -253,11 +236,7 @@ TEST_F(BatchDialog, OkNeedsOneToAHundredProjectsThenStoresThemSortedAndRaisesThe
     d.press("OK");
   });
   EXPECT_EQ(state, 1);  // the dialog was released
-  EXPECT_EQ(batchRequested.load(), 1);
-  EXPECT_EQ(leaveRequested.load(), 1);
-  ASSERT_EQ(projectCount, kMaxBatchProjects);
-  EXPECT_EQ(projectList(1), pathOf("alpha"));
-  EXPECT_EQ(projectList(kMaxBatchProjects), pathOf("beta"));
+  EXPECT_EQ(projectCount, kMaxBatchProjects);
 }
 
 
@@ -266,21 +245,13 @@ TEST_F(BatchDialog, EnterStaysInTheListsHiddenDirectoriesComeLastAndTheDialogGro
   fs::create_directories(root() / "beta/inner/deeper/deepest/a-directory-with-a-name-far-too-long-for-the-tree-as-it-opens");
   withDialog([&](const Dialog& d) {
     EXPECT_EQ(d.children({}).back(), ".hidden");
-    // Enter opens the current item of the tree, confirms the drive (the tree is filled again)
-    // and ends nothing.
-    struct Row {
-      QWidget* control;
-      const char* name;
-    } rows[] = {{d.tree(), "tree"}, {d.list(), "list"}, {d.drives(), "drive box"}};
-    d.tree()->setCurrentItem(d.item({"beta"}));
-    for (const Row& row : rows) {
-      row.control->setFocus();
+    // Enter in the list or the drive box (which fills the tree again) ends nothing; in the
+    // tree it is the window manager script's.
+    for (QWidget* control : {static_cast<QWidget*>(d.list()), static_cast<QWidget*>(d.drives())}) {
+      control->setFocus();
       QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-      QApplication::sendEvent(row.control, &enter);
-      EXPECT_EQ(QApplication::activeModalWidget(), d.window) << row.name;
-      if (row.control == d.tree()) {
-        EXPECT_TRUE(d.item({"beta"})->isExpanded());
-      }
+      QApplication::sendEvent(control, &enter);
+      EXPECT_EQ(QApplication::activeModalWidget(), d.window) << control->metaObject()->className();
     }
 
     // Made larger, the tree and the list take the room; deep names scroll sideways.
@@ -305,14 +276,13 @@ TEST_F(BatchDialog, DialogTextsFitTheirControlsInEveryFont) {
     for (int resource : {resource::kZCoordinateDialog, resource::kProjectListDialog}) {
       const int dialog = window::loadDialog(resource);
       QWidget* window = window::findDialog(dialog)->dialog.get();
-      for (QLabel* label : window->findChildren<QLabel*>()) {
-        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
-            << label->text().toStdString() << " in " << font.family().toStdString() << " " << font.pointSize();
-      }
-      for (QPushButton* button : window->findChildren<QPushButton*>()) {
-        EXPECT_GT(button->width(), button->fontMetrics().horizontalAdvance(button->text()))
-            << button->text().toStdString() << " in " << font.family().toStdString() << " " << font.pointSize();
-      }
+      // A button needs a pixel more than its text for its frame.
+      auto fits = [&](QWidget* control, const QString& text, int frame) {
+        EXPECT_GE(control->width(), control->fontMetrics().horizontalAdvance(text) + frame)
+            << text.toStdString() << " in " << font.family().toStdString() << " " << font.pointSize();
+      };
+      for (QLabel* label : window->findChildren<QLabel*>()) fits(label, label->text(), 0);
+      for (QPushButton* button : window->findChildren<QPushButton*>()) fits(button, button->text(), 1);
       window::releaseDialog(dialog);
     }
   }

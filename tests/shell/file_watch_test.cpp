@@ -15,7 +15,7 @@
 #include "source/program/display/display_driver.h"
 #include "source/klplot/project/project_data.h"
 #include "source/program/main_program.h"
-#include "source/program/menus/menu_bar.h"
+#include "tests/shell/program_frame.h"
 #include "source/program/project/project_watch.h"
 #include "source/program/request_flags.h"
 #include "source/project_files/file_hash.h"
@@ -23,8 +23,6 @@
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
 #include "window/file_watch.h"
-#include "window/frame_window.h"
-#include "window/layer.h"
 #include "window/output_window.h"
 
 namespace kelm {
@@ -41,15 +39,12 @@ bool idle() { return leaveRequested.load() == 0 && testing::statusText() == "Idl
 // The watch's timer from a change until the change is taken.
 QTimer& quietTimer() { return *window::layer().frame->findChild<QTimer*>(window::kQuietTimerName); }
 
-class FileWatch : public ::testing::Test {
+class FileWatch : public testing::ProgramFrame {
  protected:
   void SetUp() override {
     fs::copy(fs::path(KELM_EXAMPLES_DIR) / "simple", ".", fs::copy_options::recursive);
     result_ = TempDirectory::readFile("klplt.res");
-    window::createLayerWindows();
-    window::layer().frame->show();
-    buildMenuBar();
-    greyBusyCommands();
+    ProgramFrame::SetUp();
     program_ = std::thread([this] {
       while (!stop_.load()) {
         klplot::loadAndDisplay();
@@ -68,7 +63,7 @@ class FileWatch : public ::testing::Test {
       return returned_.load();
     });
     program_.join();
-    window::destroyLayerWindows();
+    ProgramFrame::TearDown();
   }
 
   // Waits until the watch has seen the change (unless there was none), taken it and the

@@ -12,12 +12,9 @@
 #include <vector>
 
 #include "source/program/menus/commands.h"
-#include "source/program/menus/menu_bar.h"
 #include "source/program/request_flags.h"
+#include "tests/shell/program_frame.h"
 #include "tests/window/gui_wait.h"
-#include "window/frame_window.h"
-#include "window/layer.h"
-#include "window/menus.h"
 #include "window/output_window.h"
 
 namespace kelm {
@@ -25,17 +22,9 @@ namespace {
 
 using Bar = std::vector<std::vector<std::string>>;
 
-// Each menu as its title followed by its items; separators as "-", grey items marked.
 Bar shownBar() {
   Bar bar;
-  for (const window::MenuEntry& entry : window::layer().menus.entries()) {
-    std::vector<std::string> menu{entry.text};
-    for (const window::MenuItem& item : entry.items) {
-      if (item.flags & window::kSeparator) menu.emplace_back("-");
-      else menu.push_back(item.text + ((item.flags & window::kGrayed) ? " (grey)" : ""));
-    }
-    bar.push_back(menu);
-  }
+  for (const window::MenuEntry& entry : window::layer().menus.entries()) bar.push_back(testing::menuTexts(entry));
   return bar;
 }
 
@@ -54,15 +43,7 @@ Bar expectedBar(bool busy) {
   };
 }
 
-class MenuBar : public ::testing::Test {
- protected:
-  void SetUp() override {
-    window::createLayerWindows();
-    buildMenuBar();
-    greyBusyCommands();
-  }
-  void TearDown() override { window::destroyLayerWindows(); }
-};
+using MenuBar = testing::ProgramFrame;
 
 TEST_F(MenuBar, FollowsItsTableThroughStartUpIdleAndBusy) {
   EXPECT_EQ(shownBar(), expectedBar(true));
@@ -74,24 +55,22 @@ TEST_F(MenuBar, FollowsItsTableThroughStartUpIdleAndBusy) {
 }
 
 TEST_F(MenuBar, TogglesRelabelTheirItemsAndAskForOneRedrawEach) {
-  auto windowItem = [](int item) { return window::layer().menus.entries()[3].items[item - 1].text; };
+  struct Toggle {
+    void (*command)(std::int32_t*);
+    std::atomic<int>& shown;
+    std::size_t item;  // in the Window menu, from 0
+    std::string what;
+  } toggles[] = {{beamToggleCommand, beamShown, 9, "beam"}, {potentialToggleCommand, potentialShown, 10, "potential"}};
   std::int32_t state = 0;
   beamRedrawRequested.store(0);
-  beamToggleCommand(&state);
-  EXPECT_EQ(beamShown.load(), 0);
-  EXPECT_EQ(windowItem(10), "&Show beam");
-  EXPECT_EQ(beamRedrawRequested.exchange(0), 1);
-  beamToggleCommand(&state);
-  EXPECT_EQ(beamShown.load(), 1);
-  EXPECT_EQ(windowItem(10), "&Hide beam");
-  EXPECT_EQ(beamRedrawRequested.exchange(0), 1);
-
-  potentialToggleCommand(&state);
-  EXPECT_EQ(potentialShown.load(), 0);
-  EXPECT_EQ(windowItem(11), "&Show potential");
-  EXPECT_EQ(windowItem(10), "&Hide beam");
-  potentialToggleCommand(&state);
-  EXPECT_EQ(windowItem(11), "&Hide potential");
+  for (const Toggle& t : toggles) {
+    for (int shown : {0, 1}) {
+      t.command(&state);
+      EXPECT_EQ(t.shown.load(), shown) << t.what;
+      EXPECT_EQ(window::layer().menus.entries()[3].items[t.item].text, (shown ? "&Hide " : "&Show ") + t.what);
+      EXPECT_EQ(beamRedrawRequested.exchange(0), 1) << t.what;
+    }
+  }
 }
 
 

@@ -3,20 +3,15 @@
 // becomes the project through the same request as "Load Kelm project...".
 #include <gtest/gtest.h>
 
-#include <QMessageBox>
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "source/program/menus/menu_bar.h"
+#include "tests/shell/program_frame.h"
 #include "source/program/project/recent_projects.h"
 #include "source/program/request_flags.h"
 #include "tests/records/temp_directory.h"
 #include "tests/window/gui_wait.h"
-#include "window/frame_window.h"
-#include "window/layer.h"
-#include "window/menus.h"
 #include "window/user_settings.h"
 
 namespace kelm {
@@ -56,30 +51,21 @@ TEST(RecentProjectList, ItemTextsNumberTheEntriesKeepAmpersandsAndShortenLongPat
   }
 }
 
-class RecentProjects : public ::testing::Test {
+class RecentProjects : public testing::ProgramFrame {
  protected:
   void SetUp() override {
     window::writeSettingsList("recentProjects", {});
-    window::createLayerWindows();
-    buildMenuBar();
-    greyBusyCommands();
+    ProgramFrame::SetUp();
   }
   void TearDown() override {
-    window::destroyLayerWindows();
+    ProgramFrame::TearDown();
     window::writeSettingsList("recentProjects", {});
   }
 
-  static std::vector<std::string> fileMenu() {
-    std::vector<std::string> items;
-    for (const window::MenuItem& item : window::layer().menus.entries()[0].items) {
-      if (item.flags & window::kSeparator) items.emplace_back("-");
-      else items.push_back(item.text + ((item.flags & window::kGrayed) ? " (grey)" : ""));
-    }
-    return items;
-  }
+  static std::vector<std::string> fileMenu() { return testing::menuTexts(window::layer().menus.entries()[0]); }
   static std::vector<std::string> recentSection() {
     const std::vector<std::string> all = fileMenu();
-    return {all.begin() + 9, all.end()};  // after "Load Kelm project..."
+    return {all.begin() + 10, all.end()};  // after the title and "Load Kelm project..."
   }
   // recentIndex from 1, as the item's number.
   static void choose(int recentIndex) {
@@ -112,8 +98,7 @@ TEST_F(RecentProjects, KeptOnesShowNewestFirstInTheBusySetAndSurviveARestart) {
 
   // The next run finds them in the settings.
   window::destroyLayerWindows();
-  window::createLayerWindows();
-  buildMenuBar();
+  testing::startFrame();
   enableBusyCommands();
   showRecentProjects();
   EXPECT_EQ(recentSection(), (std::vector<std::string>{"-", "&1 " + n, "&2 " + o}));
@@ -136,13 +121,7 @@ TEST_F(RecentProjects, ChoosingOneMakesItTheProjectAndAVanishedOneIsTakenOffWith
   enableBusyCommands();
   ASSERT_EQ(recentSection().size(), 3u);
 
-  QString said;
-  testing::actOnModal<QMessageBox>(
-      [&](QMessageBox& box) {
-        said = box.text();
-        box.accept();
-      },
-      [&] { choose(2); });
+  const QString said = testing::messageBoxText([] { choose(2); });
   EXPECT_TRUE(said.contains(QString::fromStdString(gone.string()))) << said.toStdString();
   EXPECT_EQ(recentSection(), (std::vector<std::string>{"-", "&1 " + keptPath}));
   EXPECT_EQ(window::readSettingsList("recentProjects"), (std::vector<std::string>{keptPath}));

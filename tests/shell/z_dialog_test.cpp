@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
 
 #include <cstring>
 
@@ -90,12 +89,7 @@ TEST_F(ZDialog, ATextThatIsNoValueOrAPlaneOutsideTheDrawingIsRefusedAndTheDialog
     QString said;
     bool stillOpen = false;
     answerZDialog(row.z, row.divisions, [&](QWidget& dialog) {
-      testing::actOnModal<QMessageBox>(
-          [&](QMessageBox& box) {
-            said = box.text();
-            box.accept();
-          },
-          [&] { testing::buttonNamed(dialog, "OK")->click(); });
+      said = testing::messageBoxText([&] { testing::buttonNamed(dialog, "OK")->click(); });
       stillOpen = dialog.isVisible();
       testing::buttonNamed(dialog, "Cancel")->click();
     });

@@ -45,22 +45,34 @@ TEST_F(ZSelection, AClickSetsThePlaneBothMarkersAndTheRequests) {
   struct Row {
     std::int32_t unit, x;
     double windowStart;
+    float beamLeft, beamRight;  // the field's viewport is 0.1 to 0.9
     float z;
     int beamColumn, fieldColumn;
+    bool exact;  // round fractions of either viewport give round positions
   } rows[] = {
       // u = 0.5: (0.5 - 0.05) / 0.9 * 100 = 50, which the field shows at (0.5 * 0.8 + 0.1) * 1000.
-      {12, 500, 0.0, 50.0f, 500, 500},
+      {12, 500, 0.0, 0.05f, 0.95f, 50.0f, 500, 500, false},
       // The beam's left edge is its window start, not zAxisMin.
-      {12, 50, -20.0, -20.0f, 50, -60},
+      {12, 50, -20.0, 0.05f, 0.95f, -20.0f, 50, -60, false},
       // u = 0.3: (0.3 - 0.1) / 0.8 * 100 = 25, which the beam shows at (0.25 * 0.9 + 0.05) * 1000.
-      {14, 300, 0.0, 25.0f, 275, 300},
+      {14, 300, 0.0, 0.05f, 0.95f, 25.0f, 275, 300, false},
+      // 0.9f - 0.1f taken in single precision is 0.8 plus an ulp, which put 25 at 25.0000038.
+      {12, 300, 0.0, 0.1f, 0.9f, 25.0f, 300, 300, true},
+      {12, 900, 0.0, 0.1f, 0.9f, 100.0f, 900, 900, true},
+      {14, 500, 0.0, 0.1f, 0.9f, 50.0f, 500, 500, true},
+      {14, 0, 0.0, 0.1f, 0.9f, -12.5f, 0, 0, true},
   };
   for (const Row& row : rows) {
-    frames(row.windowStart, 100.0, 0.05f, 0.95f, 0.1f, 0.9f);
+    SCOPED_TRACE(::testing::Message() << row.unit << " at " << row.x << " from " << row.windowStart);
+    frames(row.windowStart, 100.0, row.beamLeft, row.beamRight, 0.1f, 0.9f);
     press(row.unit, row.x);
-    EXPECT_NEAR(projectData.phaseZ.load(), row.z, 1e-3) << row.unit << " at " << row.x;
-    EXPECT_NEAR(displayState.markerXBeam.load(), row.beamColumn, 1) << row.unit << " at " << row.x;
-    EXPECT_NEAR(displayState.markerXField.load(), row.fieldColumn, 1) << row.unit << " at " << row.x;
+    if (row.exact) {
+      EXPECT_EQ(projectData.phaseZ.load(), row.z);
+    } else {
+      EXPECT_NEAR(projectData.phaseZ.load(), row.z, 1e-3);
+    }
+    EXPECT_NEAR(displayState.markerXBeam.load(), row.beamColumn, 1);
+    EXPECT_NEAR(displayState.markerXField.load(), row.fieldColumn, 1);
   }
   EXPECT_EQ(markerRedrawRequested.load(), 1);
   EXPECT_EQ(phasePlaneRequested.load(), 1);
@@ -68,19 +80,6 @@ TEST_F(ZSelection, AClickSetsThePlaneBothMarkersAndTheRequests) {
   projectData.phaseZ.store(7.0f);
   press(12, 500, window::kLeftUp);
   EXPECT_EQ(projectData.phaseZ.load(), 7.0f);
-}
-
-TEST_F(ZSelection, RoundFractionsOfEitherViewportGiveRoundPositions) {
-  // 0.9f - 0.1f taken in single precision is 0.8 plus an ulp, which put 25 at 25.0000038.
-  frames(0.0, 100.0, 0.1f, 0.9f, 0.1f, 0.9f);
-  struct Row {
-    std::int32_t unit, x;
-    float z;
-  };
-  for (const Row& row : {Row{12, 300, 25.0f}, Row{12, 900, 100.0f}, Row{14, 500, 50.0f}, Row{14, 0, -12.5f}}) {
-    press(row.unit, row.x);
-    EXPECT_EQ(projectData.phaseZ.load(), row.z) << row.unit << " at " << row.x;
-  }
 }
 
 TEST_F(ZSelection, ArrowKeysStepTheMarkerByColumnsAndStopAtThePlotsEdges) {

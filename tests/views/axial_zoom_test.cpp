@@ -59,7 +59,7 @@ TEST(AxialZoom, RectanglesInEitherDirectionAndSlips) {
   }
 }
 
-TEST(AxialZoom, HostileRangesNeverTrapAndNeverLeaveANarrowerZoom) {
+TEST(AxialZoom, HostileRangesAndFramesNeverTrapAndNeverLeaveANarrowerZoom) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   struct Row {
@@ -83,10 +83,21 @@ TEST(AxialZoom, HostileRangesNeverTrapAndNeverLeaveANarrowerZoom) {
       EXPECT_GE(z.zEnd - z.zStart, narrowestZoom(z.zStart, z.zEnd) * 0.999);
     }
   }
-  // Frames the zoom gestures may meet: never drawn, or drawn at float's ends.
-  const AxialFrame frames[] = {{}, {-3.4e38, 3.4e38, 0.05f, 0.95f, 1000, -3.4e38, 3.4e38, 0.15f, 1.0f, 500}};
+  // Frames the mouse may meet: never drawn, drawn at float's ends, with collapsed viewports, or
+  // over a span below float's spacing. Each gives finite planes and values.
+  const AxialFrame frames[] = {
+      {},
+      {-3.4e38, 3.4e38, 0.05f, 0.95f, 1000, -3.4e38, 3.4e38, 0.15f, 1.0f, 500},
+      {0.0, 100.0, 0.5f, 0.5f, 1000, 5.0, 5.0, 0.5f, 0.5f, 0},
+      {0.0, 1e-30, 0.1f, 0.9f, 16, 0.0, 1e-30, 0.1f, 0.9f, 1},
+  };
   for (const AxialFrame& f : frames) {
     kelm::testing::onProgramThread([&] {
+      for (int x : {-32768, 0, 500, 32767}) {
+        EXPECT_TRUE(std::isfinite(f.zAt(x)) && std::isfinite(f.valueAt(x))) << f.zEnd << " " << x;
+        (void)f.column(f.zAt(x));
+      }
+      (void)f.column(1e300);
       for (double factor : {0.8, 1.25, 1e-300}) (void)zoomAbout(f, {-3.4e38, 3.4e38}, 500, 200, factor);
       (void)zoomToRectangle(f, {0.0, 1.0}, -32768, -32768, 32767, 32767);
       (void)pointerReadout(f, 'r', 500, 200);

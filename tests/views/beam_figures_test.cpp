@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 #include "source/klplot/figures/beam_figures.h"
@@ -80,22 +81,34 @@ TEST(DensityHistogram, BinCountFollowsSpacing) {
   }
 }
 
-TEST(DensityHistogram, SharesBeyondTheLastBinCountedOnScreenDroppedInPrint) {
-  // Spacing 4, crossings at 0 and 10 mm, 1 A each: rmax 12, 3 bins. The outer crossing's
-  // upper share (0.125 A) lands two bins past the last: the screen counts it in bin 3, the
-  // printed page leaves it out; nothing is stored outside the bins either way.
-  HistogramInput in;
-  in.r(2) = 10.0f;
-  in.current(1) = in.current(2) = 1.0f;
-  const double inversePi = 0.31830989161357204;
-  for (auto [outer, outerCurrent] : {std::pair{OuterShares::kCountInEdgeBin, 1.0},
-                                     std::pair{OuterShares::kDrop, 0.875}}) {
-    DensityHistogram out;
-    densityHistogram(2, in.r, in.current, 4.0, 10, outer, out);
-    ASSERT_EQ(out.bins, 3);
-    EXPECT_NEAR(out.density(1), 0.0, 1e-12);
-    EXPECT_NEAR(out.density(2), 9.0 / (3 * 144.0) * inversePi, 1e-9);
-    EXPECT_NEAR(out.density(3), outerCurrent * 9.0 / (5 * 144.0) * inversePi, 1e-9);
+// A crossing's current is shared between the two rings either side of its radius. A share
+// beyond the last ring is counted in it on screen and dropped in print: with spacing 4 and
+// crossings at 0 and 10 mm (rmax 12, 3 rings) the outer one's upper 0.125 A lies two rings out.
+TEST(DensityHistogram, CurrentIsSharedBetweenNeighbouringRingsAndBeyondTheLastOnScreenOnly) {
+  struct Case {
+    float r1, r2, current2;  // the first crossing carries 1 A; the second sets rmax
+    double spacing;
+    OuterShares outer;
+    int bins;
+    std::vector<std::pair<int, double>> rings;  // ring, current
+  } cases[] = {
+      {2.7f, 9.5f, 0.0f, 1.0, OuterShares::kDrop, 10, {{3, 0.8}, {4, 0.2}}},
+      {2.2f, 9.5f, 0.0f, 1.0, OuterShares::kDrop, 10, {{2, 0.3}, {3, 0.7}}},
+      {2.5f, 9.75f, 0.0f, 0.5, OuterShares::kDrop, 10, {{3, 1.0}}},
+      {0.0f, 10.0f, 1.0f, 4.0, OuterShares::kCountInEdgeBin, 3, {{1, 0.0}, {2, 1.0}, {3, 1.0}}},
+      {0.0f, 10.0f, 1.0f, 4.0, OuterShares::kDrop, 3, {{1, 0.0}, {2, 1.0}, {3, 0.875}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.r1 << " spacing " << c.spacing << " outer " << int(c.outer));
+    HistogramInput in;
+    in.r(1) = c.r1, in.r(2) = c.r2;
+    in.current(1) = 1.0f, in.current(2) = c.current2;
+    DensityHistogram h;
+    densityHistogram(2, in.r, in.current, c.spacing, 10, c.outer, h);
+    ASSERT_EQ(h.bins, c.bins);
+    const double width = h.rMax / h.bins;
+    for (auto [ring, current] : c.rings)
+      EXPECT_NEAR(h.density(ring) * (2 * ring - 1) * width * width * std::numbers::pi, current, 1e-5) << ring;
   }
 }
 

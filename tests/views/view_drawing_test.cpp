@@ -84,7 +84,6 @@ TEST_F(FieldView, AnEmptyTableDrawsNothingButStillReturnsItsFrame) {
   EXPECT_EQ(frame.left, 0.1f);
   EXPECT_EQ(frame.right, 0.9f);
   EXPECT_EQ(frame.zEnd, 40.0);
-  EXPECT_EQ(frame.column(40.0), 899);  // 0.9f lies a hair below 0.9
 }
 
 class GeometryView : public Views {

@@ -14,9 +14,8 @@ namespace kelm::klplot {
 namespace {
 
 TEST(ViewTable, RowsHaveTheirOwnUnitTitlePictureAndPrintItemInOneMenuOrder) {
-  std::set<int> units;
+  std::set<int> units, printOrders;
   std::set<std::string> titles, pictures, printItems;
-  std::set<int> printOrders;
   for (const ViewRow& view : viewRows()) {
     units.insert(view.unit);
     titles.insert(view.title);
@@ -25,15 +24,12 @@ TEST(ViewTable, RowsHaveTheirOwnUnitTitlePictureAndPrintItemInOneMenuOrder) {
     printOrders.insert(view.printOrder);
     EXPECT_EQ(viewRowOfUnit(view.unit), &view) << view.title;
   }
-  for (const auto* distinct : {&titles, &pictures, &printItems}) EXPECT_EQ(distinct->size(), std::size_t(kViewCount));
-  EXPECT_EQ(units.size(), std::size_t(kViewCount));
+  for (std::size_t distinct : {units.size(), titles.size(), pictures.size(), printItems.size(), printOrders.size()})
+    EXPECT_EQ(distinct, std::size_t(kViewCount));
   // The print items take the places 1..N of the File menu's print section, each once.
-  std::set<int> places;
-  for (int place = 1; place <= kViewCount; ++place) places.insert(place);
-  EXPECT_EQ(printOrders, places);
-  const auto printed = printedViewRows();
-  EXPECT_TRUE(std::ranges::is_sorted(printed, {}, &ViewRow::printOrder));
-  EXPECT_EQ(std::string(printed.front()->printMenuText), "Print Geometry");
+  EXPECT_EQ(*printOrders.begin(), 1);
+  EXPECT_EQ(*printOrders.rbegin(), kViewCount);
+  EXPECT_TRUE(std::ranges::is_sorted(printedViewRows(), {}, &ViewRow::printOrder));
   EXPECT_EQ(viewRowOfUnit(0), nullptr);
   EXPECT_EQ(viewRowOfUnit(kFieldUnit + 1), nullptr);
 }

@@ -39,12 +39,7 @@ using testing::actOnModal;
 
 constexpr int kPrintCommand = 1019, kSaveCommand = 1020;
 
-std::string head(const fs::path& file, std::size_t bytes) {
-  std::ifstream in(file, std::ios::binary);
-  std::string text(bytes, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(bytes));
-  return text.substr(0, static_cast<std::size_t>(in.gcount()));
-}
+std::string head(const fs::path& file, std::size_t bytes) { return testing::TempDirectory::readFile(file.string()).substr(0, bytes); }
 
 class FileCommands : public ::testing::Test {
  protected:

@@ -39,18 +39,14 @@ class Frame : public ::testing::Test {
   static ChildWindow* child(int unit) { return findUnitWindow(unit).child; }
 };
 
+// A closed window is no longer a target of anything addressed to its unit.
 TEST_F(Frame, WindowUnitsComeAndGoWithTheirWindows) {
   ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
-  const WindowHandle handle = windowHandle(12);
-  EXPECT_NE(handle, -1);
-  EXPECT_NE(windowHandle(kFrameUnit), handle);
-  EXPECT_EQ(findUnitWindow(12).frame->windowTitle(), "Beam");
   EXPECT_EQ(setActiveWindow(12), 1);
-  EXPECT_EQ(getActiveWindow(), 12);
   ASSERT_EQ(records::closeUnit(12), 0);
   EXPECT_EQ(windowHandle(12), -1);
   EXPECT_EQ(setActiveWindow(12), 0);
-  EXPECT_EQ(getActiveWindow(), kOutputUnit);  // the closed window is no longer a target
+  EXPECT_EQ(getActiveWindow(), kOutputUnit);
   EXPECT_EQ(focusWindow(12), -1);
   EXPECT_EQ(registerMouseCallback(12, kLeftDown, nullptr), -2);
 }
@@ -101,12 +97,6 @@ TEST_F(Frame, ProgramItemsRunOnTheMessageThreadExceptWhilePaused) {
   layer().frame->runCommand(id);
   EXPECT_EQ(menuCalls, 1);
   layer().runState = kRunning;
-}
-
-TEST_F(Frame, AboutTextHoldsAtMost512Characters) {
-  EXPECT_EQ(setAboutText(std::string(512, 'a')), 0);
-  EXPECT_EQ(setAboutText(std::string(513, 'a')), -1);
-  EXPECT_EQ(layer().aboutText.size(), 512u);
 }
 
 QMenu* shownMenu(const QString& title) {

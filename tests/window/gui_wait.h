@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -37,6 +38,19 @@ void actOnModal(const Act& act, const Show& show) {
   });
   poll.start(5);
   show();
+}
+
+// The text of the message box that show() brings up, which is then closed; empty when none came.
+template <class Show>
+QString messageBoxText(const Show& show) {
+  QString text;
+  actOnModal<QMessageBox>(
+      [&](QMessageBox& box) {
+        text = box.text();
+        box.accept();
+      },
+      show);
+  return text;
 }
 
 // The push button of a dialog that shows text; null when there is none.

@@ -14,7 +14,11 @@ namespace {
 
 class FrameLayout : public ::testing::Test {
  protected:
-  void SetUp() override { createLayerWindows(); }
+  // Nothing saved by an earlier test of the same run.
+  void SetUp() override {
+    writeSettingsList("frame/geometry", {});
+    createLayerWindows();
+  }
   void TearDown() override { destroyLayerWindows(); }
   static FrameWindow& frame() { return *layer().frame; }
   // The next run's frame, before it is shown.
