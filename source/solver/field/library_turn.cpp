@@ -34,7 +34,14 @@ thread_local bool inlineRegions = false;
 
 LibraryTurn::LibraryTurn() : turn_(libraryMutex()) {
   // Blocks come back through free and realloc, which take aligned blocks as they are.
-  static const bool allocatorSet = (SuiteSparse_config.malloc_func = allocateBlock, true);
+  static const bool allocatorSet = [] {
+#if SUITESPARSE_MAIN_VERSION >= 7
+    SuiteSparse_config_malloc_func_set(allocateBlock);
+#else
+    SuiteSparse_config.malloc_func = allocateBlock;
+#endif
+    return true;
+  }();
   (void)allocatorSet;
   inlineRegions = true;
 }
