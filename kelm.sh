@@ -99,6 +99,9 @@ test_in_debian() {
   [ "$(id -u)" -eq 0 ] || { echo "kelm.sh: test --debian needs root (debootstrap, mount, chroot)" >&2; exit 1; }
   install_missing debootstrap
   local root=$PWD/build-debian$1/root
+  if grep -q " $root/" /proc/mounts; then
+    echo "kelm.sh: $root still has file systems mounted in it (another run?)" >&2; exit 1
+  fi
   if [ ! -e "$root/.kelm-bootstrapped" ]; then
     rm -rf "$root"
     debootstrap --variant=minbase --include=ca-certificates "$suite" "$root" "$(debian_mirror)"
@@ -112,12 +115,14 @@ test_in_debian() {
   mkdir -p "$root/kelm"
   find "$root/kelm" -mindepth 1 -maxdepth 1 ! -name 'build*' -exec rm -rf {} +
   tar -c --exclude='./build*' --exclude=./.git . | tar -x -C "$root/kelm"
-  local mounted=()
+  mounted=()  # global: the exit trap runs after this function has returned
   unmount_all() {
     local i
     for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[i]}" || true; done
+    mounted=()
   }
   trap unmount_all EXIT
+  trap 'exit 130' INT TERM
   local fs
   for fs in proc sys dev dev/pts dev/shm; do
     mkdir -p "$root/$fs"
