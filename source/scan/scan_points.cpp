@@ -149,7 +149,7 @@ std::string inputsHash(const std::string& pointDirectory) {
     std::string bytes;
     const bool present = readFile(pointDirectory + "/" + name, bytes);
     const std::string part = std::string(name) + (present ? "=" + std::to_string(bytes.size()) + ":" + bytes : "-");
-    for (unsigned char c : part) h = (h ^ c) * 1099511628211ull;
+    for (const char c : part) h = (h ^ std::uint64_t{static_cast<unsigned char>(c)}) * 1099511628211ull;
   }
   char hex[20];
   std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));

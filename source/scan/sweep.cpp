@@ -27,8 +27,8 @@ std::vector<std::string_view> cells(std::string_view line) {
 // A value goes into a project file as it is: it must stay on its line and be a word there.
 bool valueIsSafe(std::string_view v, std::string& why) {
   if (v.empty()) return (why = "an empty value", false);
-  for (unsigned char c : v)
-    if (c < 0x20 || c == 0x7f || c == '"' || c == ' ' || c == '\t' || c == '$')
+  for (const char c : v)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '"' || c == ' ' || c == '\t' || c == '$')
       return (why = "a value with a space, quote, $ or control character: " + std::string(v), false);
   return true;
 }
@@ -125,8 +125,8 @@ bool readSweepCsv(std::string_view text, const std::string& file, Sweep& sweep, 
 bool expandGrid(std::string_view grid, Sweep& sweep, std::string& error) {
   sweep = {};
   // Errors quote the grid's items, which must stay on one line.
-  for (unsigned char c : grid)
-    if (c < 0x20 || c == 0x7f) return (error = "the grid holds a control character", false);
+  for (const char c : grid)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return (error = "the grid holds a control character", false);
   std::vector<std::vector<std::string>> axes;
   for (std::string_view item : cells(grid)) {
     const std::size_t equals = item.find('=');

@@ -67,7 +67,7 @@ std::string pagePixels(const std::string& pdf, int page) {
 }
 
 QImage decoded(const std::string& png) {
-  return QImage::fromData(reinterpret_cast<const uchar*>(png.data()), qsizetype(png.size()), "PNG")
+  return QImage::fromData(reinterpret_cast<const uchar*>(png.data()), int(png.size()), "PNG")
       .convertToFormat(QImage::Format_RGB32);
 }
 
@@ -177,7 +177,7 @@ TEST_F(Pictures, PdfHoldsThePagesTheFileMenuPrints) {
     const std::string printed = (scratch.path() / ("printed-" + std::to_string(page) + ".pdf")).string();
     ::setenv("KELM_PRINT_TO", printed.c_str(), 1);
     std::int32_t state = 0;
-    printCommandOf(*views[page - 1])(&state);
+    printCommandOf(*views[static_cast<std::size_t>(page - 1)])(&state);
     ::unsetenv("KELM_PRINT_TO");
     const std::string pixels = pagePixels(printed, 1);
     ASSERT_GT(pixels.size(), 1000u) << "page " << page;

@@ -34,7 +34,7 @@ using testing::TempDirectory;
 // Longer than the quiet time and a retry: a reload that was going to come has come by then.
 constexpr auto kSettle = std::chrono::milliseconds(1500);
 
-int loadCount() { return window::layer().output->toPlainText().count("Loading project from"); }
+int loadCount() { return int(window::layer().output->toPlainText().count("Loading project from")); }
 
 bool idle() { return leaveRequested.load() == 0 && testing::statusText() == "Idle"; }
 

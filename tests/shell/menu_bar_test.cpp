@@ -70,7 +70,7 @@ TEST_F(MenuBar, FollowsItsTableThroughStartUpIdleAndBusy) {
 }
 
 TEST_F(MenuBar, TogglesRelabelTheirItemsAndAskForOneRedrawEach) {
-  auto windowItem = [](int item) { return window::layer().menus.entries()[3].items[item - 1].text; };
+  auto windowItem = [](int item) { return window::layer().menus.entries()[3].items[static_cast<std::size_t>(item - 1)].text; };
   std::int32_t state = 0;
   beamRedrawRequested.store(0);
   beamToggleCommand(&state);

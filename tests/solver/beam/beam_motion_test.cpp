@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(, EnergyAlongTrajectory,
                          ::testing::Values(EnergyCase{"OnAxis", 0, 0.0}, EnergyCase{"NearRim", 0, 3.8},
                                            EnergyCase{"InSolenoid", 3000, 2.0},
                                            EnergyCase{"FluxOnCathode", -3000, 3.0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // A field-free mesh inside a long solenoid: the field is uniform over the whole mesh.
 ClassifiedMesh freeMesh(int nr, int nz, double cell_m) {
@@ -113,7 +113,7 @@ TEST_P(LarmorRotation, AngularVelocityIsEBOverTwoGammaMWithinOnePerMilleAndTheOr
 
 INSTANTIATE_TEST_SUITE_P(, LarmorRotation,
                          ::testing::Values(LarmorCase{"Slow", 2e3, 0.05}, LarmorCase{"Relativistic", 500e3, 0.3}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace kelm::solver

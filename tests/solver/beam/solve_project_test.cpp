@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "mag.dat: line 3: the positions must increase"},
         Refusal{"AnodeAtCathode", "mesh r 20 z 60 cell 0.5\nedge zmin held 0\nelectrode c 0\n from 0 0\n line 0 5\n"
                 "line 4 5 emitting\n line 4 0\n close\nend\n", "trajectories 10\n", nullptr, "no electrode lies above"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(SolveProject, GivenFieldFileIsUsedAndLeftAsItWas) {
   TempDirectory dir;
