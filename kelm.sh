@@ -118,16 +118,19 @@ test_in_debian() {
   mounted=()  # global: the exit trap runs after this function has returned
   unmount_all() {
     local i
-    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[i]}" || true; done
+    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -R -l "${mounted[i]}" || true; done
     mounted=()
   }
   trap unmount_all EXIT
   trap 'exit 130' INT TERM
+  # With what is mounted below them (/dev/pts, /dev/shm, the cgroups Slurm's node daemon needs),
+  # and as slaves, so that unmounting here never unmounts the machine's own.
   local fs
-  for fs in proc sys dev dev/pts dev/shm; do
+  for fs in proc sys dev; do
     mkdir -p "$root/$fs"
-    mount --bind "/$fs" "$root/$fs"
+    mount --rbind "/$fs" "$root/$fs"
     mounted+=("$root/$fs")
+    mount --make-rslave "$root/$fs"
   done
   chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
     KELM_JOBS="$JOBS" /bin/bash -c 'cd /kelm && ./kelm.sh test'
