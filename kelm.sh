@@ -49,6 +49,7 @@ install_missing() {
 
 # install_packages SET
 install_packages() {
+  local wanted
   mapfile -t wanted < <(packages "$1")
   install_missing "${wanted[@]}"
   if [ "$1" = test ]; then
