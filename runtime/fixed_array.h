@@ -3,6 +3,7 @@
 // Every access is checked against the capacity: a reader tests inRange() before it stores,
 // and an index that slips past that is a defect, reported and stopped rather than let loose.
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,7 +32,7 @@ class Array1 {
   T* from(long first) { return data_ + (first - 1); }
 
  private:
-  T data_[N] = {};
+  T data_[static_cast<std::size_t>(N)] = {};
 };
 
 // Element (i, p) with i varying fastest in memory.
@@ -49,7 +50,7 @@ class Array2 {
   }
 
  private:
-  T data_[NI * NP] = {};
+  T data_[static_cast<std::size_t>(NI) * static_cast<std::size_t>(NP)] = {};
 };
 
 }  // namespace kelm

@@ -133,7 +133,7 @@ void saveActiveWindow() {
                    [&dialog](const QString& filter) { dialog.setDefaultSuffix(formatOfFilter(filter).suffix); });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString name = dialog.selectedFiles().first();
-  const ImageFormat& format = formatOfName(name, formatOfFilter(dialog.selectedNameFilter()));
+  const ImageFormat format = formatOfName(name, formatOfFilter(dialog.selectedNameFilter()));
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);

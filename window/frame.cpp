@@ -129,7 +129,7 @@ int getWindowConfig(WindowConfig& config) {
   QString title;
   runOnGui([&] { title = entry.frame->windowTitle(); });
   const QByteArray latin = title.toLatin1();
-  std::memcpy(config.title, latin.constData(), std::min<std::size_t>(latin.size(), sizeof config.title - 1));
+  std::memcpy(config.title, latin.constData(), std::min(static_cast<std::size_t>(latin.size()), sizeof config.title - 1));
   return 1;
 }
 

@@ -18,7 +18,7 @@ void BM_ReadFullProject(benchmark::State& state) {
   std::uintmax_t bytes = 0;
   for (const char* name : {"geom.dat", "mag.dat", "pot.dat", "klplt.res"}) bytes += std::filesystem::file_size(name);
   for (auto _ : state) loadProjectFiles(projectData);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));
 }
 BENCHMARK(BM_ReadFullProject)->Unit(benchmark::kMillisecond);
 

@@ -74,7 +74,7 @@ std::string printedPagesPdf(klplot::ProjectData& data, const ViewSettings& setti
       kPrintWords.documentName, int(pages.size()),
       [&](int page, window::PrinterPage& printer, const window::PrinterFacts& facts) {
         klplot::PrinterCanvas canvas(printer);
-        klplot::printProjectPage(*pages[page], canvas, facts, data,
+        klplot::printProjectPage(*pages[static_cast<std::size_t>(page)], canvas, facts, data,
                                  {{}, settings.z, klplot::fieldAt(settings.z), settings.divisions});
       },
       why);

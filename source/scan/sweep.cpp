@@ -45,10 +45,12 @@ std::optional<double> numberOf(std::string_view text) {
 // the value.
 bool valueIsSafe(std::string_view v, std::string& why) {
   if (v.empty()) return (why = "an empty value", false);
-  for (unsigned char c : v)
-    if (c < 0x20 || c == 0x7f || std::string_view(" \t\"'$#,/*").find(char(c)) != std::string_view::npos)
+  for (const char ch : v) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7f || std::string_view(" \t\"'$#,/*").find(ch) != std::string_view::npos)
       return (why = "a value with a blank, quote, $, #, comma, / or *, or a control character: " + cli::shownText(v),
               false);
+  }
   const auto number = numberOf(v);
   if (number && !std::isfinite(*number)) return (why = "a value that is no finite number: " + cli::shownText(v), false);
   if (!number && std::string_view("=+-@").find(v.front()) != std::string_view::npos)
@@ -165,8 +167,8 @@ bool readSweepCsv(std::string_view text, const std::string& file, Sweep& sweep, 
 bool expandGrid(std::string_view grid, Sweep& sweep, std::string& error) {
   sweep = {};
   // Errors quote the grid's items, which must stay on one line.
-  for (unsigned char c : grid)
-    if (c < 0x20 || c == 0x7f) return (error = "the grid holds a control character", false);
+  for (const char c : grid)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return (error = "the grid holds a control character", false);
   std::vector<std::vector<std::string>> axes;
   for (std::string_view item : cells(grid)) {
     const std::size_t equals = item.find('=');

@@ -51,7 +51,7 @@ QImage plotted(const ExportOptions& options) {
   std::string why;
   EXPECT_EQ(scanPlotOf(kSummary, options, plot, why), ScanPlotReady::kReady) << why;
   const Picture picture = drawScanPlotPicture(plot.series, plot.names, ViewSettings{800, 600}, {true, false});
-  return QImage::fromData(reinterpret_cast<const uchar*>(picture.png.data()), qsizetype(picture.png.size()), "PNG")
+  return QImage::fromData(reinterpret_cast<const uchar*>(picture.png.data()), int(picture.png.size()), "PNG")
       .convertToFormat(QImage::Format_RGB32);
 }
 

@@ -114,7 +114,8 @@ Pixels pixelsOf(const std::string& pdf) {
   int width = 0, height = 0, maxValue = 0, offset = 0;
   if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maxValue, &offset) != 3) return p;
   for (std::size_t i = std::size_t(offset) + 1; i + 2 < ppm.size(); i += 3) {
-    const unsigned char r = ppm[i], g = ppm[i + 1], b = ppm[i + 2];
+    const auto r = static_cast<unsigned char>(ppm[i]), g = static_cast<unsigned char>(ppm[i + 1]),
+               b = static_cast<unsigned char>(ppm[i + 2]);
     if (r == 0 && g == 0 && b == 0) ++p.black;
     else if (r == 255 && g == 255 && b == 255) ++p.white;
     else ++p.other;

@@ -32,7 +32,7 @@ namespace fs = std::filesystem;
 using testing::processEventsUntil;
 using testing::TempDirectory;
 
-int loadCount() { return window::layer().output->toPlainText().count("Loading project from"); }
+int loadCount() { return static_cast<int>(window::layer().output->toPlainText().count("Loading project from")); }
 
 bool idle() { return leaveRequested.load() == 0 && testing::statusText() == "Idle"; }
 

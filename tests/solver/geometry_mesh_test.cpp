@@ -104,8 +104,8 @@ TEST(MeshBuilder, ClassesAndArmsMatchClosedForms) {
         if (inside) continue;
         for (int arm = 0; arm < 4; ++arm) {
           const float expected = expectedArm(c.shape, ir, iz, arm);
-          EXPECT_NEAR(mesh.armFraction[n][arm], expected, 1e-6) << "node " << ir << "," << iz << " arm " << arm;
-          EXPECT_EQ(mesh.armElectrode[n][arm], expected < 1 ? 0 : ClassifiedMesh::kFree)
+          EXPECT_NEAR(mesh.armFraction[n][static_cast<std::size_t>(arm)], expected, 1e-6) << "node " << ir << "," << iz << " arm " << arm;
+          EXPECT_EQ(mesh.armElectrode[n][static_cast<std::size_t>(arm)], expected < 1 ? 0 : ClassifiedMesh::kFree)
               << "node " << ir << "," << iz << " arm " << arm;
         }
       }

@@ -92,7 +92,7 @@ class GeometryView : public Views {
     data->rAxisMin = 0.0, data->rAxisMax = 10.0;
     data->zAxisMin = 0.0, data->zAxisMax = 40.0;
     data->zAxisMinF = 0.0f, data->zAxisMaxF = 40.0f, data->zTickStep = 10.0f;
-    for (int j = 1; j <= 6; ++j) data->geomZ(j) = 5.0f * j, data->geomR(j) = 1.0f + j;
+    for (int j = 1; j <= 6; ++j) data->geomZ(j) = 5.0f * float(j), data->geomR(j) = 1.0f + float(j);
     data->geomSegCount = 1;
     data->geomSegFirst(1) = 1;
     data->geomSegLast(1) = 6;
@@ -111,7 +111,7 @@ TEST_F(GeometryView, TogglesAndZeroCurrentTrajectories) {
   data->potLineCount = 1;
   data->potFirst(1) = 1;
   data->potPointCount(1) = 3;
-  for (int m = 1; m <= 3; ++m) data->potZ(m) = 10.0f * m, data->potR(m) = 2.0f;
+  for (int m = 1; m <= 3; ++m) data->potZ(m) = 10.0f * float(m), data->potR(m) = 2.0f;
 
   drawGeometryView(view, *data, GeometryToggles{true, true});
   const Log colours = canvas.calls("colour");

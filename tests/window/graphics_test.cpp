@@ -19,7 +19,8 @@ class Graphics : public ::testing::Test {
   int blackPixels() {
     int n = 0;
     for (int y = 0; y < surface.image.height(); ++y)
-      for (int x = 0; x < surface.image.width(); ++x) n += getPixelColor(x, y) == kBlack;
+      for (int x = 0; x < surface.image.width(); ++x)
+        n += getPixelColor(static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)) == kBlack;
     return n;
   }
   Surface surface;

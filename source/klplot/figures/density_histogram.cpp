@@ -52,8 +52,8 @@ void densityHistogram(int n, const Array1<float, kMaxTrajectories>& r,
       const long kh = binOf(t + 0.5 * h);
       const long kl = binOf(t - 0.5 * h);
       if (kh > 1 && kl != kh) {
-        addShare(out, outer, kh - 1, current(c) * ((kh - t) / h + 0.5));
-        addShare(out, outer, kh, current(c) * ((t - kh) / h + 0.5));
+        addShare(out, outer, kh - 1, current(c) * ((double(kh) - t) / h + 0.5));
+        addShare(out, outer, kh, current(c) * ((t - double(kh)) / h + 0.5));
       } else {
         addShare(out, outer, kh, current(c));
       }

@@ -35,16 +35,16 @@ void drawFrame(PageCanvas& c, PlotMapping& m, double xmax, double ymin, double y
   const std::string_view yFormat = panelLabelFormat(s.ey);
   for (int k = 0; k < s.y.n; ++k) {
     if (!tickLabelled(k, s.y.n, 7)) continue;
-    (void)records::writeInternal(label.span(), yFormat, s.y.t[k] / s.fy);
-    pageText(c, m, -1.15 * mx, s.y.t[k] + (top - lo) / 48.0, labelText);
+    (void)records::writeInternal(label.span(), yFormat, s.y[k] / s.fy);
+    pageText(c, m, -1.15 * mx, s.y[k] + (top - lo) / 48.0, labelText);
   }
-  for (int k = 0; k < s.x.n; ++k) m.line(c, s.x.t[k], lo, s.x.t[k], top);
-  for (int k = 0; k < s.y.n; ++k) m.line(c, 0.0, s.y.t[k], right, s.y.t[k]);
+  for (int k = 0; k < s.x.n; ++k) m.line(c, s.x[k], lo, s.x[k], top);
+  for (int k = 0; k < s.y.n; ++k) m.line(c, 0.0, s.y[k], right, s.y[k]);
   const double labelY = lo - labelOffset * my;
   for (int k = 0; k < s.x.n; ++k) {
     if (!tickLabelled(k, s.x.n, 5)) continue;
-    (void)records::writeInternal(label.span(), "(F5.1)", s.x.t[k] / s.fx);
-    m.rightAlignedText(c, s.x.t[k], labelY, labelText);
+    (void)records::writeInternal(label.span(), "(F5.1)", s.x[k] / s.fx);
+    m.rightAlignedText(c, s.x[k], labelY, labelText);
   }
   m.rightAlignedText(c, right / 2.0, labelY - 0.2 * (top - lo), "R(mm)");
 

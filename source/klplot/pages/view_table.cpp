@@ -71,7 +71,7 @@ std::span<const ViewRow, kViewCount> viewRows() { return kRows; }
 
 std::array<const ViewRow*, kViewCount> printedViewRows() {
   std::array<const ViewRow*, kViewCount> rows{};
-  for (int i = 0; i < kViewCount; ++i) rows[i] = &kRows[i];
+  for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = &kRows[i];
   std::ranges::sort(rows, {}, &ViewRow::printOrder);
   return rows;
 }

@@ -27,17 +27,17 @@ void panelAxesForExtents(const ViewContext& v, double xmax, double ymin, double 
 
   Canvas& c = v.canvas;
   c.setDrawColor(kGrey);
-  for (int k = 0; k < s.x.n; ++k) v.mapping.line(c, s.x.t[k], y0, s.x.t[k], y1e);
-  for (int k = 0; k < s.y.n; ++k) v.mapping.line(c, x0, s.y.t[k], x1e, s.y.t[k]);
+  for (int k = 0; k < s.x.n; ++k) v.mapping.line(c, s.x[k], y0, s.x[k], y1e);
+  for (int k = 0; k < s.y.n; ++k) v.mapping.line(c, x0, s.y[k], x1e, s.y[k]);
 
   c.setDrawColor(kBlack);
   const std::string_view yFormat = panelLabelFormat(s.ey);
   for (int k = 0; k < s.y.n; ++k) {
     if (tickLabelled(k, s.y.n, 7))
-      drawLabel(v, -1.15 * mx, s.y.t[k] - 0.4 * my, yFormat, s.y.t[k] / s.fy);
+      drawLabel(v, -1.15 * mx, s.y[k] - 0.4 * my, yFormat, s.y[k] / s.fy);
   }
   for (int k = 0; k < s.x.n; ++k) {
-    if (tickLabelled(k, s.x.n, 5)) drawLabel(v, s.x.t[k] - 0.35 * mx, y0 - my, "(F6.1)", s.x.t[k] / s.fx);
+    if (tickLabelled(k, s.x.n, 5)) drawLabel(v, s.x[k] - 0.35 * mx, y0 - my, "(F6.1)", s.x[k] / s.fx);
   }
   v.mapping.textAtPoint(c, x1e + 0.5 * mx, y0 - my, "R(mm)", v.textHeight);
 

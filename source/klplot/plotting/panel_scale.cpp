@@ -28,21 +28,21 @@ PanelScale panelScale(double xmax, double ymin, double ymax) {
   if (yv < 0.0) y0 -= 1.0;
   while (yv - y0 > uy) y0 += uy;
   const double y1 = ymax * s.fy;
-  s.y.t[0] = float(y0);
+  s.y[0] = float(y0);
   s.y.n = 1;
   while (s.y.n < kMaxPanelTicks) {
-    s.y.t[s.y.n] = float(double(s.y.t[s.y.n - 1]) + uy);
+    s.y[s.y.n] = float(double(s.y[s.y.n - 1]) + uy);
     ++s.y.n;
-    if (!(double(s.y.t[s.y.n - 1]) - y1 <= -0.001)) break;
+    if (!(double(s.y[s.y.n - 1]) - y1 <= -0.001)) break;
   }
 
   const double x1 = xmax * s.fx;
-  s.x.t[0] = 0.0f;
+  s.x[0] = 0.0f;
   s.x.n = 1;
   while (s.x.n < kMaxPanelTicks) {
-    s.x.t[s.x.n] = float(double(s.x.t[s.x.n - 1]) + ux);
+    s.x[s.x.n] = float(double(s.x[s.x.n - 1]) + ux);
     ++s.x.n;
-    if (!(double(s.x.t[s.x.n - 1]) <= x1)) break;
+    if (!(double(s.x[s.x.n - 1]) <= x1)) break;
   }
   return s;
 }

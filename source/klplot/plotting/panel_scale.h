@@ -13,8 +13,11 @@ inline constexpr int kMaxPanelTicks = 20;
 struct TickList {
   std::array<float, kMaxPanelTicks> t{};
   int n = 0;
+  // Tick k, counted from 0 as n counts them.
+  float& operator[](int k) { return t[static_cast<std::size_t>(k)]; }
+  float operator[](int k) const { return t[static_cast<std::size_t>(k)]; }
   double first() const { return t[0]; }
-  double last() const { return t[n - 1]; }
+  double last() const { return (*this)[n - 1]; }
 };
 
 struct PanelScale {

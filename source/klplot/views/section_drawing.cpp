@@ -43,9 +43,10 @@ void drawTrajectories(const PlotMapping& m, LineCanvas& c, const ProjectData& d)
     const int n = storedPoints(d, i);
     if (n < 1) continue;
     for (int p = 1; p <= n; ++p) {
-      z[p - 1] = saturatedSingle(d.trajZ(i, p));
-      r[p - 1] = saturatedSingle(d.trajR(i, p));
-      rm[p - 1] = -r[p - 1];
+      const auto at = static_cast<std::size_t>(p - 1);
+      z[at] = saturatedSingle(d.trajZ(i, p));
+      r[at] = saturatedSingle(d.trajR(i, p));
+      rm[at] = -r[at];
     }
     m.polyline(c, n, z.data(), r.data());
     m.polyline(c, n, z.data(), rm.data());

@@ -42,7 +42,7 @@ constexpr auto kPrintCommands = printCommands(std::make_index_sequence<klplot::k
 Command printCommandOf(const klplot::ViewRow& view) {
   const auto rows = klplot::viewRows();
   const auto row = std::ranges::find(rows, view.unit, &klplot::ViewRow::unit);
-  return row == rows.end() ? window::doNothing : kPrintCommands[row - rows.begin()];
+  return row == rows.end() ? window::doNothing : kPrintCommands[static_cast<std::size_t>(row - rows.begin())];
 }
 
 }  // namespace kelm

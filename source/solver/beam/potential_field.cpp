@@ -203,7 +203,8 @@ bool PotentialField::insideElectrode(double r_m, double z_m) const {
     const double distance = a * a + b * b;
     if (distance >= best) continue;
     best = distance;
-    const Arm armR = a >= 0 ? kRPlus : kRMinus, armZ = b >= 0 ? kZPlus : kZMinus;
+    const auto armR = static_cast<std::size_t>(a >= 0 ? kRPlus : kRMinus);
+    const auto armZ = static_cast<std::size_t>(b >= 0 ? kZPlus : kZMinus);
     const auto& fraction = mesh_.armFraction[n];
     const auto& electrode = mesh_.armElectrode[n];
     double reach = 0;  // |a|/fr + |b|/fz: beyond 1 past the straight surface

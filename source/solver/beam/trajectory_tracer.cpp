@@ -65,19 +65,19 @@ void dormandPrince(const Motion& m, const State& y, double dt, State& k1, State&
   static constexpr double e[7] = {71.0 / 57600, 0, -71.0 / 16695, 71.0 / 1920, -17253.0 / 339200, 22.0 / 525, -1.0 / 40};
   std::array<State, 7> k;
   k[0] = k1;
-  for (int stage = 1; stage <= 6; ++stage) {
+  for (std::size_t stage = 1; stage <= 6; ++stage) {
     State s = y;
-    for (int j = 0; j < stage && j < 5; ++j)
-      for (int i = 0; i < 4; ++i) s[i] += dt * a[stage - 1][j] * k[j][i];
+    for (std::size_t j = 0; j < stage && j < 5; ++j)
+      for (std::size_t i = 0; i < 4; ++i) s[i] += dt * a[stage - 1][j] * k[j][i];
     if (stage == 6) {
-      for (int i = 0; i < 4; ++i) s[i] += dt * b6 * k[5][i];
+      for (std::size_t i = 0; i < 4; ++i) s[i] += dt * b6 * k[5][i];
       next = s;
     }
     k[stage] = m.derivative(s);
   }
-  for (int i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < 4; ++i) {
     double sum = 0;
-    for (int j = 0; j < 7; ++j) sum += e[j] * k[j][i];
+    for (std::size_t j = 0; j < 7; ++j) sum += e[j] * k[j][i];
     error[i] = dt * sum;
   }
   k1 = k[6];

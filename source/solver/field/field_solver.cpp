@@ -103,6 +103,7 @@ bool FieldSolver::prepare(const ClassifiedMesh& mesh, std::string& error) {
       error = "the field equations cannot be factorized (out of memory or a degenerate mesh)";
       return false;
     }
+    turn.confirmRegionsRanInline();
   }
   factor_ = std::move(factor);
   return true;

@@ -36,8 +36,8 @@ constexpr std::size_t kHashBytes = 8;
 
 std::uint64_t fnv1a(std::string_view bytes) {
   std::uint64_t hash = 0xcbf29ce484222325ULL;
-  for (unsigned char c : bytes) {
-    hash ^= c;
+  for (const char c : bytes) {
+    hash ^= std::uint64_t{static_cast<unsigned char>(c)};
     hash *= 0x100000001b3ULL;
   }
   return hash;

@@ -12,7 +12,7 @@ constexpr std::int16_t kFree = ClassifiedMesh::kFree;
 
 // The arm fractions toward +position and -position of a node at `at` on one mesh line.
 void armsAlong(const std::vector<LineHit>& hits, double at, std::array<float, 4>& fraction,
-               std::array<std::int16_t, 4>& electrode, int plusArm, int minusArm) {
+               std::array<std::int16_t, 4>& electrode, std::size_t plusArm, std::size_t minusArm) {
   auto above = std::upper_bound(hits.begin(), hits.end(), at + kOnSurfaceCells,
                                 [](double v, const LineHit& h) { return v < h.at; });
   if (above != hits.end() && above->at <= at + 1.0 + kOnSurfaceCells) {

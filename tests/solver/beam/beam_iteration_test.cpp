@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(, BeamIterationRefuses,
                          ::testing::Values(Refusal{"AnodeBelowCathode", -5000, 0},
                                            Refusal{"AnodeAtCathode", 0, 0},
                                            Refusal{"ChargeOfAnotherMesh", 10000, 17}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace kelm::solver

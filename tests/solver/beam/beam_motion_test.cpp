@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(, EnergyAlongTrajectory,
                          ::testing::Values(EnergyCase{"OnAxis", 0, 0.0}, EnergyCase{"NearRim", 0, 3.8},
                                            EnergyCase{"InSolenoid", 3000, 2.0},
                                            EnergyCase{"FluxOnCathode", -3000, 3.0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // A mesh free of electrodes.
 ClassifiedMesh freeMesh(int nr, int nz, double cell_m) {
@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(, RampFromTable,
                                            Ramp{"Smooth1mm", 10e3, 0.15, 1e-3, false, 1e-3},
                                            Ramp{"Kinked4mm", 10e3, 0.15, 4e-3, true, 1e-3},
                                            Ramp{"Relativistic", 500e3, 0.6, 4e-3, false, 1e-4}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // A uniform round beam drifting in its own fields spreads as r'' = K/r, K = 2I/(I₀β³γ³): the
 // test gives the electric field of the beam its envelope (RK4) says, ρ = −I/(πa²v) inside, and
@@ -179,7 +179,7 @@ TEST_P(BeamDrift, RingGrowsAsTheEnvelopeSaysWithinOnePercent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, BeamDrift, ::testing::Values(Drift{"At10kV", 10e3, 0.01}, Drift{"At500kV", 500e3, 6.3}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace kelm::solver

@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "coil: a directory, not a regular file", nullptr, "coil"},
         Refusal{"AnodeAtCathode", "mesh r 20 z 60 cell 0.5\nedge zmin held 0\nelectrode c 0\n from 0 0\n line 0 5\n"
                 "line 4 5 emitting\n line 4 0\n close\nend\n", "trajectories 10\n", nullptr, "no electrode lies above"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // A solve killed before any rename of its commit, however many went before: the results are
 // either all new with their record, or withheld from the display as incomplete, never a mix.

@@ -57,7 +57,7 @@ ClassifiedMesh quadricMesh(int nr, int nz, double cell_m, const std::vector<doub
           break;
         }
       if (mesh.electrodeAt[node] != ClassifiedMesh::kFree) continue;
-      for (int arm = 0; arm < 4; ++arm) {
+      for (std::size_t arm = 0; arm < 4; ++arm) {
         double best = std::numeric_limits<double>::infinity();
         for (const QuadricSolid& s : solids) {
           const double t = crossing(s, r, z, cell_m, kDr[arm], kDz[arm]);

@@ -95,12 +95,12 @@ TEST_F(PotentialFile, ReadBackByTheDisplay) {
   ASSERT_EQ(d.potLineCount, 3);
   for (int k = 1; k <= 3; ++k) {
     SCOPED_TRACE(k);
-    EXPECT_FLOAT_EQ(d.potValue(k), static_cast<float>(levels[k - 1]));
-    const ContourLine traced = traceContours(f.mesh, f.phi, levels[k - 1])[0];
+    EXPECT_FLOAT_EQ(d.potValue(k), static_cast<float>(levels[static_cast<std::size_t>(k - 1)]));
+    const ContourLine traced = traceContours(f.mesh, f.phi, levels[static_cast<std::size_t>(k - 1)])[0];
     ASSERT_EQ(d.potPointCount(k), static_cast<int>(traced.size()));
     for (int i = 0; i < d.potPointCount(k); ++i) {
-      EXPECT_NEAR(d.potZ(d.potFirst(k) + i), traced[i].z / 10, 1e-4);
-      EXPECT_NEAR(d.potR(d.potFirst(k) + i), traced[i].r / 10, 1e-4);
+      EXPECT_NEAR(d.potZ(d.potFirst(k) + i), traced[static_cast<std::size_t>(i)].z / 10, 1e-4);
+      EXPECT_NEAR(d.potR(d.potFirst(k) + i), traced[static_cast<std::size_t>(i)].r / 10, 1e-4);
     }
   }
 }

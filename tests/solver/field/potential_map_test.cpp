@@ -25,11 +25,11 @@ void rehash(std::string& bytes) {
     hash ^= static_cast<unsigned char>(bytes[k]);
     hash *= 0x100000001b3ULL;
   }
-  for (int k = 0; k < 8; ++k) bytes[bytes.size() - 8 + k] = static_cast<char>((hash >> (8 * k)) & 0xff);
+  for (std::size_t k = 0; k < 8; ++k) bytes[bytes.size() - 8 + k] = static_cast<char>((hash >> (8 * k)) & 0xff);
 }
 
 void putWord(std::string& bytes, std::size_t at, std::uint64_t value, int size) {
-  for (int k = 0; k < size; ++k) bytes[at + k] = static_cast<char>((value >> (8 * k)) & 0xff);
+  for (std::size_t k = 0; k < static_cast<std::size_t>(size); ++k) bytes[at + k] = static_cast<char>((value >> (8 * k)) & 0xff);
 }
 
 class PotentialMapFile : public ::testing::Test {
@@ -37,7 +37,7 @@ class PotentialMapFile : public ::testing::Test {
   void SetUp() override {
     mesh = testing::quadricMesh(7, 9, 2.5e-5, {-3.0}, {{0, 0, 1, 0, 4e-5, true, 0}});
     // Values no short decimal text would carry exactly.
-    for (std::size_t k = 0; k < mesh.nodeCount(); ++k) phi.push_back(0.1 * k - 1e-300 * k);
+    for (std::size_t k = 0; k < mesh.nodeCount(); ++k) phi.push_back(0.1 * double(k) - 1e-300 * double(k));
     std::string error;
     ASSERT_TRUE(writePotentialMap("potmap.dat", mesh, phi, error)) << error;
     good = kelm::testing::TempDirectory::readFile("potmap.dat");
