@@ -20,8 +20,6 @@ class LibraryTurn {
  public:
   LibraryTurn();
   ~LibraryTurn();
-  LibraryTurn(const LibraryTurn&) = delete;
-  LibraryTurn& operator=(const LibraryTurn&) = delete;
 
  private:
   std::lock_guard<std::mutex> turn_;
