@@ -115,6 +115,13 @@ int digitsAt(std::string_view text, std::size_t pos) {
   return value;
 }
 
+// One of two letters that exclude each other: after its opposite, neither holds and the
+// status tells of the conflict.
+void choose(bool& letter, bool& opposite, int& status) {
+  if (opposite) opposite = false, status = kConflict;
+  else letter = true;
+}
+
 bool parseOptions(std::string_view text, Options& o) {
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[pos])));
@@ -133,22 +140,10 @@ bool parseOptions(std::string_view text, Options& o) {
       }
       case 'h': o.height = digitsAt(text, pos + 1); break;
       case 'w': o.width = digitsAt(text, pos + 1); break;
-      case 'f':
-        if (o.proportional) o.proportional = false, o.status = kConflict;
-        else o.fixed = true;
-        break;
-      case 'p':
-        if (o.fixed) o.fixed = false, o.status = kConflict;
-        else o.proportional = true;
-        break;
-      case 'r':
-        if (o.scalable) o.scalable = false, o.status = kConflict;
-        else o.raster = true;
-        break;
-      case 'v':
-        if (o.raster) o.raster = false, o.status = kConflict;
-        else o.scalable = true;
-        break;
+      case 'f': choose(o.fixed, o.proportional, o.status); break;
+      case 'p': choose(o.proportional, o.fixed, o.status); break;
+      case 'r': choose(o.raster, o.scalable, o.status); break;
+      case 'v': choose(o.scalable, o.raster, o.status); break;
       case 'b': o.bestFit = true; break;
       case 'i': o.italic = true; break;
       case 'u': o.underline = true; break;

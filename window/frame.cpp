@@ -67,6 +67,17 @@ int minimisedRowExcess() {
   return std::max(0, row - 16);
 }
 
+// Sets something on the unit's view window on the GUI thread: what set returns, or -2 when the
+// unit has no view window.
+template <class Set>
+int onUnitChild(std::int32_t unit, Set set) {
+  int result = -2;
+  runOnGui([&] {
+    if (ChildWindow* child = findUnitWindow(unit).child) result = set(*child);
+  });
+  return result;
+}
+
 }  // namespace
 
 void forgetActiveWindow(int unit) {
@@ -183,40 +194,29 @@ int clearScreen(std::int32_t) {
 
 int registerMouseCallback(std::int32_t unit, std::int32_t eventBits, MouseCallback callback) {
   if ((eventBits & 0x7F) == 0) return -1;
-  int result = -2;
-  runOnGui([&] {
-    ChildWindow* child = findUnitWindow(unit).child;
-    if (child == nullptr) return;
-    result = 0;
+  return onUnitChild(unit, [&](ChildWindow& child) {
+    int replaced = 0;
     for (std::size_t slot = 0; slot < 7; ++slot) {
       if ((eventBits & (1 << slot)) == 0) continue;
-      if (child->mouseCallbacks[slot] != nullptr) result = 1;
-      child->mouseCallbacks[slot] = callback;
+      if (child.mouseCallbacks[slot] != nullptr) replaced = 1;
+      child.mouseCallbacks[slot] = callback;
     }
+    return replaced;
   });
-  return result;
 }
 
 int registerArrowKeyCallback(std::int32_t unit, ArrowKeyCallback callback) {
-  int result = -2;
-  runOnGui([&] {
-    if (ChildWindow* child = findUnitWindow(unit).child) {
-      child->arrowKeyCallback = callback;
-      result = 0;
-    }
+  return onUnitChild(unit, [&](ChildWindow& child) {
+    child.arrowKeyCallback = callback;
+    return 0;
   });
-  return result;
 }
 
 int registerZoomCallbacks(std::int32_t unit, const ZoomCallbacks& callbacks) {
-  int result = -2;
-  runOnGui([&] {
-    if (ChildWindow* child = findUnitWindow(unit).child) {
-      child->zoomCallbacks = callbacks;
-      result = 0;
-    }
+  return onUnitChild(unit, [&](ChildWindow& child) {
+    child.zoomCallbacks = callbacks;
+    return 0;
   });
-  return result;
 }
 
 int setStatusMessage(std::string_view text, int messageNumber) {

@@ -12,8 +12,6 @@ class OutputLog {
  public:
   OutputLog() = default;
   ~OutputLog();
-  OutputLog(const OutputLog&) = delete;
-  OutputLog& operator=(const OutputLog&) = delete;
 
   // Opens target for appending without ever waiting: a FIFO without a reader, a directory or
   // a path that cannot be made is refused. Every refusal, and a log that fails later, is told

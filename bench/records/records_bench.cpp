@@ -27,23 +27,32 @@ const std::string& pointFile() {
   return name;
 }
 
-void BM_ReadGeometryPointLines(benchmark::State& state) {
-  const std::string& path = pointFile();
+// Each iteration opens the unit, reads its records one by one and closes it.
+template <class ReadRecord>
+void readRecords(benchmark::State& state, int unit, const OpenOptions& open, int records, int recordBytes,
+                 ReadRecord readRecord) {
   for (auto _ : state) {
-    if (openUnit(20, {.file = path, .status = "OLD", .action = "read"}) != 0) {
+    if (openUnit(unit, open) != 0) {
       state.SkipWithError("cannot open");
       return;
     }
-    std::int32_t i, j, k;
-    float r, z;
-    for (int n = 0; n < kPointLines; ++n) {
-      if (read(20, "(3I5,5X,2F10.5)", i, j, k, r, z) != 0) break;
-      benchmark::DoNotOptimize(z);
+    for (int n = 0; n < records; ++n) {
+      if (!readRecord()) break;
     }
-    closeUnit(20);
+    closeUnit(unit);
   }
-  state.SetItemsProcessed(state.iterations() * kPointLines);
-  state.SetBytesProcessed(state.iterations() * kPointLines * 42);
+  state.SetItemsProcessed(state.iterations() * records);
+  state.SetBytesProcessed(state.iterations() * records * recordBytes);
+}
+
+void BM_ReadGeometryPointLines(benchmark::State& state) {
+  std::int32_t i, j, k;
+  float r, z;
+  readRecords(state, 20, {.file = pointFile(), .status = "OLD", .action = "read"}, kPointLines, 42, [&] {
+    if (read(20, "(3I5,5X,2F10.5)", i, j, k, r, z) != 0) return false;
+    benchmark::DoNotOptimize(z);
+    return true;
+  });
 }
 BENCHMARK(BM_ReadGeometryPointLines)->Unit(benchmark::kMillisecond);
 
@@ -59,21 +68,14 @@ void BM_ReadTrajectoryRecords(benchmark::State& state) {
     }
     closeUnit(21);
   }
-  for (auto _ : state) {
-    if (openUnit(21, {.file = path, .status = "OLD", .form = "unformatted", .action = "read"}) != 0) {
-      state.SkipWithError("cannot open");
-      return;
-    }
-    std::int32_t index;
-    double a, b, c, d;
-    for (int n = 0; n < kRecords; ++n) {
-      if (readUnformatted(21, index, a, b, c, d) != 0) break;
-      benchmark::DoNotOptimize(d);
-    }
-    closeUnit(21);
-  }
-  state.SetItemsProcessed(state.iterations() * kRecords);
-  state.SetBytesProcessed(state.iterations() * kRecords * 38);
+  std::int32_t index;
+  double a, b, c, d;
+  readRecords(state, 21, {.file = path, .status = "OLD", .form = "unformatted", .action = "read"}, kRecords, 38,
+              [&] {
+                if (readUnformatted(21, index, a, b, c, d) != 0) return false;
+                benchmark::DoNotOptimize(d);
+                return true;
+              });
 }
 BENCHMARK(BM_ReadTrajectoryRecords)->Unit(benchmark::kMillisecond);
 

@@ -22,12 +22,9 @@
 namespace {
 
 void fixChecksum(std::string& bytes) {
-  std::uint64_t hash = 0xcbf29ce484222325ULL;
-  for (std::size_t k = 0; k + 8 < bytes.size(); ++k) {
-    hash ^= static_cast<unsigned char>(bytes[k]);
-    hash *= 0x100000001b3ULL;
-  }
-  for (int k = 0; k < 8; ++k) bytes[bytes.size() - 8 + k] = static_cast<char>((hash >> (8 * k)) & 0xff);
+  const std::size_t at = bytes.size() - 8;
+  const std::uint64_t hash = kelm::solver::potentialMapChecksum(std::string_view(bytes).substr(0, at));
+  for (std::size_t k = 0; k < 8; ++k) bytes[at + k] = static_cast<char>((hash >> (8 * k)) & 0xff);
 }
 
 // The map under kelm-export's energy and normalized emittances.

@@ -319,10 +319,10 @@ TEST(CommandLine, ProjectListsShardsAndJobsGiveTheSameRows) {
   reversed.insert(reversed.begin(), "--jobs=1");
   const std::string backwards = summary(reversed).out;
   auto rows = [](const std::string& csv) {
-    std::vector<std::string> lines;
+    std::vector<std::string> found;
     for (std::size_t at = 0, next; (next = csv.find('\n', at)) != std::string::npos; at = next + 1)
-      lines.push_back(csv.substr(at, next - at));
-    return lines;
+      found.push_back(csv.substr(at, next - at));
+    return found;
   };
   std::vector<std::string> rowsBackward = rows(backwards);
   ASSERT_EQ(rowsBackward.size(), 6u);

@@ -43,7 +43,8 @@ inline double BeamSelfField::at(double r_m, double z_m) const {
   const int ir = std::min(static_cast<int>(x), nr_ - 2), iz = std::min(static_cast<int>(y), nz_ - 2);
   const double u = x - ir, v = y - iz;
   const std::size_t n = static_cast<std::size_t>(iz) * static_cast<std::size_t>(nr_) + static_cast<std::size_t>(ir);
-  const double b = (1 - v) * ((1 - u) * node_[n] + u * node_[n + 1]) + v * ((1 - u) * node_[n + nr_] + u * node_[n + nr_ + 1]);
+  const std::size_t up = n + static_cast<std::size_t>(nr_);
+  const double b = (1 - v) * ((1 - u) * node_[n] + u * node_[n + 1]) + v * ((1 - u) * node_[up] + u * node_[up + 1]);
   return r_m < 0 ? -b : b;
 }
 

@@ -54,7 +54,7 @@ struct Slopes {
       if (mesh.electrodeAt[n] != ClassifiedMesh::kFree) break;
       const int electrode = mesh.armElectrode[n][arm];
       if (electrode != ClassifiedMesh::kFree) {
-        out[count] = {out[count - 1].at + sign * mesh.armFraction[n][arm],
+        out[count] = {out[count - 1].at + sign * static_cast<double>(mesh.armFraction[n][arm]),
                       mesh.electrodePotential_V[static_cast<std::size_t>(electrode)], true};
         return count + 1;
       }

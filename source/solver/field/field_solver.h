@@ -17,8 +17,6 @@ class FieldSolver {
  public:
   FieldSolver();
   ~FieldSolver();
-  FieldSolver(const FieldSolver&) = delete;
-  FieldSolver& operator=(const FieldSolver&) = delete;
 
   // Assembles the axisymmetric operator on the mesh and factorizes it, once per geometry.
   // False, with a one-line reason in error, when the mesh cannot be solved.

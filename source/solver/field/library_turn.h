@@ -26,8 +26,6 @@ class LibraryTurn {
   void confirmRegionsRanInline() const;
   // Regions run inline in this process so far.
   static std::uint64_t regionsRunInline();
-  LibraryTurn(const LibraryTurn&) = delete;
-  LibraryTurn& operator=(const LibraryTurn&) = delete;
 
  private:
   std::lock_guard<std::mutex> turn_;

@@ -34,15 +34,6 @@ constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kHeaderBytes = 28;
 constexpr std::size_t kHashBytes = 8;
 
-std::uint64_t fnv1a(std::string_view bytes) {
-  std::uint64_t hash = 0xcbf29ce484222325ULL;
-  for (const char c : bytes) {
-    hash ^= std::uint64_t{static_cast<unsigned char>(c)};
-    hash *= 0x100000001b3ULL;
-  }
-  return hash;
-}
-
 void putUnsigned(std::string& out, std::uint64_t value, int bytes) {
   for (int k = 0; k < bytes; ++k) out += static_cast<char>((value >> (8 * k)) & 0xff);
 }
@@ -94,7 +85,7 @@ bool parse(const std::string& path, std::string_view bytes, PotentialMap& map, s
   const std::size_t nodes = static_cast<std::size_t>(nr) * static_cast<std::size_t>(nz);
   if (bytes.size() != kHeaderBytes + 8 * nodes + kHashBytes) return damaged(path, "wrong length", error);
   const std::size_t hashAt = bytes.size() - kHashBytes;
-  if (getUnsigned(bytes, hashAt, 8) != fnv1a(bytes.substr(0, hashAt)))
+  if (getUnsigned(bytes, hashAt, 8) != potentialMapChecksum(bytes.substr(0, hashAt)))
     return damaged(path, "checksum mismatch", error);
   std::vector<double> potential(nodes);
   for (std::size_t k = 0; k < nodes; ++k) {
@@ -108,6 +99,15 @@ bool parse(const std::string& path, std::string_view bytes, PotentialMap& map, s
 }
 
 }  // namespace
+
+std::uint64_t potentialMapChecksum(std::string_view bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
+  for (const char c : bytes) {
+    hash ^= std::uint64_t{static_cast<unsigned char>(c)};
+    hash *= 0x100000001b3ULL;
+  }
+  return hash;
+}
 
 bool potentialMapBytes(const ClassifiedMesh& mesh, std::span<const double> potential_V, std::string& bytes,
                        std::string& error) {
@@ -130,7 +130,7 @@ bool potentialMapBytes(const ClassifiedMesh& mesh, std::span<const double> poten
     }
     putUnsigned(bytes, bits, 8);
   }
-  putUnsigned(bytes, fnv1a(bytes), 8);
+  putUnsigned(bytes, potentialMapChecksum(bytes), 8);
   return true;
 }
 

@@ -2,6 +2,7 @@
 // potmap.dat: KELM's own store of the potential on the mesh, for the beam solver and
 // kelm-export. The layout is described in potential_map.cpp.
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,5 +29,7 @@ bool writePotentialMap(const std::string& path, const ClassifiedMesh& mesh,
 bool readPotentialMap(const std::string& path, PotentialMap& map, std::string& error);
 // The same check on the file's bytes, for callers that hold them already.
 bool parsePotentialMap(std::string_view bytes, PotentialMap& map, std::string& error);
+// The hash the file ends with, of every byte before it (little-endian).
+std::uint64_t potentialMapChecksum(std::string_view bytes);
 
 }  // namespace kelm::solver

@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlanarCase{"TemperatureLimitedAt", 3e3, 25, 0.25, 6, 50, 1},
                       PlanarCase{"TemperatureLimitedAbove", 3e3, 25, 0.25, 6, 50, 3},
                       PlanarCase{"TemperatureLimitedFarAbove", 3e3, 25, 0.25, 6, 50, 1e6}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct SphericalCase {
   const char* name;
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(, SphericalDiode,
                                            SphericalCase{"RatioOneAndAHalfSparse", 1.5, 0.1, 20},
                                            SphericalCase{"RatioThreeSparse", 3, 0.1, 20},
                                            SphericalCase{"RatioThreeDense", 3, 0.1, 600}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace kelm::solver

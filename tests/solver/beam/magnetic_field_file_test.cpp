@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TableCase{"SpacingBeyondTheGun", magDat({{-1e9, 500}, {1e9, 500}}), "line 3: 2e+09 mm after"},
                       TableCase{"OutsideTheGun", magDat({{100, 0}, {200, 0}}), "line 2: the samples run from 100 mm"},
                       TableCase{"ThreeNumbersOnALine", "0 500\n30 500 7\n60 500\n", "line 2 is not a sample"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace kelm::solver
