@@ -34,7 +34,9 @@ struct Emitter {
   const BeamSettings& settings;
   double voltage_V;
 
-  double depth() const { return settings.layerCells * mesh.cell_m; }
+  double depth() const { return std::max(settings.layerDepth_m, kMinLayerCells * mesh.cell_m); }
+  // The planar gap for Child's law across the layer.
+  double childDepth() const { return childGap(depth(), cathode.spherical ? cathode.radius_m : 0.0); }
 
   // Whether the layer's surface over p lies in the free mesh, and its potential above the
   // cathode there (0 where it lies below).
@@ -52,7 +54,7 @@ struct Emitter {
                                        : limitedDensity(settings.emissionDensity_A_per_m2, spaceChargeLimit);
   }
   double estimated(const PotentialField& vacuum, const SurfacePoint& p) const {
-    return limited(vacuumEstimate(layerPotential(vacuum, p), depth(), voltage_V));
+    return limited(vacuumEstimate(layerPotential(vacuum, p), childDepth(), voltage_V));
   }
 
   // The site's current from the profile over its share, and its trajectory from the layer on.
@@ -67,7 +69,7 @@ struct Emitter {
     // pressed down by then would lay more charge still where it was already too much. Nor
     // does a site stop emitting at once where that field holds electrons back: the density
     // falls by relaxation, so the iteration has no step to swing about.
-    t.layerPotential_V = std::max(layerPotential(field, s), childPotential(t.density_A_per_m2, depth()));
+    t.layerPotential_V = std::max(layerPotential(field, s), childPotential(t.density_A_per_m2, childDepth()));
     KELM_ASSERT(std::isfinite(t.current_A) && t.current_A >= 0);
     for (const TubePart& part : t.tube) KELM_ASSERT(std::isfinite(part.fraction));
     if (!(t.current_A > 0)) {
@@ -221,7 +223,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     std::vector<double>& density = profile.density();
     for (std::size_t k = 0; k < profile.size(); ++k) {
       layer[k] = emitter.layerPotential(present, profile.point(k));
-      allowed[k] = emitter.limited(childDensity(layer[k], emitter.depth()));
+      allowed[k] = emitter.limited(childDensity(layer[k], emitter.childDepth()));
     }
     // The first pass starts from an estimate (or from what the earlier charge's field allows);
     // every later one moves each point part of the way to its consistent density.
@@ -232,7 +234,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     } else {
       change = emissionResidual(profile, allowed);
       for (std::size_t k = 0; k < profile.size(); ++k) {
-        const double next = consistentDensity(charged[k], layer[k], vacuumLayer[k], emitter.depth(), temperatureLimit);
+        const double next = consistentDensity(charged[k], layer[k], vacuumLayer[k], emitter.childDepth(), temperatureLimit);
         density[k] += omega * (next - density[k]);
       }
     }

@@ -18,6 +18,9 @@
 
 namespace kelm::solver {
 
+// The emission layer is never thinner than this many cells: across it the field is resolved.
+inline constexpr double kMinLayerCells = 1;
+
 struct BeamSettings {
   int trajectories = 12;
   bool spaceChargeLimited = true;
@@ -26,7 +29,9 @@ struct BeamSettings {
   double relaxation = 0.5;              // at most; lowered when the change stalls
   double tolerance = 1e-3;
   int threads = 0;                      // 0: one per core
-  double layerCells = 3;                // depth of the emission layer
+  // The emission layer's depth: a length of the gun, so that the start does not move with the
+  // mesh, but never under kMinLayerCells cells, across which the field is resolved.
+  double layerDepth_m = 0.6e-3;
   TraceSettings trace;
 };
 

@@ -16,6 +16,12 @@ double childDensity(double layerPotential_V, double depth_m) {
   return childConstant() * std::pow(layerPotential_V, 1.5) / (depth_m * depth_m);
 }
 
+double childGap(double depth_m, double radius_m) {
+  if (!(radius_m > 0)) return depth_m;
+  const double g = std::log1p(-std::min(depth_m / radius_m, 0.5));
+  return radius_m * std::fabs(g * (1 + g * (-0.3 + g * (0.075 + g * -0.0143182))));
+}
+
 double childPotential(double density, double depth_m) {
   if (!(density > 0) || !(depth_m > 0)) return 0.0;
   return std::cbrt(std::pow(density * depth_m * depth_m / childConstant(), 2));

@@ -7,6 +7,11 @@ namespace kelm::solver {
 
 // (4ε0/9)·√(2e/m): J = kChildConstant·V^{3/2}/d².
 double childConstant();
+// The planar gap whose Child current density equals that on a concave spherical cathode of
+// radius R across a layer of depth d: R·|α| of Langmuir and Blodgett, with α from its series in
+// ln((R − d)/R). A layer converging onto the centre carries more than the planar law says, about
+// d/R more. R 0: a flat cathode, the depth itself.
+double childGap(double depth_m, double cathodeRadius_m);
 // The space-charge-limited current density (A/m²) for a layer of depth d at potential V above
 // the cathode; 0 when the field holds the electrons back.
 double childDensity(double layerPotential_V, double depth_m);

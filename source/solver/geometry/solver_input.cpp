@@ -24,8 +24,9 @@ bool levels(StatementReader& s, SolverInput& in, Diagnostic& error) {
   return true;
 }
 
-// emission space-charge | emission temperature <A/cm²>
+// emission space-charge | emission temperature <A/cm²> | emission layer <mm>
 bool emission(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  if (s.optionalKeyword("layer")) return s.positive(in.emissionLayer_mm, "layer depth", kMaxLength_mm, error);
   if (s.optionalKeyword("space-charge")) {
     in.spaceChargeLimited = true;
     return true;
@@ -34,8 +35,8 @@ bool emission(StatementReader& s, SolverInput& in, Diagnostic& error) {
     in.spaceChargeLimited = false;
     return s.positive(in.emissionDensity_A_per_cm2, "current density", 1e6, error);
   }
-  if (s.atEnd()) error = s.missing("'space-charge' or 'temperature'");
-  else error = diagnosticAt(s.peek(), "expected 'space-charge' or 'temperature', found '" + std::string(s.peek().text) + "'");
+  if (s.atEnd()) error = s.missing("'space-charge', 'temperature' or 'layer'");
+  else error = diagnosticAt(s.peek(), "expected 'space-charge', 'temperature' or 'layer', found '" + std::string(s.peek().text) + "'");
   return false;
 }
 

@@ -29,6 +29,7 @@ struct SolverInput {
   int trajectories = 12;
   bool spaceChargeLimited = true;
   double emissionDensity_A_per_cm2 = 0;  // temperature limited only
+  double emissionLayer_mm = 0.6;         // depth of the emission layer
   int iterations = 100;
   double relaxation = 0.5;
   double tolerance = 1e-3;
