@@ -88,7 +88,9 @@ struct Emitter {
     start.uz = along * s.nz;
     start.dirR = s.nr;
     start.dirZ = s.nz;
-    t.trace = traceParticle(field, magnetic, start, settings.trace);
+    TraceSettings trace = settings.trace;
+    trace.energyScale_eV = voltage_V;
+    t.trace = traceParticle(field, magnetic, start, trace);
   }
 
   // The charge of a stretch of the tube about (r, z), the trajectory moving along (ur, uz):
