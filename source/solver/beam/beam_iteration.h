@@ -24,7 +24,10 @@ inline constexpr double kMinLayerCells = 1;
 struct BeamSettings {
   int trajectories = 12;
   bool spaceChargeLimited = true;
-  double emissionDensity_A_per_m2 = 0;  // temperature limited only
+  double emissionDensity_A_per_m2 = 0;  // temperature limited only, unless thermionic
+  // Richardson–Dushman with Schottky lowering in place of a fixed density.
+  bool thermionic = false;
+  double workFunction_eV = 0, richardson_A_per_m2K2 = 0, temperature_K = 0;
   int iterations = 100;
   double relaxation = 0.5;              // at most; lowered when the change stalls
   double tolerance = 1e-3;

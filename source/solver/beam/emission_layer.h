@@ -18,6 +18,10 @@ double childDensity(double layerPotential_V, double depth_m);
 // The density a cathode that could give temperatureLimit emits where space charge allows
 // spaceChargeLimit: 1/J^p = 1/J_T^p + 1/J_SCL^p with p = kEmissionBlend, never above either.
 inline constexpr double kEmissionBlend = 8;
+// Richardson–Dushman: A·T²·exp(−(W − ΔW)/kT), with the Schottky lowering ΔW = √(e³E/(4πε0))
+// by the accelerating field E at the surface. Never quite 0, since 0 stands for no limit.
+double thermionicDensity(double temperature_K, double workFunction_eV, double richardson_A_per_m2K2,
+                         double surfaceField_V_per_m);
 double limitedDensity(double temperatureLimit_A_per_m2, double spaceChargeLimit_A_per_m2);
 // A start before any charge is known: Child's law across the planar gap V·d/φ_s that the
 // vacuum potential φ_s at the layer implies for the accelerating voltage V. Child's law at the
