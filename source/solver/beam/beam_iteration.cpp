@@ -34,7 +34,9 @@ struct Emitter {
   const BeamSettings& settings;
   double voltage_V;
 
-  double depth() const { return settings.layerCells * mesh.cell_m; }
+  double depth() const { return std::max(settings.layerDepth_m, kMinLayerCells * mesh.cell_m); }
+  // The planar gap for Child's law across the layer.
+  double childDepth() const { return childGap(depth(), cathode.spherical ? cathode.radius_m : 0.0); }
 
   // Whether the layer's surface over p lies in the free mesh, and its potential above the
   // cathode there (0 where it lies below).
@@ -47,12 +49,19 @@ struct Emitter {
     return std::max(field.at(p.r_m + depth() * p.nr, p.z_m + depth() * p.nz).phi_V - cathode.potential_V, 0.0);
   }
 
-  double limited(double spaceChargeLimit) const {
-    return settings.spaceChargeLimited ? spaceChargeLimit
-                                       : limitedDensity(settings.emissionDensity_A_per_m2, spaceChargeLimit);
+  // What the cathode could give at p without space charge; 0: no such limit.
+  double temperatureLimit(const PotentialField& field, const SurfacePoint& p) const {
+    if (settings.spaceChargeLimited) return 0.0;
+    if (!settings.thermionic) return settings.emissionDensity_A_per_m2;
+    const FieldPoint e = field.at(p.r_m, p.z_m);
+    return thermionicDensity(settings.temperature_K, settings.workFunction_eV, settings.richardson_A_per_m2K2,
+                             -(e.er_V_per_m * p.nr + e.ez_V_per_m * p.nz));
+  }
+  static double limited(double temperatureLimit, double spaceChargeLimit) {
+    return temperatureLimit > 0 ? limitedDensity(temperatureLimit, spaceChargeLimit) : spaceChargeLimit;
   }
   double estimated(const PotentialField& vacuum, const SurfacePoint& p) const {
-    return limited(vacuumEstimate(layerPotential(vacuum, p), depth(), voltage_V));
+    return limited(temperatureLimit(vacuum, p), vacuumEstimate(layerPotential(vacuum, p), childDepth(), voltage_V));
   }
 
   // The site's current from the profile over its share, and its trajectory from the layer on.
@@ -67,7 +76,7 @@ struct Emitter {
     // pressed down by then would lay more charge still where it was already too much. Nor
     // does a site stop emitting at once where that field holds electrons back: the density
     // falls by relaxation, so the iteration has no step to swing about.
-    t.layerPotential_V = std::max(layerPotential(field, s), childPotential(t.density_A_per_m2, depth()));
+    t.layerPotential_V = std::max(layerPotential(field, s), childPotential(t.density_A_per_m2, childDepth()));
     KELM_ASSERT(std::isfinite(t.current_A) && t.current_A >= 0);
     for (const TubePart& part : t.tube) KELM_ASSERT(std::isfinite(part.fraction));
     if (!(t.current_A > 0)) {
@@ -86,7 +95,9 @@ struct Emitter {
     start.uz = along * s.nz;
     start.dirR = s.nr;
     start.dirZ = s.nz;
-    t.trace = traceParticle(field, magnetic, start, settings.trace);
+    TraceSettings trace = settings.trace;
+    trace.energyScale_eV = voltage_V;
+    t.trace = traceParticle(field, magnetic, start, trace);
   }
 
   // The charge of a stretch of the tube about (r, z), the trajectory moving along (ur, uz):
@@ -204,7 +215,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   // Each point's layer potential in the vacuum field: how far the space charge has lowered it
   // tells the next density (consistentDensity).
   std::vector<double> vacuum, vacuumLayer(profile.size()), layer(profile.size()), allowed(profile.size());
-  std::vector<double> charged(profile.size());
+  std::vector<double> charged(profile.size()), hot(profile.size());
   if (resumed) field.solve({}, vacuum);
   else vacuum = result.potential_V;
   const PotentialField vacuumField(mesh, vacuum);
@@ -213,7 +224,6 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   SpaceCharge charge(mesh);
   std::vector<double> previousPotential;
   double omega = settings.relaxation, best = std::numeric_limits<double>::max();
-  const double temperatureLimit = settings.spaceChargeLimited ? 0.0 : settings.emissionDensity_A_per_m2;
   int settledPasses = 0, stalled = 0;
   for (int iteration = 1; iteration <= std::max(settings.iterations, 1); ++iteration) {
     start = Clock::now();
@@ -221,7 +231,8 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     std::vector<double>& density = profile.density();
     for (std::size_t k = 0; k < profile.size(); ++k) {
       layer[k] = emitter.layerPotential(present, profile.point(k));
-      allowed[k] = emitter.limited(childDensity(layer[k], emitter.depth()));
+      hot[k] = emitter.temperatureLimit(present, profile.point(k));
+      allowed[k] = emitter.limited(hot[k], childDensity(layer[k], emitter.childDepth()));
     }
     // The first pass starts from an estimate (or from what the earlier charge's field allows);
     // every later one moves each point part of the way to its consistent density.
@@ -232,7 +243,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     } else {
       change = emissionResidual(profile, allowed);
       for (std::size_t k = 0; k < profile.size(); ++k) {
-        const double next = consistentDensity(charged[k], layer[k], vacuumLayer[k], emitter.depth(), temperatureLimit);
+        const double next = consistentDensity(charged[k], layer[k], vacuumLayer[k], emitter.childDepth(), hot[k]);
         density[k] += omega * (next - density[k]);
       }
     }

@@ -18,15 +18,23 @@
 
 namespace kelm::solver {
 
+// The emission layer is never thinner than this many cells: across it the field is resolved.
+inline constexpr double kMinLayerCells = 1;
+
 struct BeamSettings {
   int trajectories = 12;
   bool spaceChargeLimited = true;
-  double emissionDensity_A_per_m2 = 0;  // temperature limited only
+  double emissionDensity_A_per_m2 = 0;  // temperature limited only, unless thermionic
+  // Richardson–Dushman with Schottky lowering in place of a fixed density.
+  bool thermionic = false;
+  double workFunction_eV = 0, richardson_A_per_m2K2 = 0, temperature_K = 0;
   int iterations = 100;
   double relaxation = 0.5;              // at most; lowered when the change stalls
   double tolerance = 1e-3;
   int threads = 0;                      // 0: one per core
-  double layerCells = 3;                // depth of the emission layer
+  // The emission layer's depth: a length of the gun, so that the start does not move with the
+  // mesh, but never under kMinLayerCells cells, across which the field is resolved.
+  double layerDepth_m = 0.6e-3;
   TraceSettings trace;
 };
 

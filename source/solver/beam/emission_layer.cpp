@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numbers>
 
 #include "source/solver/physical_constants.h"
 
@@ -16,6 +18,12 @@ double childDensity(double layerPotential_V, double depth_m) {
   return childConstant() * std::pow(layerPotential_V, 1.5) / (depth_m * depth_m);
 }
 
+double childGap(double depth_m, double radius_m) {
+  if (!(radius_m > 0)) return depth_m;
+  const double g = std::log1p(-std::min(depth_m / radius_m, 0.5));
+  return radius_m * std::fabs(g * (1 + g * (-0.3 + g * (0.075 + g * -0.0143182))));
+}
+
 double childPotential(double density, double depth_m) {
   if (!(density > 0) || !(depth_m > 0)) return 0.0;
   return std::cbrt(std::pow(density * depth_m * depth_m / childConstant(), 2));
@@ -26,6 +34,15 @@ double limitedDensity(double temperatureLimit, double spaceChargeLimit) {
   // In ratio form, so that no power overflows whatever the limits.
   const double low = std::min(temperatureLimit, spaceChargeLimit), high = std::max(temperatureLimit, spaceChargeLimit);
   return low * std::pow(1.0 + std::pow(low / high, kEmissionBlend), -1.0 / kEmissionBlend);
+}
+
+double thermionicDensity(double temperature_K, double workFunction_eV, double richardson, double field) {
+  constexpr double kBoltzmann_eV_per_K = 8.617333262e-5;
+  const double lowering_eV = std::sqrt(std::max(field, 0.0) * kElementaryCharge_C /
+                                       (4 * std::numbers::pi * kVacuumPermittivity_F_per_m));
+  const double exponent = -(workFunction_eV - lowering_eV) / (kBoltzmann_eV_per_K * temperature_K);
+  return std::max(richardson * temperature_K * temperature_K * std::exp(std::min(exponent, 0.0)),
+                  std::numeric_limits<double>::min());
 }
 
 double vacuumEstimate(double layerPotential_V, double depth_m, double voltage_V) {

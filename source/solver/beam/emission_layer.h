@@ -7,12 +7,21 @@ namespace kelm::solver {
 
 // (4ε0/9)·√(2e/m): J = kChildConstant·V^{3/2}/d².
 double childConstant();
+// The planar gap whose Child current density equals that on a concave spherical cathode of
+// radius R across a layer of depth d: R·|α| of Langmuir and Blodgett, with α from its series in
+// ln((R − d)/R). A layer converging onto the centre carries more than the planar law says, about
+// d/R more. R 0: a flat cathode, the depth itself.
+double childGap(double depth_m, double cathodeRadius_m);
 // The space-charge-limited current density (A/m²) for a layer of depth d at potential V above
 // the cathode; 0 when the field holds the electrons back.
 double childDensity(double layerPotential_V, double depth_m);
 // The density a cathode that could give temperatureLimit emits where space charge allows
 // spaceChargeLimit: 1/J^p = 1/J_T^p + 1/J_SCL^p with p = kEmissionBlend, never above either.
 inline constexpr double kEmissionBlend = 8;
+// Richardson–Dushman: A·T²·exp(−(W − ΔW)/kT), with the Schottky lowering ΔW = √(e³E/(4πε0))
+// by the accelerating field E at the surface. Never quite 0, since 0 stands for no limit.
+double thermionicDensity(double temperature_K, double workFunction_eV, double richardson_A_per_m2K2,
+                         double surfaceField_V_per_m);
 double limitedDensity(double temperatureLimit_A_per_m2, double spaceChargeLimit_A_per_m2);
 // A start before any charge is known: Child's law across the planar gap V·d/φ_s that the
 // vacuum potential φ_s at the layer implies for the accelerating voltage V. Child's law at the

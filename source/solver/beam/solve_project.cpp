@@ -81,6 +81,11 @@ BeamSettings beamSettings(const SolverInput& in, int threads) {
   s.trajectories = in.trajectories;
   s.spaceChargeLimited = in.spaceChargeLimited;
   s.emissionDensity_A_per_m2 = in.emissionDensity_A_per_cm2 * 1e4;
+  s.layerDepth_m = in.emissionLayer_mm * 1e-3;
+  s.thermionic = in.thermionic;
+  s.workFunction_eV = in.workFunction_eV;
+  s.richardson_A_per_m2K2 = in.richardson_A_per_m2K2;
+  s.temperature_K = in.cathodeTemperature_K;
   s.iterations = in.iterations;
   s.relaxation = in.relaxation;
   s.tolerance = in.tolerance;

@@ -24,6 +24,7 @@ struct TraceSettings {
   double tolerance = 1e-6;        // local error per step, relative to a cell and to the momentum
   double maxStep_cells = 0.5;     // so that the charge lands in every cell it crosses
   int maxSteps = 100000;
+  double energyScale_eV = 0;      // the energy errors are measured against; 0: the electron's own
 };
 
 // The paraxial flux through the circle of radius r at z.

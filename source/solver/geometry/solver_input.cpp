@@ -24,18 +24,28 @@ bool levels(StatementReader& s, SolverInput& in, Diagnostic& error) {
   return true;
 }
 
-// emission space-charge | emission temperature <A/cm²>
+// emission space-charge | emission temperature <A/cm²> | emission layer <mm> |
+// emission thermionic work-function <eV> [richardson <A/(m² K²)>]
 bool emission(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  if (s.optionalKeyword("layer")) return s.positive(in.emissionLayer_mm, "layer depth", kMaxLength_mm, error);
+  if (s.optionalKeyword("thermionic")) {
+    in.spaceChargeLimited = false;
+    in.thermionic = true;
+    if (!s.keyword("work-function", error) || !s.positive(in.workFunction_eV, "work function", 100, error)) return false;
+    return !s.optionalKeyword("richardson") || s.positive(in.richardson_A_per_m2K2, "Richardson constant", 1e9, error);
+  }
   if (s.optionalKeyword("space-charge")) {
     in.spaceChargeLimited = true;
+    in.thermionic = false;
     return true;
   }
   if (s.optionalKeyword("temperature")) {
     in.spaceChargeLimited = false;
+    in.thermionic = false;
     return s.positive(in.emissionDensity_A_per_cm2, "current density", 1e6, error);
   }
-  if (s.atEnd()) error = s.missing("'space-charge' or 'temperature'");
-  else error = diagnosticAt(s.peek(), "expected 'space-charge' or 'temperature', found '" + std::string(s.peek().text) + "'");
+  if (s.atEnd()) error = s.missing("'space-charge', 'temperature', 'thermionic' or 'layer'");
+  else error = diagnosticAt(s.peek(), "expected 'space-charge', 'temperature', 'thermionic' or 'layer', found '" + std::string(s.peek().text) + "'");
   return false;
 }
 
@@ -64,6 +74,8 @@ bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
   else if (isKeyword(head, "relaxation")) ok = s.number(in.relaxation, "relaxation factor", kMinRelaxation, 1.0, error);
   else if (isKeyword(head, "tolerance")) ok = s.number(in.tolerance, "tolerance", kMinTolerance, 1.0, error);
   else if (isKeyword(head, "solenoid")) ok = solenoid(s, in, error);
+  else if (isKeyword(head, "cathode"))
+    ok = s.keyword("temperature", error) && s.positive(in.cathodeTemperature_K, "temperature", 1e5, error);
   else if (isKeyword(head, "magfield")) {
     std::string_view file;
     ok = s.word(file, "file name", error);
@@ -85,6 +97,10 @@ bool parseSolverInput(std::string_view text, SolverInput& input, Diagnostic& err
     StatementReader s(words);
     if (!statement(s, input, error)) return false;
     ++input.statements;
+  }
+  if (input.thermionic && !(input.cathodeTemperature_K > 0)) {
+    error = {statements.back().front().line, 1, "thermionic emission needs the cathode's temperature"};
+    return false;
   }
   if (!input.solenoids.empty() && !input.magneticFieldFile.empty()) {
     error = {statements.back().front().line, 1, "give solenoids or a magfield file, not both"};

@@ -29,6 +29,13 @@ struct SolverInput {
   int trajectories = 12;
   bool spaceChargeLimited = true;
   double emissionDensity_A_per_cm2 = 0;  // temperature limited only
+  double emissionLayer_mm = 0.6;         // depth of the emission layer
+  // Thermionic emission: Richardson–Dushman at the cathode's temperature, lowered by the
+  // surface field (Schottky); the temperature is needed then.
+  bool thermionic = false;
+  double workFunction_eV = 0;
+  double richardson_A_per_m2K2 = 1.20173e6;
+  double cathodeTemperature_K = 0;  // 0: not given
   int iterations = 100;
   double relaxation = 0.5;
   double tolerance = 1e-3;
