@@ -46,7 +46,7 @@ struct Slopes {
   // From the free node (ir, iz), placed at `from`, along the line in the direction `sign`: the
   // node and up to two points beyond it, ending at an electrode surface or the mesh's edge.
   int walk(int ir, int iz, bool alongR, int sign, double from, LinePoint* out) const {
-    const Arm arm = alongR ? (sign > 0 ? kRPlus : kRMinus) : (sign > 0 ? kZPlus : kZMinus);
+    const auto arm = static_cast<std::size_t>(alongR ? (sign > 0 ? kRPlus : kRMinus) : (sign > 0 ? kZPlus : kZMinus));
     out[0] = {from, phi[mesh.node(ir, iz)], false};
     int count = 1;
     while (count < 3) {
