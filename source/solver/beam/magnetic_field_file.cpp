@@ -9,6 +9,7 @@
 
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
+#include "runtime/fp_traps.h"
 
 namespace kelm::solver {
 namespace {
@@ -36,7 +37,13 @@ std::vector<double> numbersOn(std::string_view line) {
   while (*at != '\0') {
     char* end = nullptr;
     const bool starts = std::isdigit(static_cast<unsigned char>(*at)) || *at == '.' || *at == '+' || *at == '-';
-    const double value = starts ? std::strtod(at, &end) : 0.0;
+    double value = 0.0;
+    if (starts) {
+      // The C library raises overflow for a number beyond a double; the caller refuses it as
+      // not finite instead.
+      const FloatingPointTrapsSuspended untrapped;
+      value = std::strtod(at, &end);
+    }
     if (starts && end != at) {
       numbers.push_back(value);
       at = end;
