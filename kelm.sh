@@ -13,9 +13,9 @@ cd "$(dirname "$0")"
 # Each package in one list only: the first that needs it.
 RUNTIME_PACKAGES=(libopenblas0-serial fonts-liberation qt6-wayland)
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libeigen3-dev
-                libsuitesparse-dev libcli11-dev libssl-dev)
+                libsuitesparse-dev libcli11-dev libssl-dev libmuparser-dev libnlopt-cxx-dev libhdf5-dev)
 TEST_PACKAGES=(clang libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick poppler-utils
-               cups printer-driver-cups-pdf python3-pandas python3-numpy openbox x11-utils slurm-wlm munge weston)
+               cups printer-driver-cups-pdf python3-pandas python3-numpy python3-h5py openbox x11-utils slurm-wlm munge weston)
 PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream libglib2.0-bin)
 JOBS=${KELM_JOBS:-2}
 
