@@ -1,10 +1,11 @@
 // kelm-export, kelm-solve and kelm-scan given the same bad command line: each exits with 2 and
-// one line, worded alike, and reads its project list alike.
+// one line, worded alike, and reads its project list alike; the CSV they share.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "source/command_line_tools/csv.h"
 #include "source/command_line_tools/option_values.h"
 #include "source/command_line_tools/project_list.h"
 #include "tests/records/program_outcome.h"
@@ -117,6 +118,38 @@ TEST(CommandLines, ListsAndSharesSplitAsTheySay) {
       }
     }
     EXPECT_EQ(taken, std::vector<int>(7, 1)) << shards;
+  }
+}
+
+// CSV read as spreadsheets save it and as the programs write it.
+using Rows = std::vector<std::vector<std::string>>;
+
+TEST(Csv, ReadsWhatSpreadsheetsAndTheProgramsWrite) {
+  const struct {
+    std::string text;
+    Rows rows;
+  } cases[] = {
+      {"\xEF\xBB\xBF\"gap\",\"volts\"\r\n8,1e4\r\n", {{"gap", "volts"}, {"8", "1e4"}}},
+      {"a,\"b,\"\"c\"\"\nd\"\n\n,\n", {{"a", "b,\"c\"\nd"}, {"", ""}}},
+      {"x", {{"x"}}},
+  };
+  for (const auto& c : cases) {
+    std::vector<CsvRow> rows;
+    std::string why;
+    ASSERT_TRUE(readCsv(c.text, rows, why)) << why;
+    Rows cells;
+    for (const CsvRow& row : rows) cells.push_back(row.cells);
+    EXPECT_EQ(cells, c.rows) << c.text;
+  }
+  // What CsvLine writes reads back the same.
+  const std::string text = CsvLine().add("a,\"b\"\r\n").add(0.1).add(-3).addEmpty().text();
+  std::vector<CsvRow> rows;
+  std::string why;
+  ASSERT_TRUE(readCsv(text, rows, why)) << why;
+  EXPECT_EQ(rows.at(0).cells, (std::vector<std::string>{"a,\"b\"\r\n", "0.1", "-3", ""}));
+  for (const char* broken : {"a\n\"b", "\"a\"b,c\n"}) {
+    EXPECT_FALSE(readCsv(broken, rows, why)) << broken;
+    EXPECT_NE(why.find("line "), std::string::npos) << why;
   }
 }
 

@@ -79,6 +79,8 @@ std::vector<Row> rows() {
        "ends after record 6"},
       {"a whole result", ProjectFile::kResult, kHead + kStart + kClose, FileStatus::kLoaded, ""},
       {"an empty klplt.res", ProjectFile::kResult, "", FileStatus::kDamaged, "no records"},
+      {"more trajectories than the store holds", ProjectFile::kResult, kMark + record(std::int32_t{7}) + record(std::int32_t{1001}),
+       FileStatus::kDamaged, "record 2"},
       {"no closing record", ProjectFile::kResult, kHead + kStart, FileStatus::kDamaged, "ends after record 3"},
       {"a closing record of 4 bytes", ProjectFile::kResult, kHead + kStart + record(std::int32_t{0}),
        FileStatus::kDamaged, "record 4, 16 bytes short"},

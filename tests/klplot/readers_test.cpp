@@ -66,7 +66,7 @@ void writeResult(const std::function<void()>& records) {
   records::closeUnit(21);
 }
 
-TEST_F(Readers, ResultTrajectoriesInterleaveAndBadIndicesAreDamage) {
+TEST_F(Readers, ResultTrajectoriesInterleaveAndAFailedLoadKeepsNoCurrent) {
   projectData.meshScale = 10.0f;
   writeResult([] {
     (void)records::writeUnformatted(21, std::int32_t{7});
@@ -95,12 +95,6 @@ TEST_F(Readers, ResultTrajectoriesInterleaveAndBadIndicesAreDamage) {
   writeResult([] { (void)records::writeUnformatted(21, std::int32_t{7}); });
   loadResult(projectData);
   EXPECT_EQ(projectData.totalCurrent, 0.0);
-  writeResult([] {
-    (void)records::writeUnformatted(21, std::int32_t{7});
-    (void)records::writeUnformatted(21, std::int32_t{1001});
-  });
-  loadResult(projectData);
-  EXPECT_EQ(port.lines.back(), " File KLPLT.RES damaged");
 }
 
 TEST_F(Readers, FieldFilesAndInterpolation) {

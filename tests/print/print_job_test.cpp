@@ -3,11 +3,7 @@
 // with poppler, and the failures and Cancel.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPrintDialog>
-#include <QPrinter>
 #include <QRegularExpression>
 
 #include <sys/resource.h>
@@ -58,19 +54,6 @@ TEST(PageSquare, WorkedValues) {
     EXPECT_EQ(s.w, c.w) << c.facts.horzSizeMm << " " << c.facts.logPixelsX;
     EXPECT_EQ(s.h, c.h) << c.facts.horzSizeMm << " " << c.facts.logPixelsY;
   }
-}
-
-TEST(PageSquare, FactsOfAPrinterAreItsPrintableAreaAndResolution) {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setResolution(300);
-  printer.setPageLayout(QPageLayout(QPageSize(QSizeF(210, 290), QPageSize::Millimeter), QPageLayout::Portrait,
-                                    QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
-  const window::PrinterFacts facts = window::printerFacts(printer);
-  EXPECT_EQ(facts.horzSizeMm, 190);
-  EXPECT_EQ(facts.vertSizeMm, 270);
-  EXPECT_EQ(facts.logPixelsX, 300);
-  EXPECT_EQ(facts.logPixelsY, 300);
 }
 
 std::string run(const std::string& command) { return testing::commandOutput(command); }

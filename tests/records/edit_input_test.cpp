@@ -63,7 +63,7 @@ TEST(EditInput, BlanksInsideIntegersAreIgnoredAndCommasEndFields) {
   EXPECT_EQ(a, -2147483647 - 1);
 }
 
-TEST(EditInput, BadFieldsAreErrorsNotCrashes) {
+TEST(EditInput, BadFieldsAreErrorsNotCrashesAndAMissingRecordIsTheEnd) {
   std::int32_t integer = 0;
   float single = 0.0f;
   double wide = 0.0;
@@ -81,12 +81,8 @@ TEST(EditInput, BadFieldsAreErrorsNotCrashes) {
   EXPECT_GT(readInternal("1E", "(F7.2)", wide), 0);
   EXPECT_GT(readInternal("12", "(F7.2)", integer), 0);  // integer item under F
   EXPECT_GT(readInternal("12", "(I^)", integer), 0);    // width never supplied
-}
-
-TEST(EditInput, EndOfFileBeforeTheRecordIsMinusOne) {
-  std::int32_t value = 0;
   // An internal record holds one line; a format that starts over needs a second.
-  EXPECT_EQ(readInternal("1", "(I5)", value, value), kEndOfFile);
+  EXPECT_EQ(readInternal("1", "(I5)", integer, integer), kEndOfFile);
 }
 
 }  // namespace

@@ -51,33 +51,24 @@ TEST(EditOutput, RealFieldsMatchHandEditedText) {
       {"(G8.2)", 1234.5, " .12E+04"},
       {"(G8.2)", 0.0, " .00"},
       {"(G8.2)", 0.5, " .50"},
+      // Half away from zero on the exact binary value: 0.125 and 2.5 are exact ties, 0.145 lies
+      // just below its decimal text, 2^-20 ties at its fourteenth digit.
+      {"(F4.2)", 0.125, " .13"},
+      {"(F4.2)", -0.125, "-.13"},
+      {"(F3.0)", 2.5, " 3."},
+      {"(F3.0)", 3.5, " 4."},
+      {"(F4.2)", 0.145, " .14"},
+      {"(E20.13)", 0x1p-20, "  .9536743164063E-06"},
+      {"(E10.3)", 0x1p-1074, "  .494-323"},
+      {"(F24.1)", 0x1p70, "1180591620717411303424.0"},
   };
   for (const RealCase& c : cases) {
     EXPECT_EQ(edited(c.format, c.value), c.expected) << c.format << " " << c.value;
   }
-}
-
-TEST(EditOutput, RoundsHalfAwayFromZeroOnTheExactBinaryValue) {
-  // 0.125 and 2.5 are exact ties; 0.145 lies just below its decimal text.
-  EXPECT_EQ(edited("(F4.2)", 0.125), " .13");
-  EXPECT_EQ(edited("(F4.2)", -0.125), "-.13");
-  EXPECT_EQ(edited("(F3.0)", 2.5), " 3.");
-  EXPECT_EQ(edited("(F3.0)", 3.5), " 4.");
-  EXPECT_EQ(edited("(F4.2)", 0.145), " .14");
   EXPECT_EQ(edited("(F5.3)", 1.0005f), "1.000");  // the float lies below 1.0005
-  // 2^-20 = 9.5367431640625E-07 ties at its fourteenth digit; the smallest double is far down.
-  EXPECT_EQ(edited("(E20.13)", 0x1p-20), "  .9536743164063E-06");
-  EXPECT_EQ(edited("(E10.3)", 0x1p-1074), "  .494-323");
-  EXPECT_EQ(edited("(F24.1)", 0x1p70), "1180591620717411303424.0");
 }
 
-TEST(EditOutput, GeneralKeepsItsFourTrailingBlanks) {
-  std::array<char, 8> record{};
-  ASSERT_EQ(writeInternal(record, "(G8.2)", 12.5f), 0);
-  EXPECT_EQ(std::string_view(record.data(), 8), " 13.    ");
-}
-
-TEST(EditOutput, IntegersLiteralsAndRunTimeWidths) {
+TEST(EditOutput, IntegersLiteralsRunTimeWidthsAndBlanksKept) {
   EXPECT_EQ(edited("(I4,'K')", 12), "  12K");
   EXPECT_EQ(edited("(I4,'K')", 12345), "****K");
   EXPECT_EQ(edited("(I4,'K')", -999), "-999K");
@@ -88,6 +79,9 @@ TEST(EditOutput, IntegersLiteralsAndRunTimeWidths) {
   std::array<char, 6> record{};
   ASSERT_EQ(writeInternal(record, "(I^)", RunTimeWidth{4}, 42), 0);
   EXPECT_EQ(std::string_view(record.data(), 6), "  42  ");
+  std::array<char, 8> general{};  // G keeps its four trailing blanks
+  ASSERT_EQ(writeInternal(general, "(G8.2)", 12.5f), 0);
+  EXPECT_EQ(std::string_view(general.data(), 8), " 13.    ");
 }
 
 TEST(EditOutput, InternalWriteNeverOverrunsItsDestination) {
