@@ -172,6 +172,7 @@ class Runner {
     // Build net's geom.dat becomes visible with the results, or stays as it was.
     solver::SolveCommit commit;
     if (options_.runsBuildNet()) commit.files.push_back({"geom.dat", std::move(geometry)});
+    commit.beamFile = {options_.openPMD || !options_.screens_mm.empty(), options_.screens_mm};
     // One thread each when projects share the cores; the results do not depend on it.
     const int threads = jobs_ == 1 ? 0 : 1;
     const solver::SolveOutcome o = solver::solveProject(
