@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 # Solves a copy of the solenoid gun with beam.h5 and reads it with h5py: every attribute openPMD
 # 1.1.0 requires, the fields' layout, and the rays against klplt.res.
-# Usage: KELM_SOLVE EXAMPLES_DIR
-import math, os, shutil, struct, subprocess, sys, tempfile
+# kelm-export's crossings of a screen's plane must be the screen's.
+# Usage: KELM_SOLVE KELM_EXPORT EXAMPLES_DIR
+import csv, io, math, os, shutil, struct, subprocess, sys, tempfile
 import h5py, numpy as np
 
-solve, examples = sys.argv[1], sys.argv[2]
+solve, export, examples = sys.argv[1:4]
 work = tempfile.mkdtemp()
 project = os.path.join(work, "gun")
 shutil.copytree(os.path.join(examples, "solenoid-gun"), project)
@@ -98,6 +99,13 @@ with h5py.File(os.path.join(project, "beam.h5"), "r") as f:
     check(math.isclose((screen["weighting"][:] * e / dt).sum(), screen["current"][:].sum(), rel_tol=1e-12),
           "a screen's weighting is not its current")
     check(np.allclose(screen["position"]["z"][:], 0.020), "the screen's plane")
+    table = subprocess.run([export, "--crossings-csv", "-", "--z", "60", project], check=True, capture_output=True,
+                           text=True).stdout
+    rows = list(csv.DictReader(io.StringIO(table)))
+    far = iterations["2"]["particles"]["electrons"]
+    check(0 < len(rows) == len(far["id"]) and
+          np.allclose([float(r["r [mm]"]) for r in rows], 1e3 * np.hypot(far["position"]["x"][:], far["position"]["y"][:]),
+                      rtol=1e-9) and all(r["azimuthal slope [rad]"] for r in rows), "kelm-export's crossings")
 
 shutil.rmtree(work)
 for f_ in failures:
