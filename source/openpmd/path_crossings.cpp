@@ -3,6 +3,21 @@
 #include <cmath>
 
 namespace kelm::openpmd {
+namespace {
+
+// A point in the cylindrical terms, which vary smoothly along a ring's path where x and y turn.
+struct Cylindrical {
+  double r = 0, pr = 0, ptheta = 0, pz = 0;
+};
+
+Cylindrical cylindrical(const PathPoint& p) {
+  const double r = std::hypot(p.x_m, p.y_m);
+  // On the axis the radial direction is the momentum's own.
+  if (!(r > 0)) return {0, std::hypot(p.px, p.py), 0, p.pz};
+  return {r, (p.x_m * p.px + p.y_m * p.py) / r, (p.x_m * p.py - p.y_m * p.px) / r, p.pz};
+}
+
+}  // namespace
 
 std::vector<PathCrossing> pathCrossings(std::span<const PathRay> rays, double z_m) {
   std::vector<PathCrossing> out;
@@ -12,15 +27,11 @@ std::vector<PathCrossing> pathCrossings(std::span<const PathRay> rays, double z_
       const double a = p[k - 1].z_m - z_m, b = p[k].z_m - z_m;
       if (a * b > 0 || a == b) continue;
       const double f = a / (a - b);
-      auto at = [&](double PathPoint::*m) { return p[k - 1].*m + (p[k].*m - p[k - 1].*m) * f; };
-      const double x = at(&PathPoint::x_m), y = at(&PathPoint::y_m), px = at(&PathPoint::px),
-                   py = at(&PathPoint::py), pz = at(&PathPoint::pz);
-      const double r = std::hypot(x, y);
+      const Cylindrical u = cylindrical(p[k - 1]), v = cylindrical(p[k]);
+      auto at = [f](double from, double to) { return from + (to - from) * f; };
+      const double pz = at(u.pz, v.pz);
       if (pz == 0) break;
-      // On the axis the radial direction is the momentum's own.
-      const double pr = r > 0 ? (x * px + y * py) / r : std::hypot(px, py);
-      const double ptheta = r > 0 ? (x * py - y * px) / r : 0.0;
-      out.push_back({ray.id, r, pr / pz, ptheta / pz, ray.current_A});
+      out.push_back({ray.id, at(u.r, v.r), at(u.pr, v.pr) / pz, at(u.ptheta, v.ptheta) / pz, ray.current_A});
       break;
     }
   }
