@@ -1,5 +1,6 @@
 #include "source/openpmd/path_crossings.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelm::openpmd {
@@ -29,9 +30,9 @@ std::vector<PathCrossing> pathCrossings(std::span<const PathRay> rays, double z_
       const double f = a / (a - b);
       const Cylindrical u = cylindrical(p[k - 1]), v = cylindrical(p[k]);
       auto at = [f](double from, double to) { return from + (to - from) * f; };
-      const double pz = at(u.pz, v.pz);
-      if (pz == 0) break;
-      out.push_back({ray.id, at(u.r, v.r), at(u.pr, v.pr) / pz, at(u.ptheta, v.ptheta) / pz, ray.current_A});
+      const double pz = at(u.pz, v.pz), pr = at(u.pr, v.pr), ptheta = at(u.ptheta, v.ptheta);
+      if (!(std::max(std::fabs(pr), std::fabs(ptheta)) < kMaxSlope * std::fabs(pz))) break;
+      out.push_back({ray.id, at(u.r, v.r), pr / pz, ptheta / pz, ray.current_A});
       break;
     }
   }

@@ -15,7 +15,9 @@ struct PathCrossing {
   double r_m = 0, slope = 0, azimuthalSlope = 0, current_A = 0;
 };
 
-// A ray that stands still in z where it meets the plane gives no crossing.
+// A ray that moves along the plane where it meets it (a slope beyond kMaxSlope) gives no
+// crossing.
+inline constexpr double kMaxSlope = 1e12;
 std::vector<PathCrossing> pathCrossings(std::span<const PathRay> rays, double z_m);
 
 }  // namespace kelm::openpmd

@@ -64,6 +64,8 @@ TEST(BeamFile, DamagedFilesAreRefusedWithTheirReason) {
   const std::string whole = fileOf(Helix().points(50));
   std::string renamed = whole;
   renamed.replace(renamed.find("1.1.0"), 5, "9.9.9");
+  auto far = Helix().points(3);
+  far[1].r_m = 1e300;  // beyond any gun: the crossings' products of it would overflow
   const struct {
     std::string bytes;
     const char* reason;
@@ -71,6 +73,7 @@ TEST(BeamFile, DamagedFilesAreRefusedWithTheirReason) {
       {"", "not an HDF5 file"},
       {whole.substr(0, whole.size() / 2), "cannot open"},
       {renamed, "openPMD is \"9.9.9\""},
+      {fileOf(far), "position/x holds a value beyond 1e30"},
   };
   for (const auto& row : rows) {
     std::vector<PathRay> rays;
