@@ -45,12 +45,11 @@ struct BeamFileRequest {
 struct SolveCommit {
   std::vector<projectfiles::ResultFile> files;
   projectfiles::BeforeRename beforeRename;
-  BeamFileRequest beamFile;
 };
 
 // threads 0: one per core. No result is written when any input is wrong; the record then says
 // the solve failed.
 SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads = 0,
-                          const SolveCommit& commit = {});
+                          const SolveCommit& commit = {}, const BeamFileRequest& beamFile = {});
 
 }  // namespace kelm::solver
