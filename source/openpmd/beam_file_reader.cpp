@@ -18,6 +18,16 @@ constexpr std::size_t kBytesPerValue = 4;
 // two values, and a momentum in units of m_e c, cannot overflow.
 constexpr double kMaxMagnitude = 1e30;
 
+// IEEE single or double, or integers of up to 64 bits: nothing the conversion to double could
+// overflow.
+bool plainNumbers(const Handle& type) {
+  if (!type.valid()) return false;
+  if (H5Tget_class(type.get()) == H5T_INTEGER) return H5Tget_size(type.get()) <= 8;
+  for (hid_t ieee : {H5T_IEEE_F32LE, H5T_IEEE_F32BE, H5T_IEEE_F64LE, H5T_IEEE_F64BE})
+    if (H5Tequal(type.get(), ieee) > 0) return true;
+  return false;
+}
+
 struct Reader {
   hid_t file;
   std::size_t fileBytes;
@@ -70,8 +80,7 @@ struct Reader {
     if (!d.valid()) return fail("record " + path + " is not a dataset");
     Handle type(H5Dget_type(d.get()), H5Tclose);
     Handle space(H5Dget_space(d.get()), H5Sclose);
-    const H5T_class_t kind = type.valid() ? H5Tget_class(type.get()) : H5T_NO_CLASS;
-    if (!space.valid() || (kind != H5T_FLOAT && kind != H5T_INTEGER) || H5Sget_simple_extent_ndims(space.get()) != 1)
+    if (!space.valid() || !plainNumbers(type) || H5Sget_simple_extent_ndims(space.get()) != 1)
       return fail("record " + path + " is not a list of numbers");
     hsize_t count = 0;
     H5Sget_simple_extent_dims(space.get(), &count, nullptr);
@@ -131,7 +140,7 @@ struct Reader {
 
 bool readBeamFile(std::string_view bytes, std::vector<PathRay>& rays, std::string& error) {
   rays.clear();
-  const auto lock = lockHdf5();
+  const Hdf5Session session;
   // The library rejects an image without HDF5's signature only after copying it; say why sooner.
   if (bytes.size() < 8 || bytes.substr(0, 8) != std::string_view("\x89HDF\r\n\x1a\n", 8)) {
     error = "beam.h5: not an HDF5 file";

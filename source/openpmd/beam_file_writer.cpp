@@ -228,7 +228,7 @@ void write(hid_t file, const BeamContent& c) {
 }  // namespace
 
 bool beamFileBytes(const BeamContent& content, std::string& bytes, std::string& error) {
-  const auto lock = lockHdf5();
+  const Hdf5Session session;
   try {
     const Handle access = memoryFileAccess();
     Handle file(checked(H5Fcreate("beam.h5", H5F_ACC_TRUNC, H5P_DEFAULT, checked(access.get(), "memory file")),

@@ -2,12 +2,11 @@
 
 namespace kelm::openpmd {
 
-std::unique_lock<std::mutex> lockHdf5() {
-  static std::mutex mutex;
-  std::unique_lock<std::mutex> lock(mutex);
-  H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
-  return lock;
-}
+namespace {
+std::mutex hdf5Mutex;
+}  // namespace
+
+Hdf5Session::Hdf5Session() : lock_(hdf5Mutex) { H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr); }
 
 Handle memoryFileAccess(const void* image, std::size_t size) {
   Handle access(H5Pcreate(H5P_FILE_ACCESS), H5Pclose);

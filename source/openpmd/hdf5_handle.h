@@ -4,6 +4,9 @@
 
 #include <hdf5.h>
 
+#include "runtime/fp_traps.h"
+
+#include <cstddef>
 #include <mutex>
 #include <utility>
 
@@ -31,9 +34,17 @@ class Handle {
   Close close_ = nullptr;
 };
 
-// Held for a whole file's writing or reading; also silences the library's own error printing,
-// since every failure is reported by the caller in its own words.
-std::unique_lock<std::mutex> lockHdf5();
+// Held for a whole file's writing or reading: the lock, the floating-point traps masked for
+// the library's own conversions (what KELM computes meanwhile is bounded before), and the
+// library's error printing silenced, since every failure is reported in the caller's words.
+class Hdf5Session {
+ public:
+  Hdf5Session();
+
+ private:
+  std::unique_lock<std::mutex> lock_;
+  FloatingPointTrapsSuspended traps_;
+};
 
 // A file held in memory only (the core driver without a backing store); image, when given,
 // is its initial content.
