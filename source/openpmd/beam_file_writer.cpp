@@ -216,25 +216,29 @@ void root(hid_t file) {
   text(file, "comment", kWeightingNote);
 }
 
-void write(hid_t file, const BeamContent& c) {
+// frames: the paths, then one a screen.
+void write(hid_t file, const BeamContent& c, const std::vector<ParticleFrame>& frames) {
   root(file);
   Handle data = group(file, "data");
-  iteration(data.get(), 0, "the solver's fields and every path at the solver's steps", pathFrame(c.rays), &c.grid);
+  iteration(data.get(), 0, "the solver's fields and every path at the solver's steps", frames[0], &c.grid);
   for (std::size_t k = 0; k < c.screens_m.size(); ++k)
     iteration(data.get(), static_cast<int>(k + 1), "the crossings of the screen z = " + std::to_string(c.screens_m[k]) + " m",
-              screenFrame(c.rays, c.screens_m[k]), nullptr);
+              frames[k + 1], nullptr);
 }
 
 }  // namespace
 
 bool beamFileBytes(const BeamContent& content, std::string& bytes, std::string& error) {
+  // Computed before the library's session, under the caller's floating-point traps.
+  std::vector<ParticleFrame> frames{pathFrame(content.rays)};
+  for (double z : content.screens_m) frames.push_back(screenFrame(content.rays, z));
   const Hdf5Session session;
   try {
     const Handle access = memoryFileAccess();
     Handle file(checked(H5Fcreate("beam.h5", H5F_ACC_TRUNC, H5P_DEFAULT, checked(access.get(), "memory file")),
                         "memory file"),
                 H5Fclose);
-    write(file.get(), content);
+    write(file.get(), content, frames);
     checked(H5Fflush(file.get(), H5F_SCOPE_GLOBAL), "flush");
     const ssize_t size = H5Fget_file_image(file.get(), nullptr, 0);
     checked(static_cast<herr_t>(size < 0 ? -1 : 0), "file image");
