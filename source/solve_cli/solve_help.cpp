@@ -8,9 +8,9 @@ std::string helpText() {
 Builds the net and solves KELM projects without a display, as kelm's Run > Build net and
 Run > Solve do. Each PROJECT is a project directory, or a file in one (such as its geom.cod).
 geom.cod and klinput.dat are only read; geom.dat, pot.dat, potmap.dat, klplt.res, for
-solenoids mag.dat, solve.csv and, when asked, beam.h5 are written together, then the record solve-record.csv
-(see man kelm-solve). A project whose input is wrong keeps its files. One solve at a time
-holds a project (its .kelm-solve.lock); another is refused, naming the holder.
+solenoids mag.dat, solve.csv and, when asked, beam.h5 are written together, then the record
+solve-record.csv (see man kelm-solve). A project whose input is wrong keeps its files. One
+solve at a time holds a project (its .kelm-solve.lock); another is refused, naming the holder.
 
 Steps (neither given: both, Build net first):
   --build-net          write geom.dat from geom.cod
