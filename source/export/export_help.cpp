@@ -23,7 +23,8 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --figures-csv FILE   the beam figures along z at --steps planes from the lowest to the
                        highest z of the views' range
   --crossings-csv FILE the crossings of the plane --z: one row per crossing trajectory with
-                       its number, r, r' = dr/dz and current
+                       its number, r, r' = dr/dz, r theta' = r dtheta/dz and current; from
+                       beam.h5 when the solve wrote it, else from klplt.res (r theta' empty)
   --envelope FILE      a picture (FILE ending in .png or .svg) of r_max and r_rms against z,
                        and of the 90 % core rms emittance against z below them
   --summary-csv FILE   one row per PROJECT: the directory, the status of geom.dat, mag.dat,

@@ -102,25 +102,39 @@ std::string figuresCsv(const std::vector<PlaneFigures>& planes, const BeamEnergy
   return text;
 }
 
+namespace {
+
+std::string crossingsHeader(TableUnits units) {
+  return CsvLine()
+      .add("trajectory")
+      .add(named("", "r", "L", units))
+      .add("slope [rad]")
+      .add("azimuthal slope [rad]")
+      .add("current [A]")
+      .text();
+}
+
+}  // namespace
+
 std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& data, TableUnits units,
                          bool header) {
-  std::string text;
-  if (header) {
-    text += CsvLine()
-                .add("trajectory")
-                .add(named("", "r", "L", units))
-                .add("slope [rad]")
-                .add("current [A]")
-                .text();
-  }
+  std::string text = header ? crossingsHeader(units) : "";
   for (int k = 1; k <= c.count; ++k) {
     text += CsvLine()
                 .add(c.trajectory(k))
                 .add(c.radius(k))
                 .add(c.slope(k))
+                .addEmpty()
                 .add(data.trajCurrent(c.trajectory(k)))
                 .text();
   }
+  return text;
+}
+
+std::string crossingsCsv(std::span<const openpmd::PathCrossing> crossings, bool header) {
+  std::string text = header ? crossingsHeader(TableUnits{true}) : "";
+  for (const openpmd::PathCrossing& c : crossings)
+    text += CsvLine().add(c.id).add(c.r_m * 1e3).add(c.slope).add(c.azimuthalSlope).add(c.current_A).text();
   return text;
 }
 

@@ -5,12 +5,14 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "source/export/beam_energy.h"
 #include "source/klplot/figures/beam_figures_along_z.h"
 #include "source/klplot/project/load_status.h"
+#include "source/openpmd/path_crossings.h"
 
 namespace kelm::exporting {
 
@@ -23,8 +25,11 @@ struct TableUnits {
 std::string figuresCsv(const std::vector<PlaneFigures>& planes, const BeamEnergy& energy, TableUnits units,
                        bool header);
 
+// From klplt.res, which holds no azimuthal slope: that column stays empty.
 std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& data, TableUnits units,
                          bool header);
+// From beam.h5: every ray, in mm.
+std::string crossingsCsv(std::span<const openpmd::PathCrossing> crossings, bool header);
 
 using klplot::FileStatus;
 

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "runtime/whole_file.h"
+#include "source/export/beam_file_crossings.h"
 #include "source/export/figure_tables.h"
 #include "source/export/load_report.h"
 #include "source/export/output_safety.h"
@@ -177,7 +178,7 @@ class Run {
     const BeamEnergy energy(projectData, options_.voltage, mapped ? &map : nullptr);
     const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.
-    if (loaded == Load::kRead) writeProjectOutputs(z, planes, energy, units);
+    if (loaded == Load::kRead) writeProjectOutputs(directory, z, planes, energy, units);
     if (!options_.summaryCsv) return {};
     row.trajectories = projectData.trajCount;
     row.totalCurrent = projectData.totalCurrent;
@@ -208,8 +209,8 @@ class Run {
     if (!row.voltage && record.voltage_V > 0) row.voltage = record.voltage_V;
   }
 
-  void writeProjectOutputs(float z, const std::vector<PlaneFigures>& planes, const BeamEnergy& energy,
-                           TableUnits units) {
+  void writeProjectOutputs(const std::string& directory, float z, const std::vector<PlaneFigures>& planes,
+                           const BeamEnergy& energy, TableUnits units) {
     const ViewSettings settings{options_.width, options_.height, z, options_.divisions};
     const PictureFormats views{pictureDirectory(options_.pngDir), pictureDirectory(options_.svgDir)};
     if (views.png || views.svg) {
@@ -231,13 +232,22 @@ class Run {
       write(*options_.figuresCsv, figuresCsv(planes, energy, units, options_.header), "no planes");
     }
     if (options_.crossingsCsv) {
-      auto crossings = std::make_unique<klplot::Crossings>();
-      klplot::findCrossings(projectData, z, *crossings);
-      const std::string table = crossingsCsv(*crossings, projectData, units, options_.header);
+      const std::string table = crossingsTable(directory, z, units);
       // Without the header and without crossings the file is rightly empty.
       std::string error;
       if (!writeWholeFile(*options_.crossingsCsv, table, error)) fail(error);
     }
+  }
+
+  // From beam.h5 when the solve wrote one (it knows the scale), else from klplt.res.
+  std::string crossingsTable(const std::string& directory, float z, TableUnits units) {
+    std::string note;
+    const auto fromBeamFile = units.millimetres ? beamFileCrossings(directory, z * 1e-3, note) : std::nullopt;
+    if (!note.empty()) std::fprintf(stderr, "kelm-export: note: %s\n", shownText(directory + "/" + note).c_str());
+    if (fromBeamFile) return crossingsCsv(*fromBeamFile, options_.header);
+    auto crossings = std::make_unique<klplot::Crossings>();
+    klplot::findCrossings(projectData, z, *crossings);
+    return crossingsCsv(*crossings, projectData, units, options_.header);
   }
 
   void writeEnvelope(const std::string& file, const ViewSettings& settings,

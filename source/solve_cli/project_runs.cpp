@@ -175,7 +175,8 @@ class Runner {
     // One thread each when projects share the cores; the results do not depend on it.
     const int threads = jobs_ == 1 ? 0 : 1;
     const solver::SolveOutcome o = solver::solveProject(
-        run.directory, [&](const std::string& line) { return progress(run, line), true; }, threads, commit);
+        run.directory, [&](const std::string& line) { return progress(run, line), true; }, threads, commit,
+        {options_.openPMD || !options_.screens_mm.empty(), options_.screens_mm});
     if (!o.solved) return {1, "failed: " + o.failure + "; nothing solved"};
     if (options_.runsBuildNet()) progress(run, summary);
     if (!o.beam) return {0, format("vacuum field only (no emitting segment), %.3f s", seconds())};

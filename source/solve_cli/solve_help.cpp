@@ -8,13 +8,18 @@ std::string helpText() {
 Builds the net and solves KELM projects without a display, as kelm's Run > Build net and
 Run > Solve do. Each PROJECT is a project directory, or a file in one (such as its geom.cod).
 geom.cod and klinput.dat are only read; geom.dat, pot.dat, potmap.dat, klplt.res, for
-solenoids mag.dat, and solve.csv are written together, then the record solve-record.csv
-(see man kelm-solve). A project whose input is wrong keeps its files. One solve at a time
-holds a project (its .kelm-solve.lock); another is refused, naming the holder.
+solenoids mag.dat, solve.csv and, when asked, beam.h5 are written together, then the record
+solve-record.csv (see man kelm-solve). A project whose input is wrong keeps its files. One
+solve at a time holds a project (its .kelm-solve.lock); another is refused, naming the holder.
 
 Steps (neither given: both, Build net first):
   --build-net          write geom.dat from geom.cod
   --solve              solve the fields and the beam
+
+beam.h5, the fields and the beam in the openPMD layout over HDF5 (see man kelm-solve):
+  --openpmd            write it, as klinput.dat's "output openpmd" does
+  --screens Z1,Z2,...  planes z = const in mm whose crossings it holds, one iteration each
+                       (at most 100); implies --openpmd
 
 Projects:
   --projects-from FILE more projects, one a line, after those on the command line; - reads

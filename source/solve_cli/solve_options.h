@@ -15,6 +15,8 @@ struct SolveOptions {
   bool buildNet = false, solve = false;      // neither given: both, as Batch mode does
   int jobs = 0;                              // projects at once; 0: one per core
   int shard = 0, shards = 1;                 // take projects shard, shard + shards, ...
+  bool openPMD = false;                      // also write beam.h5
+  std::vector<double> screens_mm;            // --screens: its planes, and beam.h5 too
 
   bool runsBuildNet() const { return buildNet || !solve; }
   bool runsSolve() const { return solve || !buildNet; }

@@ -18,6 +18,8 @@ TEST(SolveOptions, UsageErrorsSayWhatIsWrong) {
       {{}, "no PROJECT given"},
       {{"--solve", "--solve", "p"}, "--solve given twice"},
       {{"--build-net=1", "p"}, "--build-net takes no value"},
+      {{"--screens", "20,,60", "p"}, "--screens needs positions in mm separated by commas, not \"20,,60\""},
+      {{"--screens", "1e9", "p"}, "--screens needs positions in mm separated by commas, not \"1e9\""},
   };
   for (const auto& [arguments, says] : cases) {
     const CommandLine line = parse(arguments);
@@ -39,6 +41,7 @@ TEST(SolveOptions, StepsProjectsAndSharesAsGiven) {
   const CommandLine netOnly = parse({"--build-net", "--projects-from", "-", "--null"});
   EXPECT_EQ(netOnly.request, Request::kSolve) << netOnly.error;
   EXPECT_TRUE(netOnly.options.runsBuildNet() && !netOnly.options.runsSolve());
+  EXPECT_EQ(parse({"--screens", "-5,20.5", "a"}).options.screens_mm, (std::vector<double>{-5, 20.5}));
   EXPECT_EQ(parse({"--jobs", "0", "--help"}).request, Request::kHelp);
   EXPECT_EQ(parse({"--bogus", "--version"}).request, Request::kVersion);
 }

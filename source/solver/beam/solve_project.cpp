@@ -5,6 +5,8 @@
 
 #include "source/project_files/file_hash.h"
 #include "source/project_files/input_file.h"
+#include "source/openpmd/openpmd_names.h"
+#include "source/solver/beam/beam_file_content.h"
 #include "source/solver/beam/magnetic_field_file.h"
 #include "source/solver/beam/result_file.h"
 #include "source/solver/field/equipotentials.h"
@@ -102,10 +104,25 @@ struct IterationRows {
   }
 };
 
+// beam.h5 when klinput.dat or the caller asks for it, with the screens of both; else a
+// beam.h5 of the last solve goes as obsolete.
+bool addBeamFile(const Project& p, const std::vector<double>& potential, const BeamResult* beam,
+                 const BeamFileRequest& request, std::vector<projectfiles::ResultFile>& files,
+                 std::vector<std::string>& obsolete, std::string& failure) {
+  if (!request.write && !p.input.openPMD) return obsolete.push_back(openpmd::kBeamFile), true;
+  std::vector<double> screens = p.input.screens_mm;
+  screens.insert(screens.end(), request.screens_mm.begin(), request.screens_mm.end());
+  std::string bytes;
+  if (!beamFileBytes(p.mesh, potential, p.magnetic, beam, screens, bytes, failure)) return false;
+  files.push_back({openpmd::kBeamFile, std::move(bytes)});
+  return true;
+}
+
 // Everything is computed before the first file is written, so a failure leaves the project as
 // it was; the files are then committed together, the record last.
 bool commitOutputs(const Project& p, const std::vector<double>& potential, const BeamResult* beam,
-                   const IterationRows& rows, const SolveCommit& commit, projectfiles::SolveRecord record,
+                   const IterationRows& rows, const SolveCommit& commit, const BeamFileRequest& beamFile,
+                   projectfiles::SolveRecord record,
                    const SolveProgress& progress, std::string& failure) {
   std::string error, potmap, pot;
   const std::vector<double> levels = p.input.levels_V.empty() ? defaultEquipotentialLevels(p.mesh) : p.input.levels_V;
@@ -121,12 +138,15 @@ bool commitOutputs(const Project& p, const std::vector<double>& potential, const
   if (beam) files.push_back({"klplt.res", resultFileBytes(*beam, p.mesh.cell_m)});
   else obsolete.push_back("klplt.res");
   files.push_back({projectfiles::kIterationFile, rows.csv});
+  if (!addBeamFile(p, potential, beam, beamFile, files, obsolete, failure)) return false;
+  const bool wroteBeamFile = files.back().name == openpmd::kBeamFile;
   if (!projectfiles::commitResults(p.directory, files, obsolete, std::move(record), failure, commit.beforeRename))
     return false;
   progress(format("pot.dat written: %zu equipotential levels", levels.size()));
   progress("potmap.dat written");
   if (!p.input.solenoids.empty()) progress(format("mag.dat written: the field of %zu solenoids", p.input.solenoids.size()));
   if (beam) progress(format("klplt.res written: %zu trajectories", beam->trajectories.size()));
+  if (wroteBeamFile) progress("beam.h5 written: the fields and the beam in the openPMD layout");
   return true;
 }
 
@@ -157,7 +177,7 @@ std::vector<std::string> gunSummary(const GunDescription& gun) {
 }
 
 SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads,
-                          const SolveCommit& commit) {
+                          const SolveCommit& commit, const BeamFileRequest& beamFile) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   const auto since = [&](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
@@ -224,8 +244,8 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
   record.tracing_s = outcome.times.tracing_s;
   record.deposition_s = outcome.times.deposition_s;
   record.inputs = p.inputs;
-  if (!commitOutputs(p, potential, outcome.beam ? &beam : nullptr, rows, commit, std::move(record), progress,
-                     outcome.failure))
+  if (!commitOutputs(p, potential, outcome.beam ? &beam : nullptr, rows, commit, beamFile, std::move(record),
+                     progress, outcome.failure))
     return failed(p, outcome);
   outcome.solved = true;
   return outcome;

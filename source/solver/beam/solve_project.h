@@ -1,8 +1,8 @@
 #pragma once
 // Solve on one project directory, without a window: geom.cod and klinput.dat in; pot.dat,
-// potmap.dat, klplt.res, (for solenoids) mag.dat and the iterations' solve.csv out, committed
-// together with solve-record.csv (see source/project_files). The Solve command and the
-// command-line program are thin callers: they only show the lines and the outcome.
+// potmap.dat, klplt.res, (for solenoids) mag.dat, the iterations' solve.csv and, when asked,
+// beam.h5 out, committed together with solve-record.csv (see source/project_files). The Solve
+// command and the command-line program are thin callers: they only show the lines and the outcome.
 
 #include <functional>
 #include <string>
@@ -34,6 +34,12 @@ using SolveProgress = std::function<bool(const std::string& line)>;
 // What Build net and Solve say of the gun they read: its statements, mesh and electrodes.
 std::vector<std::string> gunSummary(const GunDescription& gun);
 
+// beam.h5 as the command line asks for it, beside what klinput.dat's output statement asks.
+struct BeamFileRequest {
+  bool write = false;
+  std::vector<double> screens_mm;
+};
+
 // What a caller adds to the solve's commit: Build net's geom.dat, so that the outline becomes
 // visible with the results or not at all, and the tests' stop between renames.
 struct SolveCommit {
@@ -44,6 +50,6 @@ struct SolveCommit {
 // threads 0: one per core. No result is written when any input is wrong; the record then says
 // the solve failed.
 SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads = 0,
-                          const SolveCommit& commit = {});
+                          const SolveCommit& commit = {}, const BeamFileRequest& beamFile = {});
 
 }  // namespace kelm::solver

@@ -62,6 +62,22 @@ bool solenoid(StatementReader& s, SolverInput& in, Diagnostic& error) {
   return true;
 }
 
+// output openpmd [screens <mm> <mm> ...]
+bool output(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  if (!s.keyword("openpmd", error)) return false;
+  in.openPMD = true;
+  if (!s.optionalKeyword("screens")) return true;
+  while (!s.atEnd()) {
+    if (static_cast<int>(in.screens_mm.size()) >= kMaxScreens)
+      return (error = diagnosticAt(s.peek(), "too many screens: at most " + std::to_string(kMaxScreens)), false);
+    double z = 0;
+    if (!s.number(z, "screen position", -kMaxLength_mm, kMaxLength_mm, error)) return false;
+    in.screens_mm.push_back(z);
+  }
+  if (in.screens_mm.empty()) return (error = s.missing("screen position in mm"), false);
+  return true;
+}
+
 bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
   const Word& head = s.peek();
   std::string_view ignored;
@@ -76,6 +92,7 @@ bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
   else if (isKeyword(head, "solenoid")) ok = solenoid(s, in, error);
   else if (isKeyword(head, "cathode"))
     ok = s.keyword("temperature", error) && s.positive(in.cathodeTemperature_K, "temperature", 1e5, error);
+  else if (isKeyword(head, "output")) ok = output(s, in, error);
   else if (isKeyword(head, "magfield")) {
     std::string_view file;
     ok = s.word(file, "file name", error);

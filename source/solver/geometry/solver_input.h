@@ -16,6 +16,8 @@ inline constexpr int kMaxSolenoids = 50;
 // slow one; below this tolerance rounding decides.
 inline constexpr double kMinRelaxation = 0.05;
 inline constexpr double kMinTolerance = 1e-9;
+// Planes whose crossings beam.h5 holds, each an iteration of its own.
+inline constexpr int kMaxScreens = 100;
 
 struct Solenoid {
   double z_mm = 0;       // centre
@@ -41,6 +43,8 @@ struct SolverInput {
   double tolerance = 1e-3;
   std::vector<Solenoid> solenoids;
   std::string magneticFieldFile;  // a mag.dat to use as given
+  bool openPMD = false;           // also write beam.h5
+  std::vector<double> screens_mm;  // planes z = const for beam.h5
   int statements = 0;
 };
 
