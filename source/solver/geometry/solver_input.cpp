@@ -62,6 +62,12 @@ bool solenoid(StatementReader& s, SolverInput& in, Diagnostic& error) {
   return true;
 }
 
+// cathode temperature <K> | cathode rays <nodes>
+bool cathode(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  if (s.optionalKeyword("rays")) return s.integer(in.thermalNodes, "thermal ray nodes", 1, kMaxThermalNodes, error);
+  return s.keyword("temperature", error) && s.positive(in.cathodeTemperature_K, "temperature", 1e5, error);
+}
+
 bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
   const Word& head = s.peek();
   std::string_view ignored;
@@ -74,8 +80,7 @@ bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
   else if (isKeyword(head, "relaxation")) ok = s.number(in.relaxation, "relaxation factor", kMinRelaxation, 1.0, error);
   else if (isKeyword(head, "tolerance")) ok = s.number(in.tolerance, "tolerance", kMinTolerance, 1.0, error);
   else if (isKeyword(head, "solenoid")) ok = solenoid(s, in, error);
-  else if (isKeyword(head, "cathode"))
-    ok = s.keyword("temperature", error) && s.positive(in.cathodeTemperature_K, "temperature", 1e5, error);
+  else if (isKeyword(head, "cathode")) ok = cathode(s, in, error);
   else if (isKeyword(head, "magfield")) {
     std::string_view file;
     ok = s.word(file, "file name", error);
