@@ -83,12 +83,12 @@ std::vector<std::size_t> raysKept(std::size_t rays, std::size_t raysPerSite, std
     for (std::size_t k = 0; k < std::min(rays, limit); ++k) kept.push_back(k);
     return kept;
   }
-  // Site s takes the picks j with s = ⌊j·sites/limit⌋; pick j takes its site's ray j mod perSite
-  // when it is the site's only one, else spreads the site's picks over its rays.
-  for (std::size_t s = 0, j = 0; s < sites; ++s) {
+  // Site s takes the picks j with s = ⌊j·sites/limit⌋, spread over its rays from a first ray
+  // that turns by one from each site taking any to the next.
+  for (std::size_t s = 0, j = 0, turn = 0; s < sites; ++s) {
     const std::size_t end = ((s + 1) * limit) / sites, count = end - j;
-    for (std::size_t q = 0; q < count; ++q)
-      kept.push_back(s * perSite + (j + (q * perSite) / count) % perSite);
+    for (std::size_t q = 0; q < count; ++q) kept.push_back(s * perSite + (turn + (q * perSite) / count) % perSite);
+    if (count > 0) ++turn;
     j = end;
   }
   std::sort(kept.begin(), kept.end());

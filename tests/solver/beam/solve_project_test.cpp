@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <set>
@@ -15,6 +16,7 @@
 
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/solver/beam/result_file.h"
 #include "source/solver/beam/solve_project.h"
 #include "tests/records/recording_port.h"
 #include "tests/records/temp_directory.h"
@@ -25,7 +27,8 @@ namespace {
 
 using kelm::testing::TempDirectory;
 
-const char* kInput = "trajectories 1000\niterations 3\nsolenoid z 40 length 20 radius 25 turns 2000\n";
+// A hot cathode's 4000 rays, of which klplt.res holds 1000.
+const char* kInput = "trajectories 1000\ncathode temperature 1300\niterations 3\nsolenoid z 40 length 20 radius 25 turns 2000\n";
 
 const SolveProgress kQuiet = [](const std::string&) { return true; };
 
@@ -74,6 +77,22 @@ TEST(SolveProject, ThousandTrajectoriesFitTheDisplayStoreInItsUnits) {
   // The thin-sheet solenoid's middle: μ0·NI/L·(L/2)/√((L/2)² + a²), in gauss.
   const double middle = 1.25663706212e-6 * 2000 / 0.02 * 0.01 / std::sqrt(1e-4 + 0.025 * 0.025) * 1e4;
   EXPECT_NEAR(klplot::fieldAt(40.0f), middle, 1e-3 * middle);
+}
+
+// More rays than klplt.res holds: an even choice, increasing, every thermal direction kept at
+// least half as often as an even share would.
+TEST(ResultFile, KeepsAnEvenChoiceOfRaysThatTurnsThroughEachSitesRays) {
+  for (const auto& [rays, perSite] : {std::pair<std::size_t, std::size_t>{500, 4}, {2000, 4}, {3000, 4}, {2700, 9},
+                                     {25000, 25}}) {
+    const std::vector<std::size_t> kept = raysKept(rays, perSite, 1000);
+    ASSERT_EQ(kept.size(), std::min<std::size_t>(rays, 1000));
+    std::vector<std::size_t> uses(perSite);
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+      ASSERT_TRUE(kept[k] < rays && (k == 0 || kept[k - 1] < kept[k])) << rays << " rays";
+      ++uses[kept[k] % perSite];
+    }
+    EXPECT_GE(*std::min_element(uses.begin(), uses.end()), kept.size() / perSite / 2) << rays << " rays";
+  }
 }
 
 struct Refusal {
