@@ -65,7 +65,10 @@ bool solenoid(StatementReader& s, SolverInput& in, Diagnostic& error) {
 // cathode temperature <K> | cathode rays <nodes>
 bool cathode(StatementReader& s, SolverInput& in, Diagnostic& error) {
   if (s.optionalKeyword("rays")) return s.integer(in.thermalNodes, "thermal ray nodes", 1, kMaxThermalNodes, error);
-  return s.keyword("temperature", error) && s.positive(in.cathodeTemperature_K, "temperature", 1e5, error);
+  if (s.optionalKeyword("temperature")) return s.positive(in.cathodeTemperature_K, "temperature", 1e5, error);
+  if (s.atEnd()) error = s.missing("'temperature' or 'rays'");
+  else error = diagnosticAt(s.peek(), "expected 'temperature' or 'rays', found '" + std::string(s.peek().text) + "'");
+  return false;
 }
 
 bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
