@@ -215,11 +215,7 @@ TEST(ThermionicDiode, GivesRichardsonDushmanBelowTheLimitAndChildAboveWithinHalf
 // that the transverse momenta are kept across the planar diode: the normalized rms emittance of
 // all rays, from the figures with θ′, is the thermal (R_c/2)·√(kT/(m c²)) within 3 %. Space
 // charge limited, the current moves by less than 0.5 % from the cold beam's.
-struct ThermalCase {
-  const char* name;
-  double cell_mm;
-  int sites, nodes;
-};
+struct ThermalCase { const char* name; double cell_mm; int sites, nodes; };
 
 class ThermalDiode : public ::testing::TestWithParam<ThermalCase> {};
 
