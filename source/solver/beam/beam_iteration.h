@@ -68,7 +68,7 @@ struct BeamTimes {
 
 struct BeamResult {
   std::vector<BeamTrajectory> trajectories;
-  int raysPerSite = 1;
+  int raysPerSite = 1;  // 1 until the thermal rays join the iteration
   std::vector<double> potential_V;          // with the beam's charge
   std::vector<double> chargeDensity;        // C/m³, as last used in the field
   int iterations = 0;
