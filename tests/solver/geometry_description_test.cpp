@@ -133,7 +133,7 @@ TEST(SolverInput, ReadsEveryStatement) {
   ASSERT_TRUE(parseSolverInput("levels 100 -20 5e3  # V\nTrajectories 200\nemission temperature 2.5\nemission layer 0.25\n"
                                "iterations 40\n"
                                "relaxation 0.3\ntolerance 1e-4\nsolenoid z 50 length 20 radius 15 turns 12000\n"
-                               "output openpmd screens 20 -1.5\n",
+                               "output openpmd screens 20 -1.5\ncathode rays 3\n",
                                in, error))
       << formatDiagnostic("klinput.dat", error);
   EXPECT_EQ(in.levels_V, (std::vector<double>{100, -20, 5000}));
@@ -148,7 +148,8 @@ TEST(SolverInput, ReadsEveryStatement) {
   EXPECT_EQ(in.solenoids[0].ampereTurns, 12000);
   EXPECT_TRUE(in.openPMD);
   EXPECT_EQ(in.screens_mm, (std::vector<double>{20, -1.5}));
-  EXPECT_EQ(in.statements, 9);
+  EXPECT_EQ(in.thermalNodes, 3);
+  EXPECT_EQ(in.statements, 10);
 }
 
 TEST(SolverInput, ErrorsNamePlaceAndCause) {
@@ -172,6 +173,8 @@ TEST(SolverInput, ErrorsNamePlaceAndCause) {
       {"solenoid z 1 length 2 radius 3 turns 4\nmagfield mag.dat\n", "klinput.dat:2:1: give solenoids or a magfield file, not both"},
       {"speed 3\n", "klinput.dat:1:1: unknown statement 'speed'"},
       {"output openpmd screens\n", "klinput.dat:1:23: missing screen position in mm"},
+      {"cathode rays 6\n", "klinput.dat:1:14: thermal ray nodes must be at most 5"},
+      {"cathode hot\n", "klinput.dat:1:9: expected 'temperature' or 'rays', found 'hot'"},
   };
   for (const auto& c : cases) {
     SolverInput in;

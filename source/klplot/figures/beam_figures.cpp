@@ -57,6 +57,7 @@ void addCrossing(const ProjectData& data, int i, int k, float phaseZ, Crossings&
                                         saturatedSingle(double(z1) - z2));
     out.radius(c) = saturatedSingle(double(saturatedSingle(double(along) * dr)) + r1);
   }
+  out.azimuthalSlope(c) = 0.0f;
   out.current(c) = float(data.trajCurrent(i));
   out.trajectory(c) = i;
   out.totalCurrent += data.trajCurrent(i);

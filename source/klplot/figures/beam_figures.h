@@ -13,6 +13,8 @@ namespace kelm::klplot {
 struct Crossings {
   int count = 0;
   Array1<float, kMaxTrajectories> radius, slope, current;
+  // r·θ′ where the source carries it (klplt.res does not: 0), for the rms figures.
+  Array1<float, kMaxTrajectories> azimuthalSlope;
   Array1<std::int32_t, kMaxTrajectories> trajectory;  // which trajectory made crossing c
   float rMax = 0.0f;
   double totalCurrent = 0.0;

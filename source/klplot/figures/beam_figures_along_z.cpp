@@ -18,7 +18,7 @@ constexpr double kMilli = 1000.0;  // rad to mrad
 // A determinant within this many roundings of its terms is 0: one crossing, or a laminar beam.
 constexpr double kRoundingSlack = 16.0 * std::numeric_limits<double>::epsilon();
 
-// Means weighted by |current|, about the axis (r = 0, r' = 0).
+// Means weighted by |current|, about the axis (r = 0, r' = 0); pp holds <r'^2> + <(r theta')^2>.
 struct Means {
   double rr = 0.0, pp = 0.0, rp = 0.0, r = 0.0, p = 0.0;
   // <r^2><r'^2> - <rr'>^2, 0 where rounding alone keeps it from 0.
@@ -30,12 +30,19 @@ struct Means {
 
 double weightOf(const klplot::Crossings& c, int k) { return std::fabs(double(c.current(k))); }
 
+// x′² of one plane summed over the ring's azimuths, times 2: r′² + (r θ′)². The rotation adds
+// to the divergence of each plane as much as the radial slope does.
+double slopeSquared(const klplot::Crossings& c, int k) {
+  const double p = c.slope(k), a = c.azimuthalSlope(k);
+  return p * p + a * a;
+}
+
 std::optional<Means> meansOf(const klplot::Crossings& c, const std::vector<int>& members, double total) {
   Means sums;
   for (int k : members) {
     const double w = weightOf(c, k), r = c.radius(k), p = c.slope(k);
     sums.rr += w * r * r;
-    sums.pp += w * p * p;
+    sums.pp += w * slopeSquared(c, k);
     sums.rp += w * r * p;
     sums.r += w * r;
     sums.p += w * p;
@@ -60,7 +67,7 @@ Ranking rankOf(const klplot::Crossings& c, const Means& m) {
   ranking.order.resize(std::size_t(c.count));
   for (int k = 1; k <= c.count; ++k) {
     const double r = c.radius(k), p = c.slope(k);
-    const double j = m.pp * r * r - 2.0 * m.rp * r * p + m.rr * p * p;
+    const double j = m.pp * r * r - 2.0 * m.rp * r * p + m.rr * slopeSquared(c, k);
     // Sorting needs an order: a value that is not a number ranks outermost.
     ranking.invariant[std::size_t(k)] = std::isnan(j) ? HUGE_VAL : j;
   }
@@ -81,7 +88,7 @@ double coreEmittance(const klplot::Crossings& c, const Ranking& ranking, double 
     if (taken >= target) break;
     const double w = std::min(weightOf(c, k), target - taken), r = c.radius(k), p = c.slope(k);
     sums.rr += w * r * r;
-    sums.pp += w * p * p;
+    sums.pp += w * slopeSquared(c, k);
     sums.rp += w * r * p;
     taken += w;
   }
@@ -134,7 +141,7 @@ PlaneFigures figuresOf(const klplot::Crossings& c, float z, double field) {
   if (rootDeterminant > 0.0) {
     e.ninety = fractionalEmittance(c, ranking, f.magnitude, kCoreFraction, rootDeterminant);
     e.whole = fractionalEmittance(c, ranking, f.magnitude, 1.0, rootDeterminant);
-    // Per plane: <x^2> = <r^2>/2 (mm^2), <xx'> = <rr'>/2 and <x'^2> = <r'^2>/2 in mrad.
+    // Per plane: <x^2> = <r^2>/2 (mm^2), <xx'> = <rr'>/2 and <x'^2> = pp/2 in mrad.
     f.hasTwiss = true;
     f.twiss.beta = m->rr / 2.0 / e.rms;
     f.twiss.alpha = -m->rp / 2.0 * kMilli / e.rms;

@@ -9,6 +9,7 @@
 
 #include "source/solver/beam/emission_layer.h"
 #include "source/solver/beam/space_charge.h"
+#include "source/solver/physical_constants.h"
 #include "source/solver/solver_checks.h"
 
 namespace kelm::solver {
@@ -69,8 +70,9 @@ struct Emitter {
     const EmissionSite& s = t.site;
     t.trace = Trace{};
     t.tube = profile.tube(s);
-    t.current_A = layerFree(field, s) ? profile.current(s.from_m, s.to_m) : 0.0;
-    t.density_A_per_m2 = t.current_A / s.area_m2;
+    const double siteCurrent = layerFree(field, s) ? profile.current(s.from_m, s.to_m) : 0.0;
+    t.density_A_per_m2 = siteCurrent / s.area_m2;
+    t.current_A = siteCurrent * t.ray.weight;
     // The layer's charge and the start speed take at least the Child flow of the density
     // emitted: the field is the last pass's, and a layer potential that space charge has
     // pressed down by then would lay more charge still where it was already too much. Nor
@@ -83,21 +85,44 @@ struct Emitter {
       t.current_A = t.density_A_per_m2 = 0;
       return;
     }
-    const double d = depth();
-    ParticleStart start;
-    start.r_m = s.r_m + d * s.nr;
-    start.z_m = s.z_m + d * s.nz;
-    start.cathodeFlux_Wb = magneticFlux(magnetic, s.r_m, s.z_m);
-    // The rotation the flux change across the layer gives takes its share of the energy.
-    const double u = momentumAfter(t.layerPotential_V), uth = azimuthalMomentum(magnetic, start.r_m, start.z_m, start.cathodeFlux_Wb);
-    const double along = std::sqrt(std::max(u * u - uth * uth, 0.0));
-    start.ur = along * s.nr;
-    start.uz = along * s.nz;
-    start.dirR = s.nr;
-    start.dirZ = s.nz;
     TraceSettings trace = settings.trace;
     trace.energyScale_eV = voltage_V;
-    t.trace = traceParticle(field, magnetic, start, trace);
+    t.trace = traceParticle(field, magnetic, start(s, t.layerPotential_V, t.ray), trace);
+  }
+
+  // Where and how a ray leaves the layer. Across it the field is along the normal, so the
+  // tangential velocity carries the ray sideways for the layer's transit time; the flux change
+  // across it gives the rotation its share of the energy, and so does the thermal energy.
+  ParticleStart start(const EmissionSite& s, double layerPotential_V, const ThermalRay& ray) const {
+    const double d = depth(), drift = kSpeedOfLight_m_per_s * layerTransitTime(layerPotential_V, d);
+    // The meridional plane's radial direction at the site is x, the azimuth y.
+    const double x = s.r_m + d * s.nr + drift * ray.tangential * s.tr, y = drift * ray.azimuthal;
+    ParticleStart p;
+    p.r_m = y == 0 ? x : std::hypot(x, y);
+    p.z_m = s.z_m + d * s.nz + drift * ray.tangential * s.tz;
+    p.cathodeFlux_Wb = magneticFlux(magnetic, s.r_m, s.z_m);
+    p.angularMomentum_m = s.r_m * ray.azimuthal;
+    const double thermal_V = (ray.tangential * ray.tangential + ray.azimuthal * ray.azimuthal +
+                              ray.normal * ray.normal) / 2 * kElectronRestEnergy_eV;
+    const double u = momentumAfter(layerPotential_V + thermal_V);
+    const double uth = azimuthalMomentum(magnetic, p.r_m, p.z_m, p.cathodeFlux_Wb) +
+                       (y == 0 ? 0.0 : p.angularMomentum_m / p.r_m);
+    // The direction in the meridional plane: the normal with the tangential part, the radial
+    // component turned to the start's azimuth.
+    double dr = s.nr, dz = s.nz;
+    if (ray.tangential != 0 || ray.azimuthal != 0) {
+      const double cold = momentumAfter(layerPotential_V), normal = std::sqrt(cold * cold + ray.normal * ray.normal);
+      const double ux = normal * s.nr + ray.tangential * s.tr, uz = normal * s.nz + ray.tangential * s.tz;
+      const double ur = (ux * x + ray.azimuthal * y) / p.r_m, length = std::hypot(ur, uz);
+      dr = ur / length;
+      dz = uz / length;
+    }
+    const double meridional = std::sqrt(std::max(u * u - uth * uth, 0.0));
+    p.ur = meridional * dr;
+    p.uz = meridional * dz;
+    p.dirR = s.nr;
+    p.dirZ = s.nz;
+    return p;
   }
 
   // The charge of a stretch of the tube about (r, z), the trajectory moving along (ur, uz):
@@ -146,6 +171,21 @@ void traceAll(const Emitter& emitter, const PotentialField& field, const Cathode
   std::vector<std::jthread> pool;
   for (int k = 1; k < count; ++k) pool.emplace_back(work);
   work();
+}
+
+// Each site's ray becomes the site's rays, each with the site's trace so far and its share of
+// the current, so that the beam's self field stays as it was.
+void launchRays(const std::vector<ThermalRay>& rays, BeamResult& result) {
+  std::vector<BeamTrajectory> all;
+  all.reserve(result.trajectories.size() * rays.size());
+  for (const BeamTrajectory& site : result.trajectories)
+    for (const ThermalRay& ray : rays) {
+      all.push_back(site);
+      all.back().ray = ray;
+      all.back().current_A = site.current_A * ray.weight;
+    }
+  result.trajectories.swap(all);
+  result.raysPerSite = static_cast<int>(rays.size());
 }
 
 double maxChange(std::span<const double> a, std::span<const double> b) {
@@ -200,7 +240,12 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   const Emitter emitter{mesh, cathode, magnetic, settings, voltage};
   const int threads = settings.threads > 0 ? settings.threads
                                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  for (const EmissionSite& s : emissionSites(cathode, settings.trajectories)) result.trajectories.push_back({s, 0, 0, 0, {}, {}});
+  // The thermal rays join once the beam of one ray a site has settled, or when two passes are
+  // left: the passes that find the beam's shape need no more, and the converged beam is theirs.
+  const std::vector<ThermalRay> rays = thermalRays(settings.temperature_K, settings.thermalNodes);
+  for (const EmissionSite& s : emissionSites(cathode, settings.trajectories))
+    result.trajectories.push_back({s, 0, 0, 0, {}, {}, rays.size() == 1 ? rays.front() : ThermalRay{}});
+  bool allRays = rays.size() == 1;
   CathodeProfile profile(cathode, mesh.cell_m);
   result.chargeDensity.assign(mesh.nodeCount(), 0.0);
   const bool resumed = !initialCharge.empty();
@@ -225,7 +270,13 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   std::vector<double> previousPotential;
   double omega = settings.relaxation, best = std::numeric_limits<double>::max();
   int settledPasses = 0, stalled = 0;
-  for (int iteration = 1; iteration <= std::max(settings.iterations, 1); ++iteration) {
+  const int passes = std::max(settings.iterations, 1);
+  for (int iteration = 1; iteration <= passes; ++iteration) {
+    if (!allRays && (settledPasses >= 1 || iteration + 1 >= passes)) {
+      launchRays(rays, result);
+      allRays = true;
+      settledPasses = 0;
+    }
     start = Clock::now();
     const PotentialField present(mesh, result.potential_V);
     std::vector<double>& density = profile.density();
@@ -312,7 +363,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
       stalled = 0;
     }
     if (progress && !progress(report)) break;
-    if (settledPasses >= 2) {
+    if (settledPasses >= 2 && allRays) {
       result.converged = true;
       break;
     }

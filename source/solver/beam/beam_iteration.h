@@ -11,6 +11,7 @@
 #include "source/solver/beam/axial_magnetic_field.h"
 #include "source/solver/beam/cathode_emitter.h"
 #include "source/solver/beam/cathode_profile.h"
+#include "source/solver/beam/thermal_rays.h"
 #include "source/solver/beam/trajectory_tracer.h"
 #include "source/solver/field/field_solver.h"
 #include "source/solver/geometry/solver_input.h"
@@ -28,6 +29,8 @@ struct BeamSettings {
   // Richardson–Dushman with Schottky lowering in place of a fixed density.
   bool thermionic = false;
   double workFunction_eV = 0, richardson_A_per_m2K2 = 0, temperature_K = 0;
+  // Above 0 K each site launches thermalRays(temperature_K, thermalNodes).
+  int thermalNodes = 2;
   int iterations = 100;
   double relaxation = 0.5;              // at most; lowered when the change stalls
   double tolerance = 1e-3;
@@ -38,13 +41,15 @@ struct BeamSettings {
   TraceSettings trace;
 };
 
+// One ray of a site: the rays of a site follow one another in BeamResult::trajectories.
 struct BeamTrajectory {
   EmissionSite site;
   double density_A_per_m2 = 0;  // the mean over the site's share
-  double current_A = 0;
+  double current_A = 0;         // the ray's part of the site's
   double layerPotential_V = 0;  // above the cathode, at the layer's surface
   std::vector<TubePart> tube;   // the share's parts the charge is spread over
   Trace trace;  // from the layer's surface; empty when nothing is emitted
+  ThermalRay ray;
 };
 
 struct IterationReport {
@@ -63,6 +68,7 @@ struct BeamTimes {
 
 struct BeamResult {
   std::vector<BeamTrajectory> trajectories;
+  int raysPerSite = 1;  // 1 until the thermal rays join the iteration
   std::vector<double> potential_V;          // with the beam's charge
   std::vector<double> chargeDensity;        // C/m³, as last used in the field
   int iterations = 0;

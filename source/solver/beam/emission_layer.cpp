@@ -37,7 +37,6 @@ double limitedDensity(double temperatureLimit, double spaceChargeLimit) {
 }
 
 double thermionicDensity(double temperature_K, double workFunction_eV, double richardson, double field) {
-  constexpr double kBoltzmann_eV_per_K = 8.617333262e-5;
   const double lowering_eV = std::sqrt(std::max(field, 0.0) * kElementaryCharge_C /
                                        (4 * std::numbers::pi * kVacuumPermittivity_F_per_m));
   const double exponent = -(workFunction_eV - lowering_eV) / (kBoltzmann_eV_per_K * temperature_K);

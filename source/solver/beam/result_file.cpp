@@ -1,5 +1,6 @@
 #include "source/solver/beam/result_file.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -75,22 +76,52 @@ std::vector<std::size_t> pointsAlongArc(double r0_m, double z0_m, const std::vec
   return chosen;
 }
 
+std::vector<std::size_t> raysKept(std::size_t rays, std::size_t raysPerSite, std::size_t limit) {
+  std::vector<std::size_t> kept;
+  const std::size_t perSite = std::max<std::size_t>(raysPerSite, 1), sites = rays / perSite;
+  if (rays <= limit || rays % perSite != 0) {
+    for (std::size_t k = 0; k < std::min(rays, limit); ++k) kept.push_back(k);
+    return kept;
+  }
+  // Site s takes the picks j with s = ⌊j·sites/limit⌋, spread over its rays from a first ray
+  // that turns by one from each site taking any to the next.
+  for (std::size_t s = 0, j = 0, turn = 0; s < sites; ++s) {
+    const std::size_t end = ((s + 1) * limit) / sites, count = end - j;
+    for (std::size_t q = 0; q < count; ++q) kept.push_back(s * perSite + (turn + (q * perSite) / count) % perSite);
+    if (count > 0) ++turn;
+    j = end;
+  }
+  std::sort(kept.begin(), kept.end());
+  return kept;
+}
+
 std::string resultFileBytes(const BeamResult& beam, double cell_m) {
   std::string out(1, kFileMark);
   RecordWriter w;
+  // The file's readers hold kMaxTrajectories and kMaxResultPoints; more rays than that are
+  // thinned to an even choice, whose currents are scaled so that the file's total is the
+  // beam's. The solve itself, its charge and its current, used every ray.
+  const std::vector<std::size_t> kept = raysKept(beam.trajectories.size(), std::size_t(beam.raysPerSite),
+                                                 std::size_t(kMaxTrajectories));
+  double total = 0, keptTotal = 0;
+  for (const BeamTrajectory& t : beam.trajectories) total += t.current_A;
+  for (std::size_t k : kept) keptTotal += beam.trajectories[k].current_A;
+  const double scale = kept.size() < beam.trajectories.size() && keptTotal > 0 ? total / keptTotal : 1.0;
   w.item(static_cast<std::int32_t>(beam.iterations)).end(out);
-  w.item(static_cast<std::int32_t>(beam.trajectories.size())).end(out);
+  w.item(static_cast<std::int32_t>(kept.size())).end(out);
   // The reader multiplies the density by the squared scale (nodes per mm) and divides by 2π
   // to show A/mm².
   const double cell_mm = cell_m * 1e3;
   const double densityFactor = 2 * std::numbers::pi * 1e-6 * cell_mm * cell_mm;
   std::int32_t index = 0;
-  for (const BeamTrajectory& t : beam.trajectories) {
+  for (std::size_t k : kept) {
+    const BeamTrajectory& t = beam.trajectories[k];
     w.item(++index).item(t.site.r_m / cell_m).item(t.site.z_m / cell_m)
-        .item(t.density_A_per_m2 * densityFactor).item(t.current_A).end(out);
+        .item(t.density_A_per_m2 * densityFactor).item(t.current_A * scale).end(out);
   }
   index = 0;
-  for (const BeamTrajectory& t : beam.trajectories) {
+  for (std::size_t kRay : kept) {
+    const BeamTrajectory& t = beam.trajectories[kRay];
     ++index;
     const auto& p = t.trace.points;
     for (std::size_t k : pointsAlongArc(t.site.r_m, t.site.z_m, p, kMaxResultPoints - 1))

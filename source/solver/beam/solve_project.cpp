@@ -88,6 +88,7 @@ BeamSettings beamSettings(const SolverInput& in, int threads) {
   s.workFunction_eV = in.workFunction_eV;
   s.richardson_A_per_m2K2 = in.richardson_A_per_m2K2;
   s.temperature_K = in.cathodeTemperature_K;
+  s.thermalNodes = in.thermalNodes;
   s.iterations = in.iterations;
   s.relaxation = in.relaxation;
   s.tolerance = in.tolerance;
@@ -145,7 +146,11 @@ bool commitOutputs(const Project& p, const std::vector<double>& potential, const
   progress(format("pot.dat written: %zu equipotential levels", levels.size()));
   progress("potmap.dat written");
   if (!p.input.solenoids.empty()) progress(format("mag.dat written: the field of %zu solenoids", p.input.solenoids.size()));
-  if (beam) progress(format("klplt.res written: %zu trajectories", beam->trajectories.size()));
+  if (beam) {
+    const std::size_t rays = beam->trajectories.size(), kept = std::min(rays, std::size_t(kMaxTrajectories));
+    progress(kept < rays ? format("klplt.res written: %zu of %zu trajectories", kept, rays)
+                         : format("klplt.res written: %zu trajectories", rays));
+  }
   if (wroteBeamFile) progress("beam.h5 written: the fields and the beam in the openPMD layout");
   return true;
 }

@@ -15,19 +15,25 @@ using State = std::array<double, 4>;  // r, z, ur, uz
 constexpr double kC = kSpeedOfLight_m_per_s;
 constexpr double kChargeOverMc = kElementaryCharge_C / (kElectronMass_kg * kSpeedOfLight_m_per_s);
 
-// uθ / r from Busch's theorem, finite on the axis when the cathode carries no flux.
-double rotation(double r, const AxialFieldSample& b, double cathodeFlux_Wb) {
+// uθ / r from Busch's theorem, finite on the axis when the cathode carries no flux and the
+// electron left it without rotation.
+double rotation(double r, const AxialFieldSample& b, double cathodeFlux_Wb, double angularMomentum_m = 0) {
   double w = b.b_T - r * r * b.d2b_T_per_m2 / 8;
   if (cathodeFlux_Wb != 0) w -= cathodeFlux_Wb / (std::numbers::pi * std::max(r * r, 1e-30));
-  return kChargeOverMc / 2 * w;
+  w *= kChargeOverMc / 2;
+  if (angularMomentum_m != 0) w += angularMomentum_m / std::max(r * r, 1e-30);
+  return w;
 }
 
 struct Motion {
   const PotentialField& electric;
   const AxialMagneticField& magnetic;
   double cathodeFlux_Wb;
+  double angularMomentum_m;
 
-  double rotation(double r, const AxialFieldSample& b) const { return kelm::solver::rotation(r, b, cathodeFlux_Wb); }
+  double rotation(double r, const AxialFieldSample& b) const {
+    return kelm::solver::rotation(r, b, cathodeFlux_Wb, angularMomentum_m);
+  }
 
   // phi_V, when given, takes the potential at y.
   State derivative(const State& y, double* phi_V = nullptr) const {
@@ -99,7 +105,7 @@ double azimuthalMomentum(const AxialMagneticField& field, double r_m, double z_m
 
 Trace traceParticle(const PotentialField& electric, const AxialMagneticField& magnetic,
                     const ParticleStart& start, const TraceSettings& settings) {
-  const Motion motion{electric, magnetic, start.cathodeFlux_Wb};
+  const Motion motion{electric, magnetic, start.cathodeFlux_Wb, start.angularMomentum_m};
   const double h = electric.cellSize();
   Trace trace;
   trace.points.reserve(256);

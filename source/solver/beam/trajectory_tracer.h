@@ -1,7 +1,7 @@
 #pragma once
 // One electron through the gun's static fields: the relativistic equations of motion in (r, z)
-// with the azimuthal motion from Busch's theorem (the canonical angular momentum is that of an
-// electron leaving the cathode without rotation), integrated by an embedded Runge–Kutta pair
+// with the azimuthal motion from Busch's theorem (the canonical angular momentum is that the
+// electron left the cathode with, its thermal r·uθ there and the cathode's flux), integrated by an embedded Runge–Kutta pair
 // with step control. The beam's own azimuthal magnetic field comes with the electric field,
 // when the iteration has built it from an earlier pass.
 
@@ -17,6 +17,7 @@ struct ParticleStart {
   double r_m = 0, z_m = 0;
   double ur = 0, uz = 0;         // momentum / (m c)
   double cathodeFlux_Wb = 0;     // magnetic flux through the cathode circle of the start radius
+  double angularMomentum_m = 0;  // r·uθ at the cathode, apart from the magnetic field's part
   double dirR = 0, dirZ = 1;     // the emission direction: moving against it means turned back
 };
 

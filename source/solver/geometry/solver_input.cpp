@@ -78,6 +78,15 @@ bool output(StatementReader& s, SolverInput& in, Diagnostic& error) {
   return true;
 }
 
+// cathode temperature <K> | cathode rays <nodes>
+bool cathode(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  if (s.optionalKeyword("rays")) return s.integer(in.thermalNodes, "thermal ray nodes", 1, kMaxThermalNodes, error);
+  if (s.optionalKeyword("temperature")) return s.positive(in.cathodeTemperature_K, "temperature", 1e5, error);
+  if (s.atEnd()) error = s.missing("'temperature' or 'rays'");
+  else error = diagnosticAt(s.peek(), "expected 'temperature' or 'rays', found '" + std::string(s.peek().text) + "'");
+  return false;
+}
+
 bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
   const Word& head = s.peek();
   std::string_view ignored;
@@ -90,8 +99,7 @@ bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
   else if (isKeyword(head, "relaxation")) ok = s.number(in.relaxation, "relaxation factor", kMinRelaxation, 1.0, error);
   else if (isKeyword(head, "tolerance")) ok = s.number(in.tolerance, "tolerance", kMinTolerance, 1.0, error);
   else if (isKeyword(head, "solenoid")) ok = solenoid(s, in, error);
-  else if (isKeyword(head, "cathode"))
-    ok = s.keyword("temperature", error) && s.positive(in.cathodeTemperature_K, "temperature", 1e5, error);
+  else if (isKeyword(head, "cathode")) ok = cathode(s, in, error);
   else if (isKeyword(head, "output")) ok = output(s, in, error);
   else if (isKeyword(head, "magfield")) {
     std::string_view file;

@@ -12,6 +12,9 @@
 namespace kelm::solver {
 
 inline constexpr int kMaxSolenoids = 50;
+// Gauss–Hermite nodes per tangential component of the thermal rays: beyond 5 a site's rays
+// (75) cost more tracing than their finer spread is worth.
+inline constexpr int kMaxThermalNodes = 5;
 // Below this relaxation a pass moves the beam too little to tell a settled iteration from a
 // slow one; below this tolerance rounding decides.
 inline constexpr double kMinRelaxation = 0.05;
@@ -38,6 +41,7 @@ struct SolverInput {
   double workFunction_eV = 0;
   double richardson_A_per_m2K2 = 1.20173e6;
   double cathodeTemperature_K = 0;  // 0: not given
+  int thermalNodes = 2;  // per tangential velocity component of the thermal rays
   int iterations = 100;
   double relaxation = 0.5;
   double tolerance = 1e-3;

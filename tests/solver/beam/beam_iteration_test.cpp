@@ -50,7 +50,9 @@ TEST(BeamIteration, ResultsAreTheSameBitForBitWhateverTheThreadCount) {
   BeamResult reference;
   BeamSettings settings = gunSettings(1);
   settings.iterations = 4;
+  settings.temperature_K = 1300;  // the last two passes with thermal rays
   ASSERT_TRUE(solveBeam(t.mesh, t.field, t.cathode, coil, settings, {}, nullptr, reference, error));
+  ASSERT_EQ(reference.raysPerSite, 4);
   for (int threads : {2, 3, 7}) {
     settings.threads = threads;
     BeamResult other;

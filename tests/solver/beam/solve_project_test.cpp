@@ -8,13 +8,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/solver/beam/result_file.h"
 #include "source/solver/beam/solve_project.h"
 #include "tests/records/recording_port.h"
 #include "tests/records/temp_directory.h"
@@ -25,7 +28,8 @@ namespace {
 
 using kelm::testing::TempDirectory;
 
-const char* kInput = "trajectories 1000\niterations 3\nsolenoid z 40 length 20 radius 25 turns 2000\n";
+// A hot cathode's 4000 rays, of which klplt.res holds 1000.
+const char* kInput = "trajectories 1000\ncathode temperature 1300\niterations 3\nsolenoid z 40 length 20 radius 25 turns 2000\n";
 
 const SolveProgress kQuiet = [](const std::string&) { return true; };
 
@@ -76,6 +80,20 @@ TEST(SolveProject, ThousandTrajectoriesFitTheDisplayStoreInItsUnits) {
   EXPECT_NEAR(klplot::fieldAt(40.0f), middle, 1e-3 * middle);
 }
 
+// More rays than klplt.res holds: an even choice, increasing, every thermal direction kept at
+// least half as often as an even share would.
+TEST(ResultFile, KeepsAnEvenChoiceOfRaysThatTurnsThroughEachSitesRays) {
+  for (const std::size_t perSite : {4u, 9u, 25u})
+    for (const std::size_t rays : {perSite * 100, perSite * 500, perSite * 750, perSite * 1000}) {
+      const std::vector<std::size_t> kept = raysKept(rays, perSite, 1000);
+      std::vector<std::size_t> uses(perSite);
+      for (std::size_t k : kept) ++uses[k % perSite];
+      ASSERT_EQ(kept.size(), std::min<std::size_t>(rays, 1000));
+      EXPECT_TRUE(std::adjacent_find(kept.begin(), kept.end(), std::greater_equal<>()) == kept.end() && kept.back() < rays);
+      EXPECT_GE(*std::min_element(uses.begin(), uses.end()), kept.size() / perSite / 2) << rays << " rays";
+    }
+}
+
 struct Refusal {
   const char* name;
   const char* geom;
@@ -124,7 +142,6 @@ INSTANTIATE_TEST_SUITE_P(
     , SolveProjectRefuses,
     ::testing::Values(
         Refusal{"InputError", testing::kExampleGun, "trajectories 10\niterations 0\n", nullptr, "klinput.dat:2:"},
-        Refusal{"TooManyTrajectories", testing::kExampleGun, "trajectories 1001\n", nullptr, "klinput.dat:1:"},
         Refusal{"NoGeometry", nullptr, "trajectories 10\n", nullptr, "geom.cod not found"},
         Refusal{"GeometryError", "mesh r 20 z 60 cell 0.5\nelectrode a 0\n from 0 0\n arc 1 1 radius -1 cw\nend\n",
                 "trajectories 10\n", nullptr, "geom.cod:"},
