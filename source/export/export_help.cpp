@@ -61,6 +61,7 @@ Settings:
   --z Z                the plane in mm for the phase plane, the z-markers, the printed phase
                        plane, --crossings-csv and the summary (default: the middle of the z
                        range, as kelm starts)
+  --range Z1:Z2        the summary's range_* figures over --steps planes from Z1 to Z2 mm
   --divisions N        histogram bins of the phase plane, on screen and printed, 2 to 100
                        (default 10)
   --steps N            planes along z, 2 to 100000 (default 200)
@@ -134,11 +135,20 @@ Summary columns:
                    empty for a project without a record
   converged, iterations, final_change   the record's: 1 when the last relative change was
                    within the tolerance, the iterations done, that last change
-  voltage          --voltage, else the voltage the record's solve accelerated the beam by
+  voltage          --voltage, else from the record's solve: the largest difference of an
+                   electrode's (or a held mesh edge's) potential to the cathode's in geom.cod
   perveance        |total current| / voltage^(3/2) in uP (1e-6 A/V^1.5)
   waist_*          the plane of the smallest r_rms among the --steps planes that carry at
                    least 90 % of the largest |current| of any of them
   transmitted_fraction  the sum of |current| at z over the largest of any plane
+  range_from, range_to  --range Z1:Z2; the range_* figures are taken over --steps planes
+                   from Z1 to Z2, both included, and are empty without --range
+  range_r_max      the largest r_max of those planes
+  range_r_rms_ripple  the largest r_rms less the smallest, over the planes carrying current
+  range_emittance_rms_x_max  the largest emittance_rms_x of those planes
+The phase plane's "Emittance = E mm*rad" on screen and on the printed page is
+emittance_phase_plane / 1000, that is 8 x emittance_rms_x in mm*rad instead of mm mrad:
+.0234 mm*rad there is emittance_phase_plane 23.4 and emittance_rms_x 2.925 here.
 )";
 }
 

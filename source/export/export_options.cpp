@@ -83,6 +83,19 @@ Take plane(std::optional<float>& target) {
   };
 }
 
+Take zRange(std::optional<ZRange>& target) {
+  return [&target](const std::string&, const std::string& value) {
+    const std::size_t colon = value.find(':');
+    const auto from = realOf(value.substr(0, colon));
+    const auto to = colon == value.npos ? std::nullopt : realOf(value.substr(colon + 1));
+    // Single precision, as the planes are held.
+    if (!from || !to || !(*from < *to) || !(std::fabs(*from) < kSingleLimit) || !(std::fabs(*to) < kSingleLimit) ||
+        !(static_cast<float>(*from) < static_cast<float>(*to)))
+      throw UsageError("--range needs Z1:Z2 in mm with Z1 < Z2, not " + quoted(value));
+    target = ZRange{static_cast<float>(*from), static_cast<float>(*to)};
+  };
+}
+
 Take voltage(std::optional<double>& target) {
   return [&target](const std::string&, const std::string& value) {
     const auto v = realOf(value);
@@ -141,6 +154,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         .value("--envelope", picture(o.envelopeFile))
         .value("--size", size(o))
         .value("--z", plane(o.z))
+        .value("--range", zRange(o.range))
         // 1 is left out: the views draw 10 bins when asked for 1.
         .value("--divisions", whole(o.divisions, 2, 100))
         .value("--steps", whole(o.steps, 2, kMaxSteps))

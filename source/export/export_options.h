@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "source/command_line_tools/option_values.h"
+#include "source/export/range_figures.h"
 
 namespace kelm::exporting {
 
@@ -20,6 +21,7 @@ struct ExportOptions {
 
   int width = 1920, height = 1080;  // the screen the views are laid out for
   std::optional<float> z;           // the plane; the middle of the z range when absent
+  std::optional<ZRange> range;      // --range: the summary's figures over it
   int divisions = 10;
   int steps = 200;
   std::optional<double> voltage;  // beam energy, eV

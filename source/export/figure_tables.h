@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "source/export/beam_energy.h"
+#include "source/export/range_figures.h"
 #include "source/klplot/figures/beam_figures_along_z.h"
 #include "source/klplot/project/load_status.h"
 
@@ -45,6 +46,8 @@ struct SummaryRow {
   PlaneFigures atZ;
   LocalEnergy energyAtZ;
   double largestCurrent = 0.0;  // the largest |current| through any plane of the sweep, A
+  std::optional<ZRange> range;   // --range
+  RangeFigures overRange;
 };
 
 // The plane of the smallest rms radius among those that carry at least 90 % of the largest

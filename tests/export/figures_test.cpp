@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "source/export/figure_tables.h"
+#include "source/export/range_figures.h"
 #include "source/klplot/figures/beam_figures_along_z.h"
 
 namespace kelm::exporting {
@@ -144,6 +145,48 @@ TEST(Figures, TheWaistIsWhereMostOfTheBeamStillIs) {
     EXPECT_EQ(waist->z, c.waist) << c.what;
   }
   EXPECT_FALSE(waistOf({PlaneFigures{}}));
+}
+
+TEST(Figures, RangeFiguresOverPlanesOfMadeUpCrossings) {
+  using Plane = std::vector<Crossing>;
+  // The test's own moments: r_rms and emittance_rms_x (mm mrad) of one plane.
+  auto moments = [](const Plane& p) {
+    double w = 0, rr = 0, pp = 0, rp = 0;
+    for (const Crossing& x : p) {
+      const double a = std::fabs(x.current);
+      w += a, rr += a * x.r * x.r, pp += a * x.slope * x.slope, rp += a * x.r * x.slope;
+    }
+    rr /= w, pp /= w, rp /= w;
+    return std::pair{std::sqrt(rr), std::sqrt(std::max(0.0, rr * pp - rp * rp)) / 2 * kMilli};
+  };
+  const Plane narrow{{1, 0.01f, 1}, {2, -0.02f, 1}}, wide{{4, 0.03f, 2}, {1, 0.0f, 1}, {3, 0.05f, 0.5f}};
+  const Plane noCurrent{{7, 0.1f, 0}};
+  struct Case {
+    const char* what;
+    std::vector<Plane> planes;
+    float rMax;  // < 0: none
+    std::vector<Plane> shaped;  // the planes carrying current
+  } cases[] = {
+      {"two planes", {narrow, wide}, 4, {narrow, wide}},
+      // A plane crossed without current widens r_max but has no r_rms to ripple.
+      {"one without current", {narrow, noCurrent, narrow}, 7, {narrow, narrow}},
+      {"nothing crosses", {{}, {}}, -1, {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<PlaneFigures> planes;
+    for (const Plane& p : c.planes) planes.push_back(figuresOf(*crossingsOf(p), 1.0f, 0.0));
+    const RangeFigures f = rangeFiguresOf(planes);
+    EXPECT_EQ(f.rMax.value_or(-1.0f), c.rMax) << c.what;
+    ASSERT_EQ(f.rmsRipple.has_value(), !c.shaped.empty()) << c.what;
+    if (c.shaped.empty()) continue;
+    double low = HUGE_VAL, high = 0, emittance = 0;
+    for (const Plane& p : c.shaped) {
+      const auto [rms, e] = moments(p);
+      low = std::min(low, rms), high = std::max(high, rms), emittance = std::max(emittance, e);
+    }
+    EXPECT_NEAR(*f.rmsRipple, high - low, 1e-6) << c.what;
+    EXPECT_NEAR(*f.largestEmittance, emittance, 1e-6 * (1 + emittance)) << c.what;
+  }
 }
 
 TEST(Figures, BetaGamma) {
