@@ -21,9 +21,6 @@ constexpr int kMinWidth = 320, kMaxWidth = 8192, kMinHeight = 240, kMaxHeight = 
 constexpr int kMaxSteps = 100000;
 constexpr double kMaxVoltage = 1e12;
 
-// The largest magnitude that still rounds to a finite single-precision number.
-constexpr double kSingleLimit = std::numeric_limits<float>::max() + 0x1p103;
-
 bool endsIgnoringCase(std::string_view text, std::string_view ending) {
   return text.size() > ending.size() && equalsIgnoringCase(text.substr(text.size() - ending.size()), ending);
 }
@@ -75,24 +72,13 @@ Take size(ExportOptions& o) {
 }
 
 Take plane(std::optional<float>& target) {
-  return [&target](const std::string&, const std::string& value) {
-    const auto z = realOf(value);
-    // The plane is held in single precision, as the program holds it.
-    if (!z || !(std::fabs(*z) < kSingleLimit)) throw UsageError("--z needs a position in mm, not " + quoted(value));
-    target = static_cast<float>(*z);
-  };
+  return [&target](const std::string&, const std::string& value) { target = cli::planeOf(value); };
 }
 
 Take zRange(std::optional<ZRange>& target) {
   return [&target](const std::string&, const std::string& value) {
-    const std::size_t colon = value.find(':');
-    const auto from = realOf(value.substr(0, colon));
-    const auto to = colon == value.npos ? std::nullopt : realOf(value.substr(colon + 1));
-    // Single precision, as the planes are held.
-    if (!from || !to || !(*from < *to) || !(std::fabs(*from) < kSingleLimit) || !(std::fabs(*to) < kSingleLimit) ||
-        !(static_cast<float>(*from) < static_cast<float>(*to)))
-      throw UsageError("--range needs Z1:Z2 in mm with Z1 < Z2, not " + quoted(value));
-    target = ZRange{static_cast<float>(*from), static_cast<float>(*to)};
+    const auto [from, to] = cli::planeRangeOf(value);
+    target = ZRange{from, to};
   };
 }
 
