@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 
-#include "records/formatted.h"
 #include "source/export/export_options.h"
 #include "source/klplot/plotting/plot_mapping.h"
 #include "source/klplot/plotting/tick_label.h"
@@ -27,13 +26,10 @@ std::string shownName(const std::string& name) {
   return shownText(name.size() > kLongest ? name.substr(0, kLongest) + "..." : name);
 }
 
-// As the views label their ticks, but in exponent form from 10^7 on, where their forms overflow.
+// The plot's own labels: a figure of 7e-5 reads as that, not as the views' .70E-04.
 GridLabel tickText(float value) {
   GridLabel text;
-  if (std::fabs(value) >= 1e7f)
-    (void)records::writeInternal(text.span(), "(E8.2)", value);
-  else
-    klplot::tickLabel(value, text.span(), int(text.size()));
+  klplot::tickLabel(value, text.span(), int(text.size()), klplot::TickStyle::kPlain);
   return text;
 }
 
@@ -47,7 +43,10 @@ std::string_view trimmed(const GridLabel& text) {
 template <class Tick>
 void forEachTick(const ValueAxis& axis, Tick tick) {
   const long ticks = std::min(100L, std::lround((axis.y1 - axis.y0) / axis.step));
-  for (long i = 0; i <= ticks; ++i) tick(axis.y0 + double(i) * axis.step);
+  for (long i = 0; i <= ticks; ++i) {
+    const double at = axis.y0 + double(i) * axis.step;
+    tick(std::fabs(at) < 1e-6 * axis.step ? 0.0 : at);  // 0, not the rounding's 2.8e-17
+  }
 }
 
 void drawGrid(const klplot::ViewContext& v, const ValueAxis& x, const ValueAxis& y, const std::string& xName) {
