@@ -33,14 +33,18 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
 A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
 
 A picture of a scan (instead of the outputs above):
-  kelm-export --scan-plot FILE --x PARAM --y FIGURE [--group PARAM] [--size WxH] SUMMARY
+  kelm-export --scan-plot FILE --x PARAM --y FIGURE [--group PARAM] [--labels] [--size WxH]
+              SUMMARY
   --scan-plot FILE     a picture (FILE ending in .png or .svg, as large as the envelope) of
                        the figure column FIGURE of kelm-scan's summary.csv SUMMARY ("-":
                        standard input) against its parameter column PARAM, on the views'
                        axes, nice steps and tick labels
   --x PARAM, --y FIGURE  the columns, named in full or without their [unit], such as
                        --x anode_z --y perveance
-  --group PARAM        one line per value of this second parameter, with a legend
+                       --x may name a figure too (--x emittance_rms_x --y perveance): then
+                       the points are a scatter that no line joins
+  --group PARAM        one line (or colour) per value of this second parameter, with a legend
+  --labels             each point named by its directory (p0001, ...)
 Rows whose status says failed, or with a plotted value empty, not a number or beyond 1e37,
 are left out with a note on standard error; no row left at all is an error.
 

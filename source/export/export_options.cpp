@@ -93,13 +93,13 @@ Take voltage(std::optional<double>& target) {
 
 // A scan's picture is drawn from its summary alone: an option for projects would be ignored.
 void checkScanPlot(const ExportOptions& o, const std::vector<std::string>& given) {
-  constexpr std::string_view kPlotOptions[] = {"--scan-plot", "--x", "--y", "--group", "--size"};
+  constexpr std::string_view kPlotOptions[] = {"--scan-plot", "--x", "--y", "--group", "--labels", "--size"};
   for (std::string_view name : given) {
     if (std::find(std::begin(kPlotOptions), std::end(kPlotOptions), name) == std::end(kPlotOptions))
       throw UsageError(std::string(name) +
-                       " does not go with --scan-plot, which takes only --x, --y, --group and --size");
+                       " does not go with --scan-plot, which takes only --x, --y, --group, --labels and --size");
   }
-  if (!o.plotX) throw UsageError("--scan-plot needs --x PARAM, the parameter along the x axis");
+  if (!o.plotX) throw UsageError("--scan-plot needs --x PARAM or FIGURE, the column along the x axis");
   if (!o.plotY) throw UsageError("--scan-plot needs --y FIGURE, the summary's figure along the y axis");
   if (o.plotGroup && *o.plotGroup == *o.plotX) throw UsageError("--group needs another parameter than --x");
   if (o.projects.size() != 1) {
@@ -111,8 +111,8 @@ void checkScanPlot(const ExportOptions& o, const std::vector<std::string>& given
 void checkWhole(const ExportOptions& o, const std::vector<std::string>& given) {
   if (o.scanPlot) {
     checkScanPlot(o, given);
-  } else if (o.plotX || o.plotY || o.plotGroup) {
-    throw UsageError("--x, --y and --group go only with --scan-plot");
+  } else if (o.plotX || o.plotY || o.plotGroup || o.plotLabels) {
+    throw UsageError("--x, --y, --group and --labels go only with --scan-plot");
   } else if (o.projects.empty() && !o.projectsFrom) {
     throw UsageError("no PROJECT given");
   } else if (!o.wantsProjectOutputs() && !o.summaryCsv) {
@@ -153,7 +153,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         .value("--scan-plot", picture(o.scanPlot))
         .value("--x", column(o.plotX))
         .value("--y", column(o.plotY))
-        .value("--group", column(o.plotGroup));
+        .value("--group", column(o.plotGroup))
+        .flag("--labels", [&o] { o.plotLabels = true; });
     table.parse(argc, argv);
     if (definitions)
       line = {Request::kDefinitions, {}, {}};

@@ -32,6 +32,7 @@ struct ExportOptions {
   // --scan-plot: a picture of kelm-scan's summary.csv (the one PROJECT argument) instead of any
   // project's outputs.
   std::optional<std::string> scanPlot, plotX, plotY, plotGroup;
+  bool plotLabels = false;  // --labels: each point named by its directory
 
   // Outputs made for one project at a time, which several projects would overwrite.
   bool wantsProjectOutputs() const {

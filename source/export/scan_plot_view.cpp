@@ -71,19 +71,28 @@ void drawGrid(const klplot::ViewContext& v, const ValueAxis& x, const ValueAxis&
   });
 }
 
-void drawLine(Canvas& c, const klplot::PlotMapping& m, const ScanLine& line, std::int32_t colour) {
+void drawLine(const klplot::ViewContext& v, const ScanLine& line, std::int32_t colour, bool joined, bool named) {
+  Canvas& c = v.canvas;
+  const klplot::PlotMapping& m = v.mapping;
   c.setDrawColor(colour);
   std::vector<float> xs, ys;
   for (const ScanPoint& p : line.points) {
     xs.push_back(float(p.x));
     ys.push_back(float(p.y));
   }
-  m.polyline(c, int(xs.size()), xs.data(), ys.data());
+  if (joined) m.polyline(c, int(xs.size()), xs.data(), ys.data());
   for (std::size_t k = 0; k < xs.size(); ++k) {
     const klplot::Pixel p = m.map(xs[k], ys[k]);
     c.drawRectangle(3, klplot::toPixel(p.x - 3.0), klplot::toPixel(p.y - 3.0), klplot::toPixel(p.x + 3.0),
                     klplot::toPixel(p.y + 3.0));
   }
+  if (!named) return;
+  c.setDrawColor(klplot::kBlack);
+  // Beside the marker, up and to the right, so that the text does not hide it.
+  const klplot::Pixel origin = m.map(0.0f, 0.0f), offset = m.map(1.0f, 1.0f);
+  const double dx = 6.0 / std::max(1e-30, std::fabs(offset.x - origin.x)), dy = 6.0 / std::max(1e-30, std::fabs(offset.y - origin.y));
+  for (std::size_t k = 0; k < xs.size(); ++k)
+    m.textAtPoint(c, xs[k] + dx, ys[k] + dy, shownName(line.points[k].label), v.textHeight);
 }
 
 // A short stroke of each line's colour and its value, down from the top right, as many as fit.
@@ -149,7 +158,8 @@ void drawScanPlot(const klplot::ViewContext& v, const ScanSeries& series, const 
   c.setDrawColor(klplot::kBlack);
   v.mapping.rectangleOutline(c, x.y0, x.y1, y.y0, y.y1);
   v.mapping.textAtPoint(c, x.y0, y.y1 + 0.03 * (y.y1 - y.y0), shownName(names.y), v.textHeight);
-  for (std::size_t k = 0; k < series.lines.size(); ++k) drawLine(c, v.mapping, series.lines[k], scanLineColour(k));
+  for (std::size_t k = 0; k < series.lines.size(); ++k)
+    drawLine(v, series.lines[k], scanLineColour(k), !series.scatter, names.points);
   if (!names.group.empty()) {
     drawLegend(v, series, x, y, names.group, (kScanPlotTop - kScanPlotBottom) * deviceHeight);
   }
