@@ -151,8 +151,8 @@ Summary columns:
   range_r_rms_ripple  the largest r_rms less the smallest, over the planes carrying current
   range_emittance_rms_x_max  the largest emittance_rms_x of those planes
 The phase plane's "Emittance = E mm*rad" on screen and on the printed page is
-emittance_phase_plane / 1000, that is 8 x emittance_rms_x in mm*rad instead of mm mrad:
-.0234 mm*rad there is emittance_phase_plane 23.4 and emittance_rms_x 2.925 here.
+emittance_phase_plane / 1000, that is 8 x emittance_rms_x in mm*rad instead of mm mrad: an
+Emittance of .0234 mm*rad is emittance_phase_plane 23.4 and emittance_rms_x 2.925 here.
 )";
 }
 
