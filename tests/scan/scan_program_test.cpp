@@ -93,7 +93,8 @@ TEST(ScanProgram, SolvesAgainOnlyAChangedPointAndReportsAFailingOne) {
   EXPECT_EQ(log.find("failed: failed"), std::string::npos) << log;
 }
 
-// Another sweep into the same OUTDIR: refused while it would change or orphan points.
+// Another sweep into the same OUTDIR (points made only): refused while it would change or
+// orphan points.
 TEST(ScanProgram, ARerunWithAnotherSweepRefusesUnlessPrunedOrForced) {
   TempDirectory dir;
   const struct {
@@ -102,7 +103,7 @@ TEST(ScanProgram, ARerunWithAnotherSweepRefusesUnlessPrunedOrForced) {
     std::string said;
     std::vector<std::string> present, absent;
   } steps[] = {
-      {"", "30,33,36", 0, "", {"p0003"}, {}},
+      {"", "30,33,36", 0, "", {"p0003/geom.cod"}, {"p0001/klplt.res", "summary.csv"}},  // made, none solved
       {"", "30,33,36,39", 0, "", {"p0004"}, {}},  // only adds a point
       {"", "30,34", 2, "p0002 would be made again with other values, and p0003, p0004 would be left outside",
        {"p0004"}, {}},
@@ -203,18 +204,6 @@ TEST(ScanProgram, StoppedByItsPidItLeavesNoSolveRunning) {
                                "scan/p0001/.kelm-scan-state", "scan/summary.csv"})
       EXPECT_FALSE(fs::exists(result)) << result;
   }
-}
-
-TEST(ScanProgram, SolvesOnEveryCoreUnlessAskedToMakeThePointsOnly) {
-  TempDirectory dir;
-  const std::string sweep = " 'anode_z=30,volts=10000' ";
-  std::string log;
-  ASSERT_EQ(scan("--make-only " + kTemplate + sweep + "out", &log), 0) << log;
-  EXPECT_TRUE(fs::exists("out/p0001/geom.cod"));
-  EXPECT_FALSE(fs::exists("out/p0001/klplt.res"));
-  EXPECT_FALSE(fs::exists("out/summary.csv"));
-  ASSERT_EQ(scan(kTemplate + sweep + "out", &log), 0) << log;
-  EXPECT_EQ(column(TempDirectory::readFile("out/summary.csv"), 3), (std::vector<std::string>{"status", "solved"}));
 }
 
 // Every file a solve reads counts: a new mag.dat in the template solves every point again.

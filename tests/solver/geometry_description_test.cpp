@@ -138,30 +138,21 @@ TEST(GunDescription, ErrorsAndLimitsNamePlaceAndCause) {
 }
 
 TEST(GunDescription, ASphericalRimNearlyOnTheSphereIsMovedOntoIt) {
-  // Radius 10 through (0, 5): the centre is at z = 15 and the rim at r = 5 at 6.33974596...
-  struct Case {
-    const char* outline;
-    std::size_t cap;  // the emitting segment
-  } cases[] = {
-      {"from 0 5\narc 5 6.3397 radius 10 cw emitting\nline 5 0\n", 0},
-      // Drawn from the rim to the axis: the rim is the line's end and the arc's start.
-      {"from 5 0\nline 5 6.3398\narc 0 5 radius 10 ccw emitting\n", 1},
-      {"from 0 5\narc 10 15 radius 10 cw emitting\n", 0},  // up to the equator
-  };
-  for (const Case& c : cases) {
+  // Radius 10 through (0, 5): centred at z = 15, the rim at r = 5 at z = 6.33974596...
+  for (const char* outline : {"from 0 5\narc 5 6.3397 radius 10 cw emitting\nline 5 0\n",
+                              // From the rim to the axis: the line before must follow the rim.
+                              "from 5 0\nline 5 6.3398\narc 0 5 radius 10 ccw emitting\n",
+                              "from 0 5\narc 10 15 radius 10 cw emitting\n"}) {  // up to the equator
     GunDescription gun;
     Diagnostic error;
-    const std::string text = "mesh r 20 z 30 cell 1\nelectrode a 0\n" + std::string(c.outline) + "end\n";
-    ASSERT_TRUE(parseGunDescription(text, gun, error)) << formatDiagnostic("geom.cod", error);
+    ASSERT_TRUE(parseGunDescription("mesh r 20 z 30 cell 1\nelectrode a 0\n" + std::string(outline) + "end\n", gun,
+                                    error))
+        << formatDiagnostic("geom.cod", error);
     const std::vector<OutlineSegment>& s = gun.electrodes[0].segments;
-    const OutlineSegment& cap = s[c.cap];
-    EXPECT_NEAR(cap.centre.r, 0, 1e-12) << c.outline;
-    EXPECT_NEAR(cap.centre.z, 15, 1e-12) << c.outline;
-    for (const PointMm& end : {cap.from, cap.to})
-      EXPECT_NEAR(std::hypot(end.r, end.z - 15), 10, 1e-12) << c.outline;
-    if (c.cap == 1) {
-      EXPECT_EQ(s[0].to.z, s[1].from.z);
-    }
+    const OutlineSegment& cap = s[std::size_t(gun.cathode.segment)];
+    EXPECT_NEAR(std::hypot(cap.centre.r, cap.centre.z - 15), 0, 1e-12) << outline;
+    for (const PointMm& end : {cap.from, cap.to}) EXPECT_NEAR(std::hypot(end.r, end.z - 15), 10, 1e-12) << outline;
+    EXPECT_TRUE(s.size() == 1 || s[0].to.z == s[1].from.z) << outline;
   }
 }
 
