@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <cstdint>
 
@@ -33,7 +34,9 @@ std::string plainText(float v, int w) {
     }
     if (!best.empty() && int(text.size()) > w) break;
     best = text;
-    if (float(std::strtod(buffer, nullptr)) == v) break;
+    // Rounded up past the largest float, the text cannot be v; narrowing it would trap.
+    const double back = std::strtod(buffer, nullptr);
+    if (std::fabs(back) <= std::numeric_limits<float>::max() && float(back) == v) break;
   }
   return best;
 }
