@@ -38,7 +38,7 @@ A picture of a scan (instead of the outputs above):
   --scan-plot FILE     a picture (FILE ending in .png or .svg, as large as the envelope) of
                        the figure column FIGURE of kelm-scan's summary.csv SUMMARY ("-":
                        standard input) against its parameter column PARAM, on the views'
-                       axes, nice steps and tick labels
+                       axes and nice steps, ticks labelled 0.7, 12.5 or 7.0e-5
   --x PARAM, --y FIGURE  the columns, named in full or without their [unit], such as
                        --x anode_z --y perveance
                        --x may name a figure too (--x emittance_rms_x --y perveance): then
