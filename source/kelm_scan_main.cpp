@@ -46,7 +46,7 @@ std::string absolute(const std::string& path) {
 // The summary after solving; 1 when any point is not solved.
 int summarize(const std::string& outdir, const Sweep& manifest, int jobs, const std::vector<std::string>& settings) {
   std::string error;
-  if (!writeSummary(outdir, manifest, jobs, settings, error)) return fail(1, error);
+  if (!writeSummary(outdir, manifest, jobs, error, settings)) return fail(1, error);
   const std::size_t unsolved = unsolvedPoints(outdir, manifest);
   std::fprintf(stderr, "kelm-scan: %s/summary.csv written; %zu of %zu points solved\n",
                kelm::cli::shownText(outdir).c_str(), manifest.points.size() - unsolved, manifest.points.size());

@@ -74,8 +74,8 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<std::string>&
   return csv;
 }
 
-bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, const std::vector<std::string>& settings,
-                  std::string& error) {
+bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error,
+                  const std::vector<std::string>& settings) {
   std::string list;
   std::vector<std::string> statuses;
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
