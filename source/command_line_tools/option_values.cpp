@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <thread>
 
 namespace kelm::cli {
@@ -38,6 +39,31 @@ std::optional<double> realOf(std::string_view text) {
   const auto [stop, error] = std::from_chars(text.data(), end, value);
   if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+namespace {
+// The largest magnitude that still rounds to a finite single-precision number.
+constexpr double kSingleLimit = std::numeric_limits<float>::max() + 0x1p103;
+
+std::optional<float> singleOf(std::string_view text) {
+  const auto value = realOf(text);
+  if (!value || !(std::fabs(*value) < kSingleLimit)) return std::nullopt;
+  return static_cast<float>(*value);
+}
+}  // namespace
+
+float planeOf(std::string_view text) {
+  const auto z = singleOf(text);
+  if (!z) throw UsageError("--z needs a position in mm, not " + quoted(text));
+  return *z;
+}
+
+std::pair<float, float> planeRangeOf(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  const auto from = singleOf(text.substr(0, colon));
+  const auto to = colon == text.npos ? std::nullopt : singleOf(text.substr(colon + 1));
+  if (!from || !to || !(*from < *to)) throw UsageError("--range needs Z1:Z2 in mm with Z1 < Z2, not " + quoted(text));
+  return {*from, *to};
 }
 
 int wholeNumber(std::string_view option, std::string_view text, int low, int high) {

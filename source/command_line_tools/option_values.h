@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kelm::cli {
@@ -29,6 +30,11 @@ std::string quoted(std::string_view value);
 std::optional<int> wholeOf(std::string_view text);
 // A number written whole, with nothing after it and at most one leading '+'; neither inf nor nan.
 std::optional<double> realOf(std::string_view text);
+
+// --z Z: a plane in mm, held in single precision as the programs hold it.
+float planeOf(std::string_view text);
+// --range Z1:Z2: two such planes, Z1 below Z2.
+std::pair<float, float> planeRangeOf(std::string_view text);
 
 // The number, or UsageError "OPTION needs a whole number from LOW to HIGH, not "TEXT"".
 int wholeNumber(std::string_view option, std::string_view text, int low, int high);

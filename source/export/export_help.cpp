@@ -34,14 +34,18 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
 A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
 
 A picture of a scan (instead of the outputs above):
-  kelm-export --scan-plot FILE --x PARAM --y FIGURE [--group PARAM] [--size WxH] SUMMARY
+  kelm-export --scan-plot FILE --x PARAM --y FIGURE [--group PARAM] [--labels] [--size WxH]
+              SUMMARY
   --scan-plot FILE     a picture (FILE ending in .png or .svg, as large as the envelope) of
                        the figure column FIGURE of kelm-scan's summary.csv SUMMARY ("-":
                        standard input) against its parameter column PARAM, on the views'
-                       axes, nice steps and tick labels
+                       axes and nice steps, ticks labelled 0.7, 12.5 or 7.0e-5
   --x PARAM, --y FIGURE  the columns, named in full or without their [unit], such as
                        --x anode_z --y perveance
-  --group PARAM        one line per value of this second parameter, with a legend
+                       --x may name a figure too (--x emittance_rms_x --y perveance): then
+                       the points are a scatter that no line joins
+  --group PARAM        one line (or colour) per value of this second parameter, with a legend
+  --labels             each point named by its directory (p0001, ...)
 Rows whose status says failed, or with a plotted value empty, not a number or beyond 1e37,
 are left out with a note on standard error; no row left at all is an error.
 
@@ -62,6 +66,7 @@ Settings:
   --z Z                the plane in mm for the phase plane, the z-markers, the printed phase
                        plane, --crossings-csv and the summary (default: the middle of the z
                        range, as kelm starts)
+  --range Z1:Z2        the summary's range_* figures over --steps planes from Z1 to Z2 mm
   --divisions N        histogram bins of the phase plane, on screen and printed, 2 to 100
                        (default 10)
   --steps N            planes along z, 2 to 100000 (default 200)
@@ -135,11 +140,20 @@ Summary columns:
                    empty for a project without a record
   converged, iterations, final_change   the record's: 1 when the last relative change was
                    within the tolerance, the iterations done, that last change
-  voltage          --voltage, else the voltage the record's solve accelerated the beam by
+  voltage          --voltage, else from the record's solve: the largest difference of an
+                   electrode's (or a held mesh edge's) potential to the cathode's in geom.cod
   perveance        |total current| / voltage^(3/2) in uP (1e-6 A/V^1.5)
   waist_*          the plane of the smallest r_rms among the --steps planes that carry at
                    least 90 % of the largest |current| of any of them
   transmitted_fraction  the sum of |current| at z over the largest of any plane
+  range_from, range_to  --range Z1:Z2; the range_* figures are taken over --steps planes
+                   from Z1 to Z2, both included, and are empty without --range
+  range_r_max      the largest r_max of those planes
+  range_r_rms_ripple  the largest r_rms less the smallest, over the planes carrying current
+  range_emittance_rms_x_max  the largest emittance_rms_x of those planes
+The phase plane's "Emittance = E mm*rad" on screen and on the printed page is
+emittance_phase_plane / 1000, that is 8 x emittance_rms_x in mm*rad instead of mm mrad: an
+Emittance of .0234 mm*rad is emittance_phase_plane 23.4 and emittance_rms_x 2.925 here.
 )";
 }
 

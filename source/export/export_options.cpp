@@ -21,9 +21,6 @@ constexpr int kMinWidth = 320, kMaxWidth = 8192, kMinHeight = 240, kMaxHeight = 
 constexpr int kMaxSteps = 100000;
 constexpr double kMaxVoltage = 1e12;
 
-// The largest magnitude that still rounds to a finite single-precision number.
-constexpr double kSingleLimit = std::numeric_limits<float>::max() + 0x1p103;
-
 bool endsIgnoringCase(std::string_view text, std::string_view ending) {
   return text.size() > ending.size() && equalsIgnoringCase(text.substr(text.size() - ending.size()), ending);
 }
@@ -75,11 +72,13 @@ Take size(ExportOptions& o) {
 }
 
 Take plane(std::optional<float>& target) {
+  return [&target](const std::string&, const std::string& value) { target = cli::planeOf(value); };
+}
+
+Take zRange(std::optional<ZRange>& target) {
   return [&target](const std::string&, const std::string& value) {
-    const auto z = realOf(value);
-    // The plane is held in single precision, as the program holds it.
-    if (!z || !(std::fabs(*z) < kSingleLimit)) throw UsageError("--z needs a position in mm, not " + quoted(value));
-    target = static_cast<float>(*z);
+    const auto [from, to] = cli::planeRangeOf(value);
+    target = ZRange{from, to};
   };
 }
 
@@ -94,13 +93,13 @@ Take voltage(std::optional<double>& target) {
 
 // A scan's picture is drawn from its summary alone: an option for projects would be ignored.
 void checkScanPlot(const ExportOptions& o, const std::vector<std::string>& given) {
-  constexpr std::string_view kPlotOptions[] = {"--scan-plot", "--x", "--y", "--group", "--size"};
+  constexpr std::string_view kPlotOptions[] = {"--scan-plot", "--x", "--y", "--group", "--labels", "--size"};
   for (std::string_view name : given) {
     if (std::find(std::begin(kPlotOptions), std::end(kPlotOptions), name) == std::end(kPlotOptions))
       throw UsageError(std::string(name) +
-                       " does not go with --scan-plot, which takes only --x, --y, --group and --size");
+                       " does not go with --scan-plot, which takes only --x, --y, --group, --labels and --size");
   }
-  if (!o.plotX) throw UsageError("--scan-plot needs --x PARAM, the parameter along the x axis");
+  if (!o.plotX) throw UsageError("--scan-plot needs --x PARAM or FIGURE, the column along the x axis");
   if (!o.plotY) throw UsageError("--scan-plot needs --y FIGURE, the summary's figure along the y axis");
   if (o.plotGroup && *o.plotGroup == *o.plotX) throw UsageError("--group needs another parameter than --x");
   if (o.projects.size() != 1) {
@@ -112,8 +111,8 @@ void checkScanPlot(const ExportOptions& o, const std::vector<std::string>& given
 void checkWhole(const ExportOptions& o, const std::vector<std::string>& given) {
   if (o.scanPlot) {
     checkScanPlot(o, given);
-  } else if (o.plotX || o.plotY || o.plotGroup) {
-    throw UsageError("--x, --y and --group go only with --scan-plot");
+  } else if (o.plotX || o.plotY || o.plotGroup || o.plotLabels) {
+    throw UsageError("--x, --y, --group and --labels go only with --scan-plot");
   } else if (o.projects.empty() && !o.projectsFrom) {
     throw UsageError("no PROJECT given");
   } else if (!o.wantsProjectOutputs() && !o.summaryCsv) {
@@ -141,6 +140,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         .value("--envelope", picture(o.envelopeFile))
         .value("--size", size(o))
         .value("--z", plane(o.z))
+        .value("--range", zRange(o.range))
         // 1 is left out: the views draw 10 bins when asked for 1.
         .value("--divisions", whole(o.divisions, 2, 100))
         .value("--steps", whole(o.steps, 2, kMaxSteps))
@@ -153,7 +153,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         .value("--scan-plot", picture(o.scanPlot))
         .value("--x", column(o.plotX))
         .value("--y", column(o.plotY))
-        .value("--group", column(o.plotGroup));
+        .value("--group", column(o.plotGroup))
+        .flag("--labels", [&o] { o.plotLabels = true; });
     table.parse(argc, argv);
     if (definitions)
       line = {Request::kDefinitions, {}, {}};

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "source/command_line_tools/option_values.h"
+#include "source/export/range_figures.h"
 
 namespace kelm::exporting {
 
@@ -20,6 +21,7 @@ struct ExportOptions {
 
   int width = 1920, height = 1080;  // the screen the views are laid out for
   std::optional<float> z;           // the plane; the middle of the z range when absent
+  std::optional<ZRange> range;      // --range: the summary's figures over it
   int divisions = 10;
   int steps = 200;
   std::optional<double> voltage;  // beam energy, eV
@@ -30,6 +32,7 @@ struct ExportOptions {
   // --scan-plot: a picture of kelm-scan's summary.csv (the one PROJECT argument) instead of any
   // project's outputs.
   std::optional<std::string> scanPlot, plotX, plotY, plotGroup;
+  bool plotLabels = false;  // --labels: each point named by its directory
 
   // Outputs made for one project at a time, which several projects would overwrite.
   bool wantsProjectOutputs() const {

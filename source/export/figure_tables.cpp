@@ -170,6 +170,7 @@ std::string summaryHeader() {
   header.add("z [mm]").add("crossings").add("current [A]").add("transmitted_fraction").add("r_max [mm]");
   addNames(header, "", kShape, mm);
   addEnergyNames(header, "", mm);
+  addRangeNames(header);
   return header.text();
 }
 
@@ -199,6 +200,7 @@ std::string summaryLine(const SummaryRow& row) {
       .addIf(inMm && f.crossings > 0, f.rMax);
   addValues(line, f, kShape, inMm);
   addEnergyValues(line, f, row.energyAtZ, inMm);
+  addRangeValues(line, row.range, row.overRange, inMm);
   return line.text();
 }
 

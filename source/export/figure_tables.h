@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "source/export/beam_energy.h"
+#include "source/export/range_figures.h"
 #include "source/klplot/figures/beam_figures_along_z.h"
 #include "source/klplot/project/load_status.h"
 #include "source/openpmd/path_crossings.h"
@@ -50,6 +51,8 @@ struct SummaryRow {
   PlaneFigures atZ;
   LocalEnergy energyAtZ;
   double largestCurrent = 0.0;  // the largest |current| through any plane of the sweep, A
+  std::optional<ZRange> range;   // --range
+  RangeFigures overRange;
 };
 
 // The plane of the smallest rms radius among those that carry at least 90 % of the largest

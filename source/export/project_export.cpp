@@ -189,6 +189,10 @@ class Run {
     row.atZ = figuresAt(projectData, z);
     row.energyAtZ = energy.at(z);
     row.largestCurrent = largestCurrentOf(planes);
+    row.range = options_.range;
+    if (options_.range)
+      row.overRange = rangeFiguresOf(
+          figuresAlong(projectData, planesAlong(options_.range->from, options_.range->to, options_.steps)));
     return summaryLine(row);
   }
 

@@ -43,7 +43,7 @@ ScanPlotReady scanPlotOf(std::string_view summary, const ExportOptions& options,
                          std::string& why) {
   ScanTable table;
   if (!readScanTable(summary, table, why)) return ScanPlotReady::kFailed;
-  const auto x = columnOf(table, "--x", options.plotX.value_or(""), ColumnKind::kParameter, why);
+  const auto x = columnOf(table, "--x", options.plotX.value_or(""), ColumnKind::kEither, why);
   if (!x) return ScanPlotReady::kUsageError;
   const auto y = columnOf(table, "--y", options.plotY.value_or(""), ColumnKind::kFigure, why);
   if (!y) return ScanPlotReady::kUsageError;
@@ -54,7 +54,7 @@ ScanPlotReady scanPlotOf(std::string_view summary, const ExportOptions& options,
     // The same column by two spellings (with and without its unit).
     if (*group == *x) return (why = "--group needs another parameter than --x", ScanPlotReady::kUsageError);
   }
-  plot.names = {table.names[*x], table.names[*y], group ? table.names[*group] : std::string()};
+  plot.names = {table.names[*x], table.names[*y], group ? table.names[*group] : std::string(), options.plotLabels};
   plot.series = scanSeries(table, *x, *y, group);
   if (plot.series.lines.empty()) {
     why = "nothing to plot: no row that did not fail has a number in both " + shownText(plot.names.x) +

@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 
-#include "records/formatted.h"
 #include "source/export/export_options.h"
 #include "source/klplot/plotting/plot_mapping.h"
 #include "source/klplot/plotting/tick_label.h"
@@ -27,13 +26,10 @@ std::string shownName(const std::string& name) {
   return shownText(name.size() > kLongest ? name.substr(0, kLongest) + "..." : name);
 }
 
-// As the views label their ticks, but in exponent form from 10^7 on, where their forms overflow.
+// The plot's own labels: a figure of 7e-5 reads as that, not as the views' .70E-04.
 GridLabel tickText(float value) {
   GridLabel text;
-  if (std::fabs(value) >= 1e7f)
-    (void)records::writeInternal(text.span(), "(E8.2)", value);
-  else
-    klplot::tickLabel(value, text.span(), int(text.size()));
+  klplot::tickLabel(value, text.span(), int(text.size()), klplot::TickStyle::kPlain);
   return text;
 }
 
@@ -47,7 +43,10 @@ std::string_view trimmed(const GridLabel& text) {
 template <class Tick>
 void forEachTick(const ValueAxis& axis, Tick tick) {
   const long ticks = std::min(100L, std::lround((axis.y1 - axis.y0) / axis.step));
-  for (long i = 0; i <= ticks; ++i) tick(axis.y0 + double(i) * axis.step);
+  for (long i = 0; i <= ticks; ++i) {
+    const double at = axis.y0 + double(i) * axis.step;
+    tick(std::fabs(at) < 1e-6 * axis.step ? 0.0 : at);  // 0, not the rounding's 2.8e-17
+  }
 }
 
 void drawGrid(const klplot::ViewContext& v, const ValueAxis& x, const ValueAxis& y, const std::string& xName) {
@@ -72,19 +71,28 @@ void drawGrid(const klplot::ViewContext& v, const ValueAxis& x, const ValueAxis&
   });
 }
 
-void drawLine(Canvas& c, const klplot::PlotMapping& m, const ScanLine& line, std::int32_t colour) {
+void drawLine(const klplot::ViewContext& v, const ScanLine& line, std::int32_t colour, bool joined, bool named) {
+  Canvas& c = v.canvas;
+  const klplot::PlotMapping& m = v.mapping;
   c.setDrawColor(colour);
   std::vector<float> xs, ys;
   for (const ScanPoint& p : line.points) {
     xs.push_back(float(p.x));
     ys.push_back(float(p.y));
   }
-  m.polyline(c, int(xs.size()), xs.data(), ys.data());
+  if (joined) m.polyline(c, int(xs.size()), xs.data(), ys.data());
   for (std::size_t k = 0; k < xs.size(); ++k) {
     const klplot::Pixel p = m.map(xs[k], ys[k]);
     c.drawRectangle(3, klplot::toPixel(p.x - 3.0), klplot::toPixel(p.y - 3.0), klplot::toPixel(p.x + 3.0),
                     klplot::toPixel(p.y + 3.0));
   }
+  if (!named) return;
+  c.setDrawColor(klplot::kBlack);
+  // Beside the marker, up and to the right, so that the text does not hide it.
+  const klplot::Pixel origin = m.map(0.0f, 0.0f), offset = m.map(1.0f, 1.0f);
+  const double dx = 6.0 / std::max(1e-30, std::fabs(offset.x - origin.x)), dy = 6.0 / std::max(1e-30, std::fabs(offset.y - origin.y));
+  for (std::size_t k = 0; k < xs.size(); ++k)
+    m.textAtPoint(c, xs[k] + dx, ys[k] + dy, shownName(line.points[k].label), v.textHeight);
 }
 
 // A short stroke of each line's colour and its value, down from the top right, as many as fit.
@@ -150,7 +158,8 @@ void drawScanPlot(const klplot::ViewContext& v, const ScanSeries& series, const 
   c.setDrawColor(klplot::kBlack);
   v.mapping.rectangleOutline(c, x.y0, x.y1, y.y0, y.y1);
   v.mapping.textAtPoint(c, x.y0, y.y1 + 0.03 * (y.y1 - y.y0), shownName(names.y), v.textHeight);
-  for (std::size_t k = 0; k < series.lines.size(); ++k) drawLine(c, v.mapping, series.lines[k], scanLineColour(k));
+  for (std::size_t k = 0; k < series.lines.size(); ++k)
+    drawLine(v, series.lines[k], scanLineColour(k), !series.scatter, names.points);
   if (!names.group.empty()) {
     drawLegend(v, series, x, y, names.group, (kScanPlotTop - kScanPlotBottom) * deviceHeight);
   }

@@ -18,6 +18,7 @@ inline constexpr double kScanPlotBottom = 0.1, kScanPlotTop = 0.9;
 
 struct ScanPlotNames {
   std::string x, y, group;  // the columns' names; group empty without --group
+  bool points = false;      // each point named by its directory (--labels)
 };
 
 // The range of data values [low, high] rounded outward to a nice step. A range that is empty

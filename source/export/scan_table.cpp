@@ -28,7 +28,13 @@ bool isFigure(const ScanTable& table, std::size_t k) {
 }
 
 bool isOfKind(const ScanTable& table, std::size_t k, ColumnKind kind) {
-  return kind == ColumnKind::kFigure ? isFigure(table, k) : k > 0 && k < table.status;
+  const bool parameter = k > 0 && k < table.status;
+  switch (kind) {
+    case ColumnKind::kParameter: return parameter;
+    case ColumnKind::kFigure: return isFigure(table, k);
+    case ColumnKind::kEither: break;
+  }
+  return parameter || isFigure(table, k);
 }
 
 std::string choices(const ScanTable& table, ColumnKind kind) {
@@ -50,8 +56,9 @@ std::optional<double> plottedValue(const std::vector<std::string>& row, std::siz
   return value;
 }
 
-void orderLines(std::vector<ScanLine>& lines) {
+void orderLines(std::vector<ScanLine>& lines, bool scatter) {
   for (ScanLine& line : lines) {
+    if (scatter) break;
     std::stable_sort(line.points.begin(), line.points.end(),
                      [](const ScanPoint& a, const ScanPoint& b) { return a.x < b.x; });
   }
@@ -88,7 +95,7 @@ bool readScanTable(std::string_view text, ScanTable& table, std::string& why) {
 
 std::optional<std::size_t> findColumn(const ScanTable& table, std::string_view name, ColumnKind kind,
                                       std::string& why) {
-  const char* what = kind == ColumnKind::kFigure ? "figure" : "parameter";
+  const char* what = kind == ColumnKind::kFigure ? "figure" : kind == ColumnKind::kParameter ? "parameter" : "parameter or figure";
   std::optional<std::size_t> found;
   for (std::size_t k = 0; k < table.names.size() && !found; ++k) {
     if (table.names[k] == name) found = k;
@@ -102,8 +109,11 @@ std::optional<std::size_t> findColumn(const ScanTable& table, std::string_view n
   return std::nullopt;
 }
 
+bool isFigureColumn(const ScanTable& table, std::size_t k) { return isFigure(table, k); }
+
 ScanSeries scanSeries(const ScanTable& table, std::size_t x, std::size_t y, std::optional<std::size_t> group) {
   ScanSeries series;
+  series.scatter = isFigure(table, x);
   std::map<std::string, std::size_t> lineOf;
   for (const std::vector<std::string>& row : table.rows) {
     const std::string* status = cellOf(row, table.status);
@@ -120,9 +130,9 @@ ScanSeries scanSeries(const ScanTable& table, std::size_t x, std::size_t y, std:
     const std::string value = name ? *name : std::string();
     const auto [line, added] = lineOf.try_emplace(value, series.lines.size());
     if (added) series.lines.push_back({value, {}});
-    series.lines[line->second].points.push_back({*px, *py});
+    series.lines[line->second].points.push_back({*px, *py, row.empty() ? std::string() : row.front()});
   }
-  orderLines(series.lines);
+  orderLines(series.lines, series.scatter);
   return series;
 }
 

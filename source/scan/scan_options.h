@@ -2,6 +2,7 @@
 // What kelm-scan is asked to do, read from its command line.
 
 #include <string>
+#include <vector>
 
 namespace kelm::scan {
 
@@ -13,6 +14,9 @@ struct ScanOptions {
   bool slurm = false, dryRun = false;
   bool makeOnly = false;      // make the points, solve none
   int shard = 0, shards = 1;  // --shard K/N
+  // --z and --range as given, checked, for kelm-export's summary of the points.
+  std::vector<std::string> summaryArguments;
+  bool prune = false, force = false;  // what becomes of the points another sweep left
 };
 
 struct ScanCommandLine {

@@ -7,6 +7,7 @@
 
 #include "runtime/whole_file.h"
 #include "source/command_line_tools/csv.h"
+#include "source/project_files/file_hash.h"
 #include "source/project_files/input_file.h"
 #include "source/project_files/solve_record.h"
 #include "source/scan/substitution.h"
@@ -85,24 +86,53 @@ std::string pointName(std::size_t index, std::size_t count) {
   return name;
 }
 
-std::string manifestCsv(const Sweep& sweep) {
+std::string sweepHash(const Sweep& sweep) {
+  constexpr std::size_t kDigits = 16;
+  return projectfiles::sha256Hex(manifestCsv(sweep, std::vector<std::string>(sweep.points.size()))).substr(0, kDigits);
+}
+
+std::string manifestCsv(const Sweep& sweep, const std::vector<std::string>& madeBy) {
+  const std::string self = madeBy.empty() ? sweepHash(sweep) : "";
   cli::CsvLine header;
   header.add("directory");
   for (const auto& name : sweep.names) header.add(name);
+  header.add(kSweepHashColumn);
   std::string csv = header.text();
   for (std::size_t i = 0; i < sweep.points.size(); ++i) {
     cli::CsvLine line;
     line.add(pointName(i, sweep.points.size()));
     for (const auto& value : sweep.points[i]) line.add(value);
+    line.add(madeBy.empty() ? std::string_view(self) : std::string_view(madeBy[i]));
     csv += line.text();
   }
   return csv;
 }
 
-bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error) {
+bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error, std::vector<std::string>* madeBy) {
   const std::string path = outdir + "/manifest.csv";
   std::string text;
   if (!readFile(path, text)) return (error = path + ": cannot be read; is " + outdir + " a scan?", false);
+  // Values hold no comma, so the hash is all after a line's last one.
+  const std::string hashed = std::string(",") + kSweepHashColumn;
+  std::vector<std::string> hashes;
+  if (const std::size_t end = text.find('\n'); text.substr(0, end).ends_with(hashed) ||
+                                                text.substr(0, end).ends_with(hashed + "\r")) {
+    std::string values;
+    for (std::size_t at = 0; at < text.size();) {
+      std::size_t stop = text.find('\n', at);
+      if (stop == text.npos) stop = text.size();
+      std::string line = text.substr(at, stop - at);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const std::size_t comma = line.rfind(',');
+      if (comma != line.npos) {
+        if (at > 0) hashes.push_back(line.substr(comma + 1));
+        line.erase(comma);
+      }
+      values += line + "\n";
+      at = stop + 1;
+    }
+    text = std::move(values);
+  }
   Sweep withDirectories;
   if (!readSweepCsv(text, path, withDirectories, error)) return false;
   if (withDirectories.names.front() != "directory" || withDirectories.names.size() < 2)
@@ -115,6 +145,7 @@ bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error) {
       return (error = path + ":" + std::to_string(i + 2) + ": directory " + row.front() + " out of order", false);
     sweep.points.emplace_back(row.begin() + 1, row.end());
   }
+  if (madeBy) *madeBy = hashes.size() == sweep.points.size() ? std::move(hashes) : std::vector<std::string>();
   return true;
 }
 
@@ -133,6 +164,17 @@ bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string&
     files.emplace_back(std::move(geom), std::move(input));
   }
   if (!runtime::makeDirectory(outdir, error)) return false;
+  Sweep earlier;
+  std::vector<std::string> earlierMadeBy, madeBy;
+  std::string ignored;
+  const bool known = readManifest(outdir, earlier, ignored, &earlierMadeBy) && !earlierMadeBy.empty();
+  const std::string self = sweepHash(sweep);
+  for (std::size_t i = 0; i < sweep.points.size(); ++i) {
+    const bool same = known && earlier.names == sweep.names && earlier.points.size() > i &&
+                      pointName(i, earlier.points.size()) == pointName(i, sweep.points.size()) &&
+                      earlier.points[i] == sweep.points[i];
+    madeBy.push_back(same ? earlierMadeBy[i] : self);
+  }
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string dir = outdir + "/" + pointName(i, files.size());
     if (!runtime::makeDirectory(dir, error) || !writeIfChanged(dir + "/geom.cod", files[i].first, error)) return false;
@@ -140,7 +182,7 @@ bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string&
     for (const auto& [name, bytes] : t.otherFiles)
       if (!writeIfChanged(dir + "/" + name, bytes, error)) return false;
   }
-  return writeIfChanged(outdir + "/manifest.csv", manifestCsv(sweep), error);
+  return writeIfChanged(outdir + "/manifest.csv", manifestCsv(sweep, madeBy), error);
 }
 
 PointState readState(const std::string& pointDirectory) {

@@ -26,11 +26,18 @@ bool checkParameters(const ProjectTemplate& t, const Sweep& sweep, std::string& 
 // p0001, p0002, ...: four digits, more when there are more points.
 std::string pointName(std::size_t index, std::size_t count);
 
-std::string manifestCsv(const Sweep& sweep);
-bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error);
+// The points' directories and values, and in the last column (kSweepHashColumn) the hash of
+// the sweep that made each point; madeBy empty: this sweep made every point.
+inline constexpr const char* kSweepHashColumn = "sweep-hash";
+std::string sweepHash(const Sweep& sweep);
+std::string manifestCsv(const Sweep& sweep, const std::vector<std::string>& madeBy = {});
+// Reads a manifest with or without the hash column; madeBy gets the hashes (empty without).
+bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error,
+                  std::vector<std::string>* madeBy = nullptr);
 
 // Substitutes every point in memory first, then writes the directories and manifest.csv; a
-// file whose bytes are already there is left alone, so its point need not be solved again.
+// file whose bytes are already there is left alone, so its point need not be solved again, and
+// a point with the values it had keeps the hash of the sweep that made it.
 // An OUTDIR that holds other things but no manifest.csv is refused.
 bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error);
 

@@ -74,7 +74,8 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<std::string>&
   return csv;
 }
 
-bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error) {
+bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error,
+                  const std::vector<std::string>& settings) {
   std::string list;
   std::vector<std::string> statuses;
   for (std::size_t i = 0; i < manifest.points.size(); ++i) {
@@ -88,9 +89,10 @@ bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, st
   std::filesystem::remove(exported);
   // kelm-export's status 1 only says that some point has no results: its rows still come. Two
   // worker processes at least, so that a point that ends its worker costs no other point's row.
-  const int status = runProgram({siblingProgram("kelm-export"), "--summary-csv", exported, "--jobs",
-                                 std::to_string(std::max(2, jobs)), "--null", "--projects-from", listFile},
-                                log, error);
+  std::vector<std::string> argv{siblingProgram("kelm-export"), "--summary-csv", exported, "--jobs",
+                                std::to_string(std::max(2, jobs)), "--null", "--projects-from", listFile};
+  argv.insert(argv.end(), settings.begin(), settings.end());
+  const int status = runProgram(argv, log, error);
   std::string csv;
   const bool read = readFile(exported, csv);
   std::filesystem::remove(exported);

@@ -24,7 +24,9 @@ std::string joinedSummary(const Sweep& manifest, const std::vector<std::string>&
 
 // Runs kelm-export over the points and writes outdir/summary.csv. True when it is written with
 // the figures of every solved point; false with why otherwise.
-bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error);
+// settings: kelm-export's --z and --range as given to kelm-scan.
+bool writeSummary(const std::string& outdir, const Sweep& manifest, int jobs, std::string& error,
+                  const std::vector<std::string>& settings = {});
 
 // How many points of the manifest are not solved (isSolved).
 std::size_t unsolvedPoints(const std::string& outdir, const Sweep& manifest);

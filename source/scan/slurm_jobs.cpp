@@ -64,7 +64,9 @@ std::string sbatch(const std::string& script, const std::string& dependency, con
 }  // namespace
 
 SlurmScripts slurmScripts(const std::string& scanProgram, const std::string& outdir, std::size_t points,
-                          int running, int maxTasks) {
+                          int running, const std::vector<std::string>& summary, int maxTasks) {
+  std::string settings;
+  for (const std::string& word : summary) settings += " " + quoted(word);
   SlurmScripts s;
   s.tasks = int(std::min<std::size_t>(points, std::size_t(std::max(1, maxTasks))));
   const int limit = std::clamp(running, 1, s.tasks);
@@ -74,8 +76,8 @@ SlurmScripts slurmScripts(const std::string& scanProgram, const std::string& out
             std::to_string(s.tasks) + ", ... of the manifest.\nexec " + quoted(scanProgram) +
             " --shard \"$((SLURM_ARRAY_TASK_ID - 1))/" + std::to_string(s.tasks) + "\" " + quoted(outdir) + "\n";
   s.merge = "#!/bin/sh\n#SBATCH --job-name=kelm-scan-merge\n#SBATCH --ntasks=1\n#SBATCH --output=\"" +
-            directiveText(outdir) + "/slurm/merge-%j.out\"\nexec " + quoted(scanProgram) + " --merge " +
-            quoted(outdir) + "\n";
+            directiveText(outdir) + "/slurm/merge-%j.out\"\nexec " + quoted(scanProgram) + " --merge" +
+            settings + " " + quoted(outdir) + "\n";
   return s;
 }
 
@@ -119,10 +121,10 @@ std::string parsedJobId(const std::string& answer) {
 }
 
 bool submitScan(const std::string& scanProgram, const std::string& outdir, std::size_t points, int running,
-                bool dryRun, std::string& error) {
+                const std::vector<std::string>& summary, bool dryRun, std::string& error) {
   // The program's path goes only to the shell, which takes any quoted path.
   if (!usableInScript(outdir, error)) return false;
-  const SlurmScripts s = slurmScripts(scanProgram, outdir, points, running);
+  const SlurmScripts s = slurmScripts(scanProgram, outdir, points, running, summary);
   const std::string array = outdir + "/slurm/scan-array.sbatch", merge = outdir + "/slurm/scan-merge.sbatch";
   if (!runtime::makeDirectory(outdir + "/slurm", error) || !runtime::writeWholeFile(array, s.array, error) ||
       !runtime::writeWholeFile(merge, s.merge, error))

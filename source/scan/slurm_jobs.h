@@ -3,6 +3,7 @@
 // job that runs once every task has ended, however it ended.
 
 #include <string>
+#include <vector>
 
 namespace kelm::scan {
 
@@ -13,8 +14,9 @@ struct SlurmScripts {
 
 // One task per point, at most maxTasks (Slurm's usual array limit), at most running at once.
 // scanProgram and outdir must be absolute.
+// summary: the merge's --z and --range.
 SlurmScripts slurmScripts(const std::string& scanProgram, const std::string& outdir, std::size_t points,
-                          int running, int maxTasks = 1000);
+                          int running, const std::vector<std::string>& summary = {}, int maxTasks = 1000);
 
 // False for an output folder whose name Slurm cannot carry into the jobs' output files.
 bool usableInScript(const std::string& path, std::string& error);
@@ -30,6 +32,6 @@ std::string parsedJobId(const std::string& answer);
 // merge after it, and looks once at their state; says what it did on standard error. False,
 // with why, when a job cannot start.
 bool submitScan(const std::string& scanProgram, const std::string& outdir, std::size_t points, int running,
-                bool dryRun, std::string& error);
+                const std::vector<std::string>& summary, bool dryRun, std::string& error);
 
 }  // namespace kelm::scan

@@ -99,7 +99,10 @@ TEST(CommandLines, ScanRefusesWhatWouldMakeNothingUsable) {
       {{"--make-only", "--jobs", "2", "template", "a=1", "out"},
        "--make-only solves nothing: it goes with neither --jobs nor --slurm"},
       {{"--dry-run", "template", "a=1", "out"}, "--dry-run goes only with --slurm"},
-      {{"--merge", "--jobs", "2", "out"}, "--merge takes OUTDIR alone"},
+      {{"--merge", "--jobs", "2", "out"}, "--merge takes OUTDIR alone (and --z, --range)"},
+      {{"--prune", "--force", "template", "a=1", "out"}, "--prune and --force exclude each other"},
+      {{"--shard", "0/2", "--range", "1:2", "out"},
+       "--z and --range are for the summary, which neither --make-only nor --shard writes"},
   };
   for (const auto& c : cases) expectUsageError(scan, c.arguments, c.says);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "source/export/figure_tables.h"
+#include "source/export/range_figures.h"
 #include "source/klplot/figures/beam_figures_along_z.h"
 
 namespace kelm::exporting {
@@ -144,6 +145,38 @@ TEST(Figures, TheWaistIsWhereMostOfTheBeamStillIs) {
     EXPECT_EQ(waist->z, c.waist) << c.what;
   }
   EXPECT_FALSE(waistOf({PlaneFigures{}}));
+}
+
+TEST(Figures, RangeFiguresOverPlanesOfMadeUpCrossings) {
+  using Plane = std::vector<Crossing>;
+  const Plane narrow{{1, 0.01f, 1}, {2, -0.02f, 1}}, wide{{4, 0.03f, 2}, {1, 0.0f, 1}, {3, 0.05f, 0.5f}};
+  const struct {
+    std::vector<Plane> planes;
+    float rMax;  // -1: none
+  } cases[] = {
+      {{narrow, wide}, 4},
+      // Crossed without current: it widens r_max, but has no r_rms to ripple.
+      {{narrow, {{7, 0.1f, 0}}, narrow}, 7},
+      {{{}, {}}, -1},
+  };
+  for (const auto& c : cases) {
+    std::vector<PlaneFigures> planes;
+    // The test's own r_rms and emittance_rms_x (mm mrad) of the planes with current.
+    double low = HUGE_VAL, high = -1, emittance = 0;
+    for (const Plane& p : c.planes) {
+      planes.push_back(figuresOf(*crossingsOf(p), 1.0f, 0.0));
+      double w = 0, rr = 0, pp = 0, rp = 0;
+      for (const Crossing& x : p) w += x.current, rr += x.current * x.r * x.r, pp += x.current * x.slope * x.slope,
+                                  rp += x.current * x.r * x.slope;
+      if (w == 0) continue;
+      low = std::min(low, std::sqrt(rr / w)), high = std::max(high, std::sqrt(rr / w));
+      emittance = std::max(emittance, std::sqrt(rr * pp - rp * rp) / w / 2 * kMilli);
+    }
+    const RangeFigures f = rangeFiguresOf(planes);
+    EXPECT_EQ(f.rMax.value_or(-1.0f), c.rMax);
+    EXPECT_NEAR(f.rmsRipple.value_or(-1), high < 0 ? -1 : high - low, 1e-6) << c.rMax;
+    EXPECT_NEAR(f.largestEmittance.value_or(0), emittance, 1e-6 * (1 + emittance)) << c.rMax;
+  }
 }
 
 TEST(Figures, BetaGamma) {

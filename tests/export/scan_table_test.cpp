@@ -44,6 +44,9 @@ TEST(ScanTable, ColumnsAreFoundByNameOrWithoutTheirUnitAndOnlyOfTheirKind) {
       {"directory", ColumnKind::kParameter, -1, "not a parameter column"},
       {"gap", ColumnKind::kParameter, -1, "\"gap\" is no column of the summary"},
       {"perveance [A]", ColumnKind::kFigure, -1, "is no column"},
+      {"perveance", ColumnKind::kEither, 6, ""},
+      {"volts", ColumnKind::kEither, 2, ""},
+      {"energy_source", ColumnKind::kEither, -1, "not a parameter or figure column"},
   };
   for (const Case& c : cases) {
     std::string why;
@@ -84,6 +87,12 @@ TEST(ScanTable, FailedRowsAndRowsWithoutNumbersAreLeftOutAndCounted) {
     EXPECT_EQ(s.lines[0].points[k].x, expected[k].first) << k;
     EXPECT_EQ(s.lines[0].points[k].y, expected[k].second) << k;
   }
+  // A figure against a figure: the rows as they come, each named by its directory.
+  const ScanSeries scatter = scanSeries(table, 5, 6, std::nullopt);
+  EXPECT_TRUE(scatter.scatter && !s.scatter);
+  std::vector<std::string> labels;
+  for (const ScanPoint& p : scatter.lines.at(0).points) labels.push_back(p.label);
+  EXPECT_EQ(labels, (std::vector<std::string>{"p1", "p2", "p7", "p9"}));
 }
 
 TEST(ScanTable, GroupsMakeOneLinePerValueInIncreasingOrder) {
@@ -139,10 +148,12 @@ TEST(ScanPlotDrawing, AnyValuesDrawWithTheTrapsOnAndEndInFewCalls) {
   for (const auto& points : cases) {
     ScanSeries series;
     series.lines = {{"a", points}, {"b", points}};
+    // Scatters with each point named among them.
+    series.scatter = points.size() == 2;
     klplot::fuzzing::CountingCanvas canvas;
     klplot::PlotMapping mapping;
     kelm::testing::onProgramThread([&] {
-      drawScanPlot({canvas, mapping, 1920, 1080, 16}, series, {"x", "y", "g"});
+      drawScanPlot({canvas, mapping, 1920, 1080, 16}, series, {"x", "y", "g", series.scatter});
     });
     EXPECT_GT(canvas.calls, 20);
     EXPECT_LT(canvas.calls, 2000);

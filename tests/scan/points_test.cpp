@@ -57,11 +57,17 @@ TEST(Points, MadeWithValuesAsWrittenAndManifestReadBack) {
   ASSERT_TRUE(makePoints(gunTemplate("z ${gap}\n", "v ${volts}\n"), s, "out", error)) << error;
   EXPECT_EQ(TempDirectory::readFile("out/p0001/geom.cod"), "z 8.50\n");
   EXPECT_EQ(TempDirectory::readFile("out/p0002/klinput.dat"), "v 2E4\n");
-  EXPECT_EQ(TempDirectory::readFile("out/manifest.csv"), "directory,gap,volts\np0001,8.50,1e4\np0002,9,2E4\n");
-  Sweep back;
-  ASSERT_TRUE(readManifest("out", back, error)) << error;
-  EXPECT_EQ(back.names, s.names);
-  EXPECT_EQ(back.points, s.points);
+  const std::string hash = sweepHash(s);
+  EXPECT_EQ(TempDirectory::readFile("out/manifest.csv"),
+            "directory,gap,volts,sweep-hash\np0001,8.50,1e4," + hash + "\np0002,9,2E4," + hash + "\n");
+  // A manifest from before the hash column reads the same.
+  for (const std::string old : {"", "directory,gap,volts\np0001,8.50,1e4\np0002,9,2E4\n"}) {
+    if (!old.empty()) TempDirectory::writeFile("out/manifest.csv", old);
+    Sweep back;
+    ASSERT_TRUE(readManifest("out", back, error)) << error;
+    EXPECT_EQ(back.names, s.names);
+    EXPECT_EQ(back.points, s.points);
+  }
 }
 
 TEST(Points, NothingIsMadeOnErrorNorOverAnotherDirectory) {

@@ -59,15 +59,17 @@ TEST(ScanProgram, SolvesAgainOnlyAChangedPointAndReportsAFailingOne) {
   TempDirectory dir;
   TempDirectory::writeFile("sweep.csv", "anode_z,volts\n30,10000\n33,10000\n30,20000\n");
   std::string log;
-  ASSERT_EQ(scan("--jobs 2 " + kTemplate + " sweep.csv out", &log), 0) << log;
+  ASSERT_EQ(scan("--jobs 2 --z 25 --range 10:40 " + kTemplate + " sweep.csv out", &log), 0) << log;
   EXPECT_NE(log.find("[3/3]"), std::string::npos) << log;
   const std::string first = TempDirectory::readFile("out/summary.csv");
+  EXPECT_NE(first.find(",solved,"), std::string::npos);
+  for (const char* plane : {",25,", ",10,40,"}) EXPECT_NE(first.find(plane), std::string::npos) << plane << first;
   EXPECT_EQ(column(first, 3), (std::vector<std::string>{"status", "solved", "solved", "solved"}));
   const auto pointResult = fs::last_write_time("out/p0001/klplt.res");
 
   // One point moved, one point that cannot be a gun: only those two are solved.
   TempDirectory::writeFile("sweep.csv", "anode_z,volts\n30,10000\n34,10000\n70,20000\n");
-  EXPECT_EQ(scan("--jobs 2 " + kTemplate + " sweep.csv out", &log), 1) << log;
+  EXPECT_EQ(scan("--jobs 2 --force " + kTemplate + " sweep.csv out", &log), 1) << log;
   EXPECT_NE(log.find("[1/2] p000"), std::string::npos) << log;
   EXPECT_EQ(log.find("[3/"), std::string::npos) << log;
   EXPECT_EQ(fs::last_write_time("out/p0001/klplt.res"), pointResult);
@@ -89,6 +91,41 @@ TEST(ScanProgram, SolvesAgainOnlyAChangedPointAndReportsAFailingOne) {
   EXPECT_EQ(scan("--jobs 1 " + kTemplate + " sweep.csv out", &log), 1) << log;
   EXPECT_NE(log.find("[1/1] p0003 failed"), std::string::npos) << log;
   EXPECT_EQ(log.find("failed: failed"), std::string::npos) << log;
+}
+
+// Another sweep into the same OUTDIR (points made only): refused while it would change or
+// orphan points.
+TEST(ScanProgram, ARerunWithAnotherSweepRefusesUnlessPrunedOrForced) {
+  TempDirectory dir;
+  const struct {
+    std::string options, anodes;
+    int status;
+    std::string said;
+    std::vector<std::string> present, absent;
+  } steps[] = {
+      {"", "30,33,36", 0, "", {"p0003/geom.cod"}, {"p0001/klplt.res", "summary.csv"}},  // made, none solved
+      {"", "30,33,36,39", 0, "", {"p0004"}, {}},  // only adds a point
+      {"", "30,34", 2, "p0002 would be made again with other values, and p0003, p0004 would be left outside",
+       {"p0004"}, {}},
+      {"--force ", "30,34", 0, "2 points of the earlier sweep kept", {"p0003", "p0004"}, {}},
+      {"--prune ", "30", 0, "1 point of the earlier sweep removed", {"p0003"}, {"p0002"}},
+  };
+  std::vector<std::string> firstHashes;
+  for (const auto& step : steps) {
+    std::string log;
+    EXPECT_EQ(scan("--make-only " + step.options + kTemplate + " 'anode_z=" + step.anodes + ", volts=1e4' out", &log),
+              step.status) << step.anodes << log;
+    EXPECT_NE(log.find(step.said), std::string::npos) << log;
+    for (const auto& p : step.present) EXPECT_TRUE(fs::exists("out/" + p)) << step.anodes << p;
+    for (const auto& p : step.absent) EXPECT_FALSE(fs::exists("out/" + p)) << step.anodes << p;
+    const auto hashes = column(TempDirectory::readFile("out/manifest.csv"), 3);
+    if (firstHashes.empty()) firstHashes = hashes;
+    // A point keeps the hash of the sweep that made it; p0002 was made again by "30,34".
+    EXPECT_EQ(hashes[1], firstHashes[1]);
+    if (hashes.size() > 2) {
+      EXPECT_EQ(hashes[2] == firstHashes[2], step.options != "--force ") << step.anodes;
+    }
+  }
 }
 
 // Each process that has not ended, with its parent, from /proc.
@@ -167,18 +204,6 @@ TEST(ScanProgram, StoppedByItsPidItLeavesNoSolveRunning) {
                                "scan/p0001/.kelm-scan-state", "scan/summary.csv"})
       EXPECT_FALSE(fs::exists(result)) << result;
   }
-}
-
-TEST(ScanProgram, SolvesOnEveryCoreUnlessAskedToMakeThePointsOnly) {
-  TempDirectory dir;
-  const std::string sweep = " 'anode_z=30,volts=10000' ";
-  std::string log;
-  ASSERT_EQ(scan("--make-only " + kTemplate + sweep + "out", &log), 0) << log;
-  EXPECT_TRUE(fs::exists("out/p0001/geom.cod"));
-  EXPECT_FALSE(fs::exists("out/p0001/klplt.res"));
-  EXPECT_FALSE(fs::exists("out/summary.csv"));
-  ASSERT_EQ(scan(kTemplate + sweep + "out", &log), 0) << log;
-  EXPECT_EQ(column(TempDirectory::readFile("out/summary.csv"), 3), (std::vector<std::string>{"status", "solved"}));
 }
 
 // Every file a solve reads counts: a new mag.dat in the template solves every point again.

@@ -129,12 +129,12 @@ TEST(Slurm, ScriptsSplitThePointsIntoAnArrayWithItsLimit) {
       {2500, 8, 1000, "--array=1-1000%8", "/1000\""},
   };
   for (const auto& c : cases) {
-    const SlurmScripts s = slurmScripts("/bin/kelm scan", "/o/it's", c.points, c.running, c.maxTasks);
+    const SlurmScripts s = slurmScripts("/bin/kelm scan", "/o/it's", c.points, c.running, {"--range", "4:8"}, c.maxTasks);
     EXPECT_NE(s.array.find(c.array), std::string::npos) << s.array;
     EXPECT_NE(s.array.find(c.shard), std::string::npos) << s.array;
     // Paths with spaces and quotes reach the program as they are.
     EXPECT_NE(s.array.find("exec '/bin/kelm scan' --shard"), std::string::npos) << s.array;
-    EXPECT_NE(s.merge.find("--merge '/o/it'\\''s'"), std::string::npos) << s.merge;
+    EXPECT_NE(s.merge.find("--merge '--range' '4:8' '/o/it'\\''s'"), std::string::npos) << s.merge;
   }
   std::string error;
   EXPECT_FALSE(usableInScript("/o/a\\b", error));

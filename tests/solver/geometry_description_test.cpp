@@ -1,6 +1,8 @@
 // geom.cod and klinput.dat: what a correct text yields, and where and why a wrong one fails.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 
 #include "source/solver/geometry/gun_description.h"
@@ -113,6 +115,14 @@ TEST(GunDescription, ErrorsAndLimitsNamePlaceAndCause) {
       {std::string(kMesh) + electrode + "arc 3 1 radius 1 cw emitting\n", "geom.cod:4:1: a spherical cathode is centred on the axis"},
       {std::string(kMesh) + "electrode a 0\nfrom 0 5\narc 3 4 radius 5 ccw emitting\n",
        "geom.cod:4:1: a spherical cathode is concave: its centre lies downstream, at larger z"},
+      // The documented slip: (6, 6) is not on the sphere through (0, 5); (6, 7) is.
+      {"mesh r 20 z 30 cell 1\nelectrode a 0\nfrom 0 5\narc 6 6 radius 10 cw emitting\n",
+       "geom.cod:4:1: a spherical cathode is centred on the axis: its end (6 mm, 6 mm) lies 0.816654 mm off the "
+       "sphere of radius 10 mm centred on the axis at z = 15 mm, more than 0.001 mm (1e-4 of the radius); at r = 6 mm "
+       "the sphere passes z = 7 mm"},
+      {"mesh r 20 z 30 cell 1\nelectrode a 0\nfrom 0 5\narc 8 21 radius 10 cw emitting\n",
+       "geom.cod:4:1: a spherical cathode reaches at most 90 degrees from the axis: its rim at z = 21 mm lies "
+       "downstream of its centre at z = 15 mm"},
       {std::string(kMesh) + electrode + "line 2 1 emitting\nline 3 1 emitting\n",
        "geom.cod:5:1: only one segment may emit; the cathode is at line 4"},
       {std::string(kMesh) + "electrode a 1e9\n", "geom.cod:2:13: potential must be at most 1e+08"},
@@ -125,6 +135,25 @@ TEST(GunDescription, ErrorsAndLimitsNamePlaceAndCause) {
       {std::string(kMesh) + std::string(1001, ' ') + "\n", "geom.cod:2:1001: line longer than 1000 characters"},
   };
   for (const auto& c : cases) EXPECT_EQ(failure(c.text), c.expected) << c.text.substr(0, 80);
+}
+
+TEST(GunDescription, ASphericalRimNearlyOnTheSphereIsMovedOntoIt) {
+  // Radius 10 through (0, 5): centred at z = 15, the rim at r = 5 at z = 6.33974596...
+  for (const char* outline : {"from 0 5\narc 5 6.3397 radius 10 cw emitting\nline 5 0\n",
+                              // From the rim to the axis: the line before must follow the rim.
+                              "from 5 0\nline 5 6.3398\narc 0 5 radius 10 ccw emitting\n",
+                              "from 0 5\narc 10 15 radius 10 cw emitting\n"}) {  // up to the equator
+    GunDescription gun;
+    Diagnostic error;
+    ASSERT_TRUE(parseGunDescription("mesh r 20 z 30 cell 1\nelectrode a 0\n" + std::string(outline) + "end\n", gun,
+                                    error))
+        << formatDiagnostic("geom.cod", error);
+    const std::vector<OutlineSegment>& s = gun.electrodes[0].segments;
+    const OutlineSegment& cap = s[std::size_t(gun.cathode.segment)];
+    EXPECT_NEAR(std::hypot(cap.centre.r, cap.centre.z - 15), 0, 1e-12) << outline;
+    for (const PointMm& end : {cap.from, cap.to}) EXPECT_NEAR(std::hypot(end.r, end.z - 15), 10, 1e-12) << outline;
+    EXPECT_TRUE(s.size() == 1 || s[0].to.z == s[1].from.z) << outline;
+  }
 }
 
 TEST(SolverInput, ReadsEveryStatement) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "source/klplot/plotting/tick_label.h"
 #include "source/klplot/views/cathode_view.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/field_view.h"
@@ -175,6 +176,19 @@ TEST_F(FieldView, AZoomShowsTheBeamWindowsRangeWithRoundTicks) {
   ASSERT_GE(shown.size(), 5u);
   // The title, then z labels on whole steps of 2.5 inside the range only.
   EXPECT_EQ(Log(shown.begin() + 1, shown.begin() + 5), (Log{"  12.5  ", "    15  ", "  17.5  ", "    20  "}));
+}
+
+TEST(TickLabel, PlainStyleNeverTakesTheViewsExponentForm) {
+  const std::pair<float, std::string_view> cases[] = {
+      {0.7f, "     0.7"},   {-0.25f, "   -0.25"},  {12.0f, "      12"},    {0.001f, "   0.001"},
+      {7e-5f, "  7.0e-5"},  {-1.25e-7f, "-1.25e-7"}, {2.5e7f, "   2.5e7"},   {0.0f, "       0"},
+      {123456.5f, "123456.5"}, {1.0f / 3.0f, "0.333333"},  // the closest that fits
+  };
+  for (const auto& [v, expected] : cases) {
+    char text[8];
+    tickLabel(v, text, 8, TickStyle::kPlain);
+    EXPECT_EQ(std::string_view(text, 8), expected) << v;
+  }
 }
 
 }  // namespace

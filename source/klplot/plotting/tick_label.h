@@ -10,7 +10,12 @@ namespace kelm::klplot {
 // a fixed-point or exponent form for w of 5, 6 or 8, and an empty view for any other width.
 std::string_view tickLabelFormat(float v, int w);
 
-// Fills text; for an unsupported width a non-whole value leaves text unchanged.
-void tickLabel(float v, std::span<char> text, int w);
+// kViews: the described views' fixed-width forms (".70E+00"); kPlain: plain decimals, or
+// "7.0e-5" beyond 1e-3 .. 1e6, as a plot of a user's own figures reads best.
+enum class TickStyle { kViews, kPlain };
+
+// Fills text, right-aligned in w characters; for an unsupported width a non-whole value in the
+// views' style leaves text unchanged.
+void tickLabel(float v, std::span<char> text, int w, TickStyle style = TickStyle::kViews);
 
 }  // namespace kelm::klplot

@@ -167,7 +167,55 @@ bool fromStatement(Parse& p, StatementReader& s) {
   return s.finished(p.error);
 }
 
-bool checkCathode(Parse& p, const Word& at, const OutlineSegment& seg) {
+// A rim typed to a few digits (z = 6.3397 for 6.33974596...) lies a little off the sphere
+// that the end nearer the axis puts on the axis; that far off it is taken as meant to be on it.
+constexpr double kRimTolerance = 1e-4;
+
+// Centres an emitting arc on the axis, at its radius from the end nearer the axis, moving the
+// other end onto that sphere when it is off by at most kRimTolerance of the radius.
+bool centreOnAxis(Parse& p, const Word& at, OutlineSegment& seg) {
+  const bool fromFixed = seg.from.r <= seg.to.r;
+  const PointMm fixed = fromFixed ? seg.from : seg.to;
+  PointMm& rim = fromFixed ? seg.to : seg.from;
+  const double radius = seg.radius_mm;
+  if (!(fixed.r < radius)) return p.fail(at, "a spherical cathode is centred on the axis");
+  const double rise = std::sqrt(radius * radius - fixed.r * fixed.r);
+  // Of the two places on the axis, the one on the side the arc turns to.
+  const double up = fixed.z + rise, down = fixed.z - rise;
+  const PointMm centre{0.0, std::fabs(up - seg.centre.z) <= std::fabs(down - seg.centre.z) ? up : down};
+  const double distance = std::hypot(rim.r, rim.z - centre.z);
+  if (!(std::fabs(distance - radius) <= kRimTolerance * radius)) {
+    char where[200];
+    std::snprintf(where, sizeof where, "%g mm off the sphere of radius %g mm centred on the axis at z = %g mm",
+                  std::fabs(distance - radius), radius, centre.z);
+    std::string text = "a spherical cathode is centred on the axis: its end (" + mm(rim.r) + ", " + mm(rim.z) +
+                       ") lies " + where + ", more than " + mm(kRimTolerance * radius) + " (1e-4 of the radius)";
+    if (rim.r < radius) {
+      const double along = std::sqrt(radius * radius - rim.r * rim.r);
+      const double z = std::fabs(centre.z - along - rim.z) <= std::fabs(centre.z + along - rim.z) ? centre.z - along
+                                                                                                  : centre.z + along;
+      char on[96];
+      std::snprintf(on, sizeof on, "; at r = %g mm the sphere passes z = %.10g mm", rim.r, z);
+      text += on;
+    }
+    return p.fail(at, text);
+  }
+  rim = {centre.r + (rim.r - centre.r) * radius / distance, centre.z + (rim.z - centre.z) * radius / distance};
+  seg.centre = centre;
+  if (fromFixed) return true;
+  // The arc's start moved: the outline must still run through it.
+  ElectrodeOutline& e = p.gun.electrodes.back();
+  if (e.segments.empty()) {
+    p.start = rim;
+    return true;
+  }
+  OutlineSegment& before = e.segments.back();
+  before.to = rim;
+  if (before.kind == OutlineSegment::Kind::kArc) before.centre = arcCentre(before.from, rim, before.radius_mm, before.ccw);
+  return true;
+}
+
+bool checkCathode(Parse& p, const Word& at, OutlineSegment& seg) {
   if (p.cathodeLine) return p.fail(at, "only one segment may emit; the cathode is at line " + std::to_string(p.cathodeLine));
   CathodeSurface& c = p.gun.cathode;
   const double tiny = 1e-6 * p.gun.mesh.cell_mm;
@@ -175,9 +223,15 @@ bool checkCathode(Parse& p, const Word& at, const OutlineSegment& seg) {
     if (std::fabs(seg.from.z - seg.to.z) > tiny) return p.fail(at, "a flat cathode runs at constant z");
     c.shape = CathodeSurface::Shape::kFlat;
   } else {
-    if (std::fabs(seg.centre.r) > tiny) return p.fail(at, "a spherical cathode is centred on the axis");
-    if (seg.centre.z <= std::max(seg.from.z, seg.to.z))
+    if (std::fabs(seg.centre.r) > tiny && !centreOnAxis(p, at, seg)) return false;
+    const PointMm& nearAxis = seg.from.r <= seg.to.r ? seg.from : seg.to;
+    const PointMm& rim = seg.from.r <= seg.to.r ? seg.to : seg.from;
+    if (seg.centre.z <= nearAxis.z + tiny)
       return p.fail(at, "a spherical cathode is concave: its centre lies downstream, at larger z");
+    // Past the sphere's equator the rim would face upstream, away from the gap.
+    if (seg.centre.z < rim.z - tiny)
+      return p.fail(at, "a spherical cathode reaches at most 90 degrees from the axis: its rim at z = " + mm(rim.z) +
+                            " lies downstream of its centre at z = " + mm(seg.centre.z));
     c.shape = CathodeSurface::Shape::kSpherical;
   }
   c.electrode = static_cast<int>(p.gun.electrodes.size()) - 1;
