@@ -60,16 +60,13 @@ bool readTemplate(const std::string& directory, ProjectTemplate& t, std::string&
 }
 
 bool checkParameters(const ProjectTemplate& t, const Sweep& sweep, std::string& error) {
-  std::set<std::string> used;
+  std::map<std::string, std::string> used;  // name and where it is first used
   if (!parametersUsed(t.geomCod, t.directory + "/geom.cod", used, error) ||
       !parametersUsed(t.klinputDat, t.directory + "/klinput.dat", used, error))
     return false;
-  std::map<std::string, std::string> given;
-  for (const auto& name : sweep.names) given[name] = "x";
-  std::string ignored;
-  if (!substituted(t.geomCod, t.directory + "/geom.cod", given, ignored, error) ||
-      !substituted(t.klinputDat, t.directory + "/klinput.dat", given, ignored, error))
-    return false;
+  const std::set<std::string> given(sweep.names.begin(), sweep.names.end());
+  for (const auto& [name, where] : used)
+    if (!given.count(name)) return (error = where + ": parameter " + name + " is not in the sweep", false);
   for (const auto& name : sweep.names)
     if (!used.count(name))
       return (error = "parameter " + name + " of the sweep is used in neither geom.cod nor klinput.dat of " +
