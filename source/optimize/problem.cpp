@@ -127,7 +127,10 @@ bool readProblem(const std::string& text, const std::string& file, Problem& prob
       Statement s;
       s.where = file + ":" + std::to_string(line);
       std::istringstream words(content.substr(0, content.find('#')));
-      for (std::string word; words >> word;) s.words.push_back(word);
+      // A figure's full name holds a blank before its "[unit]".
+      for (std::string word; words >> word;)
+        if (word.starts_with('[') && !s.words.empty()) s.words.back() += " " + word;
+        else s.words.push_back(word);
       if (s.words.empty()) continue;
       if (s.words[0] == "algorithm") algorithmLine = line;
       readStatement(s, line, problem, hasObjective);

@@ -1,0 +1,124 @@
+// kelm-optimize as a user runs it, on tiny diodes whose answers the tests work out themselves,
+// with the real kelm-solve and kelm-export beside it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <numbers>
+
+#include "source/command_line_tools/csv.h"
+#include "tests/records/program_outcome.h"
+#include "tests/records/temp_directory.h"
+
+namespace {
+
+using kelm::testing::TempDirectory;
+namespace fs = std::filesystem;
+
+// Child's and Langmuir's constant (4 eps0 / 9) sqrt(2e/m), A/V^1.5.
+const double kChild = 4 * 8.8541878128e-12 / 9 * std::sqrt(2 * 1.602176634e-19 / 9.1093837015e-31);
+
+kelm::testing::Outcome optimize(const std::string& arguments) {
+  return kelm::testing::runCommand(std::string(KELM_OPTIMIZE_PROGRAM) + " " + arguments);
+}
+
+using Row = std::map<std::string, std::string>;
+
+std::vector<Row> history(const std::string& outdir) {
+  std::vector<kelm::cli::CsvRow> rows;
+  std::string why;
+  EXPECT_TRUE(kelm::cli::readCsv(TempDirectory::readFile(outdir + "/history.csv"), rows, why)) << why;
+  std::vector<Row> out;
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    Row row;
+    for (std::size_t k = 0; k < rows[r].cells.size(); ++k) row[rows[0].cells[k]] = rows[r].cells[k];
+    out.push_back(row);
+  }
+  return out;
+}
+
+double number(const Row& row, const std::string& column) { return std::stod(row.at(column)); }
+
+// A planar diode of 5 mm radius, its gap a parameter; the open side wall keeps the flow 1-D.
+void writePlanarDiode(double cell, int trajectories, const std::string& anodeVolts = "10000") {
+  fs::create_directory("tpl");
+  TempDirectory::writeFile("tpl/geom.cod", "mesh r 5 z ${gap + 3} cell " + std::to_string(cell) +
+                                               "\nedge zmin held 0\nedge zmax held " + anodeVolts +
+                                               "\nedge rmax open\n"
+                                               "electrode cathode 0\n from 0 0\n line 0 1\n line 5 1 emitting\n"
+                                               " line 5 0\n close\nend\n"
+                                               "electrode anode " + anodeVolts + "\n from 0 ${gap + 1}\n"
+                                               " line 5 ${gap + 1}\n line 5 ${gap + 3}\n line 0 ${gap + 3}\n close\nend\n");
+  TempDirectory::writeFile("tpl/klinput.dat", "trajectories " + std::to_string(trajectories) +
+                                                  "\nemission space-charge\niterations 100\nrelaxation 0.5\n"
+                                                  "tolerance 0.0001\n");
+}
+
+struct Mesh {
+  double cell;
+  int trajectories;  // fewer than the cells across the cathode, and more
+};
+constexpr Mesh kMeshes[] = {{1.0, 3}, {0.25, 30}};
+
+TEST(OptimizeProgram, FindsThePlanarGapOfAPerveanceAndResumesWithoutSolvingAgain) {
+  for (const Mesh& mesh : kMeshes) {
+    TempDirectory dir;
+    writePlanarDiode(mesh.cell, mesh.trajectories);
+    const double perveance = 1.5e-6, gap = 5 * std::sqrt(std::numbers::pi * kChild / perveance);
+    TempDirectory::writeFile("problem", "parameter gap 8 5 15\ntarget perveance 1.5 uP\nalgorithm cobyla\ntolerance 1e-3\n");
+    // Stopped after four evaluations, then run to the end: those four are not solved again.
+    ASSERT_EQ(optimize("--jobs 2 --max-evaluations 4 tpl problem out").status, 0);
+    const auto solvedFirst = fs::last_write_time("out/p0004/solve.log");
+    const kelm::testing::Outcome run = optimize("--jobs 2 tpl problem out");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fs::last_write_time("out/p0004/solve.log"), solvedFirst);
+    EXPECT_NE(run.err.find(", 4 answered from earlier solves"), std::string::npos) << run.err;
+    // Child: P = K pi R^2 / d^2, so d = R sqrt(pi K / P); 0.5 % on d covers the mesh's 1 % on P.
+    const std::vector<Row> rows = history("out");
+    EXPECT_LT(rows.size(), 40u);
+    double found = 0, miss = 1;
+    for (const Row& r : rows)
+      if (double m = number(r, "objective (relative miss squared)"); m < miss) miss = m, found = number(r, "gap");
+    EXPECT_NEAR(found, gap, 0.005 * gap) << "cell " << mesh.cell;
+    EXPECT_TRUE(fs::exists("out/best/klplt.res"));
+    // Run again, it is answered from the points alone.
+    EXPECT_NE(optimize("tpl problem out").err.find("(0 solved now"), std::string::npos);
+  }
+}
+
+TEST(OptimizeProgram, NoFeasiblePointExitsThreeNamingTheLeastInfeasible) {
+  TempDirectory dir;
+  writePlanarDiode(1.0, 3);
+  TempDirectory::writeFile("problem",
+                           "parameter gap 10 5 15\nminimize r_max\nconstraint perveance >= 50\nevaluations 8\n");
+  const kelm::testing::Outcome run = optimize("tpl problem out");
+  EXPECT_EQ(run.status, 3) << run.err;
+  // The largest perveance, at the smallest gap, misses 50 uP least.
+  const std::vector<Row> rows = history("out");
+  std::size_t least = 0;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    EXPECT_EQ(rows[r].at("feasible"), "no");
+    if (number(rows[r], "perveance >= 50") > number(rows[least], "perveance >= 50")) least = r;
+  }
+  EXPECT_NE(run.err.find("least infeasible is evaluation " + std::to_string(least + 1) + ", " +
+                         rows[least].at("directory") + ": breaks perveance >= 50"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(fs::exists("out/best"));
+}
+
+TEST(OptimizeProgram, AGenerationSolvedOnTwoCoresGivesTheSameHistoryAsOnOne) {
+  TempDirectory dir;
+  writePlanarDiode(1.0, 3);
+  TempDirectory::writeFile("problem", "parameter gap 8 5 15\ntarget perveance 1.5\nalgorithm isres\nevaluations 12\n");
+  ASSERT_EQ(optimize("--jobs 1 tpl problem one").status, 0);
+  ASSERT_EQ(optimize("--jobs 2 tpl problem two").status, 0);
+  std::vector<Row> one = history("one"), two = history("two");
+  ASSERT_EQ(one.size(), 12u);
+  for (auto* rows : {&one, &two})
+    for (Row& r : *rows) r.erase("time [s]");
+  EXPECT_EQ(one, two);
+}
+
+}  // namespace
