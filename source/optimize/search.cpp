@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <algorithm>
 #include <map>
 #include <set>
@@ -39,13 +41,26 @@ std::string stopText(nlopt::result r) {
   }
 }
 
+// The point evaluated for one NLopt asks for: twelve digits, so that a start of 30 that NLopt's
+// scaling returns as 30.000000000000004 is solved, and written, as 30.
+std::vector<double> pointOf(const std::vector<double>& asked) {
+  std::vector<double> x;
+  for (double v : asked) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.12g", v);
+    x.push_back(std::strtod(text, nullptr));
+  }
+  return x;
+}
+
 // One replay of the search; its callbacks answer from the evaluations made.
 class Replay {
  public:
   Replay(const std::map<std::vector<double>, Evaluation>& known, const Problem& problem, std::size_t population)
       : known_(known), problem_(problem), population_(population) {}
 
-  double objective(const std::vector<double>& x) {
+  double objective(const std::vector<double>& asked) {
+    const std::vector<double> x = pointOf(asked);
     const std::size_t call = calls_++;
     const auto it = known_.find(x);
     if (it != known_.end()) {
@@ -62,7 +77,7 @@ class Replay {
   }
 
   double constraint(const std::vector<double>& x, std::size_t k) const {
-    const auto it = known_.find(x);
+    const auto it = known_.find(pointOf(x));
     return it == known_.end() ? kUnusable : it->second.judgement.constraintValue(problem_, k);
   }
 
