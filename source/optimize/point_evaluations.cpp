@@ -58,7 +58,10 @@ bool PointEvaluations::solve(const std::vector<std::string>& names, std::string&
   if (!options_.slurm) {
     // kelm-scan's line per point would name the wrong program; kelm-optimize says its own.
     std::FILE* quiet = std::fopen("/dev/null", "w");
-    const scan::PointRuns runs = scan::solvePoints(options_.outdir, names, options_.jobs, quiet ? quiet : stderr);
+    // Cores that no point of the batch takes speed up its solves; the results do not depend on it.
+    const int threads = std::max(1, options_.jobs / int(names.size()));
+    const scan::PointRuns runs =
+        scan::solvePoints(options_.outdir, names, options_.jobs, quiet ? quiet : stderr, threads);
     if (quiet) std::fclose(quiet);
     solvedHere_ += runs.solved + runs.failed;
     solvedBefore_ += runs.unchanged;
