@@ -110,13 +110,14 @@ bool PointEvaluations::evaluate(const std::vector<std::vector<double>>& xs, std:
   if (sweep_.points.size() + xs.size() > std::size_t(kMaxEvaluations))
     return (error = "more than " + std::to_string(kMaxEvaluations) + " points", false);
   std::vector<std::string> names;
+  const std::size_t first = sweep_.points.size();
   for (const auto& x : xs) {
     std::vector<std::string> values;
     for (double v : x) values.push_back(scan::shortestText(v));
     sweep_.points.push_back(values);
     names.push_back(scan::pointName(sweep_.points.size() - 1, kMaxEvaluations));
   }
-  if (!scan::makePoints(project_, sweep_, options_.outdir, error) || !solve(names, error)) return false;
+  if (!scan::makePoints(project_, sweep_, options_.outdir, error, first) || !solve(names, error)) return false;
   std::vector<std::vector<std::string>> rows;
   if (!readFigures(names, rows, error)) return false;
   for (std::size_t i = 0; i < xs.size(); ++i) {

@@ -115,12 +115,14 @@ bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error) {
   return true;
 }
 
-bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error) {
+bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error,
+                std::size_t first) {
   std::error_code ec;
   if (fs::exists(outdir, ec) && !fs::exists(outdir + "/manifest.csv", ec) && !fs::is_empty(outdir, ec))
     return (error = outdir + " holds files but no manifest.csv: not a scan, left alone", false);
   std::vector<std::pair<std::string, std::string>> files;  // geom.cod and klinput.dat per point
-  for (const auto& point : sweep.points) {
+  for (std::size_t p = first; p < sweep.points.size(); ++p) {
+    const auto& point = sweep.points[p];
     std::map<std::string, std::string> values;
     for (std::size_t i = 0; i < sweep.names.size(); ++i) values[sweep.names[i]] = point[i];
     std::string geom, input;
@@ -131,7 +133,7 @@ bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string&
   }
   if (!runtime::makeDirectory(outdir, error)) return false;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string dir = outdir + "/" + pointName(i, files.size());
+    const std::string dir = outdir + "/" + pointName(first + i, sweep.points.size());
     if (!runtime::makeDirectory(dir, error) || !writeIfChanged(dir + "/geom.cod", files[i].first, error)) return false;
     if (t.hasKlinput && !writeIfChanged(dir + "/klinput.dat", files[i].second, error)) return false;
     for (const auto& [name, bytes] : t.otherFiles)
