@@ -81,6 +81,7 @@ TEST(OptimizeProgram, FindsThePlanarGapOfAPerveanceAndResumesWithoutSolvingAgain
     for (const Row& r : rows)
       if (double m = number(r, "objective (relative miss squared)"); m < miss) miss = m, found = number(r, "gap");
     EXPECT_NEAR(found, gap, 0.005 * gap) << "cell " << mesh.cell;
+    RecordProperty("evaluations_cell_" + std::to_string(mesh.cell), int(rows.size()));
     EXPECT_TRUE(fs::exists("out/best/klplt.res"));
     // Run again, it is answered from the points alone.
     EXPECT_NE(optimize("tpl problem out").err.find("(0 solved now"), std::string::npos);
@@ -133,6 +134,7 @@ TEST(OptimizeProgram, FindsTheSphericalAnodeRadiusOfACurrent) {
     TempDirectory::writeFile("problem", "parameter ra 5 3.5 6\ntarget total_current 0.3\ntolerance 1e-3\n");
     ASSERT_EQ(optimize("tpl problem out").status, 0);
     double found = 0, miss = 1;
+    RecordProperty("evaluations_cell_" + std::to_string(mesh.cell), int(history("out").size()));
     for (const Row& r : history("out"))
       if (double m = number(r, "objective (relative miss squared)"); m < miss) miss = m, found = number(r, "ra");
     // The mesh and the band by the cut plane that does not emit cost up to 2.5 % of the
