@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
   if (o.slurm && !kelm::scan::usableInScript(outdir, error)) return fail(2, error);
   const int most = o.maxEvaluations > 0 ? o.maxEvaluations : problem.evaluations;
   PointEvaluations points(project, problem, {outdir, o.slurm ? std::max(1, o.jobs) : kelm::cli::jobsOrCores(o.jobs), o.slurm});
-  if (!points.readFigureNames(error)) return fail(2, error);
+  if (!points.mayUseOutdir(error) || !points.readFigureNames(error)) return fail(2, error);
   std::fprintf(stderr, "kelm-optimize: %s over %zu parameters, at most %d evaluations, in %s\n",
                algorithmName(problem.algorithm), problem.parameters.size(), most, kelm::cli::shownText(outdir).c_str());
   const Reporter reporter(points, outdir, most);

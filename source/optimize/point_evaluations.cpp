@@ -18,6 +18,8 @@ namespace kelm::optimize {
 namespace fs = std::filesystem;
 namespace {
 
+constexpr const char* kMark = ".kelm-optimize";  // in an OUTDIR whose points are the search's
+
 // kelm-export's summary of the projects into csv; its status 1 only says some have no results.
 bool exportSummary(const std::vector<std::string>& projects, const Problem& problem, int jobs,
                    const std::string& csvFile, std::string& csv, std::string& error) {
@@ -52,6 +54,12 @@ bool PointEvaluations::readFigureNames(std::string& error) {
   if (!cli::readCsv(csv, rows, error) || rows.empty()) return (error = "kelm-export's summary has no header", false);
   header_ = rows.front().cells;
   return findFigures(problem_, header_, columns_, error);
+}
+
+bool PointEvaluations::mayUseOutdir(std::string& error) const {
+  std::error_code ec;
+  if (!fs::exists(options_.outdir + "/manifest.csv", ec) || fs::exists(options_.outdir + "/" + kMark, ec)) return true;
+  return (error = options_.outdir + " holds a scan's points, not an optimization's: left alone", false);
 }
 
 bool PointEvaluations::solve(const std::vector<std::string>& names, std::string& error) {
@@ -117,7 +125,9 @@ bool PointEvaluations::evaluate(const std::vector<std::vector<double>>& xs, std:
     sweep_.points.push_back(values);
     names.push_back(scan::pointName(sweep_.points.size() - 1, kMaxEvaluations));
   }
-  if (!scan::makePoints(project_, sweep_, options_.outdir, error, first) || !solve(names, error)) return false;
+  if (!scan::makePoints(project_, sweep_, options_.outdir, error, first) ||
+      (first == 0 && !runtime::writeWholeFile(options_.outdir + "/" + kMark, "", error)) || !solve(names, error))
+    return false;
   std::vector<std::vector<std::string>> rows;
   if (!readFigures(names, rows, error)) return false;
   for (std::size_t i = 0; i < xs.size(); ++i) {

@@ -36,6 +36,10 @@ class PointEvaluations {
   const std::vector<std::string>& header() const { return header_; }
   const Problem& problem() const { return problem_; }
 
+  // False for an OUTDIR that holds kelm-scan's points rather than an optimization's: the
+  // search would write its own points over them.
+  bool mayUseOutdir(std::string& error) const;
+
   // Makes the next points, one per x, solves those not solved already and judges each. False
   // only when the points cannot be made or read; a failed solve is an infeasible evaluation.
   bool evaluate(const std::vector<std::vector<double>>& xs, std::vector<Evaluation>& out, std::string& error);

@@ -173,6 +173,11 @@ TEST(OptimizeProgram, NoFeasiblePointExitsThreeNamingTheLeastInfeasible) {
   writePlanarDiode(1.0, 3);
   TempDirectory::writeFile("problem",
                            "parameter gap 10 5 15\nminimize r_max\nconstraint perveance >= 50\nevaluations 8\n");
+  // A scan's points are not the search's to write over.
+  fs::create_directory("scan");
+  TempDirectory::writeFile("scan/manifest.csv", "directory,gap\np0001,10\n");
+  EXPECT_EQ(optimize("tpl problem scan").status, 2);
+  EXPECT_FALSE(fs::exists("scan/p0001"));
   const kelm::testing::Outcome run = optimize("tpl problem out");
   EXPECT_EQ(run.status, 3) << run.err;
   // The largest perveance, at the smallest gap, misses 50 uP least.
