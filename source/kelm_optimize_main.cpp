@@ -100,7 +100,9 @@ int main(int argc, char** argv) {
   const std::string outdir = absolute(o.outdir);
   if (o.slurm && !kelm::scan::usableInScript(outdir, error)) return fail(2, error);
   const int most = o.maxEvaluations > 0 ? o.maxEvaluations : problem.evaluations;
-  PointEvaluations points(project, problem, {outdir, o.slurm ? std::max(1, o.jobs) : kelm::cli::jobsOrCores(o.jobs), o.slurm});
+  // As kelm-scan: on a cluster, 100 tasks at once unless --jobs says otherwise.
+  const int jobs = o.slurm ? (o.jobs > 0 ? o.jobs : 100) : kelm::cli::jobsOrCores(o.jobs);
+  PointEvaluations points(project, problem, {outdir, jobs, o.slurm});
   if (!points.mayUseOutdir(error) || !points.readFigureNames(error)) return fail(2, error);
   std::fprintf(stderr, "kelm-optimize: %s over %zu parameters, at most %d evaluations, in %s\n",
                algorithmName(problem.algorithm), problem.parameters.size(), most, kelm::cli::shownText(outdir).c_str());
