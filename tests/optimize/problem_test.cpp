@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "source/optimize/figure_columns.h"
+#include "source/optimize/judgement.h"
 #include "source/optimize/problem.h"
 
 namespace kelm::optimize {
@@ -54,6 +55,32 @@ TEST(Problem, FiguresAreSummaryColumnsInTheirUnits) {
     if (*why) {
       EXPECT_EQ(error, why);
     }
+  }
+}
+
+TEST(Judgement, FeasibleOnlySolvedWithEveryFigureAndEveryLimitKept) {
+  Problem p;
+  std::string error;
+  ASSERT_TRUE(readProblem("parameter gap 9 4 20\ntarget perveance 2\nconstraint r_max <= 1.5\n", "p", p, error));
+  const std::vector<std::size_t> columns{1, 2};  // perveance, r_max
+  const struct {
+    const char* status;
+    std::vector<std::string> cells;
+    double objective;  // as minimized
+    const char* reason;
+  } cases[] = {
+      {"solved", {"p1", "2.2", "1.5"}, 0.01, ""},
+      {"solved", {"p1", "1.8", "1.6"}, 0.01, "breaks r_max <= 1.5"},
+      {"not-converged", {"p1", "2", "1"}, kUnusable, "the solve did not converge"},
+      {"failed: no beam", {"p1", "", ""}, kUnusable, "failed: no beam"},
+      {"solved", {"p1", "1e300", "1"}, kUnusable, "a figure is missing or out of range"},
+  };
+  for (const auto& c : cases) {
+    const Judgement j = judged(p, columns, c.status, c.cells);
+    EXPECT_NEAR(j.minimized(), c.objective, 1e-12 * c.objective) << c.cells[1];
+    EXPECT_EQ(j.reason, c.reason);
+    EXPECT_EQ(j.feasible, *c.reason == 0);
+    EXPECT_EQ(j.constraintValue(p, 0) <= 0, j.feasibleFigures && j.holds[0]) << c.cells[2];
   }
 }
 
