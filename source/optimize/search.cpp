@@ -119,7 +119,6 @@ SearchOutcome search(PointEvaluations& points, int maxEvaluations, const Progres
   std::map<const Evaluation*, double> answered;  // seconds since the start
   const auto begin = Clock::now();
   SearchOutcome outcome;
-  std::size_t rowsShown = 0;
   for (;;) {
     Replay replay(known, problem, size);
     nlopt::opt opt(nloptAlgorithm(problem.algorithm), unsigned(n));
@@ -157,10 +156,11 @@ SearchOutcome search(PointEvaluations& points, int maxEvaluations, const Progres
         failure = std::string("NLopt refused the problem: ") + e.what();
       }
     }
-    outcome.history.clear();
-    for (const Evaluation* e : replay.order()) outcome.history.push_back({*e, answered[e]});
-    if (outcome.history.size() > rowsShown) progress(outcome.history, outcome.history.size() - rowsShown);
-    rowsShown = std::max(rowsShown, outcome.history.size());
+    // Each replay asks for the points of the last one first, so the history only grows.
+    const std::size_t shown = outcome.history.size();
+    for (std::size_t r = shown; r < replay.order().size(); ++r)
+      outcome.history.push_back({*replay.order()[r], answered[replay.order()[r]]});
+    if (outcome.history.size() > shown) progress(outcome.history, outcome.history.size() - shown);
     if (!failure.empty()) return (outcome.stop = failure, outcome);
     if (replay.unknown().empty()) {
       outcome.ok = true;
