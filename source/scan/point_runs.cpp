@@ -65,7 +65,7 @@ int runProgram(const std::vector<std::string>& argv, const std::string& logFile,
 }
 
 PointRuns solvePoints(const std::string& outdir, const std::vector<std::string>& points, int jobs,
-                      std::FILE* progress) {
+                      std::FILE* progress, int threads) {
   using Clock = std::chrono::steady_clock;
   const auto begin = Clock::now();
   const std::string solve = siblingProgram("kelm-solve");
@@ -103,7 +103,7 @@ PointRuns solvePoints(const std::string& outdir, const std::vector<std::string>&
       std::filesystem::remove(dir + "/" + kStateFile);
       PointState state;
       std::string error;
-      const pid_t pid = startProgram({solve, "--jobs", "1", dir}, dir + "/" + kSolveLog, error);
+      const pid_t pid = startProgram({solve, "--jobs", std::to_string(std::max(1, threads)), dir}, dir + "/" + kSolveLog, error);
       if (pid < 0) {
         state.failure = error;
         finish(index, state, 127);

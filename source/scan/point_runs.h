@@ -20,8 +20,9 @@ struct PointRuns {
 };
 
 // Solves, jobs at a time, each of the named points of outdir that changed, failed or never
-// finished; the rest are left as they are. A line per finished point goes to progress.
+// finished, each solve on threads threads; the rest are left as they are. A line per finished
+// point goes to progress.
 PointRuns solvePoints(const std::string& outdir, const std::vector<std::string>& points, int jobs,
-                      std::FILE* progress);
+                      std::FILE* progress, int threads = 1);
 
 }  // namespace kelm::scan

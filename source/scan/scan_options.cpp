@@ -80,7 +80,8 @@ std::string scanHelpText() {
 
 Makes one project per point of a parameter sweep and solves them.
 
-TEMPLATE  a project directory whose geom.cod and klinput.dat hold parameters as ${name}
+TEMPLATE  a project directory whose geom.cod and klinput.dat hold parameters as ${name},
+          or arithmetic over them such as ${anode_z + 2*gap} or ${r*cos(deg*pi/180)}
 SWEEP     a CSV file: a header row of names, a row of values per point; or a grid such as
           "gap=8:12:5, volts=10000,20000" (FIRST:LAST:COUNT ranges and lists, every
           combination). A value is one word: no blank, quote, $, #, comma, / or *, no

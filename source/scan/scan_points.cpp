@@ -61,16 +61,13 @@ bool readTemplate(const std::string& directory, ProjectTemplate& t, std::string&
 }
 
 bool checkParameters(const ProjectTemplate& t, const Sweep& sweep, std::string& error) {
-  std::set<std::string> used;
+  std::map<std::string, std::string> used;  // name and where it is first used
   if (!parametersUsed(t.geomCod, t.directory + "/geom.cod", used, error) ||
       !parametersUsed(t.klinputDat, t.directory + "/klinput.dat", used, error))
     return false;
-  std::map<std::string, std::string> given;
-  for (const auto& name : sweep.names) given[name] = "x";
-  std::string ignored;
-  if (!substituted(t.geomCod, t.directory + "/geom.cod", given, ignored, error) ||
-      !substituted(t.klinputDat, t.directory + "/klinput.dat", given, ignored, error))
-    return false;
+  const std::set<std::string> given(sweep.names.begin(), sweep.names.end());
+  for (const auto& [name, where] : used)
+    if (!given.count(name)) return (error = where + ": parameter " + name + " is not in the sweep", false);
   for (const auto& name : sweep.names)
     if (!used.count(name))
       return (error = "parameter " + name + " of the sweep is used in neither geom.cod nor klinput.dat of " +
@@ -149,12 +146,14 @@ bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error, s
   return true;
 }
 
-bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error) {
+bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error,
+                std::size_t first) {
   std::error_code ec;
   if (fs::exists(outdir, ec) && !fs::exists(outdir + "/manifest.csv", ec) && !fs::is_empty(outdir, ec))
     return (error = outdir + " holds files but no manifest.csv: not a scan, left alone", false);
   std::vector<std::pair<std::string, std::string>> files;  // geom.cod and klinput.dat per point
-  for (const auto& point : sweep.points) {
+  for (std::size_t p = first; p < sweep.points.size(); ++p) {
+    const auto& point = sweep.points[p];
     std::map<std::string, std::string> values;
     for (std::size_t i = 0; i < sweep.names.size(); ++i) values[sweep.names[i]] = point[i];
     std::string geom, input;
@@ -176,7 +175,7 @@ bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string&
     madeBy.push_back(same ? earlierMadeBy[i] : self);
   }
   for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string dir = outdir + "/" + pointName(i, files.size());
+    const std::string dir = outdir + "/" + pointName(first + i, sweep.points.size());
     if (!runtime::makeDirectory(dir, error) || !writeIfChanged(dir + "/geom.cod", files[i].first, error)) return false;
     if (t.hasKlinput && !writeIfChanged(dir + "/klinput.dat", files[i].second, error)) return false;
     for (const auto& [name, bytes] : t.otherFiles)

@@ -38,8 +38,10 @@ bool readManifest(const std::string& outdir, Sweep& sweep, std::string& error,
 // Substitutes every point in memory first, then writes the directories and manifest.csv; a
 // file whose bytes are already there is left alone, so its point need not be solved again, and
 // a point with the values it had keeps the hash of the sweep that made it.
-// An OUTDIR that holds other things but no manifest.csv is refused.
-bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error);
+// An OUTDIR that holds other things but no manifest.csv is refused. Points before first are
+// taken as made already.
+bool makePoints(const ProjectTemplate& t, const Sweep& sweep, const std::string& outdir, std::string& error,
+                std::size_t first = 0);
 
 // How the last run of kelm-solve on a point ended, for a failure that left no record of the
 // solve (the solve's own record, solve-record.csv, says what it read and wrote).

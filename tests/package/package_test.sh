@@ -118,7 +118,9 @@ scanner=$root/usr/bin/kelm-scan
 [ "$(env -u DISPLAY "$scanner" --version)" = "kelm-scan $version" ] || fail "installed kelm-scan --version"
 env -u DISPLAY "$scanner" --jobs 2 "$share/kelm/examples/scan/template" "$share/kelm/examples/scan/sweep.csv" \
   "$work/scan" >"$work/scan.out" 2>&1 || fail "installed kelm-scan failed: $(cat "$work/scan.out")"
-for page in kelm.1 kelm-export.1 kelm-solve.1 kelm-scan.1 kelm-geom.cod.5; do
+[ "$(env -u DISPLAY "$root/usr/bin/kelm-optimize" --version)" = "kelm-optimize $version" ] \
+  || fail "installed kelm-optimize --version"
+for page in kelm.1 kelm-export.1 kelm-solve.1 kelm-scan.1 kelm-optimize.1 kelm-geom.cod.5 kelm-optimize.5; do
   man_page=$share/man/man${page##*.}/$page.gz
   [ -z "$(MANWIDTH=80 man --warnings -l "$man_page" 2>&1 >/dev/null)" ] || fail "man $page warns"
   [ -z "$root" ] && { [ "$(man -w "${page##*.}" "${page%.*}")" = "$man_page" ] || fail "man -w $page finds '$(man -w "${page##*.}" "${page%.*}")'"; }

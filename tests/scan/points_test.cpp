@@ -35,8 +35,8 @@ TEST(Parameters, EachUsedIsGivenAndEachGivenIsUsed) {
     const char* error;  // empty: accepted
   } cases[] = {
       {"z ${gap}\n", "v ${volts}\n", {"gap", "volts"}, ""},
-      {"z ${gap}\nv ${volts}\n", "", {"gap"}, "tpl/geom.cod:2: parameter volts is not in the sweep"},
-      {"z ${gap}\n", "\n\nv ${volts}\n", {"gap"}, "tpl/klinput.dat:3: parameter volts is not in the sweep"},
+      {"z ${gap}\nv ${volts}\n", "", {"gap"}, "tpl/geom.cod:2:5: parameter volts is not in the sweep"},
+      {"z ${gap}\n", "\n\nv ${2*volts}\n", {"gap"}, "tpl/klinput.dat:3:5: parameter volts is not in the sweep"},
       {"z ${gap}\n", "", {"gap", "volts"}, "parameter volts of the sweep is used in neither"},
   };
   for (const auto& c : cases) {

@@ -49,7 +49,7 @@ TEST(ScanProgram, AFaultySweepMakesNothing) {
   TempDirectory dir;
   std::string log;
   EXPECT_EQ(scan(kTemplate + " 'anode_z=30' out", &log), 2);
-  EXPECT_NE(log.find("geom.cod:2: parameter volts is not in the sweep"), std::string::npos) << log;
+  EXPECT_NE(log.find("geom.cod:2:66: parameter volts is not in the sweep"), std::string::npos) << log;
   EXPECT_EQ(scan(kTemplate + " missing.csv out", &log), 2);
   EXPECT_NE(log.find("missing.csv: no such sweep file"), std::string::npos) << log;
   EXPECT_FALSE(fs::exists("out"));
