@@ -236,12 +236,12 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     }
     // The first pass starts from an estimate (or from what the earlier charge's field allows);
     // every later one moves each point part of the way to its consistent density.
-    double change = 1.0;
+    double change = 1.0, densityChange = 1.0;
     if (iteration == 1) {
       for (std::size_t k = 0; k < profile.size(); ++k)
         charged[k] = density[k] = resumed ? allowed[k] : emitter.estimated(vacuumField, profile.point(k));
     } else {
-      change = emissionResidual(profile, allowed);
+      change = densityChange = emissionResidual(profile, allowed);
       for (std::size_t k = 0; k < profile.size(); ++k) {
         const double next = consistentDensity(charged[k], layer[k], vacuumLayer[k], emitter.childDepth(), hot[k]);
         density[k] += omega * (next - density[k]);
@@ -294,6 +294,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     report.current_A = current;
     report.perveance_uP = current / std::pow(voltage, 1.5) * 1e6;
     report.change = change;
+    report.densityChange = densityChange;
     report.relaxation = step;
     result.iterations = iteration;
     result.current_A = current;

@@ -54,6 +54,7 @@ struct IterationReport {
   // The larger of: the current of |allowed − emitted density| over the cathode relative to the
   // total, and the potential's step over the accelerating voltage divided by the relaxation.
   double change = 0;
+  double densityChange = 0;  // the first of those two alone (1 on the first pass)
   double relaxation = 0;  // the step this pass took toward the new charge
 };
 
