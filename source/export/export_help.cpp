@@ -10,7 +10,7 @@ project directory, or a file in one (such as its geom.cod). It is loaded as kelm
 "File ... loaded/not found/damaged" lines go to standard error, a damaged file's with where it
 went wrong ("File KLPLT.RES damaged: record 7, 12 bytes short"). Project files are only read:
 an output that is one of them (geom.dat, klplt.res, mag.dat, pot.dat, geom.cod, klinput.dat,
-potmap.dat), by any spelling or link, is refused before anything is written.
+potmap.dat, solve-record.csv), by any spelling or link, is refused before anything is written.
 
 Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --png DIR            the four views as beam.png, cathode.png, magnetic-field.png and

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "source/command_line_tools/csv.h"
+#include "source/export/solve_figure_columns.h"
 
 namespace kelm::exporting {
 namespace {
@@ -156,6 +157,7 @@ std::string summaryHeader() {
   header.add("z [mm]").add("crossings").add("current [A]").add("transmitted_fraction").add("r_max [mm]");
   addNames(header, "", kShape, mm);
   addEnergyNames(header, "", mm);
+  for (const std::string& name : solveFigureNames()) header.add(name);
   return header.text();
 }
 
@@ -185,6 +187,8 @@ std::string summaryLine(const SummaryRow& row) {
       .addIf(inMm && f.crossings > 0, f.rMax);
   addValues(line, f, kShape, inMm);
   addEnergyValues(line, f, row.energyAtZ, inMm);
+  const std::vector<std::string> cells = row.solveFigures.empty() ? solveFigureCells(nullptr) : row.solveFigures;
+  for (const std::string& cell : cells) line.add(cell);
   return line.text();
 }
 

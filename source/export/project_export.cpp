@@ -19,6 +19,8 @@
 #include "source/export/load_report.h"
 #include "source/export/output_safety.h"
 #include "source/export/parallel_projects.h"
+#include "source/export/solve_figure_columns.h"
+#include "source/export/surface_field_table.h"
 #include "source/export/view_pictures.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
@@ -178,6 +180,7 @@ class Run {
     const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.
     if (loaded == Load::kRead) writeProjectOutputs(z, planes, energy, units);
+    if (options_.surfaceFieldCsv) writeSurfaceField(directory);
     if (!options_.summaryCsv) return {};
     row.trajectories = projectData.trajCount;
     row.totalCurrent = projectData.totalCurrent;
@@ -200,6 +203,7 @@ class Run {
       return;
     }
     row.status = projectfiles::statusName(record.status);
+    row.solveFigures = solveFigureCells(&record);
     if (record.status != projectfiles::SolveStatus::kSolved && record.status != projectfiles::SolveStatus::kNotConverged)
       return;
     row.iterations = record.iterations;
@@ -238,6 +242,14 @@ class Run {
       std::string error;
       if (!writeWholeFile(*options_.crossingsCsv, table, error)) fail(error);
     }
+  }
+
+  void writeSurfaceField(const std::string& directory) {
+    std::string table, error;
+    if (!surfaceFieldTable(directory, options_.header, table, error))
+      fail("cannot write " + *options_.surfaceFieldCsv + ": " + error);
+    else if (!writeWholeFile(*options_.surfaceFieldCsv, table, error))
+      fail(error);
   }
 
   void writeEnvelope(const std::string& file, const ViewSettings& settings,
