@@ -24,12 +24,15 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
                        highest z of the views' range
   --crossings-csv FILE the crossings of the plane --z: one row per crossing trajectory with
                        its number, r, r' = dr/dz and current
+  --surface-field-csv FILE  |E| along every electrode's outline from geom.cod and the
+                       solve's potmap.dat: electrode, arc length, z, r, field in kV/mm
   --envelope FILE      a picture (FILE ending in .png or .svg) of r_max and r_rms against z,
                        and of the 90 % core rms emittance against z below them
   --summary-csv FILE   one row per PROJECT: the directory, the status of geom.dat, mag.dat,
                        pot.dat and klplt.res, the solve's status from its record, the
                        trajectories, the total current, the perveance, the figures at the
-                       waist and at --z
+                       waist and at --z, the record's surface field and where the current
+                       went
 A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
 
 A picture of a scan (instead of the outputs above):
@@ -139,6 +142,13 @@ Summary columns:
   waist_*          the plane of the smallest r_rms among the --steps planes that carry at
                    least 90 % of the largest |current| of any of them
   transmitted_fraction  the sum of |current| at z over the largest of any plane
+  surface_field_*  the record's strongest field on any electrode (kV/mm), where it is and
+                   on which electrode; surface_field_ok 0 when it exceeds klinput.dat's
+                   surface-field limit; surface_field_by_electrode "name:kV/mm ..."
+  emitted_current, exit_current, reflected_current   the record's: the current emitted,
+                   leaving through an edge of the mesh, turned back toward the cathode (A)
+  intercepted_current  the current the electrodes caught (A); intercepted_by_electrode
+                   each electrode's share, "name:A ..."
 )";
 }
 
