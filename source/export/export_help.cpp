@@ -10,7 +10,8 @@ project directory, or a file in one (such as its geom.cod). It is loaded as kelm
 "File ... loaded/not found/damaged" lines go to standard error, a damaged file's with where it
 went wrong ("File KLPLT.RES damaged: record 7, 12 bytes short"). Project files are only read:
 an output that is one of them (geom.dat, klplt.res, mag.dat, pot.dat, geom.cod, klinput.dat,
-potmap.dat, solve-record.csv), by any spelling or link, is refused before anything is written.
+potmap.dat, solve-record.csv, cathode.csv), by any spelling or link, is refused before
+anything is written.
 
 Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --png DIR            the four views as beam.png, cathode.png, magnetic-field.png and
@@ -26,6 +27,9 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
                        its number, r, r' = dr/dz and current
   --surface-field-csv FILE  |E| along every electrode's outline from geom.cod and the
                        solve's potmap.dat: electrode, arc length, z, r, field in kV/mm
+  --cathode-csv FILE   the emission across the cathode from the solve's cathode.csv: per
+                       trajectory its start r and z (mm), current (A), mean density J and
+                       the density the emission mode allows there (A/cm2)
   --envelope FILE      a picture (FILE ending in .png or .svg) of r_max and r_rms against z,
                        and of the 90 % core rms emittance against z below them
   --summary-csv FILE   one row per PROJECT: the directory, the status of geom.dat, mag.dat,

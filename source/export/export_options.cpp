@@ -119,7 +119,7 @@ void checkWhole(const ExportOptions& o, const std::vector<std::string>& given) {
   } else if (!o.wantsProjectOutputs() && !o.summaryCsv) {
     throw UsageError(
         "nothing to write: give at least one of --png, --svg, --pdf, --figures-csv, --crossings-csv, "
-        "--surface-field-csv, --envelope, --summary-csv");
+        "--surface-field-csv, --cathode-csv, --envelope, --summary-csv");
   } else if (o.projects.size() > 1 && o.wantsProjectOutputs()) {
     throw UsageError(kOneProjectOnly);
   }
@@ -138,6 +138,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         .value("--figures-csv", path(o.figuresCsv))
         .value("--crossings-csv", path(o.crossingsCsv))
         .value("--surface-field-csv", path(o.surfaceFieldCsv))
+        .value("--cathode-csv", path(o.cathodeCsv))
         .value("--summary-csv", path(o.summaryCsv))
         .value("--envelope", picture(o.envelopeFile))
         .value("--size", size(o))

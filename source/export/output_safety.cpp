@@ -78,6 +78,7 @@ std::vector<Output> outputsOf(const ExportOptions& o) {
   add("--figures-csv", o.figuresCsv);
   add("--crossings-csv", o.crossingsCsv);
   add("--surface-field-csv", o.surfaceFieldCsv);
+  add("--cathode-csv", o.cathodeCsv);
   add("--envelope", o.envelopeFile);
   add("--summary-csv", o.summaryCsv);
   add("--scan-plot", o.scanPlot);

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "runtime/whole_file.h"
+#include "source/export/cathode_export.h"
 #include "source/export/figure_tables.h"
 #include "source/export/load_report.h"
 #include "source/export/output_safety.h"
@@ -180,7 +181,8 @@ class Run {
     const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.
     if (loaded == Load::kRead) writeProjectOutputs(z, planes, energy, units);
-    if (options_.surfaceFieldCsv) writeSurfaceField(directory);
+    writeSolveTable(directory, options_.surfaceFieldCsv, surfaceFieldTable);
+    writeSolveTable(directory, options_.cathodeCsv, cathodeTableOf);
     if (!options_.summaryCsv) return {};
     row.trajectories = projectData.trajCount;
     row.totalCurrent = projectData.totalCurrent;
@@ -244,11 +246,14 @@ class Run {
     }
   }
 
-  void writeSurfaceField(const std::string& directory) {
+  // The tables kelm-export takes from the solve's files rather than from the loaded project.
+  using SolveTable = bool (*)(const std::string&, bool, std::string&, std::string&);
+  void writeSolveTable(const std::string& directory, const std::optional<std::string>& file, SolveTable make) {
     std::string table, error;
-    if (!surfaceFieldTable(directory, options_.header, table, error))
-      fail("cannot write " + *options_.surfaceFieldCsv + ": " + error);
-    else if (!writeWholeFile(*options_.surfaceFieldCsv, table, error))
+    if (!file) return;
+    if (!make(directory, options_.header, table, error))
+      fail("cannot write " + *file + ": " + error);
+    else if (!writeWholeFile(*file, table, error))
       fail(error);
   }
 

@@ -25,6 +25,7 @@ namespace kelm::projectfiles {
 
 inline constexpr const char* kRecordFile = "solve-record.csv";
 inline constexpr const char* kIterationFile = "solve.csv";
+inline constexpr const char* kCathodeFile = "cathode.csv";  // the emission across the cathode
 inline constexpr const char* kLockFile = ".kelm-solve.lock";
 inline constexpr int kRecordFormat = 1;
 inline constexpr const char* kAbsent = "absent";

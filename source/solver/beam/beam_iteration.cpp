@@ -77,6 +77,7 @@ struct Emitter {
     // does a site stop emitting at once where that field holds electrons back: the density
     // falls by relaxation, so the iteration has no step to swing about.
     t.layerPotential_V = std::max(layerPotential(field, s), childPotential(t.density_A_per_m2, childDepth()));
+    t.limit_A_per_m2 = limited(temperatureLimit(field, s), childDensity(layerPotential(field, s), childDepth()));
     KELM_ASSERT(std::isfinite(t.current_A) && t.current_A >= 0);
     for (const TubePart& part : t.tube) KELM_ASSERT(std::isfinite(part.fraction));
     if (!(t.current_A > 0)) {
@@ -200,7 +201,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   const Emitter emitter{mesh, cathode, magnetic, settings, voltage};
   const int threads = settings.threads > 0 ? settings.threads
                                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  for (const EmissionSite& s : emissionSites(cathode, settings.trajectories)) result.trajectories.push_back({s, 0, 0, 0, {}, {}});
+  for (const EmissionSite& s : emissionSites(cathode, settings.trajectories)) result.trajectories.push_back({s, 0, 0, 0, 0, {}, {}});
   CathodeProfile profile(cathode, mesh.cell_m);
   result.chargeDensity.assign(mesh.nodeCount(), 0.0);
   const bool resumed = !initialCharge.empty();

@@ -43,6 +43,7 @@ struct BeamTrajectory {
   double density_A_per_m2 = 0;  // the mean over the site's share
   double current_A = 0;
   double layerPotential_V = 0;  // above the cathode, at the layer's surface
+  double limit_A_per_m2 = 0;    // what the emission mode allows at the site, in the field traced
   std::vector<TubePart> tube;   // the share's parts the charge is spread over
   Trace trace;  // from the layer's surface; empty when nothing is emitted
 };

@@ -6,6 +6,7 @@
 
 #include "source/project_files/file_hash.h"
 #include "source/project_files/input_file.h"
+#include "source/solver/beam/cathode_table.h"
 #include "source/solver/beam/current_accounting.h"
 #include "source/solver/beam/magnetic_field_file.h"
 #include "source/solver/beam/solve_figures.h"
@@ -127,8 +128,13 @@ bool commitOutputs(const Project& p, const std::vector<double>& potential, const
   const double zEnd = (p.mesh.nz - 1) * p.mesh.cell_m;
   if (!p.input.solenoids.empty()) files.push_back({"mag.dat", magneticFieldText(p.magnetic, 0, zEnd)});
   else obsolete.push_back("mag.dat");
-  if (beam) files.push_back({"klplt.res", resultFileBytes(*beam, p.mesh.cell_m)});
-  else obsolete.push_back("klplt.res");
+  if (beam) {
+    files.push_back({"klplt.res", resultFileBytes(*beam, p.mesh.cell_m)});
+    files.push_back({projectfiles::kCathodeFile, cathodeTable(beam->trajectories)});
+  } else {
+    obsolete.push_back("klplt.res");
+    obsolete.push_back(projectfiles::kCathodeFile);
+  }
   files.push_back({projectfiles::kIterationFile, rows.csv});
   if (!projectfiles::commitResults(p.directory, files, obsolete, std::move(record), failure, commit.beforeRename))
     return false;
