@@ -1,7 +1,5 @@
 #include "source/export/solve_figure_columns.h"
 
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "source/export/figure_tables.h"
@@ -9,17 +7,13 @@
 namespace kelm::exporting {
 namespace {
 
+using projectfiles::recordNumber;
+
 // Taken over as the record gives them.
 constexpr const char* kCopied[] = {"surface_field_max [kV/mm]", "surface_field_max_z [mm]", "surface_field_max_r [mm]",
                                    "surface_field_electrode",   "surface_field_ok",         "emitted_current [A]"};
 constexpr const char* kShares[] = {"exit_current [A]", "reflected_current [A]"};
 constexpr std::string_view kIntercepted = "intercepted_current [A]:", kSurface = "surface_field_max [kV/mm]:";
-
-std::string number(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.9g", value);
-  return text;
-}
 
 // "name:value name:value" of the rows whose key starts with prefix, and their sum.
 std::string byElectrode(const projectfiles::SolveRecord& record, std::string_view prefix, double* sum) {
@@ -52,7 +46,7 @@ std::vector<std::string> solveFigureCells(const projectfiles::SolveRecord* recor
   double intercepted = 0;
   const std::string by = record ? byElectrode(*record, kIntercepted, &intercepted) : "";
   const bool beam = !figure("emitted_current [A]").empty();
-  cells.push_back(beam ? number(intercepted) : "");
+  cells.push_back(beam ? recordNumber(intercepted) : "");
   cells.push_back(by);
   for (const char* key : kShares) cells.push_back(figure(key));
   return cells;

@@ -16,12 +16,6 @@ constexpr std::string_view kInput = "input:", kResult = "result:";
 constexpr SolveStatus kStatuses[] = {SolveStatus::kWriting, SolveStatus::kSolved, SolveStatus::kNotConverged,
                                      SolveStatus::kVacuum, SolveStatus::kFailed};
 
-std::string number(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.9g", value);
-  return text;
-}
-
 // A cell holds no line break; its commas stay, since the value is the rest of the line.
 std::string oneLine(std::string text) {
   for (char& c : text)
@@ -36,6 +30,12 @@ bool parseNumber(const std::string& text, double& value) {
 }
 
 }  // namespace
+
+std::string recordNumber(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.15g", value);
+  return text;
+}
 
 std::string_view statusName(SolveStatus status) {
   switch (status) {
@@ -62,7 +62,7 @@ std::string recordText(const SolveRecord& r) {
       {"final_change", r.finalChange},      {"current [A]", r.current_A},         {"perveance [uP]", r.perveance_uP},
       {"voltage [V]", r.voltage_V},         {"seconds [s]", r.seconds},          {"field_seconds [s]", r.field_s},
       {"tracing_seconds [s]", r.tracing_s}, {"deposition_seconds [s]", r.deposition_s}};
-  for (const auto& [key, value] : figures) text += std::string(key) + "," + number(value) + "\n";
+  for (const auto& [key, value] : figures) text += std::string(key) + "," + recordNumber(value) + "\n";
   for (const auto& [key, value] : r.figures) text += oneLine(key) + "," + oneLine(value) + "\n";
   for (const FileHash& f : r.inputs) text += std::string(kInput) + oneLine(f.name) + "," + f.sha256 + "\n";
   for (const FileHash& f : r.results) text += std::string(kResult) + oneLine(f.name) + "," + f.sha256 + "\n";
