@@ -8,6 +8,7 @@ namespace kelm::solver {
 
 int electrodeStruck(const ClassifiedMesh& mesh, double r_m, double z_m) {
   const double h = mesh.cell_m;
+  if (!std::isfinite(r_m) || !std::isfinite(z_m) || mesh.nr < 2 || mesh.nz < 2) return -1;
   const double u = std::clamp(std::abs(r_m) / h, 0.0, mesh.nr - 1.0), v = std::clamp(z_m / h, 0.0, mesh.nz - 1.0);
   const int ir = std::min(static_cast<int>(u), mesh.nr - 2), iz = std::min(static_cast<int>(v), mesh.nz - 2);
   double best = std::numeric_limits<double>::max();
