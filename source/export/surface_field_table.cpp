@@ -1,8 +1,8 @@
 #include "source/export/surface_field_table.h"
 
+#include <cstdio>
 #include <filesystem>
 
-#include "source/command_line_tools/csv.h"
 #include "source/export/figure_tables.h"
 #include "source/project_files/input_file.h"
 #include "source/solver/field/potential_map.h"
@@ -30,13 +30,11 @@ bool surfaceFieldTable(const std::string& directory, bool header, std::string& t
   table.clear();
   if (header) table = "electrode,arc [mm],z [mm],r [mm],field [kV/mm]\n";
   for (const solver::SurfaceSample& s : field.samples) {
-    cli::CsvLine line;
-    line.add(escapedText(gun.electrodes[static_cast<std::size_t>(s.electrode)].name))
-        .add(s.arc_m * 1e3)
-        .add(s.z_m * 1e3)
-        .add(s.r_m * 1e3)
-        .add(s.field_V_per_m * 1e-6);
-    table += line.text();
+    // Nine digits: the positions are sums of cells, whose last bits are rounding.
+    char numbers[120];
+    std::snprintf(numbers, sizeof numbers, ",%.9g,%.9g,%.9g,%.9g\n", s.arc_m * 1e3, s.z_m * 1e3, s.r_m * 1e3,
+                  s.field_V_per_m * 1e-6);
+    table += escapedText(gun.electrodes[static_cast<std::size_t>(s.electrode)].name) + numbers;
   }
   return true;
 }
