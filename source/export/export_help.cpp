@@ -10,7 +10,8 @@ project directory, or a file in one (such as its geom.cod). It is loaded as kelm
 "File ... loaded/not found/damaged" lines go to standard error, a damaged file's with where it
 went wrong ("File KLPLT.RES damaged: record 7, 12 bytes short"). Project files are only read:
 an output that is one of them (geom.dat, klplt.res, mag.dat, pot.dat, geom.cod, klinput.dat,
-potmap.dat), by any spelling or link, is refused before anything is written.
+potmap.dat, solve-record.csv, cathode.csv), by any spelling or link, is refused before
+anything is written.
 
 Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --png DIR            the four views as beam.png, cathode.png, magnetic-field.png and
@@ -25,12 +26,18 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --crossings-csv FILE the crossings of the plane --z: one row per crossing trajectory with
                        its number, r, r' = dr/dz, r theta' = r dtheta/dz and current; from
                        beam.h5 when the solve wrote it, else from klplt.res (r theta' empty)
+  --surface-field-csv FILE  |E| along every electrode's outline from geom.cod and the
+                       solve's potmap.dat: electrode, arc length, z, r, field in kV/mm
+  --cathode-csv FILE   the emission across the cathode from the solve's cathode.csv: per
+                       trajectory its start r and z (mm), current (A), mean density J and
+                       the density the emission mode allows there (A/cm2)
   --envelope FILE      a picture (FILE ending in .png or .svg) of r_max and r_rms against z,
                        and of the 90 % core rms emittance against z below them
   --summary-csv FILE   one row per PROJECT: the directory, the status of geom.dat, mag.dat,
                        pot.dat and klplt.res, the solve's status from its record, the
                        trajectories, the total current, the perveance, the figures at the
-                       waist and at --z
+                       waist and at --z, the record's surface field and where the current
+                       went
 A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
 
 A picture of a scan (instead of the outputs above):
@@ -151,6 +158,13 @@ Summary columns:
   range_r_max      the largest r_max of those planes
   range_r_rms_ripple  the largest r_rms less the smallest, over the planes carrying current
   range_emittance_rms_x_max  the largest emittance_rms_x of those planes
+  surface_field_*  the record's strongest field on any electrode (kV/mm), where it is and
+                   on which electrode; surface_field_ok 0 when it exceeds klinput.dat's
+                   surface-field limit; surface_field_by_electrode "name:kV/mm ..."
+  emitted_current, exit_current, reflected_current   the record's: the current emitted,
+                   leaving through an edge of the mesh, turned back toward the cathode (A)
+  intercepted_current  the current the electrodes caught (A); intercepted_by_electrode
+                   each electrode's share, "name:A ..."
 The phase plane's "Emittance = E mm*rad" on screen and on the printed page is
 emittance_phase_plane / 1000, that is 8 x emittance_rms_x in mm*rad instead of mm mrad: an
 Emittance of .0234 mm*rad is emittance_phase_plane 23.4 and emittance_rms_x 2.925 here.

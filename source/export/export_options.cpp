@@ -118,7 +118,7 @@ void checkWhole(const ExportOptions& o, const std::vector<std::string>& given) {
   } else if (!o.wantsProjectOutputs() && !o.summaryCsv) {
     throw UsageError(
         "nothing to write: give at least one of --png, --svg, --pdf, --figures-csv, --crossings-csv, "
-        "--envelope, --summary-csv");
+        "--surface-field-csv, --cathode-csv, --envelope, --summary-csv");
   } else if (o.projects.size() > 1 && o.wantsProjectOutputs()) {
     throw UsageError(kOneProjectOnly);
   }
@@ -136,6 +136,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         .value("--pdf", path(o.pdfFile))
         .value("--figures-csv", path(o.figuresCsv))
         .value("--crossings-csv", path(o.crossingsCsv))
+        .value("--surface-field-csv", path(o.surfaceFieldCsv))
+        .value("--cathode-csv", path(o.cathodeCsv))
         .value("--summary-csv", path(o.summaryCsv))
         .value("--envelope", picture(o.envelopeFile))
         .value("--size", size(o))

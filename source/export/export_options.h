@@ -18,6 +18,7 @@ struct ExportOptions {
 
   std::optional<std::string> pngDir, svgDir, pdfFile;
   std::optional<std::string> figuresCsv, crossingsCsv, envelopeFile, summaryCsv;
+  std::optional<std::string> surfaceFieldCsv, cathodeCsv;
 
   int width = 1920, height = 1080;  // the screen the views are laid out for
   std::optional<float> z;           // the plane; the middle of the z range when absent
@@ -36,7 +37,8 @@ struct ExportOptions {
 
   // Outputs made for one project at a time, which several projects would overwrite.
   bool wantsProjectOutputs() const {
-    return pngDir || svgDir || pdfFile || figuresCsv || crossingsCsv || envelopeFile;
+    return pngDir || svgDir || pdfFile || figuresCsv || crossingsCsv || envelopeFile || surfaceFieldCsv ||
+           cathodeCsv;
   }
 };
 

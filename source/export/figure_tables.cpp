@@ -6,6 +6,7 @@
 #include <span>
 
 #include "source/command_line_tools/csv.h"
+#include "source/export/solve_figure_columns.h"
 
 namespace kelm::exporting {
 namespace {
@@ -171,6 +172,7 @@ std::string summaryHeader() {
   addNames(header, "", kShape, mm);
   addEnergyNames(header, "", mm);
   addRangeNames(header);
+  for (const std::string& name : solveFigureNames()) header.add(name);
   return header.text();
 }
 
@@ -201,6 +203,8 @@ std::string summaryLine(const SummaryRow& row) {
   addValues(line, f, kShape, inMm);
   addEnergyValues(line, f, row.energyAtZ, inMm);
   addRangeValues(line, row.range, row.overRange, inMm);
+  const std::vector<std::string> cells = row.solveFigures.empty() ? solveFigureCells(nullptr) : row.solveFigures;
+  for (const std::string& cell : cells) line.add(cell);
   return line.text();
 }
 

@@ -53,6 +53,7 @@ struct SummaryRow {
   double largestCurrent = 0.0;  // the largest |current| through any plane of the sweep, A
   std::optional<ZRange> range;   // --range
   RangeFigures overRange;
+  std::vector<std::string> solveFigures;  // see solve_figure_columns.h; empty: all cells empty
 };
 
 // The plane of the smallest rms radius among those that carry at least 90 % of the largest

@@ -77,6 +77,8 @@ std::vector<Output> outputsOf(const ExportOptions& o) {
   add("--pdf", o.pdfFile);
   add("--figures-csv", o.figuresCsv);
   add("--crossings-csv", o.crossingsCsv);
+  add("--surface-field-csv", o.surfaceFieldCsv);
+  add("--cathode-csv", o.cathodeCsv);
   add("--envelope", o.envelopeFile);
   add("--summary-csv", o.summaryCsv);
   add("--scan-plot", o.scanPlot);

@@ -12,7 +12,7 @@ namespace kelm::exporting {
 
 // The files of a project directory that kelm-export or KELM read, and no output may be.
 inline constexpr const char* kProjectInputs[] = {"geom.dat", "klplt.res",   "mag.dat",   "pot.dat",
-                                                 "geom.cod", "klinput.dat", "potmap.dat"};
+                                                 "geom.cod", "klinput.dat", "potmap.dat", "solve-record.csv", "cathode.csv"};
 
 // The directory a PROJECT names, as the user spelled it: itself, or the one of a file in it;
 // nothing when there is no such file or directory.

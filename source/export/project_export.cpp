@@ -16,10 +16,13 @@
 
 #include "runtime/whole_file.h"
 #include "source/export/beam_file_crossings.h"
+#include "source/export/cathode_export.h"
 #include "source/export/figure_tables.h"
 #include "source/export/load_report.h"
 #include "source/export/output_safety.h"
 #include "source/export/parallel_projects.h"
+#include "source/export/solve_figure_columns.h"
+#include "source/export/surface_field_table.h"
 #include "source/export/view_pictures.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
@@ -179,6 +182,8 @@ class Run {
     const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.
     if (loaded == Load::kRead) writeProjectOutputs(directory, z, planes, energy, units);
+    writeSolveTable(directory, options_.surfaceFieldCsv, surfaceFieldTable);
+    writeSolveTable(directory, options_.cathodeCsv, cathodeTableOf);
     if (!options_.summaryCsv) return {};
     row.trajectories = projectData.trajCount;
     row.totalCurrent = projectData.totalCurrent;
@@ -205,6 +210,7 @@ class Run {
       return;
     }
     row.status = projectfiles::statusName(record.status);
+    row.solveFigures = solveFigureCells(&record);
     if (record.status != projectfiles::SolveStatus::kSolved && record.status != projectfiles::SolveStatus::kNotConverged)
       return;
     row.iterations = record.iterations;
@@ -252,6 +258,17 @@ class Run {
     auto crossings = std::make_unique<klplot::Crossings>();
     klplot::findCrossings(projectData, z, *crossings);
     return crossingsCsv(*crossings, projectData, units, options_.header);
+  }
+
+  // The tables kelm-export takes from the solve's files rather than from the loaded project.
+  using SolveTable = bool (*)(const std::string&, bool, std::string&, std::string&);
+  void writeSolveTable(const std::string& directory, const std::optional<std::string>& file, SolveTable make) {
+    std::string table, error;
+    if (!file) return;
+    if (!make(directory, options_.header, table, error))
+      fail("cannot write " + *file + ": " + error);
+    else if (!writeWholeFile(*file, table, error))
+      fail(error);
   }
 
   void writeEnvelope(const std::string& file, const ViewSettings& settings,

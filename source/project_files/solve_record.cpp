@@ -16,12 +16,6 @@ constexpr std::string_view kInput = "input:", kResult = "result:";
 constexpr SolveStatus kStatuses[] = {SolveStatus::kWriting, SolveStatus::kSolved, SolveStatus::kNotConverged,
                                      SolveStatus::kVacuum, SolveStatus::kFailed};
 
-std::string number(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.9g", value);
-  return text;
-}
-
 // A cell holds no line break; its commas stay, since the value is the rest of the line.
 std::string oneLine(std::string text) {
   for (char& c : text)
@@ -36,6 +30,12 @@ bool parseNumber(const std::string& text, double& value) {
 }
 
 }  // namespace
+
+std::string recordNumber(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.15g", value);
+  return text;
+}
 
 std::string_view statusName(SolveStatus status) {
   switch (status) {
@@ -62,7 +62,8 @@ std::string recordText(const SolveRecord& r) {
       {"final_change", r.finalChange},      {"current [A]", r.current_A},         {"perveance [uP]", r.perveance_uP},
       {"voltage [V]", r.voltage_V},         {"seconds [s]", r.seconds},          {"field_seconds [s]", r.field_s},
       {"tracing_seconds [s]", r.tracing_s}, {"deposition_seconds [s]", r.deposition_s}};
-  for (const auto& [key, value] : figures) text += std::string(key) + "," + number(value) + "\n";
+  for (const auto& [key, value] : figures) text += std::string(key) + "," + recordNumber(value) + "\n";
+  for (const auto& [key, value] : r.figures) text += oneLine(key) + "," + oneLine(value) + "\n";
   for (const FileHash& f : r.inputs) text += std::string(kInput) + oneLine(f.name) + "," + f.sha256 + "\n";
   for (const FileHash& f : r.results) text += std::string(kResult) + oneLine(f.name) + "," + f.sha256 + "\n";
   return text;
@@ -81,11 +82,12 @@ bool parseRecord(std::string_view text, SolveRecord& record, std::string& error)
       if (row != "key,value") return (error = "line 1 is not the header key,value", false);
       continue;
     }
-    // A file's name may hold commas, its hash none: those rows split at the last comma.
+    // A file's or an electrode's name may hold commas, its hash or figure none: those rows
+    // split at the last comma.
     std::size_t comma = row.find(',');
     if (comma == row.npos) return (error = "line " + std::to_string(line) + " has no value", false);
     std::string key = row.substr(0, comma);
-    if (key.starts_with(kInput) || key.starts_with(kResult)) {
+    if (key.find(':') != key.npos) {
       comma = row.rfind(',');
       key = row.substr(0, comma);
     }
@@ -117,14 +119,21 @@ bool parseRecord(std::string_view text, SolveRecord& record, std::string& error)
       const char* const keys[] = {"final_change",      "current [A]",     "perveance [uP]",      "voltage [V]",
                                   "seconds [s]",       "field_seconds [s]", "tracing_seconds [s]",
                                   "deposition_seconds [s]"};
-      for (std::size_t k = 0; k < std::size(keys); ++k)
-        if (key == keys[k]) ok = parseNumber(value, *targets[k]);
+      const auto* known = std::find(std::begin(keys), std::end(keys), key);
+      if (known != std::end(keys)) ok = parseNumber(value, *targets[known - std::begin(keys)]);
+      else r.figures.emplace_back(key, value);
     }
     if (!ok) return (error = "line " + std::to_string(line) + ": " + key + " " + value + " is not valid", false);
   }
   if (!hasFormat || !hasStatus) return (error = hasFormat ? "no status" : "no format " + std::to_string(kRecordFormat), false);
   record = std::move(r);
   return true;
+}
+
+const std::string* recordFigure(const SolveRecord& record, std::string_view key) {
+  for (const auto& [k, value] : record.figures)
+    if (k == key) return &value;
+  return nullptr;
 }
 
 RecordState readRecord(const std::string& directory, SolveRecord& record) {

@@ -10,6 +10,8 @@
 //   final_change               the relative change of the last iteration
 //   current [A], perveance [uP], voltage [V]
 //   seconds [s], field_seconds [s], tracing_seconds [s], deposition_seconds [s]
+//   then the solve's figures of the electrodes' surface field and of where the current went
+//   (surface_field_max [kV/mm], intercepted_current [A]:NAME, ...), each a key and a value
 //   input:NAME                 SHA-256 of each input read (geom.cod, klinput.dat, the magfield
 //                              file), "absent" for a klinput.dat that is not there
 //   result:NAME                SHA-256 of each result file written
@@ -23,6 +25,7 @@ namespace kelm::projectfiles {
 
 inline constexpr const char* kRecordFile = "solve-record.csv";
 inline constexpr const char* kIterationFile = "solve.csv";
+inline constexpr const char* kCathodeFile = "cathode.csv";  // the emission across the cathode
 inline constexpr const char* kLockFile = ".kelm-solve.lock";
 inline constexpr int kRecordFormat = 1;
 inline constexpr const char* kAbsent = "absent";
@@ -46,10 +49,16 @@ struct SolveRecord {
   double finalChange = 0;
   double current_A = 0, perveance_uP = 0, voltage_V = 0;
   double seconds = 0, field_s = 0, tracing_s = 0, deposition_s = 0;
+  // Every other row, in the order written: a key (which may end in :NAME) and its value.
+  std::vector<std::pair<std::string, std::string>> figures;
   std::vector<FileHash> inputs, results;
 };
 
 std::string recordText(const SolveRecord& record);
+// A number as the record writes it: fifteen digits, so that sums come out as computed.
+std::string recordNumber(double value);
+// The value of one of the record's figures, or nullptr.
+const std::string* recordFigure(const SolveRecord& record, std::string_view key);
 // False, with the line and what is wrong, for a text that is not a record of this format.
 bool parseRecord(std::string_view text, SolveRecord& record, std::string& error);
 

@@ -179,9 +179,12 @@ class Runner {
         {options_.openPMD || !options_.screens_mm.empty(), options_.screens_mm});
     if (!o.solved) return {1, "failed: " + o.failure + "; nothing solved"};
     if (options_.runsBuildNet()) progress(run, summary);
-    if (!o.beam) return {0, format("vacuum field only (no emitting segment), %.3f s", seconds())};
+    // The surface field over its limit is a warning: the exit status stays the solve's.
+    const std::string warning = o.surfaceWarning.empty() ? "" : "; " + o.surfaceWarning;
+    if (!o.beam) return {0, format("vacuum field only, %.3f s", seconds()) + warning};
     return {o.converged ? 0 : 3, format("%d iterations%s, current %.6g A, perveance %.5g uP, %.3f s", o.iterations,
-                                        o.converged ? " (converged)" : "", o.current_A, o.perveance_uP, seconds())};
+                                        o.converged ? " (converged)" : "", o.current_A, o.perveance_uP, seconds()) +
+                                     warning};
   }
 
   // One write per line, so that the lines of projects solved at once never cut into each other.

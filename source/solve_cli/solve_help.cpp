@@ -7,10 +7,11 @@ std::string helpText() {
 
 Builds the net and solves KELM projects without a display, as kelm's Run > Build net and
 Run > Solve do. Each PROJECT is a project directory, or a file in one (such as its geom.cod).
-geom.cod and klinput.dat are only read; geom.dat, pot.dat, potmap.dat, klplt.res, for
-solenoids mag.dat, solve.csv and, when asked, beam.h5 are written together, then the record
-solve-record.csv (see man kelm-solve). A project whose input is wrong keeps its files. One
-solve at a time holds a project (its .kelm-solve.lock); another is refused, naming the holder.
+geom.cod and klinput.dat are only read; geom.dat, pot.dat, potmap.dat, klplt.res and
+cathode.csv, for solenoids mag.dat, solve.csv and, when asked, beam.h5 are written together,
+then the record solve-record.csv with the electrodes' surface field and where the current went
+(see man kelm-solve). A project whose input is wrong keeps its files. One solve at a time
+holds a project (its .kelm-solve.lock); another is refused, naming the holder.
 
 Steps (neither given: both, Build net first):
   --build-net          write geom.dat from geom.cod
@@ -38,6 +39,8 @@ Output:
   Standard output: one line per project, in the order given, when it is done:
     PROJECT: 25 iterations (converged), current 0.0123 A, perveance 0.45 uP, 0.321 s
     PROJECT: failed: REASON; nothing solved
+  A surface field over klinput.dat's "surface-field limit" ends the line with a warning; it
+  does not change the exit status.
 
 Exit status: 0 when every project went well, 3 when results were written but a solve did
 not converge, 1 when a project failed, 2 for a usage error or a project list that cannot be read.

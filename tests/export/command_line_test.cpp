@@ -407,6 +407,29 @@ TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
   EXPECT_EQ(std::system("/usr/bin/python3 check.py"), 0);
 }
 
+// The surface field along the outlines and the emission across the cathode agree with the
+// solve's record: the largest |E| is the record's maximum, the sites' currents add up to the
+// emitted current, and the intercepted, exit and turned-back currents make up the whole.
+TEST(CommandLine, SolveTablesAgreeWithTheRecord) {
+  TempDirectory scratch;
+  fs::copy(kSimple, scratch.path() / "p");
+  ASSERT_EQ(testing::runCommand("'" KELM_SOLVE_PROGRAM "' p", scratch.path()).status, 0);
+  const Outcome o = run({"--surface-field-csv", "e.csv", "--cathode-csv", "c.csv", "--summary-csv", "s.csv", "p"},
+                        scratch.path());
+  ASSERT_EQ(o.status, 0) << o.err;
+  TempDirectory::writeFile(
+      "check.py",
+      "import pandas\n"
+      "e, c, s = (pandas.read_csv(n) for n in ('e.csv', 'c.csv', 's.csv'))\n"
+      "near = lambda a, b: abs(a - b) <= 1e-8 * abs(b)\n"
+      "assert near(e['field [kV/mm]'].max(), s['surface_field_max [kV/mm]'][0])\n"
+      "assert near(c['current [A]'].sum(), s['emitted_current [A]'][0])\n"
+      "assert near(s['intercepted_current [A]'][0] + s['exit_current [A]'][0] + s['reflected_current [A]'][0],"
+      " s['emitted_current [A]'][0])\n"
+      "assert (c['limit [A/cm2]'] > 0).all()\n");
+  EXPECT_EQ(std::system("/usr/bin/python3 check.py"), 0);
+}
+
 TEST(ScanPlot, FailedRowsAreLeftOutWithANoteAndNoRowLeftIsAnError) {
   TempDirectory scratch;
   TempDirectory::writeFile("summary.csv", kScanSummary);

@@ -27,6 +27,7 @@ TEST(SolveRecord, ReadsBackWhatItWroteWhateverTheNames) {
   r.perveance_uP = 0.5597;
   r.inputs = {{"geom.cod", sha256Hex("a")}, {"fields/coil, 2.dat", sha256Hex("")}, {"klinput.dat", kAbsent}};
   r.results = {{"pot.dat", sha256Hex("b")}};
+  r.figures = {{"intercepted_current [A]:grid, 2", "0.001"}, {"surface_field_electrode", "a, b"}};
   SolveRecord back;
   std::string error;
   ASSERT_TRUE(parseRecord(recordText(r), back, error)) << error;
@@ -37,6 +38,7 @@ TEST(SolveRecord, ReadsBackWhatItWroteWhateverTheNames) {
   EXPECT_DOUBLE_EQ(back.perveance_uP, 0.5597);
   EXPECT_EQ(back.inputs, r.inputs);
   EXPECT_EQ(back.results, r.results);
+  EXPECT_EQ(back.figures, r.figures);
   // SHA-256 of "" and "abc", as published.
   EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");

@@ -162,7 +162,8 @@ TEST(SolverInput, ReadsEveryStatement) {
   ASSERT_TRUE(parseSolverInput("levels 100 -20 5e3  # V\nTrajectories 200\nemission temperature 2.5\nemission layer 0.25\n"
                                "iterations 40\n"
                                "relaxation 0.3\ntolerance 1e-4\nsolenoid z 50 length 20 radius 15 turns 12000\n"
-                               "output openpmd screens 20 -1.5\ncathode rays 3\n",
+                               "output openpmd screens 20 -1.5\ncathode rays 3\n"
+                               "surface-field limit 8\nemission none\n",
                                in, error))
       << formatDiagnostic("klinput.dat", error);
   EXPECT_EQ(in.levels_V, (std::vector<double>{100, -20, 5000}));
@@ -178,7 +179,9 @@ TEST(SolverInput, ReadsEveryStatement) {
   EXPECT_TRUE(in.openPMD);
   EXPECT_EQ(in.screens_mm, (std::vector<double>{20, -1.5}));
   EXPECT_EQ(in.thermalNodes, 3);
-  EXPECT_EQ(in.statements, 10);
+  EXPECT_EQ(in.surfaceFieldLimit_kV_per_mm, 8);
+  EXPECT_FALSE(in.traces);
+  EXPECT_EQ(in.statements, 12);
 }
 
 TEST(SolverInput, ErrorsNamePlaceAndCause) {
@@ -191,19 +194,20 @@ TEST(SolverInput, ErrorsNamePlaceAndCause) {
       {"levels 1 2 1\n", "klinput.dat:1:12: level given twice"},
       {hundredOne + "\n", "klinput.dat:1:" + std::to_string(hundredOne.size() - 2) + ": too many levels: at most 100"},
       {"trajectories 1001\n", "klinput.dat:1:14: trajectory count must be at most 1000"},
-      {"emission hot\n", "klinput.dat:1:10: expected 'space-charge', 'temperature', 'thermionic' or 'layer', found 'hot'"},
+      {"emission hot\n", "klinput.dat:1:10: expected 'space-charge', 'temperature', 'thermionic', 'layer' or 'none', found 'hot'"},
       {"emission layer 0\n", "klinput.dat:1:16: layer depth must be positive"},
       {"emission thermionic work-function 2\n", "klinput.dat:1:1: thermionic emission needs the cathode's temperature"},
       {"relaxation 0.01\n", "klinput.dat:1:12: relaxation factor must be at least 0.05"},
       {"relaxation 1e-300\n", "klinput.dat:1:12: relaxation factor must be at least 0.05"},
       {"tolerance 1e-300\n", "klinput.dat:1:11: tolerance must be at least 1e-09"},
       {"ITERATIONS   25\nMAGFIELD     mag.dat\nEMISSION     CHILD\n",
-       "klinput.dat:3:14: expected 'space-charge', 'temperature', 'thermionic' or 'layer', found 'CHILD'"},
+       "klinput.dat:3:14: expected 'space-charge', 'temperature', 'thermionic', 'layer' or 'none', found 'CHILD'"},
       {"solenoid z 1 length 2 radius 3 turns 4\nmagfield mag.dat\n", "klinput.dat:2:1: give solenoids or a magfield file, not both"},
       {"speed 3\n", "klinput.dat:1:1: unknown statement 'speed'"},
       {"output openpmd screens\n", "klinput.dat:1:23: missing screen position in mm"},
       {"cathode rays 6\n", "klinput.dat:1:14: thermal ray nodes must be at most 5"},
       {"cathode hot\n", "klinput.dat:1:9: expected 'temperature' or 'rays', found 'hot'"},
+      {"surface-field limit -1\n", "klinput.dat:1:21: surface field limit must be positive"},
   };
   for (const auto& c : cases) {
     SolverInput in;

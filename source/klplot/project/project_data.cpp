@@ -28,6 +28,7 @@ void resetResultForLoad(ProjectData& d) {
   d.resultLoaded = 0;
   d.resultIteration = 0;
   d.trajCount = 0;
+  d.surfaceMarked = false;
 }
 
 }  // namespace kelm::klplot

@@ -33,6 +33,9 @@ struct ProjectData {
   Array1<std::int32_t, kMaxTrajectories> trajNext;  // points are 1 .. trajNext(i) - 1
   Array1<float, kMaxTrajectories> cathodeR;
   std::int32_t resultLoaded = 0;
+  // The strongest field on the electrodes, from the solve's record: the Beam window marks it.
+  bool surfaceMarked = false;
+  float surfaceZ = 0.0f, surfaceR = 0.0f, surfaceField_kV_per_mm = 0.0f;
 
   // Field tables (mag.dat, pot.dat).
   std::int32_t magCount = 0;

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "records/formatted.h"
 #include "source/klplot/project/project_data.h"
@@ -24,6 +26,27 @@ Withheld withheldResults() {
   return withheld;
 }
 
+// The record's strongest surface field, when its results stand and the figures are numbers a
+// float holds.
+void loadSurfaceMark(ProjectData& d) {
+  projectfiles::SolveRecord record;
+  if (projectfiles::resultsState(".", &record) != projectfiles::ResultsState::kComplete ||
+      !projectfiles::hasResults(record.status))
+    return;
+  float values[3];
+  const char* keys[3] = {"surface_field_max_z [mm]", "surface_field_max_r [mm]", "surface_field_max [kV/mm]"};
+  for (int k = 0; k < 3; ++k) {
+    const std::string* text = projectfiles::recordFigure(record, keys[k]);
+    const double value = text ? std::strtod(text->c_str(), nullptr) : NAN;
+    if (!(std::abs(value) <= 1e30)) return;
+    values[k] = static_cast<float>(value);
+  }
+  d.surfaceZ = values[0];
+  d.surfaceR = values[1];
+  d.surfaceField_kV_per_mm = values[2];
+  d.surfaceMarked = true;
+}
+
 }  // namespace
 
 ProjectLoad loadProjectFiles(ProjectData& d) {
@@ -39,6 +62,7 @@ ProjectLoad loadProjectFiles(ProjectData& d) {
   read(ProjectFile::kEquipotentials, loadEquipotentials);
   resetResultForLoad(d);
   read(ProjectFile::kResult, loadResult);
+  loadSurfaceMark(d);
   deriveExtents(d);
   return load;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 #include "runtime/fixed_text.h"
 #include "source/klplot/plotting/plot_mapping.h"
@@ -66,6 +67,19 @@ void drawZAxis(const ViewContext& v, const ProjectData& d, const Frame& f) {
   v.mapping.line(c, d.zAxisMinF, y0, d.zAxisMaxF, y0);
 }
 
+// A small cross on the strongest surface field and its value beside it; the printed page
+// leaves it out.
+void drawSurfaceMark(const ViewContext& v, const ProjectData& d, const AxialFrame& frame) {
+  const double arm = 0.015 * (frame.valueHigh - frame.valueLow);
+  const double z = d.surfaceZ, r = d.surfaceR;
+  v.canvas.setDrawColor(kBlack);
+  v.mapping.line(v.canvas, z - arm, r - arm, z + arm, r + arm);
+  v.mapping.line(v.canvas, z - arm, r + arm, z + arm, r - arm);
+  char text[40];
+  std::snprintf(text, sizeof text, "%.3g kV/mm", double{d.surfaceField_kV_per_mm});
+  v.mapping.textAtPoint(v.canvas, z + 1.5 * arm, r + 1.5 * arm, text, v.textHeight);
+}
+
 }  // namespace
 
 ZRange wholeBeamRange(const ProjectData& d) {
@@ -113,6 +127,7 @@ AxialFrame drawGeometryView(const ViewContext& v, const ProjectData& data, Geome
     drawEquipotentials(v.mapping, c, data, [&](int) { c.setDrawColor(kPurple); });
     c.setDrawColor(kBlack);
   }
+  if (data.surfaceMarked) drawSurfaceMark(v, data, frame);
   if (zoomed) drawZoomedMargins(v, frame);
   return frame;
 }

@@ -62,6 +62,7 @@ void solve(const solver::SolveCommit& commit) {
     std::snprintf(line, sizeof line, "Solved in %.3f s: the vacuum field only", outcome.seconds);
     report(line);
   }
+  if (outcome.solved && !outcome.surfaceWarning.empty()) window::setStatusNote(outcome.surfaceWarning);
 }
 
 }  // namespace

@@ -79,6 +79,7 @@ struct Emitter {
     // does a site stop emitting at once where that field holds electrons back: the density
     // falls by relaxation, so the iteration has no step to swing about.
     t.layerPotential_V = std::max(layerPotential(field, s), childPotential(t.density_A_per_m2, childDepth()));
+    t.limit_A_per_m2 = limited(temperatureLimit(field, s), childDensity(layerPotential(field, s), childDepth()));
     KELM_ASSERT(std::isfinite(t.current_A) && t.current_A >= 0);
     for (const TubePart& part : t.tube) KELM_ASSERT(std::isfinite(part.fraction));
     if (!(t.current_A > 0)) {
@@ -244,7 +245,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
   // left: the passes that find the beam's shape need no more, and the converged beam is theirs.
   const std::vector<ThermalRay> rays = thermalRays(settings.temperature_K, settings.thermalNodes);
   for (const EmissionSite& s : emissionSites(cathode, settings.trajectories))
-    result.trajectories.push_back({s, 0, 0, 0, {}, {}, rays.size() == 1 ? rays.front() : ThermalRay{}});
+    result.trajectories.push_back({s, 0, 0, 0, 0, {}, {}, rays.size() == 1 ? rays.front() : ThermalRay{}});
   bool allRays = rays.size() == 1;
   CathodeProfile profile(cathode, mesh.cell_m);
   result.chargeDensity.assign(mesh.nodeCount(), 0.0);
@@ -287,12 +288,12 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     }
     // The first pass starts from an estimate (or from what the earlier charge's field allows);
     // every later one moves each point part of the way to its consistent density.
-    double change = 1.0;
+    double change = 1.0, densityChange = 1.0;
     if (iteration == 1) {
       for (std::size_t k = 0; k < profile.size(); ++k)
         charged[k] = density[k] = resumed ? allowed[k] : emitter.estimated(vacuumField, profile.point(k));
     } else {
-      change = emissionResidual(profile, allowed);
+      change = densityChange = emissionResidual(profile, allowed);
       for (std::size_t k = 0; k < profile.size(); ++k) {
         const double next = consistentDensity(charged[k], layer[k], vacuumLayer[k], emitter.childDepth(), hot[k]);
         density[k] += omega * (next - density[k]);
@@ -345,6 +346,7 @@ bool solveBeam(const ClassifiedMesh& mesh, const FieldSolver& field, const Catho
     report.current_A = current;
     report.perveance_uP = current / std::pow(voltage, 1.5) * 1e6;
     report.change = change;
+    report.densityChange = densityChange;
     report.relaxation = step;
     result.iterations = iteration;
     result.current_A = current;

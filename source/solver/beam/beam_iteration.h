@@ -47,6 +47,7 @@ struct BeamTrajectory {
   double density_A_per_m2 = 0;  // the mean over the site's share
   double current_A = 0;         // the ray's part of the site's
   double layerPotential_V = 0;  // above the cathode, at the layer's surface
+  double limit_A_per_m2 = 0;    // what the emission mode allows at the site, in the field traced
   std::vector<TubePart> tube;   // the share's parts the charge is spread over
   Trace trace;  // from the layer's surface; empty when nothing is emitted
   ThermalRay ray;
@@ -59,6 +60,7 @@ struct IterationReport {
   // The larger of: the current of |allowed − emitted density| over the cathode relative to the
   // total, and the potential's step over the accelerating voltage divided by the relaxation.
   double change = 0;
+  double densityChange = 0;  // the first of those two alone (1 on the first pass)
   double relaxation = 0;  // the step this pass took toward the new charge
 };
 

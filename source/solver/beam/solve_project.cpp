@@ -1,13 +1,17 @@
 #include "source/solver/beam/solve_project.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 
 #include "source/project_files/file_hash.h"
 #include "source/project_files/input_file.h"
 #include "source/openpmd/openpmd_names.h"
 #include "source/solver/beam/beam_file_content.h"
+#include "source/solver/beam/cathode_table.h"
+#include "source/solver/beam/current_accounting.h"
 #include "source/solver/beam/magnetic_field_file.h"
+#include "source/solver/beam/solve_figures.h"
 #include "source/solver/beam/result_file.h"
 #include "source/solver/field/equipotentials.h"
 #include "source/solver/field/potential_map.h"
@@ -96,12 +100,18 @@ BeamSettings beamSettings(const SolverInput& in, int threads) {
   return s;
 }
 
-// One row an iteration, as solve.csv holds them.
+// One row an iteration, as solve.csv holds them. The current's change is relative to this
+// pass's current, against the pass before (1 on the first).
 struct IterationRows {
-  std::string csv = "iteration,current [A],perveance [uP],change,relaxation,time [s]\n";
+  std::string csv =
+      "iteration,current [A],perveance [uP],change,relaxation,time [s],current_change,density_change\n";
+  double lastCurrent_A = 0;
   void add(const IterationReport& r, double seconds) {
-    csv += format("%d,%.9g,%.9g,%.6g,%.6g,%.6g\n", r.iteration, r.current_A, r.perveance_uP, r.change, r.relaxation,
-                  seconds);
+    const double currentChange =
+        r.iteration > 1 && r.current_A != 0 ? std::abs(r.current_A - lastCurrent_A) / std::abs(r.current_A) : 1.0;
+    lastCurrent_A = r.current_A;
+    csv += format("%d,%.9g,%.9g,%.6g,%.6g,%.6g,%.6g,%.6g\n", r.iteration, r.current_A, r.perveance_uP, r.change,
+                  r.relaxation, seconds, currentChange, r.densityChange);
   }
 };
 
@@ -136,8 +146,13 @@ bool commitOutputs(const Project& p, const std::vector<double>& potential, const
   const double zEnd = (p.mesh.nz - 1) * p.mesh.cell_m;
   if (!p.input.solenoids.empty()) files.push_back({"mag.dat", magneticFieldText(p.magnetic, 0, zEnd)});
   else obsolete.push_back("mag.dat");
-  if (beam) files.push_back({"klplt.res", resultFileBytes(*beam, p.mesh.cell_m)});
-  else obsolete.push_back("klplt.res");
+  if (beam) {
+    files.push_back({"klplt.res", resultFileBytes(*beam, p.mesh.cell_m)});
+    files.push_back({projectfiles::kCathodeFile, cathodeTable(beam->trajectories)});
+  } else {
+    obsolete.push_back("klplt.res");
+    obsolete.push_back(projectfiles::kCathodeFile);
+  }
   files.push_back({projectfiles::kIterationFile, rows.csv});
   if (!addBeamFile(p, potential, beam, beamFile, files, obsolete, failure)) return false;
   const bool wroteBeamFile = files.back().name == openpmd::kBeamFile;
@@ -209,6 +224,8 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
   record.status = projectfiles::SolveStatus::kVacuum;
   if (p.gun.cathode.shape == CathodeSurface::Shape::kNone) {
     progress("geom.cod marks no emitting segment: no beam");
+  } else if (!p.input.traces) {
+    progress("klinput.dat says emission none: the vacuum field only");
   } else {
     if (!cathodeOf(p.gun, p.mesh, cathode, error)) {
       outcome.failure = error;
@@ -238,6 +255,12 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
     record.status = beam.converged ? projectfiles::SolveStatus::kSolved : projectfiles::SolveStatus::kNotConverged;
     record.voltage_V = voltage;
   }
+  const CurrentAccount account = outcome.beam ? accountCurrent(p.mesh, beam.trajectories) : CurrentAccount{};
+  SolveFigures figures = solveFigures(p.gun, surfaceField(p.gun, p.mesh, potential), outcome.beam ? &account : nullptr,
+                                      p.input.surfaceFieldLimit_kV_per_mm);
+  for (const std::string& line : figures.lines) progress(line);
+  outcome.surfaceWarning = figures.warning;
+  record.figures = std::move(figures.rows);
   outcome.seconds = since(start);
   record.iterations = outcome.iterations;
   record.converged = outcome.converged;

@@ -25,6 +25,7 @@ struct SolveOutcome {
   double perveance_uP = 0;
   double seconds = 0;
   BeamTimes times;
+  std::string surfaceWarning;  // the surface field over klinput.dat's limit; a warning, not a failure
 };
 
 // Every line of progress, and true to go on. Returning false stops after the present

@@ -24,28 +24,32 @@ bool levels(StatementReader& s, SolverInput& in, Diagnostic& error) {
   return true;
 }
 
-// emission space-charge | emission temperature <A/cm²> | emission layer <mm> |
+// emission space-charge | emission temperature <A/cm²> | emission layer <mm> | emission none |
 // emission thermionic work-function <eV> [richardson <A/(m² K²)>]
 bool emission(StatementReader& s, SolverInput& in, Diagnostic& error) {
+  if (s.optionalKeyword("none")) return (in.traces = false, true);
   if (s.optionalKeyword("layer")) return s.positive(in.emissionLayer_mm, "layer depth", kMaxLength_mm, error);
   if (s.optionalKeyword("thermionic")) {
     in.spaceChargeLimited = false;
     in.thermionic = true;
+    in.traces = true;
     if (!s.keyword("work-function", error) || !s.positive(in.workFunction_eV, "work function", 100, error)) return false;
     return !s.optionalKeyword("richardson") || s.positive(in.richardson_A_per_m2K2, "Richardson constant", 1e9, error);
   }
   if (s.optionalKeyword("space-charge")) {
     in.spaceChargeLimited = true;
     in.thermionic = false;
+    in.traces = true;
     return true;
   }
   if (s.optionalKeyword("temperature")) {
     in.spaceChargeLimited = false;
     in.thermionic = false;
+    in.traces = true;
     return s.positive(in.emissionDensity_A_per_cm2, "current density", 1e6, error);
   }
-  if (s.atEnd()) error = s.missing("'space-charge', 'temperature', 'thermionic' or 'layer'");
-  else error = diagnosticAt(s.peek(), "expected 'space-charge', 'temperature', 'thermionic' or 'layer', found '" + std::string(s.peek().text) + "'");
+  if (s.atEnd()) error = s.missing("'space-charge', 'temperature', 'thermionic', 'layer' or 'none'");
+  else error = diagnosticAt(s.peek(), "expected 'space-charge', 'temperature', 'thermionic', 'layer' or 'none', found '" + std::string(s.peek().text) + "'");
   return false;
 }
 
@@ -101,6 +105,8 @@ bool statement(StatementReader& s, SolverInput& in, Diagnostic& error) {
   else if (isKeyword(head, "solenoid")) ok = solenoid(s, in, error);
   else if (isKeyword(head, "cathode")) ok = cathode(s, in, error);
   else if (isKeyword(head, "output")) ok = output(s, in, error);
+  else if (isKeyword(head, "surface-field"))
+    ok = s.keyword("limit", error) && s.positive(in.surfaceFieldLimit_kV_per_mm, "surface field limit", 1e6, error);
   else if (isKeyword(head, "magfield")) {
     std::string_view file;
     ok = s.word(file, "file name", error);

@@ -42,6 +42,8 @@ struct SolverInput {
   double richardson_A_per_m2K2 = 1.20173e6;
   double cathodeTemperature_K = 0;  // 0: not given
   int thermalNodes = 2;  // per tangential velocity component of the thermal rays
+  bool traces = true;  // false ('emission none'): the vacuum field only, even with a cathode
+  double surfaceFieldLimit_kV_per_mm = 0;  // 0: none; a larger surface field is warned of
   int iterations = 100;
   double relaxation = 0.5;
   double tolerance = 1e-3;

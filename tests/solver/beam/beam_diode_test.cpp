@@ -17,25 +17,6 @@ namespace {
 constexpr double kEps0 = 8.8541878128e-12, kE = 1.602176634e-19, kM = 9.1093837015e-31;
 const double kChild = 4 * kEps0 / 9 * std::sqrt(2 * kE / kM);
 
-// A flat cathode of the given radius facing an anode plate across the gap: the open side wall
-// keeps the flow one-dimensional. The plate's face may fall between nodes. emitting_mm, when
-// given, is the emitting part's radius.
-std::string planarDiode(double gap_mm, double cell_mm, double volts, double radius_mm, double emitting_mm = 0) {
-  const double cathode = 4 * cell_mm, face = cathode + gap_mm, top = std::ceil(face / cell_mm + 2) * cell_mm;
-  const double emitting = emitting_mm > 0 ? emitting_mm : radius_mm;
-  char rest[100] = "";
-  if (emitting < radius_mm) std::snprintf(rest, sizeof rest, " line %.6g %.6g\n", radius_mm, cathode);
-  char text[800];
-  std::snprintf(text, sizeof text,
-                "mesh r %.6g z %.6g cell %.6g\n"
-                "edge zmin held 0\nedge zmax held %g\nedge rmax open\n"
-                "electrode cathode 0\n from 0 0\n line 0 %.6g\n line %.6g %.6g emitting\n%s line %.6g 0\n close\nend\n"
-                "electrode anode %g\n from 0 %.6g\n line %.6g %.6g\n line %.6g %.6g\n line 0 %.6g\n close\nend\n",
-                radius_mm, top, cell_mm, volts, cathode, emitting, cathode, rest, radius_mm, volts, face, radius_mm, face,
-                radius_mm, top, top);
-  return text;
-}
-
 BeamSettings diodeSettings(int trajectories) {
   BeamSettings s;
   s.trajectories = trajectories;
@@ -129,7 +110,7 @@ class PlanarDiode : public ::testing::TestWithParam<PlanarCase> {};
 TEST_P(PlanarDiode, CurrentWithinOnePercentAndInnermostDensityWithinTwoOfTheRelativisticLimit) {
   const PlanarCase& c = GetParam();
   testing::TestGun t;
-  ASSERT_TRUE(testing::makeTestGun(planarDiode(c.gap_mm, c.cell_mm, c.volts, c.radius_mm), t));
+  ASSERT_TRUE(testing::makeTestGun(testing::planarDiode(c.gap_mm, c.cell_mm, c.volts, c.radius_mm), t));
   const double limit = relativisticLimit(c.volts, c.gap_mm * 1e-3), area = M_PI * std::pow(c.radius_mm * 1e-3, 2);
   BeamSettings settings;
   settings.trajectories = c.trajectories;
@@ -191,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ThermionicDiode, GivesRichardsonDushmanBelowTheLimitAndChildAboveWithinHalfAPercent) {
   constexpr double volts = 3e3, gap = 25e-3, radius = 6e-3, kelvin = 1300, richardson = 1.20173e6;
   testing::TestGun t;
-  ASSERT_TRUE(testing::makeTestGun(planarDiode(gap * 1e3, 0.25, volts, radius * 1e3), t));
+  ASSERT_TRUE(testing::makeTestGun(testing::planarDiode(gap * 1e3, 0.25, volts, radius * 1e3), t));
   BeamSettings settings = diodeSettings(50);
   BeamResult limited, result;
   std::string error;
@@ -223,7 +204,7 @@ TEST_P(ThermalDiode, EmittanceIsTheThermalOneWithinThreePercentAndTheCurrentKept
   const ThermalCase& c = GetParam();
   constexpr double volts = 3e3, gap = 25, radius = 4, kelvin = 1300;
   testing::TestGun t;
-  ASSERT_TRUE(testing::makeTestGun(planarDiode(gap, c.cell_mm, volts, 1.5 * radius, radius), t));
+  ASSERT_TRUE(testing::makeTestGun(testing::planarDiode(gap, c.cell_mm, volts, 1.5 * radius, radius), t));
   BeamSettings settings = diodeSettings(c.sites);
   BeamResult cold, hot;
   std::string error;
