@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "source/export/beam_energy.h"
+#include "source/export/escaped_text.h"
 #include "source/export/range_figures.h"
 #include "source/klplot/figures/beam_figures_along_z.h"
 #include "source/klplot/project/load_status.h"
@@ -63,9 +64,5 @@ double largestCurrentOf(const std::vector<PlaneFigures>& planes);
 
 std::string summaryHeader();
 std::string summaryLine(const SummaryRow& row);
-
-// Text as a CSV cell that every reader takes: bytes that are not UTF-8, control characters
-// and , " # \ written as \xHH, and so is a leading = + - @ (no spreadsheet formula).
-std::string escapedText(std::string_view text);
 
 }  // namespace kelm::exporting

@@ -2,7 +2,8 @@
 
 #include <cstdlib>
 
-#include "source/export/figure_tables.h"
+#include "source/export/escaped_text.h"
+#include "source/project_files/solve_record.h"
 
 namespace kelm::exporting {
 namespace {
