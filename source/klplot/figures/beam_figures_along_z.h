@@ -42,6 +42,22 @@ struct PlaneFigures {
   Twiss twiss;
 };
 
+// One ray's crossing of a plane, from whichever source: r in mm (mesh units without geom.dat),
+// the slopes dr/dz and r dtheta/dz, the current in A.
+struct PlaneCrossing {
+  double r = 0.0, slope = 0.0, azimuthalSlope = 0.0, current = 0.0;
+};
+
+// The crossings of one plane, as many as the source holds.
+struct CrossingSet {
+  std::vector<PlaneCrossing> items;
+  double totalCurrent = 0.0;  // signed
+  float rMax = 0.0f;
+};
+
+CrossingSet crossingSetOf(const klplot::Crossings& c);
+
+PlaneFigures figuresOf(const CrossingSet& c, float z, double field);
 PlaneFigures figuresOf(const klplot::Crossings& c, float z, double field);
 
 // The figures at z as the phase plane finds them.
