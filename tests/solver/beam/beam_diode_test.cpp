@@ -9,32 +9,16 @@
 
 #include "source/klplot/figures/beam_figures_along_z.h"
 #include "source/solver/beam/emission_layer.h"
+#include "tests/solver/beam/planar_diode.h"
 #include "tests/solver/beam/test_gun.h"
 
 namespace kelm::solver {
 namespace {
 
+using testing::planarDiode;
+
 constexpr double kEps0 = 8.8541878128e-12, kE = 1.602176634e-19, kM = 9.1093837015e-31;
 const double kChild = 4 * kEps0 / 9 * std::sqrt(2 * kE / kM);
-
-// A flat cathode of the given radius facing an anode plate across the gap: the open side wall
-// keeps the flow one-dimensional. The plate's face may fall between nodes. emitting_mm, when
-// given, is the emitting part's radius.
-std::string planarDiode(double gap_mm, double cell_mm, double volts, double radius_mm, double emitting_mm = 0) {
-  const double cathode = 4 * cell_mm, face = cathode + gap_mm, top = std::ceil(face / cell_mm + 2) * cell_mm;
-  const double emitting = emitting_mm > 0 ? emitting_mm : radius_mm;
-  char rest[100] = "";
-  if (emitting < radius_mm) std::snprintf(rest, sizeof rest, " line %.6g %.6g\n", radius_mm, cathode);
-  char text[800];
-  std::snprintf(text, sizeof text,
-                "mesh r %.6g z %.6g cell %.6g\n"
-                "edge zmin held 0\nedge zmax held %g\nedge rmax open\n"
-                "electrode cathode 0\n from 0 0\n line 0 %.6g\n line %.6g %.6g emitting\n%s line %.6g 0\n close\nend\n"
-                "electrode anode %g\n from 0 %.6g\n line %.6g %.6g\n line %.6g %.6g\n line 0 %.6g\n close\nend\n",
-                radius_mm, top, cell_mm, volts, cathode, emitting, cathode, rest, radius_mm, volts, face, radius_mm, face,
-                radius_mm, top, top);
-  return text;
-}
 
 BeamSettings diodeSettings(int trajectories) {
   BeamSettings s;
