@@ -1,6 +1,7 @@
 #include "source/export/figure_source.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/project/single_precision.h"
@@ -15,13 +16,20 @@ namespace {
 
 constexpr const char* kSolverInput = "klinput.dat";
 
+// Within the range klplt.res allows, in which the moments' products cannot overflow; beam.h5
+// may hold any finite double.
+double withinSingleRange(double v) {
+  constexpr double kLargest = std::numeric_limits<float>::max();
+  return std::clamp(v, -kLargest, kLargest);
+}
+
 CrossingSet setOf(std::span<const openpmd::PathCrossing> crossings) {
   CrossingSet set;
   set.items.reserve(crossings.size());
   for (const openpmd::PathCrossing& c : crossings) {
-    const double r = c.r_m * 1e3;
-    set.items.push_back({r, c.slope, c.azimuthalSlope, c.current_A});
-    set.totalCurrent += c.current_A;
+    const double r = withinSingleRange(c.r_m * 1e3);
+    set.items.push_back({r, c.slope, c.azimuthalSlope, withinSingleRange(c.current_A)});
+    set.totalCurrent += set.items.back().current;
     set.rMax = std::max(set.rMax, klplot::saturatedSingle(r));
   }
   return set;

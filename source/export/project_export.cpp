@@ -194,7 +194,8 @@ class Run {
     row.largestCurrent = largestCurrentOf(planes);
     row.range = options_.range;
     if (options_.range)
-      row.overRange = rangeFiguresOf(source.along(planesAlong(options_.range->from, options_.range->to, options_.steps)));
+      row.overRange =
+          rangeFiguresOf(source.along(planesAlong(options_.range->from, options_.range->to, options_.steps)));
     return summaryLine(row);
   }
 

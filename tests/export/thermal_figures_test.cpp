@@ -1,17 +1,14 @@
 // kelm-export on a hot planar diode's solve, where the transverse momenta are kept: from
 // beam.h5 the emittance holds every ray and its azimuthal thermal velocity, and is the thermal
-// (R_c/2)·√(kT/(m c²)); from klplt.res alone it is short of that, and said so once.
+// (R_c/2)·√(kT/(m c²)) within 3 %; from klplt.res alone it is short of that, and said so once.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <map>
 #include <sstream>
-#include <string>
 
 #include "tests/records/program_outcome.h"
-#include "tests/records/temp_directory.h"
 #include "tests/solver/beam/planar_diode.h"
 
 namespace kelm::exporting {
@@ -31,43 +28,34 @@ std::map<std::string, std::string> onlyRow(const std::string& csv) {
   return out;
 }
 
-TEST(ThermalFigures, BeamFileGivesTheThermalEmittanceWithinThreePercentAndKlpltResLessWithANote) {
+TEST(ThermalFigures, BeamFileGivesTheThermalEmittanceAndKlpltResLessWithANote) {
   constexpr double gap = 25, cell = 0.5, radius = 4, kelvin = 1300;
   const double thermal = radius / 2 * std::sqrt(8.617333262e-5 * kelvin / 510998.95) * 1e3;  // mm mrad
-  const std::string plane = std::to_string(4 * cell + 0.8 * gap);
-  // 300 sites of 4 rays: 1200, of which klplt.res holds 1000. 1 A/m², far below Child's.
+  // 300 sites of 4 rays, of which klplt.res holds 1000; 1 A/m², far below Child's.
   const std::string input = "trajectories 300\ncathode temperature 1300\ncathode rays 2\nemission temperature 1e-4\n";
-  const struct {
-    const char* name;
-    const char* output;
-    const char* from;
-    int crossings, notes;
-  } cases[] = {{"full", "output openpmd\n", "beam.h5", 1200, 0}, {"klplt", "", "klplt.res", 1000, 1}};
+  const struct { std::string name, output, from; int crossings, notes; } cases[] = {
+      {"full", "output openpmd\n", "beam.h5", 1200, 0}, {"klplt", "", "klplt.res", 1000, 1}};
   TempDirectory scratch;
   for (const auto& c : cases) {
     std::filesystem::create_directory(c.name);
-    TempDirectory::writeFile(std::string(c.name) + "/geom.cod",
-                             solver::testing::planarDiode(gap, cell, 3e3, 1.5 * radius, radius));
-    TempDirectory::writeFile(std::string(c.name) + "/klinput.dat", input + c.output);
-    const testing::Outcome solved = testing::runCommand("'" KELM_SOLVE_PROGRAM "' " + std::string(c.name));
+    TempDirectory::writeFile(c.name + "/geom.cod", solver::testing::planarDiode(gap, cell, 3e3, 1.5 * radius, radius));
+    TempDirectory::writeFile(c.name + "/klinput.dat", input + c.output);
+    const testing::Outcome solved = testing::runCommand("'" KELM_SOLVE_PROGRAM "' " + c.name);
     ASSERT_EQ(solved.status, 0) << solved.err;
-    const std::string summary = std::string(c.name) + ".csv";
+    const std::string plane = std::to_string(4 * cell + 0.8 * gap);
     const testing::Outcome exported =
-        testing::runCommand("'" KELM_EXPORT_PROGRAM "' --z " + plane + " --summary-csv " + summary + " " + c.name);
+        testing::runCommand("'" KELM_EXPORT_PROGRAM "' --z " + plane + " --summary-csv - " + c.name);
     ASSERT_EQ(exported.status, 0) << exported.err;
-    std::map<std::string, std::string> row = onlyRow(TempDirectory::readFile(summary));
+    std::map<std::string, std::string> row = onlyRow(exported.out);
     EXPECT_EQ(row["figures_from"], c.from);
     EXPECT_EQ(row["crossings"], std::to_string(c.crossings));
-    std::size_t notes = 0;
-    for (std::size_t at = exported.err.find("azimuthal"); at != std::string::npos; at = exported.err.find("azimuthal", at + 1))
+    int notes = 0;
+    for (auto at = exported.err.find("azimuthal"); at != std::string::npos; at = exported.err.find("azimuthal", at + 1))
       ++notes;
-    EXPECT_EQ(notes, std::size_t(c.notes)) << exported.err;
-    const double normalized = std::stod(row["emittance_rms_x_norm [mm mrad]"]);
-    std::printf("%-6s normalized rms emittance %.5f mm mrad, thermal %.5f\n", c.name, normalized, thermal);
-    if (c.notes == 0)
-      EXPECT_NEAR(normalized / thermal, 1.0, 0.03);
-    else
-      EXPECT_LT(normalized / thermal, 0.9);
+    EXPECT_EQ(notes, c.notes) << exported.err;
+    const double ratio = std::stod(row["emittance_rms_x_norm [mm mrad]"]) / thermal;
+    std::printf("%-6s normalized rms emittance / thermal %.5f\n", c.name.c_str(), ratio);
+    EXPECT_NEAR(ratio, c.notes ? 0.7 : 1.0, c.notes ? 0.1 : 0.03);
   }
 }
 
