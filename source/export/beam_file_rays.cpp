@@ -16,7 +16,9 @@ constexpr std::size_t kMaxBeamFileBytes = std::size_t{1} << 36;
 
 }  // namespace
 
-std::optional<std::vector<openpmd::PathRay>> vouchedBeamRays(const std::string& directory, std::string& note) {
+std::optional<std::vector<openpmd::PathRay>> vouchedBeamRays(const std::string& directory,
+                                                             const projectfiles::SolveRecord* complete,
+                                                             std::string& note) {
   note.clear();
   std::string bytes, why;
   const std::string path = directory + "/" + openpmd::kBeamFile;
@@ -30,9 +32,8 @@ std::optional<std::vector<openpmd::PathRay>> vouchedBeamRays(const std::string& 
     note = projectfiles::inputFailure(openpmd::kBeamFile, read, why);
     return std::nullopt;
   }
-  projectfiles::SolveRecord record;
-  const bool vouched = projectfiles::resultsState(directory, &record) == projectfiles::ResultsState::kComplete &&
-                       std::any_of(record.results.begin(), record.results.end(), [&](const projectfiles::FileHash& f) {
+  const bool vouched = complete && std::any_of(complete->results.begin(), complete->results.end(),
+                                               [&](const projectfiles::FileHash& f) {
                          return f.name == openpmd::kBeamFile && f.sha256 == projectfiles::sha256Hex(bytes);
                        });
   if (!vouched) {

@@ -8,7 +8,6 @@
 #include "source/openpmd/path_crossings.h"
 #include "source/project_files/file_hash.h"
 #include "source/project_files/input_file.h"
-#include "source/project_files/solve_record.h"
 #include "source/solver/geometry/solver_input.h"
 
 namespace kelm::exporting {
@@ -59,9 +58,7 @@ std::vector<PlaneFigures> FigureSource::along(const std::vector<float>& planes) 
   return figures;
 }
 
-bool tracedThermalRays(const std::string& directory) {
-  projectfiles::SolveRecord record;
-  if (projectfiles::resultsState(directory, &record) != projectfiles::ResultsState::kComplete) return false;
+bool tracedThermalRays(const std::string& directory, const projectfiles::SolveRecord& record) {
   std::string text, why;
   const std::string path = directory + "/" + kSolverInput;
   if (projectfiles::readInputFile(path, solver::kMaxInputBytes, text, why) != projectfiles::InputRead::kOk)

@@ -9,6 +9,7 @@
 
 #include "source/klplot/figures/beam_figures_along_z.h"
 #include "source/openpmd/beam_file_reader.h"
+#include "source/project_files/solve_record.h"
 
 namespace kelm::exporting {
 
@@ -30,8 +31,8 @@ class FigureSource {
   std::optional<std::vector<openpmd::PathRay>> rays_;
 };
 
-// Whether the solve the record vouches for traced thermal rays: klinput.dat, as the record
-// hashed it, gives the cathode a temperature.
-bool tracedThermalRays(const std::string& directory);
+// Whether the solve of the record, whose results are all there, traced thermal rays:
+// klinput.dat, as the record hashed it, gives the cathode a temperature.
+bool tracedThermalRays(const std::string& directory, const projectfiles::SolveRecord& record);
 
 }  // namespace kelm::exporting

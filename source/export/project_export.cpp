@@ -165,13 +165,14 @@ class Run {
     // Without --z the plane is where kelm puts it at a load: the middle of the z range.
     const float z =
         options_.z.value_or(static_cast<float>((projectData.zAxisMin + projectData.zAxisMax) * 0.5));
+    projectfiles::SolveRecord record;
+    const projectfiles::ResultsState results = projectfiles::resultsState(directory, &record);
     const TableUnits units{projectData.geomLoaded != 0};
-    const FigureSource source = figureSource(directory, units);
+    const FigureSource source =
+        figureSource(directory, results == projectfiles::ResultsState::kComplete ? &record : nullptr, units);
     std::vector<PlaneFigures> planes;
     if (options_.figuresCsv || options_.envelopeFile || options_.summaryCsv)
       planes = source.along(planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
-    projectfiles::SolveRecord record;
-    const projectfiles::ResultsState results = projectfiles::resultsState(directory, &record);
     solver::PotentialMap map;
     std::string why;
     const bool mapped = solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, why);
@@ -219,14 +220,15 @@ class Run {
   // beam.h5's rays where the figures want them and the record vouches for them. A solve that
   // traced thermal rays without beam.h5 leaves klplt.res without their azimuthal velocity: said
   // once per project.
-  FigureSource figureSource(const std::string& directory, TableUnits units) {
+  FigureSource figureSource(const std::string& directory, const projectfiles::SolveRecord* complete,
+                            TableUnits units) {
     const bool wanted = options_.figuresCsv || options_.envelopeFile || options_.summaryCsv || options_.crossingsCsv;
     std::string note;
     // beam.h5 is in metres; the planes are in mm only once geom.dat gives the scale.
-    auto rays = wanted && units.millimetres ? vouchedBeamRays(directory, note) : std::nullopt;
+    auto rays = wanted && units.millimetres ? vouchedBeamRays(directory, complete, note) : std::nullopt;
     if (!note.empty()) std::fprintf(stderr, "kelm-export: note: %s\n", shownText(directory + "/" + note).c_str());
     FigureSource source(projectData, std::move(rays));
-    if (wanted && !source.fromBeamFile() && tracedThermalRays(directory)) {
+    if (wanted && complete && !source.fromBeamFile() && tracedThermalRays(directory, *complete)) {
       std::fprintf(stderr,
                    "kelm-export: note: %s: the emittances from klplt.res lack the thermal rays' azimuthal "
                    "velocity; solve with --openpmd for the whole figure\n",
