@@ -30,7 +30,8 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --summary-csv FILE   one row per PROJECT: the directory, the status of geom.dat, mag.dat,
                        pot.dat and klplt.res, the solve's status from its record, the
                        trajectories, the total current, the perveance, the figures at the
-                       waist and at --z
+                       waist and at --z, and which file gave them (beam.h5 when the record
+                       names it, else klplt.res)
 A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
 
 A picture of a scan (instead of the outputs above):
