@@ -120,7 +120,8 @@ motion), else klplt.res (at most 1000 trajectories, none):
                    = sqrt(<r^2>(<r'^2> + <(r theta')^2>) - <rr'>^2)/2
   emittance_4rms_x 4 x emittance_rms_x, the edge emittance
   emittance_phase_plane  4*sqrt(<r^2><r'^2> - <rr'>^2), as the phase plane shows it
-                   (4 sqrt(det) of the r-r' moments): 8 x emittance_rms_x
+                   (4 sqrt(det) of the r-r' moments): 8 x emittance_rms_x without
+                   azimuthal motion (always from klplt.res)
   emittance_core90_rms_x  the rms emittance of the innermost 90 % of the current, the
                    crossings taken in increasing J = <r'^2>r^2 - 2<rr'>rr' + <r^2>r'^2 (the
                    invariant of the rms ellipse) until 90 % is in, the last one in part

@@ -22,11 +22,13 @@ constexpr double kRoundingSlack = 16.0 * std::numeric_limits<double>::epsilon();
 // Means weighted by |current|, about the axis (r = 0, r' = 0); pp holds <r'^2> + <(r theta')^2>.
 struct Means {
   double rr = 0.0, pp = 0.0, rp = 0.0, r = 0.0, p = 0.0;
-  // <r^2><r'^2> - <rr'>^2, 0 where rounding alone keeps it from 0.
-  double determinant() const {
-    const double d = rr * pp - rp * rp;
-    return d > kRoundingSlack * rr * pp ? d : 0.0;
+  double radial = 0.0;  // <r'^2> alone: the phase plane's (r, r') moments
+  // <r^2> slopes - <rr'>^2, 0 where rounding alone keeps it from 0.
+  double determinantWith(double slopes) const {
+    const double d = rr * slopes - rp * rp;
+    return d > kRoundingSlack * rr * slopes ? d : 0.0;
   }
+  double determinant() const { return determinantWith(pp); }
 };
 
 using Items = std::span<const PlaneCrossing>;
@@ -46,12 +48,13 @@ std::optional<Means> meansOf(Items items, double total) {
     sums.rp += w * c.r * c.slope;
     sums.r += w * c.r;
     sums.p += w * c.slope;
+    sums.radial += w * c.slope * c.slope;
   }
   const auto rr = klplot::quotient(sums.rr, total), pp = klplot::quotient(sums.pp, total),
              rp = klplot::quotient(sums.rp, total), r = klplot::quotient(sums.r, total),
-             p = klplot::quotient(sums.p, total);
-  if (!rr || !pp || !rp || !r || !p) return std::nullopt;
-  return Means{*rr, *pp, *rp, *r, *p};
+             p = klplot::quotient(sums.p, total), radial = klplot::quotient(sums.radial, total);
+  if (!rr || !pp || !rp || !r || !p || !radial) return std::nullopt;
+  return Means{*rr, *pp, *rp, *r, *p, *radial};
 }
 
 // The invariant of the rms ellipse for each crossing, <r'^2> r^2 - 2 <rr'> r r' + <r^2> r'^2,
@@ -147,7 +150,8 @@ PlaneFigures figuresOf(const CrossingSet& c, float z, double field) {
   f.divergence = std::sqrt(std::max(m->pp, 0.0) / 2.0) * kMilli;
   const double rootDeterminant = std::sqrt(m->determinant());
   Emittances& e = f.emittance;
-  e.phasePlane = 4.0 * rootDeterminant * kMilli;
+  // The (r, r') plane alone, as the phase plane view draws it.
+  e.phasePlane = 4.0 * std::sqrt(m->determinantWith(m->radial)) * kMilli;
   e.rms = rootDeterminant / 2.0 * kMilli;
   const Ranking ranking = rankOf(items, *m);
   e.coreRms = coreEmittance(items, ranking, f.magnitude);

@@ -11,7 +11,8 @@ namespace kelm::exporting {
 
 // Emittances in mm*mrad, without pi. x is one transverse plane of the axisymmetric beam.
 struct Emittances {
-  double phasePlane = 0.0;  // 4 sqrt(<r^2><r'^2> - <rr'>^2), as the phase plane shows it (8 rms)
+  // 4 sqrt(<r^2><r'^2> - <rr'>^2), as the phase plane shows it: 8 rms without azimuthal motion
+  double phasePlane = 0.0;
   // sqrt(<x^2><x'^2> - <xx'>^2) = sqrt(<r^2>(<r'^2> + <(r theta')^2>) - <rr'>^2) / 2
   double rms = 0.0;
   double coreRms = 0.0;     // rms of the innermost 90 % of the current
