@@ -36,8 +36,9 @@ Outputs (at least one; all but --summary-csv take exactly one PROJECT):
   --summary-csv FILE   one row per PROJECT: the directory, the status of geom.dat, mag.dat,
                        pot.dat and klplt.res, the solve's status from its record, the
                        trajectories, the total current, the perveance, the figures at the
-                       waist and at --z, the record's surface field and where the current
-                       went
+                       waist and at --z, and which file gave them (beam.h5 when the record
+                       names it, else klplt.res), the record's surface field and where the
+                       current went
 A CSV FILE may be "-" for standard output. A FIFO or a device is written as a stream.
 
 A picture of a scan (instead of the outputs above):
@@ -104,7 +105,10 @@ Column names carry their unit in brackets. Without geom.dat the lengths are in m
 empty. Directories are written as UTF-8; bytes that are not UTF-8, control characters,
 , " # \ and = + - @ in front (which a spreadsheet would run as a formula) appear as \xHH.
 
-Definitions, at a plane z = const:
+Definitions, at a plane z = const. The figures of every plane (--figures-csv, --envelope,
+the summary) come from one source, which the summary's figures_from names: beam.h5 when the
+solve wrote it and its record names it as it is (every trajectory, with its azimuthal
+motion), else klplt.res (at most 1000 trajectories, none):
   crossings        the trajectories that cross the plane, each at its first crossing, as
                    the phase plane counts them
   current          the sum of their currents (A), signed, as the phase plane shows it
@@ -112,16 +116,19 @@ Definitions, at a plane z = const:
   <q>              the mean of q over the crossings weighted by |current|, about the axis
                    (r = 0, r' = 0); r' = dr/dz. Either sign of the currents gives the
                    same figures; with no current every figure is empty
-  x                one transverse plane of the axisymmetric beam, without azimuthal motion
-                   (klplt.res holds none): <x^2> = <r^2>/2, <x'^2> = <r'^2>/2, <xx'> = <rr'>/2
+  x                one transverse plane of the axisymmetric beam: <x^2> = <r^2>/2,
+                   <x'^2> = (<r'^2> + <(r theta')^2>)/2, <xx'> = <rr'>/2, where
+                   r theta' = r dtheta/dz is 0 from klplt.res
   r_rms            sqrt(<r^2>)
   centroid_r, centroid_slope   <r> and <r'>
   divergence_rms_x sqrt(<x'^2>)
   emittances       in mm mrad, without pi in the number:
-  emittance_rms_x  sqrt(<x^2><x'^2> - <xx'>^2) = sqrt(<r^2><r'^2> - <rr'>^2)/2
+  emittance_rms_x  sqrt(<x^2><x'^2> - <xx'>^2)
+                   = sqrt(<r^2>(<r'^2> + <(r theta')^2>) - <rr'>^2)/2
   emittance_4rms_x 4 x emittance_rms_x, the edge emittance
   emittance_phase_plane  4*sqrt(<r^2><r'^2> - <rr'>^2), as the phase plane shows it
-                   (4 sqrt(det) of the r-r' moments): 8 x emittance_rms_x
+                   (4 sqrt(det) of the r-r' moments): 8 x emittance_rms_x without
+                   azimuthal motion (always from klplt.res)
   emittance_core90_rms_x  the rms emittance of the innermost 90 % of the current, the
                    crossings taken in increasing J = <r'^2>r^2 - 2<rr'>rr' + <r^2>r'^2 (the
                    invariant of the rms ellipse) until 90 % is in, the last one in part
@@ -150,6 +157,11 @@ Summary columns:
   voltage          --voltage, else from the record's solve: the largest difference of an
                    electrode's (or a held mesh edge's) potential to the cathode's in geom.cod
   perveance        |total current| / voltage^(3/2) in uP (1e-6 A/V^1.5)
+  figures_from     beam.h5 or klplt.res: where the plane figures came from. A solve whose
+                   klinput.dat gives a cathode temperature traced thermal rays; without
+                   beam.h5 their azimuthal velocity is missing and the emittances come out
+                   low: kelm-export notes it on stderr, once per project (solve with
+                   --openpmd)
   waist_*          the plane of the smallest r_rms among the --steps planes that carry at
                    least 90 % of the largest |current| of any of them
   transmitted_fraction  the sum of |current| at z over the largest of any plane

@@ -165,7 +165,7 @@ std::string summaryHeader() {
   }
   header.add("solve_status").add("converged").add("iterations").add("final_change");
   header.add("trajectories").add("total_current [A]").add("voltage [V]").add("perveance [uP]");
-  header.add("waist_z [mm]").add("waist_crossings").add("waist_current [A]");
+  header.add("figures_from").add("waist_z [mm]").add("waist_crossings").add("waist_current [A]");
   addNames(header, "waist_", kShape, mm);
   addEnergyNames(header, "waist_", mm);
   header.add("z [mm]").add("crossings").add("current [A]").add("transmitted_fraction").add("r_max [mm]");
@@ -193,6 +193,7 @@ std::string summaryLine(const SummaryRow& row) {
   const PlaneFigures none;
   const PlaneFigures& waist = row.waist ? *row.waist : none;
   const bool hasWaist = row.waist && inMm;
+  line.add(row.figuresFrom);
   line.addIf(hasWaist, waist.z).addIf(hasWaist, waist.crossings).addIf(hasWaist, waist.current);
   addValues(line, waist, kShape, hasWaist);
   addEnergyValues(line, waist, row.waistEnergy, hasWaist);

@@ -46,6 +46,7 @@ struct SummaryRow {
   double finalChange = 0.0;
   int trajectories = 0;
   double totalCurrent = 0.0;
+  std::string figuresFrom;  // beam.h5 or klplt.res; empty without either
   std::optional<double> voltage;      // --voltage, V
   std::optional<PlaneFigures> waist;  // see waistOf
   LocalEnergy waistEnergy;

@@ -15,8 +15,9 @@
 #include <thread>
 
 #include "runtime/whole_file.h"
-#include "source/export/beam_file_crossings.h"
+#include "source/export/beam_file_rays.h"
 #include "source/export/cathode_export.h"
+#include "source/export/figure_source.h"
 #include "source/export/figure_tables.h"
 #include "source/export/load_report.h"
 #include "source/export/output_safety.h"
@@ -26,6 +27,7 @@
 #include "source/export/view_pictures.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/openpmd/path_crossings.h"
 #include "source/project_files/solve_record.h"
 
 namespace kelm::exporting {
@@ -166,22 +168,22 @@ class Run {
     // Without --z the plane is where kelm puts it at a load: the middle of the z range.
     const float z =
         options_.z.value_or(static_cast<float>((projectData.zAxisMin + projectData.zAxisMax) * 0.5));
-    std::vector<PlaneFigures> planes;
-    if (options_.figuresCsv || options_.envelopeFile || options_.summaryCsv) {
-      planes =
-          figuresAlong(projectData, planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
-    }
     projectfiles::SolveRecord record;
     const projectfiles::ResultsState results = projectfiles::resultsState(directory, &record);
+    const TableUnits units{projectData.geomLoaded != 0};
+    const FigureSource source =
+        figureSource(directory, results == projectfiles::ResultsState::kComplete ? &record : nullptr, units);
+    std::vector<PlaneFigures> planes;
+    if (options_.figuresCsv || options_.envelopeFile || options_.summaryCsv)
+      planes = source.along(planesAlong(projectData.zAxisMin, projectData.zAxisMax, options_.steps));
     solver::PotentialMap map;
     std::string why;
     const bool mapped = solver::readPotentialMap(fileIn(directory, "potmap.dat"), map, why);
     // A damaged map is left out, and said so; one that is not there is no news.
     if (!mapped && !why.ends_with(" not found")) std::fprintf(stderr, "kelm-export: %s\n", why.c_str());
     const BeamEnergy energy(projectData, options_.voltage, mapped ? &map : nullptr);
-    const TableUnits units{projectData.geomLoaded != 0};
     // A directory without project files is still listed in the summary, but not pictured.
-    if (loaded == Load::kRead) writeProjectOutputs(directory, z, planes, energy, units);
+    if (loaded == Load::kRead) writeProjectOutputs(z, source, planes, energy, units);
     writeSolveTable(directory, options_.surfaceFieldCsv, surfaceFieldTable);
     writeSolveTable(directory, options_.cathodeCsv, cathodeTableOf);
     if (!options_.summaryCsv) return {};
@@ -189,15 +191,17 @@ class Run {
     row.totalCurrent = projectData.totalCurrent;
     row.voltage = options_.voltage;
     recordInRow(results, record, row);
+    if (source.fromBeamFile() || row.files[std::size_t(klplot::ProjectFile::kResult)] == FileStatus::kLoaded)
+      row.figuresFrom = source.name();
     row.waist = waistOf(planes);
     if (row.waist) row.waistEnergy = energy.at(row.waist->z);
-    row.atZ = figuresAt(projectData, z);
+    row.atZ = source.at(z);
     row.energyAtZ = energy.at(z);
     row.largestCurrent = largestCurrentOf(planes);
     row.range = options_.range;
     if (options_.range)
-      row.overRange = rangeFiguresOf(
-          figuresAlong(projectData, planesAlong(options_.range->from, options_.range->to, options_.steps)));
+      row.overRange =
+          rangeFiguresOf(source.along(planesAlong(options_.range->from, options_.range->to, options_.steps)));
     return summaryLine(row);
   }
 
@@ -219,7 +223,27 @@ class Run {
     if (!row.voltage && record.voltage_V > 0) row.voltage = record.voltage_V;
   }
 
-  void writeProjectOutputs(const std::string& directory, float z, const std::vector<PlaneFigures>& planes,
+  // beam.h5's rays where the figures want them and the record vouches for them. A solve that
+  // traced thermal rays without beam.h5 leaves klplt.res without their azimuthal velocity: said
+  // once per project.
+  FigureSource figureSource(const std::string& directory, const projectfiles::SolveRecord* complete,
+                            TableUnits units) {
+    const bool wanted = options_.figuresCsv || options_.envelopeFile || options_.summaryCsv || options_.crossingsCsv;
+    std::string note;
+    // beam.h5 is in metres; the planes are in mm only once geom.dat gives the scale.
+    auto rays = wanted && units.millimetres ? vouchedBeamRays(directory, complete, note) : std::nullopt;
+    if (!note.empty()) std::fprintf(stderr, "kelm-export: note: %s\n", shownText(directory + "/" + note).c_str());
+    FigureSource source(projectData, std::move(rays));
+    if (wanted && complete && !source.fromBeamFile() && tracedThermalRays(directory, *complete)) {
+      std::fprintf(stderr,
+                   "kelm-export: note: %s: the emittances from klplt.res lack the thermal rays' azimuthal "
+                   "velocity; solve with --openpmd for the whole figure\n",
+                   shownText(directory).c_str());
+    }
+    return source;
+  }
+
+  void writeProjectOutputs(float z, const FigureSource& source, const std::vector<PlaneFigures>& planes,
                            const BeamEnergy& energy, TableUnits units) {
     const ViewSettings settings{options_.width, options_.height, z, options_.divisions};
     const PictureFormats views{pictureDirectory(options_.pngDir), pictureDirectory(options_.svgDir)};
@@ -242,19 +266,15 @@ class Run {
       write(*options_.figuresCsv, figuresCsv(planes, energy, units, options_.header), "no planes");
     }
     if (options_.crossingsCsv) {
-      const std::string table = crossingsTable(directory, z, units);
+      const std::string table = crossingsTable(source, z, units);
       // Without the header and without crossings the file is rightly empty.
       std::string error;
       if (!writeWholeFile(*options_.crossingsCsv, table, error)) fail(error);
     }
   }
 
-  // From beam.h5 when the solve wrote one (it knows the scale), else from klplt.res.
-  std::string crossingsTable(const std::string& directory, float z, TableUnits units) {
-    std::string note;
-    const auto fromBeamFile = units.millimetres ? beamFileCrossings(directory, z * 1e-3, note) : std::nullopt;
-    if (!note.empty()) std::fprintf(stderr, "kelm-export: note: %s\n", shownText(directory + "/" + note).c_str());
-    if (fromBeamFile) return crossingsCsv(*fromBeamFile, options_.header);
+  std::string crossingsTable(const FigureSource& source, float z, TableUnits units) {
+    if (source.rays()) return crossingsCsv(openpmd::pathCrossings(*source.rays(), z * 1e-3), options_.header);
     auto crossings = std::make_unique<klplot::Crossings>();
     klplot::findCrossings(projectData, z, *crossings);
     return crossingsCsv(*crossings, projectData, units, options_.header);

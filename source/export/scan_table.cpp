@@ -19,9 +19,10 @@ std::string_view withoutUnit(std::string_view name) {
 }
 
 // Columns of text after "status": the statuses of the project files and of the solve, and
-// where an energy came from.
+// where the figures and an energy came from.
 bool isFigure(const ScanTable& table, std::size_t k) {
-  static constexpr std::string_view kText[] = {"geom_dat", "mag_dat", "pot_dat", "klplt_res", "solve_status"};
+  static constexpr std::string_view kText[] = {"geom_dat", "mag_dat", "pot_dat", "klplt_res", "solve_status",
+                                               "figures_from"};
   const std::string& name = table.names[k];
   return k > table.status && !name.ends_with("energy_source") &&
          std::find(std::begin(kText), std::end(kText), name) == std::end(kText);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <numeric>
+#include <span>
 
 #include "source/klplot/figures/crossing_sweep.h"
 #include "source/klplot/project/project_readers.h"
@@ -21,75 +22,77 @@ constexpr double kRoundingSlack = 16.0 * std::numeric_limits<double>::epsilon();
 // Means weighted by |current|, about the axis (r = 0, r' = 0); pp holds <r'^2> + <(r theta')^2>.
 struct Means {
   double rr = 0.0, pp = 0.0, rp = 0.0, r = 0.0, p = 0.0;
-  // <r^2><r'^2> - <rr'>^2, 0 where rounding alone keeps it from 0.
-  double determinant() const {
-    const double d = rr * pp - rp * rp;
-    return d > kRoundingSlack * rr * pp ? d : 0.0;
+  double radial = 0.0;  // <r'^2> alone: the phase plane's (r, r') moments
+  // <r^2> slopes - <rr'>^2, 0 where rounding alone keeps it from 0.
+  double determinantWith(double slopes) const {
+    const double d = rr * slopes - rp * rp;
+    return d > kRoundingSlack * rr * slopes ? d : 0.0;
   }
+  double determinant() const { return determinantWith(pp); }
 };
 
-double weightOf(const klplot::Crossings& c, int k) { return std::fabs(double(c.current(k))); }
+using Items = std::span<const PlaneCrossing>;
+
+double weightOf(const PlaneCrossing& c) { return std::fabs(c.current); }
 
 // x′² of one plane summed over the ring's azimuths, times 2: r′² + (r θ′)². The rotation adds
 // to the divergence of each plane as much as the radial slope does.
-double slopeSquared(const klplot::Crossings& c, int k) {
-  const double p = c.slope(k), a = c.azimuthalSlope(k);
-  return p * p + a * a;
-}
+double slopeSquared(const PlaneCrossing& c) { return c.slope * c.slope + c.azimuthalSlope * c.azimuthalSlope; }
 
-std::optional<Means> meansOf(const klplot::Crossings& c, const std::vector<int>& members, double total) {
+std::optional<Means> meansOf(Items items, double total) {
   Means sums;
-  for (int k : members) {
-    const double w = weightOf(c, k), r = c.radius(k), p = c.slope(k);
-    sums.rr += w * r * r;
-    sums.pp += w * slopeSquared(c, k);
-    sums.rp += w * r * p;
-    sums.r += w * r;
-    sums.p += w * p;
+  for (const PlaneCrossing& c : items) {
+    const double w = weightOf(c);
+    sums.rr += w * c.r * c.r;
+    sums.pp += w * slopeSquared(c);
+    sums.rp += w * c.r * c.slope;
+    sums.r += w * c.r;
+    sums.p += w * c.slope;
+    sums.radial += w * c.slope * c.slope;
   }
   const auto rr = klplot::quotient(sums.rr, total), pp = klplot::quotient(sums.pp, total),
              rp = klplot::quotient(sums.rp, total), r = klplot::quotient(sums.r, total),
-             p = klplot::quotient(sums.p, total);
-  if (!rr || !pp || !rp || !r || !p) return std::nullopt;
-  return Means{*rr, *pp, *rp, *r, *p};
+             p = klplot::quotient(sums.p, total), radial = klplot::quotient(sums.radial, total);
+  if (!rr || !pp || !rp || !r || !p || !radial) return std::nullopt;
+  return Means{*rr, *pp, *rp, *r, *p, *radial};
 }
 
 // The invariant of the rms ellipse for each crossing, <r'^2> r^2 - 2 <rr'> r r' + <r^2> r'^2,
 // with the crossings ordered from the inside out.
 struct Ranking {
-  std::vector<int> order;
-  std::vector<double> invariant;  // by crossing, from 1
+  std::vector<std::size_t> order;
+  std::vector<double> invariant;  // by crossing
 };
 
-Ranking rankOf(const klplot::Crossings& c, const Means& m) {
+Ranking rankOf(Items items, const Means& m) {
   Ranking ranking;
-  ranking.invariant.resize(std::size_t(c.count) + 1);
-  ranking.order.resize(std::size_t(c.count));
-  for (int k = 1; k <= c.count; ++k) {
-    const double r = c.radius(k), p = c.slope(k);
-    const double j = m.pp * r * r - 2.0 * m.rp * r * p + m.rr * slopeSquared(c, k);
+  ranking.invariant.resize(items.size());
+  ranking.order.resize(items.size());
+  for (std::size_t k = 0; k < items.size(); ++k) {
+    const double r = items[k].r, p = items[k].slope;
+    const double j = m.pp * r * r - 2.0 * m.rp * r * p + m.rr * slopeSquared(items[k]);
     // Sorting needs an order: a value that is not a number ranks outermost.
-    ranking.invariant[std::size_t(k)] = std::isnan(j) ? HUGE_VAL : j;
+    ranking.invariant[k] = std::isnan(j) ? HUGE_VAL : j;
   }
-  std::iota(ranking.order.begin(), ranking.order.end(), 1);
-  std::stable_sort(ranking.order.begin(), ranking.order.end(), [&](int a, int b) {
-    return ranking.invariant[std::size_t(a)] < ranking.invariant[std::size_t(b)];
-  });
+  std::iota(ranking.order.begin(), ranking.order.end(), std::size_t{0});
+  std::stable_sort(ranking.order.begin(), ranking.order.end(),
+                   [&](std::size_t a, std::size_t b) { return ranking.invariant[a] < ranking.invariant[b]; });
   return ranking;
 }
 
 // The rms emittance of the innermost fraction of the current; the last crossing counts with
 // the part that completes it.
-double coreEmittance(const klplot::Crossings& c, const Ranking& ranking, double total) {
+double coreEmittance(Items items, const Ranking& ranking, double total) {
   const double target = kCoreFraction * total;
   double taken = 0.0;
   Means sums;
-  for (int k : ranking.order) {
+  for (std::size_t k : ranking.order) {
     if (taken >= target) break;
-    const double w = std::min(weightOf(c, k), target - taken), r = c.radius(k), p = c.slope(k);
-    sums.rr += w * r * r;
-    sums.pp += w * slopeSquared(c, k);
-    sums.rp += w * r * p;
+    const PlaneCrossing& c = items[k];
+    const double w = std::min(weightOf(c), target - taken);
+    sums.rr += w * c.r * c.r;
+    sums.pp += w * slopeSquared(c);
+    sums.rp += w * c.r * c.slope;
     taken += w;
   }
   if (!(taken > 0.0)) return 0.0;
@@ -99,13 +102,13 @@ double coreEmittance(const klplot::Crossings& c, const Ranking& ranking, double 
 
 // Area / pi of the smallest ellipse similar to the rms one that holds the fraction of the
 // current: J / sqrt(det) for the invariant J of the crossing that completes the fraction.
-double fractionalEmittance(const klplot::Crossings& c, const Ranking& ranking, double total, double fraction,
+double fractionalEmittance(Items items, const Ranking& ranking, double total, double fraction,
                            double rootDeterminant) {
   double taken = 0.0;
-  for (int k : ranking.order) {
-    taken += weightOf(c, k);
+  for (std::size_t k : ranking.order) {
+    taken += weightOf(items[k]);
     if (taken >= fraction * total * (1.0 - 1e-12)) {
-      return klplot::quotient(ranking.invariant[std::size_t(k)], rootDeterminant).value_or(0.0) * kMilli;
+      return klplot::quotient(ranking.invariant[k], rootDeterminant).value_or(0.0) * kMilli;
     }
   }
   return 0.0;
@@ -113,18 +116,31 @@ double fractionalEmittance(const klplot::Crossings& c, const Ranking& ranking, d
 
 }  // namespace
 
+CrossingSet crossingSetOf(const klplot::Crossings& c) {
+  CrossingSet set;
+  set.items.reserve(std::size_t(std::max(c.count, 0)));
+  for (int k = 1; k <= c.count; ++k)
+    set.items.push_back({c.radius(k), c.slope(k), c.azimuthalSlope(k), c.current(k)});
+  set.totalCurrent = c.totalCurrent;
+  set.rMax = c.rMax;
+  return set;
+}
+
 PlaneFigures figuresOf(const klplot::Crossings& c, float z, double field) {
+  return figuresOf(crossingSetOf(c), z, field);
+}
+
+PlaneFigures figuresOf(const CrossingSet& c, float z, double field) {
+  const Items items = c.items;
   PlaneFigures f;
   f.z = z;
-  f.crossings = c.count;
+  f.crossings = static_cast<int>(std::min<std::size_t>(items.size(), std::numeric_limits<int>::max()));
   f.current = c.totalCurrent;
   f.rMax = c.rMax;
   f.field = field;
-  std::vector<int> all(std::size_t(c.count));
-  std::iota(all.begin(), all.end(), 1);
-  for (int k : all) f.magnitude += weightOf(c, k);
-  if (c.count == 0 || !(f.magnitude > 0.0)) return f;
-  const std::optional<Means> m = meansOf(c, all, f.magnitude);
+  for (const PlaneCrossing& k : items) f.magnitude += weightOf(k);
+  if (items.empty() || !(f.magnitude > 0.0)) return f;
+  const std::optional<Means> m = meansOf(items, f.magnitude);
   // Currents too small to divide by leave no meaningful shape to the beam.
   if (!m) return f;
   f.shaped = true;
@@ -134,13 +150,14 @@ PlaneFigures figuresOf(const klplot::Crossings& c, float z, double field) {
   f.divergence = std::sqrt(std::max(m->pp, 0.0) / 2.0) * kMilli;
   const double rootDeterminant = std::sqrt(m->determinant());
   Emittances& e = f.emittance;
-  e.phasePlane = 4.0 * rootDeterminant * kMilli;
+  // The (r, r') plane alone, as the phase plane view draws it.
+  e.phasePlane = 4.0 * std::sqrt(m->determinantWith(m->radial)) * kMilli;
   e.rms = rootDeterminant / 2.0 * kMilli;
-  const Ranking ranking = rankOf(c, *m);
-  e.coreRms = coreEmittance(c, ranking, f.magnitude);
+  const Ranking ranking = rankOf(items, *m);
+  e.coreRms = coreEmittance(items, ranking, f.magnitude);
   if (rootDeterminant > 0.0) {
-    e.ninety = fractionalEmittance(c, ranking, f.magnitude, kCoreFraction, rootDeterminant);
-    e.whole = fractionalEmittance(c, ranking, f.magnitude, 1.0, rootDeterminant);
+    e.ninety = fractionalEmittance(items, ranking, f.magnitude, kCoreFraction, rootDeterminant);
+    e.whole = fractionalEmittance(items, ranking, f.magnitude, 1.0, rootDeterminant);
     // Per plane: <x^2> = <r^2>/2 (mm^2), <xx'> = <rr'>/2 and <x'^2> = pp/2 in mrad.
     f.hasTwiss = true;
     f.twiss.beta = m->rr / 2.0 / e.rms;

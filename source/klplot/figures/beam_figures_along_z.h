@@ -11,7 +11,8 @@ namespace kelm::exporting {
 
 // Emittances in mm*mrad, without pi. x is one transverse plane of the axisymmetric beam.
 struct Emittances {
-  double phasePlane = 0.0;  // 4 sqrt(<r^2><r'^2> - <rr'>^2), as the phase plane shows it (8 rms)
+  // 4 sqrt(<r^2><r'^2> - <rr'>^2), as the phase plane shows it: 8 rms without azimuthal motion
+  double phasePlane = 0.0;
   // sqrt(<x^2><x'^2> - <xx'>^2) = sqrt(<r^2>(<r'^2> + <(r theta')^2>) - <rr'>^2) / 2
   double rms = 0.0;
   double coreRms = 0.0;     // rms of the innermost 90 % of the current
@@ -42,6 +43,22 @@ struct PlaneFigures {
   Twiss twiss;
 };
 
+// One ray's crossing of a plane, from whichever source: r in mm (mesh units without geom.dat),
+// the slopes dr/dz and r dtheta/dz, the current in A.
+struct PlaneCrossing {
+  double r = 0.0, slope = 0.0, azimuthalSlope = 0.0, current = 0.0;
+};
+
+// The crossings of one plane, as many as the source holds.
+struct CrossingSet {
+  std::vector<PlaneCrossing> items;
+  double totalCurrent = 0.0;  // signed
+  float rMax = 0.0f;
+};
+
+CrossingSet crossingSetOf(const klplot::Crossings& c);
+
+PlaneFigures figuresOf(const CrossingSet& c, float z, double field);
 PlaneFigures figuresOf(const klplot::Crossings& c, float z, double field);
 
 // The figures at z as the phase plane finds them.

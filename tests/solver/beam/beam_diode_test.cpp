@@ -9,10 +9,13 @@
 
 #include "source/klplot/figures/beam_figures_along_z.h"
 #include "source/solver/beam/emission_layer.h"
+#include "tests/solver/beam/planar_diode.h"
 #include "tests/solver/beam/test_gun.h"
 
 namespace kelm::solver {
 namespace {
+
+using testing::planarDiode;
 
 constexpr double kEps0 = 8.8541878128e-12, kE = 1.602176634e-19, kM = 9.1093837015e-31;
 const double kChild = 4 * kEps0 / 9 * std::sqrt(2 * kE / kM);

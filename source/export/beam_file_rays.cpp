@@ -1,4 +1,4 @@
-#include "source/export/beam_file_crossings.h"
+#include "source/export/beam_file_rays.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -16,8 +16,9 @@ constexpr std::size_t kMaxBeamFileBytes = std::size_t{1} << 36;
 
 }  // namespace
 
-std::optional<std::vector<openpmd::PathCrossing>> beamFileCrossings(const std::string& directory, double z_m,
-                                                                    std::string& note) {
+std::optional<std::vector<openpmd::PathRay>> vouchedBeamRays(const std::string& directory,
+                                                             const projectfiles::SolveRecord* complete,
+                                                             std::string& note) {
   note.clear();
   std::string bytes, why;
   const std::string path = directory + "/" + openpmd::kBeamFile;
@@ -31,9 +32,8 @@ std::optional<std::vector<openpmd::PathCrossing>> beamFileCrossings(const std::s
     note = projectfiles::inputFailure(openpmd::kBeamFile, read, why);
     return std::nullopt;
   }
-  projectfiles::SolveRecord record;
-  const bool vouched = projectfiles::resultsState(directory, &record) == projectfiles::ResultsState::kComplete &&
-                       std::any_of(record.results.begin(), record.results.end(), [&](const projectfiles::FileHash& f) {
+  const bool vouched = complete && std::any_of(complete->results.begin(), complete->results.end(),
+                                               [&](const projectfiles::FileHash& f) {
                          return f.name == openpmd::kBeamFile && f.sha256 == projectfiles::sha256Hex(bytes);
                        });
   if (!vouched) {
@@ -42,7 +42,7 @@ std::optional<std::vector<openpmd::PathCrossing>> beamFileCrossings(const std::s
   }
   std::vector<openpmd::PathRay> rays;
   if (!openpmd::readBeamFile(bytes, rays, note)) return (note += "; klplt.res used", std::nullopt);
-  return openpmd::pathCrossings(rays, z_m);
+  return rays;
 }
 
 }  // namespace kelm::exporting
