@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "source/solver/field/surface_field.h"
+#include "tests/solver/beam/planar_diode.h"
 #include "tests/solver/beam/test_gun.h"
 
 namespace kelm::solver {

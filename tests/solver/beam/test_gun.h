@@ -28,11 +28,6 @@ struct TestGun {
 // without an emitting segment leaves the cathode for the test to set.
 bool makeTestGun(const std::string& geomCod, TestGun& gun);
 
-// A flat cathode of the given radius facing an anode plate across the gap: the open side wall
-// keeps the flow one-dimensional. The plate's face may fall between nodes. emitting_mm, when
-// given, is the emitting part's radius.
-std::string planarDiode(double gap_mm, double cell_mm, double volts, double radius_mm, double emitting_mm = 0);
-
 // The radius where a trajectory first reaches the plane z, interpolated; NaN when it does not.
 double radiusAt(const Trace& trace, double z_m);
 
