@@ -46,6 +46,8 @@ class ChildWindow : public QWidget {
   void deliver(QMouseEvent* event, std::int32_t bits);
   bool isActiveChild() const;
   bool zoomGestureAllowed() const;
+  // +, -, Home, Backspace and Alt+Left; false for any other key.
+  bool zoomKey(QKeyEvent* event);
 
   int unit_;
   Surface surface_;

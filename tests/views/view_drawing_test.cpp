@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/field_view.h"
 #include "source/klplot/views/geometry_view.h"
+#include "source/klplot/project/project_readers.h"
+#include "tests/records/recording_port.h"
 #include "tests/views/recording_canvas.h"
 
 namespace kelm::klplot {
@@ -175,6 +178,31 @@ TEST_F(FieldView, AZoomShowsTheBeamWindowsRangeWithRoundTicks) {
   ASSERT_GE(shown.size(), 5u);
   // The title, then z labels on whole steps of 2.5 inside the range only.
   EXPECT_EQ(Log(shown.begin() + 1, shown.begin() + 5), (Log{"  12.5  ", "    15  ", "  17.5  ", "    20  "}));
+}
+
+// On the examples as drawn, the first wheel notch and a later one keep the pointer's z and r:
+// the window's shape leaves room beside or above each gun.
+TEST(ExampleZoom, TheDrawnViewKeepsThePointersZAndR) {
+  const std::filesystem::path home = std::filesystem::current_path();
+  kelm::testing::RecordingPort port;
+  for (const char* example : {"simple", "spherical-diode", "solenoid-gun"}) {
+    std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / example);
+    loadProjectFiles(projectData);
+    testing::RecordingCanvas canvas;
+    PlotMapping mapping;
+    AxialFrame drawn = drawGeometryView({canvas, mapping, 1016, 900, 13}, projectData, {});
+    const ZRange extent = zoomExtent(wholeGunFrame(drawn.plotWidth, drawn.plotHeight, projectData));
+    for (int notch = 0; notch < 2; ++notch) {
+      const std::int32_t x = 300, y = 150;
+      const AxialZoom zoom = zoomAbout(drawn, ZoomWindow::beam, extent, x, y, 0.8);
+      ASSERT_TRUE(zoom.active()) << example;
+      const AxialFrame after = drawGeometryView({canvas, mapping, 1016, 900, 13, zoom}, projectData, {});
+      EXPECT_NEAR(after.zAt(x), drawn.zAt(x), 1e-3 * (drawn.zEnd - drawn.zStart)) << example << notch;
+      EXPECT_NEAR(after.valueAt(y), drawn.valueAt(y), 1e-3 * (drawn.valueHigh - drawn.valueLow)) << example;
+      drawn = after;
+    }
+  }
+  std::filesystem::current_path(home);
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ void openViewWindows(bool keepView) {
     if (view.marker != MarkerSlot::none) {
       window::registerMouseCallback(view.unit, window::kLeftDown | window::kLeftUp | window::kMouseMove,
                                     zMouseHandler);
-      window::registerZoomCallbacks(view.unit, {zoomWheelHandler, zoomRectangleHandler, zoomHomeHandler});
+      window::registerZoomCallbacks(view.unit, {zoomWheelHandler, zoomRectangleHandler, zoomHomeHandler, zoomBackHandler});
       window::registerArrowKeyCallback(view.unit, zArrowKeyHandler);
     }
   }
