@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "source/program/menus/commands.h"
+#include "source/program/menus/save_target.h"
 #include "source/program/request_flags.h"
 #include "tests/shell/program_frame.h"
 #include "tests/window/gui_wait.h"
@@ -105,6 +106,23 @@ TEST_F(MenuBar, EditorCommandsThatCannotStartAnEditorSaySoInABox) {
   const auto lines = [] { return window::layer().output->toPlainText().split('\n'); };
   EXPECT_TRUE(testing::processEventsUntil([&] { return lines().filter(phrase).size() == 2; }))
       << lines().join('\n').toStdString();
+}
+
+// File > Save never writes over a project's file, by any name or link that reaches one.
+TEST(SaveTarget, RefusesEveryProjectFileAndLinksToOne) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kelm-save-target";
+  std::filesystem::create_directories(dir);
+  std::filesystem::create_symlink(dir / "solve.csv", dir / "view.png");
+  struct Row {
+    std::filesystem::path path;
+    bool refused;
+  } rows[] = {
+      {"klplt.res", true},       {dir / "geom.cod", true},   {"/x/solve-record.csv", true},
+      {dir / "view.png", true},  {dir / "beam.png", false},  {"klplt.res.png", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(!saveTargetRefusal(row.path.string()).empty(), row.refused) << row.path;
+  EXPECT_EQ(saveTargetRefusal("potmap.dat"), "POTMAP.DAT is a project file: save the picture under another name.");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -20,12 +20,18 @@ std::string upper(std::string name) {
 }  // namespace
 
 std::string saveTargetRefusal(const std::string& path) {
-  // A link is judged by the file it leads to, which is what the save would replace.
-  std::error_code code;
-  const fs::path target = fs::is_symlink(path, code) ? fs::weakly_canonical(path, code) : fs::path(path);
-  for (const fs::path& name : {fs::path(path).filename(), target.filename()}) {
-    if (projectfiles::isProjectFileName(name.string()))
-      return upper(name.string()) + " is a project file: save the picture under another name.";
+  // A link is judged by each name on the way to the file the save would replace, which need
+  // not exist yet; a loop of links ends the walk.
+  fs::path at(path);
+  for (int link = 0; link < 40; ++link) {
+    const std::string name = at.filename().string();
+    if (projectfiles::isProjectFileName(name))
+      return upper(name) + " is a project file: save the picture under another name.";
+    std::error_code code;
+    if (!fs::is_symlink(at, code)) break;
+    const fs::path next = fs::read_symlink(at, code);
+    if (code) break;
+    at = next.is_absolute() ? next : at.parent_path() / next;
   }
   return {};
 }
