@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include "window/frame_window.h"
 #include "window/gui_thread.h"
@@ -35,6 +36,19 @@ ChildWindow::ChildWindow(int unit, QSize imageSize) : unit_(unit) {
 QSize ChildWindow::sizeHint() const {
   std::lock_guard guard(surface_.lock);
   return surface_.image.size();
+}
+
+void ChildWindow::watchResizes(ResizeCallback callback) {
+  resizeCallback_ = callback;
+  reportedSize_ = size();
+}
+
+void ChildWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // A minimised window's size is not one to draw for; it comes back as it was.
+  if (resizeCallback_ == nullptr || size() == reportedSize_ || size().isEmpty() || !isVisible()) return;
+  reportedSize_ = size();
+  resizeCallback_(unit_, width(), height());
 }
 
 void ChildWindow::appendRecord(const QString& record) {

@@ -93,6 +93,37 @@ TEST_F(Driver, LoadsIdlesAndLeaves) {
 
 // A project below a directory name that is not valid text, deeper than the system can name in
 // one path: the Output window shows its whole path, and the editor opens its geom.cod.
+// The layout at load is the screen's; after Tile each view is drawn anew for its window's size.
+TEST_F(Driver, TiledViewsAreDrawnForTheirNewSize) {
+  loadOnce([] {
+    const auto surfaceOf = [](int unit) {
+      window::Surface& surface = window::findUnitWindow(unit).child->surface();
+      std::lock_guard guard(surface.lock);
+      return surface.image.copy();
+    };
+    const auto widgetOf = [](int unit) { return window::findUnitWindow(unit).child->size(); };
+    const int W = klplot::displayState.width();
+    EXPECT_EQ(klplot::displayState.beamFrame.load().plotWidth, W - 16);
+    EXPECT_EQ(surfaceOf(klplot::kPhasePlaneUnit).width(), W - 8);
+    window::layer().frame->runCommand(1011);  // Window > Tile
+    const int units[] = {klplot::kBeamUnit, klplot::kPhasePlaneUnit, klplot::kCathodeUnit};
+    ASSERT_TRUE(processEventsUntil([&] {
+      return std::ranges::all_of(units, [&](int unit) { return surfaceOf(unit).size() == widgetOf(unit); });
+    }));
+    EXPECT_TRUE(processEventsUntil(
+        [&] { return klplot::displayState.beamFrame.load().plotWidth == widgetOf(klplot::kBeamUnit).width() - 8; }));
+    // The phase plane's figures stand at its right: drawn there, not cut off.
+    const auto rightQuarterDrawn = [&] {
+      const QImage plane = surfaceOf(klplot::kPhasePlaneUnit);
+      for (int y = 0; y < plane.height(); ++y)
+        for (int x = plane.width() * 3 / 4; x < plane.width(); ++x)
+          if (plane.pixel(x, y) != qRgb(255, 255, 255)) return true;
+      return false;
+    };
+    EXPECT_TRUE(processEventsUntil(rightQuarterDrawn));
+  });
+}
+
 TEST_F(Driver, ADeepProjectIsNamedInFullAndEditedInPlace) {
   const std::filesystem::path base =
       std::filesystem::temp_directory_path() / ("kelm-deep-" + std::to_string(::getpid()));
