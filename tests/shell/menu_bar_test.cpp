@@ -110,19 +110,14 @@ TEST_F(MenuBar, EditorCommandsThatCannotStartAnEditorSaySoInABox) {
 
 // File > Save never writes over a project's file, by any name or link that reaches one.
 TEST(SaveTarget, RefusesEveryProjectFileAndLinksToOne) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kelm-save-target";
-  std::filesystem::create_directories(dir);
-  std::filesystem::create_symlink(dir / "solve.csv", dir / "view.png");
-  struct Row {
-    std::filesystem::path path;
-    bool refused;
-  } rows[] = {
-      {"klplt.res", true},       {dir / "geom.cod", true},   {"/x/solve-record.csv", true},
-      {dir / "view.png", true},  {dir / "beam.png", false},  {"klplt.res.png", false},
-  };
-  for (const Row& row : rows) EXPECT_EQ(!saveTargetRefusal(row.path.string()).empty(), row.refused) << row.path;
+  const std::filesystem::path link = std::filesystem::temp_directory_path() / "kelm-save-target.png";
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink("solve.csv", link);
+  for (const std::string& path : {std::string("klplt.res"), std::string("/x/geom.cod"), std::string("solve-record.csv"), link.string()})
+    EXPECT_FALSE(saveTargetRefusal(path).empty()) << path;
+  EXPECT_EQ(saveTargetRefusal("klplt.res.png"), "");
   EXPECT_EQ(saveTargetRefusal("potmap.dat"), "POTMAP.DAT is a project file: save the picture under another name.");
-  std::filesystem::remove_all(dir);
+  std::filesystem::remove(link);
 }
 
 }  // namespace

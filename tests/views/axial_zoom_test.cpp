@@ -18,35 +18,23 @@ constexpr AxialFrame kTall{0.0, 100.0, 0.05f, 0.45f, 1000, -50.0, 50.0, 0.15f, 1
 
 double mmPerColumn(const AxialFrame& f) { return (f.zEnd - f.zStart) / ((double(f.right) - f.left) * f.plotWidth); }
 
-// The wheel keeps z and r under the pointer and magnifies by its factor, until the zoom meets an
-// end of what the whole gun showed; from the tall gun the first notch too.
-TEST(AxialZoom, WheelKeepsThePointerStillAndStopsAtTheGunsEnds) {
+// The wheel magnifies by its factor until the zoom meets an end of what the whole gun showed,
+// also from a gun that fills only part of the width (z and r under the pointer: on the drawn
+// examples).
+TEST(AxialZoom, WheelMagnifiesByItsFactorAndStopsAtTheGunsEnds) {
   struct Row {
     const AxialFrame* drawn;
-    std::int32_t x, y;
+    std::int32_t x;
     double factor;
-    bool active, still;
-  } rows[] = {
-      {&kWhole, 500, 212, 0.5, true, true},  {&kWhole, 50, 100, 0.5, true, true},
-      {&kWhole, 950, 400, 0.8, true, true},  {&kWhole, 500, 212, 1.25, false, false},
-      {&kTall, 300, 100, 0.8, true, true},   {&kTall, 100, 300, 0.8, true, true},
-      {&kTall, 449, 212, 0.8, true, true},   {&kTall, 300, 100, 1.25, false, false},
-      {&kWhole, 940, 212, 0.5, true, false},  // the right half would pass the gun's end
-  };
+  } rows[] = {{&kWhole, 50, 0.5}, {&kWhole, 940, 0.5}, {&kWhole, 500, 1.25}, {&kTall, 449, 0.8}, {&kTall, 300, 1.25}};
   for (const Row& r : rows) {
     const ZRange extent = zoomExtent(*r.drawn);
-    const AxialZoom z = zoomAbout(*r.drawn, ZoomWindow::beam, extent, r.x, r.y, r.factor);
-    EXPECT_EQ(z.active(), r.active) << r.x << " " << r.factor;
-    if (!r.active) continue;
-    const AxialFrame after = zoomedFrame(1000, 500, z);
-    EXPECT_GE(z.zStart, extent.start - 1e-9);
-    EXPECT_LE(z.zEnd, extent.end + 1e-9);
-    EXPECT_NEAR(mmPerColumn(after), mmPerColumn(*r.drawn) * r.factor, 1e-9) << r.x;
-    if (!r.still) continue;
-    EXPECT_NEAR(after.zAt(r.x), r.drawn->zAt(r.x), 1e-4) << r.x << " " << r.factor;
-    EXPECT_NEAR(after.valueAt(r.y), r.drawn->valueAt(r.y), 1e-9) << r.x << " " << r.factor;
+    const AxialZoom z = zoomAbout(*r.drawn, ZoomWindow::beam, extent, r.x, 200, r.factor);
+    EXPECT_EQ(z.active(), r.factor < 1.0) << r.x;
+    if (!z.active()) continue;
+    EXPECT_TRUE(z.zStart >= extent.start - 1e-9 && z.zEnd <= extent.end + 1e-9) << r.x;
+    EXPECT_NEAR(mmPerColumn(zoomedFrame(1000, 500, z)), mmPerColumn(*r.drawn) * r.factor, 1e-9) << r.x;
   }
-  EXPECT_NEAR(zoomAbout(kWhole, ZoomWindow::beam, {0.0, 100.0}, 500, 212, 1e-9).zEnd, 50.025, 1e-4);
 }
 
 // A rectangle is shown whole and centred whichever way it was dragged; one that is taller than
