@@ -181,7 +181,7 @@ TEST_F(FieldView, AZoomShowsTheBeamWindowsRangeWithRoundTicks) {
 }
 
 // On the examples as drawn, where the window's shape leaves room beside or above the gun, the
-// first notch of the wheel and the next keep the pointer's z and r.
+// first notch of the wheel and the next keep the pointer's z and r and magnify by 1.25.
 TEST(ExampleZoom, TheDrawnViewKeepsThePointersZAndR) {
   const std::filesystem::path home = std::filesystem::current_path();
   kelm::testing::RecordingPort port;
@@ -197,6 +197,9 @@ TEST(ExampleZoom, TheDrawnViewKeepsThePointersZAndR) {
       const AxialFrame after = drawGeometryView({canvas, mapping, 1016, 900, 13, zoom}, projectData, {});
       EXPECT_NEAR(after.zAt(300), drawn.zAt(300), 1e-3 * (drawn.zEnd - drawn.zStart)) << example << notch;
       EXPECT_NEAR(after.valueAt(150), drawn.valueAt(150), 1e-3 * (drawn.valueHigh - drawn.valueLow)) << example;
+      const auto mmPerColumn = [](const AxialFrame& f) { return (f.zEnd - f.zStart) / (double(f.right) - f.left); };
+      EXPECT_NEAR(mmPerColumn(after), 0.8 * mmPerColumn(drawn), 1e-6 * mmPerColumn(drawn)) << example;
+      EXPECT_TRUE(zoom.zStart >= extent.start && zoom.zEnd <= extent.end) << example;
       drawn = after;
     }
   }
