@@ -8,12 +8,14 @@ source "$(dirname "$0")/xvfb_session.sh"
 home_with_copies "$2" projA
 start_openbox
 ended() { ! kill -0 "$kelm_pid" 2>/dev/null; }
+# Once the window manager has put the frame where it goes: two looks agree.
+frame_area() { xwininfo -id "$frame" | awk -F: '/Absolute upper-left [XY]|Width|Height/ { printf "%d ", $2 }'; }
 for run in 1 2 3; do
   log=$work/log$run
   start_kelm "$HOME/projA/geom.cod"
   wait_for_line "File KLPLT.RES loaded" 60
   wait_for_first_idle_pass
-  shown=$(xwininfo -id "$frame" | awk -F: '/Absolute upper-left [XY]|Width|Height/ { printf "%d ", $2 }')
+  shown=$(settled frame_area)
   read -r _ sy _ sh <<<"$shown"
   (( sy >= 0 && sy + sh <= height )) || fail "start $run: the frame at y $sy, $sh high, leaves the screen"
   xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 3 )) click 1 key ctrl+c
