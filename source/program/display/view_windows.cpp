@@ -52,9 +52,12 @@ std::size_t rowIndexOf(int unit) {
   return static_cast<std::size_t>(std::ranges::find(rows, unit, &ViewRow::unit) - rows.begin());
 }
 
+// Below this a view has no room for its plot: the window keeps the picture it has.
+constexpr std::int32_t kLeastWidth = 64, kLeastHeight = 48;
+
 void noteResize(std::int32_t unit, std::int32_t width, std::int32_t height) {
   const std::size_t row = rowIndexOf(unit);
-  if (row >= kViewCount || width <= 0 || height <= 0) return;
+  if (row >= kViewCount || width < kLeastWidth || height < kLeastHeight) return;
   resizedTo[row].store(std::int64_t{std::min(width, 32767)} * 65536 + std::min(height, 32767));
   resizeRequested.store(1);
 }
