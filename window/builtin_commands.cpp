@@ -133,6 +133,14 @@ void saveActiveWindow() {
                    [&dialog](const QString& filter) { dialog.setDefaultSuffix(formatOfFilter(filter).suffix); });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString name = dialog.selectedFiles().first();
+  // Checked after the dialog's own replace question, which cannot know a project's files.
+  if (layer().saveRefusal != nullptr) {
+    const std::string why = layer().saveRefusal(QFile::encodeName(name).toStdString());
+    if (!why.empty()) {
+      showBox(&frame(), QMessageBox::Warning, kBoxCaption, QString::fromStdString(why));
+      return;
+    }
+  }
   const ImageFormat format = formatOfName(name, formatOfFilter(dialog.selectedNameFilter()));
   QByteArray bytes;
   QBuffer buffer(&bytes);

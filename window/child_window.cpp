@@ -2,10 +2,12 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include "window/frame_window.h"
 #include "window/gui_thread.h"
@@ -34,6 +36,19 @@ ChildWindow::ChildWindow(int unit, QSize imageSize) : unit_(unit) {
 QSize ChildWindow::sizeHint() const {
   std::lock_guard guard(surface_.lock);
   return surface_.image.size();
+}
+
+void ChildWindow::watchResizes(ResizeCallback callback) {
+  resizeCallback_ = callback;
+  reportedSize_ = size();
+}
+
+void ChildWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // A minimised window's size is not one to draw for; it comes back as it was.
+  if (resizeCallback_ == nullptr || size() == reportedSize_ || size().isEmpty() || !isVisible()) return;
+  reportedSize_ = size();
+  resizeCallback_(unit_, width(), height());
 }
 
 void ChildWindow::appendRecord(const QString& record) {
@@ -158,15 +173,34 @@ void ChildWindow::mouseMoveEvent(QMouseEvent* event) {
   deliver(event, kMouseMove);
 }
 
+bool ChildWindow::zoomKey(QKeyEvent* event) {
+  const int key = event->key();
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  const bool plain = modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier;
+  const int notches = !plain ? 0 : key == Qt::Key_Plus || key == Qt::Key_Equal ? 1 : key == Qt::Key_Minus ? -1 : 0;
+  const bool home = key == Qt::Key_Home && modifiers == Qt::NoModifier;
+  const bool back = (key == Qt::Key_Backspace && modifiers == Qt::NoModifier) ||
+                    (key == Qt::Key_Left && modifiers == Qt::AltModifier);
+  if ((notches == 0 || zoomCallbacks.wheel == nullptr) && (!home || zoomCallbacks.home == nullptr) &&
+      (!back || zoomCallbacks.back == nullptr))
+    return false;
+  event->accept();
+  if (layer().runState.load() == kPaused) return true;
+  setActiveWindow(unit_);
+  if (home) zoomCallbacks.home(unit_);
+  else if (back) zoomCallbacks.back(unit_);
+  else {
+    // About the pointer when it is over the window, as the wheel; about the middle otherwise.
+    const QPoint pointer = mapFromGlobal(QCursor::pos());
+    const QPoint at = rect().contains(pointer) ? pointer : rect().center();
+    zoomCallbacks.wheel(unit_, at.x(), at.y(), notches);
+  }
+  return true;
+}
+
 void ChildWindow::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
-  if (key == Qt::Key_Home && zoomCallbacks.home != nullptr && event->modifiers() == Qt::NoModifier) {
-    event->accept();
-    if (layer().runState.load() == kPaused) return;
-    setActiveWindow(unit_);
-    zoomCallbacks.home(unit_);
-    return;
-  }
+  if (zoomKey(event)) return;
   if ((key != Qt::Key_Left && key != Qt::Key_Right) || arrowKeyCallback == nullptr ||
       (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) != 0) {
     QWidget::keyPressEvent(event);

@@ -26,6 +26,8 @@ class ChildWindow : public QWidget {
   void notePressArriving();
   // The surface's size: arranging windows (Cascade) sizes them by their hints.
   QSize sizeHint() const override;
+  // Sizes from now on that differ from the present one go to callback.
+  void watchResizes(ResizeCallback callback);
 
   // Callbacks by event bit (bit 1 in slot 0 ... bit 64 in slot 6).
   std::array<MouseCallback, 7> mouseCallbacks{};
@@ -41,11 +43,14 @@ class ChildWindow : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void deliver(QMouseEvent* event, std::int32_t bits);
   bool isActiveChild() const;
   bool zoomGestureAllowed() const;
+  // +, -, Home, Backspace and Alt+Left; false for any other key.
+  bool zoomKey(QKeyEvent* event);
 
   int unit_;
   Surface surface_;
@@ -56,6 +61,8 @@ class ChildWindow : public QWidget {
   QRubberBand* rubberBand_ = nullptr;
   QPoint rubberOrigin_;
   int wheelEighths_ = 0;  // a fine wheel's turn, kept until it makes a notch
+  ResizeCallback resizeCallback_ = nullptr;
+  QSize reportedSize_;
 };
 
 }  // namespace kelm::window

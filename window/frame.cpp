@@ -212,6 +212,13 @@ int registerArrowKeyCallback(std::int32_t unit, ArrowKeyCallback callback) {
   });
 }
 
+int registerResizeCallback(std::int32_t unit, ResizeCallback callback) {
+  return onUnitChild(unit, [&](ChildWindow& child) {
+    child.watchResizes(callback);
+    return 0;
+  });
+}
+
 int registerZoomCallbacks(std::int32_t unit, const ZoomCallbacks& callbacks) {
   return onUnitChild(unit, [&](ChildWindow& child) {
     child.zoomCallbacks = callbacks;

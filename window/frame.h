@@ -53,14 +53,21 @@ int registerMouseCallback(std::int32_t unit, std::int32_t eventBits, MouseCallba
 using ArrowKeyCallback = void (*)(std::int32_t unit, std::int32_t step);
 int registerArrowKeyCallback(std::int32_t unit, ArrowKeyCallback callback);
 
+// A view window's new size in pixels, once the user or Tile or Cascade changed it after the
+// callback was registered; called on the message thread. 0, or -2 when the unit has no window.
+using ResizeCallback = void (*)(std::int32_t unit, std::int32_t width, std::int32_t height);
+int registerResizeCallback(std::int32_t unit, ResizeCallback callback);
+
 // Zoom gestures in a unit's window, while it is the active one and the program is not paused:
 // the wheel (notches, positive when turned away from the user), a rectangle dragged with the
-// right button (its corners in pixels, drawn as a rubber band while dragged) and the Home key.
+// right button (its corners in pixels, drawn as a rubber band while dragged), the Home key, and
+// Backspace or Alt+Left for the zoom before. The + and - keys turn the wheel a notch.
 struct ZoomCallbacks {
   void (*wheel)(std::int32_t unit, std::int32_t x, std::int32_t y, std::int32_t notches) = nullptr;
   void (*rectangle)(std::int32_t unit, std::int32_t x1, std::int32_t y1, std::int32_t x2,
                     std::int32_t y2) = nullptr;
   void (*home)(std::int32_t unit) = nullptr;
+  void (*back)(std::int32_t unit) = nullptr;
 };
 // 0, or -2 when the unit has no window.
 int registerZoomCallbacks(std::int32_t unit, const ZoomCallbacks& callbacks);

@@ -29,6 +29,9 @@ FrameWindow::FrameWindow()
   statusBar()->addWidget(status_, 1);
   statusBar()->addPermanentWidget(note_);
   statusBar()->addPermanentWidget(readout_);
+  status_->setToolTip("What the program is doing: running, paused or finished");
+  note_->setToolTip("The project's files: which were loaded and what is wrong with them");
+  readout_->setToolTip("z and r (or B) under the pointer in the Beam or Magnetic field view");
   setWindowTitle(QString::fromStdString(layer().programName));
   resize(1024, 768);
   winId();  // the native window exists from here on, so presses can be watched on it

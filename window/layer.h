@@ -13,6 +13,7 @@
 
 #include "window/child_window.h"
 #include "window/menu_model.h"
+#include "window/menus.h"
 #include "window/printing.h"
 #include "window/output_window.h"
 
@@ -45,6 +46,7 @@ struct Layer {
   // here, not from the project directory made current since. Empty outside the program.
   std::string startDirectory;
   std::string aboutText;
+  SaveRefusal saveRefusal = nullptr;  // message thread only
   PrintWords printWords;  // set before the message loop starts
 };
 

@@ -53,6 +53,10 @@ int setAboutText(std::string_view text) {
   return 0;
 }
 
+void setSaveRefusal(SaveRefusal refusal) {
+  runOnGui([&] { layer().saveRefusal = refusal; });
+}
+
 // Their addresses bind items to built-in commands; the commands themselves run in the frame.
 void builtinUsingHelp(std::int32_t*) {}
 void builtinAbout(std::int32_t*) {}

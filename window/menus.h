@@ -2,6 +2,7 @@
 // The frame's menu bar: position-based operations, callbacks, About text and message boxes.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace kelm::window {
@@ -23,6 +24,10 @@ int setMenuItemText(int menu, int item, std::string_view text);
 
 // 0 on success, -1 for a text over 512 characters (the old text is kept).
 int setAboutText(std::string_view text);
+
+// Why File > Save must not write a picture to path (one sentence), or empty when it may.
+using SaveRefusal = std::string (*)(const std::string& path);
+void setSaveRefusal(SaveRefusal refusal);
 
 // Built-in routines: passing one as the callback binds the item to that built-in command.
 void builtinUsingHelp(std::int32_t* state);  // 1017

@@ -5,6 +5,8 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <algorithm>
+
 #include "window/frame_window.h"
 #include "window/layer.h"
 
@@ -14,7 +16,11 @@ namespace {
 // KELM's own names, not the executable's, so that a renamed or test binary shares them.
 QSettings userSettings() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "KELM", "KELM"); }
 
-constexpr char kGeometryKey[] = "frame/geometry";
+// The frame's normal (unmaximised) client area and whether it was maximised, not Qt's geometry
+// blob: that one holds the window manager's frame offset, which some managers add again at
+// each start, so the frame crept upwards run by run.
+constexpr char kNormalKey[] = "frame/normal";
+constexpr char kMaximisedKey[] = "frame/maximised";
 constexpr char kStateKey[] = "frame/state";
 
 bool onAScreen(const QRect& area) {
@@ -46,13 +52,17 @@ void restoreFrameLayout() {
   FrameWindow* frame = layer().frame;
   if (frame == nullptr) return;
   const QSettings settings = userSettings();
-  const QRect before = frame->geometry();
-  if (!frame->restoreGeometry(settings.value(kGeometryKey).toByteArray())) return;
-  if (!onAScreen(frame->normalGeometry())) {
-    frame->setWindowState(Qt::WindowNoState);
-    frame->setGeometry(before);
-    return;
+  QRect normal = settings.value(kNormalKey).toRect();
+  if (!normal.isValid() || !onAScreen(normal)) return;
+  // Within the screen it is on, so that the status bar stays in sight once not maximised.
+  if (const QScreen* screen = QGuiApplication::screenAt(normal.center())) {
+    const QRect room = screen->availableGeometry();
+    normal.setSize(normal.size().boundedTo(room.size()));
+    normal.moveTo(std::clamp(normal.x(), room.left(), room.right() + 1 - normal.width()),
+                  std::clamp(normal.y(), room.top(), room.bottom() + 1 - normal.height()));
   }
+  frame->setGeometry(normal);
+  if (settings.value(kMaximisedKey).toBool()) frame->setWindowState(Qt::WindowMaximized);
   frame->restoreState(settings.value(kStateKey).toByteArray());
 }
 
@@ -60,7 +70,8 @@ void saveFrameLayout() {
   const FrameWindow* frame = layer().frame;
   if (frame == nullptr) return;
   QSettings settings = userSettings();
-  settings.setValue(kGeometryKey, frame->saveGeometry());
+  settings.setValue(kNormalKey, frame->normalGeometry());
+  settings.setValue(kMaximisedKey, frame->isMaximized());
   settings.setValue(kStateKey, frame->saveState());
   settings.sync();
 }

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "source/export/export_options.h"
+#include "source/project_files/project_file_names.h"
 
 namespace kelm::exporting {
 
-// The files of a project directory that kelm-export or KELM read, and no output may be.
-inline constexpr const char* kProjectInputs[] = {"geom.dat", "klplt.res",   "mag.dat",   "pot.dat",
-                                                 "geom.cod", "klinput.dat", "potmap.dat", "solve-record.csv", "cathode.csv"};
+// The files of a project directory that no output may be.
+inline constexpr const auto& kProjectInputs = projectfiles::kProjectFileNames;
 
 // The directory a PROJECT names, as the user spelled it: itself, or the one of a file in it;
 // nothing when there is no such file or directory.

@@ -7,6 +7,7 @@
 #include "source/program/display/display_driver.h"
 #include "source/program/gun/gun_commands.h"
 #include "source/program/menus/menu_bar.h"
+#include "source/program/menus/save_target.h"
 #include "source/program/project/project_selection.h"
 #include "source/program/project/recent_projects.h"
 #include "source/program/request_flags.h"
@@ -20,7 +21,8 @@ namespace {
 
 constexpr char kAboutText[] =
     "KELMDEMO\n"
-    "Electron gun simulation viewer\n"
+    "KELM " KELM_VERSION ": electron gun design\n"
+    "Builds the net, solves the field and the space-charge-limited beam, and shows the results\n"
     "Help: KELM.HLP beside the program";
 
 }  // namespace
@@ -41,6 +43,7 @@ void serveOneRequest() {
 void mainProgram() {
   window::setWindowTitle(window::windowHandle(window::kOutputUnit), "Output");
   window::setAboutText(kAboutText);
+  window::setSaveRefusal(saveTargetRefusal);
 
   solveRequested.store(0);
   buildNetRequested.store(0);

@@ -25,7 +25,7 @@ navy=0,0,128 purple=160,0,160
 # The project's files; the solve's record of a failure is bookkeeping, not a result.
 files() { (cd "$project" && md5sum -- * | grep -v ' solve-record\.csv$'); }
 loads() { grep -c -F "File GEOM.DAT loaded" "$log" || true; }
-run_menu() { menu_keys r "$@"; }  # "&Build net" comes before "&Batch mode" under the same letter
+run_menu() { menu_keys r "$@"; }
 loaded_more_than() { [ "$(loads)" -gt "$1" ]; }
 reloaded_after() {  # loads before the command: the views are drawn again once it is served
   eventually 60 loaded_more_than "$1" || fail "the project was not loaded again"
@@ -35,7 +35,7 @@ reloaded_after() {  # loads before the command: the views are drawn again once i
 outline_before=$(settled beam_pixels "$navy")
 original=$(files)
 before=$(loads)
-run_menu b Return
+run_menu n
 wait_for_line " geom.dat written: " 60
 reloaded_after "$before"
 grep -qF " Build net" "$log" || fail "no Build net heading"
@@ -64,7 +64,7 @@ lines_after=$(settled beam_pixels "$purple")
 sed -i '15s/.*/  arc 4 5 radius 0 cw/' "$project/geom.cod"
 written=$(files)
 before=$(loads)
-run_menu b Return
+run_menu n
 wait_for_line "geom.cod:15:18: arc radius must be positive; nothing built" 60
 reloaded_after "$before"
 [ "$(files)" = "$written" ] || fail "a geom.cod with an error changed the project's files"

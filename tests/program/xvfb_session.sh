@@ -30,6 +30,13 @@ start_kelm() {  # arguments for KELM; its pid ends up in kelm_pid
   pids+=("$kelm_pid")
 }
 
+start_openbox() {
+  openbox --sm-disable >"$work/openbox.out" 2>&1 &
+  pids+=($!)
+  wm_running() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]; }
+  eventually 30 wm_running || fail "openbox did not start: $(tail -n 5 "$work/openbox.out")"
+}
+
 eventually() {  # seconds, command...: true once the command succeeds, polled for that long
   local seconds=$1
   shift
@@ -140,10 +147,10 @@ menu_keys() {  # letter, keys...
 # The X input focus is in the window (or one of its children).
 has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 
-# Run > Batch mode, up to its dialog with the keys. "&Build net" and "&Batch mode" share their
-# letter: the second press reaches Batch mode. Sets batch_dialog.
+# Run > Batch mode, up to its dialog with its letter, which no other item of Run shares. Sets
+# batch_dialog.
 open_batch_dialog() {
-  menu_keys r b b Return
+  menu_keys r b
   batch_dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Select KELM projects$' | head -n 1) ||
     fail "Run > Batch mode showed no \"Select KELM projects\""
   eventually 10 has_focus "$batch_dialog" || xdotool windowfocus --sync "$batch_dialog" || true

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Zooming the Beam view with real input in a virtual display: the wheel zooms in, a rectangle
-# dragged with the right button zooms further, dragging the marker moves the plane, and Home
-# gives back the whole gun exactly as it was drawn before any zoom.
+# Zooming the Beam view with real input in a virtual display: a click past the gun's end puts
+# the plane at that end, the wheel zooms in keeping the plane's marker under the pointer, a
+# rectangle dragged with the right button zooms further, dragging the marker moves the plane,
+# and Home gives back the whole gun exactly as it was drawn before any zoom.
 set -euo pipefail
 kelm=$1
 project=$2
@@ -16,9 +17,16 @@ differs_from() { [ "$(beam)" != "$1" ]; }
 same_as() { [ "$(settled beam)" = "$1" ]; }
 plane_moved_from() { [ "$(plane)" != "$1" ]; }
 
-whole=$(settled beam)
 x=$(( WIDTH / 3 )) y=$(( beam_y + 60 ))
+marker_near() {
+  local column
+  for column in $(( $1 - 1 )) "$1" $(( $1 + 1 )); do
+    [ "$(pixel "$column" $(( beam_y + 20 )))" = "0,0,0" ] && return 0
+  done
+  return 1
+}
 
+whole=$(settled beam)
 xdotool mousemove "$x" "$y" click 4
 eventually 30 differs_from "$whole" || fail "the wheel did not zoom the Beam view"
 wheeled=$(settled beam)
@@ -48,13 +56,26 @@ xdotool mousemove $(( x - 200 )) "$y"
 # before the pointer's.
 xdotool key Right
 eventually 30 plane_moved_from "$dragged" || fail "Right after the drag did not move the plane"
-marker_near() {
-  local column
-  for column in $(( $1 - 1 )) "$1" $(( $1 + 1 )); do
-    [ "$(pixel "$column" $(( beam_y + 20 )))" = "0,0,0" ] && return 0
-  done
-  return 1
-}
 eventually 10 marker_near $(( x - 79 )) || fail "Right after the drag did not step the marker from the drag's end"
 marker_near $(( x - 199 )) && fail "a move after the release still moved the plane"
+
+# The example's gun is higher than the screen is wide for it: the Beam view is empty at its
+# right. A click there puts the marker at the gun's end, left of the pointer.
+far=$(( WIDTH * 9 / 10 ))
+xdotool mousemove "$far" "$y" click 1
+# A column black over 20 rows from beam_y between the third of the screen and the pointer.
+gun_end_marker() {
+  import -window root -crop "$(( far - WIDTH / 3 - 2 ))x20+$(( WIDTH / 3 ))+$beam_y" -depth 8 txt:- |
+    awk -F'[,:]' '/#000000/ { ++black[$1] } END { for (c in black) if (black[c] == 20) found = 1; exit !found }'
+}
+eventually 30 gun_end_marker || fail "a click past the gun's end left no marker at its end"
+marker_near "$far" && fail "a click past the gun's end put the plane beyond it"
+
+# The plane under the pointer, then a notch of the wheel there: the marker stays under it.
+xdotool key Home mousemove "$x" "$y" click 1
+eventually 30 marker_near "$x" || fail "no marker at column $x after a click into Beam"
+before=$(settled beam)
+xdotool click 4
+eventually 30 differs_from "$before" || fail "the wheel did not zoom the Beam view"
+marker_near "$x" || fail "the first notch of the wheel moved the plane away from the pointer"
 echo "zoom under xvfb: ok"

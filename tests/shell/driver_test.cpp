@@ -93,6 +93,31 @@ TEST_F(Driver, LoadsIdlesAndLeaves) {
 
 // A project below a directory name that is not valid text, deeper than the system can name in
 // one path: the Output window shows its whole path, and the editor opens its geom.cod.
+// The layout at load is the screen's; after Tile each view is drawn anew for its window's size,
+// the phase plane's figures at its right included.
+TEST_F(Driver, TiledViewsAreDrawnForTheirNewSize) {
+  loadOnce([] {
+    const auto image = [](int unit) {
+      std::lock_guard guard(window::findUnitWindow(unit).child->surface().lock);
+      return window::findUnitWindow(unit).child->surface().image.copy();
+    };
+    const auto widget = [](int unit) { return window::findUnitWindow(unit).child->size(); };
+    const auto beamWidth = [] { return klplot::displayState.beamFrame.load().plotWidth + 8; };
+    EXPECT_EQ(beamWidth(), klplot::displayState.width() - 8);
+    window::layer().frame->runCommand(1011);  // Window > Tile
+    EXPECT_TRUE(processEventsUntil([&] { return beamWidth() == widget(klplot::kBeamUnit).width(); }));
+    const auto planeFilled = [&] {
+      const QImage plane = image(klplot::kPhasePlaneUnit);
+      if (plane.size() != widget(klplot::kPhasePlaneUnit)) return false;
+      for (int y = 0; y < plane.height(); ++y)
+        for (int x = plane.width() * 3 / 4; x < plane.width(); ++x)
+          if (plane.pixel(x, y) != qRgb(255, 255, 255)) return true;
+      return false;
+    };
+    EXPECT_TRUE(processEventsUntil(planeFilled));
+  });
+}
+
 TEST_F(Driver, ADeepProjectIsNamedInFullAndEditedInPlace) {
   const std::filesystem::path base =
       std::filesystem::temp_directory_path() / ("kelm-deep-" + std::to_string(::getpid()));

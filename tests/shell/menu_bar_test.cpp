@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "source/program/menus/commands.h"
+#include "source/program/menus/save_target.h"
 #include "source/program/request_flags.h"
 #include "tests/shell/program_frame.h"
 #include "tests/window/gui_wait.h"
@@ -38,7 +39,7 @@ Bar expectedBar(bool busy) {
       {"&Window", "&Cascade", "&Tile", "&Arrange Icons", "&Input (grey)", "C&lear Paste", "&Status Bar", "-",
        "&Z-coordinate" + g, "-", "&Hide beam" + g, "&Hide potential" + g,
        "&Whole gun" + g},
-      {"&Run", "&Edit geometry" + g, "&Edit klinput.dat" + g, "&Build net" + g, "&Solve" + g, "&Batch mode" + g},
+      {"&Run", "&Edit geometry" + g, "&Edit klinput.dat" + g, "Build &net" + g, "&Solve" + g, "&Batch mode" + g},
       {"&Help", "&Contents", "&Using Help", "&About"},
   };
 }
@@ -105,6 +106,18 @@ TEST_F(MenuBar, EditorCommandsThatCannotStartAnEditorSaySoInABox) {
   const auto lines = [] { return window::layer().output->toPlainText().split('\n'); };
   EXPECT_TRUE(testing::processEventsUntil([&] { return lines().filter(phrase).size() == 2; }))
       << lines().join('\n').toStdString();
+}
+
+// File > Save never writes over a project's file, by any name or link that reaches one.
+TEST(SaveTarget, RefusesEveryProjectFileAndLinksToOne) {
+  const std::filesystem::path link = std::filesystem::temp_directory_path() / "kelm-save-target.png";
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink("solve.csv", link);
+  for (const std::string& path : {std::string("klplt.res"), std::string("/x/geom.cod"), std::string("solve-record.csv"), link.string()})
+    EXPECT_FALSE(saveTargetRefusal(path).empty()) << path;
+  EXPECT_EQ(saveTargetRefusal("klplt.res.png"), "");
+  EXPECT_EQ(saveTargetRefusal("potmap.dat"), "POTMAP.DAT is a project file: save the picture under another name.");
+  std::filesystem::remove(link);
 }
 
 }  // namespace

@@ -13,9 +13,10 @@ namespace kelm::klplot {
 namespace {
 
 // The whole gun from 0 to 100 mm over columns 50..950 of a plot 1000 wide, r within +-10 over
-// rows 0..425 of 500.
+// rows 0..425 of 500; and a tall gun that fills the height and only 40 % of the width. The
+// wheel is tested on the drawn examples.
 constexpr AxialFrame kWhole{0.0, 100.0, 0.05f, 0.95f, 1000, -10.0, 10.0, 0.15f, 1.0f, 500};
-constexpr ZRange kGun{0.0, 100.0};
+constexpr AxialFrame kTall{0.0, 100.0, 0.05f, 0.45f, 1000, -50.0, 50.0, 0.15f, 1.0f, 500};
 
 TEST(AxialFrame, ColumnsAndPlanesOfTheDrawnFrames) {
   struct Row {
@@ -56,46 +57,32 @@ TEST(AxialFrame, EveryColumnOfThePlotMapsBackToItself) {
   }
 }
 
-TEST(AxialZoom, WheelKeepsThePointUnderThePointer) {
+// A rectangle is shown whole and centred whichever way it was dragged; one that is taller than
+// the plot's shape widens the z range instead of losing its top and bottom.
+TEST(AxialZoom, RectanglesShowAllTheyCoverOrAreSlips) {
   struct Row {
-    std::int32_t x;
-    double factor, zStart, zEnd;
-    bool active;
-  } rows[] = {
-      {500, 0.5, 25.0, 75.0, true},     // the middle stays the middle
-      {50, 0.5, 0.0, 50.0, true},       // the left edge stays the left edge
-      {950, 0.8, 20.0, 100.0, true},
-      {500, 1.25, 0.0, 0.0, false},     // zooming out of the whole gun leaves no zoom
-      {500, 1e-9, 49.975, 50.025, true},  // held at the narrowest width, 0.05 mm here
-  };
-  for (const Row& r : rows) {
-    const AxialZoom z = zoomAbout(kWhole, kGun, r.x, 212, r.factor);
-    EXPECT_EQ(z.active(), r.active) << r.x << " " << r.factor;
-    if (!r.active) continue;
-    EXPECT_NEAR(z.zStart, r.zStart, 1e-4) << r.x << " " << r.factor;
-    EXPECT_NEAR(z.zEnd, r.zEnd, 1e-4) << r.x << " " << r.factor;
-  }
-}
-
-TEST(AxialZoom, RectanglesInEitherDirectionAndSlips) {
-  struct Row {
+    const AxialFrame* drawn;
     std::int32_t x1, y1, x2, y2;
-    double zStart, zEnd, rCentre;
     bool active;
   } rows[] = {
-      {140, 0, 320, 425, 10.0, 30.0, 0.0, true},
-      {320, 425, 140, 0, 10.0, 30.0, 0.0, true},   // dragged up and to the left
-      {140, 0, 320, 212, 10.0, 30.0, 5.0, true},   // the upper half: centred at r = 5
-      {300, 10, 301, 400, 0.0, 0.0, 0.0, false},   // a click with a twitch zooms nowhere
-      {0, 0, 1000, 425, 0.0, 0.0, 0.0, false},     // beyond the whole gun: no zoom
+      {&kWhole, 400, 100, 600, 300, true}, {&kWhole, 600, 300, 400, 100, true},
+      {&kWhole, 400, 0, 700, 212, true},   {&kTall, 200, 150, 260, 260, true},
+      {&kWhole, 300, 10, 301, 400, false},  // a click with a twitch zooms nowhere
+      {&kWhole, 0, 0, 1000, 425, false},    // beyond the whole gun: no zoom
   };
   for (const Row& r : rows) {
-    const AxialZoom z = zoomToRectangle(kWhole, kGun, r.x1, r.y1, r.x2, r.y2);
+    const AxialZoom z = zoomToRectangle(*r.drawn, ZoomWindow::beam, zoomExtent(*r.drawn), r.x1, r.y1, r.x2, r.y2);
     EXPECT_EQ(z.active(), r.active) << r.x1 << " " << r.x2;
     if (!r.active) continue;
-    EXPECT_NEAR(z.zStart, r.zStart, 1e-6) << r.x1 << " " << r.x2;
-    EXPECT_NEAR(z.zEnd, r.zEnd, 1e-6) << r.x1 << " " << r.x2;
-    EXPECT_NEAR(z.rCentre, r.rCentre, 0.03) << r.x1 << " " << r.x2;
+    const AxialFrame after = zoomedFrame(1000, 500, z);
+    const double za = r.drawn->zAt(r.x1), zb = r.drawn->zAt(r.x2);
+    const double ra = r.drawn->valueAt(r.y1), rb = r.drawn->valueAt(r.y2);
+    EXPECT_NEAR(0.5 * (z.zStart + z.zEnd), 0.5 * (za + zb), 1e-4) << r.x1;
+    EXPECT_NEAR(z.rCentre, 0.5 * (ra + rb), 1e-9) << r.x1;
+    const bool fillsAcross = std::fabs(std::fabs(zb - za) - (z.zEnd - z.zStart)) < 1e-4;
+    const bool fillsUp = std::fabs(std::fabs(rb - ra) - (after.valueHigh - after.valueLow)) < 1e-9;
+    EXPECT_TRUE(fillsAcross || fillsUp) << r.x1;
+    EXPECT_LE(std::fabs(rb - ra), after.valueHigh - after.valueLow + 1e-9) << r.x1;
   }
 }
 
@@ -108,6 +95,7 @@ TEST(AxialZoom, HostileRangesAndFramesNeverTrapAndNeverLeaveANarrowerZoom) {
     bool active;
   } rows[] = {
       {{5.0, 5.0, 0.0}, {0.0, 100.0}, true},            // collapsed: widened to 1 micrometre
+      {{90.0, 140.0, 0.0}, {0.0, 100.0}, true},         // moved back inside, as wide
       {{1e6, 1e6, 0.0}, {0.0, 2e6}, true},              // far out: a thousandth of z
       {{3.4e38, 3.4e38, 0.0}, {-3.4e38, 3.4e38}, false},
       {{-kInf, 5.0, 0.0}, {0.0, 100.0}, false},
@@ -121,6 +109,7 @@ TEST(AxialZoom, HostileRangesAndFramesNeverTrapAndNeverLeaveANarrowerZoom) {
     EXPECT_EQ(z.active(), r.active) << r.wanted.zStart;
     if (z.active()) {
       EXPECT_GE(z.zEnd - z.zStart, narrowestZoom(z.zStart, z.zEnd) * 0.999);
+      EXPECT_TRUE(z.zStart >= r.whole.start && z.zEnd <= r.whole.end) << r.wanted.zStart;
     }
   }
   // Frames the mouse may meet: never drawn, drawn at float's ends, with collapsed viewports, or
@@ -138,8 +127,8 @@ TEST(AxialZoom, HostileRangesAndFramesNeverTrapAndNeverLeaveANarrowerZoom) {
         (void)f.column(f.zAt(x));
       }
       (void)f.column(1e300);
-      for (double factor : {0.8, 1.25, 1e-300}) (void)zoomAbout(f, {-3.4e38, 3.4e38}, 500, 200, factor);
-      (void)zoomToRectangle(f, {0.0, 1.0}, -32768, -32768, 32767, 32767);
+      for (double factor : {0.8, 1.25, 1e-300}) (void)zoomAbout(f, ZoomWindow::beam, {-3.4e38, 3.4e38}, 500, 200, factor);
+      (void)zoomToRectangle(f, ZoomWindow::beam, {0.0, 1.0}, -32768, -32768, 32767, 32767);
       (void)pointerReadout(f, 'r', 500, 200);
     });
   }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/field_view.h"
 #include "source/klplot/views/geometry_view.h"
+#include "source/klplot/project/project_readers.h"
+#include "tests/records/recording_port.h"
 #include "tests/views/recording_canvas.h"
 
 namespace kelm::klplot {
@@ -189,6 +192,32 @@ TEST(TickLabel, PlainStyleNeverTakesTheViewsExponentForm) {
     tickLabel(v, text, 8, TickStyle::kPlain);
     EXPECT_EQ(std::string_view(text, 8), expected) << v;
   }
+}
+
+// On the examples as drawn, where the window's shape leaves room beside or above the gun, the
+// first notch of the wheel and the next keep the pointer's z and r and magnify by 1.25.
+TEST(ExampleZoom, TheDrawnViewKeepsThePointersZAndR) {
+  const std::filesystem::path home = std::filesystem::current_path();
+  kelm::testing::RecordingPort port;
+  testing::RecordingCanvas canvas;
+  PlotMapping mapping;
+  for (const char* example : {"simple", "spherical-diode"}) {
+    std::filesystem::current_path(std::filesystem::path(KELM_EXAMPLES_DIR) / example);
+    loadProjectFiles(projectData);
+    AxialFrame drawn = drawGeometryView({canvas, mapping, 1016, 900, 13}, projectData, {});
+    const ZRange extent = zoomExtent(wholeGunFrame(drawn.plotWidth, drawn.plotHeight, projectData));
+    for (int notch = 0; notch < 2; ++notch) {
+      const AxialZoom zoom = zoomAbout(drawn, ZoomWindow::beam, extent, 300, 150, 0.8);
+      const AxialFrame after = drawGeometryView({canvas, mapping, 1016, 900, 13, zoom}, projectData, {});
+      EXPECT_NEAR(after.zAt(300), drawn.zAt(300), 1e-3 * (drawn.zEnd - drawn.zStart)) << example << notch;
+      EXPECT_NEAR(after.valueAt(150), drawn.valueAt(150), 1e-3 * (drawn.valueHigh - drawn.valueLow)) << example;
+      const auto mmPerColumn = [](const AxialFrame& f) { return (f.zEnd - f.zStart) / (double(f.right) - f.left); };
+      EXPECT_NEAR(mmPerColumn(after), 0.8 * mmPerColumn(drawn), 1e-6 * mmPerColumn(drawn)) << example;
+      EXPECT_TRUE(zoom.zStart >= extent.start && zoom.zEnd <= extent.end) << example;
+      drawn = after;
+    }
+  }
+  std::filesystem::current_path(home);
 }
 
 }  // namespace

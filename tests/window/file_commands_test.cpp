@@ -121,6 +121,24 @@ TEST_F(FileCommands, SaveWritesTheFormatItsNameOrItsFilterChoosesAndSaysWhyItCou
       << said.toStdString();
 }
 
+// The program's refusal comes after the dialog's replace question, and the file stays whole.
+TEST_F(FileCommands, SaveLeavesAFileTheProgramRefusesAsItWas) {
+  layer().saveRefusal = [](const std::string& path) {
+    return path.ends_with("klplt.res") ? std::string("KLPLT.RES is a project file.") : std::string();
+  };
+  const fs::path kept = dir() / "klplt.res";
+  testing::TempDirectory::writeFile(kept.string(), "results");
+  const QString said = messageOf(kSaveCommand, [&](QFileDialog& dialog) {
+    dialog.setDirectory(QString::fromStdString(dir().string()));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.findChild<QLineEdit*>("fileNameEdit")->setText("klplt.res");
+    static_cast<QDialog&>(dialog).accept();
+  });
+  layer().saveRefusal = nullptr;
+  EXPECT_EQ(said, "KLPLT.RES is a project file.");
+  EXPECT_EQ(testing::TempDirectory::readFile(kept.string()), "results");
+}
+
 TEST_F(FileCommands, FileDialogsNeitherDeleteNorCreate) {
   const fs::path kept = dir() / "geom.cod";
   std::ofstream(kept) << "kept\n";

@@ -16,7 +16,7 @@ class FrameLayout : public ::testing::Test {
  protected:
   // Nothing saved by an earlier test of the same run.
   void SetUp() override {
-    writeSettingsList("frame/geometry", {});
+    writeSettingsList("frame/normal", {});
     createLayerWindows();
   }
   void TearDown() override { destroyLayerWindows(); }
@@ -56,7 +56,7 @@ TEST_F(FrameLayout, NothingSavedOrGarbageLeavesTheFrameAsCreated) {
   const QRect created = frame().geometry();
   restoreFrameLayout();
   EXPECT_EQ(frame().geometry(), created);
-  writeSettingsList("frame/geometry", {"not a geometry"});
+  writeSettingsList("frame/normal", {"not a geometry"});
   restart();
   EXPECT_EQ(frame().geometry(), created);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -35,6 +36,7 @@ void rectangle(std::int32_t, std::int32_t x1, std::int32_t y1, std::int32_t x2, 
                      std::to_string(x2) + "," + std::to_string(y2));
 }
 void home(std::int32_t unit) { gestures.push_back("home " + std::to_string(unit)); }
+void back(std::int32_t unit) { gestures.push_back("back " + std::to_string(unit)); }
 
 class ZoomGestures : public ::testing::Test {
  protected:
@@ -43,7 +45,7 @@ class ZoomGestures : public ::testing::Test {
     layer().frame->show();
     gestures.clear();
     ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
-    ASSERT_EQ(registerZoomCallbacks(12, {wheel, rectangle, home}), 0);
+    ASSERT_EQ(registerZoomCallbacks(12, {wheel, rectangle, home, back}), 0);
     focusWindow(12);
     ASSERT_TRUE(testing::processEventsUntil(
         [] { return layer().frame->mdiArea()->activeSubWindow() == findUnitWindow(12).frame; }));
@@ -86,6 +88,28 @@ TEST_F(ZoomGestures, NothingZoomsWhilePausedAndALeftDragIsNoRectangle) {
   EXPECT_TRUE(gestures.empty());
 }
 
+// The keys zoom about the middle of the window when the pointer is elsewhere.
+TEST_F(ZoomGestures, KeysZoomAndGoBack) {
+  QCursor::setPos(child()->mapToGlobal(child()->rect().bottomRight() + QPoint(50, 50)));
+  const QPoint mid = child()->rect().center();
+  const std::string at = " " + std::to_string(mid.x()) + "," + std::to_string(mid.y());
+  const struct {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    std::string gesture;
+  } rows[] = {
+      {Qt::Key_Plus, Qt::ShiftModifier, "wheel 12" + at + " 1"}, {Qt::Key_Minus, Qt::KeypadModifier, "wheel 12" + at + " -1"},
+      {Qt::Key_Backspace, Qt::NoModifier, "back 12"},             {Qt::Key_Left, Qt::AltModifier, "back 12"},
+      {Qt::Key_Plus, Qt::ControlModifier, ""},
+  };
+  for (const auto& [code, modifiers, gesture] : rows) {
+    gestures.clear();
+    QKeyEvent key(QEvent::KeyPress, code, modifiers);
+    QApplication::sendEvent(child(), &key);
+    EXPECT_EQ(gestures, gesture.empty() ? std::vector<std::string>{} : std::vector<std::string>{gesture}) << gesture;
+  }
+}
+
 void noteMove(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) {}
 
 TEST_F(ZoomGestures, TheReadOutHasItsOwnFieldBesideTheNoteAndGoesWithThePointer) {
@@ -102,6 +126,8 @@ TEST_F(ZoomGestures, TheReadOutHasItsOwnFieldBesideTheNoteAndGoesWithThePointer)
   QApplication::sendEvent(child(), &leave);
   EXPECT_FALSE(shown("z = 12.34 mm   r = 1.230 mm"));
   EXPECT_TRUE(shown("POT.DAT damaged"));
+  for (const QLabel* field : layer().frame->statusBar()->findChildren<QLabel*>())
+    EXPECT_FALSE(field->toolTip().isEmpty()) << field->text().toStdString();
 }
 
 }  // namespace

@@ -13,7 +13,6 @@ struct AxialZoom {
   bool active() const { return zEnd > zStart; }
 };
 
-// The whole gun's z range, as the unzoomed "Beam" window draws it.
 struct ZRange {
   double start, end;
 };
@@ -22,16 +21,28 @@ struct ZRange {
 // single-precision planes still differ from column to column.
 double narrowestZoom(double zStart, double zEnd);
 
-// The zoom kept within sense: at least the narrowest width, and none at all once it shows the
-// whole gun or anything not finite.
-AxialZoom limitedZoom(AxialZoom wanted, ZRange whole);
+// The frame a zoom is drawn in on a "Beam" plot area of this size: its z range across the
+// middle nine tenths, one scale both ways, rCentre halfway up.
+AxialFrame zoomedFrame(std::int32_t plotWidth, std::int32_t plotHeight, const AxialZoom& zoom);
+
+// How far a zoom may reach: the z range the whole-gun frame shows where a zoomed frame puts
+// its range, so that a zoom never shows more than the whole gun did.
+ZRange zoomExtent(const AxialFrame& wholeGun);
+
+// The zoom kept within sense: at least the narrowest width, moved back inside the extent, and
+// none at all once it is as wide as the extent or anything is not finite.
+AxialZoom limitedZoom(AxialZoom wanted, ZRange extent);
+
+// In which window a gesture was made: the "Beam" window's zoom is drawn in zoomedFrame, the
+// "Magnetic field" window's in the columns it has and at the "Beam" window's height.
+enum class ZoomWindow { beam, field };
 
 // The wheel: the point under the pointer stays where it is; factor below 1 zooms in.
-AxialZoom zoomAbout(const AxialFrame& drawn, ZRange whole, std::int32_t x, std::int32_t y,
-                    double factor);
-// A dragged rectangle, in pixels of the drawn frame, becomes the z range shown; its middle
-// height becomes the centre. A rectangle of fewer than 3 columns is taken as a slip.
-AxialZoom zoomToRectangle(const AxialFrame& drawn, ZRange whole, std::int32_t x1, std::int32_t y1,
-                          std::int32_t x2, std::int32_t y2);
+AxialZoom zoomAbout(const AxialFrame& drawn, ZoomWindow window, ZRange extent, std::int32_t x,
+                    std::int32_t y, double factor);
+// A dragged rectangle, in pixels of the drawn frame, is shown whole and centred. A rectangle of
+// fewer than 3 columns is taken as a slip and leaves the view as it is.
+AxialZoom zoomToRectangle(const AxialFrame& drawn, ZoomWindow window, ZRange extent,
+                          std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
 
 }  // namespace kelm::klplot

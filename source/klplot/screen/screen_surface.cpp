@@ -11,9 +11,10 @@ PlotMapping screenMapping;
 
 }  // namespace
 
-ViewContext screenViewContext() {
-  return ViewContext{screenCanvas(), screenMapping, displayState.width(), displayState.height(),
-                     displayState.fontHeight, displayState.beamZoom.load()};
+ViewContext screenViewContext() { return screenViewContext(displayState.width(), displayState.height()); }
+
+ViewContext screenViewContext(std::int32_t W, std::int32_t H) {
+  return ViewContext{screenCanvas(), screenMapping, W, H, displayState.fontHeight, displayState.beamZoom.load()};
 }
 
 void prepareViewSurface() {

@@ -11,6 +11,8 @@ Canvas& screenCanvas();
 // The views' context on the active drawing surface, for the screen that displayState holds.
 // Its mapping is the program thread's: call it there only.
 ViewContext screenViewContext();
+// The same for a view laid out as on a W x H screen.
+ViewContext screenViewContext(std::int32_t W, std::int32_t H);
 // White background, black drawing colour and the view font on the active drawing surface, as
 // every view window gets them when it opens.
 void prepareViewSurface();

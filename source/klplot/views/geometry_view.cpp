@@ -22,12 +22,13 @@ struct Frame {
   float fL, fR, fB, fT;
 };
 
-Frame chooseFrame(const ViewContext& v, const ProjectData& d) {
+// plotHeight is H/2 - 24 and plotWidth W - 16 of the window the frame is chosen for.
+Frame chooseFrame(std::int32_t plotWidth, std::int32_t plotHeight, const ProjectData& d) {
   Frame f{};
   f.L = wholeBeamRange(d).start;
   // Whole numbers as in 32 bits, formed in double so that no screen size can overflow them.
-  const double a = 90.0 * (v.H / 2) - 4320.0;
-  const double b = 85.0 * (v.W - 16.0);
+  const double a = 90.0 * (double(plotHeight) + 24.0) - 4320.0;
+  const double b = 85.0 * double(plotWidth);
   // An outline whose height vanishes beside its length keeps the full width.
   const double heightPerLength = std::max(2.0 * d.rAxisMax / (d.zAxisMax - f.L), 1e-300);
   const double q = (b != 0.0 ? a / b : 0.0) / heightPerLength;
@@ -96,16 +97,18 @@ ZRange wholeBeamRange(const ProjectData& d) {
   return {start < d.zAxisMax ? start : d.zAxisMin, d.zAxisMax};
 }
 
+AxialFrame wholeGunFrame(std::int32_t plotWidth, std::int32_t plotHeight, const ProjectData& data) {
+  const Frame f = chooseFrame(plotWidth, plotHeight, data);
+  return {f.L, data.zAxisMax, f.fL, f.fR, plotWidth, -data.rAxisMax, data.rAxisMax, f.fB, f.fT, plotHeight};
+}
+
 AxialFrame drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryToggles shown) {
   setViewDevice(v);
   v.mapping.setWindow(1, 0.0, 1.0, 0.0, 1.0);
   v.mapping.setViewport(1, 0.0, 1.0, 0.0, 1.0);
   const bool zoomed = v.zoom.active();
-  const Frame f = chooseFrame(v, data);
-  const AxialFrame frame =
-      zoomed ? zoomedBeamFrame(v, v.zoom)
-             : AxialFrame{f.L,          data.zAxisMax, f.fL, f.fR, v.W - 16,
-                          -data.rAxisMax, data.rAxisMax, f.fB, f.fT, v.H / 2 - 24};
+  const Frame f = chooseFrame(v.W - 16, v.H / 2 - 24, data);
+  const AxialFrame frame = zoomed ? zoomedBeamFrame(v, v.zoom) : wholeGunFrame(v.W - 16, v.H / 2 - 24, data);
   v.mapping.setWindow(1, frame.zStart, frame.zEnd, frame.valueLow, frame.valueHigh);
   v.mapping.setViewport(1, frame.left, frame.right, frame.bottom, frame.top);
 

@@ -17,6 +17,9 @@ struct GeometryToggles {
 // Zoomed when the context carries an active zoom; exactly the whole gun otherwise.
 AxialFrame drawGeometryView(const ViewContext& v, const ProjectData& data, GeometryToggles shown);
 
+// The frame of the unzoomed window, on a plot area of this size.
+AxialFrame wholeGunFrame(std::int32_t plotWidth, std::int32_t plotHeight, const ProjectData& data);
+
 // The z range the unzoomed window draws: from zAxisMin truncated toward zero to the decade
 // below the span, to zAxisMax.
 ZRange wholeBeamRange(const ProjectData& data);

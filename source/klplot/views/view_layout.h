@@ -16,4 +16,11 @@ struct SurfaceSize {
 inline SurfaceSize wideViewSurface(std::int32_t W, std::int32_t H) { return {W - 8, H / 2 - 26}; }
 inline SurfaceSize cathodeViewSurface(std::int32_t W, std::int32_t H) { return {W / 2, H / 2}; }
 
+// The screen a view's layout would give a surface of at least this size: a view window the user
+// resized is drawn as its view would be on that screen, so that it fills the window.
+struct ScreenSize {
+  std::int32_t W, H;
+};
+ScreenSize screenForSurface(SurfaceSize (*surface)(std::int32_t W, std::int32_t H), SurfaceSize size);
+
 }  // namespace kelm::klplot

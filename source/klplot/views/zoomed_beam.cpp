@@ -29,14 +29,7 @@ double zoomedTickStep(double span) {
 }
 
 AxialFrame zoomedBeamFrame(const ViewContext& v, const AxialZoom& zoom) {
-  const std::int32_t width = v.W - 16, height = v.H / 2 - 24;
-  AxialFrame f{zoom.zStart, zoom.zEnd, 0.05f, 0.95f, width, 0.0, 0.0, 0.15f, 1.0f, height};
-  // One scale both ways: the plot's height in mm follows from its width in mm.
-  const double across = 0.9 * width, up = 0.85 * height;
-  const double half = 0.5 * (zoom.zEnd - zoom.zStart) * (across > 0.0 && up > 0.0 ? up / across : 1.0);
-  f.valueLow = zoom.rCentre - half;
-  f.valueHigh = zoom.rCentre + half;
-  return f;
+  return zoomedFrame(v.W - 16, v.H / 2 - 24, zoom);
 }
 
 void drawZoomedMargins(const ViewContext& v, const AxialFrame& f) {

@@ -13,6 +13,7 @@
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/views/display_state.h"
 #include "source/program/bar_layout.h"
+#include "source/program/display/beam_zoom.h"
 #include "source/program/display/view_windows.h"
 #include "source/program/project/project_watch.h"
 #include "source/program/request_flags.h"
@@ -45,7 +46,7 @@ void loadAndDisplay() {
   const std::string previous = lastProjectDirectory;
   const std::string directory = enterProjectDirectory();
   // A reload of the same project keeps the zoom; another project starts with the whole gun.
-  if (directory != previous) displayState.beamZoom.store({});
+  if (directory != previous) forgetZoom();
   const std::string projectDir = printable(directory);
   records::print("Loading project from ", projectDir);
   // Its files are then reported missing, and the next load looks for the directory again.

@@ -2,6 +2,8 @@
 #include "source/program/display/view_windows.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 
 #include "records/units.h"
 #include "runtime/text.h"
@@ -10,6 +12,7 @@
 #include "source/klplot/screen/screen_surface.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/views/view_font.h"
+#include "source/klplot/views/view_layout.h"
 #include "source/program/display/beam_zoom.h"
 #include "source/program/display/z_coordinate.h"
 #include "source/program/display/z_markers.h"
@@ -37,6 +40,28 @@ void openViewWindow(const ViewRow& view, std::int32_t w, std::int32_t h) {
   window::clearScreen(0);
 }
 
+// The screen each view is laid out for: the frame's at a load, and once the user or Tile or
+// Cascade resized its window, the one that fits the view to it. Program thread.
+std::array<ScreenSize, kViewCount> viewScreens{};
+// A window's new size, packed width * 65536 + height, from the message thread; 0: none.
+std::array<std::atomic<std::int64_t>, kViewCount> resizedTo{};
+std::atomic<int> resizeRequested{0};
+
+std::size_t rowIndexOf(int unit) {
+  const auto rows = viewRows();
+  return static_cast<std::size_t>(std::ranges::find(rows, unit, &ViewRow::unit) - rows.begin());
+}
+
+// Below this a view has no room for its plot: the window keeps the picture it has.
+constexpr std::int32_t kLeastWidth = 64, kLeastHeight = 48;
+
+void noteResize(std::int32_t unit, std::int32_t width, std::int32_t height) {
+  const std::size_t row = rowIndexOf(unit);
+  if (row >= kViewCount || width < kLeastWidth || height < kLeastHeight) return;
+  resizedTo[row].store(std::int64_t{std::min(width, 32767)} * 65536 + std::min(height, 32767));
+  resizeRequested.store(1);
+}
+
 std::atomic<std::int32_t>& markerColumnOf(MarkerSlot slot) {
   return slot == MarkerSlot::beam ? displayState.markerXBeam : displayState.markerXField;
 }
@@ -49,7 +74,9 @@ ViewDrawn drawView(int unit) {
   const ViewRow* view = viewRowOfUnit(unit);
   window::setActiveWindow(unit);
   window::clearScreen(0);
-  return view != nullptr ? view->draw(screenViewContext(), projectData, currentViewInputs()) : ViewDrawn{};
+  if (view == nullptr) return {};
+  const ScreenSize screen = viewScreens[rowIndexOf(unit)];
+  return view->draw(screenViewContext(screen.W, screen.H), projectData, currentViewInputs());
 }
 
 bool sameColumns(const AxialFrame& a, const AxialFrame& b) {
@@ -73,6 +100,33 @@ void drawBeamAndField() {
   displayState.fieldFrame.store(*field.frame);
   displayState.markerXField.store(*field.markerColumn);
   drawZMarker(displayState.markerXField.load(), static_cast<int>(MarkerSlot::field));
+}
+
+// A view that has its own frame keeps it for the mouse, and its marker at the plane.
+void keepFrameAndMarker(const ViewRow& view, const ViewDrawn& drawn) {
+  if (view.marker == MarkerSlot::none || !drawn.frame || !drawn.markerColumn) return;
+  frameOf(view.marker).store(*drawn.frame);
+  markerColumnOf(view.marker).store(*drawn.markerColumn);
+  drawZMarker(*drawn.markerColumn, static_cast<int>(view.marker));
+}
+
+// Each resized window: its surface takes the new size and its view is drawn for it.
+void redrawResizedViews() {
+  resizeRequested.store(0);
+  const auto rows = viewRows();
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    const std::int64_t packed = resizedTo[row].exchange(0);
+    if (packed == 0) continue;
+    const SurfaceSize size{static_cast<std::int32_t>(packed / 65536), static_cast<std::int32_t>(packed % 65536)};
+    const ViewRow& view = rows[row];
+    viewScreens[row] = screenForSurface(view.surface, size);
+    window::setActiveWindow(view.unit);
+    window::WindowConfig config;
+    config.width = static_cast<std::int16_t>(size.width);
+    config.height = static_cast<std::int16_t>(size.height);
+    window::setWindowConfig(config);
+    keepFrameAndMarker(view, drawView(view.unit));
+  }
 }
 
 void drawPhasePlane() {
@@ -103,28 +157,29 @@ void openViewWindows(bool keepView) {
   if (!keepView || !(kept >= d.zAxisMin && kept <= d.zAxisMax))
     d.phaseZ.store(static_cast<float>((d.zAxisMin + d.zAxisMax) * 0.5));
   const ViewInputs inputs = currentViewInputs();
+  viewScreens.fill({w, h});
+  for (auto& size : resizedTo) size.store(0);
   for (const ViewRow& view : viewRows()) {
     openViewWindow(view, w, h);
-    if (view.drawnAtOpening) {
-      const ViewDrawn drawn = view.draw(screenViewContext(), d, inputs);
-      if (view.marker != MarkerSlot::none && drawn.frame && drawn.markerColumn) {
-        frameOf(view.marker).store(*drawn.frame);
-        markerColumnOf(view.marker).store(*drawn.markerColumn);
-        drawZMarker(*drawn.markerColumn, static_cast<int>(view.marker));
-      }
-    }
+    if (view.drawnAtOpening) keepFrameAndMarker(view, view.draw(screenViewContext(), d, inputs));
     if (view.minimisedAtOpening) window::showWindow(window::windowHandle(view.unit), window::ShowCommand::minimize);
     if (view.marker != MarkerSlot::none) {
       window::registerMouseCallback(view.unit, window::kLeftDown | window::kLeftUp | window::kMouseMove,
                                     zMouseHandler);
-      window::registerZoomCallbacks(view.unit, {zoomWheelHandler, zoomRectangleHandler, zoomHomeHandler});
+      window::registerZoomCallbacks(view.unit, {zoomWheelHandler, zoomRectangleHandler, zoomHomeHandler, zoomBackHandler});
       window::registerArrowKeyCallback(view.unit, zArrowKeyHandler);
     }
+    window::registerResizeCallback(view.unit, noteResize);
   }
   window::focusWindow(kBeamUnit);
 }
 
 void serveViewRequests() {
+  if (resizeRequested.load() != 0) {
+    const std::int32_t active = window::getActiveWindow();
+    redrawResizedViews();
+    window::setActiveWindow(active);
+  }
   if (beamRedrawRequested.load() != 0) {
     const std::int32_t active = window::getActiveWindow();
     // Cleared first: a zoom or toggle while these are drawn asks for the next drawing.

@@ -12,6 +12,7 @@
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/single_precision.h"
 #include "source/klplot/views/display_state.h"
+#include "source/klplot/views/geometry_view.h"
 #include "source/klplot/views/view_layout.h"
 #include "source/program/dialog_resources.h"
 #include "source/program/display/beam_zoom.h"
@@ -156,10 +157,18 @@ void zMouseHandler(std::int32_t* unit, std::int32_t* event, std::int32_t* keySta
   markerRedrawRequested.store(1);
   // The z under the click in the frame that window was drawn in; the other marker follows.
   const bool beam = *unit == klplot::kBeamUnit;
-  const float z = (beam ? displayState.beamFrame : displayState.fieldFrame).load().zAt(*x);
+  const klplot::AxialFrame frame = (beam ? displayState.beamFrame : displayState.fieldFrame).load();
+  std::int32_t column = *x;
+  float z = frame.zAt(column);
+  // Past the gun's ends there is no beam to show: the plane stops at the nearer end.
+  const klplot::ZRange gun = klplot::wholeBeamRange(projectData);
+  if (gun.start < gun.end && (z < gun.start || z > gun.end)) {
+    z = saturatedSingle(std::clamp<double>(z, gun.start, gun.end));
+    column = frame.column(z);
+  }
   projectData.phaseZ.store(z);
-  displayState.markerXBeam.store(beam ? *x : beamColumnOf(z));
-  displayState.markerXField.store(beam ? fieldColumnOf(z) : *x);
+  displayState.markerXBeam.store(beam ? column : beamColumnOf(z));
+  displayState.markerXField.store(beam ? fieldColumnOf(z) : column);
   phasePlaneRequested.store(1);
 }
 

@@ -38,7 +38,7 @@ const std::vector<ProgramItem>& programItems() {
 
                                 {&kRunMenu, "&Edit geometry", editGeometryCommand, true},
                                 {&kRunMenu, "&Edit klinput.dat", editInputCommand, true},
-                                {&kRunMenu, "&Build net", buildNetCommand, true},
+                                {&kRunMenu, "Build &net", buildNetCommand, true},
                                 {&kRunMenu, "&Solve", solveCommand, true},
                                 {&kRunMenu, "&Batch mode", batchModeCommand, true},
 
