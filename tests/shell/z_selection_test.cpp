@@ -52,15 +52,15 @@ TEST_F(ZSelection, AClickSetsThePlaneBothMarkersAndTheRequests) {
   } rows[] = {
       // u = 0.5: (0.5 - 0.05) / 0.9 * 100 = 50, which the field shows at (0.5 * 0.8 + 0.1) * 1000.
       {12, 500, 0.0, 0.05f, 0.95f, 50.0f, 500, 500, false},
-      // The beam's left edge is its window start, not zAxisMin.
-      {12, 50, -20.0, 0.05f, 0.95f, -20.0f, 50, -60, false},
+      // A click left of the gun, in a beam window that starts before it, stops at the gun's start.
+      {12, 50, -20.0, 0.05f, 0.95f, 0.0f, 200, 100, false},
       // u = 0.3: (0.3 - 0.1) / 0.8 * 100 = 25, which the beam shows at (0.25 * 0.9 + 0.05) * 1000.
       {14, 300, 0.0, 0.05f, 0.95f, 25.0f, 275, 300, false},
       // 0.9f - 0.1f taken in single precision is 0.8 plus an ulp, which put 25 at 25.0000038.
       {12, 300, 0.0, 0.1f, 0.9f, 25.0f, 300, 300, true},
       {12, 900, 0.0, 0.1f, 0.9f, 100.0f, 900, 900, true},
       {14, 500, 0.0, 0.1f, 0.9f, 50.0f, 500, 500, true},
-      {14, 0, 0.0, 0.1f, 0.9f, -12.5f, 0, 0, true},
+      {14, 0, 0.0, 0.1f, 0.9f, 0.0f, 100, 100, true},  // -12.5 mm, before the gun
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << row.unit << " at " << row.x << " from " << row.windowStart);
@@ -147,6 +147,10 @@ TEST_F(ZSelection, DraggingTheMarkerMovesThePlaneUntilTheButtonIsUp) {
 
 // The wheel, a rectangle in Beam and Home are the zoom script's, with real input.
 TEST_F(ZSelection, ARectangleInTheFieldWindowSetsZOnly) {
+  // Every zoom is bounded by the whole gun as the Beam window draws it, which needs a height.
+  klplot::AxialFrame beam = displayState.beamFrame.load();
+  beam.plotHeight = 376;
+  displayState.beamFrame.store(beam);
   displayState.beamZoom.store({0.0, 80.0, 3.0});
   beamRedrawRequested.store(0);
   zoomRectangleHandler(14, 300, 5, 500, 200);
