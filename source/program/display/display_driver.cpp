@@ -16,6 +16,8 @@
 #include "source/program/display/view_windows.h"
 #include "source/program/project/project_watch.h"
 #include "source/program/request_flags.h"
+#include "source/project_files/result_age.h"
+#include "window/command_progress.h"
 #include "window/frame.h"
 
 namespace kelm::klplot {
@@ -38,10 +40,28 @@ std::string enterProjectDirectory() {
   return lastProjectDirectory;
 }
 
+// The views of the last load stay on screen while a command runs, until the next load.
+bool viewsShown = false;
+std::string commandStatus;
+bool outputWanted = false;
+
+// The status bar's note: how the last command ended, then what the load found.
+std::string loadNote(const ProjectLoad& load, const std::string& directory) {
+  const std::string found = projectfiles::resultsOlderThanMesh(directory) ? projectfiles::kOlderThanMeshMessage
+                                                                          : loadSummary(load);
+  return commandStatus.empty() ? found : commandStatus + " | " + found;
+}
+
 }  // namespace
+
+void noteCommandEnd(const std::string& status, bool failed) {
+  commandStatus = status;
+  outputWanted = failed;
+}
 
 void loadAndDisplay() {
   window::setStatusMessage("Running", window::kRunningMessage);
+  if (viewsShown) closeViewWindows();
   const std::string previous = lastProjectDirectory;
   const std::string directory = enterProjectDirectory();
   // A reload of the same project keeps the zoom; another project starts with the whole gun.
@@ -55,9 +75,12 @@ void loadAndDisplay() {
   const bool keepView = reloadRequested.load() != 0;
   noteProjectFilesLoaded();
   // The Output window is minimised while the views are up: the status bar keeps what it said.
-  window::setStatusNote(loadSummary(loadProjectFiles(projectData)));
+  window::setStatusNote(loadNote(loadProjectFiles(projectData), directory));
 
   openViewWindows(keepView);
+  viewsShown = true;
+  if (outputWanted) window::bringOutputIntoSight();
+  outputWanted = false;
   watchProjectFiles(currentDirectory().empty() ? std::string() : directory);
   reloadRequested = 0;
   phasePlaneRequested = 1;
@@ -74,7 +97,7 @@ void loadAndDisplay() {
 
   greyBusyCommands();
   window::setStatusMessage("Running", window::kRunningMessage);
-  closeViewWindows();
+  freezeViewWindows();
 }
 
 }  // namespace kelm::klplot

@@ -156,8 +156,10 @@ std::vector<std::string> gunSummary(const GunDescription& gun) {
           electrodes + ")"};
 }
 
-SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads,
+SolveOutcome solveProject(const std::string& directory, const SolveProgress& asked, int threads,
                           const SolveCommit& commit) {
+  bool stopped = false;
+  const SolveProgress progress = [&](const std::string& line) { return !(stopped = stopped || !asked(line)); };
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   const auto since = [&](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
@@ -213,6 +215,7 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
     record.status = beam.converged ? projectfiles::SolveStatus::kSolved : projectfiles::SolveStatus::kNotConverged;
     record.voltage_V = voltage;
   }
+  if (stopped) return (outcome.stopped = true, outcome.failure = "stopped", outcome);
   outcome.seconds = since(start);
   record.iterations = outcome.iterations;
   record.converged = outcome.converged;

@@ -1,0 +1,14 @@
+#pragma once
+// Results drawn on an outline they were not computed for: after Build net with a new cell size
+// the old klplt.res and pot.dat would be scaled by the new geom.dat's mesh.
+
+#include <string>
+
+namespace kelm::projectfiles {
+
+inline constexpr const char* kOlderThanMeshMessage = "Results older than the mesh: Solve again";
+
+// True when klplt.res or pot.dat was last written before geom.dat; false when any is missing.
+bool resultsOlderThanMesh(const std::string& directory);
+
+}  // namespace kelm::projectfiles
