@@ -148,6 +148,7 @@ std::string summaryHeader() {
     std::replace(name.begin(), name.end(), '.', '_');
     header.add(name);
   }
+  header.add("results_older_than_mesh");
   header.add("solve_status").add("converged").add("iterations").add("final_change");
   header.add("trajectories").add("total_current [A]").add("voltage [V]").add("perveance [uP]");
   header.add("waist_z [mm]").add("waist_crossings").add("waist_current [A]");
@@ -163,6 +164,7 @@ std::string summaryLine(const SummaryRow& row) {
   CsvLine line;
   line.add(escapedText(row.directory));
   for (FileStatus s : row.files) line.add(klplot::statusWords(s));
+  line.add(int(row.olderThanMesh));
   line.add(row.status).addIf(bool(row.iterations), int(row.converged)).addIf(bool(row.iterations), row.iterations.value_or(0));
   line.addIf(bool(row.iterations), row.finalChange);
   // A damaged result still shows what was read before the damage.

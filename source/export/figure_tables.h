@@ -31,6 +31,7 @@ using klplot::FileStatus;
 struct SummaryRow {
   std::string directory;
   std::array<FileStatus, klplot::kProjectFiles.size()> files{};  // in the order of klplot::kProjectFiles
+  bool olderThanMesh = false;  // see projectfiles::resultsOlderThanMesh
   // From the solve's record: its status ("incomplete: solve again" when the results do not match
   // it, empty without one), and how its iteration ended when it solved a beam.
   std::string status;

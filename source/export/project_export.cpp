@@ -22,6 +22,7 @@
 #include "source/export/view_pictures.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
+#include "source/project_files/result_age.h"
 #include "source/project_files/solve_record.h"
 
 namespace kelm::exporting {
@@ -179,6 +180,7 @@ class Run {
     // A directory without project files is still listed in the summary, but not pictured.
     if (loaded == Load::kRead) writeProjectOutputs(z, planes, energy, units);
     if (!options_.summaryCsv) return {};
+    row.olderThanMesh = projectfiles::resultsOlderThanMesh(directory);
     row.trajectories = projectData.trajCount;
     row.totalCurrent = projectData.totalCurrent;
     row.voltage = options_.voltage;

@@ -8,7 +8,8 @@ namespace kelm::projectfiles {
 
 inline constexpr const char* kOlderThanMeshMessage = "Results older than the mesh: Solve again";
 
-// True when klplt.res or pot.dat was last written before geom.dat; false when any is missing.
+// True when klplt.res or pot.dat was last written more than 2 s before geom.dat; false when
+// geom.dat is missing.
 bool resultsOlderThanMesh(const std::string& directory);
 
 }  // namespace kelm::projectfiles

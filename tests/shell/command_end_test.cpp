@@ -1,0 +1,126 @@
+// Build net and Solve served as the main loop serves them, on the frame: the status bar while
+// they run and once the project is shown again, Stop, and a failure that brings "Output" up.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStatusBar>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <regex>
+#include <thread>
+
+#include "source/program/display/display_driver.h"
+#include "source/program/main_program.h"
+#include "source/program/menus/commands.h"
+#include "tests/records/temp_directory.h"
+#include "tests/shell/program_frame.h"
+#include "tests/views/program_state.h"
+#include "tests/window/gui_wait.h"
+#include "window/output_window.h"
+
+namespace kelm {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::processEventsUntil;
+
+QString note() { return window::layer().frame->statusBar()->findChildren<QLabel*>().at(1)->text(); }
+bool stopIsGrey() { return (window::layer().menus.entries()[4].items[4].flags & window::kGrayed) != 0; }
+
+// Each file by the hash of its bytes; the lock a command takes stays behind by design.
+std::map<std::string, std::size_t> projectFiles() {
+  std::map<std::string, std::size_t> files;
+  for (const auto& e : fs::directory_iterator("."))
+    if (e.path().filename() != ".kelm-solve.lock")
+      files[e.path().filename()] = std::hash<std::string>()(testing::TempDirectory::readFile(e.path()));
+  return files;
+}
+
+void replaceInFile(const std::string& name, const std::string& pattern, const std::string& by) {
+  testing::TempDirectory::writeFile(name, std::regex_replace(testing::TempDirectory::readFile(name), std::regex(pattern), by));
+}
+
+class CommandEnd : public testing::ProgramFrame {
+ protected:
+  void SetUp() override {
+    testing::resetProgramState();
+    ProgramFrame::SetUp();
+    fs::copy(fs::path(KELM_EXAMPLES_DIR) / "simple", ".", fs::copy_options::recursive);
+  }
+  // The request served on a program thread, then the project shown again; whileServed runs on
+  // the GUI thread until the command has ended.
+  void serveAndShow(const std::function<void()>& whileServed = [] {}) {
+    std::atomic<int> stage{0};
+    std::thread program([&] {
+      serveOneRequest();
+      stage = 1;
+      klplot::loadAndDisplay();
+      stage = 2;
+    });
+    whileServed();
+    EXPECT_TRUE(processEventsUntil([&] { return stage.load() == 1; }, std::chrono::seconds(120)));
+    // The busy set is enabled once the views are up.
+    EXPECT_TRUE(processEventsUntil([] { return (window::layer().menus.entries()[4].items[3].flags & window::kGrayed) == 0; }));
+    shown = note().toStdString();
+    outputInFront = window::layer().frame->mdiArea()->activeSubWindow() == window::findUnitWindow(0).frame &&
+                    !window::findUnitWindow(0).frame->isMinimized();
+    leaveRequested.store(1);
+    EXPECT_TRUE(processEventsUntil([&] { return stage.load() == 2; }));
+    program.join();
+  }
+  testing::TempDirectory project;
+  std::string shown;
+  bool outputInFront = false;
+};
+
+TEST_F(CommandEnd, AFailedBuildNetNamesItsPlaceBringsOutputUpAndChangesNothing) {
+  replaceInFile("geom.cod", "  line 11 12 ", "  arc 11 12 radius -2 cw");
+  const auto before = projectFiles();
+  buildNetRequested.store(1);
+  serveAndShow();
+  EXPECT_TRUE(std::regex_match(shown, std::regex("Build net failed: geom\\.cod:16:[0-9]+ \\| All project files loaded")))
+      << shown;
+  EXPECT_TRUE(outputInFront);
+  EXPECT_TRUE(window::layer().output->toPlainText().contains("arc radius must be positive; nothing built"));
+  EXPECT_EQ(projectFiles(), before);
+}
+
+TEST_F(CommandEnd, StopEndsASolveBetweenIterationsAndLeavesEveryFileAsItWas) {
+  replaceInFile("klinput.dat", "iterations 25", "iterations 200");
+  replaceInFile("klinput.dat", "tolerance 0.001", "tolerance 1e-9");
+  const auto before = projectFiles();
+  solveRequested.store(1);
+  serveAndShow([] {
+    ASSERT_TRUE(processEventsUntil([] { return note().startsWith("Iteration 2 of at most 200, change "); },
+                                   std::chrono::seconds(120)))
+        << note().toStdString() << window::layer().output->toPlainText().toStdString();
+    EXPECT_TRUE(window::layer().frame->statusBar()->findChild<QProgressBar*>()->isVisible());
+    EXPECT_FALSE(stopIsGrey());
+    stopCommand(nullptr);
+  });
+  EXPECT_EQ(projectFiles(), before);
+  EXPECT_TRUE(shown.starts_with("Solve stopped: the project is as it was | ")) << shown;
+  EXPECT_FALSE(outputInFront);
+  EXPECT_TRUE(stopIsGrey());
+  EXPECT_FALSE(window::layer().frame->statusBar()->findChild<QProgressBar*>()->isVisible());
+}
+
+TEST_F(CommandEnd, BuildNetAfterTheSolveSaysTheResultsAreOlderThanTheMesh) {
+  replaceInFile("geom.cod", "cell 0.5 ", "cell 0.25");
+  for (const char* result : {"klplt.res", "pot.dat"})
+    fs::last_write_time(result, fs::last_write_time(result) - std::chrono::minutes(1));
+  buildNetRequested.store(1);
+  serveAndShow();
+  EXPECT_TRUE(std::regex_match(shown, std::regex("Built: [0-9]+ outline points \\| Results older than the mesh: Solve again")))
+      << shown;
+}
+
+}  // namespace
+}  // namespace kelm
