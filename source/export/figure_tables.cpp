@@ -12,8 +12,6 @@ namespace {
 
 using cli::CsvLine;
 
-constexpr double kWaistShare = 0.9;
-
 // "name [unit]" with the length unit put in for "L".
 std::string named(const std::string& prefix, std::string_view name, std::string_view unit, TableUnits units) {
   std::string text = prefix + std::string(name);
@@ -122,21 +120,6 @@ std::string crossingsCsv(const klplot::Crossings& c, const klplot::ProjectData& 
                 .text();
   }
   return text;
-}
-
-double largestCurrentOf(const std::vector<PlaneFigures>& planes) {
-  double largest = 0.0;
-  for (const PlaneFigures& f : planes) largest = std::max(largest, f.magnitude);
-  return largest;
-}
-
-std::optional<PlaneFigures> waistOf(const std::vector<PlaneFigures>& planes) {
-  const double floor = kWaistShare * largestCurrentOf(planes);
-  std::optional<PlaneFigures> waist;
-  for (const PlaneFigures& f : planes) {
-    if (f.shaped && f.magnitude >= floor && (!waist || f.rmsRadius < waist->rmsRadius)) waist = f;
-  }
-  return waist;
 }
 
 std::string summaryHeader() {

@@ -48,10 +48,6 @@ struct SummaryRow {
   double largestCurrent = 0.0;  // the largest |current| through any plane of the sweep, A
 };
 
-// The plane of the smallest rms radius among those that carry at least 90 % of the largest
-// |current| of all planes: a waist where most of the beam is lost means nothing.
-std::optional<PlaneFigures> waistOf(const std::vector<PlaneFigures>& planes);
-double largestCurrentOf(const std::vector<PlaneFigures>& planes);
 
 std::string summaryHeader();
 std::string summaryLine(const SummaryRow& row);

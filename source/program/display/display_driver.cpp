@@ -13,6 +13,7 @@
 #include "source/klplot/project/project_readers.h"
 #include "source/klplot/views/display_state.h"
 #include "source/program/bar_layout.h"
+#include "source/program/display/run_figures.h"
 #include "source/program/display/view_windows.h"
 #include "source/program/project/project_watch.h"
 #include "source/program/request_flags.h"
@@ -49,7 +50,9 @@ bool outputWanted = false;
 std::string loadNote(const ProjectLoad& load, const std::string& directory) {
   const std::string found = projectfiles::resultsOlderThanMesh(directory) ? projectfiles::kOlderThanMeshMessage
                                                                           : loadSummary(load);
-  return commandStatus.empty() ? found : commandStatus + " | " + found;
+  const std::string figures = runFigures(projectData, directory);
+  std::string note = commandStatus.empty() ? found : commandStatus + " | " + found;
+  return figures.empty() ? note : note + " | " + figures;
 }
 
 }  // namespace
