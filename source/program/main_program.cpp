@@ -53,6 +53,7 @@ void serveOneRequest() {
   klplot::noteCommandEnd(result.status, result.end == CommandEnd::kFailed);
   window::hideStatusProgress();
   commandRunning.store(0);
+  stopRequested.store(0);  // a Stop as the command ended stops nothing later
   showCommandRunning(false);
 }
 

@@ -11,10 +11,7 @@ clipboard_probe=$3
 source "$(dirname "$0")/xvfb_session.sh"
 project=$work/gun
 cp -r "$example" "$project"
-openbox --sm-disable >"$work/openbox.out" 2>&1 &
-pids+=($!)
-wm_running() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]; }
-eventually 30 wm_running || fail "openbox did not start: $(tail -n 5 "$work/openbox.out")"
+start_openbox
 start_kelm "$project/geom.cod"
 wait_for_line "File KLPLT.RES loaded" 60
 wait_for_first_idle_pass
@@ -41,11 +38,12 @@ until_taken() {  # letters, condition...
   fail "the command under Alt+$letters was not taken"
 }
 start_solve() { until_taken "r s" solve_started "$(solves)"; }
+copied_number() { [[ $(clipboard --text) =~ ^[0-9.]+$ ]]; }
 # The plane as Window > Z-coordinate shows it, copied out of its field.
 plane_z() {
   until_taken "w z" z_dialog_shown
   xdotool key ctrl+a ctrl+c
-  eventually 10 [ -n "$(clipboard --text)" ] || fail "nothing copied from the Z coordinate field"
+  eventually 10 copied_number || fail "no number copied from the Z coordinate field"
   clipboard --text
   xdotool key Escape
   wait_for_windows "Z coordinate ..." 0 20
@@ -73,14 +71,12 @@ views_alone=$(settled left_of_beam)
 output_over_views() { [ "$(settled left_of_beam)" != "$views_alone" ]; }
 cp "$project/geom.cod" "$work/geom.cod"
 sed -i '16s/.*/  arc 11 12 radius -2 cw/' "$project/geom.cod"
-written=$(files)
 before=$(loads)
 builds() { grep -c -x -F " Build net" "$log" || true; }
 build_started() { [ "$(builds)" -gt "$1" ]; }
 until_taken "r b Return" build_started "$(builds)"
 wait_for_line "geom.cod:16:" 60
 eventually 60 loaded_more_than "$before" || fail "the project was not loaded again after the failure"
-[ "$(files)" = "$written" ] || fail "a failed Build net changed the project's files"
 holds_text() { [ "$(clipboard)" = text ]; }
 eventually 30 output_over_views || fail "the failed Build net did not bring the Output window up"
 menu_keys e a

@@ -13,10 +13,7 @@ clipboard_probe=$3
 source "$(dirname "$0")/xvfb_session.sh"
 home_with_copies "$example" projA projB
 
-openbox --sm-disable >"$work/openbox.out" 2>&1 &
-pids+=($!)
-wm_running() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]; }
-eventually 30 wm_running || fail "openbox did not start: $(tail -n 5 "$work/openbox.out")"
+start_openbox
 
 start_kelm "$HOME/projA/geom.cod"
 wait_for_line "File KLPLT.RES loaded" 60

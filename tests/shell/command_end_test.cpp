@@ -48,13 +48,14 @@ void replaceInFile(const std::string& name, const std::string& pattern, const st
   testing::TempDirectory::writeFile(name, std::regex_replace(testing::TempDirectory::readFile(name), std::regex(pattern), by));
 }
 
-class CommandEnd : public testing::ProgramFrame {
- protected:
-  void SetUp() override {
+// A copy of the example on a fresh frame, as the program starts it.
+struct CommandEnd {
+  CommandEnd() {
     testing::resetProgramState();
-    ProgramFrame::SetUp();
+    testing::startFrame();
     fs::copy(fs::path(KELM_EXAMPLES_DIR) / "simple", ".", fs::copy_options::recursive);
   }
+  ~CommandEnd() { window::destroyLayerWindows(); }
   // The request served on a program thread, then the project shown again; whileServed runs on
   // the GUI thread until the command has ended.
   void serveAndShow(const std::function<void()>& whileServed = [] {}) {
@@ -76,39 +77,51 @@ class CommandEnd : public testing::ProgramFrame {
     EXPECT_TRUE(processEventsUntil([&] { return stage.load() == 2; }));
     program.join();
   }
-  testing::TempDirectory project;
+  testing::TempDirectory project{};
   std::string shown;
   bool outputInFront = false;
 };
 
-TEST_F(CommandEnd, AFailedBuildNetNamesItsPlaceBringsOutputUpAndChangesNothing) {
-  replaceInFile("geom.cod", "  line 11 12 ", "  arc 11 12 radius -2 cw");
-  const auto before = projectFiles();
-  buildNetRequested.store(1);
-  serveAndShow();
-  EXPECT_TRUE(std::regex_match(shown, std::regex("Build net failed: geom\\.cod:16:[0-9]+ \\| All project files loaded \\| "
-                                                 "[0-9.]+ A, waist at z [0-9.]+ mm, r_rms [0-9.]+ mm")))
-      << shown;
-  EXPECT_TRUE(outputInFront);
-  EXPECT_TRUE(window::layer().output->toPlainText().contains("arc radius must be positive; nothing built"));
-  EXPECT_EQ(projectFiles(), before);
+// What the status bar says once the project is shown again, and whether "Output" is in front.
+TEST(CommandEnds, StatusBarAndOutput) {
+  struct Case {
+    const char* name;
+    std::function<void()> prepare;
+    std::atomic<int>& request;
+    const char* note;
+    bool outputInFront;
+  } cases[] = {
+      {"failed", [] { replaceInFile("geom.cod", "  line 11 12 ", "  arc 11 12 radius -2 cw"); }, buildNetRequested,
+       "Build net failed: geom\\.cod:16:[0-9]+ \\| All project files loaded \\| [0-9.]+ A, waist at z [0-9.]+ mm, "
+       "r_rms [0-9.]+ mm", true},
+      {"solved", [] {}, solveRequested,
+       "Solved: [0-9]+ iterations, [0-9.]+ A, [0-9.]+ µP \\| All project files loaded \\| [0-9.]+ A, [0-9.]+ µP, "
+       "waist at z .*", false},
+      // Build net after the solve: the results belong to another mesh.
+      {"stale", [] {
+         replaceInFile("geom.cod", "cell 0.5 ", "cell 0.25");
+         for (const char* result : {"klplt.res", "pot.dat"})
+           fs::last_write_time(result, fs::last_write_time(result) - std::chrono::minutes(1));
+       }, buildNetRequested, "Built: [0-9]+ outline points \\| Results older than the mesh: Solve again .*", false},
+  };
+  for (const Case& c : cases) {
+    CommandEnd frame;
+    c.prepare();
+    c.request.store(1);
+    frame.serveAndShow();
+    EXPECT_TRUE(std::regex_match(frame.shown, std::regex(c.note))) << c.name << ": " << frame.shown;
+    EXPECT_EQ(frame.outputInFront, c.outputInFront) << c.name;
+  }
 }
 
-TEST_F(CommandEnd, ASolveSaysWhatItReachedAndTheRunsFigures) {
-  solveRequested.store(1);
-  serveAndShow();
-  EXPECT_TRUE(std::regex_match(shown, std::regex("Solved: [0-9]+ iterations, [0-9.]+ A, [0-9.]+ µP \\| All project "
-                                                 "files loaded \\| [0-9.]+ A, [0-9.]+ µP, waist at z .*")))
-      << shown;
-}
-
-TEST_F(CommandEnd, StopEndsASolveBetweenIterationsAndLeavesEveryFileAsItWas) {
+TEST(CommandEnds, StopEndsASolveBetweenIterationsAndLeavesEveryFileAsItWas) {
+  CommandEnd frame;
   replaceInFile("klinput.dat", "iterations 25", "iterations 10000");
   replaceInFile("klinput.dat", "trajectories 12", "trajectories 1000");
   replaceInFile("klinput.dat", "tolerance 0.001", "tolerance 1e-9");
   const auto before = projectFiles();
   solveRequested.store(1);
-  serveAndShow([] {
+  frame.serveAndShow([] {
     const QRegularExpression progress("^Iteration [0-9]+ of at most 10000, change [0-9.e-]+$");
     ASSERT_TRUE(processEventsUntil([&] { return progress.match(note()).hasMatch(); },
                                    std::chrono::seconds(120)))
@@ -118,20 +131,9 @@ TEST_F(CommandEnd, StopEndsASolveBetweenIterationsAndLeavesEveryFileAsItWas) {
     stopCommand(nullptr);
   });
   EXPECT_EQ(projectFiles(), before);
-  EXPECT_TRUE(shown.starts_with("Solve stopped: the project is as it was | ")) << shown;
-  EXPECT_FALSE(outputInFront);
+  EXPECT_TRUE(frame.shown.starts_with("Solve stopped: the project is as it was | ")) << frame.shown;
   EXPECT_TRUE(stopIsGrey());
   EXPECT_FALSE(window::layer().frame->statusBar()->findChild<QProgressBar*>()->isVisible());
-}
-
-TEST_F(CommandEnd, BuildNetAfterTheSolveSaysTheResultsAreOlderThanTheMesh) {
-  replaceInFile("geom.cod", "cell 0.5 ", "cell 0.25");
-  for (const char* result : {"klplt.res", "pot.dat"})
-    fs::last_write_time(result, fs::last_write_time(result) - std::chrono::minutes(1));
-  buildNetRequested.store(1);
-  serveAndShow();
-  EXPECT_TRUE(std::regex_match(shown, std::regex("Built: [0-9]+ outline points \\| Results older than the mesh: Solve again .*")))
-      << shown;
 }
 
 }  // namespace
