@@ -12,6 +12,9 @@ list(APPEND KELM_WINDOW_CORE_SOURCES
   output_log.cpp
   copy_key.cpp
   frame_window.cpp
+  close_guard.cpp
+  command_progress.cpp
+  convergence_plot.cpp
   builtin_commands.cpp
   frame.cpp
   unit_port.cpp

@@ -10,6 +10,7 @@
 
 #include "window/builtin_commands.h"
 #include "window/child_window.h"
+#include "window/close_guard_internal.h"
 #include "window/copy_key.h"
 #include "window/kept_sub_window.h"
 #include "window/layer.h"
@@ -65,6 +66,7 @@ bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {
+  if (closeWaitsForCommand()) return event->ignore();
   saveFrameLayout();
   event->accept();
   QApplication::quit();

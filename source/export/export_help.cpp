@@ -149,6 +149,8 @@ motion), else klplt.res (at most 1000 trajectories, none):
 Summary columns:
   geom_dat, mag_dat, pot_dat, klplt_res   loaded, not found, damaged, or incomplete
                    (a solve's result that does not match its record: not read)
+  results_older_than_mesh   1 when klplt.res or pot.dat was written before geom.dat (Build net
+                   since the solve: the results belong to another mesh; solve again), else 0
   solve_status     the solve's record (solve-record.csv): solved, not-converged, vacuum or
                    failed; "incomplete: solve again" when the result files do not match it;
                    empty for a project without a record

@@ -13,8 +13,6 @@ namespace {
 
 using cli::CsvLine;
 
-constexpr double kWaistShare = 0.9;
-
 // "name [unit]" with the length unit put in for "L".
 std::string named(const std::string& prefix, std::string_view name, std::string_view unit, TableUnits units) {
   std::string text = prefix + std::string(name);
@@ -139,21 +137,6 @@ std::string crossingsCsv(std::span<const openpmd::PathCrossing> crossings, bool 
   return text;
 }
 
-double largestCurrentOf(const std::vector<PlaneFigures>& planes) {
-  double largest = 0.0;
-  for (const PlaneFigures& f : planes) largest = std::max(largest, f.magnitude);
-  return largest;
-}
-
-std::optional<PlaneFigures> waistOf(const std::vector<PlaneFigures>& planes) {
-  const double floor = kWaistShare * largestCurrentOf(planes);
-  std::optional<PlaneFigures> waist;
-  for (const PlaneFigures& f : planes) {
-    if (f.shaped && f.magnitude >= floor && (!waist || f.rmsRadius < waist->rmsRadius)) waist = f;
-  }
-  return waist;
-}
-
 std::string summaryHeader() {
   const TableUnits mm;
   CsvLine header;
@@ -163,6 +146,7 @@ std::string summaryHeader() {
     std::replace(name.begin(), name.end(), '.', '_');
     header.add(name);
   }
+  header.add("results_older_than_mesh");
   header.add("solve_status").add("converged").add("iterations").add("final_change");
   header.add("trajectories").add("total_current [A]").add("voltage [V]").add("perveance [uP]");
   header.add("figures_from").add("waist_z [mm]").add("waist_crossings").add("waist_current [A]");
@@ -180,6 +164,7 @@ std::string summaryLine(const SummaryRow& row) {
   CsvLine line;
   line.add(escapedText(row.directory));
   for (FileStatus s : row.files) line.add(klplot::statusWords(s));
+  line.add(int(row.olderThanMesh));
   line.add(row.status).addIf(bool(row.iterations), int(row.converged)).addIf(bool(row.iterations), row.iterations.value_or(0));
   line.addIf(bool(row.iterations), row.finalChange);
   // A damaged result still shows what was read before the damage.

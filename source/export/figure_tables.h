@@ -38,6 +38,7 @@ using klplot::FileStatus;
 struct SummaryRow {
   std::string directory;
   std::array<FileStatus, klplot::kProjectFiles.size()> files{};  // in the order of klplot::kProjectFiles
+  bool olderThanMesh = false;  // see projectfiles::resultsOlderThanMesh
   // From the solve's record: its status ("incomplete: solve again" when the results do not match
   // it, empty without one), and how its iteration ended when it solved a beam.
   std::string status;
@@ -58,10 +59,6 @@ struct SummaryRow {
   std::vector<std::string> solveFigures;  // see solve_figure_columns.h; empty: all cells empty
 };
 
-// The plane of the smallest rms radius among those that carry at least 90 % of the largest
-// |current| of all planes: a waist where most of the beam is lost means nothing.
-std::optional<PlaneFigures> waistOf(const std::vector<PlaneFigures>& planes);
-double largestCurrentOf(const std::vector<PlaneFigures>& planes);
 
 std::string summaryHeader();
 std::string summaryLine(const SummaryRow& row);

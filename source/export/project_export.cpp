@@ -28,6 +28,7 @@
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
 #include "source/openpmd/path_crossings.h"
+#include "source/project_files/result_age.h"
 #include "source/project_files/solve_record.h"
 
 namespace kelm::exporting {
@@ -187,6 +188,7 @@ class Run {
     writeSolveTable(directory, options_.surfaceFieldCsv, surfaceFieldTable);
     writeSolveTable(directory, options_.cathodeCsv, cathodeTableOf);
     if (!options_.summaryCsv) return {};
+    row.olderThanMesh = projectfiles::resultsOlderThanMesh(directory);
     row.trajectories = projectData.trajCount;
     row.totalCurrent = projectData.totalCurrent;
     row.voltage = options_.voltage;

@@ -28,6 +28,9 @@ constexpr window::ControlTemplate kProjectListControls[] = {
     {kClearButton, ControlKind::button, "Clear", 185, 42, 51, 14, {.x = 0.5f}},
     {kOk, ControlKind::defaultButton, "OK", 273, 16, 50, 14, {.x = 1}},
     {kCancel, ControlKind::button, "Cancel", 273, 41, 50, 14, {.x = 1}},
+    // A project typed in, added with ">" or OK; last, so that the keys reach the others as before.
+    {-1, ControlKind::rightAlignedText, "Path", 108, 15, 24, 11},
+    {kPathEdit, ControlKind::edit, "", 136, 13, 128, 14},
 };
 
 // White is transparent.

@@ -10,7 +10,7 @@ enum ZCoordinateControls : int { kZValueEdit = 1000, kDivisionsEdit = 1002 };
 
 enum ProjectListControls : int {
   kProjectList = 1002, kAddButton = 1003, kRemoveButton = 1004, kDirectoryTree = 1005, kClearButton = 1006,
-  kDriveBox = 1007,
+  kDriveBox = 1007, kPathEdit = 1008,
 };
 
 // 20 x 12 pictures of the directory tree.

@@ -13,6 +13,8 @@
 #include "source/program/request_flags.h"
 #include "source/program/startup_paths.h"
 #include "window/app.h"
+#include "window/close_guard.h"
+#include "window/command_progress.h"
 #include "window/frame.h"
 #include "window/menus.h"
 
@@ -25,19 +27,36 @@ constexpr char kAboutText[] =
     "Builds the net, solves the field and the space-charge-limited beam, and shows the results\n"
     "Help: KELM.HLP beside the program";
 
+bool commandIsRunning() { return commandRunning.load() != 0; }
+void stopRunningCommand() { stopRequested.store(1); }
+
 }  // namespace
 
 // A request that is not served now waits for the next return of the display driver.
 void serveOneRequest() {
-  if (solveRequested.load() == 1) {
-    runSolve();
+  const bool solve = solveRequested.load() == 1, buildNet = buildNetRequested.load() == 1;
+  if (!solve && !buildNet && batchRequested.load() != 1) return;
+  stopRequested.store(0);
+  commandRunning.store(1);
+  showCommandRunning(true);
+  window::setStatusNote("");
+  CommandResult result;
+  if (solve) {
+    result = runSolve();
     solveRequested.store(0);
-  } else if (buildNetRequested.load() == 1) {
+  } else if (buildNet) {
     buildNetRequested.store(0);
-    runBuildNet();
-  } else if (batchRequested.load() == 1) {
-    runBatch();
+    result = runBuildNet();
+  } else {
+    result = runBatch();
   }
+  // The same project comes back: its plane and zoom stay where the new extents hold them.
+  if (solve || buildNet) reloadRequested.store(1);
+  klplot::noteCommandEnd(result.status, result.end == CommandEnd::kFailed);
+  window::hideStatusProgress();
+  commandRunning.store(0);
+  stopRequested.store(0);  // a Stop as the command ended stops nothing later
+  showCommandRunning(false);
 }
 
 void mainProgram() {
@@ -55,6 +74,7 @@ void mainProgram() {
   resource::registerDialogs();
   buildMenuBar();
   greyBusyCommands();
+  window::guardFrameClose({commandIsRunning, stopRunningCommand, "A solve is running. Stop it and exit?"});
   showRecentProjects();
 
   std::string argument1;

@@ -10,6 +10,8 @@ std::atomic<int> beamRedrawRequested{0};
 std::atomic<int> markerRedrawRequested{0};
 std::atomic<int> phasePlaneRequested{0};
 std::atomic<int> reloadRequested{0};
+std::atomic<int> stopRequested{0};
+std::atomic<int> commandRunning{0};
 std::atomic<int> beamShown{1};
 std::atomic<int> potentialShown{1};
 

@@ -14,6 +14,10 @@ extern std::atomic<int> leaveRequested;
 extern std::atomic<int> beamRedrawRequested;
 extern std::atomic<int> markerRedrawRequested;
 extern std::atomic<int> phasePlaneRequested;
+// Run > Stop and the exit question: the running command ends at its next step. commandRunning is
+// 1 while the program thread serves Build net, Solve or a batch.
+extern std::atomic<int> stopRequested;
+extern std::atomic<int> commandRunning;
 // The project's files changed: the next load keeps the plane and the view as they were.
 extern std::atomic<int> reloadRequested;
 

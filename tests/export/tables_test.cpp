@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -27,7 +28,8 @@ namespace {
 
 using klplot::projectData;
 using Row = std::vector<std::string>;
-const std::filesystem::path kExamples(KELM_EXAMPLES_DIR);
+namespace fs = std::filesystem;
+const fs::path kExamples(KELM_EXAMPLES_DIR);
 
 // A CSV as its header names it.
 struct Table {
@@ -265,6 +267,24 @@ TEST_F(Tables, SummaryTellsTheDamagedExamplesApart) {
   }
   EXPECT_EQ(t.rows[4][0], (kExamples / "simple").string());  // a file names its directory
   EXPECT_EQ(t.rows[0], t.rows[4]);
+}
+
+// Build net after the solve leaves results that belong to another mesh; files copied together do not.
+TEST_F(Tables, SummarySaysWhenTheResultsAreOlderThanTheMesh) {
+  for (const auto& [resultsAge, older] : {std::pair{-60, "1"}, {-1, "0"}, {60, "0"}}) {
+    testing::TempDirectory out;
+    fs::copy(kExamples / "simple", out.path() / "p", fs::copy_options::recursive);
+    const auto now = fs::file_time_type::clock::now();
+    fs::last_write_time(out.path() / "p" / "geom.dat", now);
+    for (const char* result : {"klplt.res", "pot.dat"})
+      fs::last_write_time(out.path() / "p" / result, now + std::chrono::seconds(resultsAge));
+    ExportOptions options;
+    options.summaryCsv = (out.path() / "summary.csv").string();
+    options.projects = {(out.path() / "p").string()};
+    ASSERT_EQ(runExport(options), 0);
+    EXPECT_EQ(tableOf(testing::TempDirectory::readFile(*options.summaryCsv)).cell(0, "results_older_than_mesh"), older)
+        << resultsAge;
+  }
 }
 
 TEST(Escaping, TextCellsReadAsUtf8) {

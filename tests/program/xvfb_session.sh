@@ -24,6 +24,13 @@ home_with_copies() {  # project, names...: a home of the test's own (where the d
   for name in "$@"; do cp -r "$project" "$HOME/$name"; done
 }
 
+start_openbox() {  # a window manager on the display, once it has taken over
+  openbox --sm-disable >"$work/openbox.out" 2>&1 &
+  pids+=($!)
+  wm_running() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]; }
+  eventually 30 wm_running || fail "openbox did not start: $(tail -n 5 "$work/openbox.out")"
+}
+
 start_kelm() {  # arguments for KELM; its pid ends up in kelm_pid
   KELM_LOG=$log QT_QPA_PLATFORM=xcb "$kelm" "$@" >"$work/stdout" 2>&1 &
   kelm_pid=$!

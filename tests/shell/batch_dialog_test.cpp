@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -15,6 +16,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "runtime/process_paths.h"
@@ -181,8 +183,9 @@ TEST_F(BatchDialog, ConfirmingADriveRebuildsTheTreeCollapsedAndCancelKeepsTheLis
     emit drives->activated(0);
     const Names top = d.children({});
     EXPECT_NE(std::find(top.begin(), top.end(), "usr"), top.end());
-    d.add({"usr"});
-    EXPECT_EQ(d.entries(), (Names{"/usr"}));
+    // Named from the drive chosen, and refused: /usr is no project.
+    EXPECT_TRUE(testing::messageBoxText([&] { d.add({"usr"}); }).startsWith("/usr holds no geom.cod"));
+    EXPECT_TRUE(d.entries().empty());
     d.press("Cancel");
   });
   EXPECT_EQ(projectList(1), "/earlier");
@@ -193,9 +196,21 @@ TEST_F(BatchDialog, AddRemoveClearAndDuplicates) {
   // Longer than the 260 characters a path once had to fit in.
   const std::string longName(200, 'L');
   fs::create_directories(root() / longName / longName);
+  std::ofstream(root() / longName / longName / "geom.cod");
   withDialog([&](const Dialog& d) {
     d.press(">");  // nothing selected yet
     EXPECT_TRUE(d.entries().empty());
+    // Only a directory that holds geom.cod is a project, picked or typed.
+    for (const std::string& typed : {std::string(), pathOf("empty"), std::string("alpha")}) {
+      d.window->findChild<QLineEdit*>()->setText(QString::fromStdString(typed));
+      const QString refusal = testing::messageBoxText([&] { d.add({"empty"}); });
+      EXPECT_TRUE(refusal.contains(typed == "alpha" ? "from /" : "holds no geom.cod")) << refusal.toStdString();
+    }
+    d.window->findChild<QLineEdit*>()->setText(QString::fromStdString(pathOf("alpha") + "/"));
+    d.press(">");
+    EXPECT_EQ(d.entries(), (Names{pathOf("alpha")}));
+    EXPECT_TRUE(d.window->findChild<QLineEdit*>()->text().isEmpty());
+    d.press("Clear");
     d.add({"alpha"});
     d.add({"alpha"});
     d.expand({"beta", "inner"});
@@ -224,7 +239,7 @@ TEST_F(BatchDialog, OkNeedsOneToAHundredProjects) {
     d.press("OK");
     QApplication::processEvents();
     EXPECT_TRUE(d.window->isVisible());
-    d.add({"beta"});
+    d.add({"linked"});
     for (int i = 0; i < kMaxBatchProjects; ++i) d.add({"alpha"});
     const QString message = testing::messageBoxText([&] { d.press("OK"); });
     EXPECT_TRUE(message.contains("at most 100 projects") && message.contains("101")) << message.toStdString();

@@ -39,7 +39,9 @@ Bar expectedBar(bool busy) {
       {"&Window", "&Cascade", "&Tile", "&Arrange Icons", "&Input (grey)", "C&lear Paste", "&Status Bar", "-",
        "&Z-coordinate" + g, "-", "&Hide beam" + g, "&Hide potential" + g,
        "&Whole gun" + g},
-      {"&Run", "&Edit geometry" + g, "&Edit klinput.dat" + g, "Build &net" + g, "&Solve" + g, "&Batch mode" + g},
+      // Stop is grey whenever no command runs, busy or not.
+      {"&Run", "&Edit geometry" + g, "&Edit klinput.dat" + g, "Build &net" + g, "&Solve" + g, "S&top (grey)",
+       "&Batch mode" + g, "&Convergence plot" + g},
       {"&Help", "&Contents", "&Using Help", "&About"},
   };
 }

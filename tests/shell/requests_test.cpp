@@ -45,7 +45,7 @@ TEST_F(MainLoopRequests, ABatchNamesMissingProjectsEvenEmptyOrHoldingALineBreak)
   projectCount = 2;
   runBatch();
   EXPECT_EQ(output.lines, (Lines{" Project directory not found: /nonexistent/gone\\nB",
-                                 " Project directory not found: \"\""}));
+                                 " Project directory not found: \"\"", " 2 projects: 0 solved, 2 failed"}));
   EXPECT_EQ(currentDirectory(), here);
 }
 

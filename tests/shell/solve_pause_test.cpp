@@ -1,13 +1,10 @@
-// Ctrl+S during Solve: the program thread holds between Solve's steps while paused, and the
-// status bar names the iteration reached, since the Output window is minimised meanwhile.
+// Ctrl+S during Solve: the program thread holds between Solve's steps while paused.
 #include <gtest/gtest.h>
 
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <QLabel>
 #include <QPlainTextEdit>
-#include <QStatusBar>
 
 #include <atomic>
 #include <chrono>
@@ -46,7 +43,7 @@ long timedSleeps(pid_t thread) {
   return -1;
 }
 
-TEST(SolvePause, APausedSolveWaitsBetweenItsStepsAndTheStatusBarNamesTheIteration) {
+TEST(SolvePause, APausedSolveWaitsBetweenItsSteps) {
   testing::TempDirectory dir;
   fs::copy(fs::path(KELM_EXAMPLES_DIR) / "simple", ".", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   window::createLayerWindows();
@@ -76,8 +73,6 @@ TEST(SolvePause, APausedSolveWaitsBetweenItsStepsAndTheStatusBarNamesTheIteratio
   EXPECT_TRUE(processEventsUntil([&] { return finished.load() && solvedLineShown(); }, std::chrono::seconds(120)))
       << output().toStdString();
   program.join();
-  const QLabel* note = window::layer().frame->statusBar()->findChildren<QLabel*>().at(1);
-  EXPECT_TRUE(note->text().startsWith("Solve: Iteration")) << note->text().toStdString();
   window::destroyLayerWindows();
 }
 

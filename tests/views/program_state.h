@@ -18,7 +18,8 @@ inline void resetProgramState() {
   std::destroy_at(&klplot::displayState);
   std::construct_at(&klplot::displayState);
   for (std::atomic<int>* request : {&solveRequested, &buildNetRequested, &batchRequested, &leaveRequested,
-                                    &beamRedrawRequested, &markerRedrawRequested, &phasePlaneRequested})
+                                    &beamRedrawRequested, &markerRedrawRequested, &phasePlaneRequested, &stopRequested,
+                                    &commandRunning})
     request->store(0);
   beamShown.store(1);
   potentialShown.store(1);

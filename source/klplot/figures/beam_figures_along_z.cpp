@@ -198,4 +198,20 @@ double betaGamma(double electronVolts) {
   return std::sqrt(t * (2.0 + t));
 }
 
+double largestCurrentOf(const std::vector<PlaneFigures>& planes) {
+  double largest = 0.0;
+  for (const PlaneFigures& f : planes) largest = std::max(largest, f.magnitude);
+  return largest;
+}
+
+std::optional<PlaneFigures> waistOf(const std::vector<PlaneFigures>& planes) {
+  constexpr double kWaistShare = 0.9;
+  const double floor = kWaistShare * largestCurrentOf(planes);
+  std::optional<PlaneFigures> waist;
+  for (const PlaneFigures& f : planes) {
+    if (f.shaped && f.magnitude >= floor && (!waist || f.rmsRadius < waist->rmsRadius)) waist = f;
+  }
+  return waist;
+}
+
 }  // namespace kelm::exporting

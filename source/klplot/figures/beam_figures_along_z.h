@@ -3,6 +3,7 @@
 // beam physicist reads, and the same at planes spread along the whole z range. Moments are
 // weighted by |current|, so either sign convention for electrons gives the same figures.
 
+#include <optional>
 #include <vector>
 
 #include "source/klplot/figures/beam_figures.h"
@@ -69,6 +70,11 @@ std::vector<float> planesAlong(double zMin, double zMax, int steps);
 
 // The figures at each plane; each trajectory is walked once for all of them.
 std::vector<PlaneFigures> figuresAlong(const klplot::ProjectData& data, const std::vector<float>& planes);
+
+// The plane of the smallest rms radius among those that carry at least 90 % of the largest
+// |current| of all planes: a waist where most of the beam is lost means nothing.
+std::optional<PlaneFigures> waistOf(const std::vector<PlaneFigures>& planes);
+double largestCurrentOf(const std::vector<PlaneFigures>& planes);
 
 // beta * gamma of an electron of this kinetic energy in eV: the factor of normalized emittances.
 double betaGamma(double electronVolts);

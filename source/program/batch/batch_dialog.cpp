@@ -2,10 +2,12 @@
 // for the batch run. It runs on the message thread and browses by absolute path only.
 #include "source/program/batch/batch_dialog.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "runtime/process_paths.h"
+#include "runtime/text.h"
 #include "source/program/batch/batch_run.h"
 #include "source/program/batch/project_tree.h"
 #include "source/program/dialog_resources.h"
@@ -62,19 +64,42 @@ void dialogProcedure(int dialog, const window::DialogMessage& message) {
   }
 }
 
-// The tree's own place, not the drive box's entry: the two differ only until a drive is
-// confirmed, and a path must name a directory the tree shows.
+// The path field's text without its padding; "~" stands for the home directory.
+std::string typedPath(int dialog) {
+  std::string text(kMaxPathLength + 1, ' ');
+  window::getControlText(dialog, kPathEdit, text);
+  text = std::string(trimRight(text));
+  text.erase(0, text.find_first_not_of(' '));
+  const char* home = std::getenv("HOME");
+  if ((text == "~" || text.starts_with("~/")) && home != nullptr) text.replace(0, 1, home);
+  while (text.size() > 1 && text.ends_with('/')) text.pop_back();
+  return text;
+}
+
+// False, said in a box in front of the dialog, for a path that cannot be a project.
+bool addProjectPath(int dialog, const std::string& path) {
+  std::string refusal;
+  if (path.size() > kMaxPathLength)
+    refusal = "The path of this directory is " + std::to_string(path.size()) +
+              " characters long; a project path may have at most " + std::to_string(kMaxPathLength) + ".";
+  else if (!path.starts_with('/'))
+    refusal = "Type the whole path of the project directory, from / (or ~ for the home directory).";
+  else if (!holdsProject(path))
+    refusal = printable(path) + " holds no geom.cod: it is not a KELM project.";
+  if (!refusal.empty()) return (window::showDialogMessage(dialog, refusal), false);
+  window::addListEntry(dialog, kProjectList, path);
+  return true;
+}
+
+// The path typed, else the tree's own place (not the drive box's entry: the two differ only
+// until a drive is confirmed, and a path must name a directory the tree shows).
 void addProject(int dialog, int) {
-  const std::vector<std::string> names = window::selectedTreePath(dialog, kDirectoryTree);
-  if (names.empty()) return;
-  const std::string path = joinedPath(shownDrive, names);
-  if (path.size() > kMaxPathLength) {
-    window::showDialogMessage(dialog, "The path of this directory is " + std::to_string(path.size()) +
-                                          " characters long; a project path may have at most " +
-                                          std::to_string(kMaxPathLength) + ".");
+  if (const std::string typed = typedPath(dialog); !typed.empty()) {
+    if (addProjectPath(dialog, typed)) window::setControlText(dialog, kPathEdit, "");
     return;
   }
-  window::addListEntry(dialog, kProjectList, path);
+  const std::vector<std::string> names = window::selectedTreePath(dialog, kDirectoryTree);
+  if (!names.empty()) addProjectPath(dialog, joinedPath(shownDrive, names));
 }
 
 void removeProject(int dialog, int) { window::deleteSelectedListEntry(dialog, kProjectList); }
@@ -82,6 +107,11 @@ void removeProject(int dialog, int) { window::deleteSelectedListEntry(dialog, kP
 void clearProjects(int dialog, int) { window::clearList(dialog, kProjectList); }
 
 void acceptProjects(int dialog, int) {
+  // Enter after typing a path adds it, and goes on only when it is a project.
+  if (const std::string typed = typedPath(dialog); !typed.empty()) {
+    if (!addProjectPath(dialog, typed)) return;
+    window::setControlText(dialog, kPathEdit, "");
+  }
   const int count = window::listEntryCount(dialog, kProjectList);
   if (count <= 0) return;  // nothing chosen yet: the dialog stays open
   if (count > kMaxBatchProjects) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "runtime/fixed_array.h"
+#include "source/program/gun/gun_commands.h"
 
 namespace kelm {
 
@@ -18,7 +19,8 @@ extern std::int32_t projectCount;
 
 // For each project in turn: its directory made current, "Loading project from " and the
 // "KELM: " caption, then the Build net and Solve messages. A directory that cannot be entered
-// gets one line and is passed over. Clears batchRequested at the end.
-void runBatch();
+// gets one line and counts as failed; Stop ends the batch before its next project. Clears
+// batchRequested at the end, after "3 projects: 2 solved, 1 failed" in Output.
+CommandResult runBatch();
 
 }  // namespace kelm

@@ -96,6 +96,8 @@ window::TreeEntry entryWithProbe(int parent, const char* name) {
 
 }  // namespace
 
+bool holdsProject(const std::string& directory) { return holdsProjectFile(AT_FDCWD, directory.c_str()); }
+
 std::vector<window::TreeEntry> subdirectoryEntries(const std::string& directory) {
   std::vector<window::TreeEntry> entries;
   DirectoryReader listing(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -21,6 +21,9 @@ inline constexpr int kProjectImage = 1;
 // expand it. A directory that cannot be listed has none.
 std::vector<window::TreeEntry> subdirectoryEntries(const std::string& directory);
 
+// Whether directory holds geom.cod (a file, or a link to one).
+bool holdsProject(const std::string& directory);
+
 // The absolute path of a tree item: the place the tree was listed from, then the names.
 std::string joinedPath(std::string_view root, std::span<const std::string> names);
 

@@ -14,9 +14,12 @@
 #include "source/klplot/views/display_state.h"
 #include "source/program/bar_layout.h"
 #include "source/program/display/beam_zoom.h"
+#include "source/program/display/run_figures.h"
 #include "source/program/display/view_windows.h"
 #include "source/program/project/project_watch.h"
 #include "source/program/request_flags.h"
+#include "source/project_files/result_age.h"
+#include "window/command_progress.h"
 #include "window/frame.h"
 
 namespace kelm::klplot {
@@ -39,10 +42,30 @@ std::string enterProjectDirectory() {
   return lastProjectDirectory;
 }
 
+// The views of the last load stay on screen while a command runs, until the next load.
+bool viewsShown = false;
+std::string commandStatus;
+bool outputWanted = false;
+
+// The status bar's note: how the last command ended, then what the load found.
+std::string loadNote(const ProjectLoad& load, const std::string& directory) {
+  const std::string found = projectfiles::resultsOlderThanMesh(directory) ? projectfiles::kOlderThanMeshMessage
+                                                                          : loadSummary(load);
+  const std::string figures = runFigures(projectData, directory);
+  std::string note = commandStatus.empty() ? found : commandStatus + " | " + found;
+  return figures.empty() ? note : note + " | " + figures;
+}
+
 }  // namespace
+
+void noteCommandEnd(const std::string& status, bool failed) {
+  commandStatus = status;
+  outputWanted = failed;
+}
 
 void loadAndDisplay() {
   window::setStatusMessage("Running", window::kRunningMessage);
+  if (viewsShown) closeViewWindows();
   const std::string previous = lastProjectDirectory;
   const std::string directory = enterProjectDirectory();
   // A reload of the same project keeps the zoom; another project starts with the whole gun.
@@ -56,9 +79,12 @@ void loadAndDisplay() {
   const bool keepView = reloadRequested.load() != 0;
   noteProjectFilesLoaded();
   // The Output window is minimised while the views are up: the status bar keeps what it said.
-  window::setStatusNote(loadSummary(loadProjectFiles(projectData)));
+  window::setStatusNote(loadNote(loadProjectFiles(projectData), directory));
 
   openViewWindows(keepView);
+  viewsShown = true;
+  if (outputWanted) window::bringOutputIntoSight();
+  outputWanted = false;
   watchProjectFiles(currentDirectory().empty() ? std::string() : directory);
   reloadRequested = 0;
   phasePlaneRequested = 1;
@@ -75,7 +101,7 @@ void loadAndDisplay() {
 
   greyBusyCommands();
   window::setStatusMessage("Running", window::kRunningMessage);
-  closeViewWindows();
+  freezeViewWindows();
 }
 
 }  // namespace kelm::klplot

@@ -205,6 +205,16 @@ void serveViewRequests() {
   }
 }
 
+void freezeViewWindows() {
+  for (const ViewRow& view : viewRows()) {
+    if (view.marker == MarkerSlot::none) continue;
+    window::registerMouseCallback(view.unit, window::kLeftDown | window::kLeftUp | window::kMouseMove, nullptr);
+    window::registerZoomCallbacks(view.unit, {});
+    window::registerArrowKeyCallback(view.unit, nullptr);
+  }
+  window::setStatusReadout({});
+}
+
 void closeViewWindows() {
   for (const ViewRow& view : viewRows()) records::closeUnit(view.unit);
   window::setStatusReadout({});  // nothing is under the pointer once the views are gone

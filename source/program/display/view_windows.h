@@ -12,6 +12,8 @@ ViewInputs currentViewInputs();
 // keepView: the plane stays where it was, if the new extents still hold it.
 void openViewWindows(bool keepView = false);
 void serveViewRequests();
+// The views stay on screen as they are, deaf to the mouse and keys, while a command runs.
+void freezeViewWindows();
 void closeViewWindows();
 
 }  // namespace kelm::klplot

@@ -12,28 +12,25 @@ namespace kelm {
 // The record a list-directed write of the text makes, without its wrapping at 79 columns.
 void report(const std::string& line) { records::windowPort().writeRecord(0, " " + line); }
 
-bool loadGunProject(GunProject& project, const char* nothingDone) {
+bool loadGunProject(GunProject& project, const char* nothingDone, std::string* failure) {
+  const auto fail = [&](const std::string& line) {
+    report(line);
+    if (failure != nullptr) *failure = line;
+    return false;
+  };
   std::string text, why;
   // A file too long is the parser's to report.
   switch (const auto read = projectfiles::readInputFile("geom.cod", solver::kMaxInputBytes, text, why)) {
     case projectfiles::InputRead::kOk:
     case projectfiles::InputRead::kTooLong: break;
     case projectfiles::InputRead::kMissing:
-      report(std::string("geom.cod not found in this project: ") + nothingDone);
-      return false;
+      return fail(std::string("geom.cod not found in this project: ") + nothingDone);
     default:
-      report(projectfiles::inputFailure("geom.cod", read, why) + "; " + nothingDone);
-      return false;
+      return fail(projectfiles::inputFailure("geom.cod", read, why) + "; " + nothingDone);
   }
   solver::Diagnostic error;
-  if (!solver::parseGunDescription(text, project.gun, error)) {
-    report(solver::formatDiagnostic("geom.cod", error) + "; " + nothingDone);
-    return false;
-  }
-  if (!solver::buildMesh(project.gun, project.mesh, error)) {
-    report(solver::formatDiagnostic("geom.cod", error) + "; " + nothingDone);
-    return false;
-  }
+  if (!solver::parseGunDescription(text, project.gun, error) || !solver::buildMesh(project.gun, project.mesh, error))
+    return fail(solver::formatDiagnostic("geom.cod", error) + "; " + nothingDone);
   for (const std::string& line : solver::gunSummary(project.gun)) report(line);
   return true;
 }

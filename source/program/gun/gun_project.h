@@ -15,8 +15,9 @@ struct GunProject {
   solver::ClassifiedMesh mesh;
 };
 
-// Reads geom.cod and builds the mesh. `nothingDone` ends the failure line ("nothing built").
-bool loadGunProject(GunProject& project, const char* nothingDone);
+// Reads geom.cod and builds the mesh. `nothingDone` ends the failure line ("nothing built"),
+// which failure receives too.
+bool loadGunProject(GunProject& project, const char* nothingDone, std::string* failure = nullptr);
 
 // One line on the Output window, however long: a message that names a file position must
 // stay on one line.

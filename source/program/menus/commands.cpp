@@ -2,22 +2,30 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "records/formatted.h"
 #include "runtime/fixed_text.h"
 #include "runtime/process_paths.h"
 #include "runtime/text.h"
 #include "source/program/bar_layout.h"
+#include "source/program/gun/iteration_table.h"
 #include "source/program/program_words.h"
 #include "source/program/project/project_selection.h"
 #include "source/program/project/recent_projects.h"
 #include "source/program/request_flags.h"
 #include "source/program/startup_paths.h"
+#include "source/project_files/input_file.h"
+#include "source/project_files/solve_record.h"
+#include "window/convergence_plot.h"
 #include "window/dialogs.h"
 #include "window/menus.h"
 
 namespace kelm {
 namespace {
+
+// Far more rows than any solve iterates.
+constexpr std::size_t kMaxIterationTable = 16 << 20;
 
 // The load command's file-name field, which proposes the last choice the next time.
 FixedText<kMaxPathLength + 1> loadCommandFileName;
@@ -70,6 +78,28 @@ void buildNetCommand(std::int32_t*) {
 void solveCommand(std::int32_t*) {
   solveRequested.store(1);
   leaveRequested.store(1);
+}
+
+void stopCommand(std::int32_t*) {
+  if (commandRunning.load() != 0) stopRequested.store(1);
+}
+
+void convergencePlotCommand(std::int32_t*) {
+  std::string text, why;
+  std::vector<double> changes;
+  const auto read = projectfiles::readInputFile(projectfiles::kIterationFile, kMaxIterationTable, text, why);
+  if (read != projectfiles::InputRead::kOk) {
+    window::showMessageBox("KELM", projectfiles::inputFailure(projectfiles::kIterationFile, read, why) +
+                                       ".\n\nSolve the project first: every solve writes its iterations there.",
+                           window::BoxIcon::information);
+  } else if (!iterationChanges(text, changes, why)) {
+    window::showMessageBox("KELM", why + ".", window::BoxIcon::warning);
+  } else if (changes.empty()) {
+    window::showMessageBox("KELM", "The last solve computed no beam, so it has no iterations to plot.",
+                           window::BoxIcon::information);
+  } else {
+    window::showConvergencePlot("Convergence", changes);
+  }
 }
 
 void helpContentsCommand(std::int32_t*) { window::showHelpContents(helpFilePath()); }

@@ -14,6 +14,10 @@ void editGeometryCommand(std::int32_t* state);
 void editInputCommand(std::int32_t* state);
 void buildNetCommand(std::int32_t* state);
 void solveCommand(std::int32_t* state);
+// Run > Stop: the running Build net, Solve or batch ends at its next step.
+void stopCommand(std::int32_t* state);
+// Run > Convergence plot: the change of each iteration of the last solve, from its solve.csv.
+void convergencePlotCommand(std::int32_t* state);
 void helpContentsCommand(std::int32_t* state);
 
 }  // namespace kelm

@@ -40,7 +40,9 @@ const std::vector<ProgramItem>& programItems() {
                                 {&kRunMenu, "&Edit klinput.dat", editInputCommand, true},
                                 {&kRunMenu, "Build &net", buildNetCommand, true},
                                 {&kRunMenu, "&Solve", solveCommand, true},
+                                {&kRunMenu, "S&top", stopCommand, false},
                                 {&kRunMenu, "&Batch mode", batchModeCommand, true},
+                                {&kRunMenu, "&Convergence plot", convergencePlotCommand, true},
 
                                 {&kHelpMenu, "&Contents", helpContentsCommand, false},
                                 {&kHelpMenu, "&Using Help", window::builtinUsingHelp, false},
@@ -53,6 +55,14 @@ const std::vector<ProgramItem>& programItems() {
 
 }  // namespace
 
-void buildMenuBar() { buildBar(programItems()); }
+void buildMenuBar() {
+  buildBar(programItems());
+  showCommandRunning(false);
+}
+
+void showCommandRunning(bool running) {
+  const MenuPlace stop = placeOfCommand(stopCommand);
+  window::setMenuItemFlags(stop.menu, stop.item, running ? window::kEnabled : window::kGrayed);
+}
 
 }  // namespace kelm

@@ -8,4 +8,7 @@ namespace kelm {
 // Reshapes the default bar into the program's bar; called once at start-up.
 void buildMenuBar();
 
+// Run > Stop: enabled while a command runs, grey otherwise. Program thread.
+void showCommandRunning(bool running);
+
 }  // namespace kelm

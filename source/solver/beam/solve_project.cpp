@@ -196,8 +196,10 @@ std::vector<std::string> gunSummary(const GunDescription& gun) {
           electrodes + ")"};
 }
 
-SolveOutcome solveProject(const std::string& directory, const SolveProgress& progress, int threads,
+SolveOutcome solveProject(const std::string& directory, const SolveProgress& asked, int threads,
                           const SolveCommit& commit, const BeamFileRequest& beamFile) {
+  bool stopped = false;
+  const SolveProgress progress = [&](const std::string& line) { return !(stopped = stopped || !asked(line)); };
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   const auto since = [&](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
@@ -255,6 +257,7 @@ SolveOutcome solveProject(const std::string& directory, const SolveProgress& pro
     record.status = beam.converged ? projectfiles::SolveStatus::kSolved : projectfiles::SolveStatus::kNotConverged;
     record.voltage_V = voltage;
   }
+  if (stopped) return (outcome.stopped = true, outcome.failure = "stopped", outcome);
   const CurrentAccount account = outcome.beam ? accountCurrent(p.mesh, beam.trajectories) : CurrentAccount{};
   SolveFigures figures = solveFigures(p.gun, surfaceField(p.gun, p.mesh, potential), outcome.beam ? &account : nullptr,
                                       p.input.surfaceFieldLimit_kV_per_mm);

@@ -16,6 +16,7 @@ namespace kelm::solver {
 
 struct SolveOutcome {
   bool solved = false;
+  bool stopped = false;     // the progress asked to stop: nothing was written, not even a record
   std::string failure;      // one line, naming the file and what is wrong, when not solved
   bool beam = false;        // false: the gun has no cathode, only the vacuum field was solved
   int iterations = 0;
@@ -28,8 +29,8 @@ struct SolveOutcome {
   std::string surfaceWarning;  // the surface field over klinput.dat's limit; a warning, not a failure
 };
 
-// Every line of progress, and true to go on. Returning false stops after the present
-// iteration; what has been computed is still written.
+// Every line of progress, and true to go on. Returning false stops after the present step and
+// leaves the project as it was, so that a stopped solve never looks like a finished one.
 using SolveProgress = std::function<bool(const std::string& line)>;
 
 // What Build net and Solve say of the gun they read: its statements, mesh and electrodes.
