@@ -355,7 +355,7 @@ TEST(CommandLine, SpoiltProjectsAreToldOfAndNotUsed) {
       {[](const fs::path& p) {
          TempDirectory::writeFile(p / "solve-record.csv", "key,value\nformat,1\nstatus,solved\nresult:klplt.res,0\n");
        },
-       {"--summary-csv", "s.csv"}, 1, {"@: Results incomplete: solve again", ",incomplete,incomplete: solve again,"}},
+       {"--summary-csv", "s.csv"}, 1, {"@: Results incomplete: solve again", ",incomplete,0,incomplete: solve again,"}},
       {[](const fs::path& p) { TempDirectory::writeFile(p / "potmap.dat", "damaged"); },
        {"--summary-csv", "s.csv"}, 0, {"kelm-export: File POTMAP.DAT damaged"}},
       {[](const fs::path& p) { fs::remove(p / "klplt.res"); }, {"--envelope", "e.png"}, 0,

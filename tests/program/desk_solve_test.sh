@@ -74,7 +74,7 @@ sed -i '16s/.*/  arc 11 12 radius -2 cw/' "$project/geom.cod"
 before=$(loads)
 builds() { grep -c -x -F " Build net" "$log" || true; }
 build_started() { [ "$(builds)" -gt "$1" ]; }
-until_taken "r b Return" build_started "$(builds)"
+until_taken "r n" build_started "$(builds)"
 wait_for_line "geom.cod:16:" 60
 eventually 60 loaded_more_than "$before" || fail "the project was not loaded again after the failure"
 holds_text() { [ "$(clipboard)" = text ]; }
