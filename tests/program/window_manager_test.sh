@@ -143,11 +143,15 @@ check_layout "after loading again"
 # "Output" back (Tile brings the minimised windows' bars in order, the Output bar's title is a
 # click away), everything in it selected, Ctrl+C: copied, and KELM goes on.
 clipboard() { QT_QPA_PLATFORM=xcb "$clipboard_probe"; }
-xdotool mousemove $(( X + 80 )) $(( Y + HEIGHT - 80 + $(status_top) - row_height / 2 )) click --repeat 2 1
-menu_keys e a
-xdotool key ctrl+c
 holds_text() { [ "$(clipboard)" = text ]; }
-eventually 10 holds_text || fail "Ctrl+C with text selected in Output copied nothing ($(clipboard))"
+# A busy machine may still be laying the frame out after the load: a user would try again.
+copy_output() {
+  xdotool mousemove $(( X + 80 )) $(( Y + HEIGHT - 80 + $(status_top) - row_height / 2 )) click --repeat 2 1
+  menu_keys e a
+  xdotool key ctrl+c
+  eventually 5 holds_text
+}
+copy_output || copy_output || copy_output || fail "Ctrl+C with text selected in Output copied nothing ($(clipboard))"
 # A menu opening after it shows KELM went on.
 kill -0 "$kelm_pid" 2>/dev/null || fail "Ctrl+C with text selected in Output ended KELM"
 menu_keys w Escape
