@@ -74,9 +74,12 @@ void OptionTable::parse(int argc, const char* const* argv) {
   for (std::size_t i = arguments.size(); i-- > 0 && !optionsEnded;) {
     const std::string argument = arguments[i];
     optionsEnded = argument == "--";
+    if (optionsEnded || !argument.starts_with("--")) continue;
     const std::size_t equals = argument.find('=');
-    if (equals == std::string::npos || !argument.starts_with("--")) continue;
     const Entry* entry = entryOf(argument.substr(0, equals));
+    // Newer CLI11 releases take a name they could never define ("--\x01") for an operand.
+    if (!entry) throw UsageError("unknown option " + shownText(argument.substr(0, equals)));
+    if (equals == std::string::npos) continue;
     // CLI11 would read "--null=0" as a count; a flag takes no value at all.
     if (entry && entry->set) throw UsageError(entry->name + " takes no value");
     // CLI11 would take the next argument for an empty value.
