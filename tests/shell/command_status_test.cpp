@@ -22,6 +22,7 @@ TEST(CommandStatus, TextsOfProgressAndEnd) {
        "Iteration 7 of at most 25, change 0.0031"},
       {progress("Not converged after 3 iterations (change 0.1)", 3), "none"},
       {failedText("Build net", "klinput.dat:2: iterations must be positive"), "Build net failed: klinput.dat:2"},
+      {failedText("Solve", "geom.cod:16:20: arc radius must be positive"), "Solve failed: geom.cod:16:20"},
       {failedText("Solve", "geom.cod not found in this project"), "Solve failed"},
       {solvedText(25, false, 1, 1), "Not converged after 25 iterations"},
       {batchText({.solved = 2, .failed = 1}), "3 projects: 2 solved, 1 failed"},

@@ -1,16 +1,36 @@
 #include "source/program/gun/command_status.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
+#include <string_view>
 
 namespace kelm {
 
+namespace {
+
+// The digits at the start of text, taken off it; nullopt without any or beyond an int.
+std::optional<int> leadingNumber(std::string_view& text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end == text.data()) return std::nullopt;
+  text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+  return value;
+}
+
+}  // namespace
+
+// "Iteration  7: current ..., change 0.0031", as the solver reports each pass.
 std::optional<IterationStep> iterationOf(const std::string& line) {
-  static const std::regex pattern(R"(^Iteration +([0-9]{1,9}):.*, change ([^ ,]+)$)");
-  std::smatch m;
-  if (!std::regex_match(line, m, pattern)) return std::nullopt;
-  return IterationStep{std::atoi(m[1].str().c_str()), std::strtod(m[2].str().c_str(), nullptr)};
+  std::string_view rest = line;
+  if (!rest.starts_with("Iteration ")) return std::nullopt;
+  const std::size_t digits = rest.find_first_not_of(' ', 9);
+  if (digits == std::string_view::npos) return std::nullopt;
+  rest.remove_prefix(digits);
+  const std::optional<int> iteration = leadingNumber(rest);
+  const std::size_t change = line.rfind(", change ");
+  if (!iteration || !rest.starts_with(':') || change == std::string::npos) return std::nullopt;
+  return IterationStep{*iteration, std::strtod(line.c_str() + change + 9, nullptr)};
 }
 
 std::string progressText(const IterationStep& step, int most) {
@@ -21,9 +41,18 @@ std::string progressText(const IterationStep& step, int most) {
 
 std::string failedText(const std::string& command, const std::string& failure) {
   // A position is "file:line:" or "file:line:column:" at the start of the line.
-  static const std::regex place(R"(^([^ :]+:[0-9]+(:[0-9]+)?):)");
-  std::smatch m;
-  return command + " failed" + (std::regex_search(failure, m, place) ? ": " + m[1].str() : std::string());
+  std::string_view rest = failure;
+  const std::size_t colon = rest.find(':');
+  const bool named = colon != std::string_view::npos && colon > 0 &&
+                     rest.substr(0, colon).find(' ') == std::string_view::npos;
+  if (named) rest.remove_prefix(colon + 1);
+  const bool placed = named && leadingNumber(rest) && rest.starts_with(':');
+  if (placed) {
+    std::string_view column = rest.substr(1);
+    if (leadingNumber(column) && column.starts_with(':')) rest = column;
+  }
+  const std::size_t length = failure.size() - rest.size();
+  return command + " failed" + (placed ? ": " + failure.substr(0, length) : std::string());
 }
 
 std::string solvedText(int iterations, bool converged, double current_A, double perveance_uP) {
