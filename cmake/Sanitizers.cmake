@@ -5,7 +5,7 @@ if(KELM_ASAN)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
   # GCC 12's instrumented inlining sees std::regex's own states as maybe uninitialized (GCC bug
-  # 105562); the plain build keeps the warning.
+  # 105616); the plain build keeps the warning.
   add_compile_options($<$<CXX_COMPILER_ID:GNU>:-Wno-maybe-uninitialized>)
 endif()
 if(KELM_TSAN)
