@@ -100,8 +100,10 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
   } cases[] = {
       {{"--z", "abc", "--figures-csv", csv, kSimple}, "--z needs a position in mm, not \"abc\""},
       {{"--z", "nan", "--figures-csv", csv, kSimple}, "--z needs a position"},
-      {{"--z=1e39", "--figures-csv", csv, kSimple}, "--z needs a position"},
+      {{"--z=3.5e38", "--figures-csv", csv, kSimple}, "--z needs a position"},  // beyond single precision
       {{"--z", "30mm", "--figures-csv", csv, kSimple}, "--z needs a position"},
+      {{"--z", "0x1p3", "--figures-csv", csv, kSimple}, "--z needs a position"},  // no number a user types
+      {{"--z", "+-5", "--figures-csv", csv, kSimple}, "--z needs a position"},
       {{"--size", "100x100", "--figures-csv", csv, kSimple}, "--size needs WIDTHxHEIGHT"},
       {{"--divisions", "1", "--figures-csv", csv, kSimple}, "--divisions needs a whole number from 2 to 100"},
       {{"--figures-csv", csv, "--crossings-csv", csv, kSimple}, "--crossings-csv " + csv + " is also the file of --figures-csv"},
@@ -140,11 +142,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
 
 TEST(CommandLine, EveryNumberThatFitsThePlaneIsTaken) {
   TempDirectory scratch;
-  // Hexadecimal is not a number a user types.
-  for (const auto& [z, status] : {std::pair{"+5", 0}, {"3.4028235e38", 0}, {"-3.4028235e38", 0}, {"+.5", 0},
-                                  {"0x1p3", 2}, {"3.5e38", 2}, {"+-5", 2}}) {
-    EXPECT_EQ(run({"--z", z, "--summary-csv", "s.csv", kSimple}, scratch.path()).status, status) << z;
-  }
+  for (const char* z : {"+5", "3.4028235e38", "-3.4028235e38", "+.5"})
+    EXPECT_EQ(run({"--z", z, "--summary-csv", "s.csv", kSimple}, scratch.path()).status, 0) << z;
 }
 
 TEST(CommandLine, FailuresLeaveNoPartialFile) {
