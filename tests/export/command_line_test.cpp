@@ -67,14 +67,9 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
   Outcome help = run({"--png", "x", "--help"}, scratch.path());
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  for (const char* word : {"--png",           "--svg",         "--figures-csv",   "--crossings-csv",
-                           "--envelope",      "--summary-csv", "--size",          "--z",
-                           "--divisions",     "--steps",       "--voltage",       "--version",
-                           "--projects-from", "--null",        "--shard",         "--jobs",
-                           "--no-header",     "r_rms",         "emittance_rms_x", "emittance_core90_rms_x",
-                           "beta*gamma",      "Exit status",   "--scan-plot",     "--group"}) {
+  // The options and columns themselves are the manual page's; these show it is this program's.
+  for (const char* word : {"--scan-plot", "emittance_core90_rms_x", "Exit status"})
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
-  }
   Outcome version = run({"--version"}, scratch.path());
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "kelm-export " KELM_VERSION "\n");
@@ -103,11 +98,12 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
     std::vector<std::string> arguments;
     std::string says;
   } cases[] = {
-      {{"--bogus", kSimple}, "unknown option --bogus"},
       {{"--z", "abc", "--figures-csv", csv, kSimple}, "--z needs a position in mm, not \"abc\""},
       {{"--z", "nan", "--figures-csv", csv, kSimple}, "--z needs a position"},
-      {{"--z=1e39", "--figures-csv", csv, kSimple}, "--z needs a position"},
+      {{"--z=3.5e38", "--figures-csv", csv, kSimple}, "--z needs a position"},  // beyond single precision
       {{"--z", "30mm", "--figures-csv", csv, kSimple}, "--z needs a position"},
+      {{"--z", "0x1p3", "--figures-csv", csv, kSimple}, "--z needs a position"},  // no number a user types
+      {{"--z", "+-5", "--figures-csv", csv, kSimple}, "--z needs a position"},
       {{"--size", "100x100", "--figures-csv", csv, kSimple}, "--size needs WIDTHxHEIGHT"},
       {{"--divisions", "1", "--figures-csv", csv, kSimple}, "--divisions needs a whole number from 2 to 100"},
       {{"--figures-csv", csv, "--crossings-csv", csv, kSimple}, "--crossings-csv " + csv + " is also the file of --figures-csv"},
@@ -120,13 +116,10 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
       {{"--figures-csv", csv, kSimple, kSimple}, "several projects go only with --summary-csv"},
       {with({"--x", "gap", "--y", "perveance", "summary.csv"}), "--x: \"gap\" is no column of the summary; its "
                                                                 "parameter or figure columns: anode_z, volts, voltage"},
-      {with({"--x", "anode_z", "--y", "volts", "summary.csv"}), "--y: \"volts\" is not a figure column"},
-      {with({"--x", "status", "--y", "perveance", "summary.csv"}), "--x: \"status\" is not a parameter or figure"},
       {with({"--x", "anode_z", "--y", "perveance", "--group", "colour", "summary.csv"}), "--group: \"colour\""},
       {with({"--x", "anode_z", "--y", "perveance", "--group", "anode_z", "summary.csv"}),
        "--group needs another parameter than --x"},
       {with({"--x", "anode_z", "--y", "perveance", "--group=", "summary.csv"}), "--group needs a column name"},
-      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", "--group"}), "--group needs a value"},
       {with({"--y", "perveance", "summary.csv"}), "--scan-plot needs --x PARAM"},
       {with({"--x", "anode_z", "summary.csv"}), "--scan-plot needs --y FIGURE"},
       {with({"--x", "anode_z", "--y", "perveance"}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
@@ -148,11 +141,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
 
 TEST(CommandLine, EveryNumberThatFitsThePlaneIsTaken) {
   TempDirectory scratch;
-  // Hexadecimal is not a number a user types.
-  for (const auto& [z, status] : {std::pair{"+5", 0}, {"3.4028235e38", 0}, {"-3.4028235e38", 0}, {"+.5", 0},
-                                  {"0x1p3", 2}, {"3.5e38", 2}, {"+-5", 2}}) {
-    EXPECT_EQ(run({"--z", z, "--summary-csv", "s.csv", kSimple}, scratch.path()).status, status) << z;
-  }
+  for (const char* z : {"+5", "3.4028235e38", "-3.4028235e38", "+.5"})
+    EXPECT_EQ(run({"--z", z, "--summary-csv", "s.csv", kSimple}, scratch.path()).status, 0) << z;
 }
 
 TEST(CommandLine, FailuresLeaveNoPartialFile) {
@@ -454,21 +444,18 @@ TEST(ScanPlot, FailedRowsAreLeftOutWithANoteAndNoRowLeftIsAnError) {
       {"directory,anode_z,status,perveance [uP]\np1,28,failed: x,1\np2,30,not solved,\n",
        "summary.csv: nothing to plot: no row that did not fail has a number in both anode_z and perveance [uP]"},
       {"directory,geom_dat,perveance [uP]\np1,loaded,1\n", "summary.csv: it is not a summary of kelm-scan"},
+      {nullptr, "cannot read absent.csv: No such file or directory"},
   };
   for (const Case& c : failures) {
-    TempDirectory::writeFile("summary.csv", c.summary);
+    if (c.summary) TempDirectory::writeFile("summary.csv", c.summary);
     fs::remove("empty.png");
-    const Outcome f = run({"--scan-plot", "empty.png", "--x", "anode_z", "--y", "perveance", "summary.csv"},
+    const Outcome f = run({"--scan-plot", "empty.png", "--x", "anode_z", "--y", "perveance",
+                           c.summary ? "summary.csv" : "absent.csv"},
                           scratch.path());
     EXPECT_EQ(f.status, 1) << c.says;
     EXPECT_NE(f.err.find("kelm-export: " + std::string(c.says)), std::string::npos) << f.err;
     EXPECT_FALSE(fs::exists("empty.png")) << c.says;
   }
-  const Outcome missing =
-      run({"--scan-plot", "m.png", "--x", "anode_z", "--y", "perveance", "absent.csv"}, scratch.path());
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("cannot read absent.csv: No such file or directory"), std::string::npos)
-      << missing.err;
 }
 
 }  // namespace

@@ -92,8 +92,6 @@ TEST_F(Driver, LoadsIdlesAndLeaves) {
   }
 }
 
-// A project below a directory name that is not valid text, deeper than the system can name in
-// one path: the Output window shows its whole path, and the editor opens its geom.cod.
 // The layout at load is the screen's; after Tile each view is drawn anew for its window's size,
 // the phase plane's figures at its right included.
 TEST_F(Driver, TiledViewsAreDrawnForTheirNewSize) {
@@ -119,6 +117,8 @@ TEST_F(Driver, TiledViewsAreDrawnForTheirNewSize) {
   });
 }
 
+// A project below a directory name that is not valid text, deeper than the system can name in
+// one path: the Output window shows its whole path, and the editor opens its geom.cod.
 TEST_F(Driver, ADeepProjectIsNamedInFullAndEditedInPlace) {
   const std::filesystem::path base =
       std::filesystem::temp_directory_path() / ("kelm-deep-" + std::to_string(::getpid()));
