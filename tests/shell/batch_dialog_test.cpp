@@ -192,7 +192,7 @@ TEST_F(BatchDialog, ConfirmingADriveRebuildsTheTreeCollapsedAndCancelKeepsTheLis
   EXPECT_EQ(batchRequested.load(), 0);
 }
 
-TEST_F(BatchDialog, AddClearAndDuplicates) {
+TEST_F(BatchDialog, AddRemoveClearAndDuplicates) {
   // Longer than the 260 characters a path once had to fit in.
   const std::string longName(200, 'L');
   fs::create_directories(root() / longName / longName);
@@ -216,7 +216,13 @@ TEST_F(BatchDialog, AddClearAndDuplicates) {
     d.expand({"beta", "inner"});
     d.add({"beta", "inner"});
     EXPECT_EQ(d.entries(), (Names{pathOf("alpha"), pathOf("alpha"), pathOf("beta/inner")}));
+
+    d.list()->setCurrentRow(0);
+    d.press("<");
+    EXPECT_EQ(d.entries(), (Names{pathOf("alpha"), pathOf("beta/inner")}));
     d.press("Clear");
+    EXPECT_TRUE(d.entries().empty());
+
     d.expand({longName});
     d.add({longName, longName});
     d.add({"alpha"});
@@ -228,7 +234,7 @@ TEST_F(BatchDialog, AddClearAndDuplicates) {
 }
 
 // Storing the list sorted and raising the batch are the batch script's, with real keys.
-TEST_F(BatchDialog, OkNeedsOneToAHundredProjectsAndLessTakesTheSelectedOne) {
+TEST_F(BatchDialog, OkNeedsOneToAHundredProjects) {
   const int state = withDialog([&](const Dialog& d) {
     d.press("OK");
     QApplication::processEvents();
@@ -246,7 +252,6 @@ TEST_F(BatchDialog, OkNeedsOneToAHundredProjectsAndLessTakesTheSelectedOne) {
   });
   EXPECT_EQ(state, 1);  // the dialog was released
   EXPECT_EQ(projectCount, kMaxBatchProjects);
-  for (int i = 1; i <= projectCount; ++i) EXPECT_EQ(projectList(i), pathOf("alpha")) << i;  // "<" took "linked"
 }
 
 
