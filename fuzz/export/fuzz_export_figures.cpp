@@ -1,7 +1,6 @@
 // Any input as klplt.res: the figures along z must come out of one walk exactly as the phase
 // plane finds them plane by plane, and the table must be written whatever the numbers are,
 // with the program thread's floating-point traps on.
-#include <fenv.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,8 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "fuzz/traps_on.h"
 #include "records/silent_port.h"
-#include "runtime/fp_traps.h"
 #include "source/export/figure_tables.h"
 #include "source/klplot/figures/crossing_sweep.h"
 #include "source/klplot/project/project_readers.h"
@@ -42,11 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (file == nullptr) return 0;
   std::fwrite(data, 1, size, file);
   std::fclose(file);
-  // Only while our code runs: the fuzzer's own arithmetic is not written for traps.
-  enableFloatingPointTraps([](const char* what) {
-    std::fprintf(stderr, "trapped: %s\n", what);
-    std::abort();
-  });
+  const kelm::fuzzing::TrapsOn traps;
   klplot::loadProjectFiles(klplot::projectData);
   const klplot::ProjectData& d = klplot::projectData;
 
@@ -61,7 +56,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   });
   const std::vector<exporting::PlaneFigures> figures = exporting::figuresAlong(d, planes);
   if (exporting::figuresCsv(figures, exporting::BeamEnergy(d, 1000.0), {}, true).empty()) std::abort();
-  fedisableexcept(FE_ALL_EXCEPT);
-  feclearexcept(FE_ALL_EXCEPT);
   return 0;
 }

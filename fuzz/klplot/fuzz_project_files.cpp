@@ -3,7 +3,6 @@
 // is missing. The project is loaded and drawn as a load shows it, then the phase plane and the
 // markers at the ends of the z range and at typed extremes, then printed, all with the program
 // thread's floating-point traps on. A trap, a sanitizer report or a runaway drawing is a finding.
-#include <fenv.h>
 #include <unistd.h>
 
 #include <array>
@@ -15,8 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/traps_on.h"
 #include "records/silent_port.h"
-#include "runtime/fp_traps.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
 #include "fuzz/klplot/counting_canvas.h"
@@ -42,12 +41,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   kelm::fuzzing::writeSections(std::string_view(reinterpret_cast<const char*>(data), size));
-  // As on the program thread, but only while our code runs: the fuzzer's own arithmetic is not
-  // written for traps.
-  kelm::enableFloatingPointTraps([](const char* what) {
-    std::fprintf(stderr, "trapped: %s\n", what);
-    std::abort();
-  });
+  const kelm::fuzzing::TrapsOn traps;
   loadProjectFiles(projectData);
   const ProjectData& d = projectData;
   if (!(d.zAxisMin < d.zAxisMax) || !(d.rAxisMin < d.rAxisMax) || !std::isfinite(d.zAxisMax)) std::abort();
@@ -56,7 +50,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kelm::klplot::fuzzing::drawPlaneAcrossTheRange(canvas, kWidth, kHeight, kTextHeight, fieldAt);
   kelm::klplot::fuzzing::CountingPage page;
   kelm::klplot::fuzzing::printLoadedProject(page);
-  fedisableexcept(FE_ALL_EXCEPT);
-  feclearexcept(FE_ALL_EXCEPT);
   return 0;
 }
