@@ -1,4 +1,4 @@
-// kelm-export's reading of a solve's record and its cathode.csv. The input is the record's text,
+// kelm-export's reading of a solve's record and its cathode.csv, and the views' surface mark. The input is the record's text,
 // then a line "%%cathode.csv" and the file's content; the record gets a row vouching for that
 // file, as a solve writes it. Under floating-point traps: the summary's columns come out one a
 // name, and the table is the file itself (or the file without its first line), or a refusal on
@@ -12,8 +12,10 @@
 #include <string>
 
 #include "fuzz/traps_on.h"
+#include "records/silent_port.h"
 #include "source/export/cathode_export.h"
 #include "source/export/solve_figure_columns.h"
+#include "source/klplot/project/project_readers.h"
 #include "source/project_files/file_hash.h"
 #include "source/project_files/solve_record.h"
 
@@ -29,6 +31,8 @@ void write(const char* name, std::string_view bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  static kelm::records::SilentPort port;
+  kelm::records::setWindowPort(&port);
   const auto dir = std::filesystem::temp_directory_path() / ("kelm-fuzz-record-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::filesystem::current_path(dir);
@@ -55,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (error.empty() || error.find('\n') != std::string::npos) {
     std::abort();
   }
+  klplot::loadProjectFiles(klplot::projectData);
   for (const bool header : {true, false}) {
     std::string table;
     error.clear();
