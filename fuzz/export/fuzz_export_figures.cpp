@@ -1,17 +1,14 @@
 // Any input as klplt.res: the figures along z must come out of one walk exactly as the phase
 // plane finds them plane by plane, and the table must be written whatever the numbers are,
 // with the program thread's floating-point traps on.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "fuzz/own_directory.h"
 #include "fuzz/traps_on.h"
-#include "records/silent_port.h"
 #include "source/export/figure_tables.h"
 #include "source/klplot/figures/crossing_sweep.h"
 #include "source/klplot/project/project_readers.h"
@@ -26,12 +23,7 @@ bool same(const T& a, const T& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static kelm::records::SilentPort port;
-  kelm::records::setWindowPort(&port);
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("kelm-fuzz-export-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
+  kelm::fuzzing::workInOwnDirectory("kelm-fuzz-export");
   return 0;
 }
 

@@ -3,16 +3,13 @@
 // file, as a solve writes it. Under floating-point traps: the summary's columns come out one a
 // name, and the table is the file itself (or the file without its first line), or a refusal on
 // one line.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
+#include "fuzz/own_directory.h"
 #include "fuzz/traps_on.h"
-#include "records/silent_port.h"
 #include "source/export/cathode_export.h"
 #include "source/export/solve_figure_columns.h"
 #include "source/klplot/project/project_readers.h"
@@ -31,11 +28,7 @@ void write(const char* name, std::string_view bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static kelm::records::SilentPort port;
-  kelm::records::setWindowPort(&port);
-  const auto dir = std::filesystem::temp_directory_path() / ("kelm-fuzz-record-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
+  kelm::fuzzing::workInOwnDirectory("kelm-fuzz-record");
   return 0;
 }
 

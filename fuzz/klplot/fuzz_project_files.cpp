@@ -3,19 +3,16 @@
 // is missing. The project is loaded and drawn as a load shows it, then the phase plane and the
 // markers at the ends of the z range and at typed extremes, then printed, all with the program
 // thread's floating-point traps on. A trap, a sanitizer report or a runaway drawing is a finding.
-#include <unistd.h>
-
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "fuzz/own_directory.h"
 #include "fuzz/traps_on.h"
-#include "records/silent_port.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
 #include "fuzz/klplot/counting_canvas.h"
@@ -31,11 +28,7 @@ constexpr std::int32_t kWidth = 1920, kHeight = 1080, kTextHeight = 28;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static kelm::records::SilentPort port;
-  kelm::records::setWindowPort(&port);
-  const auto dir = std::filesystem::temp_directory_path() / ("kelm-fuzz-project-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
+  kelm::fuzzing::workInOwnDirectory("kelm-fuzz-project");
   return 0;
 }
 
