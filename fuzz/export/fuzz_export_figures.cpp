@@ -1,18 +1,14 @@
 // Any input as klplt.res: the figures along z must come out of one walk exactly as the phase
 // plane finds them plane by plane, and the table must be written whatever the numbers are,
 // with the program thread's floating-point traps on.
-#include <fenv.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
-#include "records/silent_port.h"
-#include "runtime/fp_traps.h"
+#include "fuzz/own_directory.h"
+#include "fuzz/traps_on.h"
 #include "source/export/figure_tables.h"
 #include "source/klplot/figures/crossing_sweep.h"
 #include "source/klplot/project/project_readers.h"
@@ -27,12 +23,7 @@ bool same(const T& a, const T& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static kelm::records::SilentPort port;
-  kelm::records::setWindowPort(&port);
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("kelm-fuzz-export-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
+  kelm::fuzzing::workInOwnDirectory("kelm-fuzz-export");
   return 0;
 }
 
@@ -42,11 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (file == nullptr) return 0;
   std::fwrite(data, 1, size, file);
   std::fclose(file);
-  // Only while our code runs: the fuzzer's own arithmetic is not written for traps.
-  enableFloatingPointTraps([](const char* what) {
-    std::fprintf(stderr, "trapped: %s\n", what);
-    std::abort();
-  });
+  const kelm::fuzzing::TrapsOn traps;
   klplot::loadProjectFiles(klplot::projectData);
   const klplot::ProjectData& d = klplot::projectData;
 
@@ -61,7 +48,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   });
   const std::vector<exporting::PlaneFigures> figures = exporting::figuresAlong(d, planes);
   if (exporting::figuresCsv(figures, exporting::BeamEnergy(d, 1000.0), {}, true).empty()) std::abort();
-  fedisableexcept(FE_ALL_EXCEPT);
-  feclearexcept(FE_ALL_EXCEPT);
   return 0;
 }

@@ -4,7 +4,6 @@
 // and the whole-file writer, with the program thread's floating-point traps on. A trap, a
 // sanitizer report, an output written while the run says it failed, or a file left in the
 // project directory is a finding.
-#include <fenv.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -15,8 +14,8 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz/traps_on.h"
 #include "fuzz/klplot/project_sections.h"
-#include "runtime/fp_traps.h"
 #include "source/export/export_options.h"
 #include "source/export/output_safety.h"
 #include "source/export/project_export.h"
@@ -82,13 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs::create_directory("../out", code);
   const ExportOptions options = optionsOf(settings);
   if (!unsafeOutputs(options).empty()) std::abort();
-  kelm::enableFloatingPointTraps([](const char* what) {
-    std::fprintf(stderr, "trapped: %s\n", what);
-    std::abort();
-  });
+  const kelm::fuzzing::TrapsOn traps;
   const int status = runExport(options);
-  fedisableexcept(FE_ALL_EXCEPT);
-  feclearexcept(FE_ALL_EXCEPT);
   if (status != 0 && status != 1) std::abort();
   // Only the project files and nothing else: no temporary, no output strayed into the project.
   for (const auto& entry : fs::directory_iterator(".")) {

@@ -1,15 +1,13 @@
 // Any text as kelm-scan's summary.csv, its first line naming the columns (x,y[,group]): the
 // reader must answer with a plot or a reason, and the plot must draw in bounded calls with the
 // program thread's floating-point traps on.
-#include <fenv.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "fuzz/traps_on.h"
 #include "fuzz/klplot/counting_canvas.h"
-#include "runtime/fp_traps.h"
 #include "source/export/scan_plot_run.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -25,11 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.plotY = std::string(names.substr(first + 1, second == names.npos ? names.npos : second - first - 1));
   if (second != names.npos) options.plotGroup = std::string(names.substr(second + 1));
 
-  // Only while our code runs: the fuzzer's own arithmetic is not written for traps.
-  kelm::enableFloatingPointTraps([](const char* what) {
-    std::fprintf(stderr, "trapped: %s\n", what);
-    std::abort();
-  });
+  const kelm::fuzzing::TrapsOn traps;
   ScanPlot plot;
   std::string why;
   const ScanPlotReady ready = scanPlotOf(input.substr(end + 1), options, plot, why);
@@ -40,7 +34,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     drawScanPlot({canvas, mapping, 1920, 1080, 16}, plot.series, plot.names);
     if (canvas.calls == 0) std::abort();
   }
-  fedisableexcept(FE_ALL_EXCEPT);
-  feclearexcept(FE_ALL_EXCEPT);
   return 0;
 }

@@ -3,20 +3,16 @@
 // is missing. The project is loaded and drawn as a load shows it, then the phase plane and the
 // markers at the ends of the z range and at typed extremes, then printed, all with the program
 // thread's floating-point traps on. A trap, a sanitizer report or a runaway drawing is a finding.
-#include <fenv.h>
-#include <unistd.h>
-
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
-#include "records/silent_port.h"
-#include "runtime/fp_traps.h"
+#include "fuzz/own_directory.h"
+#include "fuzz/traps_on.h"
 #include "source/klplot/project/project_data.h"
 #include "source/klplot/project/project_readers.h"
 #include "fuzz/klplot/counting_canvas.h"
@@ -32,22 +28,13 @@ constexpr std::int32_t kWidth = 1920, kHeight = 1080, kTextHeight = 28;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static kelm::records::SilentPort port;
-  kelm::records::setWindowPort(&port);
-  const auto dir = std::filesystem::temp_directory_path() / ("kelm-fuzz-project-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
+  kelm::fuzzing::workInOwnDirectory("kelm-fuzz-project");
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   kelm::fuzzing::writeSections(std::string_view(reinterpret_cast<const char*>(data), size));
-  // As on the program thread, but only while our code runs: the fuzzer's own arithmetic is not
-  // written for traps.
-  kelm::enableFloatingPointTraps([](const char* what) {
-    std::fprintf(stderr, "trapped: %s\n", what);
-    std::abort();
-  });
+  const kelm::fuzzing::TrapsOn traps;
   loadProjectFiles(projectData);
   const ProjectData& d = projectData;
   if (!(d.zAxisMin < d.zAxisMax) || !(d.rAxisMin < d.rAxisMax) || !std::isfinite(d.zAxisMax)) std::abort();
@@ -56,7 +43,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kelm::klplot::fuzzing::drawPlaneAcrossTheRange(canvas, kWidth, kHeight, kTextHeight, fieldAt);
   kelm::klplot::fuzzing::CountingPage page;
   kelm::klplot::fuzzing::printLoadedProject(page);
-  fedisableexcept(FE_ALL_EXCEPT);
-  feclearexcept(FE_ALL_EXCEPT);
   return 0;
 }

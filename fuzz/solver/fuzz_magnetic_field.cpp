@@ -2,22 +2,17 @@
 // accepted table goes on to the splined field, its off-axis terms and back out as mag.dat text,
 // under floating-point traps. A trap, a sanitizer report, or a refusal without a reason is a
 // finding.
-#include <fenv.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "runtime/fp_traps.h"
+#include "fuzz/traps_on.h"
 #include "source/solver/beam/magnetic_field_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  kelm::enableFloatingPointTraps([](const char* what) {
-    std::fprintf(stderr, "trapped: %s\n", what);
-    std::abort();
-  });
+  const kelm::fuzzing::TrapsOn traps;
   kelm::solver::AxialMagneticField field;
   std::string error;
   if (kelm::solver::readMagneticField(text, 0, 0.1, 1e-4, field, error)) {
@@ -26,7 +21,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (error.empty()) {
     std::abort();
   }
-  fedisableexcept(FE_ALL_EXCEPT);
-  feclearexcept(FE_ALL_EXCEPT);
   return 0;
 }

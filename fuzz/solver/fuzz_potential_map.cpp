@@ -5,8 +5,6 @@
 // normalized emittances of planes along it. A trap, a sanitizer report, an accepted map that
 // disagrees with its header, an energy that is not a number or an allocation beyond the node
 // limit is a finding.
-#include <fenv.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +12,7 @@
 #include <limits>
 #include <string>
 
-#include "runtime/fp_traps.h"
+#include "fuzz/traps_on.h"
 #include "source/export/figure_tables.h"
 #include "source/solver/field/field_operator.h"
 #include "source/solver/field/potential_map.h"
@@ -73,16 +71,11 @@ void check(const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);
-  kelm::enableFloatingPointTraps([](const char* what) {
-    std::fprintf(stderr, "trapped: %s\n", what);
-    std::abort();
-  });
+  const kelm::fuzzing::TrapsOn traps;
   check(bytes);
   if (bytes.size() >= 8) {
     fixChecksum(bytes);
     check(bytes);
   }
-  fedisableexcept(FE_ALL_EXCEPT);
-  feclearexcept(FE_ALL_EXCEPT);
   return 0;
 }

@@ -1,6 +1,8 @@
 #include "source/export/solve_figure_columns.h"
 
-#include <cstdlib>
+#include <cmath>
+#include <limits>
+#include <optional>
 
 #include "source/export/escaped_text.h"
 #include "source/project_files/solve_record.h"
@@ -16,12 +18,19 @@ constexpr const char* kCopied[] = {"surface_field_max [kV/mm]", "surface_field_m
 constexpr const char* kShares[] = {"exit_current [A]", "reflected_current [A]"};
 constexpr std::string_view kIntercepted = "intercepted_current [A]:", kSurface = "surface_field_max [kV/mm]:";
 
-// "name:value name:value" of the rows whose key starts with prefix, and their sum.
-std::string byElectrode(const projectfiles::SolveRecord& record, std::string_view prefix, double* sum) {
+// "name:value name:value" of the rows whose key starts with prefix, and their sum: none when a
+// value is no number or the values add up beyond a double.
+std::string byElectrode(const projectfiles::SolveRecord& record, std::string_view prefix, std::optional<double>* sum) {
   std::string cell;
   for (const auto& [key, value] : record.figures) {
     if (!key.starts_with(prefix)) continue;
-    if (sum) *sum += std::strtod(value.c_str(), nullptr);
+    if (sum && *sum) {
+      double x = 0;
+      const bool fits = projectfiles::parseRecordNumber(value, x) &&
+                        std::fabs(x) <= std::numeric_limits<double>::max() - std::fabs(**sum);
+      if (fits) **sum += x;
+      else sum->reset();
+    }
     cell += (cell.empty() ? "" : " ") + key.substr(prefix.size()) + ":" + value;
   }
   return escapedText(cell);
@@ -44,10 +53,10 @@ std::vector<std::string> solveFigureCells(const projectfiles::SolveRecord* recor
   };
   for (const char* key : kCopied) cells.push_back(figure(key));
   cells.push_back(record ? byElectrode(*record, kSurface, nullptr) : "");
-  double intercepted = 0;
+  std::optional<double> intercepted = 0.0;
   const std::string by = record ? byElectrode(*record, kIntercepted, &intercepted) : "";
   const bool beam = !figure("emitted_current [A]").empty();
-  cells.push_back(beam ? recordNumber(intercepted) : "");
+  cells.push_back(beam && intercepted ? recordNumber(*intercepted) : "");
   cells.push_back(by);
   for (const char* key : kShares) cells.push_back(figure(key));
   return cells;

@@ -1,6 +1,7 @@
 #include "source/optimize/problem.h"
 
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 #include "source/command_line_tools/option_values.h"
@@ -48,6 +49,9 @@ void readStatement(const Statement& s, int line, Problem& p, bool& hasObjective)
     for (const auto& other : p.parameters)
       if (other.name == q.name) throw std::runtime_error(s.where + ": parameter " + q.name + " given twice");
     if (!(q.lower < q.upper)) throw std::runtime_error(s.where + ": the lower bound must be below the upper one");
+    // The search steps across a quarter of the span, which must be a number; halves cannot overflow.
+    if (!(q.upper / 2 - q.lower / 2 <= std::numeric_limits<double>::max() / 2))
+      throw std::runtime_error(s.where + ": the bounds lie too far apart to search between");
     if (q.start < q.lower || q.start > q.upper)
       throw std::runtime_error(s.where + ": the start " + s.words[2] + " lies outside its bounds " + s.words[3] +
                                " to " + s.words[4]);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "runtime/fp_traps.h"
 #include "source/project_files/file_hash.h"
 #include "source/project_files/input_file.h"
 
@@ -23,13 +24,17 @@ std::string oneLine(std::string text) {
   return text;
 }
 
-bool parseNumber(const std::string& text, double& value) {
+}  // namespace
+
+bool parseRecordNumber(const std::string& text, double& value) {
   char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
+  {
+    // strtod raises overflow for a number beyond a double's range, which the program thread traps.
+    const FloatingPointTrapsSuspended untrapped;
+    value = std::strtod(text.c_str(), &end);
+  }
   return !text.empty() && end == text.c_str() + text.size() && std::isfinite(value);
 }
-
-}  // namespace
 
 std::string recordNumber(double value) {
   char text[40];
@@ -104,7 +109,7 @@ bool parseRecord(std::string_view text, SolveRecord& record, std::string& error)
     } else if (key == "failure") {
       r.failure = value;
     } else if (key == "iterations") {
-      ok = parseNumber(value, x) && x >= 0 && x <= 1e9;
+      ok = parseRecordNumber(value, x) && x >= 0 && x <= 1e9;
       r.iterations = ok ? static_cast<int>(x) : 0;
     } else if (key == "converged") {
       ok = value == "0" || value == "1";
@@ -120,7 +125,7 @@ bool parseRecord(std::string_view text, SolveRecord& record, std::string& error)
                                   "seconds [s]",       "field_seconds [s]", "tracing_seconds [s]",
                                   "deposition_seconds [s]"};
       const auto* known = std::find(std::begin(keys), std::end(keys), key);
-      if (known != std::end(keys)) ok = parseNumber(value, *targets[known - std::begin(keys)]);
+      if (known != std::end(keys)) ok = parseRecordNumber(value, *targets[known - std::begin(keys)]);
       else r.figures.emplace_back(key, value);
     }
     if (!ok) return (error = "line " + std::to_string(line) + ": " + key + " " + value + " is not valid", false);

@@ -57,6 +57,8 @@ struct SolveRecord {
 std::string recordText(const SolveRecord& record);
 // A number as the record writes it: fifteen digits, so that sums come out as computed.
 std::string recordNumber(double value);
+// A number as the solve's files write it, read back; false for text that is not one finite number.
+bool parseRecordNumber(const std::string& text, double& value);
 // The value of one of the record's figures, or nullptr.
 const std::string* recordFigure(const SolveRecord& record, std::string_view key);
 // False, with the line and what is wrong, for a text that is not a record of this format.

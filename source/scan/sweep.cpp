@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "runtime/fp_traps.h"
 #include "source/command_line_tools/csv.h"
 #include "source/command_line_tools/option_values.h"
 
@@ -33,7 +34,12 @@ std::vector<std::string_view> cells(std::string_view line) {
 std::optional<double> numberOf(std::string_view text) {
   const std::string s(text);
   char* end = nullptr;
-  const double value = std::strtod(s.c_str(), &end);
+  double value = 0;
+  {
+    // The overflow strtod raises would trip a thread's traps before the infinity is refused.
+    const FloatingPointTrapsSuspended untrapped;
+    value = std::strtod(s.c_str(), &end);
+  }
   if (s.empty() || end != s.c_str() + s.size()) return std::nullopt;
   return value;
 }

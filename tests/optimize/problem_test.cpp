@@ -23,6 +23,7 @@ TEST(Problem, ReadsItsStatementsAndPlacesEachFault) {
       {"parameter gap 3 4 20\nminimize r_max\n", "p:1: the start 3 lies outside its bounds 4 to 20"},
       {"parameter gap 9 20 4\nminimize r_max\n", "p:1: the lower bound must be below"},
       {"parameter gap 9 4 2O\nminimize r_max\n", "p:1: upper bound \"2O\" is not a number"},
+      {"parameter gap 0 -1e308 1e308\nminimize r_max\n", "p:1: the bounds lie too far apart"},
       {"parameter gap 9 4 20\nparameter gap 9 4 20\n", "p:2: parameter gap given twice"},
       {"parameter gap 9 4 20\n\nminimise r_max\n", "p:3: \"minimise\" is no statement"},
       {"parameter gap 9 4 20\nminimize r_max\nmaximize current\n", "p:3: a second objective"},

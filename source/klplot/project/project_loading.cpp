@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "records/formatted.h"
 #include "source/klplot/project/project_data.h"
@@ -37,8 +36,8 @@ void loadSurfaceMark(ProjectData& d) {
   const char* keys[3] = {"surface_field_max_z [mm]", "surface_field_max_r [mm]", "surface_field_max [kV/mm]"};
   for (int k = 0; k < 3; ++k) {
     const std::string* text = projectfiles::recordFigure(record, keys[k]);
-    const double value = text ? std::strtod(text->c_str(), nullptr) : NAN;
-    if (!(std::abs(value) <= 1e30)) return;
+    double value = 0;
+    if (!text || !projectfiles::parseRecordNumber(*text, value) || !(std::abs(value) <= 1e30)) return;
     values[k] = static_cast<float>(value);
   }
   d.surfaceZ = values[0];

@@ -1,7 +1,6 @@
 #include "source/program/gun/iteration_table.h"
 
-#include <cmath>
-#include <cstdlib>
+#include "source/project_files/solve_record.h"
 
 namespace kelm {
 namespace {
@@ -32,9 +31,8 @@ bool iterationChanges(std::string_view text, std::vector<double>& changes, std::
       continue;
     }
     const std::string cell(column < cells.size() ? cells[column] : std::string_view());
-    char* after = nullptr;
-    const double value = std::strtod(cell.c_str(), &after);
-    if (cell.empty() || *after != '\0' || !std::isfinite(value))
+    double value = 0;
+    if (!projectfiles::parseRecordNumber(cell, value))
       return (why = "solve.csv line " + std::to_string(lineNumber + 1) + ": the change is not a number", false);
     changes.push_back(value);
   }
