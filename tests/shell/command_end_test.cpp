@@ -48,7 +48,7 @@ struct CommandEnd {
   ~CommandEnd() { window::destroyLayerWindows(); }
   // The request served on a program thread, then the project shown again; whileServed runs on
   // the GUI thread until the command has ended.
-  void serveAndShow(const std::function<void()>& whileServed = [] {}) {
+  void serveAndShow(const std::function<void()>& whileServed) {
     std::atomic<int> stage{0};
     std::thread program([&] {
       serveOneRequest();
