@@ -50,12 +50,10 @@ struct Dialog {
   QTreeWidgetItem* item(const Names& path) const {
     QTreeWidgetItem* at = tree()->invisibleRootItem();
     for (const std::string& name : path) {
-      QTreeWidgetItem* next = nullptr;
-      for (int i = 0; i < at->childCount(); ++i) {
-        if (at->child(i)->text(0).toStdString() == name) next = at->child(i);
-      }
-      if (next == nullptr) return nullptr;
-      at = next;
+      int i = 0;
+      while (i < at->childCount() && at->child(i)->text(0).toStdString() != name) ++i;
+      if (i == at->childCount()) return nullptr;
+      at = at->child(i);
     }
     return at;
   }

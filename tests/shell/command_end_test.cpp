@@ -48,7 +48,7 @@ struct CommandEnd {
   ~CommandEnd() { window::destroyLayerWindows(); }
   // The request served on a program thread, then the project shown again; whileServed runs on
   // the GUI thread until the command has ended.
-  void serveAndShow(const std::function<void()>& whileServed = [] {}) {
+  void serveAndShow(const std::function<void()>& whileServed) {
     std::atomic<int> stage{0};
     std::thread program([&] {
       serveOneRequest();
@@ -73,13 +73,24 @@ struct CommandEnd {
 };
 
 // What the status bar says once the project is shown again, and whether "Output" is in front.
+// The files a stopped solve leaves are the openbox script's, with real keys.
 TEST(CommandEnds, StatusBarAndOutput) {
+  const auto progressBar = [] { return window::layer().frame->statusBar()->findChild<QProgressBar*>(); };
+  const auto stopBetweenIterations = [&] {
+    const QRegularExpression progress("^Iteration [0-9]+ of at most 10000, change [0-9.e-]+$");
+    ASSERT_TRUE(processEventsUntil([&] { return progress.match(note()).hasMatch(); }, std::chrono::seconds(120)))
+        << note().toStdString() << window::layer().output->toPlainText().toStdString();
+    EXPECT_TRUE(progressBar()->isVisible());
+    EXPECT_FALSE(stopIsGrey());
+    stopCommand(nullptr);
+  };
   struct Case {
     const char* name;
     std::function<void()> prepare;
     std::atomic<int>& request;
     const char* note;
     bool outputInFront;
+    std::function<void()> whileServed = [] {};
   } cases[] = {
       {"failed", [] { replaceInFile("geom.cod", "  line 11 12 ", "  arc 11 12 radius -2 cw"); }, buildNetRequested,
        "Build net failed: geom\\.cod:16:[0-9]+ \\| All project files loaded \\| [0-9.]+ A, waist at z [0-9.]+ mm, "
@@ -93,36 +104,22 @@ TEST(CommandEnds, StatusBarAndOutput) {
          for (const char* result : {"klplt.res", "pot.dat"})
            fs::last_write_time(result, fs::last_write_time(result) - std::chrono::minutes(1));
        }, buildNetRequested, "Built: [0-9]+ outline points \\| Results older than the mesh: Solve again .*", false},
+      {"stopped", [] {
+         replaceInFile("klinput.dat", "iterations 25", "iterations 10000");
+         replaceInFile("klinput.dat", "trajectories 12", "trajectories 1000");
+         replaceInFile("klinput.dat", "tolerance 0.001", "tolerance 1e-9");
+       }, solveRequested, "Solve stopped: the project is as it was \\| .*", false, stopBetweenIterations},
   };
   for (const Case& c : cases) {
     CommandEnd frame;
     c.prepare();
     c.request.store(1);
-    frame.serveAndShow();
+    frame.serveAndShow(c.whileServed);
     EXPECT_TRUE(std::regex_match(frame.shown, std::regex(c.note))) << c.name << ": " << frame.shown;
     EXPECT_EQ(frame.outputInFront, c.outputInFront) << c.name;
+    EXPECT_TRUE(stopIsGrey()) << c.name;
+    EXPECT_FALSE(progressBar()->isVisible()) << c.name;
   }
-}
-
-// The files a stopped solve leaves are the openbox script's, with real keys.
-TEST(CommandEnds, StopEndsASolveBetweenIterations) {
-  CommandEnd frame;
-  replaceInFile("klinput.dat", "iterations 25", "iterations 10000");
-  replaceInFile("klinput.dat", "trajectories 12", "trajectories 1000");
-  replaceInFile("klinput.dat", "tolerance 0.001", "tolerance 1e-9");
-  solveRequested.store(1);
-  frame.serveAndShow([] {
-    const QRegularExpression progress("^Iteration [0-9]+ of at most 10000, change [0-9.e-]+$");
-    ASSERT_TRUE(processEventsUntil([&] { return progress.match(note()).hasMatch(); },
-                                   std::chrono::seconds(120)))
-        << note().toStdString() << window::layer().output->toPlainText().toStdString();
-    EXPECT_TRUE(window::layer().frame->statusBar()->findChild<QProgressBar*>()->isVisible());
-    EXPECT_FALSE(stopIsGrey());
-    stopCommand(nullptr);
-  });
-  EXPECT_TRUE(frame.shown.starts_with("Solve stopped: the project is as it was | ")) << frame.shown;
-  EXPECT_TRUE(stopIsGrey());
-  EXPECT_FALSE(window::layer().frame->statusBar()->findChild<QProgressBar*>()->isVisible());
 }
 
 }  // namespace

@@ -2,13 +2,10 @@
 // busy set around it, the view windows it opens, and leaving from the idle state.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -16,12 +13,13 @@
 #include <functional>
 #include <thread>
 
-#include "source/program/menus/commands.h"
+#include "source/klplot/views/display_state.h"
 #include "source/program/display/display_driver.h"
 #include "source/program/display/view_windows.h"
-#include "source/klplot/views/display_state.h"
-#include "tests/shell/program_frame.h"
+#include "source/program/menus/commands.h"
 #include "source/program/request_flags.h"
+#include "tests/records/temp_directory.h"
+#include "tests/shell/program_frame.h"
 #include "tests/views/program_state.h"
 #include "tests/window/gui_wait.h"
 #include "window/child_window.h"
@@ -30,26 +28,25 @@
 namespace kelm {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::processEventsUntil;
 using testing::statusText;
 
 bool solveIsGrey() { return (window::layer().menus.entries()[4].items[3].flags & window::kGrayed) != 0; }
-
-bool hasUnitWindow(int unit) { return window::findUnitWindow(unit).frame != nullptr; }
 
 class Driver : public testing::ProgramFrame {
  protected:
   void SetUp() override {
     testing::resetProgramState();
     ProgramFrame::SetUp();
-    std::filesystem::current_path(project_);
+    fs::current_path(project_);
   }
   void TearDown() override {
-    std::filesystem::current_path(home_);
+    fs::current_path(home_);
     ProgramFrame::TearDown();
   }
-  const std::filesystem::path home_ = std::filesystem::current_path();
-  const std::filesystem::path project_ = std::filesystem::path(KELM_EXAMPLES_DIR) / "simple";
+  const fs::path home_ = fs::current_path();
+  const fs::path project_ = fs::path(KELM_EXAMPLES_DIR) / "simple";
 };
 
 // One load as the main loop makes it: once the driver idles, whileIdle runs, then the driver
@@ -88,7 +85,7 @@ TEST_F(Driver, LoadsIdlesAndLeaves) {
   EXPECT_TRUE(solveIsGrey());
   // The last results stay on screen while a command runs, until the next load replaces them.
   for (int unit : {klplot::kPhasePlaneUnit, klplot::kBeamUnit, klplot::kCathodeUnit, klplot::kFieldUnit}) {
-    EXPECT_TRUE(hasUnitWindow(unit)) << unit;
+    EXPECT_NE(window::findUnitWindow(unit).frame, nullptr) << unit;
   }
 }
 
@@ -120,22 +117,18 @@ TEST_F(Driver, TiledViewsAreDrawnForTheirNewSize) {
 // A project below a directory name that is not valid text, deeper than the system can name in
 // one path: the Output window shows its whole path, and the editor opens its geom.cod.
 TEST_F(Driver, ADeepProjectIsNamedInFullAndEditedInPlace) {
-  const std::filesystem::path base =
-      std::filesystem::temp_directory_path() / ("kelm-deep-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(base);
-  const auto editor = base / "editor.sh", seen = base / "seen";
-  std::ofstream(editor) << "#!/bin/sh\n[ -f \"$1\" ] && cat \"$1\" > '" << seen.string() << ".tmp' && mv '"
-                        << seen.string() << ".tmp' '" << seen.string() << "'\n";
-  std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
+  const testing::TempDirectory base;
+  const fs::path editor = base.path() / "editor.sh", seen = base.path() / "editor.sh.seen";
+  std::ofstream(editor) << "#!/bin/sh\n[ -f \"$1\" ] && cat \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.seen\"\n";
+  fs::permissions(editor, fs::perms::owner_all);
   setenv("KELM_EDITOR", editor.c_str(), 1);
 
   // Entered one level at a time, as no single call may name the whole path.
-  std::filesystem::current_path(base);
-  std::string deep = base.string();
+  std::string deep = base.path().string();
   for (int i = 0; i < 20; ++i) {
     const std::string level = i == 0 ? "\xff\xfe project" : std::string(250, 'd');
-    std::filesystem::create_directory(level);
-    std::filesystem::current_path(level);
+    fs::create_directory(level);
+    fs::current_path(level);
     deep += "/" + level;
   }
   ASSERT_GT(deep.size(), 4096u);
@@ -145,66 +138,57 @@ TEST_F(Driver, ADeepProjectIsNamedInFullAndEditedInPlace) {
   const std::string added = loadOnce([&] {
     std::int32_t state = 0;
     editGeometryCommand(&state);
-    EXPECT_TRUE(processEventsUntil([&] { return std::filesystem::exists(seen); }));
+    EXPECT_TRUE(processEventsUntil([&] { return fs::exists(seen); }));
   });
   // Long text goes on over records of the Output window, each after a blank; bytes that are
   // not text show one character each.
   EXPECT_TRUE(QString::fromStdString(added).replace("\n ", "").contains(
       QString::fromLatin1(" Loading project from " + deep + "File GEOM.DAT")));
-  std::ifstream in(seen);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+  EXPECT_EQ(testing::TempDirectory::readFile(seen.string()), content);
   unsetenv("KELM_EDITOR");
-  std::filesystem::current_path(home_);
-  EXPECT_EQ(std::system(("rm -rf '" + base.string() + "'").c_str()), 0);
+  // Too deep to be removed by its whole name: from within, level by level.
+  fs::current_path(base.path());
+  EXPECT_EQ(std::system("rm -rf ./*"), 0);
 }
 
 // A project directory deleted while open is named once per load as missing, and loaded again
 // once it is back under its name; a newline in its name does not split a line.
 TEST_F(Driver, AVanishedProjectIsNamedAndFoundAgainWhenBack) {
-  const std::filesystem::path base =
-      std::filesystem::temp_directory_path() / ("kelm-vanish-" + std::to_string(::getpid()));
-  const std::filesystem::path dir = base / "gun\nB";
-  const std::string shown = base.string() + "/gun\\nB";
-  auto restore = [&] {
-    std::filesystem::create_directories(dir);
-    for (const auto& file : std::filesystem::directory_iterator(project_))
-      std::filesystem::copy(file.path(), dir / file.path().filename());
-  };
-  restore();
-  std::filesystem::current_path(dir);
+  const testing::TempDirectory base;
+  const fs::path dir = base.path() / "gun\nB";
+  const std::string shown = base.path().string() + "/gun\\nB", loading = " Loading project from " + shown + "\n";
   struct Step {
     bool present;
     std::string expected;
   } steps[] = {
-      {true, " Loading project from " + shown + "\n File GEOM.DAT loaded\n"},
-      {false, " Loading project from " + shown + "\n Project directory not found: " + shown + "\n File GEOM.DAT not found\n"},
-      {true, " Loading project from " + shown + "\n File GEOM.DAT loaded\n"},
+      {true, loading + " File GEOM.DAT loaded\n"},
+      {false, loading + " Project directory not found: " + shown + "\n File GEOM.DAT not found\n"},
+      {true, loading + " File GEOM.DAT loaded\n"},
   };
+  fs::copy(project_, dir, fs::copy_options::recursive);
+  fs::current_path(dir);  // and kept there while the directory goes and comes back
   for (const Step& step : steps) {
-    if (!step.present) std::filesystem::remove_all(dir);
-    if (step.present && !std::filesystem::exists(dir)) restore();
+    if (!step.present) fs::remove_all(dir);
+    if (step.present && !fs::exists(dir)) fs::copy(project_, dir, fs::copy_options::recursive);
     const std::string added = loadOnce();
     EXPECT_NE(added.find(step.expected), std::string::npos) << added;
     EXPECT_EQ(window::layer().frame->windowTitle().toStdString(), "KELMDEMO: " + shown);
   }
-  std::filesystem::current_path(home_);
-  std::filesystem::remove_all(base);
 }
 
 // The status bar keeps what the load said of the project's files beside the run state, until
 // the next load says otherwise.
 TEST_F(Driver, TheStatusBarShowsWhatTheLastLoadSaidOfTheFiles) {
-  const std::filesystem::path examples(KELM_EXAMPLES_DIR);
-  const std::filesystem::path empty = std::filesystem::temp_directory_path() / ("kelm-empty-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(empty);
+  const fs::path examples(KELM_EXAMPLES_DIR);
+  const testing::TempDirectory empty;
   struct Row {
-    std::filesystem::path project;
+    fs::path project;
     const char* note;
   } rows[] = {
       {examples / "damaged" / "pot-too-many-lines", "POT.DAT damaged"},
       {examples / "simple", "All project files loaded"},
       {examples / "damaged" / "result-unknown-trajectory", "KLPLT.RES damaged"},
-      {empty, "GEOM.DAT not found, MAG.DAT not found, POT.DAT not found, KLPLT.RES not found"},
+      {empty.path(), "GEOM.DAT not found, MAG.DAT not found, POT.DAT not found, KLPLT.RES not found"},
   };
   // What the load said of the files comes first; the run's figures follow.
   const auto loadWord = [] {
@@ -212,12 +196,10 @@ TEST_F(Driver, TheStatusBarShowsWhatTheLastLoadSaidOfTheFiles) {
     return text.substr(0, text.find(" | "));
   };
   for (const Row& row : rows) {
-    std::filesystem::current_path(row.project);
+    fs::current_path(row.project);
     loadOnce([&] { EXPECT_EQ(loadWord(), row.note) << row.project; });
     EXPECT_EQ(loadWord(), row.note) << row.project;
   }
-  std::filesystem::current_path(home_);
-  std::filesystem::remove_all(empty);
 }
 
 }  // namespace

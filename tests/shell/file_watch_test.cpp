@@ -174,18 +174,19 @@ TEST_F(FileWatch, TheStateMenuTurnsWatchingOffAndOnAgain) {
 // written last reloads once, and results that do not match it are withheld, never mixed.
 TEST_F(FileWatch, ASolvedProjectReloadsOnItsRecord) {
   projectfiles::SolveRecord record;
-  record.status = projectfiles::SolveStatus::kSolved;
   record.results = {{"klplt.res", projectfiles::sha256Hex(result_)}};
-  TempDirectory::writeFile(projectfiles::kRecordFile, projectfiles::recordText(record));
+  const auto writeRecord = [&](projectfiles::SolveStatus status) {
+    record.status = status;
+    TempDirectory::writeFile(projectfiles::kRecordFile, projectfiles::recordText(record));
+  };
+  writeRecord(projectfiles::SolveStatus::kSolved);
   expectLoadsToStayAt(2);
   TempDirectory::writeFile("klplt.res", result_.substr(0, result_.size() / 2));
   expectLoadsToStayAt(2);
-  record.status = projectfiles::SolveStatus::kWriting;
-  TempDirectory::writeFile(projectfiles::kRecordFile, projectfiles::recordText(record));
+  writeRecord(projectfiles::SolveStatus::kWriting);
   expectLoadsToStayAt(2);
   EXPECT_EQ(klplot::projectData.resultLoaded, 1);
-  record.status = projectfiles::SolveStatus::kSolved;
-  TempDirectory::writeFile(projectfiles::kRecordFile, projectfiles::recordText(record));
+  writeRecord(projectfiles::SolveStatus::kSolved);
   expectLoadsToStayAt(3);
   EXPECT_TRUE(window::layer().output->toPlainText().contains(projectfiles::kIncompleteMessage));
   EXPECT_EQ(klplot::projectData.trajCount, 0);

@@ -14,6 +14,7 @@
 #include "source/program/menus/commands.h"
 #include "source/program/menus/save_target.h"
 #include "source/program/request_flags.h"
+#include "tests/records/temp_directory.h"
 #include "tests/shell/program_frame.h"
 #include "tests/window/gui_wait.h"
 #include "window/output_window.h"
@@ -80,10 +81,9 @@ TEST_F(MenuBar, TogglesRelabelTheirItemsAndAskForOneRedrawEach) {
 // The editor commands run while the Output window is minimised: a failure shows in a box, and
 // on the Output window in one phrase on one line, however long the path after it.
 TEST_F(MenuBar, EditorCommandsThatCannotStartAnEditorSaySoInABox) {
-  const std::filesystem::path home = std::filesystem::current_path();
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / std::string(70, 'p');
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
+  const testing::TempDirectory temp;
+  std::filesystem::create_directory(std::string(70, 'p'));
+  std::filesystem::current_path(std::string(70, 'p'));
   setenv("KELM_EDITOR", "/nonexistent/kelm-editor", 1);
   struct Row {
     void (*command)(std::int32_t*);
@@ -102,8 +102,6 @@ TEST_F(MenuBar, EditorCommandsThatCannotStartAnEditorSaySoInABox) {
     EXPECT_TRUE(said.contains(QString(row.file) + ".")) << said.toStdString();
   }
   unsetenv("KELM_EDITOR");
-  std::filesystem::current_path(home);
-  std::filesystem::remove_all(dir);
   const QRegularExpression phrase("^ No text editor could be started \\(set KELM_EDITOR\\) for ");
   const auto lines = [] { return window::layer().output->toPlainText().split('\n'); };
   EXPECT_TRUE(testing::processEventsUntil([&] { return lines().filter(phrase).size() == 2; }))
@@ -112,14 +110,13 @@ TEST_F(MenuBar, EditorCommandsThatCannotStartAnEditorSaySoInABox) {
 
 // File > Save never writes over a project's file, by any name or link that reaches one.
 TEST(SaveTarget, RefusesEveryProjectFileAndLinksToOne) {
-  const std::filesystem::path link = std::filesystem::temp_directory_path() / "kelm-save-target.png";
-  std::filesystem::remove(link);
+  const testing::TempDirectory temp;
+  const std::string link = (temp.path() / "picture.png").string();
   std::filesystem::create_symlink("solve.csv", link);
-  for (const std::string& path : {std::string("klplt.res"), std::string("/x/geom.cod"), std::string("solve-record.csv"), link.string()})
+  for (const std::string& path : {std::string("klplt.res"), std::string("/x/geom.cod"), std::string("solve-record.csv"), link})
     EXPECT_FALSE(saveTargetRefusal(path).empty()) << path;
   EXPECT_EQ(saveTargetRefusal("klplt.res.png"), "");
   EXPECT_EQ(saveTargetRefusal("potmap.dat"), "POTMAP.DAT is a project file: save the picture under another name.");
-  std::filesystem::remove(link);
 }
 
 }  // namespace

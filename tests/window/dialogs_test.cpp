@@ -35,40 +35,31 @@ QString firstLinkOf(const char* helpFile) {
   return QRegularExpression(R"re(href="#([^"]+)")re").match(QString::fromUtf8(file.readAll())).captured(1);
 }
 
-struct Seen {
-  bool viewerShown = false;
-  int scrolledTo = 0;
-  QString followed;
-};
-
 TEST(HelpViewer, ScrollsAndFollowsLinksWhileTheFileDialogIsOpen) {
   createLayerWindows();
   layer().frame->show();
-  Seen seen;
   showHelpContents(KELM_HELP_FILE);  // already open from the Help menu: the dialog blocks it first
   std::array<char, 260> fileName;
   fileName.fill(' ');
+  int scrolledTo = 0;
+  QString followed;
   testing::actOnModal<QFileDialog>(
       [&](QFileDialog& dialog) {
         dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
         QTextBrowser* viewer = shownViewer();
-        seen.viewerShown = viewer != nullptr && QTest::qWaitForWindowExposed(viewer);
-        if (seen.viewerShown) {
+        if (viewer != nullptr && QTest::qWaitForWindowExposed(viewer)) {
           // Keys through the platform's path, where a window that a modal dialog blocks gets none.
           QTest::keyClick(viewer->windowHandle(), Qt::Key_End);
-          seen.scrolledTo = viewer->verticalScrollBar()->value();
-          QTest::keyClick(viewer->windowHandle(), Qt::Key_Home);
-          QTest::keyClick(viewer->windowHandle(), Qt::Key_Tab);
-          QTest::keyClick(viewer->windowHandle(), Qt::Key_Return);
-          seen.followed = viewer->source().fragment();
+          scrolledTo = viewer->verticalScrollBar()->value();
+          for (Qt::Key key : {Qt::Key_Home, Qt::Key_Tab, Qt::Key_Return}) QTest::keyClick(viewer->windowHandle(), key);
+          followed = viewer->source().fragment();
         }
         dialog.reject();
       },
       [&] { EXPECT_FALSE(chooseProjectFile(fileName, true, KELM_HELP_FILE, {"Select KELM project", "geom.cod"})); });
 
-  EXPECT_TRUE(seen.viewerShown);
-  EXPECT_GT(seen.scrolledTo, 0) << "End did not scroll the help";
-  EXPECT_EQ(seen.followed, firstLinkOf(KELM_HELP_FILE)) << "Tab and Return did not follow the first link";
+  EXPECT_GT(scrolledTo, 0) << "End did not scroll the help, or no viewer was shown";
+  EXPECT_EQ(followed, firstLinkOf(KELM_HELP_FILE)) << "Tab and Return did not follow the first link";
   QTextBrowser* viewer = shownViewer();
   ASSERT_NE(viewer, nullptr) << "the viewer closed with the dialog";
   EXPECT_EQ(viewer->parentWidget(), layer().frame);

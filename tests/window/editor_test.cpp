@@ -11,20 +11,19 @@
 #include <fstream>
 #include <thread>
 
+#include "tests/records/temp_directory.h"
 #include "window/dialogs.h"
 
 namespace kelm::window {
 namespace {
 
 TEST(Editor, AwkwardPathsArriveAsOneArgumentAndNothingElseRuns) {
-  const auto dir = std::filesystem::temp_directory_path() / ("kelm-editor-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  const auto script = dir / "editor.sh";
-  const auto record = dir / "argv";
-  const auto witness = dir / "ran";
-  std::ofstream(script) << "#!/bin/sh\nprintf '%s|%s|%s|%s' \"$#\" \"$1\" \"$(sed -n 's/^SigIgn:[[:space:]]*//p' "
-                           "/proc/$$/status)\" $$ > '" << record.string() << ".tmp'\nmv '"
-                        << record.string() << ".tmp' '" << record.string() << "'\n";
+  const testing::TempDirectory temp;
+  const auto dir = temp.path();
+  const auto script = dir / "editor.sh", record = dir / "editor.sh.argv", witness = dir / "ran";
+  std::ofstream(script) << R"sh(#!/bin/sh
+printf '%s|%s|%s|%s' "$#" "$1" "$(sed -n 's/^SigIgn:[[:space:]]*//p' /proc/$$/status)" $$ > "$0.tmp" && mv "$0.tmp" "$0.argv"
+)sh";
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
 
   // Blanks, quotes, shell syntax, a line break and bytes that are not valid text.
@@ -58,7 +57,6 @@ TEST(Editor, AwkwardPathsArriveAsOneArgumentAndNothingElseRuns) {
   ASSERT_EQ(state(), "Z");
   EXPECT_FALSE(startEditor((dir / "no-such-editor").string(), "/tmp/geom.cod"));
   EXPECT_FALSE(std::filesystem::exists(process));
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

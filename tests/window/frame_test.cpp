@@ -2,7 +2,6 @@
 // and the "Output" window fed from another thread.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMdiArea>
@@ -26,22 +25,22 @@ namespace {
 
 using testing::processEventsUntil;
 
+// With a view window on unit 12 beside "Output".
 class Frame : public ::testing::Test {
  protected:
   void SetUp() override {
     createLayerWindows();
     layer().frame->show();
+    ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
   }
   void TearDown() override {
     records::closeUnit(12);
     destroyLayerWindows();
   }
-  static ChildWindow* child(int unit) { return findUnitWindow(unit).child; }
 };
 
 // A closed window is no longer a target of anything addressed to its unit.
 TEST_F(Frame, WindowUnitsComeAndGoWithTheirWindows) {
-  ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
   EXPECT_EQ(setActiveWindow(12), 1);
   ASSERT_EQ(records::closeUnit(12), 0);
   EXPECT_EQ(windowHandle(12), -1);
@@ -52,7 +51,6 @@ TEST_F(Frame, WindowUnitsComeAndGoWithTheirWindows) {
 }
 
 TEST_F(Frame, CloseButtonsOnlyHideWindowsUntilCascadeOrTile) {
-  ASSERT_EQ(records::openUnit(12, {.file = "USER", .title = "Beam"}), 0);
   QMdiArea* area = layer().frame->mdiArea();
   for (int command : {1010, 1011}) {  // Cascade, Tile
     for (int unit : {kOutputUnit, 12}) {
@@ -63,7 +61,7 @@ TEST_F(Frame, CloseButtonsOnlyHideWindowsUntilCascadeOrTile) {
     }
     QCoreApplication::processEvents();
     ASSERT_NE(layer().output, nullptr);
-    ASSERT_NE(child(12), nullptr);
+    ASSERT_NE(findUnitWindow(12).child, nullptr);
     // Both still take what the program writes.
     records::print("after closing", command);
     const QString record = QString(" after closing %1").arg(command);
@@ -77,25 +75,21 @@ TEST_F(Frame, CloseButtonsOnlyHideWindowsUntilCascadeOrTile) {
   }
 }
 
-std::atomic<int> menuCalls{0};
-std::atomic<bool> menuCallOnMessageThread{false};
+std::atomic<int> callsOnMessageThread{0};
 void countMenuCall(std::int32_t*) {
-  ++menuCalls;
-  menuCallOnMessageThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+  if (QThread::currentThread() == QCoreApplication::instance()->thread()) ++callsOnMessageThread;
 }
 
 TEST_F(Frame, ProgramItemsRunOnTheMessageThreadExceptWhilePaused) {
   ASSERT_EQ(appendMenuItem(7, kEnabled, "&Run", doNothing), 1);
   ASSERT_EQ(appendMenuItem(7, kEnabled, "&Solve", countMenuCall), 1);
   const int id = layer().menus.entries()[6].items[0].id;
-  menuCalls = 0;
-  menuCallOnMessageThread = false;
+  callsOnMessageThread = 0;
   layer().frame->runCommand(id);
-  EXPECT_EQ(menuCalls, 1);
-  EXPECT_TRUE(menuCallOnMessageThread);
+  EXPECT_EQ(callsOnMessageThread, 1);
   layer().runState = kPaused;
   layer().frame->runCommand(id);
-  EXPECT_EQ(menuCalls, 1);
+  EXPECT_EQ(callsOnMessageThread, 1);
   layer().runState = kRunning;
 }
 

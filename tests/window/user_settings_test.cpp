@@ -12,53 +12,40 @@
 namespace kelm::window {
 namespace {
 
-class FrameLayout : public ::testing::Test {
- protected:
-  // Nothing saved by an earlier test of the same run.
-  void SetUp() override {
-    writeSettingsList("frame/normal", {});
-    createLayerWindows();
-  }
-  void TearDown() override { destroyLayerWindows(); }
-  static FrameWindow& frame() { return *layer().frame; }
-  // The next run's frame, before it is shown.
-  static void restart() {
-    destroyLayerWindows();
-    createLayerWindows();
-    restoreFrameLayout();
-  }
-};
+QRect frameGeometry() { return layer().frame->geometry(); }
 
-TEST_F(FrameLayout, TheNextRunGetsTheSameGeometryBackUnlessItsScreenIsGone) {
-  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  struct Case {
-    QRect saved;
-    bool back;
-  } cases[] = {
-      {QRect(screen.left() + 40, screen.top() + 30, screen.width() / 2, screen.height() / 2), true},
-      {QRect(screen.left() + 10, screen.top() + 50, screen.width() / 3, screen.height() / 3), true},
-      // A second monitor to the right, unplugged since.
-      {QRect(screen.right() + 200, screen.top() + 40, 400, 300), false},
-  };
-  for (const Case& c : cases) {
-    frame().setGeometry(c.saved);
-    saveFrameLayout();
-    restart();
-    if (c.back) {
-      EXPECT_EQ(frame().geometry(), c.saved);
-    } else {
-      EXPECT_TRUE(screen.contains(frame().geometry().center())) << frame().geometry().x();
-    }
-  }
+// The next run's frame, before it is shown.
+void restart() {
+  destroyLayerWindows();
+  createLayerWindows();
+  restoreFrameLayout();
 }
 
-TEST_F(FrameLayout, NothingSavedOrGarbageLeavesTheFrameAsCreated) {
-  const QRect created = frame().geometry();
+TEST(FrameLayout, TheNextRunGetsTheSameGeometryBackUnlessItsScreenIsGoneOrNoneWasSaved) {
+  writeSettingsList("frame/normal", {});  // nothing saved by an earlier test of the same run
+  createLayerWindows();
+  const QRect created = frameGeometry();
   restoreFrameLayout();
-  EXPECT_EQ(frame().geometry(), created);
+  EXPECT_EQ(frameGeometry(), created);
+
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  for (const QRect& saved : {QRect(screen.left() + 40, screen.top() + 30, screen.width() / 2, screen.height() / 2),
+                             QRect(screen.left() + 10, screen.top() + 50, screen.width() / 3, screen.height() / 3),
+                             // A second monitor to the right, unplugged since.
+                             QRect(screen.right() + 200, screen.top() + 40, 400, 300)}) {
+    layer().frame->setGeometry(saved);
+    saveFrameLayout();
+    restart();
+    if (screen.contains(saved)) {
+      EXPECT_EQ(frameGeometry(), saved);
+    } else {
+      EXPECT_TRUE(screen.contains(frameGeometry().center())) << frameGeometry().x();
+    }
+  }
   writeSettingsList("frame/normal", {"not a geometry"});
   restart();
-  EXPECT_EQ(frame().geometry(), created);
+  EXPECT_EQ(frameGeometry(), created);
+  destroyLayerWindows();
 }
 
 }  // namespace
