@@ -5,7 +5,8 @@
 function(kelm_slurm_test name program example)
   if(NOT KELM_ASAN AND NOT KELM_TSAN)
     add_test(NAME ${name}
-             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/slurm_test.sh $<TARGET_FILE:${program}> ${PROJECT_SOURCE_DIR}/examples/${example})
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/slurm_test.sh $<TARGET_FILE:${program}>
+                     ${PROJECT_SOURCE_DIR}/examples/${example})
     set_tests_properties(${name} PROPERTIES TIMEOUT 400 RUN_SERIAL TRUE LABELS daemon)
   endif()
 endfunction()
