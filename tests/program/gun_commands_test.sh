@@ -60,23 +60,24 @@ lines_after=$(settled beam_pixels "$purple")
 [ "$lines_after" -gt 0 ] && [ "$lines_after" != "$lines_before" ] \
   || fail "the Beam view's equipotential lines did not change ($lines_before purple pixels, then $lines_after)"
 
+# refused KEY LINE FILE: the command of KEY says LINE of the faulty FILE and writes nothing.
+refused() {
+  local written before
+  written=$(files)
+  before=$(loads)
+  run_menu "$1"
+  wait_for_line "$2" 60
+  reloaded_after "$before"
+  [ "$(files)" = "$written" ] || fail "a $3 with an error changed the project's files"
+}
+
 # An arc of radius 0 on line 15: one line naming it, nothing written.
 sed -i '15s/.*/  arc 4 5 radius 0 cw/' "$project/geom.cod"
-written=$(files)
-before=$(loads)
-run_menu n
-wait_for_line "geom.cod:15:18: arc radius must be positive; nothing built" 60
-reloaded_after "$before"
-[ "$(files)" = "$written" ] || fail "a geom.cod with an error changed the project's files"
+refused n "geom.cod:15:18: arc radius must be positive; nothing built" geom.cod
 [ "$(files)" != "$original" ] || fail "the project's files never changed"
 
 # Solve with a klinput.dat it cannot read: one line naming the place, nothing written either.
 cp "$example/geom.cod" "$project/geom.cod"
 echo "levels 1 x" >"$project/klinput.dat"
-written=$(files)
-before=$(loads)
-run_menu s
-wait_for_line "klinput.dat:1:10: level must be a number, found 'x'; nothing solved" 60
-reloaded_after "$before"
-[ "$(files)" = "$written" ] || fail "a klinput.dat with an error changed the project's files"
+refused s "klinput.dat:1:10: level must be a number, found 'x'; nothing solved" klinput.dat
 echo "1 passed, 0 failed"

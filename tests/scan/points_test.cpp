@@ -23,10 +23,6 @@ ProjectTemplate gunTemplate(std::string geom, std::string input) {
   return t;
 }
 
-Sweep sweepOf(std::vector<std::string> names, std::vector<std::vector<std::string>> points) {
-  return Sweep{std::move(names), std::move(points)};
-}
-
 TEST(Parameters, EachUsedIsGivenAndEachGivenIsUsed) {
   const struct {
     const char* geom;
@@ -41,7 +37,7 @@ TEST(Parameters, EachUsedIsGivenAndEachGivenIsUsed) {
   };
   for (const auto& c : cases) {
     std::string error;
-    Sweep s = sweepOf(c.names, {std::vector<std::string>(c.names.size(), "1")});
+    const Sweep s{c.names, {std::vector<std::string>(c.names.size(), "1")}};
     const bool ok = checkParameters(gunTemplate(c.geom, c.input), s, error);
     EXPECT_EQ(ok, *c.error == 0) << c.geom << error;
     if (!ok) {
@@ -53,7 +49,7 @@ TEST(Parameters, EachUsedIsGivenAndEachGivenIsUsed) {
 TEST(Points, MadeWithValuesAsWrittenAndManifestReadBack) {
   TempDirectory dir;
   std::string error;
-  const Sweep s = sweepOf({"gap", "volts"}, {{"8.50", "1e4"}, {"9", "2E4"}});
+  const Sweep s{{"gap", "volts"}, {{"8.50", "1e4"}, {"9", "2E4"}}};
   ASSERT_TRUE(makePoints(gunTemplate("z ${gap}\n", "v ${volts}\n"), s, "out", error)) << error;
   EXPECT_EQ(TempDirectory::readFile("out/p0001/geom.cod"), "z 8.50\n");
   EXPECT_EQ(TempDirectory::readFile("out/p0002/klinput.dat"), "v 2E4\n");
@@ -74,11 +70,11 @@ TEST(Points, NothingIsMadeOnErrorNorOverAnotherDirectory) {
   TempDirectory dir;
   std::string error;
   // The second point's value is missing from the template's view: found before any write.
-  EXPECT_FALSE(makePoints(gunTemplate("z ${gap}\n", "${x}"), sweepOf({"gap"}, {{"1"}}), "out", error));
+  EXPECT_FALSE(makePoints(gunTemplate("z ${gap}\n", "${x}"), Sweep{{"gap"}, {{"1"}}}, "out", error));
   EXPECT_FALSE(fs::exists("out"));
   fs::create_directory("mine");
   TempDirectory::writeFile("mine/notes.txt", "keep");
-  EXPECT_FALSE(makePoints(gunTemplate("z ${gap}\n", ""), sweepOf({"gap"}, {{"1"}}), "mine", error));
+  EXPECT_FALSE(makePoints(gunTemplate("z ${gap}\n", ""), Sweep{{"gap"}, {{"1"}}}, "mine", error));
   EXPECT_NE(error.find("not a scan"), std::string::npos) << error;
   EXPECT_FALSE(fs::exists("mine/p0001"));
 }
@@ -92,7 +88,7 @@ TEST(Points, ResultsOfTheTemplateAreNotCopied) {
   ProjectTemplate t;
   std::string error;
   ASSERT_TRUE(readTemplate("tpl", t, error)) << error;
-  ASSERT_TRUE(makePoints(t, sweepOf({"gap"}, {{"1"}}), "out", error)) << error;
+  ASSERT_TRUE(makePoints(t, Sweep{{"gap"}, {{"1"}}}, "out", error)) << error;
   EXPECT_TRUE(fs::exists("out/p0001/mag.dat"));  // an input of klinput.dat's magfield
   for (const char* name : {"geom.dat", "pot.dat", "potmap.dat", "klplt.res", "klinput.dat"})
     EXPECT_FALSE(fs::exists(std::string("out/p0001/") + name)) << name;
@@ -136,7 +132,7 @@ TEST(PointState, SolvedOnlyFromEveryInputItHoldsNow) {
 // Rows are matched by their directory, and only a point that stands has figures: a row lost
 // by kelm-export leaves its point without figures, saying so, and moves no other point's.
 TEST(Summary, JoinsEachRowToThePointItsDirectoryNamesAndOnlySolvedFigures) {
-  const Sweep s = sweepOf({"gap"}, {{"8"}, {"9"}, {"10"}, {"11"}, {"12"}});
+  const Sweep s{{"gap"}, {{"8"}, {"9"}, {"10"}, {"11"}, {"12"}}};
   const std::string exported =  // p0002 lost
       "directory,trajectories,perveance [uP]\n/o/p0005,7,0.1\n/o/p0001,12,0.5\n/o/p0003,0,0.3\n/o/p0004,12,0.2\n";
   const std::string csv = joinedSummary(

@@ -11,14 +11,12 @@
 namespace kelm::scan {
 namespace {
 
-struct GridCase {
-  const char* grid;
-  std::vector<std::string> names;
-  std::vector<std::vector<std::string>> points;
-};
-
 TEST(Grid, ExpandsRangesAndListsFirstNameSlowest) {
-  const GridCase cases[] = {
+  const struct {
+    const char* grid;
+    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> points;
+  } cases[] = {
       {"gap=8:12:5, volts=10000,20000",
        {"gap", "volts"},
        {{"8", "10000"}, {"8", "20000"}, {"9", "10000"}, {"9", "20000"}, {"10", "10000"},
@@ -159,33 +157,6 @@ TEST(Slurm, ScriptsSplitThePointsIntoAnArrayWithItsLimit) {
   std::string error;
   EXPECT_FALSE(usableInScript("/o/a\\b", error));
   EXPECT_FALSE(usableInScript("/o/a\nb", error));
-}
-
-// The file name sbatch makes of a script's --output directive, by its rules: blanks outside
-// quotes end the argument, a backslash escapes the next character, an unquoted # begins a
-// comment; then %% is %, and %A, %a stand for the job and the task.
-std::string outputFileOf(const std::string& script) {
-  std::string argument, name;
-  bool quoted = false;
-  for (std::size_t k = script.find("--output=") + 9; script[k] != '\n' && (quoted || script[k] != ' '); ++k) {
-    if (script[k] == '\\') argument += script[++k];
-    else if (script[k] == '"') quoted = !quoted;
-    else if (!quoted && script[k] == '#') break;
-    else argument += script[k];
-  }
-  for (std::size_t k = 0; k < argument.size(); ++k) {
-    const char c = argument[k] == '%' ? argument[++k] : 0;
-    name += c == 0 ? argument.substr(k, 1) : c == 'A' ? "7" : c == 'a' ? "1" : "%";
-  }
-  return name;
-}
-
-TEST(Slurm, OutputPathsReachSbatchAsTheyAre) {
-  for (const std::string outdir : {"/o/a b", "/o/it's", "/o/say \"hi\"", "/o/#1", "/o/50%A"}) {
-    std::string error;
-    EXPECT_TRUE(usableInScript(outdir, error)) << outdir;
-    EXPECT_EQ(outputFileOf(slurmScripts("/bin/kelm-scan", outdir, 3, 2).array), outdir + "/slurm/task-7_1.out");
-  }
 }
 
 TEST(Slurm, JobsThatCannotStartAreFound) {
