@@ -84,8 +84,8 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
   TempDirectory::writeFile("plain-file", "x");
   fs::create_directory("a-directory");
   fs::create_symlink("summary.csv", "link.png");
-  auto with = [](std::vector<std::string> more) {
-    more.insert(more.begin(), {"--scan-plot", "plot.png"});
+  auto plot = [](std::vector<std::string> more) {
+    more.insert(more.begin(), {"--scan-plot", "plot.png", "--x", "anode_z", "--y", "perveance"});
     return more;
   };
   struct Case {
@@ -109,21 +109,18 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
       {{kSimple}, "nothing to write"},
       {{"--summary-csv", csv, "--range", "40:4e40", kSimple}, "--range needs Z1:Z2 in mm with Z1 < Z2"},
       {{"--figures-csv", csv, kSimple, kSimple}, "several projects go only with --summary-csv"},
-      {with({"--x", "gap", "--y", "perveance", "summary.csv"}), "--x: \"gap\" is no column of the summary; its "
-                                                                "parameter or figure columns: anode_z, volts, voltage"},
-      {with({"--x", "anode_z", "--y", "perveance", "--group", "colour", "summary.csv"}), "--group: \"colour\""},
-      {with({"--x", "anode_z", "--y", "perveance", "--group", "anode_z", "summary.csv"}),
-       "--group needs another parameter than --x"},
-      {with({"--x", "anode_z", "--y", "perveance", "--group=", "summary.csv"}), "--group needs a column name"},
-      {with({"--y", "perveance", "summary.csv"}), "--scan-plot needs --x PARAM"},
-      {with({"--x", "anode_z", "summary.csv"}), "--scan-plot needs --y FIGURE"},
-      {with({"--x", "anode_z", "--y", "perveance"}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
-      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", kSimple}),
-       "--scan-plot needs one summary.csv of kelm-scan, not 2 files"},
-      {with({"--x", "anode_z", "--y", "perveance", "--png", "d", "summary.csv"}), "--png does not go with --scan-plot"},
-      {with({"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", "summary.csv"}),
-       "--summary-csv does not go with --scan-plot"},
-      {with({"--jobs", "2", "--x", "anode_z", "--y", "perveance", "summary.csv"}), "--jobs does not go"},
+      {{"--scan-plot", "plot.png", "--x", "gap", "--y", "perveance", "summary.csv"},
+       "--x: \"gap\" is no column of the summary; its parameter or figure columns: anode_z, volts, voltage"},
+      {plot({"--group", "colour", "summary.csv"}), "--group: \"colour\""},
+      {plot({"--group", "anode_z", "summary.csv"}), "--group needs another parameter than --x"},
+      {plot({"--group=", "summary.csv"}), "--group needs a column name"},
+      {{"--scan-plot", "plot.png", "--y", "perveance", "summary.csv"}, "--scan-plot needs --x PARAM"},
+      {{"--scan-plot", "plot.png", "--x", "anode_z", "summary.csv"}, "--scan-plot needs --y FIGURE"},
+      {plot({}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
+      {plot({"summary.csv", kSimple}), "--scan-plot needs one summary.csv of kelm-scan, not 2 files"},
+      {plot({"--png", "d", "summary.csv"}), "--png does not go with --scan-plot"},
+      {plot({"--summary-csv", "s.csv", "summary.csv"}), "--summary-csv does not go with --scan-plot"},
+      {plot({"--jobs", "2", "summary.csv"}), "--jobs does not go"},
       {{"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", kSimple}, "--x, --y, --group and --labels go only"},
       {{"--scan-plot", "plot.jpg", "--x", "anode_z", "--y", "perveance", "summary.csv"},
        "--scan-plot needs a file name ending in .png or .svg"},
@@ -133,12 +130,10 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
       {{"--figures-csv", (dir / "plain-file" / "f.csv").string(), kSimple}, "cannot write", 1},
       {{"--crossings-csv", (dir / "a-directory").string(), kSimple}, "cannot write", 1},
       {{"--png", (dir / "plain-file").string(), kSimple}, "cannot make the directory", 1},
-      {with({"--x", "anode_z", "--y", "perveance", "failed.csv"}),
+      {plot({"failed.csv"}),
        "failed.csv: nothing to plot: no row that did not fail has a number in both anode_z and perveance [uP]", 1},
-      {with({"--x", "anode_z", "--y", "perveance", "not-scan.csv"}), "not-scan.csv: it is not a summary of kelm-scan",
-       1},
-      {with({"--x", "anode_z", "--y", "perveance", "absent.csv"}), "cannot read absent.csv: No such file or directory",
-       1},
+      {plot({"not-scan.csv"}), "not-scan.csv: it is not a summary of kelm-scan", 1},
+      {plot({"absent.csv"}), "cannot read absent.csv: No such file or directory", 1},
   };
   for (const Case& c : cases) expectRefused(c.arguments, dir, c.status, c.says, dir);
   EXPECT_EQ(TempDirectory::readFile("summary.csv"), kScanSummary);
@@ -176,11 +171,9 @@ TEST(CommandLine, AWholeExportReplacesItsFilesAndLeavesTheProjectAlone) {
   EXPECT_TRUE(TempDirectory::readFile((out / "pages.pdf").string()).starts_with("%PDF"));
   // Nothing else: no temporary file left behind.
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
-  struct stat info {};
-  ASSERT_EQ(stat((out / "figures.csv").c_str(), &info), 0);
   const mode_t mask = umask(0);
   umask(mask);
-  EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+  EXPECT_EQ(fs::status(out / "figures.csv").permissions(), fs::perms(0666 & ~mask));
 }
 
 TEST(CommandLine, NoSpellingOfAProjectFileIsEverWritten) {
@@ -242,9 +235,7 @@ TEST(CommandLine, OutputsThroughStreamsLinksAndKeptPermissions) {
   EXPECT_EQ(run({"--figures-csv", "link.csv", kSimple}, dir).status, 0);
   EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
   EXPECT_TRUE(TempDirectory::readFile("target.csv").starts_with("z [mm]"));
-  struct stat info {};
-  ASSERT_EQ(::stat("target.csv", &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(fs::status("target.csv").permissions(), fs::perms(0640));
   // A device is written as a stream, not replaced.
   EXPECT_EQ(run({"--crossings-csv", "/dev/null", kSimple}, dir).status, 0);
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
