@@ -1,5 +1,6 @@
 // kelm-export, kelm-solve and kelm-scan given the same bad command line: each exits with 2 and
-// one line, worded alike, and reads its project list alike; the CSV they share.
+// one line, worded alike, and reads its project list alike; help and version without a display;
+// the CSV they share.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,8 +23,9 @@ std::string shellWord(const std::string& word) {
   return quoted + "'";
 }
 
+// The display taken away, so that anything that starts Qt other than offscreen fails.
 testing::Outcome run(const std::string& program, const std::vector<std::string>& arguments) {
-  std::string command = std::string(KELM_BIN_DIR) + "/" + program;
+  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb " KELM_BIN_DIR "/" + program;
   for (const std::string& a : arguments) command += " " + shellWord(a);
   return testing::runCommand(command + " </dev/null");
 }
@@ -33,11 +35,12 @@ struct Program {
   const char* name;
   std::vector<std::string> operands;
   bool readsLists;
+  const char* ownWord;  // in its help and no other's
 };
 const Program kPrograms[] = {
-    {"kelm-export", {"p", "--summary-csv", "s.csv"}, true},
-    {"kelm-solve", {"p"}, true},
-    {"kelm-scan", {"template", "a=1", "out"}, false},
+    {"kelm-export", {"p", "--summary-csv", "s.csv"}, true, "emittance_core90_rms_x"},
+    {"kelm-solve", {"p"}, true, "--build-net"},
+    {"kelm-scan", {"template", "a=1", "out"}, false, "--make-only"},
 };
 
 void expectUsageError(const Program& program, std::vector<std::string> arguments, const std::string& says) {
@@ -86,8 +89,23 @@ TEST(CommandLines, TheSameFaultGetsTheSameAnswerFromEachProgram) {
   }
 }
 
+// Help wins over a bad option.
+TEST(CommandLines, HelpAndVersionNeedNoDisplay) {
+  for (const Program& program : kPrograms) {
+    const std::string name = program.name;
+    const testing::Outcome help = run(name, {"--jobs", "0", "--help"});
+    EXPECT_EQ(help.status, 0) << name;
+    EXPECT_EQ(help.err, "") << name;
+    for (const std::string& word : {"Usage: " + name + " ", std::string("Exit status"), std::string(program.ownWord)})
+      EXPECT_NE(help.out.find(word), std::string::npos) << name << ": " << word;
+    const testing::Outcome version = run(name, {"--version"});
+    EXPECT_EQ(version.status, 0) << name;
+    EXPECT_EQ(version.out, name + " " KELM_VERSION "\n");
+  }
+}
+
 TEST(CommandLines, ScanRefusesWhatWouldMakeNothingUsable) {
-  const Program scan{"kelm-scan", {}, false};
+  const Program scan{"kelm-scan", {}, false, ""};
   const struct {
     std::vector<std::string> arguments;
     std::string says;

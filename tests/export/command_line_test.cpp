@@ -1,6 +1,5 @@
-// kelm-export as its user runs it: help and version without a display, one clear line and
-// the right exit status for every kind of bad input, no partial file ever, and no project
-// directory touched.
+// kelm-export as its user runs it: one clear line and the right exit status for every kind of
+// bad input, no partial file ever, and no project directory touched.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,8 +44,8 @@ std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> listing(con
 
 const std::string kSimple = std::string(KELM_EXAMPLES_DIR) + "/simple";
 
-// A refusal: the exit status, one line of the program's saying why (and nothing else for a
-// usage error), and nothing in `watched` written or touched.
+// A refusal: the exit status, one line of the program's saying why besides its notes (and
+// nothing else for a usage error), and nothing in `watched` written or touched.
 void expectRefused(const std::vector<std::string>& arguments, const fs::path& dir, int status,
                    const std::string& says, const fs::path& watched) {
   const auto before = listing(watched);
@@ -54,25 +54,12 @@ void expectRefused(const std::vector<std::string>& arguments, const fs::path& di
   EXPECT_NE(o.err.find("kelm-export: " + says), std::string::npos) << o.err;
   std::size_t lines = 0;
   for (std::size_t at = o.err.find("kelm-export: "); at != std::string::npos; at = o.err.find("kelm-export: ", at + 1))
-    ++lines;
+    lines += o.err.compare(at, 19, "kelm-export: note: ") != 0;
   EXPECT_EQ(lines, 1u) << o.err;
   if (status == 2) {
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
   }
   EXPECT_EQ(listing(watched), before) << says;
-}
-
-TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
-  TempDirectory scratch;
-  Outcome help = run({"--png", "x", "--help"}, scratch.path());
-  EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.err, "");
-  // The options and columns themselves are the manual page's; these show it is this program's.
-  for (const char* word : {"--scan-plot", "emittance_core90_rms_x", "Exit status"})
-    EXPECT_NE(help.out.find(word), std::string::npos) << word;
-  Outcome version = run({"--version"}, scratch.path());
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "kelm-export " KELM_VERSION "\n");
 }
 
 // A scan's summary as kelm-scan writes it: two voltages, a failed point, one not solved.
@@ -85,18 +72,26 @@ constexpr const char* kScanSummary =
     "p5,30,20000,not solved,,,,\n"
     "p6,32,20000,solved,loaded,20000,1.3,pot.dat\n";
 
-TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
+// Usage errors exit with 2, failures to read or write with 1.
+TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
   TempDirectory scratch;
-  const std::string csv = (scratch.path() / "f.csv").string();
+  const fs::path dir = scratch.path();
+  const std::string csv = (dir / "f.csv").string();
   TempDirectory::writeFile("summary.csv", kScanSummary);
+  TempDirectory::writeFile("failed.csv",
+                           "directory,anode_z,status,perveance [uP]\np1,28,failed: x,1\np2,30,not solved,\n");
+  TempDirectory::writeFile("not-scan.csv", "directory,geom_dat,perveance [uP]\np1,loaded,1\n");
+  TempDirectory::writeFile("plain-file", "x");
+  fs::create_directory("a-directory");
   fs::create_symlink("summary.csv", "link.png");
-  auto with = [](std::vector<std::string> more) {
-    more.insert(more.begin(), {"--scan-plot", "plot.png"});
+  auto plot = [](std::vector<std::string> more) {
+    more.insert(more.begin(), {"--scan-plot", "plot.png", "--x", "anode_z", "--y", "perveance"});
     return more;
   };
   struct Case {
     std::vector<std::string> arguments;
     std::string says;
+    int status = 2;
   } cases[] = {
       {{"--z", "abc", "--figures-csv", csv, kSimple}, "--z needs a position in mm, not \"abc\""},
       {{"--z", "nan", "--figures-csv", csv, kSimple}, "--z needs a position"},
@@ -114,56 +109,41 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
       {{kSimple}, "nothing to write"},
       {{"--summary-csv", csv, "--range", "40:4e40", kSimple}, "--range needs Z1:Z2 in mm with Z1 < Z2"},
       {{"--figures-csv", csv, kSimple, kSimple}, "several projects go only with --summary-csv"},
-      {with({"--x", "gap", "--y", "perveance", "summary.csv"}), "--x: \"gap\" is no column of the summary; its "
-                                                                "parameter or figure columns: anode_z, volts, voltage"},
-      {with({"--x", "anode_z", "--y", "perveance", "--group", "colour", "summary.csv"}), "--group: \"colour\""},
-      {with({"--x", "anode_z", "--y", "perveance", "--group", "anode_z", "summary.csv"}),
-       "--group needs another parameter than --x"},
-      {with({"--x", "anode_z", "--y", "perveance", "--group=", "summary.csv"}), "--group needs a column name"},
-      {with({"--y", "perveance", "summary.csv"}), "--scan-plot needs --x PARAM"},
-      {with({"--x", "anode_z", "summary.csv"}), "--scan-plot needs --y FIGURE"},
-      {with({"--x", "anode_z", "--y", "perveance"}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
-      {with({"--x", "anode_z", "--y", "perveance", "summary.csv", kSimple}),
-       "--scan-plot needs one summary.csv of kelm-scan, not 2 files"},
-      {with({"--x", "anode_z", "--y", "perveance", "--png", "d", "summary.csv"}), "--png does not go with --scan-plot"},
-      {with({"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", "summary.csv"}),
-       "--summary-csv does not go with --scan-plot"},
-      {with({"--jobs", "2", "--x", "anode_z", "--y", "perveance", "summary.csv"}), "--jobs does not go"},
+      {{"--scan-plot", "plot.png", "--x", "gap", "--y", "perveance", "summary.csv"},
+       "--x: \"gap\" is no column of the summary; its parameter or figure columns: anode_z, volts, voltage"},
+      {plot({"--group", "colour", "summary.csv"}), "--group: \"colour\""},
+      {plot({"--group", "anode_z", "summary.csv"}), "--group needs another parameter than --x"},
+      {plot({"--group=", "summary.csv"}), "--group needs a column name"},
+      {{"--scan-plot", "plot.png", "--y", "perveance", "summary.csv"}, "--scan-plot needs --x PARAM"},
+      {{"--scan-plot", "plot.png", "--x", "anode_z", "summary.csv"}, "--scan-plot needs --y FIGURE"},
+      {plot({}), "--scan-plot needs one summary.csv of kelm-scan, not 0"},
+      {plot({"summary.csv", kSimple}), "--scan-plot needs one summary.csv of kelm-scan, not 2 files"},
+      {plot({"--png", "d", "summary.csv"}), "--png does not go with --scan-plot"},
+      {plot({"--summary-csv", "s.csv", "summary.csv"}), "--summary-csv does not go with --scan-plot"},
+      {plot({"--jobs", "2", "summary.csv"}), "--jobs does not go"},
       {{"--x", "anode_z", "--y", "perveance", "--summary-csv", "s.csv", kSimple}, "--x, --y, --group and --labels go only"},
       {{"--scan-plot", "plot.jpg", "--x", "anode_z", "--y", "perveance", "summary.csv"},
        "--scan-plot needs a file name ending in .png or .svg"},
       {{"--scan-plot", "link.png", "--x", "anode_z", "--y", "perveance", "link.png"},
        "--scan-plot link.png would overwrite the scan summary link.png"},
+      {{"--figures-csv", csv, "/no/such/project"}, "no such project directory: /no/such/project", 1},
+      {{"--figures-csv", (dir / "plain-file" / "f.csv").string(), kSimple}, "cannot write", 1},
+      {{"--crossings-csv", (dir / "a-directory").string(), kSimple}, "cannot write", 1},
+      {{"--png", (dir / "plain-file").string(), kSimple}, "cannot make the directory", 1},
+      {plot({"failed.csv"}),
+       "failed.csv: nothing to plot: no row that did not fail has a number in both anode_z and perveance [uP]", 1},
+      {plot({"not-scan.csv"}), "not-scan.csv: it is not a summary of kelm-scan", 1},
+      {plot({"absent.csv"}), "cannot read absent.csv: No such file or directory", 1},
   };
-  for (const Case& c : cases) expectRefused(c.arguments, scratch.path(), 2, c.says, scratch.path());
+  for (const Case& c : cases) expectRefused(c.arguments, dir, c.status, c.says, dir);
   EXPECT_EQ(TempDirectory::readFile("summary.csv"), kScanSummary);
+  EXPECT_TRUE(fs::is_empty(dir / "a-directory"));
 }
 
 TEST(CommandLine, EveryNumberThatFitsThePlaneIsTaken) {
   TempDirectory scratch;
   for (const char* z : {"+5", "3.4028235e38", "-3.4028235e38", "+.5"})
     EXPECT_EQ(run({"--z", z, "--summary-csv", "s.csv", kSimple}, scratch.path()).status, 0) << z;
-}
-
-TEST(CommandLine, FailuresLeaveNoPartialFile) {
-  TempDirectory scratch;
-  const fs::path dir = scratch.path();
-  TempDirectory::writeFile((dir / "plain-file").string(), "x");
-  fs::create_directory(dir / "a-directory");
-  struct Case {
-    std::vector<std::string> arguments;
-    const char* says;
-  } cases[] = {
-      {{"--figures-csv", (dir / "f.csv").string(), "/no/such/project"},
-       "no such project directory: /no/such/project"},
-      {{"--figures-csv", (dir / "plain-file" / "f.csv").string(), kSimple}, "cannot write"},
-      {{"--crossings-csv", (dir / "a-directory").string(), kSimple}, "cannot write"},
-      {{"--png", (dir / "plain-file").string(), kSimple}, "cannot make the directory"},
-  };
-  for (const Case& c : cases) {
-    expectRefused(c.arguments, dir, 1, c.says, dir);
-    EXPECT_TRUE(fs::is_empty(dir / "a-directory")) << c.says;
-  }
 }
 
 TEST(CommandLine, AWholeExportReplacesItsFilesAndLeavesTheProjectAlone) {
@@ -191,11 +171,9 @@ TEST(CommandLine, AWholeExportReplacesItsFilesAndLeavesTheProjectAlone) {
   EXPECT_TRUE(TempDirectory::readFile((out / "pages.pdf").string()).starts_with("%PDF"));
   // Nothing else: no temporary file left behind.
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
-  struct stat info {};
-  ASSERT_EQ(stat((out / "figures.csv").c_str(), &info), 0);
   const mode_t mask = umask(0);
   umask(mask);
-  EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+  EXPECT_EQ(fs::status(out / "figures.csv").permissions(), fs::perms(0666 & ~mask));
 }
 
 TEST(CommandLine, NoSpellingOfAProjectFileIsEverWritten) {
@@ -257,9 +235,7 @@ TEST(CommandLine, OutputsThroughStreamsLinksAndKeptPermissions) {
   EXPECT_EQ(run({"--figures-csv", "link.csv", kSimple}, dir).status, 0);
   EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
   EXPECT_TRUE(TempDirectory::readFile("target.csv").starts_with("z [mm]"));
-  struct stat info {};
-  ASSERT_EQ(::stat("target.csv", &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(fs::status("target.csv").permissions(), fs::perms(0640));
   // A device is written as a stream, not replaced.
   EXPECT_EQ(run({"--crossings-csv", "/dev/null", kSimple}, dir).status, 0);
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
@@ -305,25 +281,22 @@ TEST(CommandLine, ProjectListsShardsAndJobsGiveTheSameRows) {
     EXPECT_EQ(o.err, whole.err) << jobs;
   }
   EXPECT_EQ(summary({"--projects-from", "nul", "--null"}).out, whole.out);
-  // Each project starts from an empty store: reversed, every row is the same.
+  // Each project starts from an empty store: reversed, every row is the same. Two shards without
+  // headers make the rows of the whole.
+  auto sortedRows = [](const std::string& csv) {
+    std::vector<std::string> rows;
+    std::istringstream in(csv);
+    for (std::string row; std::getline(in, row);) rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  };
   std::vector<std::string> reversed(projects.rbegin(), projects.rend());
   reversed.insert(reversed.begin(), "--jobs=1");
-  const std::string backwards = summary(reversed).out;
-  auto rows = [](const std::string& csv) {
-    std::vector<std::string> found;
-    for (std::size_t at = 0, next; (next = csv.find('\n', at)) != std::string::npos; at = next + 1)
-      found.push_back(csv.substr(at, next - at));
-    return found;
-  };
-  std::vector<std::string> rowsBackward = rows(backwards);
-  ASSERT_EQ(rowsBackward.size(), 6u);
-  std::reverse(rowsBackward.begin() + 1, rowsBackward.end());
-  EXPECT_EQ(rowsBackward, rows(whole.out));
-  // Two shards without headers make the whole, rows interleaved.
-  const std::string first = summary({"--projects-from", "lines", "--shard", "0/2", "--no-header"}).out;
-  const std::string second = summary({"--projects-from", "lines", "--shard", "1/2", "--no-header"}).out;
-  EXPECT_EQ(std::count(first.begin(), first.end(), '\n') + std::count(second.begin(), second.end(), '\n'), 5);
-  EXPECT_TRUE(whole.out.find(first.substr(0, first.find('\n'))) != std::string::npos);
+  EXPECT_EQ(sortedRows(summary(reversed).out), sortedRows(whole.out));
+  const std::string header = whole.out.substr(0, whole.out.find('\n') + 1);
+  EXPECT_EQ(sortedRows(header + summary({"--projects-from", "lines", "--shard", "0/2", "--no-header"}).out +
+                       summary({"--projects-from", "lines", "--shard", "1/2", "--no-header"}).out),
+            sortedRows(whole.out));
 }
 
 // A project spoilt one way each is told of in one line naming it, and what it cannot give is
@@ -373,54 +346,41 @@ TEST(CommandLine, SpoiltProjectsAreToldOfAndNotUsed) {
   }
 }
 
-TEST(CommandLine, EveryTableLoadsInPandasAndNumpy) {
+// Every table loads in pandas and numpy, and the solve's own agree with its record: the largest
+// surface |E| is the record's maximum, the sites' currents add up to the emitted current, and
+// the intercepted, exit and turned-back currents make up the whole.
+TEST(CommandLine, TablesLoadInPandasAndNumpyAndAgreeWithTheRecord) {
   TempDirectory scratch;
   // A directory name with a comma, a quote, a hash and a byte that is not UTF-8.
-  const fs::path odd = scratch.path() / "odd, \"dir\" #1 \xFF";
-  fs::copy(kSimple, odd);
-  const Outcome o = run({"--figures-csv", "f.csv", "--crossings-csv", "c.csv", odd.string()}, scratch.path());
+  const std::string odd = "odd, \"dir\" #1 \xFF";
+  fs::copy(kSimple, scratch.path() / odd);
+  ASSERT_EQ(testing::runCommand("'" KELM_SOLVE_PROGRAM "' '" + odd + "'", scratch.path()).status, 0);
+  const Outcome o = run({"--figures-csv", "f.csv", "--crossings-csv", "c.csv", "--surface-field-csv", "e.csv",
+                         "--cathode-csv", "k.csv", odd},
+                        scratch.path());
   ASSERT_EQ(o.status, 0) << o.err;
-  ASSERT_EQ(
-      run({"--summary-csv", "s.csv", "--voltage", "10000", odd.string(), kSimple}, scratch.path()).status, 0);
+  ASSERT_EQ(run({"--summary-csv", "s.csv", "--voltage", "10000", odd, kSimple}, scratch.path()).status, 0);
   TempDirectory::writeFile(
       "check.py",
-      "import sys, pandas, numpy\n"
-      "for name in ['f.csv', 'c.csv', 's.csv']:\n"
+      "import pandas, numpy\n"
+      "for name in ['f.csv', 'c.csv', 'e.csv', 'k.csv', 's.csv']:\n"
       "    frame = pandas.read_csv(name)\n"
       "    array = numpy.genfromtxt(name, delimiter=',', names=True)\n"
       "    assert len(frame) == len(array) > 0, name\n"
       "    assert len(frame.columns) == len(array.dtype.names), name\n"
-      "s = pandas.read_csv('s.csv')\n"
-      "assert s['directory'][0].endswith('odd\\\\x2C \\\\x22dir\\\\x22 \\\\x231 \\\\xFF'), "
-      "s['directory'][0]\n"
+      "e, k, s = (pandas.read_csv(n) for n in ('e.csv', 'k.csv', 's.csv'))\n"
+      "assert s['directory'][0].endswith('odd\\\\x2C \\\\x22dir\\\\x22 \\\\x231 \\\\xFF'), s['directory'][0]\n"
+      "near = lambda a, b: abs(a - b) <= 1e-8 * abs(b)\n"
+      "assert near(e['field [kV/mm]'].max(), s['surface_field_max [kV/mm]'][0])\n"
+      "assert near(k['current [A]'].sum(), s['emitted_current [A]'][0])\n"
+      "assert near(s['intercepted_current [A]'][0] + s['exit_current [A]'][0] + s['reflected_current [A]'][0],"
+      " s['emitted_current [A]'][0])\n"
+      "assert (k['limit [A/cm2]'] > 0).all()\n"
       "assert abs(s['perveance [uP]'][1] - s['total_current [A]'][1] / 10000 ** 1.5 * 1e6) < 1e-9\n");
   EXPECT_EQ(std::system("/usr/bin/python3 check.py"), 0);
 }
 
-// The surface field along the outlines and the emission across the cathode agree with the
-// solve's record: the largest |E| is the record's maximum, the sites' currents add up to the
-// emitted current, and the intercepted, exit and turned-back currents make up the whole.
-TEST(CommandLine, SolveTablesAgreeWithTheRecord) {
-  TempDirectory scratch;
-  fs::copy(kSimple, scratch.path() / "p");
-  ASSERT_EQ(testing::runCommand("'" KELM_SOLVE_PROGRAM "' p", scratch.path()).status, 0);
-  const Outcome o = run({"--surface-field-csv", "e.csv", "--cathode-csv", "c.csv", "--summary-csv", "s.csv", "p"},
-                        scratch.path());
-  ASSERT_EQ(o.status, 0) << o.err;
-  TempDirectory::writeFile(
-      "check.py",
-      "import pandas\n"
-      "e, c, s = (pandas.read_csv(n) for n in ('e.csv', 'c.csv', 's.csv'))\n"
-      "near = lambda a, b: abs(a - b) <= 1e-8 * abs(b)\n"
-      "assert near(e['field [kV/mm]'].max(), s['surface_field_max [kV/mm]'][0])\n"
-      "assert near(c['current [A]'].sum(), s['emitted_current [A]'][0])\n"
-      "assert near(s['intercepted_current [A]'][0] + s['exit_current [A]'][0] + s['reflected_current [A]'][0],"
-      " s['emitted_current [A]'][0])\n"
-      "assert (c['limit [A/cm2]'] > 0).all()\n");
-  EXPECT_EQ(std::system("/usr/bin/python3 check.py"), 0);
-}
-
-TEST(ScanPlot, FailedRowsAreLeftOutWithANoteAndNoRowLeftIsAnError) {
+TEST(ScanPlot, FailedRowsAreLeftOutWithANote) {
   TempDirectory scratch;
   TempDirectory::writeFile("summary.csv", kScanSummary);
   const Outcome o = run({"--scan-plot", "plot.svg", "--x", "anode_z", "--y", "perveance [uP]", "--group", "volts",
@@ -436,26 +396,6 @@ TEST(ScanPlot, FailedRowsAreLeftOutWithANoteAndNoRowLeftIsAnError) {
                                             "perveance - <summary.csv");
   EXPECT_EQ(piped.status, 0) << piped.err;
   EXPECT_TRUE(TempDirectory::readFile("p.png").starts_with("\x89PNG"));
-
-  struct Case {
-    const char* summary;
-    const char* says;
-  } failures[] = {
-      {"directory,anode_z,status,perveance [uP]\np1,28,failed: x,1\np2,30,not solved,\n",
-       "summary.csv: nothing to plot: no row that did not fail has a number in both anode_z and perveance [uP]"},
-      {"directory,geom_dat,perveance [uP]\np1,loaded,1\n", "summary.csv: it is not a summary of kelm-scan"},
-      {nullptr, "cannot read absent.csv: No such file or directory"},
-  };
-  for (const Case& c : failures) {
-    if (c.summary) TempDirectory::writeFile("summary.csv", c.summary);
-    fs::remove("empty.png");
-    const Outcome f = run({"--scan-plot", "empty.png", "--x", "anode_z", "--y", "perveance",
-                           c.summary ? "summary.csv" : "absent.csv"},
-                          scratch.path());
-    EXPECT_EQ(f.status, 1) << c.says;
-    EXPECT_NE(f.err.find("kelm-export: " + std::string(c.says)), std::string::npos) << f.err;
-    EXPECT_FALSE(fs::exists("empty.png")) << c.says;
-  }
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // kelm-export's pictures against the program's own view windows on the same screen: the PNGs
 // pixel for pixel at the first viewing and after a plane chosen in the dialog, the SVGs drawn
-// where the pixels are, the PDF's pages as printed, and the examples' pictures pinned.
+// where the pixels are, the PDF's pages as printed, the examples' pictures pinned, and a scan's
+// points where its values put them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSvgRenderer>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +18,8 @@
 #include "fuzz/klplot/loaded_project_views.h"
 #include "source/program/menus/print_commands.h"
 #include "runtime/whole_file.h"
+#include "source/export/scan_plot_run.h"
+#include "source/export/scan_plot_view.h"
 #include "source/export/view_pictures.h"
 #include "source/klplot/views/display_state.h"
 #include "source/klplot/project/project_readers.h"
@@ -49,16 +53,24 @@ QImage windowImage(int unit) {
   return surface.image.copy();
 }
 
-bool inked(const QImage& image, int x, int y) { return image.pixel(x, y) != qRgb(255, 255, 255); }
+constexpr QRgb kWhite = qRgb(255, 255, 255);
 
-// Within two pixels: a renderer of SVG may space the glyphs of a word a little differently.
-bool inkNear(const QImage& image, int x, int y) {
-  for (int dy = -2; dy <= 2; ++dy) {
-    for (int dx = -2; dx <= 2; ++dx) {
-      if (image.valid(x + dx, y + dy) && inked(image, x + dx, y + dy)) return true;
+bool inked(const QImage& image, int x, int y) { return image.pixel(x, y) != kWhite; }
+
+// Whether a pixel within `reach` of (x, y) matches.
+template <class Match>
+bool anyNear(const QImage& image, int x, int y, int reach, Match match) {
+  for (int dy = -reach; dy <= reach; ++dy) {
+    for (int dx = -reach; dx <= reach; ++dx) {
+      if (image.valid(x + dx, y + dy) && match(image.pixel(x + dx, y + dy))) return true;
     }
   }
   return false;
+}
+
+// Within two pixels: a renderer of SVG may space the glyphs of a word a little differently.
+bool inkNear(const QImage& image, int x, int y) {
+  return anyNear(image, x, y, 2, [](QRgb pixel) { return pixel != kWhite; });
 }
 
 // One page of a PDF as pixels, black and white.
@@ -218,22 +230,17 @@ std::uint64_t pixelHash(const QImage& image) {
   return h;
 }
 
-TEST(ExampleImages, SimpleProjectIsDrawnPixelForPixelAsBefore) {
-  const std::vector<QImage> images = drawnWithTraps(fs::path(KELM_EXAMPLES_DIR) / "simple");
-  ASSERT_EQ(images.size(), 4u);
+// Every other example's pictures change with the generator, so they are drawn, not pinned.
+TEST(ExampleImages, EveryExampleIsDrawnWithoutATrapAndTheSimpleOneAsBefore) {
   // Debian 13's Qt 6.8 draws the same views in other pixels than Debian 12's Qt 6.4.
   const bool qt68 = std::string_view(qVersion()).starts_with("6.8.");
-  EXPECT_EQ(pixelHash(images[0]), qt68 ? 0xfe7fb92912b5b4a2u : 0x7abc551917caefc2u);  // beam
-  EXPECT_EQ(pixelHash(images[1]), qt68 ? 0xe4302c60c63fd5fdu : 0x78a5ee4a4f2c5c94u);  // cathode
-  EXPECT_EQ(pixelHash(images[2]), qt68 ? 0x638df0a845576f44u : 0x068c065c34482e94u);  // magnetic field
-  EXPECT_EQ(pixelHash(images[3]), qt68 ? 0xaf9bda74a652fdcau : 0xa565b7d1c422bbdau);  // phase plane
-}
-
-// Their pictures change with the generator, so they are drawn, not pinned.
-TEST(ExampleImages, EveryOtherExampleIsDrawnWithoutATrap) {
+  const std::uint64_t pinned[] = {qt68 ? 0xfe7fb92912b5b4a2u : 0x7abc551917caefc2u,   // beam
+                                  qt68 ? 0xe4302c60c63fd5fdu : 0x78a5ee4a4f2c5c94u,   // cathode
+                                  qt68 ? 0x638df0a845576f44u : 0x068c065c34482e94u,   // magnetic field
+                                  qt68 ? 0xaf9bda74a652fdcau : 0xa565b7d1c422bbdau};  // phase plane
   const fs::path examples(KELM_EXAMPLES_DIR);
-  std::vector<fs::path> projects{examples / "full", examples / "planar-diode", examples / "spherical-diode",
-                                 examples / "solenoid-gun"};
+  std::vector<fs::path> projects{examples / "simple", examples / "full", examples / "planar-diode",
+                                 examples / "spherical-diode", examples / "solenoid-gun"};
   for (const auto& entry : fs::directory_iterator(examples / "damaged")) projects.push_back(entry.path());
   for (const fs::path& project : projects) {
     const std::vector<QImage> images = drawnWithTraps(project);
@@ -241,6 +248,67 @@ TEST(ExampleImages, EveryOtherExampleIsDrawnWithoutATrap) {
     QImage blank(images[0].size(), images[0].format());
     blank.fill(Qt::white);
     EXPECT_NE(images[0], blank) << project;
+    for (std::size_t v = 0; v < images.size() && project == projects[0]; ++v)
+      EXPECT_EQ(pixelHash(images[v]), pinned[v]) << v;
+  }
+}
+
+// A scan's summary: two voltages, three anode positions each; a failed point and one without a
+// perveance.
+constexpr const char* kScanSummary =
+    "directory,anode_z,volts,status,perveance [uP]\n"
+    "p1,0,10000,solved,1\n"
+    "p2,5,10000,solved,2\n"
+    "p3,10,10000,solved,3\n"
+    "p4,0,20000,solved,3\n"
+    "p5,5,20000,solved,4\n"
+    "p6,10,20000,solved,5\n"
+    "p7,3,10000,failed: net did not converge,4.6\n"
+    "p8,8,20000,not solved,\n";
+
+// The data span 0 to 10 and 1 to 5, already whole nice steps (2.5 and 0.5), so the axes end
+// there. The device of an 800 x 600 screen is 784 by 2 * (300 - 24) pixels.
+QPoint scanPixel(double x, double y) {
+  const double fx = kScanPlotLeft + x / 10 * (kScanPlotRight - kScanPlotLeft);
+  const double fy = kScanPlotBottom + (y - 1) / 4 * (kScanPlotTop - kScanPlotBottom);
+  return {int(std::trunc(fx * 784)), int(std::trunc((1.0 - fy) * 552))};
+}
+
+QRgb rgbOf(std::int32_t bgr) { return qRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+TEST(ScanPlotPicture, PointsLandWhereTheirValuesPutThemOneColourPerLine) {
+  const struct {
+    const char *y, *group;
+    std::vector<std::tuple<double, double, int>> inked;  // x, y and the line's index
+  } cases[] = {
+      // The last of each group between two points.
+      {"perveance",
+       "volts",
+       {{0, 1, 0}, {5, 2, 0}, {10, 3, 0}, {2.5, 1.5, 0}, {0, 3, 1}, {5, 4, 1}, {10, 5, 1}, {7.5, 4.5, 1}}},
+      // Without a group, sorted by x, the line goes 0,1 -> 0,3 -> 5,2 -> 5,4 -> 10,3 -> 10,5.
+      {"perveance [uP]", nullptr, {{0, 1, 0}, {0, 2, 0}, {2.5, 2.5, 0}, {7.5, 3.5, 0}, {10, 4, 0}, {10, 5, 0}}},
+  };
+  const QRgb colours[] = {rgbOf(scanLineColour(0)), rgbOf(scanLineColour(1))};
+  ASSERT_NE(colours[0], colours[1]);
+  for (const auto& c : cases) {
+    ExportOptions options;
+    options.plotX = "anode_z", options.plotY = c.y;
+    if (c.group) options.plotGroup = c.group;
+    ScanPlot plot;
+    std::string why;
+    ASSERT_EQ(scanPlotOf(kScanSummary, options, plot, why), ScanPlotReady::kReady) << why;
+    const QImage image = decoded(drawScanPlotPicture(plot.series, plot.names, {800, 600}, {.png = true}).png);
+    ASSERT_EQ(image.size(), QSize(792, 2 * (300 - 26)));
+    // Within a pixel of where the test puts it: the mapping rounds in single precision.
+    for (const auto& [x, y, line] : c.inked) {
+      const QPoint p = scanPixel(x, y);
+      const auto near = [&](QRgb colour) {
+        return anyNear(image, p.x(), p.y(), 1, [&](QRgb at) { return at == colour; });
+      };
+      EXPECT_TRUE(near(colours[line])) << x << ", " << y;
+      EXPECT_FALSE(near(colours[1 - line])) << x << ", " << y;
+    }
+    EXPECT_EQ(image.pixel(scanPixel(3, 4.6)), kWhite);  // the failed point
   }
 }
 

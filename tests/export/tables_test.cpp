@@ -139,7 +139,11 @@ TEST_F(Tables, NormalizedEmittanceStaysFlatWhileTheBeamGainsEnergy) {
   EXPECT_LT(spread(normalized), std::sqrt(spread(rms))) << spread(rms) << " " << spread(normalized);
 }
 
-TEST_F(Tables, NormalizedEmittanceTakesTheLocalEnergyFromTheAxisPotential) {
+// The local energy: from the equipotentials where they meet the axis, before them and beyond none,
+// beyond them the voltage given. A potential map is preferred to the lines: its axis column gives
+// the energy at every z, and the cathode's potential is the lowest node around where trajectory
+// 1 starts, not the potential a cell away from the surface.
+TEST_F(Tables, TheLocalEnergyComesFromThePotentialMapTheLinesOrTheVoltage) {
   // Lines at 1000 ... 9000 V meet the axis; the cathode, before them, is one step lower, at 0.
   load(kExamples / "simple");
   const BeamEnergy energy(projectData, std::nullopt);
@@ -163,13 +167,7 @@ TEST_F(Tables, NormalizedEmittanceTakesTheLocalEnergyFromTheAxisPotential) {
     }
   }
   EXPECT_EQ(BeamEnergy(projectData, 5000.0).at(1e6).source, EnergySource::kVoltage);
-}
 
-// A potential map is preferred to the lines: its axis column gives the energy at every z, and
-// the cathode's potential is the lowest node around where trajectory 1 starts, not the potential
-// a cell away from the surface.
-TEST_F(Tables, APotentialMapGivesTheEnergyFromTheCathodesOwnPotential) {
-  load(kExamples / "simple");
   const double z0 = projectData.trajZ(1, 1), r0 = projectData.trajR(1, 1);
   solver::PotentialMap map;
   map.nr = 3;
@@ -181,14 +179,14 @@ TEST_F(Tables, APotentialMapGivesTheEnergyFromTheCathodesOwnPotential) {
   for (int iz = 0; iz < map.nz; ++iz)
     for (int ir = 0; ir < map.nr; ++ir)
       map.potential_V.push_back(iz * cell_mm <= cathodeEnd ? -500.0 : -500.0 + 100.0 * (iz * cell_mm - cathodeEnd));
-  const BeamEnergy energy(projectData, 7000.0, &map);
+  const BeamEnergy fromMap(projectData, 7000.0, &map);
   const double z = cathodeEnd + 10 * cell_mm;
-  const LocalEnergy e = energy.at(z);
+  const LocalEnergy e = fromMap.at(z);
   EXPECT_EQ(e.source, EnergySource::kPotentialMap);
   EXPECT_NEAR(e.electronVolts, 100.0 * (z - cathodeEnd), 1e-6);
   EXPECT_STREQ(sourceName(e.source), "potmap.dat");
   // Beyond the map the voltage given stands in.
-  EXPECT_EQ(energy.at(1e6).source, EnergySource::kVoltage);
+  EXPECT_EQ(fromMap.at(1e6).source, EnergySource::kVoltage);
 }
 
 TEST_F(Tables, TheDefaultPlaneShowsWhatThePhasePlanePrints) {

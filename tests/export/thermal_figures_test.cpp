@@ -7,8 +7,8 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
-#include <sstream>
 
+#include "source/command_line_tools/csv.h"
 #include "tests/records/program_outcome.h"
 #include "tests/solver/beam/planar_diode.h"
 
@@ -16,18 +16,6 @@ namespace kelm::exporting {
 namespace {
 
 using testing::TempDirectory;
-
-// The summary's only row, by column name.
-std::map<std::string, std::string> onlyRow(const std::string& csv) {
-  std::istringstream lines(csv);
-  std::string header, row, name, cell;
-  std::getline(lines, header);
-  std::getline(lines, row);
-  std::istringstream names(header), cells(row);
-  std::map<std::string, std::string> out;
-  while (std::getline(names, name, ',')) out[name] = std::getline(cells, cell, ',') ? cell : "";
-  return out;
-}
 
 TEST(ThermalFigures, BeamFileGivesTheThermalEmittanceAndKlpltResLessWithANote) {
   constexpr double gap = 25, cell = 0.5, radius = 4, kelvin = 1300;
@@ -48,7 +36,12 @@ TEST(ThermalFigures, BeamFileGivesTheThermalEmittanceAndKlpltResLessWithANote) {
     const testing::Outcome exported =
         testing::runCommand("'" KELM_EXPORT_PROGRAM "' --z " + plane + " --summary-csv - " + c.name);
     ASSERT_EQ(exported.status, 0) << exported.err;
-    std::map<std::string, std::string> row = onlyRow(exported.out);
+    // The summary's only row, by column name.
+    std::vector<cli::CsvRow> lines;
+    std::string why;
+    ASSERT_TRUE(cli::readCsv(exported.out, lines, why) && lines.size() == 2) << why << exported.out;
+    std::map<std::string, std::string> row;
+    for (std::size_t k = 0; k < lines[0].cells.size(); ++k) row[lines[0].cells[k]] = lines[1].cells.at(k);
     EXPECT_EQ(row["figures_from"], c.from);
     EXPECT_EQ(row["crossings"], std::to_string(c.crossings));
     int notes = 0;

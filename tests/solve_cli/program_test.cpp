@@ -43,15 +43,6 @@ std::vector<std::string> summaries(const std::string& out) {
   return lines;
 }
 
-TEST(SolveProgram, HelpAndVersion) {
-  TempDirectory scratch;
-  const Outcome help = run("--jobs 0 --help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Exit status"), std::string::npos) << help.out;
-  const Outcome version = run("--version");
-  EXPECT_EQ(version.out, "kelm-solve " KELM_VERSION "\n");
-}
-
 // Failures are reported in order among the solves and touch nothing; solves at once must not
 // share the numerical libraries' state, so each gives the files of a solve alone.
 TEST(SolveProgram, FailuresAreReportedInOrderAndJobsChangeNoResult) {
