@@ -1,12 +1,12 @@
 // Any input as klplt.res: the figures along z must come out of one walk exactly as the phase
 // plane finds them plane by plane, and the table must be written whatever the numbers are,
 // with the program thread's floating-point traps on.
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "fuzz/file_bytes.h"
 #include "fuzz/own_directory.h"
 #include "fuzz/traps_on.h"
 #include "source/export/figure_tables.h"
@@ -29,10 +29,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelm;
-  std::FILE* file = std::fopen("klplt.res", "wb");
-  if (file == nullptr) return 0;
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
+  fuzzing::writeBytes("klplt.res", {reinterpret_cast<const char*>(data), size});
   const kelm::fuzzing::TrapsOn traps;
   klplot::loadProjectFiles(klplot::projectData);
   const klplot::ProjectData& d = klplot::projectData;

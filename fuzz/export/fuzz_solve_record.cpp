@@ -4,10 +4,10 @@
 // name, and the table is the file itself (or the file without its first line), or a refusal on
 // one line.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/file_bytes.h"
 #include "fuzz/own_directory.h"
 #include "fuzz/traps_on.h"
 #include "source/export/cathode_export.h"
@@ -15,17 +15,6 @@
 #include "source/klplot/project/project_readers.h"
 #include "source/project_files/file_hash.h"
 #include "source/project_files/solve_record.h"
-
-namespace {
-
-void write(const char* name, std::string_view bytes) {
-  if (std::FILE* file = std::fopen(name, "wb")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-  }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   kelm::fuzzing::workInOwnDirectory("kelm-fuzz-record");
@@ -39,10 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t split = input.find(kSplit);
   std::string record(input.substr(0, split));
   const std::string_view cathode = split == input.npos ? std::string_view() : input.substr(split + kSplit.size());
-  write(projectfiles::kCathodeFile, cathode);
+  fuzzing::writeBytes(projectfiles::kCathodeFile, cathode);
   if (!record.empty() && !record.ends_with('\n')) record += '\n';
   record += "result:cathode.csv," + projectfiles::sha256Hex(cathode) + "\n";
-  write(projectfiles::kRecordFile, record);
+  fuzzing::writeBytes(projectfiles::kRecordFile, record);
 
   const fuzzing::TrapsOn traps;
   projectfiles::SolveRecord parsed;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/file_bytes.h"
+
 namespace kelm::fuzzing {
 
 inline constexpr std::array<std::string_view, 4> kFiles = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
@@ -18,10 +20,7 @@ inline void writeSections(std::string_view input) {
   std::size_t contentStart = 0;
   auto flush = [&](std::size_t end) {
     if (file.empty()) return;
-    if (std::FILE* out = std::fopen(std::string(file).c_str(), "wb")) {
-      std::fwrite(input.data() + contentStart, 1, end > contentStart ? end - contentStart : 0, out);
-      std::fclose(out);
-    }
+    writeBytes(std::string(file), input.substr(contentStart, end > contentStart ? end - contentStart : 0));
   };
   while (at < input.size()) {
     const std::size_t lineEnd = input.find('\n', at);

@@ -4,8 +4,9 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "fuzz/file_bytes.h"
 
 namespace kelm::fuzzing {
 
@@ -15,10 +16,7 @@ inline const std::string& inputFileName() {
 }
 
 inline void writeInputFile(const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(inputFileName().c_str(), "wb");
-  if (file == nullptr) return;
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
+  writeBytes(inputFileName(), {reinterpret_cast<const char*>(data), size});
 }
 
 }  // namespace kelm::fuzzing

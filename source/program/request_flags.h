@@ -7,22 +7,25 @@
 
 namespace kelm {
 
-extern std::atomic<int> solveRequested;
-extern std::atomic<int> buildNetRequested;
-extern std::atomic<int> batchRequested;
-extern std::atomic<int> leaveRequested;
-extern std::atomic<int> beamRedrawRequested;
-extern std::atomic<int> markerRedrawRequested;
-extern std::atomic<int> phasePlaneRequested;
-// Run > Stop and the exit question: the running command ends at its next step. commandRunning is
-// 1 while the program thread serves Build net, Solve or a batch.
-extern std::atomic<int> stopRequested;
-extern std::atomic<int> commandRunning;
+// The three commands the main loop serves, in this order.
+inline std::atomic<int> solveRequested{0};
+inline std::atomic<int> buildNetRequested{0};
+inline std::atomic<int> batchRequested{0};  // cleared by the batch run when it ends
+// The display driver returns to the main loop at its next poll.
+inline std::atomic<int> leaveRequested{0};
+// Redraws within the display driver: the geometry view after a toggle, the plane's marker, the
+// phase plane for a new plane.
+inline std::atomic<int> beamRedrawRequested{0};
+inline std::atomic<int> markerRedrawRequested{0};
+inline std::atomic<int> phasePlaneRequested{0};
+// Run > Stop and the exit question: the running command ends at its next step.
+inline std::atomic<int> stopRequested{0};
+inline std::atomic<int> commandRunning{0};  // 1 while the program thread serves a command
 // The project's files changed: the next load keeps the plane and the view as they were.
-extern std::atomic<int> reloadRequested;
+inline std::atomic<int> reloadRequested{0};
 
 // Toggles of the Window menu, read by the geometry view: 1 shown, 0 hidden.
-extern std::atomic<int> beamShown;
-extern std::atomic<int> potentialShown;
+inline std::atomic<int> beamShown{1};
+inline std::atomic<int> potentialShown{1};
 
 }  // namespace kelm
