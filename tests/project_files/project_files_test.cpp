@@ -50,16 +50,11 @@ TEST(SolveRecord, RefusesWhatIsNotARecordOfItsFormat) {
   const std::pair<std::string, bool> cases[] = {
       {head, true},
       {head + "a later key,any value\n", true},
-      {"format,1\nstatus,solved\n", false},
-      {"key,value\nformat,2\nstatus,solved\n", false},
-      {"key,value\nformat,1\n", false},
-      {head + "status,done\n", false},
-      {head + "iterations,-1\n", false},
-      {head + "current [A],nan\n", false},
-      {head + "converged,yes\n", false},
-      {head + "result:pot.dat,\n", false},
-      {head + "iterations\n", false},
-      {head + "voltage [V],1e400\n", false},
+      {"format,1\nstatus,solved\n", false},          {"key,value\nformat,2\nstatus,solved\n", false},
+      {"key,value\nformat,1\n", false},              {head + "status,done\n", false},
+      {head + "iterations,-1\n", false},              {head + "current [A],nan\n", false},
+      {head + "converged,yes\n", false},              {head + "result:pot.dat,\n", false},
+      {head + "iterations\n", false},                 {head + "voltage [V],1e400\n", false},
   };
   // Read as the desktop reads it, with the traps on.
   kelm::testing::onProgramThread([&] {

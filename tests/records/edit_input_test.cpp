@@ -67,20 +67,16 @@ TEST(EditInput, BadFieldsAreErrorsNotCrashesAndAMissingRecordIsTheEnd) {
   std::int32_t integer = 0;
   float single = 0.0f;
   double wide = 0.0;
-  EXPECT_GT(readInternal("  1x3", "(I5)", integer), 0);
-  EXPECT_GT(readInternal("2147483648", "(I10)", integer), 0);
-  EXPECT_GT(readInternal("99999999999999999999999", "(I23)", integer), 0);
-  EXPECT_GT(readInternal("1.5", "(I5)", integer), 0);
-  EXPECT_GT(readInternal(std::string_view("  1\0 ", 5), "(I5)", integer), 0);
-  EXPECT_GT(readInternal("\xC3\xA9", "(I5)", integer), 0);
-  EXPECT_GT(readInternal("1E+99999", "(F12.0)", wide), 0);
+  using Field = std::pair<std::string_view, const char*>;
+  // The last two: an integer item under F, and a width never supplied.
+  for (auto [field, format] : {Field{"  1x3", "(I5)"}, {"2147483648", "(I10)"}, {"99999999999999999999999", "(I23)"},
+                               {"1.5", "(I5)"}, {std::string_view("  1\0 ", 5), "(I5)"}, {"\xC3\xA9", "(I5)"},
+                               {"12", "(F7.2)"}, {"12", "(I^)"}})
+    EXPECT_GT(readInternal(field, format, integer), 0) << field;
+  for (auto [field, format] : {Field{"1E+99999", "(F12.0)"}, {"1.2.3", "(F7.2)"}, {"E5", "(F7.2)"}, {"1E", "(F7.2)"}})
+    EXPECT_GT(readInternal(field, format, wide), 0) << field;
   EXPECT_GT(readInternal("1.E39", "(E12.4)", single), 0);
   EXPECT_EQ(readInternal("1.E39", "(E12.4)", wide), 0);
-  EXPECT_GT(readInternal("1.2.3", "(F7.2)", wide), 0);
-  EXPECT_GT(readInternal("E5", "(F7.2)", wide), 0);
-  EXPECT_GT(readInternal("1E", "(F7.2)", wide), 0);
-  EXPECT_GT(readInternal("12", "(F7.2)", integer), 0);  // integer item under F
-  EXPECT_GT(readInternal("12", "(I^)", integer), 0);    // width never supplied
   // An internal record holds one line; a format that starts over needs a second.
   EXPECT_EQ(readInternal("1", "(I5)", integer, integer), kEndOfFile);
 }

@@ -131,25 +131,22 @@ bool same(T a, T b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-void expectSameCrossings(const Crossings& swept, const Crossings& alone, float z) {
-  ASSERT_EQ(swept.count, alone.count) << "z " << z;
-  for (int c = 1; c <= alone.count; ++c) {
-    ASSERT_EQ(swept.trajectory(c), alone.trajectory(c)) << "z " << z << " crossing " << c;
-    ASSERT_TRUE(same(swept.radius(c), alone.radius(c))) << "z " << z << " crossing " << c;
-    ASSERT_TRUE(same(swept.slope(c), alone.slope(c))) << "z " << z << " crossing " << c;
-  }
-  EXPECT_TRUE(same(swept.rMax, alone.rMax)) << "z " << z;
-  EXPECT_TRUE(same(swept.totalCurrent, alone.totalCurrent)) << "z " << z;
-  EXPECT_TRUE(same(swept.emittance, alone.emittance)) << "z " << z;
-}
-
 void expectSweepMatchesEachPlane(const ProjectData& data, const std::vector<float>& planes) {
   std::vector<std::size_t> visited;
   auto alone = std::make_unique<Crossings>();
   sweepCrossings(data, planes, [&](std::size_t j, const Crossings& swept) {
     visited.push_back(j);
     findCrossings(data, planes[j], *alone);
-    expectSameCrossings(swept, *alone, planes[j]);
+    SCOPED_TRACE(::testing::Message() << "z " << planes[j]);
+    ASSERT_EQ(swept.count, alone->count);
+    for (int c = 1; c <= alone->count; ++c) {
+      ASSERT_EQ(swept.trajectory(c), alone->trajectory(c)) << "crossing " << c;
+      ASSERT_TRUE(same(swept.radius(c), alone->radius(c))) << "crossing " << c;
+      ASSERT_TRUE(same(swept.slope(c), alone->slope(c))) << "crossing " << c;
+    }
+    EXPECT_TRUE(same(swept.rMax, alone->rMax));
+    EXPECT_TRUE(same(swept.totalCurrent, alone->totalCurrent));
+    EXPECT_TRUE(same(swept.emittance, alone->emittance));
   });
   ASSERT_EQ(visited.size(), planes.size());
   for (std::size_t j = 0; j < visited.size(); ++j) EXPECT_EQ(visited[j], j);
