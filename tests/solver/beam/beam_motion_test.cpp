@@ -4,18 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
 #include "source/solver/geometry/solver_input.h"
 #include "source/solver/beam/beam_self_field.h"
+#include "tests/solver/beam/reference_physics.h"
 #include "tests/solver/beam/test_gun.h"
+#include "tests/solver/field/analytic_mesh.h"
 
 namespace kelm::solver {
 namespace {
 
-constexpr double kE = 1.602176634e-19, kM = 9.1093837015e-31, kRest_eV = 510998.95;
-
+using namespace testing;
 
 struct EnergyCase {
   const char* name;
@@ -56,18 +58,6 @@ INSTANTIATE_TEST_SUITE_P(, EnergyAlongTrajectory,
                                            EnergyCase{"FluxOnCathode", -3000, 3.0}),
                          [](const auto& test) { return std::string(test.param.name); });
 
-// A mesh free of electrodes.
-ClassifiedMesh freeMesh(int nr, int nz, double cell_m) {
-  ClassifiedMesh m;
-  m.nr = nr;
-  m.nz = nz;
-  m.cell_m = cell_m;
-  m.electrodeAt.assign(m.nodeCount(), ClassifiedMesh::kFree);
-  m.armFraction.assign(m.nodeCount(), {1, 1, 1, 1});
-  m.armElectrode.assign(m.nodeCount(), {ClassifiedMesh::kFree, ClassifiedMesh::kFree, ClassifiedMesh::kFree, ClassifiedMesh::kFree});
-  return m;
-}
-
 // Tables that rise from 0 over a few mm, sampled every 0.04 mm as a mag.dat is and taken every
 // 0.125 mm (a quarter of a 0.5 mm cell): the energy stays put along 120 mm, and downstream the
 // orbit crosses the axis every half Larmor period, π·2γm/(eB), to 0.1 % (in the frame turning
@@ -87,7 +77,7 @@ class RampFromTable : public ::testing::TestWithParam<Ramp> {};
 TEST_P(RampFromTable, EnergyIsKeptThroughTheRampAndTheLarmorRateFollowsWithinOnePerMille) {
   constexpr double kStart = 10e-3;
   const Ramp ramp = GetParam();
-  const ClassifiedMesh mesh = freeMesh(11, 241, 0.5e-3);
+  const ClassifiedMesh mesh = quadricMesh(11, 241, 0.5e-3, {}, {});
   const std::vector<double> phi(mesh.nodeCount(), 0.0);
   const double gamma = 1 + ramp.energy_eV / kRest_eV, larmor = kE * ramp.field_T / (2 * gamma * kM);
   std::vector<double> z, b;
@@ -135,7 +125,7 @@ struct Drift {
 class BeamDrift : public ::testing::TestWithParam<Drift> {};
 
 TEST_P(BeamDrift, RingGrowsAsTheEnvelopeSaysWithinOnePercent) {
-  constexpr double kEps0 = 8.8541878128e-12, kC = 299792458.0, kA0 = 1e-3, kLength = 55e-3;
+  constexpr double kA0 = 1e-3, kLength = 55e-3;
   constexpr int kRings = 16, kFollowed = 7;
   const double gamma = 1 + GetParam().energy_eV / kRest_eV, beta = std::sqrt(1 - 1 / (gamma * gamma));
   const double current = GetParam().current_A, v = beta * kC;
@@ -143,24 +133,19 @@ TEST_P(BeamDrift, RingGrowsAsTheEnvelopeSaysWithinOnePercent) {
   const double perveance = 2 * current / (alfven * std::pow(beta * gamma, 3));
   for (const double cell : {0.1e-3, 0.05e-3}) {
     SCOPED_TRACE(::testing::Message() << "cell " << cell * 1e3 << " mm");
-    ClassifiedMesh mesh = freeMesh(static_cast<int>(std::lround(3e-3 / cell)) + 1, static_cast<int>(std::lround(60e-3 / cell)) + 1, cell);
+    ClassifiedMesh mesh = quadricMesh(int(std::lround(3e-3 / cell)) + 1, int(std::lround(60e-3 / cell)) + 1, cell, {}, {});
     mesh.rMaxEdge.held = true;
     // The envelope a(z), RK4 at an eighth of a cell, so that every plane of nodes is a step.
     std::vector<double> envelope;
-    double a = kA0, slope = 0;
-    const double dz = cell / 8;
-    auto accel = [&](double r) { return perveance / r; };
+    std::array<double, 2> y = {kA0, 0};  // a, a'
+    auto f = [&](double, const std::array<double, 2>& p) { return std::array<double, 2>{p[1], perveance / p[0]}; };
     for (int k = 0; k < 8 * (mesh.nz - 1) + 1; ++k) {
-      if (k % 8 == 0) envelope.push_back(a);
-      const double k1a = slope, k1s = accel(a), k2a = slope + dz / 2 * k1s, k2s = accel(a + dz / 2 * k1a);
-      const double k3a = slope + dz / 2 * k2s, k3s = accel(a + dz / 2 * k2a), k4a = slope + dz * k3s, k4s = accel(a + dz * k3a);
-      a += dz / 6 * (k1a + 2 * k2a + 2 * k3a + k4a);
-      slope += dz / 6 * (k1s + 2 * k2s + 2 * k3s + k4s);
+      if (k % 8 == 0) envelope.push_back(y[0]);
+      rk4Step(0, y, cell / 8, f);
     }
-    std::vector<double> phi(mesh.nodeCount());
-    for (int iz = 0; iz < mesh.nz; ++iz)
-      for (int ir = 0; ir < mesh.nr; ++ir)
-        phi[mesh.node(ir, iz)] = current * std::pow(ir * cell / envelope[static_cast<std::size_t>(iz)], 2) / (4 * std::numbers::pi * kEps0 * v);
+    std::vector<double> phi = nodeValues(mesh, [&](double r, double z) {
+      return current * std::pow(r / envelope[std::size_t(std::lround(z / cell))], 2) / (4 * std::numbers::pi * kEps0 * v);
+    });
     BeamSelfField self;
     std::vector<Trace> rings(kRings);
     for (int pass = 0; pass < 8; ++pass) {

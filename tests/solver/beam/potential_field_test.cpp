@@ -13,10 +13,8 @@
 namespace kelm::solver {
 namespace {
 
-constexpr double kMm = 1e-3, kV0 = 1000.0, kInner = 1.1 * kMm, kOuter = 2.9 * kMm, kCentre = 3.2 * kMm;
-
-// Concentric spheres about (0, zc) at V0 and 0: φ = V0 (1/ρ − 1/b) / (1/a − 1/b), E = φ'·ρ̂.
-double sphereE(double rho) { return kV0 / (rho * rho * (1 / kInner - 1 / kOuter)); }
+constexpr double kMm = 1e-3, kInner = 1.1 * kMm, kOuter = 2.9 * kMm, kCentre = 3.2 * kMm;
+constexpr testing::ConcentricSpheres kSpheres{kInner, kOuter, kCentre, 1000.0};
 
 struct Errors {
   double bulk = 0, cut = 0;  // largest |E − E_exact| / E(a), three cells or more from the
@@ -27,18 +25,11 @@ struct Errors {
 // The closed form sampled on a mesh of `cells` across the gap, its field compared on a
 // mesh-independent lattice of points and across the nearest cell edges.
 Errors sphereErrors(int cells) {
-  const double h = (kOuter - kInner) / cells, scale = sphereE(kInner);
-  ClassifiedMesh mesh = testing::quadricMesh(static_cast<int>(kOuter / h) + 3, static_cast<int>(2 * kCentre / h) + 1, h, {kV0, 0.0},
-                                             {{0, kCentre, 1, 1, kInner, true, 0}, {0, kCentre, 1, 1, kOuter, false, 1}});
+  const double h = (kOuter - kInner) / cells, scale = kSpheres.field(kInner);
+  ClassifiedMesh mesh = kSpheres.mesh(static_cast<int>(kOuter / h) + 3, static_cast<int>(2 * kCentre / h) + 1, h);
   mesh.rMaxEdge.held = mesh.zMinEdge.held = mesh.zMaxEdge.held = true;
-  std::vector<double> phi;
-  for (int iz = 0; iz < mesh.nz; ++iz)
-    for (int ir = 0; ir < mesh.nr; ++ir) {
-      const int electrode = mesh.electrodeAt[mesh.node(ir, iz)];
-      const double rho = std::hypot(ir * h, iz * h - kCentre);
-      phi.push_back(electrode != ClassifiedMesh::kFree ? mesh.electrodePotential_V[static_cast<std::size_t>(electrode)]
-                                                       : kV0 * (1 / rho - 1 / kOuter) / (1 / kInner - 1 / kOuter));
-    }
+  // The closed form on the free nodes, the electrodes' potentials on theirs.
+  const std::vector<double> phi = testing::nodeValues(mesh, [](double r, double z) { return kSpheres.potential(r, z); });
   const PotentialField field(mesh, phi);
   Errors e;
   for (double r = 0.013 * kMm; r < kOuter; r += 0.0731 * kMm)
@@ -46,8 +37,9 @@ Errors sphereErrors(int cells) {
       const double rho = std::hypot(r, z - kCentre);
       if (rho < kInner || rho > kOuter) continue;
       const FieldPoint f = field.at(r, z);
+      const double exact = kSpheres.field(rho);
       double& worst = rho > 1.5 * kMm && rho < 2.5 * kMm ? e.bulk : e.cut;
-      worst = std::max(worst, std::hypot(f.er_V_per_m - sphereE(rho) * r / rho, f.ez_V_per_m - sphereE(rho) * (z - kCentre) / rho) / scale);
+      worst = std::max(worst, std::hypot(f.er_V_per_m - exact * r / rho, f.ez_V_per_m - exact * (z - kCentre) / rho) / scale);
       const double re = std::round(r / h) * h, ze = std::round(z / h) * h, eps = 1e-9 * h;
       for (const auto& [a, b] : {std::pair{field.at(re - eps, z), field.at(re + eps, z)}, std::pair{field.at(r, ze - eps), field.at(r, ze + eps)}})
         e.jump = std::max(e.jump, std::hypot(a.er_V_per_m - b.er_V_per_m, a.ez_V_per_m - b.ez_V_per_m) / scale);

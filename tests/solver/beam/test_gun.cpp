@@ -24,6 +24,14 @@ bool makeTestGun(const std::string& geomCod, TestGun& t) {
   return true;
 }
 
+::testing::AssertionResult solved(const TestGun& t, const BeamSettings& settings, BeamResult& result,
+                                  const AxialMagneticField& magnetic, const std::vector<double>& charge) {
+  std::string error;
+  if (solveBeam(t.mesh, t.field, t.cathode, magnetic, settings, charge, nullptr, result, error))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << error;
+}
+
 double radiusAt(const Trace& trace, double z_m) {
   const auto& p = trace.points;
   for (std::size_t k = 1; k < p.size(); ++k)

@@ -1,6 +1,8 @@
 #pragma once
 // A gun from geom.cod text, meshed and with its field solver prepared, for the beam tests.
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "source/solver/beam/beam_iteration.h"
@@ -27,6 +29,10 @@ struct TestGun {
 // Fails the calling test (and returns false) when the text is not a solvable gun. A gun
 // without an emitting segment leaves the cathode for the test to set.
 bool makeTestGun(const std::string& geomCod, TestGun& gun);
+
+// solveBeam on the gun from no charge or the given one; a refusal carries the solver's reason.
+::testing::AssertionResult solved(const TestGun& gun, const BeamSettings& settings, BeamResult& result,
+                                  const AxialMagneticField& magnetic = {}, const std::vector<double>& charge = {});
 
 // The radius where a trajectory first reaches the plane z, interpolated; NaN when it does not.
 double radiusAt(const Trace& trace, double z_m);

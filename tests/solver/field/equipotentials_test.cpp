@@ -21,26 +21,16 @@ namespace {
 
 constexpr double kH = 1e-4;
 constexpr double kA = 11.3 * kH, kB = 27.6 * kH, kCentre = 30 * kH, kV0 = 1000.0;
-
-double sphereField(double r, double z) {
-  const double rho = std::hypot(r, z - kCentre);
-  return kV0 * (1 / rho - 1 / kB) / (1 / kA - 1 / kB);
-}
+constexpr testing::ConcentricSpheres kSpheres{kA, kB, kCentre, kV0};
 
 // The sphere pair with the exact potential on its free nodes; the electrode nodes carry a
 // wild value, which the tracer must never look at.
 struct SphereField {
-  ClassifiedMesh mesh = testing::quadricMesh(32, 61, kH, {kV0, 0.0},
-                                             {{0, kCentre, 1, 1, kA, true, 0},
-                                              {0, kCentre, 1, 1, kB, false, 1}});
-  std::vector<double> phi;
+  ClassifiedMesh mesh = kSpheres.mesh(32, 61, kH);
+  std::vector<double> phi = testing::nodeValues(mesh, [](double r, double z) { return kSpheres.potential(r, z); });
   SphereField() {
-    phi.resize(mesh.nodeCount());
-    for (int iz = 0; iz < mesh.nz; ++iz)
-      for (int ir = 0; ir < mesh.nr; ++ir) {
-        const std::size_t n = mesh.node(ir, iz);
-        phi[n] = mesh.electrodeAt[n] == ClassifiedMesh::kFree ? sphereField(ir * kH, iz * kH) : -1e6;
-      }
+    for (std::size_t n = 0; n < phi.size(); ++n)
+      if (mesh.electrodeAt[n] != ClassifiedMesh::kFree) phi[n] = -1e6;
   }
 };
 
@@ -108,7 +98,7 @@ TEST_F(PotentialFile, ReadBackByTheDisplay) {
 struct Crowded {
   const char* name;
   int nr, nz;
-  double (*phi)(int ir, int iz);
+  double (*phi)(double r, double z);  // in cells
   std::vector<double> levels;
   int lines;      // as read back
   int minPoints;  // in all, as read back; never above 30000
@@ -118,20 +108,18 @@ struct Crowded {
 const Crowded kCrowded[] = {
     // 400 bumps, each ringed at two levels: the 100 longest lines are kept.
     {"ManyRings", 200, 200,
-     [](int ir, int iz) { return std::sin(ir * M_PI / 5) * std::sin(iz * M_PI / 5); },
+     [](double r, double z) { return std::sin(r * M_PI / 5) * std::sin(z * M_PI / 5); },
      {0.3, 0.6},
      100, 1000, false},
     // 49 straight lines of 2000 points: every line kept, thinned to fit.
-    {"LongLines", 2000, 50, [](int, int iz) { return double(iz); }, {}, 49, 15000, true},
+    {"LongLines", 2000, 50, [](double, double z) { return z; }, {}, 49, 15000, true},
 };
 
 TEST_F(PotentialFile, CrowdedFieldsStayWithinTheReadersLimits) {
   for (const Crowded& c : kCrowded) {
     SCOPED_TRACE(c.name);
     const ClassifiedMesh mesh = testing::quadricMesh(c.nr, c.nz, kH, {0.0, 1.0}, {});
-    std::vector<double> phi(mesh.nodeCount());
-    for (int iz = 0; iz < mesh.nz; ++iz)
-      for (int ir = 0; ir < mesh.nr; ++ir) phi[mesh.node(ir, iz)] = c.phi(ir, iz);
+    const std::vector<double> phi = testing::nodeValues(mesh, [&](double r, double z) { return c.phi(r / kH, z / kH); });
     std::vector<double> levels = c.levels;
     if (levels.empty())
       for (int k = 0; k < c.lines; ++k) levels.push_back(k + 0.5);

@@ -16,13 +16,10 @@
 namespace kelm::solver {
 namespace {
 
-using testing::QuadricSolid;
 using testing::quadricMesh;
 
-constexpr double kMm = 1e-3;
-constexpr double kInner = 1.1 * kMm;
-constexpr double kOuter = 2.9 * kMm;
-constexpr double kV0 = 1000.0;
+constexpr double kMm = 1e-3, kInner = 1.1 * kMm, kOuter = 2.9 * kMm, kV0 = 1000.0;
+constexpr testing::ConcentricSpheres kSpheres{kInner, kOuter, 3.2 * kMm, kV0};
 
 struct AnalyticCase {
   const char* name;
@@ -31,32 +28,20 @@ struct AnalyticCase {
   std::function<double(double r, double z)> exact_V;
 };
 
-// Inner cylinder at V0, outer at 0, open ends: φ = V0 ln(b/r) / ln(b/a).
-ClassifiedMesh coaxMesh(int cells) {
-  const double h = (kOuter - kInner) / cells;
-  const int nr = static_cast<int>(kOuter / h) + 3;
-  return quadricMesh(nr, 6, h, {kV0, 0.0}, {{0, 0, 1, 0, kInner, true, 0}, {0, 0, 1, 0, kOuter, false, 1}});
-}
-
-// Spheres about (0, zc): φ = V0 (1/ρ − 1/b) / (1/a − 1/b).
-constexpr double kSphereCentre = 3.2 * kMm;
-ClassifiedMesh sphereMesh(int cells) {
-  const double h = (kOuter - kInner) / cells;
-  const int nr = static_cast<int>(kOuter / h) + 3;
-  const int nz = static_cast<int>(2 * kSphereCentre / h) + 1;
-  return quadricMesh(nr, nz, h, {kV0, 0.0},
-                     {{0, kSphereCentre, 1, 1, kInner, true, 0},
-                      {0, kSphereCentre, 1, 1, kOuter, false, 1}});
-}
-
 const AnalyticCase kAnalyticCases[] = {
-    {"CoaxialCylinders", coaxMesh,
+    // Inner cylinder at V0, outer at 0, open ends: φ = V0 ln(b/r) / ln(b/a).
+    {"CoaxialCylinders",
+     [](int cells) {
+       const double h = (kOuter - kInner) / cells;
+       return quadricMesh(int(kOuter / h) + 3, 6, h, {kV0, 0.0}, {{0, 0, 1, 0, kInner, true, 0}, {0, 0, 1, 0, kOuter, false, 1}});
+     },
      [](double r, double) { return kV0 * std::log(kOuter / r) / std::log(kOuter / kInner); }},
-    {"ConcentricSpheres", sphereMesh,
-     [](double r, double z) {
-       const double rho = std::hypot(r, z - kSphereCentre);
-       return kV0 * (1 / rho - 1 / kOuter) / (1 / kInner - 1 / kOuter);
-     }},
+    {"ConcentricSpheres",
+     [](int cells) {
+       const double h = (kOuter - kInner) / cells;
+       return kSpheres.mesh(int(kOuter / h) + 3, int(2 * kSpheres.centre_m / h) + 1, h);
+     },
+     [](double r, double z) { return kSpheres.potential(r, z); }},
 };
 
 // The field of a fresh solver on the mesh; empty when the mesh is refused.
@@ -118,12 +103,8 @@ TEST(FieldSolver, UniformChargeInACylinderIsExactAndTheFactorIsReused) {
   std::vector<double> phi;
   solver.solve(std::vector<double>(mesh.nodeCount(), rho), phi);
   ASSERT_EQ(phi.size(), mesh.nodeCount());
-  EXPECT_LT(maxFreeNodeError(mesh, phi,
-                             [&](double r, double) {
-                               return kWall_V + rho * (b * b - r * r) /
-                                                    (4 * kVacuumPermittivity_F_per_m);
-                             }),
-            1e-5 * 1000.0);
+  auto exact = [&](double r, double) { return kWall_V + rho * (b * b - r * r) / (4 * kVacuumPermittivity_F_per_m); };
+  EXPECT_LT(maxFreeNodeError(mesh, phi, exact), 1e-5 * 1000.0);
   solver.solve({}, phi);
   EXPECT_LT(maxFreeNodeError(mesh, phi, [](double, double) { return kWall_V; }), 1e-9);
 }
