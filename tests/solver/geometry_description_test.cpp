@@ -1,8 +1,14 @@
-// geom.cod and klinput.dat: what a correct text yields, and where and why a wrong one fails.
+// geom.cod and klinput.dat: what a correct text yields, where and why a wrong one fails, and
+// every one a document shows read. A shown block is marked by its file's name: <pre
+// title="geom.cod"> in the help file, a roff comment ".\" example geom.cod" before .nf in a man
+// page, a ```geom.cod fence in Markdown.
 #include <gtest/gtest.h>
 
 #include <cmath>
-
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 
 #include "source/solver/geometry/gun_description.h"
@@ -24,21 +30,9 @@ TEST(GunDescription, ReadsMeshEdgesElectrodesAndCathode) {
   GunDescription gun;
   Diagnostic error;
   const std::string text =
-      "# a gun\n"
-      "MESH r 20 z 60 cell 0.3   # a cell the scale cannot hold exactly\n"
-      "edge rmax held 10000\n"
-      "edge zmax open\n"
-      "electrode cathode -50\n"
-      "  from 0 5\n"
-      "  arc 6 7 radius 10 cw emitting\n"
-      "  line 6 0\n"
-      "  line 0 0\n"
-      "  close\n"
-      "end\n"
-      "electrode grid 300\n"
-      "  from 6 10\n"
-      "  line 12 10\n"
-      "end\n";
+      "# a gun\nMESH r 20 z 60 cell 0.3   # a cell the scale cannot hold exactly\nedge rmax held 10000\nedge zmax open\n"
+      "electrode cathode -50\n  from 0 5\n  arc 6 7 radius 10 cw emitting\n  line 6 0\n  line 0 0\n  close\nend\n"
+      "electrode grid 300\n  from 6 10\n  line 12 10\nend\n";
   ASSERT_TRUE(parseGunDescription(text, gun, error)) << formatDiagnostic("geom.cod", error);
   EXPECT_EQ(gun.statements, 14);
   EXPECT_DOUBLE_EQ(gun.mesh.nodesPerMm, 3.3333);
@@ -72,10 +66,9 @@ TEST(GunDescription, ReadsMeshEdgesElectrodesAndCathode) {
 }
 
 TEST(GunDescription, ErrorsAndLimitsNamePlaceAndCause) {
-  const std::string electrode = "electrode a 0\nfrom 1 1\n";
-  std::string many = std::string(kMesh);
+  const std::string electrode = "electrode a 0\nfrom 1 1\n", m = kMesh, me = m + electrode;
+  std::string many = m, longOutline = m + "electrode a 0\nfrom 0 0\n";
   for (int e = 0; e <= kMaxElectrodes; ++e) many += "electrode e" + std::to_string(e) + " 0\nfrom 1 1\nline 2 2\nend\n";
-  std::string longOutline = std::string(kMesh) + "electrode a 0\nfrom 0 0\n";
   for (int k = 0; k <= kMaxOutlineSegments; ++k) longOutline += k % 2 ? "line 0 0\n" : "line 1 1\n";
   const struct {
     std::string text, expected;
@@ -91,29 +84,27 @@ TEST(GunDescription, ErrorsAndLimitsNamePlaceAndCause) {
       {"mesh r 10 z 20 nodes 11 11\n", "geom.cod:1:22: cells must be square: 1 mm along r, 2 mm along z"},
       {"mesh r 10 z 20 nodes 11.5 21\n", "geom.cod:1:22: radial node count must be a whole number"},
       {"mesh r 10 z 20 cell 1 extra\n", "geom.cod:1:23: unexpected 'extra' at the end of the statement"},
-      {std::string(kMesh) + kMesh, "geom.cod:2:1: mesh already given at line 1"},
+      {m + kMesh, "geom.cod:2:1: mesh already given at line 1"},
       {electrode, "geom.cod:1:1: the mesh must be given before the electrodes"},
-      {std::string(kMesh) + "edge rmin open\n", "geom.cod:2:6: expected 'rmax', 'zmin' or 'zmax', found 'rmin'"},
-      {std::string(kMesh) + "edge zmin held\n", "geom.cod:2:15: missing potential"},
-      {std::string(kMesh) + "edge zmin open\nedge zmin open\n", "geom.cod:3:6: edge zmin already given at line 2"},
-      {std::string(kMesh) + "line 1 1\n", "geom.cod:2:1: 'line' outside an electrode"},
-      {std::string(kMesh) + "electrode a 0\nline 1 1\n", "geom.cod:3:1: the outline needs a 'from' point first"},
-      {std::string(kMesh) + electrode + "arc 2 2 radius 0 cw\n", "geom.cod:4:16: arc radius must be positive"},
-      {std::string(kMesh) + electrode + "arc 3 1 radius 0.5 cw\n",
-       "geom.cod:4:16: arc radius 0.5 mm is less than half the distance between its ends (1 mm)"},
-      {std::string(kMesh) + electrode + "arc 3 1 radius 1 left\n", "geom.cod:4:18: expected 'cw' or 'ccw', found 'left'"},
-      {std::string(kMesh) + "electrode a 0\nfrom 0.5 1\narc 0.5 3 radius 1 ccw\n", "geom.cod:4:1: arc leaves the mesh"},
-      {std::string(kMesh) + electrode + "line 11 1\n",
-       "geom.cod:4:6: point (11 mm, 1 mm) lies outside the mesh (r 0 to 10 mm, z 0 to 20 mm)"},
-      {std::string(kMesh) + electrode + "line 1 1\n", "geom.cod:4:1: segment has zero length"},
-      {std::string(kMesh) + electrode + "from 2 2\n", "geom.cod:4:1: the outline already starts at line 3; one 'from' per electrode"},
-      {std::string(kMesh) + electrode + "end\n", "geom.cod:4:1: electrode 'a' has no segments"},
-      {std::string(kMesh) + electrode + "line 2 2\n", "geom.cod:2:1: electrode 'a' has no 'end'"},
-      {std::string(kMesh) + electrode + "line 2 1\nline 2 2\nclose\nline 3 3\n", "geom.cod:7:1: the outline is closed; only 'end' may follow"},
-      {std::string(kMesh) + electrode + "line 2 2\nend\nelectrode a 5\n", "geom.cod:6:11: electrode 'a' already described at line 2"},
-      {std::string(kMesh) + electrode + "line 2 2 emitting\n", "geom.cod:4:1: a flat cathode runs at constant z"},
-      {std::string(kMesh) + electrode + "arc 3 1 radius 1 cw emitting\n", "geom.cod:4:1: a spherical cathode is centred on the axis"},
-      {std::string(kMesh) + "electrode a 0\nfrom 0 5\narc 3 4 radius 5 ccw emitting\n",
+      {m + "edge rmin open\n", "geom.cod:2:6: expected 'rmax', 'zmin' or 'zmax', found 'rmin'"},
+      {m + "edge zmin held\n", "geom.cod:2:15: missing potential"},
+      {m + "edge zmin open\nedge zmin open\n", "geom.cod:3:6: edge zmin already given at line 2"},
+      {m + "line 1 1\n", "geom.cod:2:1: 'line' outside an electrode"},
+      {m + "electrode a 0\nline 1 1\n", "geom.cod:3:1: the outline needs a 'from' point first"},
+      {me + "arc 2 2 radius 0 cw\n", "geom.cod:4:16: arc radius must be positive"},
+      {me + "arc 3 1 radius 0.5 cw\n", "geom.cod:4:16: arc radius 0.5 mm is less than half the distance between its ends (1 mm)"},
+      {me + "arc 3 1 radius 1 left\n", "geom.cod:4:18: expected 'cw' or 'ccw', found 'left'"},
+      {m + "electrode a 0\nfrom 0.5 1\narc 0.5 3 radius 1 ccw\n", "geom.cod:4:1: arc leaves the mesh"},
+      {me + "line 11 1\n", "geom.cod:4:6: point (11 mm, 1 mm) lies outside the mesh (r 0 to 10 mm, z 0 to 20 mm)"},
+      {me + "line 1 1\n", "geom.cod:4:1: segment has zero length"},
+      {me + "from 2 2\n", "geom.cod:4:1: the outline already starts at line 3; one 'from' per electrode"},
+      {me + "end\n", "geom.cod:4:1: electrode 'a' has no segments"},
+      {me + "line 2 2\n", "geom.cod:2:1: electrode 'a' has no 'end'"},
+      {me + "line 2 1\nline 2 2\nclose\nline 3 3\n", "geom.cod:7:1: the outline is closed; only 'end' may follow"},
+      {me + "line 2 2\nend\nelectrode a 5\n", "geom.cod:6:11: electrode 'a' already described at line 2"},
+      {me + "line 2 2 emitting\n", "geom.cod:4:1: a flat cathode runs at constant z"},
+      {me + "arc 3 1 radius 1 cw emitting\n", "geom.cod:4:1: a spherical cathode is centred on the axis"},
+      {m + "electrode a 0\nfrom 0 5\narc 3 4 radius 5 ccw emitting\n",
        "geom.cod:4:1: a spherical cathode is concave: its centre lies downstream, at larger z"},
       // The documented slip: (6, 6) is not on the sphere through (0, 5); (6, 7) is.
       {"mesh r 20 z 30 cell 1\nelectrode a 0\nfrom 0 5\narc 6 6 radius 10 cw emitting\n",
@@ -123,16 +114,15 @@ TEST(GunDescription, ErrorsAndLimitsNamePlaceAndCause) {
       {"mesh r 20 z 30 cell 1\nelectrode a 0\nfrom 0 5\narc 8 21 radius 10 cw emitting\n",
        "geom.cod:4:1: a spherical cathode reaches at most 90 degrees from the axis: its rim at z = 21 mm lies "
        "downstream of its centre at z = 15 mm"},
-      {std::string(kMesh) + electrode + "line 2 1 emitting\nline 3 1 emitting\n",
-       "geom.cod:5:1: only one segment may emit; the cathode is at line 4"},
-      {std::string(kMesh) + "electrode a 1e9\n", "geom.cod:2:13: potential must be at most 1e+08"},
-      {std::string(kMesh) + "electrode a 0\n  from\t1 nan\n", "geom.cod:3:10: z must be a number, found 'nan'"},
-      {std::string(kMesh) + "electrode a 0\x01\n", "geom.cod:2:14: control character in the text"},
+      {me + "line 2 1 emitting\nline 3 1 emitting\n", "geom.cod:5:1: only one segment may emit; the cathode is at line 4"},
+      {m + "electrode a 1e9\n", "geom.cod:2:13: potential must be at most 1e+08"},
+      {m + "electrode a 0\n  from\t1 nan\n", "geom.cod:3:10: z must be a number, found 'nan'"},
+      {m + "electrode a 0\x01\n", "geom.cod:2:14: control character in the text"},
       {"mesh r 5001 z 10 cell 1\n", "geom.cod:1:1: mesh size 5002 x 11 nodes exceeds 5000 nodes along r or z"},
       {"mesh r 2000 z 2000 cell 1\n", "geom.cod:1:1: mesh size 2001 x 2001 nodes exceeds 2000000 nodes"},
       {many, "geom.cod:402:1: too many electrodes: at most 100"},
       {longOutline, "geom.cod:2004:1: outline length: electrode 'a' has more than 2000 segments"},
-      {std::string(kMesh) + std::string(1001, ' ') + "\n", "geom.cod:2:1001: line longer than 1000 characters"},
+      {m + std::string(1001, ' ') + "\n", "geom.cod:2:1001: line longer than 1000 characters"},
   };
   for (const auto& c : cases) EXPECT_EQ(failure(c.text), c.expected) << c.text.substr(0, 80);
 }
@@ -215,6 +205,32 @@ TEST(SolverInput, ErrorsNamePlaceAndCause) {
     EXPECT_FALSE(parseSolverInput(c.text, in, error));
     EXPECT_EQ(formatDiagnostic("klinput.dat", error), c.expected);
   }
+}
+
+TEST(DocumentedExamples, EveryShownGeomCodAndKlinputDatIsRead) {
+  namespace fs = std::filesystem;
+  const fs::path root = KELM_SOURCE_DIR;
+  std::vector<fs::path> documents = {root / "README.md", root / "help" / "KELM.HLP", root / "docs" / "method.md"};
+  for (const auto& entry : fs::directory_iterator(root / "packaging" / "man")) documents.push_back(entry.path());
+  const std::regex marked(R"re((?:<pre title="|\.\\" example |```)(geom\.cod|klinput\.dat)(?:">)?\n(?:\.nf\n)?(?:\.ft CR\n)?([\s\S]*?)(?:</pre>|\.ft\n\.fi|\.fi|```))re");
+  int shown[2] = {0, 0};
+  for (const fs::path& document : documents) {
+    std::stringstream text;
+    text << std::ifstream(document).rdbuf();
+    const std::string whole = text.str();
+    for (std::sregex_iterator m(whole.begin(), whole.end(), marked), end; m != end; ++m) {
+      const bool gunFile = (*m)[1] == "geom.cod";
+      Diagnostic error;
+      GunDescription gun;
+      SolverInput input;
+      EXPECT_TRUE(gunFile ? parseGunDescription((*m)[2].str(), gun, error) : parseSolverInput((*m)[2].str(), input, error))
+          << document.filename() << ": " << error.line << ":" << error.column << ": " << error.message;
+      ++shown[gunFile ? 0 : 1];
+    }
+  }
+  // The help file and the file-format page show both files at least.
+  EXPECT_GE(shown[0], 2);
+  EXPECT_GE(shown[1], 2);
 }
 
 }  // namespace

@@ -125,16 +125,14 @@ const RefusedMesh kRefusedMeshes[] = {
     {"NanCell", [](ClassifiedMesh& m) { m.cell_m = std::nan(""); }, "cell size"},
     {"ShortTable", [](ClassifiedMesh& m) { m.armFraction.pop_back(); }, "node tables"},
     {"TooLarge", [](ClassifiedMesh& m) { m.nr = 2000; m.nz = 2000; }, "more than the field solver"},
-    {"UnknownElectrode", [](ClassifiedMesh& m) { m.electrodeAt[m.node(8, 2)] = 7; },
-     "unknown electrode 7 at node (8, 2)"},
+    {"UnknownElectrode", [](ClassifiedMesh& m) { m.electrodeAt[m.node(8, 2)] = 7; }, "unknown electrode 7 at node (8, 2)"},
     {"CrossingBeyondTheArm",
      [](ClassifiedMesh& m) {
        m.armElectrode[m.node(1, 1)][kZPlus] = 0;
        m.armFraction[m.node(1, 1)][kZPlus] = 1.5f;
      },
      "crossing is out of range at node (1, 1)"},
-    {"NanPotential", [](ClassifiedMesh& m) { m.electrodePotential_V[0] = std::nan(""); },
-     "electrode potential"},
+    {"NanPotential", [](ClassifiedMesh& m) { m.electrodePotential_V[0] = std::nan(""); }, "electrode potential"},
     {"HugeEdgePotential", [](ClassifiedMesh& m) { m.zMinEdge = {true, -1e300}; }, "edge potential"},
     {"NothingFixesTheLevel",
      [](ClassifiedMesh& m) {

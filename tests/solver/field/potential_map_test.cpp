@@ -25,9 +25,15 @@ void rehash(std::string& bytes) {
   for (std::size_t k = 0; k < 8; ++k) bytes[bytes.size() - 8 + k] = static_cast<char>((hash >> (8 * k)) & 0xff);
 }
 
-void putWord(std::string& bytes, std::size_t at, std::uint64_t value, int size) {
-  for (std::size_t k = 0; k < static_cast<std::size_t>(size); ++k) bytes[at + k] = static_cast<char>((value >> (8 * k)) & 0xff);
+// The file with `size` bytes at `at` set to the little-endian `value`, its checksum made good.
+std::function<void(std::string&)> patched(std::size_t at, std::uint64_t value, std::size_t size) {
+  return [=](std::string& bytes) {
+    for (std::size_t k = 0; k < size; ++k) bytes[at + k] = static_cast<char>((value >> (8 * k)) & 0xff);
+    rehash(bytes);
+  };
 }
+
+std::uint64_t bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
 class PotentialMapFile : public ::testing::Test {
  protected:
@@ -68,26 +74,18 @@ const Damage kDamages[] = {
     {"TrailingByte", [](std::string& b) { b += '\0'; }, "wrong length"},
     {"FlippedBit", [](std::string& b) { b[100] ^= 1; }, "checksum"},
     {"OtherFile", [](std::string& b) { b[0] = 'X'; }, "not a KELM potential map"},
-    {"NewerVersion", [](std::string& b) { putWord(b, 8, 2, 4); rehash(b); }, "unknown version"},
+    {"NewerVersion", patched(8, 2, 4), "unknown version"},
     // A header that claims two billion nodes is refused before anything is allocated.
-    {"HugeMesh", [](std::string& b) { putWord(b, 12, 0x7fffffff, 4); rehash(b); }, "mesh size"},
-    {"NegativeMesh", [](std::string& b) { putWord(b, 16, 0xfffffff0, 4); rehash(b); }, "mesh size"},
-    {"ZeroCell", [](std::string& b) { putWord(b, 20, 0, 8); rehash(b); }, "cell size"},
-    {"NanPotential",
-     [](std::string& b) { putWord(b, 28 + 8 * 5, std::bit_cast<std::uint64_t>(std::nan("")), 8); rehash(b); },
-     "not a number"},
-    {"SignallingNanPotential",
-     [](std::string& b) { putWord(b, 28 + 8 * 7, 0x7ff4000000000000ULL, 8); rehash(b); }, "not a number"},
-    {"SignallingNanCell", [](std::string& b) { putWord(b, 20, 0xfff6000000000000ULL, 8); rehash(b); },
-     "cell size"},
+    {"HugeMesh", patched(12, 0x7fffffff, 4), "mesh size"},
+    {"NegativeMesh", patched(16, 0xfffffff0, 4), "mesh size"},
+    {"ZeroCell", patched(20, 0, 8), "cell size"},
+    {"NanPotential", patched(28 + 8 * 5, bits(std::nan("")), 8), "not a number"},
+    {"SignallingNanPotential", patched(28 + 8 * 7, 0x7ff4000000000000ULL, 8), "not a number"},
+    {"SignallingNanCell", patched(20, 0xfff6000000000000ULL, 8), "cell size"},
     // Finite, but beyond what the solver writes: kelm-export's sums on them would overflow.
-    {"HugeCell", [](std::string& b) { putWord(b, 20, std::bit_cast<std::uint64_t>(1e300), 8); rehash(b); },
-     "cell size"},
-    {"TinyCell", [](std::string& b) { putWord(b, 20, std::bit_cast<std::uint64_t>(1e-300), 8); rehash(b); },
-     "cell size"},
-    {"HugePotential",
-     [](std::string& b) { putWord(b, 28 + 8 * 2, std::bit_cast<std::uint64_t>(-1.7e308), 8); rehash(b); },
-     "a potential out of range"},
+    {"HugeCell", patched(20, bits(1e300), 8), "cell size"},
+    {"TinyCell", patched(20, bits(1e-300), 8), "cell size"},
+    {"HugePotential", patched(28 + 8 * 2, bits(-1.7e308), 8), "a potential out of range"},
 };
 
 // Each damaged file is refused with the file's name and why, and the map keeps what it held;
