@@ -2,19 +2,24 @@
 // second order three cells or more from the electrodes, first order nearer, and continuous
 // across every cell edge; trajectories that stay in order through a laminar gun. Single
 // electrons: energy against the potential they fall through and through magnetic ramps, the
-// Larmor rate behind them, and a beam's growth in its own fields against its envelope.
+// Larmor rate behind them, and a beam's growth in its own fields against its envelope. The
+// field tables (a mag.dat or free columns) it takes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <iostream>
 #include <numbers>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "source/solver/beam/beam_self_field.h"
+#include "source/solver/beam/magnetic_field_file.h"
 #include "source/solver/beam/trajectory_tracer.h"
 #include "source/solver/geometry/solver_input.h"
-#include "tests/solver/beam/reference_physics.h"
 #include "tests/solver/beam/test_gun.h"
 #include "tests/solver/field/analytic_mesh.h"
 
@@ -232,6 +237,58 @@ TEST_P(BeamDrift, RingGrowsAsTheEnvelopeSaysWithinOnePercent) {
 
 INSTANTIATE_TEST_SUITE_P(, BeamDrift, ::testing::Values(Drift{"At10kV", 10e3, 0.01}, Drift{"At500kV", 500e3, 6.3}),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// Samples (z in mm, B in gauss) as the display writes them.
+std::string magDat(const std::vector<std::pair<double, double>>& samples) {
+  char line[64];
+  std::snprintf(line, sizeof line, "N= %6zu\n", samples.size());
+  std::string text = line;
+  for (const auto& [z, b] : samples) {
+    std::snprintf(line, sizeof line, "Z= %12.4E B= %12.4E\n", z, b);
+    text += line;
+  }
+  return text;
+}
+
+// 0 → 1000 G straight along the gun in 1 mm samples, and one more sample at 1e9 mm.
+std::string rise() {
+  std::vector<std::pair<double, double>> samples;
+  for (int z = 0; z <= 60; ++z) samples.push_back({z, 1000.0 * z / 60});
+  samples.push_back({1e9, 1000});
+  return magDat(samples);
+}
+
+// A table that cannot describe the field along the gun is refused at the line at fault, rather
+// than giving no field or a coarser one.
+TEST(FieldTable, ForAGunFrom0To60mmIsTakenOrRefusedAtTheLineAtFault) {
+  const struct {
+    const char* name;
+    std::string text;
+    const char* error;  // the start of the message, or nullptr when taken
+  } cases[] = {
+      {"UniformOverTheGun", magDat({{0, 500}, {60, 500}}), nullptr},
+      {"FarSampleBeyondTheGun", rise(), nullptr},
+      {"FreeColumnsAndComments", "# z [mm]  B [G]\n\n0 500\n  3.0e1,\t5.0000E+02\n60. +500 # end\n", nullptr},
+      {"OneSample", magDat({{30, 500}}), "1 samples"},
+      {"TwoCloseSamples", magDat({{0, 500}, {0.1, 500}}), "line 3: the table ends at 0.1 mm"},
+      {"StartsInsideTheGun", magDat({{20, 500}, {70, 0}}), "line 2: the table ends at 20 mm"},
+      {"SpacingBeyondTheGun", magDat({{-1e9, 500}, {1e9, 500}}), "line 3: 2e+09 mm after"},
+      {"OutsideTheGun", magDat({{100, 0}, {200, 0}}), "line 2: the samples run from 100 mm"},
+      {"ThreeNumbersOnALine", "0 500\n30 500 7\n60 500\n", "line 2 is not a sample"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    AxialMagneticField field;
+    std::string error;
+    const bool taken = readMagneticField(c.text, 0, 0.06, 1.25e-4, field, error);
+    EXPECT_EQ(taken, c.error == nullptr) << error;
+    if (c.error) {
+      EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+    } else if (taken) {
+      EXPECT_NEAR(field.at(0.03).b_T, 0.05, 1e-8);  // 500 G mid-gun, whatever lies beyond
+    }
+  }
+}
 
 }  // namespace
 }  // namespace kelm::solver
