@@ -42,13 +42,14 @@ TEST(SolveProject, ThousandTrajectoriesFitTheDisplayStoreInItsUnits) {
   std::vector<std::string> lines;
   const SolveOutcome outcome = solveProject(".", [&](const std::string& l) { lines.push_back(l); return true; });
   ASSERT_TRUE(outcome.solved) << outcome.failure;
+  auto linesStarting = [&](const char* start) {
+    return std::count_if(lines.begin(), lines.end(), [&](const auto& l) { return l.starts_with(start); });
+  };
   EXPECT_EQ(outcome.iterations, 3);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const auto& l) { return l.starts_with("Iteration"); }), 3);
+  EXPECT_EQ(linesStarting("Iteration"), 3);
   EXPECT_FALSE(outcome.converged);
   EXPECT_GT(outcome.finalChange, 0.0);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                          [](const auto& l) { return l.starts_with("Not converged after 3 iterations (change "); }),
-            1);
+  EXPECT_EQ(linesStarting("Not converged after 3 iterations (change "), 1);
 
   kelm::testing::RecordingPort port;
   klplot::ProjectData& d = klplot::projectData;

@@ -113,10 +113,8 @@ struct Crowded {
 
 const Crowded kCrowded[] = {
     // 400 bumps, each ringed at two levels: the 100 longest lines are kept.
-    {"ManyRings", 200, 200,
-     [](double r, double z) { return std::sin(r * M_PI / 5) * std::sin(z * M_PI / 5); },
-     {0.3, 0.6},
-     100, 1000, false},
+    {"ManyRings", 200, 200, [](double r, double z) { return std::sin(r * M_PI / 5) * std::sin(z * M_PI / 5); },
+     {0.3, 0.6}, 100, 1000, false},
     // 49 straight lines of 2000 points: every line kept, thinned to fit.
     {"LongLines", 2000, 50, [](double, double z) { return z; }, {}, 49, 15000, true},
 };
