@@ -164,10 +164,8 @@ TEST(SolverInput, ReadsEveryStatement) {
   SolverInput in;
   Diagnostic error;
   ASSERT_TRUE(parseSolverInput("levels 100 -20 5e3  # V\nTrajectories 200\nemission temperature 2.5\nemission layer 0.25\n"
-                               "iterations 40\n"
-                               "relaxation 0.3\ntolerance 1e-4\nsolenoid z 50 length 20 radius 15 turns 12000\n"
-                               "output openpmd screens 20 -1.5\ncathode rays 3\n"
-                               "surface-field limit 8\nemission none\n",
+                               "iterations 40\nrelaxation 0.3\ntolerance 1e-4\nsolenoid z 50 length 20 radius 15 turns 12000\n"
+                               "output openpmd screens 20 -1.5\ncathode rays 3\nsurface-field limit 8\nemission none\n",
                                in, error))
       << formatDiagnostic("klinput.dat", error);
   EXPECT_EQ(in.levels_V, (std::vector<double>{100, -20, 5000}));
@@ -202,7 +200,6 @@ TEST(SolverInput, ErrorsNamePlaceAndCause) {
       {"emission layer 0\n", "klinput.dat:1:16: layer depth must be positive"},
       {"emission thermionic work-function 2\n", "klinput.dat:1:1: thermionic emission needs the cathode's temperature"},
       {"relaxation 0.01\n", "klinput.dat:1:12: relaxation factor must be at least 0.05"},
-      {"relaxation 1e-300\n", "klinput.dat:1:12: relaxation factor must be at least 0.05"},
       {"tolerance 1e-300\n", "klinput.dat:1:11: tolerance must be at least 1e-09"},
       {"ITERATIONS   25\nMAGFIELD     mag.dat\nEMISSION     CHILD\n",
        "klinput.dat:3:14: expected 'space-charge', 'temperature', 'thermionic', 'layer' or 'none', found 'CHILD'"},
