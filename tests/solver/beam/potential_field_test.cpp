@@ -164,10 +164,7 @@ TEST(RampFromTable, EnergyIsKeptThroughTheRampAndTheLarmorRateFollowsWithinOnePe
       const double x = (z.back() - kStart) / ramp.length_m;
       b.push_back(ramp.field_T * (ramp.kinked ? std::clamp(x, 0.0, 1.0) : (1 + std::tanh(2.197 * (x - 0.5))) / 2));
     }
-    ParticleStart start;
-    start.r_m = 0.95e-3;
-    start.z_m = 1e-3;
-    start.uz = std::sqrt(gamma * gamma - 1);
+    const ParticleStart start{0.95e-3, 1e-3, 0, std::sqrt(gamma * gamma - 1)};
     const Trace trace = traceParticle(PotentialField(mesh, phi), AxialMagneticField::fromTable(z, b, 0, 0.12, 0.125e-3), start, TraceSettings{});
     std::vector<double> crossings;
     for (std::size_t k = 1; k < trace.points.size(); ++k) {

@@ -90,8 +90,6 @@ double ConcentricSpheres::potential(double r_m, double z_m) const {
   return inner_V * (1 / rho - 1 / outer_m) / (1 / inner_m - 1 / outer_m);
 }
 
-double ConcentricSpheres::field(double rho_m) const {
-  return inner_V / (rho_m * rho_m * (1 / inner_m - 1 / outer_m));
-}
+double ConcentricSpheres::field(double rho_m) const { return inner_V / (rho_m * rho_m * (1 / inner_m - 1 / outer_m)); }
 
 }  // namespace kelm::solver::testing
