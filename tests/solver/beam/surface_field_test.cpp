@@ -39,7 +39,8 @@ struct SurfaceCase {
 
 double sphereField(double radius_mm, const SurfaceSample& s) {
   const double rho = radius_mm * 1e-3;
-  return std::abs(std::hypot(s.z_m - 6e-3, s.r_m) - rho) < 1e-6 ? testing::ConcentricSpheres{2e-3, 5e-3, 6e-3, kVolts}.field(rho) : NAN;
+  const testing::ConcentricSpheres shells{2e-3, 5e-3, 6e-3, kVolts};
+  return std::abs(std::hypot(s.z_m - 6e-3, s.r_m) - rho) < 1e-6 ? shells.field(rho) : NAN;
 }
 
 const SurfaceCase kSurfaceCases[] = {
