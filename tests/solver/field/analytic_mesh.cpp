@@ -1,5 +1,6 @@
 #include "tests/solver/field/analytic_mesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -71,5 +72,24 @@ ClassifiedMesh quadricMesh(int nr, int nz, double cell_m, const std::vector<doub
     }
   return mesh;
 }
+
+std::vector<double> nodeValues(const ClassifiedMesh& mesh, const std::function<double(double r_m, double z_m)>& f) {
+  std::vector<double> values(mesh.nodeCount());
+  for (int iz = 0; iz < mesh.nz; ++iz)
+    for (int ir = 0; ir < mesh.nr; ++ir) values[mesh.node(ir, iz)] = f(ir * mesh.cell_m, iz * mesh.cell_m);
+  return values;
+}
+
+ClassifiedMesh ConcentricSpheres::mesh(int nr, int nz, double cell_m) const {
+  return quadricMesh(nr, nz, cell_m, {inner_V, 0.0},
+                     {{0, centre_m, 1, 1, inner_m, true, 0}, {0, centre_m, 1, 1, outer_m, false, 1}});
+}
+
+double ConcentricSpheres::potential(double r_m, double z_m) const {
+  const double rho = std::clamp(std::hypot(r_m, z_m - centre_m), inner_m, outer_m);
+  return inner_V * (1 / rho - 1 / outer_m) / (1 / inner_m - 1 / outer_m);
+}
+
+double ConcentricSpheres::field(double rho_m) const { return inner_V / (rho_m * rho_m * (1 / inner_m - 1 / outer_m)); }
 
 }  // namespace kelm::solver::testing
