@@ -11,8 +11,8 @@ CommandLine parse(std::vector<const char*> arguments) {
   return parseCommandLine(static_cast<int>(arguments.size()), arguments.data());
 }
 
-// The faults of --jobs, --shard and the project list are the toolkit's, tried on every program
-// in tests/command_line_tools.
+// The faults of --jobs, --shard and the project list, and help winning over them, are the
+// toolkit's, tried on every program in tests/command_line_tools.
 TEST(SolveOptions, UsageErrorsSayWhatIsWrong) {
   const std::pair<std::vector<const char*>, const char*> cases[] = {
       {{}, "no PROJECT given"},
@@ -42,7 +42,6 @@ TEST(SolveOptions, StepsProjectsAndSharesAsGiven) {
   EXPECT_EQ(netOnly.request, Request::kSolve) << netOnly.error;
   EXPECT_TRUE(netOnly.options.runsBuildNet() && !netOnly.options.runsSolve());
   EXPECT_EQ(parse({"--screens", "-5,20.5", "a"}).options.screens_mm, (std::vector<double>{-5, 20.5}));
-  EXPECT_EQ(parse({"--jobs", "0", "--help"}).request, Request::kHelp);
   EXPECT_EQ(parse({"--bogus", "--version"}).request, Request::kVersion);
 }
 

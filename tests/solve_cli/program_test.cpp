@@ -1,5 +1,6 @@
 // kelm-solve as a script runs it: the exit status, one summary line per project in the order
-// given, projects that fail left as they were, and the same files for any number of jobs.
+// given, and the same files for any number of jobs. A refused project left as it was is
+// solveProject's test, over every kind of refusal.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -43,20 +44,31 @@ std::vector<std::string> summaries(const std::string& out) {
   return lines;
 }
 
-// Failures are reported in order among the solves and touch nothing; solves at once must not
-// share the numerical libraries' state, so each gives the files of a solve alone.
+// Failures are reported in order among the solves and touch nothing, and outweigh results
+// written without converging, which alone ask for 3. Solves at once must not share the numerical
+// libraries' state, so each gives the files of a solve alone. A solve failing after Build net
+// keeps the old geom.dat, and a project another solve holds is refused, naming it.
 TEST(SolveProgram, FailuresAreReportedInOrderAndJobsChangeNoResult) {
   TempDirectory scratch;
-  for (const char* name : {"one", "two", "three", "four", "bad"}) copySimple(name);
+  for (const char* name : {"one", "two", "three", "four", "bad", "short", "late", "held"}) copySimple(name);
   TempDirectory::writeFile("bad/geom.cod", "mesh r 20 z 60 cell 0.5\nelectrode\n");
-  const std::string before = TempDirectory::readFile("bad/klplt.res");
+  TempDirectory::writeFile("short/klinput.dat", "magfield mag.dat\niterations 2\n");
+  TempDirectory::writeFile("late/klinput.dat", "iterations 0\n");
+  TempDirectory::writeFile("late/geom.dat", "old outline");
   const std::string geometry = TempDirectory::readFile("two/geom.cod");
-  const Outcome alone = run("--jobs 1 one");
-  ASSERT_EQ(alone.status, 0) << alone.out << alone.err;
-  const Outcome o = run("--jobs 3 two bad missing three ./two/geom.cod four");
+  const Outcome alone = run("--jobs 1 one short");
+  ASSERT_EQ(alone.status, 3) << alone.out << alone.err;
+  projectfiles::SolveRecord record;
+  ASSERT_EQ(projectfiles::readRecord("short", record), projectfiles::RecordState::kRead);
+  EXPECT_EQ(record.status, projectfiles::SolveStatus::kNotConverged);
+  EXPECT_EQ(record.iterations, 2);
+  projectfiles::ProjectLock lock;
+  std::string error;
+  ASSERT_TRUE(lock.acquire("held", error)) << error;
+  const Outcome o = run("--jobs 3 two bad missing three ./two/geom.cod four short late held");
   EXPECT_EQ(o.status, 1);
   const std::vector<std::string> lines = summaries(o.out);
-  ASSERT_EQ(lines.size(), 6u) << o.out;
+  ASSERT_EQ(lines.size(), 9u) << o.out;
   const std::string solved = summaries(alone.out)[0].substr(3);
   EXPECT_TRUE(solved.find("iterations") != std::string::npos) << solved;
   for (std::size_t k : {0u, 3u, 5u}) EXPECT_EQ(lines[k].substr(lines[k].find(':')), solved) << lines[k];
@@ -64,7 +76,10 @@ TEST(SolveProgram, FailuresAreReportedInOrderAndJobsChangeNoResult) {
   EXPECT_TRUE(lines[1].ends_with("nothing built")) << lines[1];
   EXPECT_EQ(lines[2], "missing: failed: no such project directory");
   EXPECT_EQ(lines[4], "./two/geom.cod: named before: run once");
-  EXPECT_EQ(TempDirectory::readFile("bad/klplt.res"), before);
+  EXPECT_TRUE(lines[7].starts_with("late: failed: klinput.dat:1:")) << lines[7];
+  EXPECT_TRUE(lines[8].starts_with("held: failed: another solve (process " + std::to_string(::getpid()) + ")"))
+      << lines[8];
+  EXPECT_EQ(TempDirectory::readFile("late/geom.dat"), "old outline");
   EXPECT_EQ(TempDirectory::readFile("two/geom.cod"), geometry);
   // Its klinput.dat names mag.dat as the field: read, never written.
   EXPECT_EQ(TempDirectory::readFile("two/mag.dat"), TempDirectory::readFile(KELM_EXAMPLES_DIR "/simple/mag.dat"));
@@ -89,31 +104,6 @@ TEST(SolveProgram, ListFromStandardInputSharedAmongTasks) {
   EXPECT_TRUE(o.out.starts_with("b: geom.dat written: ")) << o.out;
   EXPECT_TRUE(fs::exists("b/geom.dat"));
   EXPECT_FALSE(fs::exists("a/geom.dat") || fs::exists("c/geom.dat"));
-}
-
-// Results written without converging ask for 3, a failure (which outweighs it) for 1: one after
-// Build net keeps the old geom.dat, and a project another solve holds is refused, naming it.
-TEST(SolveProgram, ExitStatusSaysHowTheSolvesWent) {
-  TempDirectory scratch;
-  for (const char* name : {"short", "late", "held"}) copySimple(name);
-  TempDirectory::writeFile("short/klinput.dat", "magfield mag.dat\niterations 2\n");
-  TempDirectory::writeFile("late/klinput.dat", "iterations 0\n");
-  TempDirectory::writeFile("late/geom.dat", "old outline");
-  const Outcome notConverged = run("short");
-  EXPECT_EQ(notConverged.status, 3) << notConverged.out << notConverged.err;
-  projectfiles::SolveRecord record;
-  ASSERT_EQ(projectfiles::readRecord("short", record), projectfiles::RecordState::kRead);
-  EXPECT_EQ(record.status, projectfiles::SolveStatus::kNotConverged);
-  EXPECT_EQ(record.iterations, 2);
-  EXPECT_EQ(run("short late").status, 1);
-  EXPECT_EQ(TempDirectory::readFile("late/geom.dat"), "old outline");
-  projectfiles::ProjectLock lock;
-  std::string error;
-  ASSERT_TRUE(lock.acquire("held", error)) << error;
-  const Outcome held = run("held");
-  EXPECT_EQ(held.status, 1);
-  EXPECT_NE(held.out.find("held: failed: another solve (process " + std::to_string(::getpid()) + ")"),
-            std::string::npos) << held.out;
 }
 
 // The bundled diodes against their closed forms: Child's law for the planar one, Langmuir and

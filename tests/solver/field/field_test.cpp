@@ -482,7 +482,6 @@ const Damage kDamages[] = {
     // Finite, but beyond what the solver writes: kelm-export's sums on them would overflow.
     {"HugeCell", patched(20, bits(1e300), 8), "cell size"},
     {"TinyCell", patched(20, bits(1e-300), 8), "cell size"},
-    {"HugePotential", patched(28 + 8 * 2, bits(-1.7e308), 8), "a potential out of range"},
 };
 
 // Each damaged file is refused with the file's name and why, and the map keeps what it held;
