@@ -42,7 +42,6 @@ TEST(ScanTable, ColumnsAreFoundByNameOrWithoutTheirUnitAndOnlyOfTheirKind) {
       {"geom_dat", ColumnKind::kFigure, -1, "not a figure column"},
       {"energy_source", ColumnKind::kFigure, -1, "not a figure column"},
       {"directory", ColumnKind::kParameter, -1, "not a parameter column"},
-      {"gap", ColumnKind::kParameter, -1, "\"gap\" is no column of the summary"},
       {"perveance [A]", ColumnKind::kFigure, -1, "is no column"},
       {"perveance", ColumnKind::kEither, 6, ""},
       {"volts", ColumnKind::kEither, 2, ""},
@@ -53,15 +52,6 @@ TEST(ScanTable, ColumnsAreFoundByNameOrWithoutTheirUnitAndOnlyOfTheirKind) {
     const auto column = findColumn(table, c.name, c.kind, why);
     EXPECT_EQ(column ? int(*column) : -1, c.column) << c.name;
     EXPECT_NE(why.find(c.says), std::string::npos) << c.name << ": " << why;
-  }
-}
-
-TEST(ScanTable, WhatIsNoSummaryOfAScanIsRefused) {
-  for (const char* text : {"", "\n", "directory,geom_dat,perveance [uP]\np,loaded,1\n", "a,status\n1,solved\n"}) {
-    ScanTable table;
-    std::string why;
-    EXPECT_FALSE(readScanTable(text, table, why)) << text;
-    EXPECT_NE(why.find("not a summary of kelm-scan"), std::string::npos) << why;
   }
 }
 
