@@ -1,15 +1,7 @@
-// The project readers on hand-written files: their one Output line each and what they store;
-// then what each makes of a damaged file: its status, the place it names, the Output line it
-// keeps as it always was, and the note for the program's log; last the example projects that
-// ship with KELM (the simple one's pictures are pinned elsewhere, the damaged ones are told apart
-// by kelm-export's summary test): the full one fills the stores without overflowing them, a
-// directory without project files gets the default axes, and the extents an outline gives.
-// Last the simple project with one file made to end or hang the program: values at the edges of
-// single precision, ranges that rounding collapses, steps below the spacing of floats, files that
-// are not files. Each is loaded and drawn as a load shows it, then with the plane anywhere the
-// user can put it, and printed, all with the program thread's traps on; the "Output" lines say
-// what the user is told. KELM_WRITE_SEEDS=dir also writes each project there as an input of the
-// project fuzz target.
+// The project readers: what each stores of a hand-written file and the one Output line it gives,
+// where a damaged file went wrong, the example projects' stores and extents, and hostile files
+// beside the simple project, each loaded, drawn and printed with the program thread's traps on.
+// KELM_WRITE_SEEDS=dir also writes each hostile project there as a seed of the project fuzz target.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -216,13 +208,8 @@ TEST(LoadOutcome, EachDamagedFileNamesWhereItWentWrong) {
     ProjectData& d = projectData;
     resetOutlineForLoad(d);
     resetResultForLoad(d);
-    FileOutcome outcome;
-    switch (row.file) {
-      case ProjectFile::kGeometry: outcome = loadGeometry(d); break;
-      case ProjectFile::kMagneticField: outcome = loadMagneticField(d); break;
-      case ProjectFile::kEquipotentials: outcome = loadEquipotentials(d); break;
-      case ProjectFile::kResult: outcome = loadResult(d); break;
-    }
+    FileOutcome (*const loaders[])(ProjectData&) = {loadGeometry, loadMagneticField, loadEquipotentials, loadResult};
+    const FileOutcome outcome = loaders[int(row.file)](d);
     EXPECT_EQ(outcome.status, row.status);
     EXPECT_EQ(whereDamaged(outcome), row.where);
     const std::string line = " File " + std::string(name.message) + " " + std::string(statusWords(row.status));
@@ -251,7 +238,6 @@ TEST(LoadOutcome, ALoadGivesEachFileInItsOrderAndSaysWhatFailed) {
   EXPECT_EQ(lines, (std::vector<std::string>{"File GEOM.DAT loaded", "File MAG.DAT damaged: ends after record 1",
                                              "File POT.DAT not found",
                                              "File KLPLT.RES damaged: record 4, 16 bytes short"}));
-  EXPECT_EQ(loadSummary(load), "MAG.DAT damaged, POT.DAT not found, KLPLT.RES damaged");
   EXPECT_EQ(port.lines, (std::vector<std::string>{" File GEOM.DAT loaded", " File POT.DAT not found",
                                                   " File KLPLT.RES damaged"}));
 }
@@ -378,17 +364,15 @@ struct Hostile {
   Kind kind;
   std::string content;
   const char* reported;  // the line about this file, or "" when the reader stays silent
-  std::string outline = {};  // geom.dat beside another file; the project's own when empty
-  const char* project = "simple";  // the example that gives the other files
+  std::string outline = {};  // geom.dat beside another file; the simple project's when empty
 };
 
 constexpr const char* kProjectFiles[] = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
 
 // A bundled project's files: each row changes one of them, so that the hostile value meets a
 // whole picture.
-std::string exampleFile(std::string_view name, std::string_view project = "simple") {
-  return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/" + std::string(project) + "/" +
-                                                std::string(name));
+std::string exampleFile(std::string_view name) {
+  return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/simple/" + std::string(name));
 }
 
 // The simple outline on a mesh of another scale: every coordinate of the project follows it.
@@ -417,13 +401,10 @@ std::vector<Hostile> hostileRows() {
       {"a directory", "geom.dat", Kind::kDirectory, "", " File GEOM.DAT not found"},
       {"a link to /dev/zero", "geom.dat", Kind::kZeroDevice, "", " File GEOM.DAT not found"},
       {"a line longer than 1 MiB", "geom.dat", Kind::kLongRecord, "", " File GEOM.DAT damaged"},
-      // At the capacities: a line of exactly the longest record, one byte over it, and the full
-      // example (1000 trajectories, about 20000 outline points, 100 equipotentials).
+      // At the capacity: a line of exactly the longest record, and one byte over it.
       {"capacity line of 1 MiB", "geom.dat", Kind::kFile, simpleOutlineWithHeaderOf(1 << 20), " File GEOM.DAT loaded"},
       {"capacity line over 1 MiB", "geom.dat", Kind::kFile, simpleOutlineWithHeaderOf((1 << 20) + 1),
        " File GEOM.DAT damaged"},
-      {"capacity full example", "klplt.res", Kind::kFile, exampleFile("klplt.res", "full"), " File KLPLT.RES loaded", {},
-       "full"},
       // mag.dat
       {"one sample of 1e10 G: the B range collapses in single precision", "mag.dat", Kind::kFile,
        field({{30.0, 1e10}}), " File MAG.DAT loaded"},
@@ -466,7 +447,7 @@ void make(const Hostile& row) {
 
 // What stands beside the row's file under this name.
 std::string besideRow(const Hostile& row, std::string_view name) {
-  return name == "geom.dat" && !row.outline.empty() ? row.outline : exampleFile(name, row.project);
+  return name == "geom.dat" && !row.outline.empty() ? row.outline : exampleFile(name);
 }
 
 // The seed's name: the file and the first words of the class.
