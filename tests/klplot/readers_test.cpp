@@ -132,12 +132,6 @@ TEST_F(Readers, FieldFilesAndInterpolation) {
   EXPECT_EQ(projectData.potLineCount, 1);
   EXPECT_EQ(projectData.potZ(3), 3.0f);
   EXPECT_EQ(projectData.potR(3), 6.0f);
-
-  // More points than the store holds: nothing of the file is kept.
-  write("pot.dat", "LINES=   1\nV=       1000.000 N=30001\n");
-  loadFieldFiles(projectData);
-  EXPECT_EQ(port.lines.back(), " File POT.DAT damaged");
-  EXPECT_EQ(projectData.potLineCount, 0);
 }
 
 struct Row {
@@ -177,6 +171,8 @@ std::vector<Row> rows() {
       {"more lines than the store holds", ProjectFile::kEquipotentials, "LINES= 101\n", FileStatus::kDamaged,
        "record 1, column 7"},
       {"a negative point count", ProjectFile::kEquipotentials, "LINES=   1\nV=       1000.000 N=   -2\n",
+       FileStatus::kDamaged, "record 2, column 21"},
+      {"more points than the store holds", ProjectFile::kEquipotentials, "LINES=   1\nV=       1000.000 N=30001\n",
        FileStatus::kDamaged, "record 2, column 21"},
       {"a radial list cut short over two lines", ProjectFile::kEquipotentials,
        "LINES=   1\nV=       1000.000 N=    3\n Z 1.0 2.0\n 3.0\n R 4.0\n 5.0\n", FileStatus::kDamaged,
@@ -262,15 +258,8 @@ TEST_F(Examples, FullFillsEveryStoreWithoutOverflowingAndKeepsTheSimpleOnesRange
   const int potentialPoints = d.potFirst(d.potLineCount + 1) - 1;
   EXPECT_GT(potentialPoints, 4000);
   EXPECT_LE(potentialPoints, kMaxPotPoints);
-  // Every path nearly fills its store and runs from the cathode through the anode's aperture to
-  // the end of the mesh.
-  for (int i = 1; i <= d.trajCount; ++i) {
-    const int points = d.trajNext(i) - 1;
-    ASSERT_GT(points, 200) << "trajectory " << i;
-    ASSERT_LE(points, kMaxTrajPoints - 1) << "trajectory " << i;
-    ASSERT_EQ(d.trajZ(i, 1), 5.0f) << "trajectory " << i;
-    ASSERT_GT(d.trajZ(i, points), 59.0) << "trajectory " << i;
-  }
+  // A path beyond its store is damaged (the reader refuses it); that every path runs from the
+  // cathode to the end of the mesh is the figure tables' test of the crossings at each plane.
   // The finer outline runs through the simple one's electrodes, from the cathode at 5 mm to
   // the tube end at 60 mm and out to 20 mm: ticks of 10, the range 0..60, the radius 20 * 1.2.
   EXPECT_EQ(d.zAxisMin, 0.0);
