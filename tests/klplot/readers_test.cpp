@@ -353,15 +353,17 @@ struct Hostile {
   Kind kind;
   std::string content;
   const char* reported;  // the line about this file, or "" when the reader stays silent
-  std::string outline = {};  // geom.dat beside another file; the simple project's when empty
+  std::string outline = {};  // geom.dat beside another file; the project's own when empty
+  const char* project = "simple";  // the example that gives the other files
 };
 
 constexpr const char* kProjectFiles[] = {"geom.dat", "mag.dat", "pot.dat", "klplt.res"};
 
 // A bundled project's files: each row changes one of them, so that the hostile value meets a
 // whole picture.
-std::string exampleFile(std::string_view name) {
-  return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/simple/" + std::string(name));
+std::string exampleFile(std::string_view name, std::string_view project = "simple") {
+  return kelm::testing::TempDirectory::readFile(std::string(KELM_EXAMPLES_DIR) + "/" + std::string(project) + "/" +
+                                                std::string(name));
 }
 
 // The simple outline on a mesh of another scale: every coordinate of the project follows it.
@@ -390,10 +392,13 @@ std::vector<Hostile> hostileRows() {
       {"a directory", "geom.dat", Kind::kDirectory, "", " File GEOM.DAT not found"},
       {"a link to /dev/zero", "geom.dat", Kind::kZeroDevice, "", " File GEOM.DAT not found"},
       {"a line longer than 1 MiB", "geom.dat", Kind::kLongRecord, "", " File GEOM.DAT damaged"},
-      // At the capacity: a line of exactly the longest record, and one byte over it.
+      // At the capacities: a line of exactly the longest record, one byte over it, and the full
+      // example (1000 trajectories, about 20000 outline points, 100 equipotentials).
       {"capacity line of 1 MiB", "geom.dat", Kind::kFile, simpleOutlineWithHeaderOf(1 << 20), " File GEOM.DAT loaded"},
       {"capacity line over 1 MiB", "geom.dat", Kind::kFile, simpleOutlineWithHeaderOf((1 << 20) + 1),
        " File GEOM.DAT damaged"},
+      {"capacity full example", "klplt.res", Kind::kFile, exampleFile("klplt.res", "full"), " File KLPLT.RES loaded", {},
+       "full"},
       // mag.dat
       {"one sample of 1e10 G: the B range collapses in single precision", "mag.dat", Kind::kFile,
        field({{30.0, 1e10}}), " File MAG.DAT loaded"},
@@ -436,7 +441,7 @@ void make(const Hostile& row) {
 
 // What stands beside the row's file under this name.
 std::string besideRow(const Hostile& row, std::string_view name) {
-  return name == "geom.dat" && !row.outline.empty() ? row.outline : exampleFile(name);
+  return name == "geom.dat" && !row.outline.empty() ? row.outline : exampleFile(name, row.project);
 }
 
 // The seed's name: the file and the first words of the class.
