@@ -85,6 +85,7 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
   TempDirectory::writeFile("plain-file", "x");
   fs::create_directory("a-directory");
   fs::create_symlink("summary.csv", "link.png");
+  ASSERT_EQ(::mkfifo("fifo", 0600), 0);
   auto plot = [](std::vector<std::string> more) {
     more.insert(more.begin(), {"--scan-plot", "plot.png", "--x", "anode_z", "--y", "perveance"});
     return more;
@@ -130,6 +131,7 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
       {{"--figures-csv", csv, "/no/such/project"}, "no such project directory: /no/such/project", 1},
       {{"--figures-csv", (dir / "plain-file" / "f.csv").string(), kSimple}, "cannot write", 1},
       {{"--crossings-csv", (dir / "a-directory").string(), kSimple}, "cannot write", 1},
+      {{"--figures-csv", "fifo", kSimple}, "cannot write fifo: nothing reads from it", 1},  // not waited on
       {{"--png", (dir / "plain-file").string(), kSimple}, "cannot make the directory", 1},
       {plot({"failed.csv"}),
        "failed.csv: nothing to plot: no row that did not fail has a number in both anode_z and perveance [uP]", 1},
