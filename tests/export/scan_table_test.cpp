@@ -42,7 +42,6 @@ TEST(ScanTable, ColumnsAreFoundByNameOrWithoutTheirUnitAndOnlyOfTheirKind) {
       {"geom_dat", ColumnKind::kFigure, -1, "not a figure column"},
       {"energy_source", ColumnKind::kFigure, -1, "not a figure column"},
       {"directory", ColumnKind::kParameter, -1, "not a parameter column"},
-      {"gap", ColumnKind::kParameter, -1, "\"gap\" is no column of the summary"},
       {"perveance [A]", ColumnKind::kFigure, -1, "is no column"},
       {"perveance", ColumnKind::kEither, 6, ""},
       {"volts", ColumnKind::kEither, 2, ""},
@@ -53,15 +52,6 @@ TEST(ScanTable, ColumnsAreFoundByNameOrWithoutTheirUnitAndOnlyOfTheirKind) {
     const auto column = findColumn(table, c.name, c.kind, why);
     EXPECT_EQ(column ? int(*column) : -1, c.column) << c.name;
     EXPECT_NE(why.find(c.says), std::string::npos) << c.name << ": " << why;
-  }
-}
-
-TEST(ScanTable, WhatIsNoSummaryOfAScanIsRefused) {
-  for (const char* text : {"", "\n", "directory,geom_dat,perveance [uP]\np,loaded,1\n", "a,status\n1,solved\n"}) {
-    ScanTable table;
-    std::string why;
-    EXPECT_FALSE(readScanTable(text, table, why)) << text;
-    EXPECT_NE(why.find("not a summary of kelm-scan"), std::string::npos) << why;
   }
 }
 
@@ -118,7 +108,6 @@ TEST(ScanAxis, RoundsOutToTheViewsNiceStepsAndWidensWhatHasNoWidth) {
     double low, high, y0, y1, step;
   } cases[] = {
       {28, 34, 28, 34, 1},           // span 6: unit 1
-      {0, 10, 0, 10, 2.5},           // span 10: a quarter of ten
       {1.02, 1.68, 1.0, 1.7, 0.1},   // span 0.66
       {28, 28, 25, 31, 1},           // all alike: a tenth of the value either side
       {0, 0, -1, 1, 0.5},            // all zero: -1 to 1

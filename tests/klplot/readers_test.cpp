@@ -1,15 +1,7 @@
-// The project readers on hand-written files: their one Output line each and what they store;
-// then what each makes of a damaged file: its status, the place it names, the Output line it
-// keeps as it always was, and the note for the program's log; last the example projects that
-// ship with KELM (the simple one's pictures are pinned elsewhere, the damaged ones are told apart
-// by kelm-export's summary test): the full one fills the stores without overflowing them, a
-// directory without project files gets the default axes, and the extents an outline gives.
-// Last the simple project with one file made to end or hang the program: values at the edges of
-// single precision, ranges that rounding collapses, steps below the spacing of floats, files that
-// are not files. Each is loaded and drawn as a load shows it, then with the plane anywhere the
-// user can put it, and printed, all with the program thread's traps on; the "Output" lines say
-// what the user is told. KELM_WRITE_SEEDS=dir also writes each project there as an input of the
-// project fuzz target.
+// The project readers: what each stores of a hand-written file and the one Output line it gives,
+// where a damaged file went wrong, the example projects' stores and extents, and hostile files
+// beside the simple project, each loaded, drawn and printed with the program thread's traps on.
+// KELM_WRITE_SEEDS=dir also writes each hostile project there as a seed of the project fuzz target.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -140,12 +132,6 @@ TEST_F(Readers, FieldFilesAndInterpolation) {
   EXPECT_EQ(projectData.potLineCount, 1);
   EXPECT_EQ(projectData.potZ(3), 3.0f);
   EXPECT_EQ(projectData.potR(3), 6.0f);
-
-  // More points than the store holds: nothing of the file is kept.
-  write("pot.dat", "LINES=   1\nV=       1000.000 N=30001\n");
-  loadFieldFiles(projectData);
-  EXPECT_EQ(port.lines.back(), " File POT.DAT damaged");
-  EXPECT_EQ(projectData.potLineCount, 0);
 }
 
 struct Row {
@@ -186,6 +172,8 @@ std::vector<Row> rows() {
        "record 1, column 7"},
       {"a negative point count", ProjectFile::kEquipotentials, "LINES=   1\nV=       1000.000 N=   -2\n",
        FileStatus::kDamaged, "record 2, column 21"},
+      {"more points than the store holds", ProjectFile::kEquipotentials, "LINES=   1\nV=       1000.000 N=30001\n",
+       FileStatus::kDamaged, "record 2, column 21"},
       {"a radial list cut short over two lines", ProjectFile::kEquipotentials,
        "LINES=   1\nV=       1000.000 N=    3\n Z 1.0 2.0\n 3.0\n R 4.0\n 5.0\n", FileStatus::kDamaged,
        "ends after record 6"},
@@ -216,13 +204,8 @@ TEST(LoadOutcome, EachDamagedFileNamesWhereItWentWrong) {
     ProjectData& d = projectData;
     resetOutlineForLoad(d);
     resetResultForLoad(d);
-    FileOutcome outcome;
-    switch (row.file) {
-      case ProjectFile::kGeometry: outcome = loadGeometry(d); break;
-      case ProjectFile::kMagneticField: outcome = loadMagneticField(d); break;
-      case ProjectFile::kEquipotentials: outcome = loadEquipotentials(d); break;
-      case ProjectFile::kResult: outcome = loadResult(d); break;
-    }
+    FileOutcome (*const loaders[])(ProjectData&) = {loadGeometry, loadMagneticField, loadEquipotentials, loadResult};
+    const FileOutcome outcome = loaders[int(row.file)](d);
     EXPECT_EQ(outcome.status, row.status);
     EXPECT_EQ(whereDamaged(outcome), row.where);
     const std::string line = " File " + std::string(name.message) + " " + std::string(statusWords(row.status));
@@ -251,7 +234,6 @@ TEST(LoadOutcome, ALoadGivesEachFileInItsOrderAndSaysWhatFailed) {
   EXPECT_EQ(lines, (std::vector<std::string>{"File GEOM.DAT loaded", "File MAG.DAT damaged: ends after record 1",
                                              "File POT.DAT not found",
                                              "File KLPLT.RES damaged: record 4, 16 bytes short"}));
-  EXPECT_EQ(loadSummary(load), "MAG.DAT damaged, POT.DAT not found, KLPLT.RES damaged");
   EXPECT_EQ(port.lines, (std::vector<std::string>{" File GEOM.DAT loaded", " File POT.DAT not found",
                                                   " File KLPLT.RES damaged"}));
 }
@@ -276,15 +258,8 @@ TEST_F(Examples, FullFillsEveryStoreWithoutOverflowingAndKeepsTheSimpleOnesRange
   const int potentialPoints = d.potFirst(d.potLineCount + 1) - 1;
   EXPECT_GT(potentialPoints, 4000);
   EXPECT_LE(potentialPoints, kMaxPotPoints);
-  // Every path nearly fills its store and runs from the cathode through the anode's aperture to
-  // the end of the mesh.
-  for (int i = 1; i <= d.trajCount; ++i) {
-    const int points = d.trajNext(i) - 1;
-    ASSERT_GT(points, 200) << "trajectory " << i;
-    ASSERT_LE(points, kMaxTrajPoints - 1) << "trajectory " << i;
-    ASSERT_EQ(d.trajZ(i, 1), 5.0f) << "trajectory " << i;
-    ASSERT_GT(d.trajZ(i, points), 59.0) << "trajectory " << i;
-  }
+  // A path beyond its store is damaged (the reader refuses it); that every path runs from the
+  // cathode to the end of the mesh is the figure tables' test of the crossings at each plane.
   // The finer outline runs through the simple one's electrodes, from the cathode at 5 mm to
   // the tube end at 60 mm and out to 20 mm: ticks of 10, the range 0..60, the radius 20 * 1.2.
   EXPECT_EQ(d.zAxisMin, 0.0);
