@@ -35,6 +35,15 @@ const char* kInput = "trajectories 1000\ncathode temperature 1300\niterations 3\
 
 const SolveProgress kQuiet = [](const std::string&) { return true; };
 
+// The example gun solved with its beam under one klinput.dat, which is then replaced by the next.
+void solveExampleThenChange(const char* input, const char* next) {
+  TempDirectory::writeFile("geom.cod", testing::kExampleGun);
+  TempDirectory::writeFile("klinput.dat", input);
+  const SolveOutcome outcome = solveProject(".", kQuiet, 1);
+  ASSERT_TRUE(outcome.solved && outcome.beam) << outcome.failure;
+  TempDirectory::writeFile("klinput.dat", next);
+}
+
 TEST(SolveProject, ThousandTrajectoriesFitTheDisplayStoreInItsUnits) {
   TempDirectory dir;
   TempDirectory::writeFile("geom.cod", testing::kExampleGun);
@@ -158,10 +167,8 @@ TEST(SolveProjectRefuses, NamingTheFileAndChangingNothing) {
 // either all new with their record, or withheld from the display as incomplete, never a mix.
 TEST(SolveProject, KillBetweenRenamesLeavesNoMixThatLoads) {
   TempDirectory dir;
-  TempDirectory::writeFile("geom.cod", testing::kExampleGun);
-  TempDirectory::writeFile("klinput.dat", "trajectories 20\niterations 2\n");
-  ASSERT_TRUE(solveProject(".", kQuiet, 1).solved);
-  TempDirectory::writeFile("klinput.dat", "trajectories 30\niterations 2\n");
+  ASSERT_NO_FATAL_FAILURE(
+      solveExampleThenChange("trajectories 20\niterations 2\n", "trajectories 30\niterations 2\n"));
   for (std::size_t k = 0;; ++k) {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -237,10 +244,7 @@ TEST(CurrentAccounting, SharesAddUpToTheEmittedCurrentWithinOnePartInABillion) {
 // emission none: the field and its surface figures, no beam, and the last solve's klplt.res gone.
 TEST(EmissionNone, SolvesTheVacuumFieldOnly) {
   TempDirectory dir;
-  TempDirectory::writeFile("geom.cod", testing::kExampleGun);
-  TempDirectory::writeFile("klinput.dat", "trajectories 5\niterations 2\n");
-  ASSERT_TRUE(solveProject(".", kQuiet, 1).beam);
-  TempDirectory::writeFile("klinput.dat", "emission none\n");
+  ASSERT_NO_FATAL_FAILURE(solveExampleThenChange("trajectories 5\niterations 2\n", "emission none\n"));
   const SolveOutcome outcome = solveProject(".", kQuiet, 1);
   ASSERT_TRUE(outcome.solved) << outcome.failure;
   EXPECT_FALSE(outcome.beam);
