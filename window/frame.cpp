@@ -285,8 +285,11 @@ void showWindow(WindowHandle window, ShowCommand command) {
       case ShowCommand::restore: widget->showNormal(); break;
       case ShowCommand::minimize: widget->showMinimized(); break;
       case ShowCommand::maximize:
-        // Without a window manager (a bare X server) maximising would change nothing.
-        if (widget->isWindow() && widget->screen() != nullptr) widget->setGeometry(widget->screen()->availableGeometry());
+        // Without a window manager (a bare X server) maximising would change nothing. A frame
+        // already maximised keeps its geometry: a window manager may take a new one as a move
+        // that ends the maximised state, and the screen's whole area would become the normal one.
+        if (widget->isWindow() && !widget->isMaximized() && widget->screen() != nullptr)
+          widget->setGeometry(widget->screen()->availableGeometry());
         widget->showMaximized();
         break;
     }

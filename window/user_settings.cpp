@@ -31,6 +31,18 @@ bool onAScreen(const QRect& area) {
   return false;
 }
 
+// Within the screen it is on, so that the title bar and the status bar stay in sight once
+// not maximised.
+QRect withinItsScreen(QRect area) {
+  if (const QScreen* screen = QGuiApplication::screenAt(area.center())) {
+    const QRect room = screen->availableGeometry();
+    area.setSize(area.size().boundedTo(room.size()));
+    area.moveTo(std::clamp(area.x(), room.left(), room.right() + 1 - area.width()),
+                std::clamp(area.y(), room.top(), room.bottom() + 1 - area.height()));
+  }
+  return area;
+}
+
 }  // namespace
 
 std::vector<std::string> readSettingsList(std::string_view key) {
@@ -52,16 +64,9 @@ void restoreFrameLayout() {
   FrameWindow* frame = layer().frame;
   if (frame == nullptr) return;
   const QSettings settings = userSettings();
-  QRect normal = settings.value(kNormalKey).toRect();
+  const QRect normal = settings.value(kNormalKey).toRect();
   if (!normal.isValid() || !onAScreen(normal)) return;
-  // Within the screen it is on, so that the status bar stays in sight once not maximised.
-  if (const QScreen* screen = QGuiApplication::screenAt(normal.center())) {
-    const QRect room = screen->availableGeometry();
-    normal.setSize(normal.size().boundedTo(room.size()));
-    normal.moveTo(std::clamp(normal.x(), room.left(), room.right() + 1 - normal.width()),
-                  std::clamp(normal.y(), room.top(), room.bottom() + 1 - normal.height()));
-  }
-  frame->setGeometry(normal);
+  frame->setGeometry(withinItsScreen(normal));
   if (settings.value(kMaximisedKey).toBool()) frame->setWindowState(Qt::WindowMaximized);
   frame->restoreState(settings.value(kStateKey).toByteArray());
 }
@@ -70,7 +75,9 @@ void saveFrameLayout() {
   const FrameWindow* frame = layer().frame;
   if (frame == nullptr) return;
   QSettings settings = userSettings();
-  settings.setValue(kNormalKey, frame->normalGeometry());
+  // A window manager may have pushed the normal area down by its title bar: kept as it will
+  // be restored, so that it neither creeps nor leaves the screen from start to start.
+  settings.setValue(kNormalKey, withinItsScreen(frame->normalGeometry()));
   settings.setValue(kMaximisedKey, frame->isMaximized());
   settings.setValue(kStateKey, frame->saveState());
   settings.sync();
