@@ -95,10 +95,7 @@ eventually 30 output_shown || fail "the Output window did not come back with the
 # Cancel), then left by the row's keys. A refused text brings a message in front of the dialog,
 # which stays open until Escape; Return on a focused button presses it, in a field it is OK.
 copied() { [[ $(clipboard --text) =~ $1 ]]; }
-fill() {  # text for the focused field; an empty one clears it
-  xdotool key ctrl+a BackSpace
-  [ -z "$1" ] || xdotool type -- "$1"
-}
+fill() { xdotool key ctrl+a BackSpace; [ -z "$1" ] || xdotool type -- "$1"; }  # the focused field
 # "plane divisions" as the dialog shows them next, copied out of its fields one after the
 # other: a whole number, then a number with a point, so no copy is mistaken for the one before.
 z_dialog_shows() {
