@@ -2,9 +2,8 @@
 # KELM on a sample project in a virtual display, driven by real clicks and keys as a user
 # would: the first click into an inactive view window only activates it and the second moves
 # the plane; Ctrl+S pauses and resumes, Ctrl+Ins copies the active window; the close button of
-# "Output" only puts it away and Solve (Alt+R S) on a copy then reloads the project; texts that are
-# no number or a plane outside the drawing (1e20) are refused with a message by "Z coordinate ...",
-# and Return there presses the focused button; Ctrl+C ends the program.
+# "Output" only puts it away and Solve (Alt+R S) on a copy then reloads the project; "Z coordinate ..."
+# refuses bad texts with a message and Return presses its focused button; Ctrl+C ends the program.
 set -euo pipefail
 kelm=$1
 project=$2

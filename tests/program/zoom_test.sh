@@ -2,8 +2,7 @@
 # Zooming the Beam view with real input in a virtual display: a click past the gun's end puts
 # the plane at that end, the wheel zooms in keeping the plane's marker under the pointer, a
 # rectangle dragged with the right button zooms further, dragging the marker moves the plane,
-# Home gives back the whole gun exactly as it was drawn before any zoom, and the keys zoom about
-# the middle and go back.
+# Home gives back the whole gun exactly as first drawn, and the keys zoom and go back.
 set -euo pipefail
 kelm=$1
 project=$2
