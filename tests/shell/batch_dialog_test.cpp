@@ -251,7 +251,6 @@ TEST_F(BatchDialog, OkNeedsOneToAHundredProjects) {
   EXPECT_EQ(projectCount, kMaxBatchProjects);
 }
 
-
 // Return in the lists, which ends nothing, is the batch and window manager scripts', with real keys.
 TEST_F(BatchDialog, HiddenDirectoriesComeLastAndTheDialogGrows) {
   fs::create_directories(root() / ".hidden");
