@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Batch mode from the keyboard in a virtual display: Run > Batch mode, three projects picked in
-# the tree and added with ">", the middle one removed before OK; the Output log then reports the
-# others in turn, Build net and Solve on each, names the missing one without going on in another
-# directory, the frame's caption names each project as it runs, and the last one is shown.
+# the tree and added with ">" (Return in the drive box and the list in between), the middle one
+# removed before OK; the Output log then reports the others in turn, Build net and Solve on each,
+# names the missing one without going on in another directory, the frame's caption names each
+# project as it runs, and the last one is shown.
 set -euo pipefail
 kelm=$1
 example=$2
@@ -23,7 +24,12 @@ wait_for_first_idle_pass
 pids+=($!)
 
 open_batch_dialog
-add_projects 2 1 0
+# Return in the drive box (which fills the tree again) and in the list ends nothing: the batch
+# runs the projects added after it too. Focus goes drive box, tree, ">", "<", list.
+xdotool key Return
+add_projects 2
+xdotool key Tab Tab Tab Return shift+Tab shift+Tab shift+Tab shift+Tab
+add_projects 1 0
 rm -r "$HOME/projAgone"
 press_batch_ok
 wait_for_windows "Select KELM projects" 0 30

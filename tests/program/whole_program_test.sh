@@ -2,8 +2,8 @@
 # KELM on a sample project in a virtual display, driven by real clicks and keys as a user
 # would: the first click into an inactive view window only activates it and the second moves
 # the plane; Ctrl+S pauses and resumes, Ctrl+Ins copies the active window; the close button of
-# "Output" only puts it away and Solve (Alt+R S) on a copy then reloads the project; a plane typed as
-# 1e20 into "Z coordinate ..." is refused with a message; Ctrl+C ends the program.
+# "Output" only puts it away and Solve (Alt+R S) on a copy then reloads the project; "Z coordinate ..."
+# refuses bad texts with a message and Return presses its focused button; Ctrl+C ends the program.
 set -euo pipefail
 kelm=$1
 project=$2
@@ -47,7 +47,7 @@ before=$(settled plane)
 click_beam_at "$x2"
 eventually 30 plane_moved_from "$before" || fail "the second Ctrl+S did not resume"
 
-clipboard() { QT_QPA_PLATFORM=xcb "$clipboard_probe"; }
+clipboard() { QT_QPA_PLATFORM=xcb "$clipboard_probe" "$@"; }
 clipboard_holds_image() { case "$(clipboard)" in image*) return 0 ;; esac; return 1; }
 [ "$(clipboard)" = none ] || fail "the clipboard of the fresh display is not empty"
 xdotool key ctrl+Insert
@@ -90,18 +90,52 @@ loaded_again() { [ "$(grep -c -F "File KLPLT.RES loaded" "$log")" -ge 2 ]; }
 eventually 60 loaded_again || fail "the project was not loaded again after Solve"
 eventually 30 output_shown || fail "the Output window did not come back with the reload"
 
-menu_keys w z
-wait_for_windows "Z coordinate ..." 1 20
-xdotool key ctrl+a
-xdotool type 1e20
-xdotool key Return
-# Beyond the drawn range: a message in front of the dialog, which stays open until Escape.
-wait_for_windows "Z coordinate ..." 2 20
-xdotool key Return
-wait_for_windows "Z coordinate ..." 1 20
-xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Z coordinate \.\.\.$' | head -n 1)" || true
-xdotool key Escape
-wait_for_windows "Z coordinate ..." 0 20
+# "Z coordinate ...", its fields filled from the keyboard (the focus goes z, divisions, OK,
+# Cancel), then left by the row's keys. A refused text brings a message in front of the dialog,
+# which stays open until Escape; Return on a focused button presses it, in a field it is OK.
+copied() { [[ $(clipboard --text) =~ $1 ]]; }
+fill() { xdotool key ctrl+a BackSpace; [ -z "$1" ] || xdotool type -- "$1"; }  # the focused field
+# "plane divisions" as the dialog shows them next, copied out of its fields one after the
+# other: a whole number, then a number with a point, so no copy is mistaken for the one before.
+z_dialog_shows() {
+  local divisions
+  menu_keys w z
+  wait_for_windows "Z coordinate ..." 1 20
+  xdotool key Tab ctrl+a ctrl+c
+  eventually 10 copied '^[0-9]+$' || fail "no whole number copied from the divisions field"
+  divisions=$(clipboard --text)
+  xdotool key shift+Tab ctrl+a ctrl+c
+  eventually 10 copied '^-?[0-9]*\.[0-9]*$' || fail "no plane copied from the z field"
+  echo "$(clipboard --text) $divisions"
+  xdotool key Escape
+  wait_for_windows "Z coordinate ..." 0 20
+}
+start=$(z_dialog_shows)
+rows=(  # z|divisions|keys|refused, or what the dialog shows next
+  "1e20|10|Return|refused" "30,5|10|Return|refused" "abc|10|Return|refused" "|10|Return|refused"
+  "NaN|10|Return|refused" "30 5|10|Return|refused" "1e39|10|Return|refused" "-500|10|Return|refused"
+  "20|x|Return|refused" "20|3,5|Return|refused"
+  "5|7|Tab Tab Return|$start" "5|3|Tab Return|5.0 3" "12.5|2|Return|12.5 2"
+)
+for row in "${rows[@]}"; do
+  IFS='|' read -r z divisions keys expected <<<"$row"
+  menu_keys w z
+  wait_for_windows "Z coordinate ..." 1 20
+  fill "$z"
+  xdotool key Tab
+  fill "$divisions"
+  xdotool key $keys
+  if [ "$expected" = refused ]; then
+    wait_for_windows "Z coordinate ..." 2 20
+    xdotool key Return
+    wait_for_windows "Z coordinate ..." 1 20
+    xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Z coordinate \.\.\.$' | head -n 1)" || true
+    xdotool key Escape
+  fi
+  wait_for_windows "Z coordinate ..." 0 20
+  [ "$expected" = refused ] || [ "$(z_dialog_shows)" = "$expected" ] ||
+    fail "after z \"$z\", divisions \"$divisions\" and $keys the dialog does not show $expected"
+done
 
 # Ctrl+C then ends KELM cleanly, which it could not do had the plane z = 1e20 ended or trapped it.
 focus_frame

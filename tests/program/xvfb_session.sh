@@ -37,13 +37,6 @@ start_kelm() {  # arguments for KELM; its pid ends up in kelm_pid
   pids+=("$kelm_pid")
 }
 
-start_openbox() {
-  openbox --sm-disable >"$work/openbox.out" 2>&1 &
-  pids+=($!)
-  wm_running() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]; }
-  eventually 30 wm_running || fail "openbox did not start: $(tail -n 5 "$work/openbox.out")"
-}
-
 eventually() {  # seconds, command...: true once the command succeeds, polled for that long
   local seconds=$1
   shift

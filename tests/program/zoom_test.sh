@@ -2,7 +2,7 @@
 # Zooming the Beam view with real input in a virtual display: a click past the gun's end puts
 # the plane at that end, the wheel zooms in keeping the plane's marker under the pointer, a
 # rectangle dragged with the right button zooms further, dragging the marker moves the plane,
-# and Home gives back the whole gun exactly as it was drawn before any zoom.
+# Home gives back the whole gun exactly as first drawn, and the keys zoom and go back.
 set -euo pipefail
 kelm=$1
 project=$2
@@ -40,6 +40,23 @@ eventually 30 differs_from "$wheeled" || fail "the dragged rectangle did not zoo
 # Home gives back the whole gun pixel for pixel, marker included: the plane has not moved.
 xdotool key Home
 eventually 30 same_as "$whole" || fail "Home did not give back the whole gun as first drawn"
+
+# The keys zoom about the middle of the view when the pointer is outside it, and go back. Each
+# row: keys, then the picture Beam shows, one seen before or a new one kept under that name.
+declare -A seen=([whole]=$whole)
+xdotool mousemove $(( WIDTH / 2 )) $(( plane_y + 200 ))
+rows=("plus|new one" "BackSpace|whole" "plus|one" "KP_Subtract|new out" "alt+Left|one" "Home|whole")
+for row in "${rows[@]}"; do
+  IFS='|' read -r keys picture <<<"$row"
+  before=$(settled beam)
+  xdotool key $keys
+  if [[ $picture == new* ]]; then
+    eventually 30 differs_from "$before" || fail "$keys did not zoom the Beam view"
+    seen[${picture#new }]=$(settled beam)
+  else
+    eventually 30 same_as "${seen[$picture]}" || fail "$keys did not show the view \"$picture\" again"
+  fi
+done
 
 # Dragging the marker carries the plane along while the button is held, and only then. Leftwards
 # from a third of the screen, where the Beam plot goes on: at its edges the arrow keys stop.

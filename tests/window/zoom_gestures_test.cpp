@@ -85,26 +85,16 @@ TEST_F(ZoomGestures, NothingZoomsWhilePausedAndALeftDragIsNoRectangle) {
   EXPECT_TRUE(gestures.empty());
 }
 
-// The keys zoom about the middle of the window when the pointer is elsewhere.
-TEST_F(ZoomGestures, KeysZoomAndGoBack) {
+// Plus, Minus, Backspace and Alt+Left with real keys are the zoom script's; the point they zoom
+// about and Ctrl+Plus, which is no zoom, are seen here.
+TEST_F(ZoomGestures, KeysZoomAboutTheMiddleWhenThePointerIsElsewhereButNotWithCtrl) {
   QCursor::setPos(child()->mapToGlobal(child()->rect().bottomRight() + QPoint(50, 50)));
-  const QPoint mid = child()->rect().center();
-  const std::string zoom = "wheel 12" + point(mid.x(), mid.y());
-  const struct {
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    std::string gesture;
-  } rows[] = {
-      {Qt::Key_Plus, Qt::ShiftModifier, zoom + " 1"},      {Qt::Key_Minus, Qt::KeypadModifier, zoom + " -1"},
-      {Qt::Key_Backspace, Qt::NoModifier, "back 12"}, {Qt::Key_Left, Qt::AltModifier, "back 12"},
-      {Qt::Key_Plus, Qt::ControlModifier, ""},
-  };
-  for (const auto& [code, modifiers, gesture] : rows) {
-    gestures.clear();
-    QKeyEvent key(QEvent::KeyPress, code, modifiers);
+  for (Qt::KeyboardModifiers modifiers : {Qt::ControlModifier, Qt::ShiftModifier}) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Plus, modifiers);
     QApplication::sendEvent(child(), &key);
-    EXPECT_EQ(gestures, gesture.empty() ? std::vector<std::string>{} : std::vector<std::string>{gesture}) << gesture;
   }
+  const QPoint mid = child()->rect().center();
+  EXPECT_EQ(gestures, std::vector<std::string>{"wheel 12" + point(mid.x(), mid.y()) + " 1"});
 }
 
 void noteMove(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) {}
